@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "Events.h"
+
 namespace Kav {
 
 namespace {
@@ -29,8 +31,13 @@ QString dialogKindName(DialogKind kind)
 
 DialogService& DialogService::instance()
 {
-    static DialogService service;
-    return service;
+    static DialogService* service = [] {
+        auto* created = new DialogService;
+        // Errors that end a command are shown as this service's error messages.
+        setErrorDisplay([created](const QString& message) { created->showError(message); });
+        return created;
+    }();
+    return *service;
 }
 
 void DialogService::setAutomated(bool automated)

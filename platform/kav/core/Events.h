@@ -1,0 +1,51 @@
+#pragma once
+// Events of components bound to handlers by name, and the one dispatcher that runs them.
+//
+// A stored layout binds an event of a component ("OnClick", "OnBeforePesq"...) to a method of
+// the form found by name through the meta-object system (a Q_INVOKABLE of the form's class, so
+// a handler of a derived form replaces the base form's handler of the same name). Components
+// fire their events with fireEvent; arguments are passed as Q_ARG, references included
+// (Q_ARG(bool&, flag)), and must match the handler's normalised signature.
+//
+// Every handler run from the event loop goes through runHandler: the silent abort ends the
+// command quietly, any other exception is shown by the error display, and none escapes into
+// Qt's event loop. A handler started while another one runs (a change fired by a text a check
+// writes back, a click pressed by a shortcut) passes its exception on to that caller.
+
+#include <QByteArray>
+#include <QGenericArgument>
+#include <QObject>
+#include <functional>
+
+namespace Kav {
+
+void bindEvent(QObject* source, const QByteArray& event, QObject* target, const QByteArray& handler);
+void unbindEvent(QObject* source, const QByteArray& event);
+bool isEventBound(const QObject* source, const QByteArray& event);
+// "FormCreate"; empty when unbound.
+QByteArray boundHandler(const QObject* source, const QByteArray& event);
+
+// Runs the handler bound to `event` of `source`, if any, through runHandler. Returns whether a
+// handler was bound.
+bool fireEvent(QObject* source, const char* event, QGenericArgument a0 = QGenericArgument(),
+               QGenericArgument a1 = QGenericArgument(), QGenericArgument a2 = QGenericArgument(),
+               QGenericArgument a3 = QGenericArgument());
+
+// Calls `handler` on `target` by name, through runHandler. Throws Kav::Exception when the target
+// has no such method (a layout naming an unknown handler is caught when it is loaded).
+void invokeHandler(QObject* target, const QByteArray& handler, QGenericArgument a0 = QGenericArgument(),
+                   QGenericArgument a1 = QGenericArgument(), QGenericArgument a2 = QGenericArgument(),
+                   QGenericArgument a3 = QGenericArgument());
+
+// True when `target` has a method of that name (any signature).
+bool hasHandler(const QObject* target, const QByteArray& handler);
+
+// The dispatcher. At the outermost level it catches and shows; nested, it rethrows.
+void runHandler(const std::function<void()>& handler);
+bool isHandlerRunning();
+
+// How an error that ends a command is shown (set by the visual library to its message box).
+using ErrorDisplay = std::function<void(const QString& message)>;
+void setErrorDisplay(ErrorDisplay display);
+
+} // namespace Kav
