@@ -1,0 +1,9 @@
+#include "SupportWidgets.h"
+
+namespace Kav {
+
+void registerSupportWidgets()
+{
+}
+
+} // namespace Kav

@@ -1,0 +1,9 @@
+#include "Registration.h"
+
+namespace Kav {
+
+void registerDataClasses()
+{
+}
+
+} // namespace Kav

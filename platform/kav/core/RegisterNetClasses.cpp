@@ -1,0 +1,9 @@
+#include "Registration.h"
+
+namespace Kav {
+
+void registerNetClasses()
+{
+}
+
+} // namespace Kav
