@@ -1,0 +1,31 @@
+#pragma once
+// Creates the school-food schema and the SQL dialect objects in an open database of any engine.
+
+#include <QSqlDatabase>
+#include <QStringList>
+
+namespace KavDb {
+
+class SchemaInstaller
+{
+public:
+    explicit SchemaInstaller(QSqlDatabase db);
+
+    // Every table of the schema, in creation order.
+    static QStringList tables();
+
+    // The schema's tables the database already has.
+    QStringList presentTables() const;
+
+    // Creates tables, indexes and dialect objects. When some tables exist already it refuses with
+    // a Kav::Exception unless `replace`, which drops them (and their rows) first.
+    void create(bool replace);
+
+private:
+    QStringList engineStatements() const;
+    void execute(const QString& statement);
+
+    QSqlDatabase m_db;
+};
+
+} // namespace KavDb
