@@ -1,0 +1,15 @@
+#include "AppServer.h"
+
+#include "KavException.h"
+#include "TNetConnection.h"
+
+namespace Kav {
+
+QVariant AppServer::call(const QString& method, const QList<RemoteArg>& args) const
+{
+    if (!m_connection)
+        throw Exception(QStringLiteral("A conexão com o servidor de aplicação não existe mais."));
+    return m_connection->call(method, args);
+}
+
+} // namespace Kav

@@ -1,0 +1,37 @@
+#pragma once
+// Cuts the bytes arriving on a socket into protocol lines, refusing a line longer than a cap
+// before it is ever held whole in memory.
+
+#include <optional>
+#include <QByteArray>
+
+namespace Kav::Rpc {
+
+// The longest request line a server accepts unless configured otherwise.
+constexpr qsizetype kDefaultLineCap = 1024 * 1024;
+
+class RpcLineBuffer
+{
+public:
+    explicit RpcLineBuffer(qsizetype lineCap = kDefaultLineCap) : m_lineCap(lineCap) {}
+
+    // Appends what arrived. Once a line outgrows the cap the buffer is overflowed for good: the
+    // connection can no longer be read in step and must be answered and closed.
+    void append(const QByteArray& bytes);
+
+    // The next complete line without its end ("\n" or "\r\n"); nullopt when none is complete.
+    // Blank lines are skipped.
+    std::optional<QByteArray> takeLine();
+
+    bool overflowed() const { return m_overflowed; }
+    // Some bytes of an unfinished line are waiting.
+    bool hasPartialLine() const { return !m_pending.isEmpty(); }
+    qsizetype lineCap() const { return m_lineCap; }
+
+private:
+    qsizetype m_lineCap;
+    QByteArray m_pending;
+    bool m_overflowed = false;
+};
+
+} // namespace Kav::Rpc

@@ -1,0 +1,93 @@
+#include "RpcRequest.h"
+
+#include "RpcError.h"
+#include "RpcValue.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace Kav::Rpc {
+
+namespace {
+
+const QLatin1String kRefTag("ref");
+
+bool isValidId(const QJsonValue& id)
+{
+    return id.isString() || id.isDouble() || id.isNull();
+}
+
+bool isByRefWrapper(const QJsonValue& json)
+{
+    const QJsonObject object = json.toObject();
+    return json.isObject() && object.size() == 1 && object.contains(kRefTag);
+}
+
+} // namespace
+
+QString RpcRequest::qualifiedMethod() const
+{
+    return object.isEmpty() ? method : object + QLatin1Char('.') + method;
+}
+
+QByteArray RpcRequest::toLine() const
+{
+    QJsonArray params;
+    for (int i = 0; i < args.size(); ++i) {
+        const QJsonValue value = encodeValue(args[i]);
+        params.append(isByRef(i) ? QJsonValue(QJsonObject{{kRefTag, value}}) : value);
+    }
+    QJsonObject message{{QLatin1String("jsonrpc"), QLatin1String("2.0")},
+                        {QLatin1String("method"), qualifiedMethod()},
+                        {QLatin1String("params"), params}};
+    if (!isNotification())
+        message.insert(QLatin1String("id"), id);
+    return QJsonDocument(message).toJson(QJsonDocument::Compact) + '\n';
+}
+
+RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
+{
+    id = QJsonValue::Null;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(line, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        throw RpcError(ParseError, QStringLiteral("malformed JSON: %1").arg(parseError.errorString()));
+    if (document.isArray())
+        throw RpcError(InvalidRequest, QStringLiteral("batches of calls are not supported"));
+    const QJsonObject message = document.object();
+    const QJsonValue messageId = message.value(QLatin1String("id"));
+    if (!messageId.isUndefined() && isValidId(messageId))
+        id = messageId;
+    if (!messageId.isUndefined() && !isValidId(messageId))
+        throw RpcError(InvalidRequest, QStringLiteral("the id must be a number, a text or null"));
+    if (message.value(QLatin1String("jsonrpc")).toString() != QLatin1String("2.0"))
+        throw RpcError(InvalidRequest, QStringLiteral("not a JSON-RPC 2.0 request"));
+    const QJsonValue method = message.value(QLatin1String("method"));
+    if (!method.isString() || method.toString().isEmpty())
+        throw RpcError(InvalidRequest, QStringLiteral("the request names no method"));
+    const QJsonValue params = message.value(QLatin1String("params"));
+    if (!params.isUndefined() && !params.isArray())
+        throw RpcError(InvalidParams, QStringLiteral("arguments must be given by position, as an array"));
+
+    RpcRequest request;
+    request.id = messageId;
+    const QString qualified = method.toString();
+    const qsizetype dot = qualified.lastIndexOf(QLatin1Char('.'));
+    request.object = dot < 0 ? QString() : qualified.left(dot);
+    request.method = qualified.mid(dot + 1);
+    if (request.method.isEmpty())
+        throw RpcError(InvalidRequest, QStringLiteral("the request names no method"));
+    const QJsonArray values = params.toArray();
+    for (int i = 0; i < values.size(); ++i) {
+        if (isByRefWrapper(values[i])) {
+            request.byRef.append(i);
+            request.args.append(decodeValue(values[i].toObject().value(kRefTag)));
+        } else {
+            request.args.append(decodeValue(values[i]));
+        }
+    }
+    return request;
+}
+
+} // namespace Kav::Rpc

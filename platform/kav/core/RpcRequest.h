@@ -1,0 +1,38 @@
+#pragma once
+// One remote call as it travels from client to server: a compact JSON-RPC 2.0 object on one line.
+//
+//   {"jsonrpc":"2.0","id":7,"method":"Zve41300.rdmNutriCard.DelNutriCard","params":[{"ref":"42"}]}
+//
+// The method names the server object and the method, split at the last dot; a method without a
+// dot goes to the object the connection chose with "rpc.use". Arguments are positional typed
+// values (RpcValue.h); one wrapped as {"ref": value} is passed by reference and comes back with
+// the answer.
+
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace Kav::Rpc {
+
+struct RpcRequest
+{
+    QJsonValue id;  // Undefined for a notification, which gets no answer
+    QString object; // empty: the connection's object
+    QString method;
+    QVariantList args;
+    QList<int> byRef; // positions (from 0) of the arguments passed by reference
+
+    bool isNotification() const { return id.isUndefined(); }
+    bool isByRef(int position) const { return byRef.contains(position); }
+    // "Object.Method", or the method alone.
+    QString qualifiedMethod() const;
+
+    QByteArray toLine() const;
+
+    // Throws RpcError (ParseError, InvalidRequest or InvalidParams). `id` receives the request's
+    // id as soon as it is known, so that even a refusal can be answered to the right call.
+    static RpcRequest parse(const QByteArray& line, QJsonValue& id);
+};
+
+} // namespace Kav::Rpc

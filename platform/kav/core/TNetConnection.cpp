@@ -1,0 +1,198 @@
+#include "TNetConnection.h"
+
+#include "Events.h"
+#include "KavException.h"
+#include "RpcError.h"
+#include "RpcLineBuffer.h"
+#include "RpcRequest.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+// Answers can carry whole data packets; they are not held to the server's request cap.
+constexpr qsizetype kAnswerLineCap = 256 * 1024 * 1024;
+constexpr int kMsPerSecond = 1000;
+
+// While a call or a connect is waiting, timers and painting go on (the busy indicator animates)
+// but the user's keys and clicks wait: the screen takes no other input.
+constexpr QEventLoop::ProcessEventsFlags kWaitFlags = QEventLoop::ExcludeUserInputEvents;
+
+} // namespace
+
+TNetConnection::TNetConnection(QObject* parent)
+    : QObject(parent), m_socket(new QTcpSocket(this)),
+      m_buffer(std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap))
+{
+    connect(m_socket, &QTcpSocket::readyRead, this, &TNetConnection::readAnswers);
+}
+
+TNetConnection::~TNetConnection() = default;
+
+bool TNetConnection::Connected() const
+{
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+void TNetConnection::setConnected(bool connected)
+{
+    if (!connected) {
+        m_socket->disconnectFromHost();
+        m_socket->abort();
+        return;
+    }
+    if (Connected())
+        return;
+    if (!connectNow() && m_throwException)
+        throw Kav::Exception(m_lastError);
+}
+
+QString TNetConnection::address() const
+{
+    return QStringLiteral("%1:%2").arg(m_host).arg(m_port);
+}
+
+void TNetConnection::fail(const QString& message)
+{
+    m_lastError = message;
+    throw Kav::Exception(message);
+}
+
+bool TNetConnection::connectNow()
+{
+    // The handler may set the host and the port: they are read only afterwards.
+    Kav::fireEvent(this, "OnBeforeConnect", Q_ARG(QObject*, this));
+    m_socket->abort();
+    m_buffer = std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap);
+    m_answers.clear();
+    if (m_host.isEmpty() || m_port <= 0 || m_port > 65535) {
+        m_lastError =
+            QStringLiteral("Servidor de aplicação não configurado (endereço \"%1\").").arg(address());
+        return false;
+    }
+
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(m_socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+    connect(m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    m_socket->connectToHost(m_host, quint16(m_port));
+    const auto state = m_socket->state();
+    if (state != QAbstractSocket::ConnectedState && state != QAbstractSocket::UnconnectedState) {
+        timer.start(m_connectTimeoutMs);
+        loop.exec(kWaitFlags);
+    }
+    if (Connected()) {
+        m_lastError.clear();
+        return true;
+    }
+    const QString reason =
+        timer.isActive() ? m_socket->errorString()
+                         : QStringLiteral("sem resposta em %1 s").arg(m_connectTimeoutMs / kMsPerSecond);
+    m_socket->abort();
+    m_lastError = QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: %2.")
+                      .arg(address(), reason);
+    return false;
+}
+
+void TNetConnection::ensureConnected()
+{
+    // A server that closed the connection since the last call is noticed only when the socket is
+    // looked at; a zero wait lets it report the close before we write into a dead connection.
+    if (Connected() && m_socket->bytesAvailable() == 0)
+        m_socket->waitForReadyRead(0);
+    if (Connected())
+        return;
+    if (!connectNow())
+        fail(m_lastError);
+}
+
+void TNetConnection::readAnswers()
+{
+    m_buffer->append(m_socket->readAll());
+    bool arrived = false;
+    while (const std::optional<QByteArray> line = m_buffer->takeLine()) {
+        try {
+            Kav::Rpc::RpcResponse response = Kav::Rpc::RpcResponse::parse(*line);
+            if (response.id.isDouble()) {
+                m_answers.insert(qint64(response.id.toDouble()), response);
+                arrived = true;
+            }
+        } catch (const Kav::Rpc::RpcError&) {
+            // A line that is no answer cannot be matched to a call; the call times out instead.
+        }
+    }
+    if (arrived)
+        emit answerArrived();
+}
+
+Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const QString& method)
+{
+    QPointer<TNetConnection> self(this);
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    bool timedOut = false;
+    connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    connect(this, &TNetConnection::answerArrived, &loop, [&] {
+        if (m_answers.contains(id))
+            loop.quit();
+    });
+    connect(m_socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+    connect(m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    if (!m_answers.contains(id) && Connected()) {
+        timer.start(m_callTimeoutMs);
+        loop.exec(kWaitFlags);
+    }
+    if (!self)
+        throw Kav::Exception(
+            QStringLiteral("A conexão com o servidor de aplicação foi fechada durante a chamada %1.")
+                .arg(method));
+    if (!m_answers.contains(id) && m_socket->bytesAvailable() > 0)
+        readAnswers();
+    if (m_answers.contains(id))
+        return m_answers.take(id);
+    // No answer will come for this call any more: start afresh on the next one.
+    m_socket->abort();
+    if (timedOut)
+        fail(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3 s.")
+                 .arg(address(), method)
+                 .arg(m_callTimeoutMs / kMsPerSecond));
+    fail(QStringLiteral("A conexão com o servidor de aplicação em %1 caiu durante a chamada %2.")
+             .arg(address(), method));
+}
+
+QVariant TNetConnection::call(const QString& method, const QList<Kav::RemoteArg>& args)
+{
+    ensureConnected();
+
+    Kav::Rpc::RpcRequest request;
+    request.id = double(++m_nextId);
+    request.object = m_serverName;
+    request.method = method;
+    for (int i = 0; i < args.size(); ++i) {
+        request.args.append(args[i].value());
+        if (args[i].isByRef())
+            request.byRef.append(i);
+    }
+    m_socket->write(request.toLine());
+
+    const Kav::Rpc::RpcResponse response = waitForAnswer(m_nextId, method);
+    if (response.isError()) {
+        m_lastError = response.errorMessage;
+        throw Kav::Rpc::RpcError(response.errorCode, response.errorMessage);
+    }
+    for (auto it = response.refs.cbegin(); it != response.refs.cend(); ++it)
+        if (it.key() < args.size())
+            args[it.key()].writeBack(it.value());
+    m_lastError.clear();
+    return response.value;
+}

@@ -1,0 +1,92 @@
+#pragma once
+// The socket connection of a screen to the application server: it connects on demand, fires
+// OnBeforeConnect before every connect, and carries synchronous remote calls by method name.
+
+#include "AppServer.h"
+#include "RemoteArg.h"
+#include "RpcResponse.h"
+
+#include <memory>
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+class QTcpSocket;
+
+namespace Kav::Rpc {
+class RpcLineBuffer;
+}
+
+class TNetConnection : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString ServerName READ ServerName WRITE setServerName)
+    Q_PROPERTY(QString Host READ Host WRITE setHost)
+    Q_PROPERTY(int Port READ Port WRITE setPort)
+    Q_PROPERTY(bool Connected READ Connected WRITE setConnected)
+    Q_PROPERTY(bool ThrowException READ ThrowException WRITE setThrowException)
+    Q_PROPERTY(int CallTimeout READ CallTimeout WRITE setCallTimeout)
+    Q_PROPERTY(int ConnectTimeout READ ConnectTimeout WRITE setConnectTimeout)
+    Q_PROPERTY(QString LastError READ LastError)
+
+public:
+    static constexpr int kDefaultCallTimeoutMs = 120000;
+    static constexpr int kDefaultConnectTimeoutMs = 10000;
+
+    explicit TNetConnection(QObject* parent = nullptr);
+    ~TNetConnection() override;
+
+    QString ServerName() const { return m_serverName; }
+    void setServerName(const QString& name) { m_serverName = name; }
+    QString Host() const { return m_host; }
+    void setHost(const QString& host) { m_host = host; }
+    int Port() const { return m_port; }
+    void setPort(int port) { m_port = port; }
+    bool ThrowException() const { return m_throwException; }
+    void setThrowException(bool on) { m_throwException = on; }
+    // Milliseconds a call or a connect may take before it ends in an error.
+    int CallTimeout() const { return m_callTimeoutMs; }
+    void setCallTimeout(int ms) { m_callTimeoutMs = ms; }
+    int ConnectTimeout() const { return m_connectTimeoutMs; }
+    void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
+    // Why the last connect or call failed; empty after a success.
+    QString LastError() const { return m_lastError; }
+
+    bool Connected() const;
+    // Connecting fires OnBeforeConnect first. A failed connect raises only with ThrowException
+    // on; otherwise the connection stays closed and LastError says why.
+    void setConnected(bool connected);
+    Q_INVOKABLE void Open() { setConnected(true); }
+    Q_INVOKABLE void Close() { setConnected(false); }
+
+    // Fetched anew for each call, as the screens do.
+    Kav::AppServer AppServer() { return Kav::AppServer(this); }
+
+    // A connection that is down is connected again first (firing OnBeforeConnect); a failure
+    // to connect, a drop during the call, the timeout and an error from the server raise
+    // Kav::Exception (Kav::Rpc::RpcError for the server's errors), whatever ThrowException says.
+    QVariant call(const QString& method, const QList<Kav::RemoteArg>& args);
+
+signals:
+    void answerArrived();
+
+private:
+    bool connectNow();
+    void ensureConnected();
+    void readAnswers();
+    Kav::Rpc::RpcResponse waitForAnswer(qint64 id, const QString& method);
+    QString address() const;
+    [[noreturn]] void fail(const QString& message);
+
+    QString m_serverName;
+    QString m_host;
+    int m_port = 0;
+    bool m_throwException = true;
+    int m_callTimeoutMs = kDefaultCallTimeoutMs;
+    int m_connectTimeoutMs = kDefaultConnectTimeoutMs;
+    QString m_lastError;
+    QTcpSocket* m_socket;
+    std::unique_ptr<Kav::Rpc::RpcLineBuffer> m_buffer;
+    qint64 m_nextId = 0;
+    QHash<qint64, Kav::Rpc::RpcResponse> m_answers;
+};
