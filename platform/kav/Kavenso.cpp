@@ -1,8 +1,22 @@
 #include "Kavenso.h"
 
+#include "ConsisteCore.h"
+#include "LocalCache.h"
+#include "TDBPicture.h"
+
 namespace Kavenso {
 
 namespace {
+// Width of the codes FILIAL stores.
+constexpr int kFilialWidth = 4;
+
+const QString kMatriz = QStringLiteral("M");
+const QString kLicenciada = QStringLiteral("F");
+// Refusals: five characters of code, then the reason.
+const QString kNaoCadastrada = QStringLiteral("FL001");
+const QString kRescindida = QStringLiteral("FL002");
+const QString kSemLicenca = QStringLiteral("FL003");
+
 Session& session()
 {
     static Session current;
@@ -33,6 +47,39 @@ QString WebURL()
 int WebPort()
 {
     return session().webPort;
+}
+
+// A rescinded contract refuses even the head office; the module licence is asked only of the
+// other branches, and only when `checkLicence` is true.
+QString ModuFili(const QString& filial, bool checkLicence)
+{
+    const QString code = Consiste::Ajusta(filial, kFilialWidth);
+    const auto row = LocalCache::instance().filial(code);
+    if (!row)
+        return kNaoCadastrada + QStringLiteral("Filial %1 não cadastrada.").arg(code);
+    if (row->rescindido)
+        return kRescindida + QStringLiteral("Filial %1 com contrato rescindido.").arg(code);
+    if (row->matriz)
+        return kMatriz;
+    if (checkLicence && !row->moduloZve)
+        return kSemLicenca +
+               QStringLiteral("Filial %1 não licenciada para o módulo de alimentação escolar.").arg(code);
+    return kLicenciada;
+}
+
+void AtualizaLocalCache(const QStringList& tables)
+{
+    LocalCache::instance().refresh(tables);
+}
+
+QString DBPict(int kind)
+{
+    return DBPictObj(kind)->GetMascara();
+}
+
+TDBPicture* DBPictObj(int kind)
+{
+    return LocalCache::instance().picture(kind);
 }
 
 } // namespace Kavenso

@@ -27,13 +27,16 @@ QString WebURL();
 int WebPort();
 
 // "M" for the head office, "F" for a branch licensed for the school-food module, otherwise
-// five characters of code followed by the reason. Reads the shared database.
+// five characters of code followed by the reason. Reads the local copy of FILIAL.
 QString ModuFili(const QString& filial, bool checkLicence);
 
-// Refreshes what the client keeps in memory of the named tables.
+// Refreshes what the client keeps in memory of the named tables ("FILIAL", "PICTURE"; see
+// LocalCache). Throws Kav::Exception for a table the client does not keep.
 void AtualizaLocalCache(const QStringList& tables);
 
-// Code pictures from the database (kind 1: dish code).
+// Code pictures from the database (kind 1: dish code). Throws Kav::Exception for a kind PICTURE
+// does not hold. The object belongs to the library and stays valid for the life of the program.
+constexpr int kPictPrato = 1;
 QString DBPict(int kind);
 TDBPicture* DBPictObj(int kind);
 

@@ -1,0 +1,92 @@
+#include "CheckListDialog.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kMinimumWidth = 420;
+constexpr int kMinimumHeight = 320;
+} // namespace
+
+CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows, const QSet<QString>& checked,
+                                 QWidget* parent)
+    : QDialog(parent), m_table(new QTableWidget(this)), m_keys(rows.keys)
+{
+    setWindowTitle(title);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    Kav::fillListTable(m_table, rows);
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        QTableWidgetItem* item = m_table->item(row, 0);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(checked.contains(m_keys.value(row)) ? Qt::Checked : Qt::Unchecked);
+    }
+    m_table->installEventFilter(this);
+    if (m_table->rowCount() > 0)
+        m_table->setCurrentCell(0, 0);
+
+    auto* selectAll = new QPushButton(tr("Marcar todos"), this);
+    auto* clearAll = new QPushButton(tr("Desmarcar todos"), this);
+    selectAll->setObjectName("selectAll");
+    clearAll->setObjectName("clearAll");
+    connect(selectAll, &QPushButton::clicked, this, [this] { setAllChecked(true); });
+    connect(clearAll, &QPushButton::clicked, this, [this] { setAllChecked(false); });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancelar"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* marks = new QHBoxLayout;
+    marks->addWidget(selectAll);
+    marks->addWidget(clearAll);
+    marks->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_table);
+    layout->addLayout(marks);
+    layout->addWidget(buttons);
+    m_table->setFocus();
+}
+
+QStringList CheckListDialog::checkedKeys() const
+{
+    QStringList keys;
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        if (m_table->item(row, 0)->checkState() == Qt::Checked)
+            keys.append(m_keys.value(row));
+    }
+    return keys;
+}
+
+void CheckListDialog::setAllChecked(bool checked)
+{
+    for (int row = 0; row < m_table->rowCount(); ++row)
+        m_table->item(row, 0)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void CheckListDialog::toggleCurrent()
+{
+    const int row = m_table->currentRow();
+    if (row < 0)
+        return;
+    QTableWidgetItem* item = m_table->item(row, 0);
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+bool CheckListDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Space) {
+            toggleCurrent();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The modal multi-selection list: one check box per row of a data set, with select-all and
+// clear-all, answering the keys of the checked rows in the list's order.
+
+#include "ListRows.h"
+
+#include <QDialog>
+#include <QSet>
+
+class QTableWidget;
+
+class CheckListDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    // `rows.keys` identifies the rows; those in `checked` start checked.
+    CheckListDialog(const QString& title, const Kav::ListRows& rows, const QSet<QString>& checked,
+                    QWidget* parent = nullptr);
+
+    QStringList checkedKeys() const;
+    void setAllChecked(bool checked);
+    // Space toggles the row under the cursor.
+    void toggleCurrent();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QTableWidget* m_table;
+    QStringList m_keys;
+};

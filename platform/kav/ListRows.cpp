@@ -1,0 +1,52 @@
+#include "ListRows.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+namespace Kav {
+
+namespace {
+// Room for the cell's margins beside the characters of the display width.
+constexpr int kCellPadding = 12;
+} // namespace
+
+int ListRows::columnOf(const QString& fieldName) const
+{
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i].fieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void fillListTable(QTableWidget* table, const ListRows& rows)
+{
+    table->setColumnCount(int(rows.columns.size()));
+    table->setRowCount(int(rows.cells.size()));
+    QStringList labels;
+    for (const ListColumn& column : rows.columns)
+        labels.append(column.label.isEmpty() ? column.fieldName : column.label);
+    table->setHorizontalHeaderLabels(labels);
+    for (int row = 0; row < rows.cells.size(); ++row) {
+        for (int column = 0; column < rows.columns.size(); ++column) {
+            auto* item = new QTableWidgetItem(rows.cells[row].value(column));
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            table->setItem(row, column, item);
+        }
+    }
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    const int charWidth = table->fontMetrics().averageCharWidth();
+    for (int column = 0; column < rows.columns.size(); ++column) {
+        const int width = rows.columns[column].displayWidth;
+        if (width > 0)
+            table->setColumnWidth(column, width * charWidth + kCellPadding);
+        else
+            table->resizeColumnToContents(column);
+    }
+}
+
+} // namespace Kav

@@ -1,0 +1,36 @@
+#pragma once
+// A snapshot of a data set's visible fields as the lookup and multi-selection lists show them:
+// column labels and display widths, one row of texts per record, and where each record was.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QObject;
+class QTableWidget;
+
+namespace Kav {
+
+struct ListColumn
+{
+    QString fieldName;
+    QString label;
+    int displayWidth = 0; // characters; 0 lets the list size the column to its texts
+};
+
+struct ListRows
+{
+    QList<ListColumn> columns;
+    QList<QStringList> cells;  // one text per column
+    QList<int> recNos;         // the record number (from 1) of each row in its data set
+    QStringList keys;          // the key field's text of each row, when a key was asked for
+
+    bool isEmpty() const { return cells.isEmpty(); }
+    // Column index of a field by name (case-insensitive); -1 when not shown.
+    int columnOf(const QString& fieldName) const;
+};
+
+// Fills `table` (one column per list column, no editing, whole-row selection).
+void fillListTable(QTableWidget* table, const ListRows& rows);
+
+} // namespace Kav

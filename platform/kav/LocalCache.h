@@ -1,0 +1,57 @@
+#pragma once
+// What the client keeps in memory of slowly changing tables, read through the shared database
+// connection: the licence flags of every branch (FILIAL) and the code pictures (PICTURE).
+// Each table is read on first use and again whenever a screen asks for it to be refreshed, or
+// when the shared connection now points at another database.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class TDBPicture;
+
+namespace Kavenso {
+
+class LocalCache
+{
+public:
+    struct Filial
+    {
+        bool matriz = false;     // IDMATRIZ: the head office
+        bool moduloZve = false;  // IDMODZVE: licensed for the school-food module
+        bool rescindido = false; // IDCNTRRESC: contract rescinded
+    };
+
+    static const QString kFilial;
+    static const QString kPicture;
+
+    static LocalCache& instance();
+
+    // Rereads the named tables. An unknown name is an error: nothing is kept of it.
+    void refresh(const QStringList& tables);
+
+    // The branch by its stored code; nullopt when FILIAL has no such row.
+    std::optional<Filial> filial(const QString& code);
+    // The picture of `kind`, owned by the cache; throws Kav::Exception when PICTURE has none.
+    TDBPicture* picture(int kind);
+
+private:
+    LocalCache();
+    ~LocalCache();
+
+    void loadFilial();
+    void loadPicture();
+    // Forgets everything read from another database than the shared connection's current one.
+    void followConnection();
+
+    QString m_source;
+    bool m_filialLoaded = false;
+    bool m_pictureLoaded = false;
+    QHash<QString, Filial> m_filiais;
+    // Kept for the life of the program: screens hold on to the pointers.
+    QHash<int, std::shared_ptr<TDBPicture>> m_pictures;
+};
+
+} // namespace Kavenso
