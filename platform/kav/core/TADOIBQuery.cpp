@@ -1,0 +1,158 @@
+#include "TADOIBQuery.h"
+
+#include "KavException.h"
+#include "SqlPlaceholders.h"
+#include "TDataSource.h"
+#include "TParameter.h"
+#include "dtmDBGeral.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+Kav::FieldDef::Type columnType(const QSqlField& field)
+{
+    switch (field.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return Kav::FieldDef::Type::Integer;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return Kav::FieldDef::Type::Float;
+    case QMetaType::Bool:
+        return Kav::FieldDef::Type::Boolean;
+    case QMetaType::QDate:
+        return Kav::FieldDef::Type::Date;
+    case QMetaType::QDateTime:
+        return Kav::FieldDef::Type::DateTime;
+    default:
+        return Kav::FieldDef::Type::String;
+    }
+}
+
+const char* propertyOf(Kav::SqlDialect dialect)
+{
+    switch (dialect) {
+    case Kav::SqlDialect::Plain:
+        return "SQL";
+    case Kav::SqlDialect::Oracle:
+        return "SQL_ORACLE";
+    case Kav::SqlDialect::MSSQL:
+        return "SQL_MSSQL";
+    case Kav::SqlDialect::InterBase:
+        return "SQL_IB";
+    }
+    return "SQL";
+}
+
+} // namespace
+
+TADOIBQuery::TADOIBQuery(QObject* parent) : TDataSet(parent) {}
+
+QSqlDatabase TADOIBQuery::database() const
+{
+    if (m_connectionName.isEmpty())
+        return dtmDBGeral::database();
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.isOpen())
+        throw Kav::Exception(
+            QStringLiteral("%1: the database connection %2 is not open.").arg(displayName(), m_connectionName));
+    return db;
+}
+
+Kav::SqlDialect TADOIBQuery::dialect() const
+{
+    return Kav::dialectOf(database());
+}
+
+QString TADOIBQuery::statementFor(Kav::SqlDialect dialect) const
+{
+    const QStringList& lines = dialect == Kav::SqlDialect::Plain      ? m_sql
+                               : dialect == Kav::SqlDialect::Oracle   ? m_sqlOracle
+                               : dialect == Kav::SqlDialect::MSSQL    ? m_sqlMssql
+                                                                      : m_sqlIb;
+    const QString text = lines.join(QLatin1Char('\n')).trimmed();
+    if (text.isEmpty())
+        throw Kav::Exception(QStringLiteral("%1 has no statement for the %2 dialect (%3) of the connected database.")
+                                 .arg(displayName(), Kav::dialectName(dialect), QLatin1String(propertyOf(dialect))));
+    return text;
+}
+
+QStringList TADOIBQuery::parameterNames() const
+{
+    QStringList names;
+    for (const QStringList* lines : {&m_sql, &m_sqlOracle, &m_sqlMssql, &m_sqlIb})
+        for (const QString& name : Kav::sqlPlaceholders(lines->join(QLatin1Char('\n'))))
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names << name;
+    return names;
+}
+
+TParameter* TADOIBQuery::findParam(const QString& name) const
+{
+    for (TParameter* param : Params())
+        if (param->ParamName().compare(name, Qt::CaseInsensitive) == 0)
+            return param;
+    return nullptr;
+}
+
+TParameter* TADOIBQuery::ParamByName(const QString& name)
+{
+    if (TParameter* param = findParam(name))
+        return param;
+    if (!m_paramCheck || !parameterNames().contains(name, Qt::CaseInsensitive))
+        throw Kav::Exception(QStringLiteral("%1: parameter '%2' not found.").arg(displayName(), name));
+    auto* param = new TParameter(this);
+    param->setParamName(name);
+    param->setObjectName(objectName() + name);
+    return param;
+}
+
+QList<TParameter*> TADOIBQuery::Params() const
+{
+    QList<TParameter*> params;
+    for (QObject* child : children())
+        if (auto* param = qobject_cast<TParameter*>(child))
+            params << param;
+    return params;
+}
+
+TDataSet::Result TADOIBQuery::fetch()
+{
+    QSqlDatabase db = database();
+    const QString statement = statementFor(Kav::dialectOf(db));
+
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (!query.prepare(statement))
+        throw Kav::Exception(QStringLiteral("%1: the database refused the statement: %2")
+                                 .arg(displayName(), query.lastError().text()));
+    for (const QString& name : Kav::sqlPlaceholders(statement))
+        query.bindValue(QLatin1Char(':') + name, ParamByName(name)->boundValue());
+    if (!query.exec())
+        throw Kav::Exception(QStringLiteral("%1: the query failed: %2").arg(displayName(), query.lastError().text()));
+
+    Result result;
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        result.columns << Kav::FieldDef{record.fieldName(i).toUpper(), columnType(record.field(i)), 0};
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i)
+            row << query.value(i);
+        result.rows << row;
+    }
+    if (query.lastError().isValid())
+        throw Kav::Exception(QStringLiteral("%1: reading the rows failed: %2").arg(displayName(), query.lastError().text()));
+    return result;
+}
