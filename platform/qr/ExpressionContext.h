@@ -1,0 +1,22 @@
+#pragma once
+// What a layout expression reads while it is evaluated: the current row of the report's data,
+// the query parameters, the rows an aggregate runs over and the page numbers.
+
+#include <QDateTime>
+#include <QVariant>
+#include <functional>
+
+class ExpressionContext
+{
+public:
+    virtual ~ExpressionContext() = default;
+
+    // Value of the current row's column (indexes as bound by Expression::bindColumns).
+    virtual QVariant column(int index) const = 0;
+    virtual QVariant parameter(const QString& name) const = 0;
+    // Calls `visit` with a context positioned on each row an aggregate of this band covers.
+    virtual void forEachRowInScope(const std::function<void(const ExpressionContext& row)>& visit) const = 0;
+    virtual int pageNumber() const = 0;
+    virtual int pageCount() const = 0;
+    virtual QDateTime now() const = 0;
+};

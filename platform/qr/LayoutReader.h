@@ -1,0 +1,19 @@
+#pragma once
+// Reads a .QR2 report layout (XML) and checks it: every element and attribute known, numbers and
+// expressions valid, every parameter the query or an expression uses declared, every band
+// inside the page. A fault is a Kav::Exception naming the file and the line.
+
+#include "ReportLayout.h"
+
+#include <QByteArray>
+#include <QString>
+
+class LayoutReader
+{
+public:
+    static ReportLayout read(const QByteArray& xml, const QString& sourceName);
+    static ReportLayout readFile(const QString& path);
+    // Only the title, for listing layouts without checking them whole; empty when the file is
+    // not a report layout.
+    static QString readTitle(const QString& path);
+};

@@ -1,0 +1,14 @@
+#pragma once
+// Writes a report layout as the readable XML of a .QR2 file, the form LayoutReader reads back.
+
+#include "ReportLayout.h"
+
+#include <QByteArray>
+
+class LayoutWriter
+{
+public:
+    static QByteArray write(const ReportLayout& layout);
+    // Kav::Exception when the file cannot be written; an existing file is replaced whole.
+    static void writeFile(const ReportLayout& layout, const QString& path);
+};

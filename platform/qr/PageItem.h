@@ -1,0 +1,33 @@
+#pragma once
+// One thing printed on a laid-out page (a text, a line, a box or a bar chart), placed in
+// millimetres from the sheet's top left corner, with the band it came from.
+
+#include "ElementStyle.h"
+#include "ReportBand.h"
+
+#include <QList>
+#include <QRectF>
+#include <QString>
+#include <memory>
+
+struct ChartBar
+{
+    QString label;
+    double value = 0;
+    QString valueText;
+};
+
+struct PageItem
+{
+    enum class Kind { Text, Line, Box, Chart };
+
+    Kind kind = Kind::Text;
+    QRectF rect;
+    QString text;
+    ElementStyle style; // font size resolved (never 0)
+    QColor fill;
+    double lineWidth = 0;
+    int band = 0; // sequence number of the printed band, counted over the whole report
+    BandKind bandKind = BandKind::Detail;
+    std::shared_ptr<const QList<ChartBar>> bars; // Chart
+};

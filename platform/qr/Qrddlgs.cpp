@@ -1,0 +1,12 @@
+#include "Qrddlgs.h"
+
+#include "TParams.h"
+
+namespace Qrddlgs {
+
+bool ExistParam(const TParams& params, const QString& name)
+{
+    return name.size() <= MaxParamNameLength && params.FindParam(name) != nullptr;
+}
+
+} // namespace Qrddlgs

@@ -1,0 +1,31 @@
+#pragma once
+// One element of a report band: a fixed text, a column of the query, an expression, a line, a
+// box or a bar chart of the band's rows. Positions are millimetres from the band's top left.
+
+#include "ElementStyle.h"
+#include "Expression.h"
+
+#include <QRectF>
+#include <QString>
+
+struct ReportElement
+{
+    enum class Kind { Text, Field, Expression, Line, Box, Chart };
+
+    Kind kind = Kind::Text;
+    QRectF rect;
+    ElementStyle style;
+
+    QString text;          // Text: what it shows
+    ::Expression value;    // Field (a column), Expression: what it shows; Chart: the bar heights
+    QString format;        // ValueFormatter pattern of the value
+    ::Expression printWhen; // empty: always printed
+    ::Expression emphasis; // true: shown bold in the emphasis colour (a value out of its range)
+
+    ::Expression label;    // Chart: the text under each bar
+    QString labelFormat;   // Chart: pattern of the label
+    QColor fill;           // Box, Chart: fill colour (invalid: none for a box)
+    double lineWidth = 0;  // Line, Box: pen width in mm; 0 the thinnest
+
+    static QString kindName(Kind kind);
+};

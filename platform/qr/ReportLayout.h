@@ -1,0 +1,45 @@
+#pragma once
+// A report layout as a .QR2 file holds it: title, page setup, font, the query with the parameters
+// it declares, the fixed bands and the groups (outermost first).
+
+#include "PageSetup.h"
+#include "ReportBand.h"
+#include "ReportGroup.h"
+#include "TParams.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+struct ParameterDeclaration
+{
+    QString name;
+    TFieldType type = TFieldType::ftUnknown;
+
+    bool operator==(const ParameterDeclaration&) const = default;
+};
+
+struct ReportLayout
+{
+    static constexpr double DefaultFontSize = 8.0;
+
+    QString title;
+    PageSetup page;
+    QString fontFamily = QStringLiteral("DejaVu Sans");
+    double fontSize = DefaultFontSize;
+    QString query;
+    QList<ParameterDeclaration> parameters;
+
+    std::optional<ReportBand> titleBand;
+    std::optional<ReportBand> pageHeader;
+    std::optional<ReportBand> columnHeader;
+    std::optional<ReportBand> detail;
+    std::optional<ReportBand> summary;
+    std::optional<ReportBand> pageFooter;
+    QList<ReportGroup> groups;
+
+    // A fresh parameter collection: one parameter per declaration, with its declared type.
+    TParams createParams() const;
+    // Every band, in the order they are written to the file.
+    QList<const ReportBand*> bands() const;
+};

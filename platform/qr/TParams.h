@@ -1,0 +1,36 @@
+#pragma once
+// The parameters a report layout declares for its query, in declaration order, found by name
+// without regard to case.
+
+#include "TParam.h"
+
+#include <QList>
+#include <QMetaType>
+
+class TParams
+{
+public:
+    TParams() = default;
+
+    // Kav::Exception when the name is already there.
+    TParam& Add(const QString& name, TFieldType declaredType = TFieldType::ftUnknown);
+
+    int Count() const { return int(m_items.size()); }
+    TParam& Items(int index) { return m_items[index]; }
+    const TParam& Items(int index) const { return m_items[index]; }
+
+    // Null when absent.
+    TParam* FindParam(const QString& name);
+    const TParam* FindParam(const QString& name) const;
+    // Kav::Exception naming the parameter when absent.
+    TParam& ParamByName(const QString& name);
+    const TParam& ParamByName(const QString& name) const;
+
+    auto begin() const { return m_items.cbegin(); }
+    auto end() const { return m_items.cend(); }
+
+private:
+    QList<TParam> m_items;
+};
+
+Q_DECLARE_METATYPE(TParams)
