@@ -1,5 +1,8 @@
 #include "ListRows.h"
 
+#include "TDataSet.h"
+#include "TField.h"
+
 #include <QHeaderView>
 #include <QTableWidget>
 
@@ -17,6 +20,29 @@ int ListRows::columnOf(const QString& fieldName) const
             return i;
     }
     return -1;
+}
+
+ListRows readListRows(TDataSet* dataSet, const QString& keyField)
+{
+    ListRows rows;
+    const QList<TField*> fields = dataSet->visibleFields();
+    for (const TField* field : fields)
+        rows.columns.append({field->FieldName(), field->DisplayLabel(), field->DisplayWidth()});
+    const TField* key = keyField.isEmpty() ? nullptr : dataSet->FieldByName(keyField);
+    const int current = dataSet->RecNo();
+    for (int recNo = 1; recNo <= dataSet->RecordCount(); ++recNo) {
+        dataSet->setRecNo(recNo);
+        QStringList cells;
+        for (const TField* field : fields)
+            cells.append(field->AsString());
+        rows.cells.append(cells);
+        rows.recNos.append(recNo);
+        if (key)
+            rows.keys.append(key->AsString());
+    }
+    if (current > 0)
+        dataSet->setRecNo(current);
+    return rows;
 }
 
 void fillListTable(QTableWidget* table, const ListRows& rows)

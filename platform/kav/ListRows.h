@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-class QObject;
 class QTableWidget;
+class TDataSet;
 
 namespace Kav {
 
@@ -29,6 +29,10 @@ struct ListRows
     // Column index of a field by name (case-insensitive); -1 when not shown.
     int columnOf(const QString& fieldName) const;
 };
+
+// Reads every row of the open `dataSet`, with the texts of `keyField` when one is named (it may
+// be a hidden field). The data set's current row is left where it was.
+ListRows readListRows(TDataSet* dataSet, const QString& keyField = QString());
 
 // Fills `table` (one column per list column, no editing, whole-row selection).
 void fillListTable(QTableWidget* table, const ListRows& rows);

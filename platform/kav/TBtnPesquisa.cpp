@@ -1,13 +1,36 @@
 #include "TBtnPesquisa.h"
 
+#include "DialogService.h"
 #include "Events.h"
+#include "KavException.h"
+#include "ListRows.h"
+#include "LookupListDialog.h"
 #include "SearchGlyph.h"
+#include "TDataSource.h"
+#include "TField.h"
 
 #include <QKeyEvent>
 
 namespace {
 constexpr int kButtonSide = 21;
 constexpr int kGlyphSide = 15;
+const QString kCancel = QStringLiteral("cancel");
+const QString kNoRows = QStringLiteral("Nenhum registro encontrado.");
+
+// The record an automated "FIELD=VALUE" answer names: the first whose field reads VALUE.
+int recNoWhere(TDataSet* dataSet, const QString& fieldName, const QString& value)
+{
+    const TField* field = dataSet->FieldByName(fieldName);
+    const int current = dataSet->RecNo();
+    int found = 0;
+    for (int recNo = 1; recNo <= dataSet->RecordCount() && found == 0; ++recNo) {
+        dataSet->setRecNo(recNo);
+        if (field->AsString().trimmed() == value.trimmed())
+            found = recNo;
+    }
+    dataSet->setRecNo(current);
+    return found;
+}
 } // namespace
 
 TBtnPesquisa::TBtnPesquisa(QWidget* parent) : QToolButton(parent)
@@ -39,11 +62,63 @@ void TBtnPesquisa::Execute()
     });
 }
 
+TDataSet* TBtnPesquisa::listedDataSet() const
+{
+    const auto* source = qobject_cast<TDataSource*>(m_dataSource.data());
+    if (!source || !source->DataSet())
+        throw Kav::Exception(
+            QStringLiteral("O botão de pesquisa %1 não tem um conjunto de dados.").arg(objectName()));
+    return source->DataSet();
+}
+
 bool TBtnPesquisa::Pesquisa()
 {
     bool proceed = true;
     Kav::fireEvent(this, "OnBeforePesq", Q_ARG(QObject*, this), Q_ARG(bool&, proceed));
-    return false;
+    if (!proceed)
+        return false;
+
+    TDataSet* dataSet = listedDataSet();
+    if (!dataSet->Active())
+        dataSet->Open();
+    if (dataSet->IsEmpty()) {
+        Kav::DialogService::instance().showError(m_emptyError.isEmpty() ? kNoRows : m_emptyError);
+        return false;
+    }
+    const int recNo = chooseRecNo(dataSet);
+    if (recNo == 0)
+        return false;
+    dataSet->setRecNo(recNo);
+    Kav::fireEvent(this, "OnAfterPesq", Q_ARG(QObject*, this));
+    return true;
+}
+
+int TBtnPesquisa::chooseRecNo(TDataSet* dataSet)
+{
+    const Kav::ListRows rows = Kav::readListRows(dataSet);
+    const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Lookup, m_title);
+    if (!answer) {
+        LookupListDialog dialog(m_title, rows, window());
+        if (dialog.exec() != QDialog::Accepted || dialog.currentRow() < 0)
+            return 0;
+        return rows.recNos.at(dialog.currentRow());
+    }
+    if (*answer == kCancel)
+        return 0;
+    const qsizetype equals = answer->indexOf(QLatin1Char('='));
+    if (equals > 0) {
+        const int recNo = recNoWhere(dataSet, answer->left(equals), answer->mid(equals + 1));
+        if (recNo == 0)
+            throw Kav::Exception(QStringLiteral("A pesquisa \"%1\" não tem a linha %2.").arg(m_title, *answer));
+        return recNo;
+    }
+    bool isNumber = false;
+    const int row = answer->toInt(&isNumber);
+    if (!isNumber || row < 1 || row > rows.recNos.size())
+        throw Kav::Exception(QStringLiteral("A pesquisa \"%1\" não tem a linha %2 (tem %3).")
+                                 .arg(m_title, *answer)
+                                 .arg(rows.recNos.size()));
+    return rows.recNos.at(row - 1);
 }
 
 bool TBtnPesquisa::eventFilter(QObject* watched, QEvent* event)

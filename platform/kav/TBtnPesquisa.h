@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QToolButton>
 
+class TDataSet;
+
 class TBtnPesquisa : public QToolButton
 {
     Q_OBJECT
@@ -32,14 +34,23 @@ public:
     // is one (it then does the whole job), otherwise the lookup.
     Q_INVOKABLE void Execute();
 
-    // The lookup itself: "OnBeforePesq", the list, and "OnAfterPesq" after a pick. Errors go
-    // to the caller. Returns whether a row was picked.
+    // The lookup itself: "OnBeforePesq" (an error, or its flag set false, ends the lookup), the
+    // data set opened when closed, its EmptyError shown instead of an empty list, the list,
+    // and after a pick the picked row made current and "OnAfterPesq". Errors go to the caller.
+    // Returns whether a row was picked.
+    //
+    // The list goes through the dialog service: automated answers are "N" (row N from 1),
+    // "FIELD=VALUE" (the first row whose field reads VALUE, hidden fields included) or "cancel".
     bool Pesquisa();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TDataSet* listedDataSet() const;
+    // The record number of the row the user picks; 0 when none is.
+    int chooseRecNo(TDataSet* dataSet);
+
     QPointer<QObject> m_associate;
     QPointer<QObject> m_dataSource;
     QString m_title;
