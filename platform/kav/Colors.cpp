@@ -1,7 +1,14 @@
 #include "Colors.h"
 
+#include "KavException.h"
+
+#include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QList>
 #include <QPair>
+#include <QWidget>
 
 namespace Kav {
 
@@ -47,10 +54,32 @@ const QList<QPair<QString, QRgb>>& namedColors()
     return table;
 }
 
+// "$00BBGGRR": the byte order layouts store colours without a name in.
+QColor colorFromHex(const QString& text)
+{
+    bool ok = false;
+    const uint value = text.mid(1).toUInt(&ok, 16);
+    return ok ? QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF) : QColor();
+}
+
+bool paintsOnBase(const QWidget* control)
+{
+    const auto* combo = qobject_cast<const QComboBox*>(control);
+    return qobject_cast<const QLineEdit*>(control) || qobject_cast<const QAbstractSpinBox*>(control) ||
+           qobject_cast<const QAbstractScrollArea*>(control) || (combo && combo->isEditable());
+}
+
+QPalette::ColorRole backgroundRole(const QWidget* control)
+{
+    return paintsOnBase(control) ? QPalette::Base : control->backgroundRole();
+}
+
 } // namespace
 
 QColor colorFromName(const QString& name)
 {
+    if (name.startsWith(QLatin1Char('$')))
+        return colorFromHex(name);
     for (const auto& [known, rgb] : namedColors()) {
         if (known.compare(name, Qt::CaseInsensitive) == 0)
             return QColor(rgb);
@@ -65,6 +94,32 @@ QString colorName(const QColor& color)
             return known;
     }
     return {};
+}
+
+void setColor(QWidget* control, const QColor& color)
+{
+    QPalette palette = control->palette();
+    // A disabled box shows clBtnFace only because the screen gives it that colour.
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, backgroundRole(control), color);
+    control->setPalette(palette);
+    if (!paintsOnBase(control))
+        control->setAutoFillBackground(true);
+}
+
+void setColor(QWidget* control, const QString& name)
+{
+    const QColor color = colorFromName(name);
+    if (!color.isValid())
+        throw Exception(QStringLiteral("unknown colour %1").arg(name));
+    setColor(control, color);
+}
+
+QString colorOf(const QWidget* control)
+{
+    const QColor color = control->palette().color(backgroundRole(control));
+    const QString name = colorName(color);
+    return name.isEmpty() ? color.name() : name;
 }
 
 } // namespace Kav

@@ -15,6 +15,18 @@ namespace {
 
 const char* const kEventsClassInfo = "KavEvents";
 
+int& loadingDepth()
+{
+    static int depth = 0;
+    return depth;
+}
+
+struct LoadingGuard
+{
+    LoadingGuard() { ++loadingDepth(); }
+    ~LoadingGuard() { --loadingDepth(); }
+};
+
 QList<LayoutLoader::PropertyKind>& propertyKinds()
 {
     static QList<LayoutLoader::PropertyKind> kinds;
@@ -91,7 +103,7 @@ bool fits(LayoutValue::Kind kind, QMetaType type)
     case QMetaType::Float: return kind == K::Integer || kind == K::Float;
     case QMetaType::QString:
     case QMetaType::QChar: return kind == K::String;
-    case QMetaType::QStringList: return kind == K::List;
+    case QMetaType::QStringList: return kind == K::List || kind == K::Set;
     case QMetaType::QByteArray: return kind == K::Binary || kind == K::String;
     default: return kind != K::Identifier;
     }
@@ -108,6 +120,11 @@ void LayoutLoader::addPropertyKind(PropertyKind kind)
 
 LayoutLoader::LayoutLoader(QObject* root) : m_root(root)
 {
+}
+
+bool LayoutLoader::isLoading()
+{
+    return loadingDepth() > 0;
 }
 
 QString LayoutLoader::layoutClassOf(const QObject* object)
@@ -140,6 +157,7 @@ void LayoutLoader::apply(const QString& fileName)
 
 void LayoutLoader::applyText(const QString& text, const QString& fileName)
 {
+    const LoadingGuard loading;
     m_fileName = fileName;
     m_deferred.clear();
     const LayoutNode rootNode = LayoutParser(text, fileName).parse();

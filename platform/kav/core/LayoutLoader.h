@@ -61,6 +61,10 @@ public:
     // The layout class name of a component, or its C++ class name without namespace.
     static QString layoutClassOf(const QObject* object);
 
+    // True while a layout is being applied: controls fire no change or click events for the
+    // values a layout gives them.
+    static bool isLoading();
+
 private:
     void applyNode(const LayoutNode& node, QObject* parent);
     QObject* createComponent(const LayoutNode& node, QObject* parent);

@@ -1,0 +1,5 @@
+#include "TGroupBox.h"
+
+TGroupBox::TGroupBox(QWidget* parent) : QGroupBox(parent)
+{
+}
