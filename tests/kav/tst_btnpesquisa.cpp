@@ -1,0 +1,219 @@
+#include "DialogService.h"
+#include "Events.h"
+#include "LookupFixture.h"
+#include "LookupListDialog.h"
+#include "TBtnPesquisa.h"
+
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QtTest>
+
+class TstBtnPesquisa : public QObject
+{
+    Q_OBJECT
+private:
+    Kav::DialogService& dialogs = Kav::DialogService::instance();
+
+    // A button over the fixture's data source, with both lookup events bound.
+    TBtnPesquisa* makeButton(QWidget* parent, LookupFixture& fixture)
+    {
+        auto* button = new TBtnPesquisa(parent);
+        button->setObjectName("btpTeste");
+        button->setTitle("Teste");
+        button->setDataSource(fixture.source);
+        button->setEmptyError("Não há registro cadastrado.");
+        Kav::bindEvent(button, "OnBeforePesq", &fixture, "BeforePesq");
+        Kav::bindEvent(button, "OnAfterPesq", &fixture, "AfterPesq");
+        return button;
+    }
+
+private slots:
+    void init()
+    {
+        dialogs.setAutomated(true);
+        dialogs.clearAnswers();
+        dialogs.clearMessages();
+    }
+
+    void beforeHandlerCanEndTheLookup_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addRow("error raised") << "Tipo de cardápio inativo." << false << QStringList{"Tipo de cardápio inativo."};
+        QTest::addRow("flag cleared") << "" << true << QStringList{};
+    }
+    void beforeHandlerCanEndTheLookup()
+    {
+        QFETCH(QString, failure);
+        QFETCH(bool, cancel);
+        QFETCH(QStringList, messages);
+        QWidget window;
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        fixture.failBefore = failure;
+        fixture.cancelBefore = cancel;
+        dialogs.queueAnswer(Kav::DialogKind::Lookup, "3");
+        button->click();
+        QCOMPARE(fixture.calls, QStringList{"before"});
+        QCOMPARE(dialogs.pendingAnswers(), QStringList{"lookup 3"}); // no list was shown
+        QCOMPARE(dialogs.shownMessages(), messages);
+        QCOMPARE(fixture.dataSet->RecNo(), 1);
+    }
+
+    void closedDataSetIsOpened()
+    {
+        QWidget window;
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        fixture.dataSet->Close();
+        dialogs.queueAnswer(Kav::DialogKind::Lookup, "2");
+        button->click();
+        QVERIFY(fixture.dataSet->Active());
+        QCOMPARE(fixture.calls, (QStringList{"before", "after:002"}));
+    }
+
+    void emptyDataSetShowsTheEmptyText_data()
+    {
+        QTest::addColumn<QString>("emptyError");
+        QTest::addColumn<QString>("shown");
+        QTest::addRow("own text") << "Não há período cadastrado." << "Não há período cadastrado.";
+        QTest::addRow("no text set") << "" << "Nenhum registro encontrado.";
+    }
+    void emptyDataSetShowsTheEmptyText()
+    {
+        QFETCH(QString, emptyError);
+        QFETCH(QString, shown);
+        QWidget window;
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        button->setEmptyError(emptyError);
+        fixture.fill({});
+        dialogs.queueAnswer(Kav::DialogKind::Lookup, "1");
+        button->click();
+        QCOMPARE(dialogs.shownMessages(), QStringList{shown});
+        QCOMPARE(dialogs.pendingAnswers(), QStringList{"lookup 1"});
+        QCOMPARE(fixture.calls, QStringList{"before"});
+    }
+
+    void answerPicksTheRow_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<bool>("error");
+        const QStringList untouched{"before"};
+        QTest::addRow("row number") << "2" << "002" << QStringList{"before", "after:002"} << false;
+        QTest::addRow("last row") << "4" << "010" << QStringList{"before", "after:010"} << false;
+        QTest::addRow("field=value") << "CODIGO=003" << "003" << QStringList{"before", "after:003"} << false;
+        QTest::addRow("hidden field") << "OCULTO=a4" << "010" << QStringList{"before", "after:010"} << false;
+        QTest::addRow("cancel keeps the row") << "cancel" << "001" << untouched << false;
+        QTest::addRow("no such row") << "5" << "001" << untouched << true;
+        QTest::addRow("row zero") << "0" << "001" << untouched << true;
+        QTest::addRow("no such value") << "CODIGO=999" << "001" << untouched << true;
+        QTest::addRow("no such field") << "XX=1" << "001" << untouched << true;
+    }
+    void answerPicksTheRow()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, code);
+        QFETCH(QStringList, calls);
+        QFETCH(bool, error);
+        QWidget window;
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        dialogs.queueAnswer(Kav::DialogKind::Lookup, answer);
+        button->click();
+        QCOMPARE(fixture.calls, calls);
+        QCOMPARE(fixture.currentCode(), code);
+        QCOMPARE(dialogs.shownMessages().size(), error ? 1 : 0);
+    }
+
+    void f9OnTheAssociatedControl_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("opens");
+        QTest::addRow("F9") << int(Qt::Key_F9) << int(Qt::NoModifier) << true << true;
+        QTest::addRow("Ctrl+F9") << int(Qt::Key_F9) << int(Qt::ControlModifier) << true << true;
+        QTest::addRow("F9, button disabled") << int(Qt::Key_F9) << int(Qt::NoModifier) << false << false;
+        QTest::addRow("F8") << int(Qt::Key_F8) << int(Qt::NoModifier) << true << false;
+    }
+    void f9OnTheAssociatedControl()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, enabled);
+        QFETCH(bool, opens);
+        QWidget window;
+        auto* edit = new QLineEdit(&window);
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        button->setAssociate(edit);
+        button->setEnabled(enabled);
+        dialogs.queueAnswer(Kav::DialogKind::Lookup, "2");
+        QTest::keyClick(edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        const QStringList expected = opens ? QStringList{"before", "after:002"} : QStringList();
+        QCOMPARE(fixture.calls, expected);
+    }
+
+    void boundClickReplacesTheLookup()
+    {
+        QWidget window;
+        auto* edit = new QLineEdit(&window);
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        button->setAssociate(edit);
+        Kav::bindEvent(button, "OnClick", &fixture, "Click");
+        dialogs.queueAnswer(Kav::DialogKind::Lookup, "2");
+        button->click();
+        QTest::keyClick(edit, Qt::Key_F9);
+        QCOMPARE(fixture.calls, (QStringList{"click", "click"}));
+        QCOMPARE(dialogs.pendingAnswers(), QStringList{"lookup 2"});
+    }
+
+    void pressingItLeavesTheFocusInTheEdit()
+    {
+        QWidget window;
+        auto* edit = new QLineEdit(&window);
+        auto* other = new QLineEdit(&window);
+        other->move(0, 40);
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        button->move(200, 0);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        edit->setFocus();
+        dialogs.queueAnswer(Kav::DialogKind::Lookup, "1");
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(fixture.calls, (QStringList{"before", "after:001"}));
+        QCOMPARE(QApplication::focusWidget(), edit);
+        QCOMPARE(button->size(), QSize(21, 21));
+    }
+
+    void listShowsTheVisibleFieldsAndIsPickedByTyping()
+    {
+        // The interactive path: the dialog itself, answered by keys.
+        dialogs.setAutomated(false);
+        QWidget window;
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        QStringList headers;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<LookupListDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* table = dialog->findChild<QTableWidget*>();
+            for (int column = 0; column < table->columnCount(); ++column)
+                headers.append(table->horizontalHeaderItem(column)->text());
+            QTest::keyClicks(table, "01");
+            QTest::keyClick(table, Qt::Key_Return);
+        });
+        button->click();
+        QCOMPARE(headers, (QStringList{"Código", "Nome"}));
+        QCOMPARE(fixture.calls, (QStringList{"before", "after:010"}));
+    }
+};
+
+QTEST_MAIN(TstBtnPesquisa)
+#include "tst_btnpesquisa.moc"
