@@ -1,0 +1,190 @@
+#include "CheckListDialog.h"
+#include "DialogService.h"
+#include "LookupFixture.h"
+#include "Pesqlista.h"
+
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+class TstPesqlista : public QObject
+{
+    Q_OBJECT
+private:
+    Kav::DialogService& dialogs = Kav::DialogService::instance();
+
+    // Answers the check-list dialog that is about to open: records which keys it shows
+    // checked, then runs `act` on it.
+    void whenTheListOpens(QStringList& checkedAtStart, std::function<void(CheckListDialog*)> act)
+    {
+        QTimer::singleShot(0, this, [&checkedAtStart, act] {
+            auto* dialog = qobject_cast<CheckListDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            checkedAtStart = dialog->checkedKeys();
+            act(dialog);
+        });
+    }
+
+private slots:
+    void init()
+    {
+        dialogs.setAutomated(true);
+        dialogs.clearAnswers();
+        dialogs.clearMessages();
+    }
+
+    void okWritesTheKeysInTheDataSetsOrder_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("list");
+        QTest::addRow("one code, no separator") << "002" << "002";
+        QTest::addRow("answered out of order") << "010 001" << "001_010";
+        QTest::addRow("all four") << "003 001 010 002" << "001_002_003_010";
+        QTest::addRow("extra blanks") << "  003   002 " << "002_003";
+        QTest::addRow("none") << "none" << "";
+    }
+    void okWritesTheKeysInTheDataSetsOrder()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, list);
+        LookupFixture fixture;
+        QString text = "001_002";
+        dialogs.queueAnswer(Kav::DialogKind::List, answer);
+        QVERIFY(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste|Vazio.", false, text));
+        QCOMPARE(text, list);
+        QVERIFY(!text.startsWith('_') && !text.endsWith('_') && !text.contains("__"));
+    }
+
+    void cancelOrAWrongKeyKeepsTheList()
+    {
+        LookupFixture fixture;
+        QString text = "003";
+        dialogs.queueAnswer(Kav::DialogKind::List, "cancel");
+        QVERIFY(!Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, text));
+        QCOMPARE(text, QString("003"));
+        dialogs.queueAnswer(Kav::DialogKind::List, "001 999");
+        QVERIFY_THROWS_EXCEPTION(Kav::Exception,
+                                 Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, text));
+        QCOMPARE(text, QString("003"));
+    }
+
+    void emptyDataSet_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("listOpens");
+        QTest::addRow("with an empty-list text")
+            << "Serviço|Não há serviço cadastrado para a filial informada."
+            << QStringList{"Não há serviço cadastrado para a filial informada."} << false;
+        QTest::addRow("title only") << "Nutriente" << QStringList{} << true;
+    }
+    void emptyDataSet()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, listOpens);
+        LookupFixture fixture;
+        fixture.fill({});
+        QString list = "001";
+        dialogs.queueAnswer(Kav::DialogKind::List, "none");
+        QCOMPARE(Pesqlista::PesquisaLista(fixture.source, "CODIGO", text, false, list), listOpens);
+        QCOMPARE(dialogs.shownMessages(), messages);
+        QCOMPARE(list, listOpens ? QString() : QString("001"));
+        QCOMPARE(dialogs.pendingAnswers().isEmpty(), listOpens);
+    }
+
+    void titleIsTheTextBeforeTheBar()
+    {
+        LookupFixture fixture;
+        QSignalSpy unanswered(&dialogs, &Kav::DialogService::dialogUnanswered);
+        QString list;
+        QVERIFY(!Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Tipo de Prato|Não há.", false, list));
+        QCOMPARE(unanswered.count(), 1);
+        QCOMPARE(unanswered.at(0).at(1).toString(), QString("Tipo de Prato"));
+    }
+
+    void closedDataSetIsOpenedAndItsRowKept()
+    {
+        LookupFixture fixture;
+        fixture.dataSet->setRecNo(3);
+        QString list;
+        dialogs.queueAnswer(Kav::DialogKind::List, "001");
+        QVERIFY(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, list));
+        QCOMPARE(fixture.dataSet->RecNo(), 3);
+        fixture.dataSet->Close();
+        dialogs.queueAnswer(Kav::DialogKind::List, "010");
+        QVERIFY(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, list));
+        QVERIFY(fixture.dataSet->Active());
+        QCOMPARE(list, QString("010"));
+    }
+
+    void hiddenKeyAndRepeatedCodes()
+    {
+        LookupFixture fixture;
+        fixture.fill({{"001", "Arroz", "x"}, {"002", "Feijão", "y"}, {"003", "Batata", "x"}});
+        QString list;
+        dialogs.queueAnswer(Kav::DialogKind::List, "y x");
+        QVERIFY(Pesqlista::PesquisaLista(fixture.source, "OCULTO", "Teste", false, list));
+        QCOMPARE(list, QString("x_y"));
+    }
+
+    void dialogStartsFromTheCodesInTheList_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("marcarTodos");
+        QTest::addColumn<QStringList>("checked");
+        QTest::addRow("two codes") << "002_010" << false << QStringList{"002", "010"};
+        QTest::addRow("unknown codes ignored") << "999_003" << false << QStringList{"003"};
+        QTest::addRow("empty list") << "" << false << QStringList{};
+        QTest::addRow("empty list, all marked") << "" << true << QStringList{"001", "002", "003", "010"};
+        QTest::addRow("a list wins over all marked") << "001" << true << QStringList{"001"};
+    }
+    void dialogStartsFromTheCodesInTheList()
+    {
+        QFETCH(QString, list);
+        QFETCH(bool, marcarTodos);
+        QFETCH(QStringList, checked);
+        dialogs.setAutomated(false);
+        LookupFixture fixture;
+        QStringList atStart;
+        whenTheListOpens(atStart, [](CheckListDialog* dialog) { dialog->accept(); });
+        QVERIFY(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", marcarTodos, list));
+        QCOMPARE(atStart, checked);
+        QCOMPARE(list, checked.join('_'));
+    }
+
+    void dialogButtonsAndKeys_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("spaceOnFirstRow");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("list");
+        QTest::addRow("select all") << "selectAll" << false << true << "001_002_003_010";
+        QTest::addRow("clear all") << "clearAll" << false << true << "";
+        QTest::addRow("clear all, then space") << "clearAll" << true << true << "001";
+        QTest::addRow("select all, then cancel") << "selectAll" << false << false << "002";
+    }
+    void dialogButtonsAndKeys()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, spaceOnFirstRow);
+        QFETCH(bool, accepted);
+        QFETCH(QString, list);
+        dialogs.setAutomated(false);
+        LookupFixture fixture;
+        QString text = "002";
+        QStringList atStart;
+        whenTheListOpens(atStart, [&](CheckListDialog* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
+            auto* table = dialog->findChild<QTableWidget*>();
+            if (spaceOnFirstRow)
+                QTest::keyClick(table, Qt::Key_Space);
+            QTest::keyClick(table, accepted ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        QCOMPARE(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, text), accepted);
+        QCOMPARE(text, list);
+    }
+};
+
+QTEST_MAIN(TstPesqlista)
+#include "tst_pesqlista.moc"
