@@ -2,6 +2,7 @@
 
 #include "KavException.h"
 #include "SchemaScript.h"
+#include "Transaction.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -61,7 +62,7 @@ void SchemaInstaller::execute(const QString& statement)
 {
     QSqlQuery query(m_db);
     if (!query.exec(statement))
-        throw Kav::Exception(QStringLiteral("Creating the schema failed: %1\nStatement: %2")
+        throw Kav::Exception(QStringLiteral("The statement failed: %1\nStatement: %2")
                                  .arg(query.lastError().text(), statement.left(200)));
 }
 
@@ -73,12 +74,28 @@ void SchemaInstaller::create(bool replace)
         throw Kav::Exception(QStringLiteral("The database already has the schema (tables %1). Use --replace to "
                                             "drop and recreate it.")
                                  .arg(present.join(QLatin1String(", "))));
-    for (auto it = present.crbegin(); it != present.crend(); ++it)
-        execute(QStringLiteral("DROP TABLE ") + *it);
+    // Each step in one transaction: Firebird would otherwise commit, and wait for the disk,
+    // after every statement. The engine's own statements run outside, as SQLite's journal
+    // setting must.
+    if (!present.isEmpty()) {
+        Transaction drop(m_db);
+        for (auto it = present.crbegin(); it != present.crend(); ++it)
+            execute(QStringLiteral("DROP TABLE ") + *it);
+        drop.commit();
+    }
+    Transaction tables(m_db);
     for (const QString& statement : tableStatements())
         execute(statement);
+    tables.commit();
     for (const QString& statement : engine)
         execute(statement);
+}
+
+void SchemaInstaller::emptyTables()
+{
+    const QStringList all = tables();
+    for (auto it = all.crbegin(); it != all.crend(); ++it)
+        execute(QStringLiteral("DELETE FROM ") + *it);
 }
 
 } // namespace KavDb

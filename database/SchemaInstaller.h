@@ -21,6 +21,9 @@ public:
     // a Kav::Exception unless `replace`, which drops them (and their rows) first.
     void create(bool replace);
 
+    // Deletes every row of every table of the schema (the caller holds the transaction).
+    void emptyTables();
+
 private:
     QStringList engineStatements() const;
     void execute(const QString& statement);

@@ -1,0 +1,105 @@
+#include "CsvReader.h"
+
+#include "KavException.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace KavDb {
+
+namespace {
+
+[[noreturn]] void fail(const QString& fileName, int line, const QString& why)
+{
+    throw Kav::Exception(QStringLiteral("%1, line %2: %3").arg(fileName).arg(line).arg(why));
+}
+
+} // namespace
+
+CsvTable parseCsv(const QString& text, const QString& fileName)
+{
+    QList<QStringList> records;
+    QList<int> startLines;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    bool fieldStarted = false;
+    int line = 1;
+    int recordLine = 1;
+    const QChar quote = QLatin1Char('"');
+
+    auto endField = [&] {
+        record << field;
+        field.clear();
+        fieldStarted = false;
+    };
+    auto endRecord = [&] {
+        endField();
+        if (!(record.size() == 1 && record.first().isEmpty())) { // blank lines are skipped
+            records << record;
+            startLines << recordLine;
+        }
+        record.clear();
+    };
+
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == quote) {
+                if (i + 1 < text.size() && text[i + 1] == quote) {
+                    field += quote;
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                if (c == QLatin1Char('\n'))
+                    ++line;
+                field += c;
+            }
+        } else if (c == quote && !fieldStarted) {
+            quoted = true;
+            fieldStarted = true;
+        } else if (c == QLatin1Char(',')) {
+            endField();
+        } else if (c == QLatin1Char('\n')) {
+            endRecord();
+            recordLine = ++line;
+        } else if (c != QLatin1Char('\r')) {
+            field += c;
+            fieldStarted = true;
+        }
+    }
+    if (quoted)
+        fail(fileName, recordLine, QStringLiteral("a quoted field is never closed"));
+    if (fieldStarted || !record.isEmpty())
+        endRecord();
+
+    CsvTable table;
+    if (records.isEmpty())
+        fail(fileName, 1, QStringLiteral("the file is empty"));
+    table.header = records.takeFirst();
+    startLines.removeFirst();
+    for (QString& name : table.header)
+        name = name.trimmed();
+    for (int i = 0; i < records.size(); ++i)
+        if (records[i].size() != table.header.size())
+            fail(fileName, startLines[i],
+                 QStringLiteral("%1 fields where the header has %2").arg(records[i].size()).arg(table.header.size()));
+    table.rows = std::move(records);
+    table.lines = std::move(startLines);
+    return table;
+}
+
+CsvTable readCsvFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Kav::Exception(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return parseCsv(text, QFileInfo(path).fileName());
+}
+
+} // namespace KavDb

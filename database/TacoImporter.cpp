@@ -1,0 +1,197 @@
+#include "TacoImporter.h"
+
+#include "BulkInserter.h"
+#include "CsvReader.h"
+#include "KavException.h"
+#include "NutrientCatalogue.h"
+#include "Transaction.h"
+
+#include <QDir>
+#include <QHash>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace KavDb {
+
+namespace {
+
+struct MappedNutrient
+{
+    QString code;
+    int column;
+};
+
+struct Food
+{
+    int id;
+    int group;
+    QString name;
+};
+
+[[noreturn]] void fail(const QString& file, int line, const QString& why)
+{
+    throw Kav::Exception(QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(why));
+}
+
+int requireColumn(const CsvTable& table, const QString& file, const QString& name)
+{
+    const int column = table.column(name);
+    if (column < 0)
+        throw Kav::Exception(QStringLiteral("%1 is not the expected table: it has no column \"%2\" (columns: %3).")
+                                 .arg(file, name, table.header.join(QLatin1String(", "))));
+    return column;
+}
+
+int requireId(const CsvTable& table, int row, int column, const QString& file)
+{
+    bool ok = false;
+    const int id = table.rows[row][column].trimmed().toInt(&ok);
+    if (!ok || id <= 0)
+        fail(file, table.lines[row],
+             QStringLiteral("\"%1\" in column %2 is not an id").arg(table.rows[row][column], table.header[column]));
+    return id;
+}
+
+QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery query(db);
+    bool ok = query.prepare(sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    ok = ok && query.exec();
+    if (!ok)
+        throw Kav::Exception(QStringLiteral("Importing the food table failed: %1").arg(query.lastError().text()));
+    return query;
+}
+
+QList<MappedNutrient> mappedNutrients(QSqlDatabase& db, const CsvTable& values)
+{
+    QList<MappedNutrient> mapped;
+    QSqlQuery query = run(db, QStringLiteral("SELECT CDNUTRIENTE, NMCOLTACO FROM NUTRIENTE "
+                                             "WHERE NMCOLTACO IS NOT NULL ORDER BY CDNUTRIENTE"));
+    while (query.next()) {
+        const QString column = query.value(1).toString().trimmed();
+        if (!column.isEmpty())
+            mapped << MappedNutrient{query.value(0).toString(), requireColumn(values, QStringLiteral("nutrients.csv"), column)};
+    }
+    return mapped;
+}
+
+} // namespace
+
+TacoImporter::TacoImporter(QSqlDatabase db) : m_db(std::move(db)) {}
+
+TacoImportCounts TacoImporter::import(const QString& dirPath)
+{
+    const QDir dir(dirPath);
+    const QString groupsFile = QStringLiteral("categories.csv");
+    const QString foodsFile = QStringLiteral("food.csv");
+    const QString valuesFile = QStringLiteral("nutrients.csv");
+    const CsvTable groups = readCsvFile(dir.filePath(groupsFile));
+    const CsvTable foods = readCsvFile(dir.filePath(foodsFile));
+    const CsvTable values = readCsvFile(dir.filePath(valuesFile));
+
+    // Groups
+    const int groupId = requireColumn(groups, groupsFile, QStringLiteral("id"));
+    const int groupName = requireColumn(groups, groupsFile, QStringLiteral("name"));
+    QHash<int, QString> groupNames;
+    for (int row = 0; row < groups.rows.size(); ++row) {
+        const int id = requireId(groups, row, groupId, groupsFile);
+        if (groupNames.contains(id))
+            fail(groupsFile, groups.lines[row], QStringLiteral("group %1 appears twice").arg(id));
+        groupNames.insert(id, groups.rows[row][groupName].trimmed());
+    }
+
+    // Foods
+    const int foodId = requireColumn(foods, foodsFile, QStringLiteral("id"));
+    const int foodGroup = requireColumn(foods, foodsFile, QStringLiteral("categoryId"));
+    const int foodName = requireColumn(foods, foodsFile, QStringLiteral("name"));
+    QList<Food> foodList;
+    QSet<int> foodIds;
+    for (int row = 0; row < foods.rows.size(); ++row) {
+        const Food food{requireId(foods, row, foodId, foodsFile), requireId(foods, row, foodGroup, foodsFile),
+                        foods.rows[row][foodName].trimmed()};
+        if (foodIds.contains(food.id))
+            fail(foodsFile, foods.lines[row], QStringLiteral("food %1 appears twice").arg(food.id));
+        if (!groupNames.contains(food.group))
+            fail(foodsFile, foods.lines[row], QStringLiteral("group %1 is not in %2").arg(food.group).arg(groupsFile));
+        if (food.name.isEmpty())
+            fail(foodsFile, foods.lines[row], QStringLiteral("food %1 has no name").arg(food.id));
+        foodIds << food.id;
+        foodList << food;
+    }
+
+    Transaction transaction(m_db);
+    ensureNutrients(m_db);
+    const QList<MappedNutrient> nutrients = mappedNutrients(m_db, values);
+
+    // Values, checked whole before anything is written
+    const int valueFood = requireColumn(values, valuesFile, QStringLiteral("foodId"));
+    TacoImportCounts counts;
+    QList<QVariantList> valueRows;
+    QSet<int> foodsWithValues;
+    for (int row = 0; row < values.rows.size(); ++row) {
+        const int id = requireId(values, row, valueFood, valuesFile);
+        if (!foodIds.contains(id))
+            fail(valuesFile, values.lines[row], QStringLiteral("food %1 is not in %2").arg(id).arg(foodsFile));
+        if (foodsWithValues.contains(id))
+            fail(valuesFile, values.lines[row], QStringLiteral("food %1 appears twice").arg(id));
+        foodsWithValues << id;
+        for (const MappedNutrient& nutrient : nutrients) {
+            const QString cell = values.rows[row][nutrient.column].trimmed();
+            QVariant value;
+            if (cell.isEmpty()) {
+                ++counts.missingValues;
+            } else {
+                bool ok = false;
+                value = cell.toDouble(&ok);
+                if (!ok)
+                    fail(valuesFile, values.lines[row],
+                         QStringLiteral("\"%1\" in column %2 is not a number").arg(cell, values.header[nutrient.column]));
+                ++counts.values;
+            }
+            valueRows << QVariantList{id, nutrient.code, value};
+        }
+    }
+
+    // Groups: a known group keeps the protein factor a site may have set.
+    QSet<int> knownGroups;
+    for (QSqlQuery query = run(m_db, QStringLiteral("SELECT CDGRUPOALIM FROM GRUPOALIM")); query.next();)
+        knownGroups << query.value(0).toInt();
+    for (auto it = groupNames.cbegin(); it != groupNames.cend(); ++it) {
+        if (knownGroups.contains(it.key()))
+            run(m_db, QStringLiteral("UPDATE GRUPOALIM SET NMGRUPOALIM = ? WHERE CDGRUPOALIM = ?"), {it.value(), it.key()});
+        else
+            run(m_db, QStringLiteral("INSERT INTO GRUPOALIM (CDGRUPOALIM, NMGRUPOALIM, VRFATORPROT) VALUES (?, ?, ?)"),
+                {it.key(), it.value(), proteinFactorOfTacoGroup(it.key())});
+    }
+
+    // Foods of these ids are replaced with their values.
+    QSet<int> knownFoods;
+    for (QSqlQuery query = run(m_db, QStringLiteral("SELECT CDALIMENTO FROM ALIMENTO")); query.next();)
+        knownFoods << query.value(0).toInt();
+    for (const Food& food : foodList) {
+        if (!knownFoods.contains(food.id))
+            continue;
+        run(m_db, QStringLiteral("DELETE FROM COMPALIM WHERE CDALIMENTO = ?"), {food.id});
+        run(m_db, QStringLiteral("DELETE FROM ALIMENTO WHERE CDALIMENTO = ?"), {food.id});
+    }
+    BulkInserter foodRows(m_db, QStringLiteral("ALIMENTO"),
+                          {QStringLiteral("CDALIMENTO"), QStringLiteral("NMALIMENTO"), QStringLiteral("CDGRUPOALIM")});
+    for (const Food& food : foodList)
+        foodRows.add({food.id, food.name, food.group});
+    foodRows.flush();
+    BulkInserter compositionRows(m_db, QStringLiteral("COMPALIM"),
+                                 {QStringLiteral("CDALIMENTO"), QStringLiteral("CDNUTRIENTE"), QStringLiteral("VRNUTRIENTE")});
+    for (const QVariantList& row : valueRows)
+        compositionRows.add(row);
+    compositionRows.flush();
+    transaction.commit();
+
+    counts.groups = int(groupNames.size());
+    counts.foods = int(foodList.size());
+    return counts;
+}
+
+} // namespace KavDb
