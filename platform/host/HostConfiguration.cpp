@@ -1,0 +1,170 @@
+#include "HostConfiguration.h"
+
+#include "KavException.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+constexpr int kMaxPort = 65535;
+
+// A value taken from the INI key, then the environment variable, then the option, the last one
+// given winning. Paths in the INI file are relative to the file's folder.
+struct Setting
+{
+    const char* option;
+    const char* variable;
+    const char* key;
+    QString HostConfiguration::*field;
+    bool isPath;
+};
+
+const Setting kSettings[] = {
+    {"filial", "KAV_FILIAL", "Session/Filial", &HostConfiguration::filial, false},
+    {"database", "KAV_DATABASE", "Database/Url", &HostConfiguration::databaseUrl, false},
+    {"reports", "KAV_REPORTS", "Reports/Dir", &HostConfiguration::reportsDir, true},
+    {nullptr, "KAV_USER_REPORTS", "Reports/UserDir", &HostConfiguration::userReportsDir, true},
+};
+
+QList<QCommandLineOption> options()
+{
+    return {
+        {"config",
+         "Read the configuration from FILE (default: $KAV_CONFIG, else the user's kav/kavhost.ini).", "FILE"},
+        {"filial", "Log in to branch CODE.", "CODE"},
+        {"server", "Reach the application server at HOST:PORT.", "HOST:PORT"},
+        {"database", "Open the database at URL (sqlite:///file.db, postgresql://..., firebird://...).",
+         "URL"},
+        {"reports", "Read report layouts from DIR.", "DIR"},
+        {"script", "Run the script FILE against the host and exit with its outcome.", "FILE"},
+        {"grab", "After the script, save a picture of the main window to FILE (PNG).", "FILE"},
+    };
+}
+
+void parseServer(const QString& address, const QString& origin, HostConfiguration& config)
+{
+    QString host = address.trimmed();
+    QString port;
+    const bool bracketed = host.startsWith(QLatin1Char('['));
+    // An IPv6 address carries colons of its own: it comes in brackets, "[::1]:8211".
+    const qsizetype close = bracketed ? host.indexOf(QLatin1Char(']')) : -1;
+    const qsizetype colon = host.indexOf(QLatin1Char(':'), bracketed ? close : 0);
+    bool valid = !bracketed || close > 0;
+    if (colon >= 0) {
+        port = host.mid(colon + 1);
+        host.truncate(colon);
+        valid = valid && (!bracketed || colon == close + 1);
+    }
+    if (bracketed && valid)
+        host = host.mid(1, close - 1);
+    bool portOk = true;
+    const int portNumber = colon >= 0 ? port.toInt(&portOk) : config.serverPort;
+    if (!valid || host.isEmpty() || !portOk || portNumber < 1 || portNumber > kMaxPort)
+        throw Kav::Exception(
+            QStringLiteral("%1: \"%2\" is not a server address HOST:PORT").arg(origin, address));
+    config.serverHost = host;
+    config.serverPort = portNumber;
+}
+
+QString configFileFor(const QCommandLineParser& parser, const QProcessEnvironment& environment,
+                      const HostDefaults& defaults, bool* named)
+{
+    *named = true;
+    if (parser.isSet("config"))
+        return parser.value("config");
+    if (environment.contains("KAV_CONFIG"))
+        return environment.value("KAV_CONFIG");
+    *named = false;
+    return defaults.configFile;
+}
+
+void readIni(const QString& file, HostConfiguration& config)
+{
+    QSettings ini(file, QSettings::IniFormat);
+    if (ini.status() != QSettings::NoError)
+        throw Kav::Exception(QStringLiteral("%1: not a readable configuration file").arg(file));
+    const QDir folder = QFileInfo(file).absoluteDir();
+    for (const Setting& setting : kSettings) {
+        const QString value = ini.value(setting.key).toString().trimmed();
+        if (!value.isEmpty())
+            config.*setting.field = setting.isPath ? folder.absoluteFilePath(value) : value;
+    }
+    const QString host = ini.value("Server/Host").toString().trimmed();
+    const QString port = ini.value("Server/Port").toString().trimmed();
+    if (!host.isEmpty() || !port.isEmpty())
+        parseServer((host.isEmpty() ? config.serverHost : host) + (port.isEmpty() ? QString() : ':' + port),
+                    file + QStringLiteral(" [Server]"), config);
+    config.configFile = QFileInfo(file).absoluteFilePath();
+}
+
+} // namespace
+
+HostConfiguration HostConfiguration::resolve(const QStringList& arguments,
+                                             const QProcessEnvironment& environment,
+                                             const HostDefaults& defaults)
+{
+    QCommandLineParser parser;
+    parser.addOptions(options());
+    const QCommandLineOption help = parser.addHelpOption();
+    if (!parser.parse(arguments))
+        throw Kav::Exception(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        throw Kav::Exception(
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
+
+    HostConfiguration config;
+    config.helpRequested = parser.isSet(help);
+    config.filial = defaults.filial;
+    config.serverHost = defaults.serverHost;
+    config.serverPort = defaults.serverPort;
+    config.databaseUrl = defaults.databaseUrl;
+    config.reportsDir = defaults.reportsDir;
+    config.userReportsDir = defaults.userReportsDir;
+
+    bool named = false;
+    const QString file = configFileFor(parser, environment, defaults, &named);
+    if (QFileInfo(file).isFile())
+        readIni(file, config);
+    else if (named)
+        throw Kav::Exception(QStringLiteral("configuration file %1 not found").arg(file));
+
+    for (const Setting& setting : kSettings) {
+        if (environment.contains(setting.variable))
+            config.*setting.field = environment.value(setting.variable);
+    }
+    if (environment.contains("KAV_SERVER"))
+        parseServer(environment.value("KAV_SERVER"), "KAV_SERVER", config);
+
+    for (const Setting& setting : kSettings) {
+        if (setting.option && parser.isSet(setting.option))
+            config.*setting.field = parser.value(setting.option);
+    }
+    if (parser.isSet("server"))
+        parseServer(parser.value("server"), "--server", config);
+    config.scriptFile = parser.value("script");
+    config.grabFile = parser.value("grab");
+    return config;
+}
+
+QString HostConfiguration::helpText()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("kavhost: the desktop host of the client's screens."));
+    parser.addOptions(options());
+    parser.addHelpOption();
+    return parser.helpText();
+}
+
+Kavenso::Session HostConfiguration::session() const
+{
+    Kavenso::Session session;
+    session.filial = filial;
+    session.webUrl = serverHost;
+    session.webPort = serverPort;
+    session.reportsDir = reportsDir;
+    session.userReportsDir = userReportsDir;
+    return session;
+}

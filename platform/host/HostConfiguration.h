@@ -1,0 +1,33 @@
+#pragma once
+// kavhost's configuration: read from an INI file, overridden by environment variables and then
+// by command-line options, with working defaults for every value.
+
+#include "HostDefaults.h"
+#include "Kavenso.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+class HostConfiguration
+{
+public:
+    QString configFile; // the INI file read; empty when there was none
+    QString filial;
+    QString serverHost;
+    int serverPort = HostDefaults::kServerPort;
+    QString databaseUrl;
+    QString reportsDir;
+    QString userReportsDir;
+    QString scriptFile; // run this script instead of waiting for the user
+    QString grabFile;   // after the script, save a picture of the main window here
+    bool helpRequested = false;
+
+    // `arguments` as main() got them, program name first. Throws Kav::Exception for an unknown
+    // option, a configuration file named but missing or unreadable, or a bad server address.
+    static HostConfiguration resolve(const QStringList& arguments, const QProcessEnvironment& environment,
+                                     const HostDefaults& defaults);
+    static QString helpText();
+
+    Kavenso::Session session() const;
+};

@@ -1,0 +1,106 @@
+#include "HostMainWindow.h"
+
+#include "Events.h"
+#include "ModuleTable.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace {
+constexpr int kInitialWidth = 1100;
+constexpr int kInitialHeight = 760;
+
+// A form is either the widget a plain sub-window frames, or the sub-window itself when the form
+// class is one.
+QWidget* formOf(QMdiSubWindow* window)
+{
+    const bool plainFrame = window->metaObject() == &QMdiSubWindow::staticMetaObject;
+    return plainFrame && window->widget() ? window->widget() : window;
+}
+} // namespace
+
+HostMainWindow::HostMainWindow(const QString& packageDir, const QString& status, QWidget* parent)
+    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_loader(packageDir)
+{
+    // Screens find the host's window and its MDI area by these names.
+    setObjectName(QStringLiteral("frmPrincipal"));
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(m_mdiArea);
+    setWindowTitle(QStringLiteral("kavhost"));
+    resize(kInitialWidth, kInitialHeight);
+    statusBar()->showMessage(status);
+    buildMenus();
+}
+
+void HostMainWindow::buildMenus()
+{
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&Arquivo"));
+    fileMenu->addAction(QStringLiteral("&Sair"), this, &QWidget::close);
+
+    QHash<QString, QMenu*> menus;
+    for (const ModuleEntry& entry : ModuleTable::entries()) {
+        QMenu*& menu = menus[entry.menu];
+        if (!menu)
+            menu = menuBar()->addMenu(entry.menu);
+        const QString package = entry.package;
+        QAction* action = menu->addAction(entry.caption, this, [this, package] {
+            Kav::runHandler([this, package] { openPackage(package); });
+        });
+        action->setObjectName(QStringLiteral("mnu") + package);
+    }
+
+    QMenu* windowMenu = menuBar()->addMenu(QStringLiteral("&Janela"));
+    windowMenu->addAction(QStringLiteral("&Cascata"), m_mdiArea, &QMdiArea::cascadeSubWindows);
+    windowMenu->addAction(QStringLiteral("&Lado a lado"), m_mdiArea, &QMdiArea::tileSubWindows);
+}
+
+void HostMainWindow::openPackage(const QString& package)
+{
+    m_loader.callEntry(package, ModuleTable::kEntryName);
+}
+
+QMdiSubWindow* HostMainWindow::currentSubWindow() const
+{
+    if (QMdiSubWindow* current = m_mdiArea->currentSubWindow(); current && !current->isHidden())
+        return current;
+    const auto windows = m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        if (!(*it)->isHidden())
+            return *it;
+    }
+    return nullptr;
+}
+
+QWidget* HostMainWindow::activeForm() const
+{
+    QMdiSubWindow* window = currentSubWindow();
+    return window ? formOf(window) : nullptr;
+}
+
+QList<QWidget*> HostMainWindow::openForms() const
+{
+    QList<QWidget*> forms;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
+        if (!window->isHidden())
+            forms.append(formOf(window));
+    }
+    return forms;
+}
+
+void HostMainWindow::closeActiveForm()
+{
+    if (QMdiSubWindow* window = currentSubWindow())
+        window->close();
+}
+
+void HostMainWindow::closeEvent(QCloseEvent* event)
+{
+    m_mdiArea->closeAllSubWindows();
+    if (openForms().isEmpty())
+        event->accept();
+    else
+        event->ignore();
+}

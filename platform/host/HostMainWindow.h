@@ -1,0 +1,39 @@
+#pragma once
+// kavhost's main window: the MDI area the screens open in, and the menu that opens them by
+// loading their packages.
+
+#include "PackageLoader.h"
+#include "ScriptHost.h"
+
+#include <QMainWindow>
+
+class QMdiArea;
+class QMdiSubWindow;
+struct ModuleEntry;
+
+class HostMainWindow : public QMainWindow, public ScriptHost
+{
+    Q_OBJECT
+public:
+    // Packages are looked up in `packageDir`; `status` is shown in the status bar.
+    HostMainWindow(const QString& packageDir, const QString& status, QWidget* parent = nullptr);
+
+    QMdiArea* mdiArea() const { return m_mdiArea; }
+
+    void openPackage(const QString& package) override;
+    QWidget* activeForm() const override;
+    QList<QWidget*> openForms() const override;
+    void closeActiveForm() override;
+
+protected:
+    // Closes every form first, as closing each window would; a form that refuses keeps the
+    // host open.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    QMdiSubWindow* currentSubWindow() const;
+
+    QMdiArea* m_mdiArea;
+    PackageLoader m_loader;
+};

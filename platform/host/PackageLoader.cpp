@@ -1,0 +1,45 @@
+#include "PackageLoader.h"
+
+#include "KavException.h"
+
+#include <QDir>
+#include <QLibrary>
+
+PackageLoader::PackageLoader(QString packageDir) : m_packageDir(std::move(packageDir)) {}
+
+// QLibrary's destructor leaves the library loaded; nothing here unloads.
+PackageLoader::~PackageLoader() = default;
+
+bool PackageLoader::isLoaded(const QString& package) const
+{
+    const auto found = m_libraries.constFind(package);
+    return found != m_libraries.cend() && (*found)->isLoaded();
+}
+
+QLibrary& PackageLoader::library(const QString& package)
+{
+    auto& slot = m_libraries[package];
+    if (!slot)
+        slot = std::make_shared<QLibrary>(QDir(m_packageDir).filePath(package));
+    if (!slot->isLoaded() && !slot->load())
+        throw Kav::Exception(slot->errorString());
+    return *slot;
+}
+
+void PackageLoader::callEntry(const QString& package, const char* entry)
+{
+    QLibrary& loaded = library(package);
+    using Entry = void (*)();
+    const auto function = reinterpret_cast<Entry>(loaded.resolve(entry));
+    if (!function)
+        throw Kav::Exception(loaded.errorString());
+    try {
+        function();
+    } catch (const Kav::Exception&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw Kav::Exception(QStringLiteral("%1 of %2: %3").arg(QLatin1String(entry), package, error.what()));
+    } catch (...) {
+        throw Kav::Exception(QStringLiteral("%1 of %2 failed").arg(QLatin1String(entry), package));
+    }
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Loads the screens' packages (shared libraries beside the host) and calls their entries.
+// A package once loaded stays loaded until the process ends: its forms and the code behind
+// their handlers must outlive any window.
+
+#include <memory>
+#include <QHash>
+#include <QString>
+
+class QLibrary;
+
+class PackageLoader
+{
+public:
+    explicit PackageLoader(QString packageDir);
+    ~PackageLoader();
+    PackageLoader(const PackageLoader&) = delete;
+    PackageLoader& operator=(const PackageLoader&) = delete;
+
+    // Loads `package` ("Pkg_Zve41300" is libPkg_Zve41300.so in the package folder) if needed and
+    // calls its entry `entry` (a plain C function without arguments). Throws Kav::Exception with
+    // the loader's own reason when the package or the entry is missing, and turns anything the
+    // entry lets escape into a Kav::Exception.
+    void callEntry(const QString& package, const char* entry);
+
+    bool isLoaded(const QString& package) const;
+
+private:
+    QLibrary& library(const QString& package);
+
+    QString m_packageDir;
+    QHash<QString, std::shared_ptr<QLibrary>> m_libraries;
+};

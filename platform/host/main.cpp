@@ -1,0 +1,110 @@
+// kavhost: the desktop host. Reads its configuration, opens the shared database, and shows the
+// main window from whose menu the screens' packages are opened; with --script it runs a script
+// against the same window instead of waiting for a user, and exits with the script's outcome.
+
+#include "DialogService.h"
+#include "dtmDBGeral.h"
+#include "HostConfiguration.h"
+#include "HostMainWindow.h"
+#include "KavException.h"
+#include "ScriptRunner.h"
+
+#include <cstdio>
+#include <QApplication>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+constexpr int kExitScriptFailed = 1;
+constexpr int kExitBadConfiguration = 2;
+
+bool hasScriptOption(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--script" || argument.startsWith("--script="))
+            return true;
+    }
+    return false;
+}
+
+// A script runs headless when there is no display to show it on.
+void chooseOffscreenWithoutDisplay()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+QString statusText(const HostConfiguration& config)
+{
+    const QString database = QUrl(config.databaseUrl).toDisplayString(QUrl::RemovePassword);
+    return QStringLiteral("Filial %1 · servidor %2:%3 · banco %4")
+        .arg(config.filial, config.serverHost)
+        .arg(config.serverPort)
+        .arg(database);
+}
+
+int runScript(HostMainWindow& window, const HostConfiguration& config)
+{
+    QTextStream out(stdout);
+    ScriptRunner runner(window, out);
+    const ScriptResult result = runner.runFile(config.scriptFile);
+    if (!config.grabFile.isEmpty()) {
+        if (window.grab().save(config.grabFile))
+            out << "picture of the main window: " << config.grabFile << Qt::endl;
+        else
+            out << "could not save the picture " << config.grabFile << Qt::endl;
+    }
+    out << "script " << config.scriptFile << ": " << result.describe() << Qt::endl;
+    window.close();
+    return result.ok ? 0 : kExitScriptFailed;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool scripted = hasScriptOption(argc, argv);
+    if (scripted)
+        chooseOffscreenWithoutDisplay();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kavhost"));
+    QApplication::setApplicationDisplayName(QStringLiteral("kavhost"));
+
+    HostConfiguration config;
+    try {
+        config =
+            HostConfiguration::resolve(QApplication::arguments(), QProcessEnvironment::systemEnvironment(),
+                                       HostDefaults::forThisProcess());
+    } catch (const Kav::Exception& error) {
+        std::fprintf(stderr, "kavhost: %s\n%s", qPrintable(error.message()),
+                     qPrintable(HostConfiguration::helpText()));
+        return kExitBadConfiguration;
+    }
+    if (config.helpRequested) {
+        std::printf("%s", qPrintable(HostConfiguration::helpText()));
+        return 0;
+    }
+    Kavenso::SetSession(config.session());
+
+    auto& dialogs = Kav::DialogService::instance();
+    dialogs.setAutomated(scripted);
+    try {
+        dtmDBGeral::open(config.databaseUrl);
+    } catch (const Kav::Exception& error) {
+        std::fprintf(stderr, "kavhost: %s\n", qPrintable(error.message()));
+        if (!scripted)
+            dialogs.showError(error.message());
+        return kExitBadConfiguration;
+    }
+
+    HostMainWindow window(QApplication::applicationDirPath(), statusText(config));
+    window.show();
+    window.activateWindow();
+    if (scripted)
+        QTimer::singleShot(0, &window, [&window, &config] { QApplication::exit(runScript(window, config)); });
+    return QApplication::exec();
+}
