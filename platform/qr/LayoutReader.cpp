@@ -408,16 +408,18 @@ ReportLayout LayoutReader::readFile(const QString& path)
     return read(file.readAll(), path);
 }
 
-QString LayoutReader::readTitle(const QString& path)
+std::optional<QString> LayoutReader::readTitle(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {};
+        return std::nullopt;
     QXmlStreamReader xml(&file);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement)
-            return xml.name() == QLatin1String("report") ? xml.attributes().value(QLatin1String("title")).toString()
-                                                         : QString();
+        if (xml.readNext() == QXmlStreamReader::StartElement) {
+            if (xml.name() != QLatin1String("report"))
+                return std::nullopt;
+            return xml.attributes().value(QLatin1String("title")).toString();
+        }
     }
-    return {};
+    return std::nullopt;
 }

@@ -7,13 +7,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 class LayoutReader
 {
 public:
     static ReportLayout read(const QByteArray& xml, const QString& sourceName);
     static ReportLayout readFile(const QString& path);
-    // Only the title, for listing layouts without checking them whole; empty when the file is
+    // Only the title, for listing layouts without checking them whole; nullopt when the file is
     // not a report layout.
-    static QString readTitle(const QString& path);
+    static std::optional<QString> readTitle(const QString& path);
 };

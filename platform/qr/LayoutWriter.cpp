@@ -52,6 +52,14 @@ public:
         m_xml.writeCDATA(layout.query);
         m_xml.writeEndElement();
 
+        writeBands(layout);
+
+        m_xml.writeEndElement();
+        m_xml.writeEndDocument();
+    }
+
+    void writeBands(const ReportLayout& layout)
+    {
         for (const auto* band : {&layout.titleBand, &layout.pageHeader, &layout.columnHeader})
             if (*band)
                 writeBand(QStringLiteral("band"), **band);
@@ -70,9 +78,6 @@ public:
         for (const auto* band : {&layout.detail, &layout.summary, &layout.pageFooter})
             if (*band)
                 writeBand(QStringLiteral("band"), **band);
-
-        m_xml.writeEndElement();
-        m_xml.writeEndDocument();
     }
 
 private:
@@ -144,6 +149,13 @@ QByteArray LayoutWriter::write(const ReportLayout& layout)
 {
     QByteArray out;
     Writer(&out).write(layout);
+    return out;
+}
+
+QByteArray LayoutWriter::writeBands(const ReportLayout& layout)
+{
+    QByteArray out;
+    Writer(&out).writeBands(layout);
     return out;
 }
 

@@ -1,0 +1,112 @@
+#include "PagePainter.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+const QColor kDefaultBarFill(0x4a, 0x7a, 0xb5);
+// Share of each bar's slot the bar itself takes.
+constexpr double kBarShare = 0.7;
+// The thinnest pen still visible on paper.
+constexpr double kHairlineMm = 0.1;
+
+Qt::Alignment alignment(ElementStyle::Align align)
+{
+    switch (align) {
+    case ElementStyle::Align::Left: return Qt::AlignLeft;
+    case ElementStyle::Align::Center: return Qt::AlignHCenter;
+    case ElementStyle::Align::Right: return Qt::AlignRight;
+    }
+    return Qt::AlignLeft;
+}
+
+QRectF scaled(const QRectF& mm, double pixelsPerMm)
+{
+    return {mm.left() * pixelsPerMm, mm.top() * pixelsPerMm, mm.width() * pixelsPerMm, mm.height() * pixelsPerMm};
+}
+
+} // namespace
+
+PagePainter::PagePainter(const PageModel& model) : m_model(model) {}
+
+const QFont& PagePainter::font(const ElementStyle& style, double pointScale)
+{
+    const QString key = QStringLiteral("%1/%2/%3/%4").arg(style.fontSize).arg(style.bold).arg(style.italic).arg(pointScale);
+    auto it = m_fonts.find(key);
+    if (it == m_fonts.end()) {
+        QFont font(m_model.fontFamily);
+        font.setPointSizeF(style.fontSize * pointScale);
+        font.setBold(style.bold);
+        font.setItalic(style.italic);
+        it = m_fonts.insert(key, font);
+    }
+    return *it;
+}
+
+void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm)
+{
+    // Point sizes are relative to the device's resolution; this makes them true on paper at any
+    // scale.
+    const double pointScale = pixelsPerMm * kMmPerInch / painter.device()->logicalDpiY();
+    painter.save();
+    for (const PageItem& item : page.items) {
+        const QRectF rect = scaled(item.rect, pixelsPerMm);
+        switch (item.kind) {
+        case PageItem::Kind::Text: paintText(painter, item, rect, pointScale); break;
+        case PageItem::Kind::Line:
+        case PageItem::Kind::Box: {
+            painter.setPen(QPen(item.style.color, std::max(item.lineWidth, kHairlineMm) * pixelsPerMm));
+            painter.setBrush(item.kind == PageItem::Kind::Box && item.fill.isValid() ? QBrush(item.fill) : Qt::NoBrush);
+            if (item.kind == PageItem::Kind::Box)
+                painter.drawRect(rect);
+            else if (rect.width() >= rect.height())
+                painter.drawLine(rect.topLeft(), rect.topRight());
+            else
+                painter.drawLine(rect.topLeft(), rect.bottomLeft());
+            break;
+        }
+        case PageItem::Kind::Chart: paintChart(painter, item, rect, pixelsPerMm, pointScale); break;
+        }
+    }
+    painter.restore();
+}
+
+void PagePainter::paintText(QPainter& painter, const PageItem& item, const QRectF& rect, double pointScale)
+{
+    if (item.text.isEmpty())
+        return;
+    painter.setFont(font(item.style, pointScale));
+    painter.setPen(item.style.color);
+    painter.drawText(rect, int(alignment(item.style.align) | Qt::AlignVCenter | Qt::TextSingleLine), item.text);
+}
+
+void PagePainter::paintChart(QPainter& painter, const PageItem& item, const QRectF& rect, double pixelsPerMm,
+                             double pointScale)
+{
+    const QList<ChartBar>& bars = *item.bars;
+    if (bars.isEmpty())
+        return;
+    double top = 0;
+    for (const ChartBar& bar : bars)
+        top = std::max(top, bar.value);
+    const QFont& labelFont = font(item.style, pointScale);
+    painter.setFont(labelFont);
+    const double textHeight = QFontMetricsF(labelFont, painter.device()).height();
+    const QRectF plot = rect.adjusted(0, textHeight, 0, -textHeight);
+    const double slot = plot.width() / double(bars.size());
+    painter.setPen(QPen(item.style.color, kHairlineMm * pixelsPerMm));
+    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+    for (qsizetype i = 0; i < bars.size(); ++i) {
+        const ChartBar& bar = bars[i];
+        const double height = top > 0 ? std::max(bar.value, 0.0) / top * plot.height() : 0;
+        const double left = plot.left() + slot * double(i);
+        const QRectF barRect(left + slot * (1 - kBarShare) / 2, plot.bottom() - height, slot * kBarShare, height);
+        painter.fillRect(barRect, item.fill.isValid() ? item.fill : kDefaultBarFill);
+        painter.drawText(QRectF(left, barRect.top() - textHeight, slot, textHeight),
+                         int(Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine), bar.valueText);
+        painter.drawText(QRectF(left, plot.bottom(), slot, textHeight),
+                         int(Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine), bar.label);
+    }
+}

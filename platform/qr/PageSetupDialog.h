@@ -1,0 +1,30 @@
+#pragma once
+// Asks paper, orientation and margins for a report. Automated, it takes its answer from the
+// dialog service as text: "cancel", or paper, orientation and the four margins in mm
+// ("A4 landscape 10 12 10 12": left, top, right, bottom).
+
+#include "PageSetup.h"
+
+#include <QDialog>
+#include <optional>
+
+class QComboBox;
+class QDoubleSpinBox;
+
+class PageSetupDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit PageSetupDialog(const PageSetup& setup, QWidget* parent = nullptr);
+    PageSetup pageSetup() const;
+
+    // The answer of the person or the automation; nullopt when cancelled. Kav::Exception for an
+    // automated answer that is not a page setup.
+    static std::optional<PageSetup> ask(const PageSetup& current, QWidget* parent);
+    static PageSetup parseAnswer(const QString& answer, const PageSetup& current);
+
+private:
+    QComboBox* m_paper;
+    QComboBox* m_orientation;
+    QDoubleSpinBox* m_margins[4];
+};

@@ -1,0 +1,48 @@
+#include "PrinterRenderer.h"
+
+#include "DialogService.h"
+#include "KavException.h"
+#include "PageModel.h"
+#include "PdfRenderer.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+bool PrinterRenderer::render(const PageModel& model, const RenderTarget& target)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(model.page.pageLayout());
+    printer.setFullPage(true);
+    printer.setDocName(model.title);
+    printer.setFromTo(1, int(model.pages.size()));
+
+    const QString title = QStringLiteral("Imprimir");
+    if (const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::File, title)) {
+        if (answer->isEmpty() || *answer == QLatin1String("cancel"))
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*answer);
+    } else {
+        QPrintDialog dialog(&printer, target.parent);
+        dialog.setWindowTitle(title);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+    }
+
+    PageModel chosen = model;
+    if (printer.printRange() == QPrinter::PageRange) {
+        const int first = std::max(printer.fromPage(), 1) - 1;
+        const int last = std::min(printer.toPage(), int(model.pages.size()));
+        chosen.pages = model.pages.mid(first, std::max(last - first, 0));
+    }
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Kav::Exception(QStringLiteral("Não foi possível imprimir em %1.")
+                                 .arg(printer.outputFileName().isEmpty() ? printer.printerName()
+                                                                         : printer.outputFileName()));
+    PdfRenderer::paintPages(chosen, printer, painter, target);
+    painter.end();
+    return true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The layout editor: title, query, declared parameters and the bands (as the layout file writes
+// them), checked whole before it is accepted, with a trial preview of the edited layout.
+
+#include "ReportLayout.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QTableWidget;
+
+class ReportEditorDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    ReportEditorDialog(const ReportLayout& layout, const QString& fileName, QWidget* parent = nullptr);
+
+    // Runs the edited layout in a preview (set by the report dialog).
+    void setTrialPreview(std::function<void(const ReportLayout&)> preview) { m_trialPreview = std::move(preview); }
+
+    // The layout as edited, checked as a layout file is; Kav::Exception naming the fault (for the
+    // bands, the line of the bands text).
+    ReportLayout editedLayout() const;
+
+    void setTitleText(const QString& title);
+    void setQueryText(const QString& query);
+    void setBandsText(const QString& bands);
+    QString bandsText() const;
+    // Declares each parameter the query uses and the table lacks; returns how many were added.
+    int declareQueryParameters();
+    void addParameter(const QString& name, TFieldType type);
+
+public slots:
+    // Accepts when the layout checks out; otherwise shows the fault and stays open.
+    void save();
+    void trialPreview();
+
+private:
+    void removeSelectedParameter();
+    QList<ParameterDeclaration> declaredParameters() const;
+
+    ReportLayout m_original;
+    QString m_fileName;
+    QLineEdit* m_title;
+    QPlainTextEdit* m_query;
+    QTableWidget* m_parameters;
+    QPlainTextEdit* m_bands;
+    std::function<void(const ReportLayout&)> m_trialPreview;
+};

@@ -1,0 +1,303 @@
+#include "TReportDesignerDialog.h"
+
+#include "DialogService.h"
+#include "Events.h"
+#include "KavException.h"
+#include "Kavenso.h"
+#include "LayoutReader.h"
+#include "LayoutWriter.h"
+#include "PageLayouter.h"
+#include "PageSetupDialog.h"
+#include "ReportCatalog.h"
+#include "ReportData.h"
+#include "ReportEditorDialog.h"
+#include "ReportProgress.h"
+#include "ReportQuery.h"
+#include "ReportRenderers.h"
+#include "dtmDBGeral.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QSqlDatabase>
+
+namespace {
+
+const QString kEditTitle = QStringLiteral("Editar relatório");
+const QString kSaveAnswer = QStringLiteral("save");
+const QString kPreviewAnswer = QStringLiteral("preview");
+const QString kCancelAnswer = QStringLiteral("cancel");
+
+// Runs a command through the handler dispatcher: called from a form's handler its faults pass
+// on to that handler; called on its own they are shown and the command reports nothing done.
+bool command(const std::function<bool()>& body)
+{
+    bool done = false;
+    Kav::runHandler([&] { done = body(); });
+    return done;
+}
+
+QString withSuffix(const QString& fileName, const QString& suffix)
+{
+    return QFileInfo(fileName).suffix().isEmpty() ? fileName + QLatin1Char('.') + suffix : fileName;
+}
+
+} // namespace
+
+TReportDesignerDialog::TReportDesignerDialog(QObject* parent) : QObject(parent) {}
+
+TReportDesignerDialog::~TReportDesignerDialog() = default;
+
+void TReportDesignerDialog::LoadFromFile(const QString& fileName)
+{
+    setLayout(LayoutReader::readFile(fileName), fileName);
+}
+
+void TReportDesignerDialog::setLayout(const ReportLayout& layout, const QString& fileName)
+{
+    m_layout = layout;
+    m_fileName = fileName;
+    m_params = layout.createParams();
+}
+
+const ReportLayout& TReportDesignerDialog::Layout() const
+{
+    if (!m_layout)
+        throw Kav::Exception(QStringLiteral("Nenhum relatório foi carregado."));
+    return *m_layout;
+}
+
+QString TReportDesignerDialog::UserReportsDir() const
+{
+    return m_userReportsDir.isEmpty() ? Kavenso::CurrentSession().userReportsDir : m_userReportsDir;
+}
+
+QSqlDatabase TReportDesignerDialog::database() const
+{
+    if (m_connectionName.isEmpty())
+        return dtmDBGeral::database();
+    const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.isValid())
+        throw Kav::Exception(QStringLiteral("Conexão de banco de dados desconhecida: %1").arg(m_connectionName));
+    return db;
+}
+
+TReportDesignerDialog::Progress TReportDesignerDialog::progressFor(const QString& title)
+{
+    if (m_progress)
+        return m_progress;
+    auto window = std::make_shared<ReportProgress>(m_parentWidget, title);
+    return [window](const QString& step, int done, int total) { return (*window)(step, done, total); };
+}
+
+std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
+{
+    const ReportLayout& layout = Layout();
+    TParams params = layout.createParams();
+    bool cancel = false;
+    Kav::fireEvent(this, "OnBeforeGetQueryParams", Q_ARG(TParams&, params), Q_ARG(bool&, cancel));
+    m_params = params;
+    if (cancel)
+        return nullptr;
+
+    const Progress progress = progressFor(layout.title);
+    if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
+        return nullptr;
+    const ReportData data = ReportQuery::run(database(), layout.query, params);
+    PageLayouter::Options options;
+    options.now = m_clock.isValid() ? m_clock : QDateTime::currentDateTime();
+    options.progress = [&](int done, int total) { return progress(QStringLiteral("Montando as páginas..."), done, total); };
+    return std::make_shared<const PageModel>(PageLayouter::layOut(layout, data, params, options));
+}
+
+bool TReportDesignerDialog::runRenderer(const QString& name, const PageModel& model, const QString& fileName)
+{
+    RenderTarget target;
+    target.fileName = fileName;
+    target.parent = m_parentWidget;
+    const Progress progress = progressFor(model.title);
+    target.progress = [&](int done, int total) { return progress(QStringLiteral("Gerando as páginas..."), done, total); };
+    if (name == QLatin1String("preview"))
+        target.print = [this, &model] { command([&] { return printModel(model); }); };
+    return ReportRenderers::create(name)->render(model, target);
+}
+
+bool TReportDesignerDialog::printModel(const PageModel& model)
+{
+    if (!runRenderer(QStringLiteral("printer"), model, QString()))
+        return false;
+    Kav::fireEvent(this, "OnQRPAfterPrint", Q_ARG(QObject*, this));
+    return true;
+}
+
+bool TReportDesignerDialog::Print()
+{
+    return command([this] {
+        const auto model = Prepare();
+        return model && printModel(*model);
+    });
+}
+
+bool TReportDesignerDialog::Preview()
+{
+    return command([this] {
+        const auto model = Prepare();
+        if (!model)
+            return false;
+        runRenderer(QStringLiteral("preview"), *model, QString());
+        Kav::fireEvent(this, "OnQRPAfterPreview", Q_ARG(QObject*, this));
+        return true;
+    });
+}
+
+bool TReportDesignerDialog::SaveToFile(const QString& fileName, const QString& renderer)
+{
+    return command([&] {
+        const QString name = renderer.isEmpty() ? ReportRenderers::nameForFile(fileName) : renderer;
+        if (name.isEmpty())
+            throw Kav::Exception(
+                QStringLiteral("Tipo de arquivo não reconhecido: %1 (use PDF, TXT, CSV ou HTML).").arg(fileName));
+        if (name == QLatin1String("printer") || name == QLatin1String("preview"))
+            throw Kav::Exception(QStringLiteral("%1 não grava arquivos.").arg(name));
+        const auto model = Prepare();
+        return model && runRenderer(name, *model, fileName);
+    });
+}
+
+bool TReportDesignerDialog::SaveAs()
+{
+    return command([this] {
+        const QString chosen = Kav::DialogService::instance().saveFileName(
+            m_parentWidget, QStringLiteral("Salvar como"), QDir::homePath(), ReportRenderers::saveFilter());
+        if (chosen.isEmpty())
+            return false;
+        // A name without an ending known here is saved as PDF.
+        const QString fileName = ReportRenderers::nameForFile(chosen).isEmpty() && QFileInfo(chosen).suffix().isEmpty()
+                                     ? withSuffix(chosen, QStringLiteral("pdf"))
+                                     : chosen;
+        return SaveToFile(fileName);
+    });
+}
+
+bool TReportDesignerDialog::SaveAsText()
+{
+    return command([this] {
+        const QString chosen = Kav::DialogService::instance().saveFileName(
+            m_parentWidget, QStringLiteral("Salvar como texto"), QDir::homePath(), QStringLiteral("Texto (*.txt)"));
+        if (chosen.isEmpty())
+            return false;
+        return SaveToFile(withSuffix(chosen, QStringLiteral("txt")), QStringLiteral("text"));
+    });
+}
+
+QString TReportDesignerDialog::saveToUserFolder(const ReportLayout& layout, const QString& fileName)
+{
+    const QString folder = UserReportsDir();
+    if (folder.isEmpty())
+        throw Kav::Exception(QStringLiteral("A pasta de relatórios do usuário não está configurada."));
+    if (!QDir().mkpath(folder))
+        throw Kav::Exception(QStringLiteral("Não foi possível criar a pasta %1.").arg(folder));
+    const QString path = QDir(folder).filePath(QFileInfo(fileName).fileName());
+    LayoutWriter::writeFile(layout, path);
+    return path;
+}
+
+bool TReportDesignerDialog::Edit()
+{
+    return command([this] {
+        const ReportLayout& current = Layout();
+        ReportEditorDialog editor(current, m_fileName, m_parentWidget);
+        bool previewed = false;
+        editor.setTrialPreview([&](const ReportLayout& edited) {
+            const ReportLayout kept = *m_layout;
+            m_layout = edited;
+            try {
+                const auto model = Prepare();
+                m_layout = kept;
+                if (model) {
+                    previewed = true;
+                    runRenderer(QStringLiteral("preview"), *model, QString());
+                }
+            } catch (...) {
+                m_layout = kept;
+                throw;
+            }
+        });
+
+        bool accepted = false;
+        if (const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, kEditTitle)) {
+            if (*answer == kPreviewAnswer)
+                editor.trialPreview();
+            accepted = *answer == kSaveAnswer;
+        } else {
+            accepted = editor.exec() == QDialog::Accepted;
+        }
+        // The prepared data stays while the editor is open; its trial previews count as one.
+        if (previewed)
+            Kav::fireEvent(this, "OnQRPAfterPreview", Q_ARG(QObject*, this));
+        if (!accepted)
+            return false;
+        const ReportLayout edited = editor.editedLayout();
+        setLayout(edited, saveToUserFolder(edited, m_fileName));
+        return true;
+    });
+}
+
+bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& caption, const QString& prompt)
+{
+    return command([&] {
+        QString title;
+        if (const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, caption)) {
+            if (*answer == kCancelAnswer)
+                return false;
+            title = *answer;
+        } else {
+            bool ok = false;
+            title = QInputDialog::getText(m_parentWidget, caption, prompt, QLineEdit::Normal, QString(), &ok);
+            if (!ok)
+                return false;
+        }
+        const QStringList folders = {UserReportsDir(), Kavenso::CurrentSession().reportsDir};
+        const QString code = ReportCatalog::freeLayoutCode(folders, reportCode);
+        if (code.isEmpty())
+            throw Kav::Exception(QStringLiteral("Não há código livre para um novo relatório %1.").arg(reportCode));
+
+        ReportLayout layout;
+        layout.title = title.trimmed();
+        layout.query = QStringLiteral("SELECT 1 AS LINHA");
+        ReportBand titleBand;
+        titleBand.kind = BandKind::Title;
+        titleBand.height = 10;
+        ReportElement heading;
+        heading.rect = QRectF(0, 0, layout.page.bodySizeMm().width(), 8);
+        heading.text = layout.title;
+        heading.style.bold = true;
+        heading.style.align = ElementStyle::Align::Center;
+        heading.style.fontSize = 12;
+        titleBand.elements.append(heading);
+        layout.titleBand = titleBand;
+        const auto previous = m_layout;
+        const QString previousFile = m_fileName;
+        setLayout(layout, ReportCatalog::fileName(reportCode, code));
+        if (Edit())
+            return true;
+        m_layout = previous;
+        m_fileName = previousFile;
+        return false;
+    });
+}
+
+bool TReportDesignerDialog::SetupPage()
+{
+    return command([this] {
+        ReportLayout layout = Layout();
+        const auto setup = PageSetupDialog::ask(layout.page, m_parentWidget);
+        if (!setup)
+            return false;
+        layout.page = *setup;
+        // The bands must still fit the new page.
+        const ReportLayout checked = LayoutReader::read(LayoutWriter::write(layout), m_fileName);
+        setLayout(checked, saveToUserFolder(checked, m_fileName));
+        return true;
+    });
+}

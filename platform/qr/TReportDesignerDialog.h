@@ -1,0 +1,100 @@
+#pragma once
+// The report dialog of a report form: loads a .QR2 layout, asks the form for the query's
+// parameters (event OnBeforeGetQueryParams), runs the query on the shared database, lays the
+// pages out once and sends them to the output chosen: printer, preview, or a PDF, text, CSV or
+// HTML file. It also edits layouts and their page setup.
+//
+// Events (bound by a form's stored layout to its handlers by name):
+//   OnBeforeGetQueryParams(TParams& Params, bool& Cancel): before the query runs; each declared
+//     parameter not assigned is bound as NULL. Cancel starts false; a handler setting it true
+//     ends the command with no output.
+//   OnQRPAfterPrint(QObject* Sender): after the pages went to the printer (or its PDF file).
+//   OnQRPAfterPreview(QObject* Sender): when the preview window has closed.
+
+#include "PageModel.h"
+#include "ReportLayout.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class QSqlDatabase;
+class QWidget;
+
+class TReportDesignerDialog : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("KavEvents", "OnBeforeGetQueryParams OnQRPAfterPrint OnQRPAfterPreview")
+    Q_PROPERTY(QString FileName READ FileName)
+    Q_PROPERTY(QString ConnectionName READ ConnectionName WRITE setConnectionName)
+    Q_PROPERTY(QString UserReportsDir READ UserReportsDir WRITE setUserReportsDir)
+
+public:
+    // Told the step, the work done and the total; false cancels the command.
+    using Progress = std::function<bool(const QString& step, int done, int total)>;
+
+    explicit TReportDesignerDialog(QObject* parent = nullptr);
+    ~TReportDesignerDialog() override;
+
+    // Reads and checks a layout file; Kav::Exception naming the file and line of a fault.
+    Q_INVOKABLE void LoadFromFile(const QString& fileName);
+    void setLayout(const ReportLayout& layout, const QString& fileName);
+    bool HasLayout() const { return m_layout.has_value(); }
+    const ReportLayout& Layout() const;
+    QString FileName() const { return m_fileName; }
+
+    // Empty: the host's shared connection (dtmDBGeral).
+    QString ConnectionName() const { return m_connectionName; }
+    void setConnectionName(const QString& name) { m_connectionName = name; }
+    // Where edited layouts are saved; empty: the session's folder for them.
+    QString UserReportsDir() const;
+    void setUserReportsDir(const QString& dir) { m_userReportsDir = dir; }
+
+    // The window dialogs and the preview belong to.
+    void setParentWidget(QWidget* parent) { m_parentWidget = parent; }
+    // What now() shows in the layout; invalid (the default): the time of the run.
+    void setClock(const QDateTime& now) { m_clock = now; }
+    // Replaces the progress window (tests).
+    void setProgressHandler(Progress progress) { m_progress = std::move(progress); }
+
+    // The parameters as the last run bound them.
+    const TParams& Params() const { return m_params; }
+
+    // Raises OnBeforeGetQueryParams, runs the query and lays the pages out. Null when the
+    // handler cancelled.
+    std::shared_ptr<const PageModel> Prepare();
+
+    // Each returns false when nothing was produced (a dialog cancelled, the handler cancelled).
+    Q_INVOKABLE bool Print();
+    Q_INVOKABLE bool Preview();
+    // The output by name ("pdf", "text", "csv", "html"), or by the file's ending when empty.
+    Q_INVOKABLE bool SaveToFile(const QString& fileName, const QString& renderer = QString());
+    // Asks the file (PDF, text, CSV or HTML by its type) through the dialog service.
+    Q_INVOKABLE bool SaveAs();
+    Q_INVOKABLE bool SaveAsText();
+
+    // The layout editor on the loaded layout; saved to the user's reports folder.
+    Q_INVOKABLE bool Edit();
+    // A new layout for `reportCode`: asks its title (caption and prompt are the form's texts),
+    // then opens the editor; saved under the first free layout code.
+    Q_INVOKABLE bool NewReport(const QString& reportCode, const QString& caption, const QString& prompt);
+    // Paper, orientation and margins of the loaded layout, kept in the user's copy of it.
+    Q_INVOKABLE bool SetupPage();
+
+private:
+    QSqlDatabase database() const;
+    bool runRenderer(const QString& name, const PageModel& model, const QString& fileName);
+    bool printModel(const PageModel& model);
+    QString saveToUserFolder(const ReportLayout& layout, const QString& fileName);
+    Progress progressFor(const QString& title);
+
+    std::optional<ReportLayout> m_layout;
+    QString m_fileName;
+    QString m_connectionName;
+    QString m_userReportsDir;
+    QWidget* m_parentWidget = nullptr;
+    QDateTime m_clock;
+    Progress m_progress;
+    TParams m_params;
+};
