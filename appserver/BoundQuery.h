@@ -1,0 +1,35 @@
+#pragma once
+// A prepared SQL statement whose values travel only as bound parameters, and whose failures are
+// exceptions naming the statement's purpose and the driver's reason.
+
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class BoundQuery
+{
+public:
+    // `purpose` names the statement in errors ("read the menu items"). Throws Kav::Exception when
+    // the statement cannot be prepared.
+    BoundQuery(const QSqlDatabase& db, const QString& sql, const QString& purpose);
+
+    void bind(const QString& placeholder, const QVariant& value) { m_query.bindValue(placeholder, value); }
+    // For statements written with "?" placeholders, counted from 0.
+    void bind(int position, const QVariant& value) { m_query.bindValue(position, value); }
+    // Binds the values of a list written with placeholders(prefix, n).
+    void bindList(const QString& prefix, const QStringList& values);
+    // Throws Kav::Exception when the statement fails.
+    void exec();
+    bool next() { return m_query.next(); }
+    QVariant value(int column) const { return m_query.value(column); }
+    QVariant value(const QString& column) const { return m_query.value(column); }
+    int rowsAffected() const { return m_query.numRowsAffected(); }
+
+    // ":P0, :P1, ..." for a list of `count` values bound with bindList(prefix, ...).
+    static QString placeholders(const QString& prefix, qsizetype count);
+
+private:
+    QSqlQuery m_query;
+    QString m_purpose;
+};

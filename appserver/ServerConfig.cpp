@@ -1,0 +1,136 @@
+#include "ServerConfig.h"
+
+#include "KavException.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kDemoDatabase = QStringLiteral("var/demo.db");
+
+[[noreturn]] void refuse(const QString& where, const QString& value)
+{
+    throw Kav::Exception(QStringLiteral("kavserver: invalid %1: \"%2\"").arg(where, value));
+}
+
+int positiveNumber(const QString& where, const QString& text, int minimum = 1)
+{
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    if (!ok || number < minimum)
+        refuse(where, text);
+    return number;
+}
+
+quint16 portNumber(const QString& where, const QString& text)
+{
+    constexpr int kHighestPort = 65535;
+    const int number = positiveNumber(where, text, 0);
+    if (number > kHighestPort)
+        refuse(where, text);
+    return quint16(number);
+}
+
+QHostAddress address(const QString& where, const QString& text)
+{
+    const QHostAddress parsed(text.trimmed());
+    if (parsed.isNull())
+        refuse(where, text);
+    return parsed;
+}
+
+void readFile(const QString& path, ServerConfig& config)
+{
+    if (!QFileInfo(path).isFile())
+        throw Kav::Exception(QStringLiteral("kavserver: the configuration file %1 does not exist").arg(path));
+    QSettings file(path, QSettings::IniFormat);
+    const auto text = [&](const char* key) { return file.value(QLatin1String(key)).toString(); };
+    if (file.contains("Server/Listen"))
+        config.listen = address(path + ": Server/Listen", text("Server/Listen"));
+    if (file.contains("Server/Port"))
+        config.port = portNumber(path + ": Server/Port", text("Server/Port"));
+    if (file.contains("Server/Threads"))
+        config.threads = positiveNumber(path + ": Server/Threads", text("Server/Threads"));
+    if (file.contains("Server/IdleTimeoutSeconds"))
+        config.idleTimeoutSeconds =
+            positiveNumber(path + ": Server/IdleTimeoutSeconds", text("Server/IdleTimeoutSeconds"));
+    if (file.contains("Server/LineCapBytes"))
+        config.lineCap = positiveNumber(path + ": Server/LineCapBytes", text("Server/LineCapBytes"));
+    if (file.contains("Server/DrainSeconds"))
+        config.drainSeconds = positiveNumber(path + ": Server/DrainSeconds", text("Server/DrainSeconds"));
+    if (file.contains("Database/Url"))
+        config.databaseUrl = text("Database/Url");
+    if (file.contains("Expiry/MaxAgeHours"))
+        config.expiryHours = positiveNumber(path + ": Expiry/MaxAgeHours", text("Expiry/MaxAgeHours"));
+    if (file.contains("Expiry/IntervalMinutes"))
+        config.expiryIntervalMinutes =
+            positiveNumber(path + ": Expiry/IntervalMinutes", text("Expiry/IntervalMinutes"));
+}
+
+} // namespace
+
+QString ServerConfig::defaultDatabaseUrl(const QString& executableDir)
+{
+    QDir dir(executableDir);
+    do {
+        if (QFileInfo(dir.filePath(QStringLiteral("CMakeLists.txt"))).isFile() &&
+            QFileInfo(dir.filePath(QStringLiteral("run"))).exists())
+            return QStringLiteral("sqlite://") + dir.filePath(kDemoDatabase);
+    } while (dir.cdUp());
+    return QStringLiteral("sqlite://") +
+           QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+               .filePath(QStringLiteral("kav/demo.db"));
+}
+
+ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessEnvironment& environment,
+                                   const QString& executableDir, QString* helpText)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Application server of the school-food client."));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption configOption(
+        QStringLiteral("config"), QStringLiteral("Read settings from the INI FILE."), QStringLiteral("FILE"));
+    const QCommandLineOption listenOption(QStringLiteral("listen"),
+                                          QStringLiteral("Listen on ADDR (default 127.0.0.1)."),
+                                          QStringLiteral("ADDR"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"), QStringLiteral("Listen on port N (0: any free port)."), QStringLiteral("N"));
+    const QCommandLineOption databaseOption(
+        QStringLiteral("database"),
+        QStringLiteral("Database URL (sqlite:///file.db, postgresql://..., firebird://...)."),
+        QStringLiteral("URL"));
+    const QCommandLineOption threadsOption(QStringLiteral("threads"),
+                                           QStringLiteral("Calls run at once (worker threads)."),
+                                           QStringLiteral("N"));
+    parser.addOptions({help, configOption, listenOption, portOption, databaseOption, threadsOption});
+    if (!parser.parse(arguments))
+        throw Kav::Exception(QStringLiteral("kavserver: %1").arg(parser.errorText()));
+    if (!parser.positionalArguments().isEmpty())
+        throw Kav::Exception(QStringLiteral("kavserver: unexpected argument \"%1\"")
+                                 .arg(parser.positionalArguments().first()));
+    if (parser.isSet(help) && helpText) {
+        *helpText = parser.helpText();
+        return {};
+    }
+
+    ServerConfig config;
+    config.databaseUrl = defaultDatabaseUrl(executableDir);
+    if (parser.isSet(configOption))
+        readFile(parser.value(configOption), config);
+    if (environment.contains(QStringLiteral("KAV_DATABASE")))
+        config.databaseUrl = environment.value(QStringLiteral("KAV_DATABASE"));
+    if (parser.isSet(listenOption))
+        config.listen = address(QStringLiteral("--listen"), parser.value(listenOption));
+    if (parser.isSet(portOption))
+        config.port = portNumber(QStringLiteral("--port"), parser.value(portOption));
+    if (parser.isSet(databaseOption))
+        config.databaseUrl = parser.value(databaseOption);
+    if (parser.isSet(threadsOption))
+        config.threads = positiveNumber(QStringLiteral("--threads"), parser.value(threadsOption));
+    return config;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// What kavserver runs with: defaults, then the INI file, then the environment, then the options.
+
+#include <QHostAddress>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+struct ServerConfig
+{
+    static constexpr quint16 kDefaultPort = 8211; // the client's default server port
+    static constexpr int kDefaultThreads = 8;
+    static constexpr int kDefaultIdleTimeoutSeconds = 30;
+    static constexpr int kDefaultExpiryHours = 24;
+    static constexpr int kDefaultExpiryIntervalMinutes = 60;
+    static constexpr int kDefaultDrainSeconds = 60;
+
+    QHostAddress listen = QHostAddress(QHostAddress::LocalHost);
+    quint16 port = kDefaultPort; // 0: any free port (announced on stderr)
+    QString databaseUrl;
+    int threads = kDefaultThreads;
+    int idleTimeoutSeconds = kDefaultIdleTimeoutSeconds; // for a request line left unfinished
+    qsizetype lineCap = 0;                               // 0: the protocol's default
+    int expiryHours = kDefaultExpiryHours;               // prepared data older than this is removed
+    int expiryIntervalMinutes = kDefaultExpiryIntervalMinutes;
+    int drainSeconds = kDefaultDrainSeconds; // how long a stop waits for calls in flight
+
+    // `arguments` as QCoreApplication::arguments() gives them. Throws Kav::Exception naming a bad
+    // option or setting; `helpText` receives the usage when --help was asked (then nothing else
+    // is read).
+    static ServerConfig resolve(const QStringList& arguments, const QProcessEnvironment& environment,
+                                const QString& executableDir, QString* helpText = nullptr);
+
+    // sqlite://.../var/demo.db of the checkout above `executableDir`, when there is one.
+    static QString defaultDatabaseUrl(const QString& executableDir);
+};

@@ -1,0 +1,63 @@
+// kavserver: the application server. Hosts the remote data modules, answers remote calls over
+// TCP and stops cleanly on SIGTERM or SIGINT.
+
+#include "CallLog.h"
+#include "DatabaseConnection.h"
+#include "DatabaseUrl.h"
+#include "KavException.h"
+#include "RdmNutriCard.h"
+#include "ServerRuntime.h"
+#include "SignalWatcher.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+// Opens the database once before listening, so a wrong URL stops the server at once with the
+// reason instead of failing every call.
+void checkDatabase(const QString& url)
+{
+    const QString probe = QStringLiteral("kavserver-startup-check");
+    Kav::DatabaseConnection::open(url, probe);
+    Kav::DatabaseConnection::close(probe);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    try {
+        QString help;
+        const ServerConfig config =
+            ServerConfig::resolve(app.arguments(), QProcessEnvironment::systemEnvironment(),
+                                  QCoreApplication::applicationDirPath(), &help);
+        if (!help.isEmpty()) {
+            QTextStream(stdout) << help;
+            return 0;
+        }
+        checkDatabase(config.databaseUrl);
+        ModuleRegistry modules;
+        modules.add(Zve41300::makeRdmNutriCard());
+        ServerRuntime runtime(config, modules, {Zve41300::nutriCardExpiryTask(config.expiryHours)});
+        SignalWatcher signalWatcher;
+        QObject::connect(&signalWatcher, &SignalWatcher::stopRequested, &runtime, [&](int signalNumber) {
+            CallLog::write(
+                QStringLiteral("kavserver: signal %1, finishing the calls in flight").arg(signalNumber));
+            runtime.stop();
+        });
+        QObject::connect(&runtime, &ServerRuntime::stopped, &app, &QCoreApplication::quit);
+        runtime.start();
+        CallLog::write(QStringLiteral("kavserver listening on %1:%2, database %3")
+                           .arg(config.listen.toString())
+                           .arg(runtime.port())
+                           .arg(Kav::DatabaseUrl::parse(config.databaseUrl).toDisplayString()));
+        const int status = app.exec();
+        CallLog::write(QStringLiteral("kavserver stopped"));
+        return status;
+    } catch (const Kav::Exception& error) {
+        CallLog::write(error.message());
+        return 1;
+    }
+}

@@ -1,0 +1,207 @@
+#include "NutriCardPreparer.h"
+
+#include "BoundQuery.h"
+#include "CallContext.h"
+#include "CodeList.h"
+#include "ConsisteCore.h"
+#include "DbTransaction.h"
+#include "NutriCardBuilder.h"
+#include "NutriCardKeyGenerator.h"
+#include "NutriCardRefusal.h"
+#include "NutriCardSource.h"
+#include "NutriCardWriter.h"
+
+#include <QMap>
+
+namespace {
+
+constexpr int kBranchWidth = 4;
+constexpr int kMenuTypeWidth = 10;
+constexpr int kServiceWidth = 5;
+constexpr int kNutrientWidth = 3;
+
+struct GeneralParameters
+{
+    QString energy;
+    QString protein;
+};
+
+bool hasRow(const QSqlDatabase& db, const QString& sql, const QVariantMap& values, const QString& purpose)
+{
+    BoundQuery query(db, sql, purpose);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        query.bind(it.key(), it.value());
+    query.exec();
+    return query.next();
+}
+
+GeneralParameters generalParameters(const QSqlDatabase& db)
+{
+    BoundQuery query(db, QStringLiteral("SELECT CDCALORIAS, CDPROTEINA FROM PARAMGERAL"),
+                     QStringLiteral("read the general parameters"));
+    query.exec();
+    if (!query.next())
+        return {};
+    return {Consiste::Ajusta(query.value(0).toString(), kNutrientWidth),
+            Consiste::Ajusta(query.value(1).toString(), kNutrientWidth)};
+}
+
+// Every nutrient of the database, by code.
+QMap<QString, NutrientColumn> allNutrients(const QSqlDatabase& db)
+{
+    BoundQuery query(db, QStringLiteral("SELECT CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE FROM NUTRIENTE"),
+                     QStringLiteral("read the nutrients"));
+    query.exec();
+    QMap<QString, NutrientColumn> nutrients;
+    while (query.next()) {
+        const QString code = query.value(0).toString();
+        nutrients.insert(code, NutrientColumn{code, query.value(1).toString(), query.value(2).toString()});
+    }
+    return nutrients;
+}
+
+// Energy and protein lead, when chosen; the others follow in code order.
+QList<NutrientColumn> columnsInOrder(const QStringList& chosen, const QMap<QString, NutrientColumn>& known,
+                                     const GeneralParameters& parameters)
+{
+    QList<NutrientColumn> columns;
+    for (const QString& leading : {parameters.energy, parameters.protein})
+        if (!leading.isEmpty() && chosen.contains(leading))
+            columns.append(known.value(leading));
+    for (auto it = known.cbegin(); it != known.cend(); ++it)
+        if (chosen.contains(it.key()) && it.key() != parameters.energy && it.key() != parameters.protein)
+            columns.append(*it);
+    return columns;
+}
+
+QString columnList(const QList<NutrientColumn>& columns)
+{
+    QString text;
+    for (const NutrientColumn& column : columns)
+        text += QLatin1Char('_') + column.code;
+    return text;
+}
+
+} // namespace
+
+NutriCardCriteria NutriCardPreparer::checkedCriteria(const Request& request) const
+{
+    NutriCardCriteria criteria;
+    criteria.kind = ReportKind::parse(request.kind);
+    criteria.central = Consiste::Ajusta(request.central, kBranchWidth);
+    const QString branch = Consiste::Ajusta(request.branch, kBranchWidth);
+    criteria.branch = branch.isEmpty() ? criteria.central : branch;
+    criteria.menuType = Consiste::Ajusta(request.menuType, kMenuTypeWidth);
+    if (criteria.central.isEmpty())
+        throw NutriCardRefusal(QStringLiteral("Filial central deve ser informada."));
+    if (criteria.menuType.isEmpty())
+        throw NutriCardRefusal(QStringLiteral("Tipo de cardápio deve ser informado."));
+    if (!request.firstDay.isValid() || !request.lastDay.isValid())
+        throw NutriCardRefusal(QStringLiteral("Período deve ser informado."));
+    if (request.firstDay > request.lastDay)
+        throw NutriCardRefusal(
+            QStringLiteral("Período inválido: o primeiro dia (%1) é posterior ao último (%2).")
+                .arg(request.firstDay.toString(QStringLiteral("dd/MM/yyyy")),
+                     request.lastDay.toString(QStringLiteral("dd/MM/yyyy"))));
+    criteria.firstDay = request.firstDay;
+    criteria.lastDay = request.lastDay;
+    criteria.services = CodeList::parse(request.services, kServiceWidth, QStringLiteral("serviços"));
+    criteria.nutrients = CodeList::parse(request.nutrients, kNutrientWidth, QStringLiteral("nutrientes"));
+    criteria.withNdpCal = request.withNdpCal;
+    return criteria;
+}
+
+void NutriCardPreparer::checkBranches(const NutriCardCriteria& criteria) const
+{
+    const QSqlDatabase& db = m_context.db();
+    if (!hasRow(db, QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = :F"),
+                {{QStringLiteral(":F"), criteria.central}}, QStringLiteral("read the central branch")))
+        throw NutriCardRefusal(QStringLiteral("Filial central %1 não cadastrada.").arg(criteria.central));
+    if (!hasRow(db, QStringLiteral("SELECT 1 FROM TIPOCARD WHERE CDFILCENTZVE = :F AND CDTIPOCARD = :T"),
+                {{QStringLiteral(":F"), criteria.central}, {QStringLiteral(":T"), criteria.menuType}},
+                QStringLiteral("read the menu type")))
+        throw NutriCardRefusal(QStringLiteral("Tipo de cardápio %1 não cadastrado para a filial central %2.")
+                                   .arg(criteria.menuType, criteria.central));
+    if (criteria.branch == criteria.central)
+        return;
+    if (!hasRow(db, QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = :B"),
+                {{QStringLiteral(":B"), criteria.branch}}, QStringLiteral("read the branch")))
+        throw NutriCardRefusal(QStringLiteral("Filial %1 não cadastrada.").arg(criteria.branch));
+    if (!hasRow(db, QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = :B AND CDFILCENTZVE = :F"),
+                {{QStringLiteral(":B"), criteria.branch}, {QStringLiteral(":F"), criteria.central}},
+                QStringLiteral("read the branch")))
+        throw NutriCardRefusal(
+            QStringLiteral("Filial %1 não agregada à central %2.").arg(criteria.branch, criteria.central));
+    if (!hasRow(db,
+                QStringLiteral("SELECT 1 FROM FILITIPOCARD WHERE CDFILCENTZVE = :F AND CDFILIAL = :B"
+                               " AND CDTIPOCARD = :T AND IDTCARATFILI = 'S'"),
+                {{QStringLiteral(":F"), criteria.central},
+                 {QStringLiteral(":B"), criteria.branch},
+                 {QStringLiteral(":T"), criteria.menuType}},
+                QStringLiteral("read the branch's menu types")))
+        throw NutriCardRefusal(QStringLiteral("Filial %1 não utiliza o tipo de cardápio %2.")
+                                   .arg(criteria.branch, criteria.menuType));
+}
+
+NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
+{
+    NutriCardCriteria criteria = checkedCriteria(request);
+    QSqlDatabase& db = m_context.db();
+    const QString key = NutriCardKeyGenerator(db).next();
+
+    DbTransaction transaction(db, DbTransaction::Kind::Write);
+    Result result;
+    {
+        checkBranches(criteria);
+        const QMap<QString, NutrientColumn> known = allNutrients(db);
+        if (criteria.kind.allNutrients) {
+            criteria.nutrients = known.keys();
+        } else {
+            if (criteria.nutrients.isEmpty())
+                throw NutriCardRefusal(QStringLiteral("Nutriente deve ser informado."));
+            for (const QString& code : std::as_const(criteria.nutrients))
+                if (!known.contains(code))
+                    throw NutriCardRefusal(QStringLiteral("Nutriente %1 não cadastrado.").arg(code));
+        }
+        const GeneralParameters parameters = generalParameters(db);
+        if (criteria.withNdpCal &&
+            (!known.contains(parameters.energy) || !known.contains(parameters.protein)))
+            throw NutriCardRefusal(
+                QStringLiteral("Os parâmetros gerais não indicam nutrientes cadastrados de energia e "
+                               "proteína: não é possível calcular o NDpCal%."));
+        const QList<NutrientColumn> columns = columnsInOrder(criteria.nutrients, known, parameters);
+
+        QStringList fetched = criteria.nutrients;
+        if (criteria.withNdpCal)
+            for (const QString& code : {parameters.energy, parameters.protein})
+                if (!fetched.contains(code))
+                    fetched.append(code);
+        const NutriCardSource source(db);
+        const NutriCardSource::Compositions compositions = source.compositions(criteria, fetched);
+        NutriCardBuilder builder(criteria.firstDay, columns, criteria.withNdpCal);
+        for (const NutriCardSource::ServedItem& served : source.items(criteria)) {
+            const QHash<QString, DishComposition> dish =
+                compositions.value(NutriCardSource::dishKey(served.item.dish, served.item.dishOwner));
+            QHash<QString, NutrientAmount> amounts;
+            for (const NutrientColumn& column : columns)
+                amounts.insert(column.code, dish.contains(column.code)
+                                                ? dish[column.code].perPortion(served.portions)
+                                                : NutrientAmount::notAnalysed());
+            const auto part = [&](const QString& code) {
+                return dish.contains(code) ? dish[code] : DishComposition();
+            };
+            builder.addItem(served.item, amounts, part(parameters.energy).perPortion(served.portions),
+                            part(parameters.protein).netProteinPerPortion(served.portions));
+        }
+        NutriCardWriter(db).write(key, QDateTime::currentDateTimeUtc(), criteria,
+                                  request.kind.trimmed().toUpper(), builder.rows(criteria.kind.layout));
+
+        result.key = key;
+        result.columns = columnList(columns);
+        result.branch = criteria.branch;
+        result.nutrients = CodeList::join(criteria.nutrients);
+        result.services = CodeList::join(criteria.services);
+    }
+    m_context.commit(transaction);
+    return result;
+}

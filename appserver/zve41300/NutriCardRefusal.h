@@ -1,0 +1,11 @@
+#pragma once
+// Why the server cannot prepare a report: a text in Portuguese the screen shows as it is. It is
+// answered as the method's value, not as a protocol error.
+
+#include "KavException.h"
+
+class NutriCardRefusal : public Kav::Exception
+{
+public:
+    using Kav::Exception::Exception;
+};

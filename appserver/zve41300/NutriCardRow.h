@@ -1,0 +1,30 @@
+#pragma once
+// One row of prepared report data, as the report layouts read it from NUTRICARD. Texts left
+// null are stored as NULL (the service and dish columns of total rows).
+
+#include "NutrientAmount.h"
+
+#include <optional>
+#include <QDate>
+#include <QString>
+
+struct NutriCardRow
+{
+    QDate day; // null in weekly rows
+    int week = 0;
+    QDate weekStart;
+    QString service;
+    QString serviceName;
+    std::optional<int> serviceOrder;
+    QString dishType;
+    QString dishTypeName;
+    QString dish;
+    QString dishOwner;
+    QString dishName;
+    QString option; // "S" / "N" in per-dish rows
+    QString nutrient;
+    QString nutrientName;
+    QString unit;
+    NutrientAmount amount;
+    std::optional<double> ndpcal; // NDpCal% of the day (or of the week in weekly rows)
+};

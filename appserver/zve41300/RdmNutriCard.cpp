@@ -1,0 +1,145 @@
+#include "RdmNutriCard.h"
+
+#include "BoundQuery.h"
+#include "CallContext.h"
+#include "ConsisteCore.h"
+#include "DataPacket.h"
+#include "NutriCardKeyGenerator.h"
+#include "NutriCardPreparer.h"
+#include "NutriCardRefusal.h"
+#include "NutriCardWriter.h"
+
+namespace Zve41300 {
+
+namespace {
+
+using Arg = RemoteMethod::Arg;
+using Kav::FieldDef;
+
+constexpr int kBranchWidth = 4;
+constexpr int kMenuTypeWidth = 10;
+constexpr qint64 kSecondsPerHour = 3600;
+// A service row's selection mark, which the screen neither reads nor writes.
+const QString kUnmarked = QStringLiteral("N");
+
+// GetServico(branch, menu type): the services in their order of the day.
+QVariant getServico(CallContext& context)
+{
+    const QString branch = Consiste::Ajusta(context.text(0), kBranchWidth);
+    const QString menuType = Consiste::Ajusta(context.text(1), kMenuTypeWidth);
+    Kav::DataPacket packet;
+    packet.fields = {{QStringLiteral("IDMARCADO"), FieldDef::Type::FixedString, 1},
+                     {QStringLiteral("CDFILIAL"), FieldDef::Type::String, 4},
+                     {QStringLiteral("CDTIPOCARD"), FieldDef::Type::String, 10},
+                     {QStringLiteral("CDSERVFILI"), FieldDef::Type::String, 5},
+                     {QStringLiteral("NMSERVICO"), FieldDef::Type::String, 40}};
+    BoundQuery query(
+        context.db(),
+        QStringLiteral("SELECT CDFILIAL, CDTIPOCARD, CDSERVFILI, NMSERVICO FROM SERVFILI"
+                       " WHERE CDFILIAL = :F AND CDTIPOCARD = :T ORDER BY NRORDSERV, CDSERVFILI"),
+        QStringLiteral("read the services"));
+    query.bind(QStringLiteral(":F"), branch);
+    query.bind(QStringLiteral(":T"), menuType);
+    query.exec();
+    while (query.next())
+        packet.rows.append({kUnmarked, query.value(0).toString(), query.value(1).toString(),
+                            query.value(2).toString(), query.value(3).toString()});
+    return QVariant::fromValue(packet);
+}
+
+// GetPesqPeriodoCard(central branch, menu type): the registered menus, most recent first.
+QVariant getPesqPeriodoCard(CallContext& context)
+{
+    const QString central = Consiste::Ajusta(context.text(0), kBranchWidth);
+    const QString menuType = Consiste::Ajusta(context.text(1), kMenuTypeWidth);
+    Kav::DataPacket packet;
+    packet.fields = {{QStringLiteral("NRCARDZVE"), FieldDef::Type::String, 10},
+                     {QStringLiteral("DTINICARDZVE"), FieldDef::Type::Date, 0},
+                     {QStringLiteral("DTFINCARDZVE"), FieldDef::Type::Date, 0},
+                     {QStringLiteral("DSCARDZVE"), FieldDef::Type::String, 100}};
+    BoundQuery query(context.db(),
+                     QStringLiteral("SELECT NRCARDZVE, DTINICARDZVE, DTFINCARDZVE, DSCARDZVE FROM CARDZVE"
+                                    " WHERE CDFILCENTZVE = :F AND CDTIPOCARD = :T"
+                                    " ORDER BY DTINICARDZVE DESC, NRCARDZVE DESC"),
+                     QStringLiteral("read the menu periods"));
+    query.bind(QStringLiteral(":F"), central);
+    query.bind(QStringLiteral(":T"), menuType);
+    query.exec();
+    while (query.next())
+        packet.rows.append({query.value(0).toString(), query.value(1).toDate(), query.value(2).toDate(),
+                            query.value(3).isNull() ? QVariant() : query.value(3)});
+    return QVariant::fromValue(packet);
+}
+
+// CriaNutriCard: eleven arguments, three texts by reference. Arguments 7 and 8 are kept for
+// the screen's call and have no effect.
+QVariant criaNutriCard(CallContext& context)
+{
+    NutriCardPreparer::Request request;
+    request.central = context.text(0);
+    request.branch = context.text(1);
+    request.nutrients = context.text(2);
+    request.services = context.text(3);
+    request.firstDay = context.date(4);
+    request.lastDay = context.date(5);
+    request.withNdpCal = context.flag(8);
+    request.menuType = context.text(9);
+    request.kind = context.text(10);
+    try {
+        const NutriCardPreparer::Result result = NutriCardPreparer(context).prepare(request);
+        context.setArg(1, result.branch);
+        context.setArg(2, result.nutrients);
+        context.setArg(3, result.services);
+        return QVariantList{result.key, result.columns};
+    } catch (const NutriCardRefusal& refusal) {
+        return refusal.message();
+    }
+}
+
+// DelNutriCard(key): an empty text once the key's data is gone, also when it was gone before.
+QVariant delNutriCard(CallContext& context)
+{
+    const QString key = context.text(0).trimmed();
+    if (key.size() > NutriCardKeyGenerator::kMaxKeyLength)
+        return QStringLiteral("Chave de dados preparados inválida: \"%1\".")
+            .arg(key.left(NutriCardKeyGenerator::kMaxKeyLength + 1));
+    if (!key.isEmpty())
+        NutriCardWriter(context.db()).remove(key);
+    return QString();
+}
+
+} // namespace
+
+std::shared_ptr<RemoteDataModule> makeRdmNutriCard()
+{
+    auto module = std::make_shared<RemoteDataModule>(kServerName);
+    module->addMethod(
+        {QStringLiteral("GetServico"), {Arg::Text, Arg::Text}, RemoteMethod::Transaction::Read, getServico});
+    module->addMethod({QStringLiteral("GetPesqPeriodoCard"),
+                       {Arg::Text, Arg::Text},
+                       RemoteMethod::Transaction::Read,
+                       getPesqPeriodoCard});
+    module->addMethod({QStringLiteral("CriaNutriCard"),
+                       {Arg::Text, Arg::Text, Arg::Text, Arg::Text, Arg::Date, Arg::Date, Arg::Boolean,
+                        Arg::Boolean, Arg::Boolean, Arg::Text, Arg::Text},
+                       RemoteMethod::Transaction::Own,
+                       criaNutriCard});
+    module->addMethod(
+        {QStringLiteral("DelNutriCard"), {Arg::Text}, RemoteMethod::Transaction::Write, delNutriCard});
+    return module;
+}
+
+RemoteMethod nutriCardExpiryTask(int maxAgeHours)
+{
+    return {QStringLiteral("NutriCardExpiry"),
+            {},
+            RemoteMethod::Transaction::Write,
+            [maxAgeHours](CallContext& context) {
+                const QDateTime limit =
+                    QDateTime::currentDateTimeUtc().addSecs(-qint64(maxAgeHours) * kSecondsPerHour);
+                const int removed = NutriCardWriter(context.db()).removeCreatedBefore(limit);
+                return QVariant(QStringLiteral("%1 expired keys removed").arg(removed));
+            }};
+}
+
+} // namespace Zve41300

@@ -1,0 +1,19 @@
+#pragma once
+// The remote data module "Zve41300.rdmNutriCard": services and menu periods of a branch, and the
+// preparation and deletion of the data of the report of nutrients of the menu.
+
+#include "RemoteDataModule.h"
+
+#include <memory>
+
+namespace Zve41300 {
+
+inline const QString kServerName = QStringLiteral("Zve41300.rdmNutriCard");
+
+std::shared_ptr<RemoteDataModule> makeRdmNutriCard();
+
+// Housekeeping: removes prepared data older than `maxAgeHours` that nobody deleted (after a save
+// as, a report edit, or a client that died).
+RemoteMethod nutriCardExpiryTask(int maxAgeHours);
+
+} // namespace Zve41300
