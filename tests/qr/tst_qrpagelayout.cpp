@@ -1,0 +1,292 @@
+// Laying a report out into pages: groups and their sums, the frame of every page, page numbers,
+// page breaks, conditional bands and emphasis, charts, cancelling.
+
+#include "KavException.h"
+#include "LayoutReader.h"
+#include "PageLayouter.h"
+#include "ReportCancelled.h"
+#include "ReportData.h"
+#include "ValueFormatter.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString kLayout = QStringLiteral(KAV_TEST_DIR "/layouts/grouped.QR2");
+const QStringList kServices = {QStringLiteral("Almoço"), QStringLiteral("Lanche")};
+constexpr int kDishesPerService = 4;
+constexpr double kLimit = 400.0;
+
+// Days from 1 March, each with both services and four dishes; energy varies by row.
+ReportData menu(int days)
+{
+    ReportData data;
+    data.columns = {QStringLiteral("DIA"), QStringLiteral("SERVICO"), QStringLiteral("PRATO"),
+                    QStringLiteral("KCAL"), QStringLiteral("PROT"),   QStringLiteral("INC")};
+    int row = 0;
+    for (int day = 0; day < days; ++day) {
+        for (const QString& service : kServices) {
+            for (int dish = 0; dish < kDishesPerService; ++dish, ++row) {
+                data.rows.append({QDate(2025, 3, 1).addDays(day), service,
+                                  QStringLiteral("Prato %1").arg(row), 100.0 + (row * 37) % 350 + 0.25,
+                                  2.5 * dish, row == 5 ? QStringLiteral("S") : QStringLiteral("N")});
+            }
+        }
+    }
+    return data;
+}
+
+TParams params(const ReportLayout& layout, const QString& ndpcal = QStringLiteral("N"))
+{
+    TParams result = layout.createParams();
+    result.ParamByName(QStringLiteral("P_CENTRAL")).setValue(QStringLiteral("0001"));
+    result.ParamByName(QStringLiteral("P_NDPCAL")).setValue(ndpcal);
+    result.ParamByName(QStringLiteral("P_LIMITE")).setValue(kLimit);
+    return result;
+}
+
+PageModel layOut(const ReportLayout& layout, const ReportData& data, const TParams& values)
+{
+    return PageLayouter::layOut(layout, data, values, PageLayouter::Options());
+}
+
+QList<const PageItem*> itemsOf(const PageModel& model, BandKind kind)
+{
+    QList<const PageItem*> items;
+    for (const Page& page : model.pages)
+        for (const PageItem& item : page.items)
+            if (item.bandKind == kind && item.kind == PageItem::Kind::Text)
+                items.append(&item);
+    return items;
+}
+
+QStringList textsOf(const Page& page, BandKind kind)
+{
+    QStringList texts;
+    for (const PageItem& item : page.items)
+        if (item.bandKind == kind && item.kind == PageItem::Kind::Text)
+            texts.append(item.text);
+    return texts;
+}
+
+} // namespace
+
+class TstQrPageLayout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_layout = LayoutReader::readFile(kLayout); }
+    void groupFootersSumTheirOwnRows();
+    void summaryAveragesOverDays();
+    void everyPageHasItsFrameAndNumberOfTotal();
+    void bandsStayInsidePageBody();
+    void groupPageBreakStartsEachDayOnNewPage();
+    void printWhenFollowsParameter_data();
+    void printWhenFollowsParameter();
+    void emphasisMarksValuesOverLimit();
+    void incompleteMarkOnlyOnItsDay();
+    void chartHasOneBarPerRow();
+    void emptyResultGivesOnePage();
+    void cancelStopsTheLayout();
+    void unknownColumnIsAnError();
+
+private:
+    ReportLayout m_layout;
+};
+
+void TstQrPageLayout::groupFootersSumTheirOwnRows()
+{
+    const ReportData data = menu(3);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    // Expected sums computed from the rows: per day, and per day and service.
+    QStringList dayTotals;
+    QStringList serviceTotals;
+    for (int day = 0; day < 3; ++day) {
+        double daySum = 0;
+        for (int s = 0; s < kServices.size(); ++s) {
+            double serviceSum = 0;
+            for (int d = 0; d < kDishesPerService; ++d)
+                serviceSum += data.rows[(day * kServices.size() + s) * kDishesPerService + d][3].toDouble();
+            serviceTotals.append(ValueFormatter::format(serviceSum, QStringLiteral("0.0")));
+            daySum += serviceSum;
+        }
+        dayTotals.append(ValueFormatter::format(daySum, QStringLiteral("0.0")));
+    }
+    QStringList footerTexts;
+    for (const PageItem* item : itemsOf(model, BandKind::GroupFooter))
+        footerTexts.append(item->text);
+    // Service footers come before their day's footer: service, service, day, ...
+    QStringList expected;
+    for (int day = 0; day < 3; ++day) {
+        for (int s = 0; s < kServices.size(); ++s)
+            expected << QStringLiteral("Soma ") + kServices[s] << serviceTotals[day * kServices.size() + s];
+        expected << QStringLiteral("Total do dia") << dayTotals[day] << (day == 0 ? QStringLiteral("*") : QString());
+    }
+    QCOMPARE(footerTexts, expected);
+
+    QStringList headers;
+    for (const PageItem* item : itemsOf(model, BandKind::GroupHeader))
+        headers.append(item->text);
+    QCOMPARE(headers.mid(0, 4), QStringList({QStringLiteral("01/03/2025"), QStringLiteral("8 pratos"),
+                                             QStringLiteral("Almoço"), QStringLiteral("Lanche")}));
+}
+
+void TstQrPageLayout::summaryAveragesOverDays()
+{
+    const ReportData data = menu(5);
+    double total = 0;
+    for (const QVariantList& row : data.rows)
+        total += row[3].toDouble();
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    const QStringList summary = textsOf(model.pages.last(), BandKind::Summary);
+    QCOMPARE(summary.first(), QStringLiteral("Média por dia: ") + ValueFormatter::format(total / 5, QStringLiteral("0.0")));
+}
+
+void TstQrPageLayout::everyPageHasItsFrameAndNumberOfTotal()
+{
+    const PageModel model = layOut(m_layout, menu(20), params(m_layout));
+    QVERIFY2(model.pages.size() >= 3, "the fixture should need several pages");
+    for (int i = 0; i < model.pages.size(); ++i) {
+        const Page& page = model.pages[i];
+        QCOMPARE(textsOf(page, BandKind::PageFooter),
+                 QStringList(QStringLiteral("Página %1 de %2").arg(i + 1).arg(model.pages.size())));
+        QCOMPARE(textsOf(page, BandKind::PageHeader), QStringList(QStringLiteral("Central 0001")));
+        QCOMPARE(textsOf(page, BandKind::ColumnHeader), QStringList({QStringLiteral("Prato"), QStringLiteral("kcal")}));
+        QCOMPARE(textsOf(page, BandKind::Title).size(), i == 0 ? 1 : 0);
+    }
+    QCOMPARE(textsOf(model.pages.last(), BandKind::Summary).size(), 1); // the summary closes the last page
+}
+
+void TstQrPageLayout::bandsStayInsidePageBody()
+{
+    const PageModel model = layOut(m_layout, menu(20), params(m_layout));
+    const double bottom = m_layout.page.pageSizeMm().height() - m_layout.page.margins.bottom();
+    const double footerTop = bottom - m_layout.pageFooter->height;
+    int details = 0;
+    for (const Page& page : model.pages) {
+        double lastDetailBottom = 0;
+        for (const PageItem& item : page.items) {
+            QVERIFY(item.rect.bottom() <= bottom + 0.01);
+            if (item.bandKind != BandKind::PageFooter)
+                QVERIFY2(item.rect.bottom() <= footerTop + 0.01, qPrintable(item.text));
+            if (item.bandKind == BandKind::Detail && item.rect.left() < 50) {
+                ++details;
+                QVERIFY(item.rect.top() >= lastDetailBottom - 0.01); // rows never overlap
+                lastDetailBottom = item.rect.bottom();
+            }
+        }
+    }
+    QCOMPARE(details, 20 * kServices.size() * kDishesPerService);
+}
+
+void TstQrPageLayout::groupPageBreakStartsEachDayOnNewPage()
+{
+    m_layout.groups[0].pageBreak = true;
+    const PageModel model = layOut(m_layout, menu(3), params(m_layout));
+    QCOMPARE(model.pages.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(textsOf(model.pages[i], BandKind::GroupHeader).first(),
+                 QDate(2025, 3, 1).addDays(i).toString(QStringLiteral("dd/MM/yyyy")));
+}
+
+void TstQrPageLayout::printWhenFollowsParameter_data()
+{
+    QTest::addColumn<QString>("ndpcal");
+    QTest::addColumn<bool>("shown");
+    QTest::addRow("asked") << "S" << true;
+    QTest::addRow("not asked") << "N" << false;
+    QTest::addRow("empty") << "" << false;
+}
+
+void TstQrPageLayout::printWhenFollowsParameter()
+{
+    QFETCH(QString, ndpcal);
+    QFETCH(bool, shown);
+    const PageModel model = layOut(m_layout, menu(1), params(m_layout, ndpcal));
+    QCOMPARE(textsOf(model.pages.last(), BandKind::Summary).contains(QStringLiteral("NDpCal% calculado")), shown);
+}
+
+void TstQrPageLayout::emphasisMarksValuesOverLimit()
+{
+    const ReportData data = menu(2);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    int checked = 0;
+    for (const PageItem* item : itemsOf(model, BandKind::Detail)) {
+        if (item->style.align != ElementStyle::Align::Right)
+            continue;
+        const double value = QLocale(QLocale::Portuguese, QLocale::Brazil).toDouble(item->text);
+        QCOMPARE(item->style.bold, value > kLimit);
+        QCOMPARE(item->style.color != QColor(Qt::black), value > kLimit);
+        ++checked;
+    }
+    QCOMPARE(checked, int(data.rows.size()));
+}
+
+void TstQrPageLayout::incompleteMarkOnlyOnItsDay()
+{
+    // Row 5 (first day) is incomplete: only the first day's total carries the mark.
+    const PageModel model = layOut(m_layout, menu(2), params(m_layout));
+    QStringList marks;
+    for (const PageItem* item : itemsOf(model, BandKind::GroupFooter))
+        if (item->rect.left() > 139 && item->rect.left() < 141)
+            marks.append(item->text);
+    QCOMPARE(marks, QStringList({QStringLiteral("*"), QString()}));
+}
+
+void TstQrPageLayout::chartHasOneBarPerRow()
+{
+    const ReportData data = menu(1);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    const PageItem* chart = nullptr;
+    for (const PageItem& item : model.pages.last().items)
+        if (item.kind == PageItem::Kind::Chart)
+            chart = &item;
+    QVERIFY(chart);
+    QCOMPARE(chart->bars->size(), data.rows.size());
+    for (int i = 0; i < data.rows.size(); ++i) {
+        QCOMPARE(chart->bars->at(i).label, data.rows[i][2].toString());
+        QCOMPARE(chart->bars->at(i).value, data.rows[i][3].toDouble());
+        QCOMPARE(chart->bars->at(i).valueText, ValueFormatter::format(data.rows[i][3], QStringLiteral("0")));
+    }
+}
+
+void TstQrPageLayout::emptyResultGivesOnePage()
+{
+    const PageModel model = layOut(m_layout, menu(0), params(m_layout));
+    QCOMPARE(model.pages.size(), 1);
+    QCOMPARE(textsOf(model.pages[0], BandKind::Title), QStringList(QStringLiteral("Teste de grupos")));
+    QCOMPARE(textsOf(model.pages[0], BandKind::Summary).first(), QStringLiteral("Média por dia: "));
+    QCOMPARE(textsOf(model.pages[0], BandKind::PageFooter), QStringList(QStringLiteral("Página 1 de 1")));
+    QVERIFY(itemsOf(model, BandKind::GroupHeader).isEmpty());
+}
+
+void TstQrPageLayout::cancelStopsTheLayout()
+{
+    const ReportData data = menu(60);
+    int calls = 0;
+    int totalSeen = 0;
+    PageLayouter::Options options;
+    options.progress = [&](int done, int total) -> bool {
+        ++calls;
+        totalSeen = total;
+        return done < 2 * PageLayouter::ProgressStep;
+    };
+    QVERIFY_THROWS_EXCEPTION(ReportCancelled, PageLayouter::layOut(m_layout, data, params(m_layout), options));
+    QCOMPARE(calls, 2);
+    QCOMPARE(totalSeen, int(data.rows.size()));
+}
+
+void TstQrPageLayout::unknownColumnIsAnError()
+{
+    ReportData data = menu(1);
+    data.columns[3] = QStringLiteral("ENERGIA");
+    try {
+        layOut(m_layout, data, params(m_layout));
+        QFAIL("a layout naming a missing column was laid out");
+    } catch (const Kav::Exception& error) {
+        QVERIFY2(error.message().contains(QLatin1String("KCAL")), qPrintable(error.message()));
+    }
+}
+
+QTEST_MAIN(TstQrPageLayout)
+#include "tst_qrpagelayout.moc"
