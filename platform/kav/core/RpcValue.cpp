@@ -12,7 +12,7 @@ namespace Kav::Rpc {
 namespace {
 
 // Integers beyond 2^53 would silently lose digits in a JSON number.
-constexpr double kLargestExactInteger = 9007199254740992.0;
+constexpr qlonglong kLargestExactInteger = qlonglong(1) << 53;
 
 const QLatin1String kDateTag("date");
 const QLatin1String kDateTimeTag("datetime");
@@ -52,12 +52,13 @@ QDateTime parseDateTime(const QJsonValue& json)
 
 bool isExactInteger(double number)
 {
-    return std::isfinite(number) && std::trunc(number) == number && std::fabs(number) <= kLargestExactInteger;
+    return std::isfinite(number) && std::trunc(number) == number &&
+           std::fabs(number) <= double(kLargestExactInteger);
 }
 
 QJsonValue encodeInteger(qlonglong number)
 {
-    if (std::fabs(double(number)) > kLargestExactInteger)
+    if (number > kLargestExactInteger || number < -kLargestExactInteger)
         invalid(QStringLiteral("integer %1 is too large to send").arg(number));
     return QJsonValue(double(number));
 }
