@@ -69,23 +69,24 @@ QChar keyChar(const QKeyEvent* event)
     }
 }
 
-bool fireKeyEvents(QObject* control, QObject* sender, const QKeyEvent* event)
+bool fireKeyDown(QObject* control, QObject* sender, const QKeyEvent* event)
 {
     quint16 key = virtualKey(event);
-    if (key != 0 && isEventBound(control, "OnKeyDown")) {
-        const Qt::KeyboardModifiers shift = event->modifiers();
-        fireEvent(control, "OnKeyDown", Q_ARG(QObject*, sender), Q_ARG(quint16&, key),
-                  Q_ARG(Qt::KeyboardModifiers, shift));
-        if (key == 0)
-            return true;
-    }
+    if (key == 0 || !isEventBound(control, "OnKeyDown"))
+        return false;
+    const Qt::KeyboardModifiers shift = event->modifiers();
+    fireEvent(control, "OnKeyDown", Q_ARG(QObject*, sender), Q_ARG(quint16&, key),
+              Q_ARG(Qt::KeyboardModifiers, shift));
+    return key == 0;
+}
+
+bool fireKeyPress(QObject* control, QObject* sender, const QKeyEvent* event)
+{
     QChar typed = keyChar(event);
-    if (!typed.isNull() && isEventBound(control, "OnKeyPress")) {
-        fireEvent(control, "OnKeyPress", Q_ARG(QObject*, sender), Q_ARG(QChar&, typed));
-        if (typed.isNull())
-            return true;
-    }
-    return false;
+    if (typed.isNull() || !isEventBound(control, "OnKeyPress"))
+        return false;
+    fireEvent(control, "OnKeyPress", Q_ARG(QObject*, sender), Q_ARG(QChar&, typed));
+    return typed.isNull();
 }
 
 } // namespace Kav

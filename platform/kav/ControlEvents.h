@@ -22,8 +22,10 @@ quint16 virtualKey(const QKeyEvent* event);
 // The character a key types (control characters included: Escape 27, Enter 13); null when none.
 QChar keyChar(const QKeyEvent* event);
 
-// Fires OnKeyDown and then OnKeyPress of `control` (sender `sender`) for a key press. Returns
-// true when a handler consumed the key by setting it to 0.
-bool fireKeyEvents(QObject* control, QObject* sender, const QKeyEvent* event);
+// Fire OnKeyDown / OnKeyPress of `control` (sender `sender`) for a key press, when bound and
+// the key has a code / types a character. True when the handler consumed the key by setting it
+// to 0.
+bool fireKeyDown(QObject* control, QObject* sender, const QKeyEvent* event);
+bool fireKeyPress(QObject* control, QObject* sender, const QKeyEvent* event);
 
 } // namespace Kav

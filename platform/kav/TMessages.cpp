@@ -35,3 +35,17 @@ QString TMessages::Msg(const QString& key) const
     }
     return key;
 }
+
+QString TMessages::Format(const QString& text, const QStringList& values)
+{
+    const QString placeholder = QStringLiteral("%s");
+    QString result;
+    int from = 0;
+    int used = 0;
+    for (int at = text.indexOf(placeholder); at >= 0; at = text.indexOf(placeholder, from)) {
+        result += text.mid(from, at - from);
+        result += values.value(used++);
+        from = at + placeholder.size();
+    }
+    return result + text.mid(from);
+}

@@ -26,6 +26,9 @@ public:
     // a fault of the catalogue; its text is the key itself, so the message names what is missing.
     Q_INVOKABLE QString Msg(const QString& key) const;
 
+    // A catalogue text with its "%s" placeholders filled in order; missing values leave them empty.
+    static QString Format(const QString& text, const QStringList& values);
+
 private:
     QStringList m_messages;
     QString m_file;

@@ -1,0 +1,462 @@
+#include "TfrmDadosGerRel.h"
+
+#include "Consiste.h"
+#include "ControlEvents.h"
+#include "Events.h"
+#include "FormClasses.h"
+#include "KavException.h"
+#include "Kavenso.h"
+#include "LayoutLoader.h"
+#include "LeaveEvents.h"
+#include "ReportCatalog.h"
+#include "TBevel.h"
+#include "TComboBox.h"
+#include "TGroupBox.h"
+#include "TLabel.h"
+#include "TMenuItem.h"
+#include "TMessages.h"
+#include "TPanel.h"
+#include "TPopupMenu.h"
+#include "TReportDesignerDialog.h"
+#include "TSaveDialog.h"
+#include "TSpeedButton.h"
+#include "TabOrderChain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <exception>
+
+namespace {
+
+const QString kBaseLayout = QStringLiteral(":/frm/TfrmDadosGerRel.kfm");
+constexpr int kReportCodeLength = 6;
+const QChar kEscape = QChar(27);
+
+QPointer<QMdiArea>& mdiArea()
+{
+    static QPointer<QMdiArea> area;
+    return area;
+}
+
+// Runs `work` as a handler run: handlers it fires pass their errors to it, and its own error
+// reaches the caller instead of the error display.
+void runPassingErrors(const std::function<void()>& work)
+{
+    std::exception_ptr failure;
+    Kav::runHandler([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+QObject* layoutComponentOf(QWidget* focused, const QWidget* form)
+{
+    for (QObject* o = focused; o && o != form; o = o->parent()) {
+        if (o->property(Kav::LayoutLoader::layoutClassProperty).isValid())
+            return o;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : QWidget(parent)
+{
+}
+
+TfrmDadosGerRel::~TfrmDadosGerRel() = default;
+
+void TfrmDadosGerRel::setMdiArea(QMdiArea* area)
+{
+    mdiArea() = area;
+}
+
+QStringList TfrmDadosGerRel::layoutFiles() const
+{
+    return {kBaseLayout};
+}
+
+void TfrmDadosGerRel::throwMissingComponent(const char* name) const
+{
+    throw Kav::Exception(QStringLiteral("the form %1 has no component %2 of the expected class")
+                             .arg(objectName(), QLatin1String(name)));
+}
+
+void TfrmDadosGerRel::bindComponents()
+{
+    bind(lblCodTela, "lblCodTela");
+    bind(grbDadosRel, "grbDadosRel");
+    bind(bvlSeparator, "bvlSeparator");
+    bind(panRelat, "panRelat");
+    bind(lblRelat, "lblRelat");
+    bind(cbbReportNames, "cbbReportNames");
+    bind(panMenu, "panMenu");
+    bind(lblCodRel, "lblCodRel");
+    bind(sbtPrint, "sbtPrint");
+    bind(sbtPreview, "sbtPreview");
+    bind(sbtSalvarComo, "sbtSalvarComo");
+    bind(sbtReportEdit, "sbtReportEdit");
+    bind(sbtPageSetup, "sbtPageSetup");
+    bind(sbtSair, "sbtSair");
+    bind(msgPadrao, "msgPadrao");
+    bind(rpddPadrao, "rpddPadrao");
+    bind(svdSaveReport, "svdSaveReport");
+    bind(ppmSalvarRelatorio, "ppmSalvarRelatorio");
+    bind(mnuSalvarTexto, "mnuSalvarTexto");
+}
+
+void TfrmDadosGerRel::create()
+{
+    Frm::registerAllClasses();
+    Kav::LayoutLoader loader(this);
+    for (const QString& file : layoutFiles())
+        loader.apply(file);
+    bindComponents();
+    Frm::applyTabOrder(this);
+    if (m_borderStyle != bsSizeable && m_borderStyle != bsSizeToolWin)
+        setFixedSize(size());
+    rpddPadrao->setParentWidget(this);
+    new Frm::LeaveEvents(this);
+    qApp->installEventFilter(this);
+    runPassingErrors([this] {
+        QObject* sender = this;
+        Kav::fireEvent(this, "OnCreate", Q_ARG(QObject*, sender));
+    });
+}
+
+void TfrmDadosGerRel::showCreated()
+{
+    const QPoint place(property("Left").toInt(), property("Top").toInt());
+    if (m_formStyle == fsMDIChild && mdiArea()) {
+        m_subWindow = mdiArea()->addSubWindow(this);
+        if (m_borderStyle != bsSizeable)
+            m_subWindow->setWindowFlags(m_subWindow->windowFlags() & ~Qt::WindowMaximizeButtonHint);
+        m_subWindow->resize(m_subWindow->minimumSizeHint());
+        m_subWindow->move(place);
+        connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
+                [this](Qt::WindowStates before, Qt::WindowStates now) {
+                    if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
+                        activated();
+                });
+    } else {
+        move(place);
+    }
+    if (m_visibleOnCreation)
+        Show();
+}
+
+void TfrmDadosGerRel::Show()
+{
+    if (m_subWindow) {
+        m_subWindow->show();
+        m_subWindow->raise();
+        if (QMdiArea* area = m_subWindow->mdiArea())
+            area->setActiveSubWindow(m_subWindow);
+        return;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TfrmDadosGerRel::ShowNormal()
+{
+    if (m_subWindow)
+        m_subWindow->showNormal();
+    else
+        showNormal();
+}
+
+void TfrmDadosGerRel::setClientWidth(int width)
+{
+    resize(width, height());
+}
+
+void TfrmDadosGerRel::setClientHeight(int height)
+{
+    resize(width(), height);
+}
+
+void TfrmDadosGerRel::setBorderStyle(TFormBorderStyle style)
+{
+    m_borderStyle = style;
+}
+
+// ---- closing
+
+TCloseAction TfrmDadosGerRel::queryClose()
+{
+    // The defaults a form closes with when its handler says nothing.
+    TCloseAction action = m_formStyle == fsMDIChild ? caMinimize : caHide;
+    bool decided = false;
+    Kav::runHandler([&] {
+        QObject* sender = this;
+        Kav::fireEvent(this, "OnClose", Q_ARG(QObject*, sender), Q_ARG(TCloseAction&, action));
+        decided = true;
+    });
+    // A handler that failed keeps the form open.
+    return decided ? action : caNone;
+}
+
+void TfrmDadosGerRel::applyCloseAction(TCloseAction action)
+{
+    QWidget* window = m_subWindow ? static_cast<QWidget*>(m_subWindow) : this;
+    switch (action) {
+    case caNone: return;
+    case caHide: window->hide(); return;
+    case caMinimize: window->showMinimized(); return;
+    case caFree:
+        m_closed = true;
+        m_closeDecided = true;
+        window->close();
+        deleteLater();
+        return;
+    }
+}
+
+void TfrmDadosGerRel::Close()
+{
+    if (!m_closed)
+        applyCloseAction(queryClose());
+}
+
+void TfrmDadosGerRel::closeEvent(QCloseEvent* event)
+{
+    if (m_closeDecided) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    const TCloseAction action = queryClose();
+    if (action != caFree) {
+        applyCloseAction(action);
+        return;
+    }
+    // Closing already: the window goes as this event ends.
+    m_closed = true;
+    m_closeDecided = true;
+    event->accept();
+    deleteLater();
+}
+
+// ---- activation and keys
+
+bool TfrmDadosGerRel::event(QEvent* event)
+{
+    // A form in the MDI area is activated with its MDI window (showCreated); the activation of
+    // the main window reaches it too, and is not its own.
+    if (event->type() == QEvent::WindowActivate && isWindow())
+        activated();
+    return QWidget::event(event);
+}
+
+void TfrmDadosGerRel::activated()
+{
+    if (m_closed)
+        return;
+    QObject* sender = this;
+    Kav::fireEvent(this, "OnActivate", Q_ARG(QObject*, sender));
+}
+
+bool TfrmDadosGerRel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* focused = qobject_cast<QWidget*>(watched);
+    // The first delivery only, to a control of this form: the same event reaching the parents
+    // of the focused control is not a key of theirs.
+    if (!focused || focused != QApplication::focusWidget() || !(focused == this || isAncestorOf(focused)))
+        return false;
+    return previewKey(focused, static_cast<QKeyEvent*>(event));
+}
+
+bool TfrmDadosGerRel::previewKey(QWidget* focused, QKeyEvent* event)
+{
+    QPointer<QObject> control = layoutComponentOf(focused, this);
+    if (m_keyPreview && Kav::fireKeyDown(this, this, event))
+        return true;
+    if (control && Kav::fireKeyDown(control, control, event))
+        return true;
+    if (m_keyPreview && Kav::fireKeyPress(this, this, event))
+        return true;
+    return control && Kav::fireKeyPress(control, control, event);
+}
+
+TSpeedButton* TfrmDadosGerRel::commandButtonForKey(quint16 key) const
+{
+    switch (key) {
+    case 'E': return sbtReportEdit;
+    case 'F': return sbtPageSetup;
+    case 'I': return sbtPrint;
+    case 'P': return sbtPreview;
+    case 'S': return sbtSalvarComo;
+    default: return nullptr;
+    }
+}
+
+void TfrmDadosGerRel::pressCommandShortcut(quint16& Key, Qt::KeyboardModifiers Shift)
+{
+    if (!Shift.testFlag(Qt::ControlModifier))
+        return;
+    TSpeedButton* button = commandButtonForKey(Key);
+    if (!button)
+        return;
+    Key = 0;
+    if (button->isEnabled())
+        button->Click();
+}
+
+void TfrmDadosGerRel::pressEscape(QChar& Key)
+{
+    if (Key != kEscape)
+        return;
+    sbtSair->Click();
+    Key = QChar();
+}
+
+// ---- report layouts
+
+QString TfrmDadosGerRel::reportCode() const
+{
+    return lblCodRel ? lblCodRel->text().left(kReportCodeLength) : QString();
+}
+
+QString TfrmDadosGerRel::chosenLayoutCode() const
+{
+    return cbbReportNames ? m_layoutCodes.value(cbbReportNames->currentIndex()) : QString();
+}
+
+QString TfrmDadosGerRel::chosenLayoutFileName() const
+{
+    return reportCode() + chosenLayoutCode() + ReportCatalog::Extension;
+}
+
+bool TfrmDadosGerRel::isChosenLayout(const QString& code) const
+{
+    return chosenLayoutFileName() == reportCode() + code + ReportCatalog::Extension;
+}
+
+QStringList TfrmDadosGerRel::reportFolders() const
+{
+    const Kavenso::Session& session = Kavenso::CurrentSession();
+    QStringList folders;
+    if (!session.userReportsDir.isEmpty())
+        folders << session.userReportsDir;
+    if (!session.reportsDir.isEmpty())
+        folders << session.reportsDir;
+    return folders;
+}
+
+void TfrmDadosGerRel::refreshReportList()
+{
+    const QString chosen = chosenLayoutCode();
+    QStringList titles;
+    m_layoutCodes.clear();
+    for (const ReportEntry& entry : ReportCatalog::list(reportFolders(), reportCode())) {
+        titles << entry.title;
+        m_layoutCodes << entry.layoutCode;
+    }
+    cbbReportNames->setItems(titles);
+    if (!m_layoutCodes.isEmpty())
+        cbbReportNames->setCurrentIndex(qMax(0, int(m_layoutCodes.indexOf(chosen))));
+}
+
+void TfrmDadosGerRel::loadChosenLayout()
+{
+    const QString code = chosenLayoutCode();
+    const QString path = code.isEmpty() ? QString() : ReportCatalog::find(reportFolders(), reportCode(), code);
+    if (path.isEmpty())
+        Consiste::MensErro(TMessages::Format(msgPadrao->Msg(QStringLiteral("Arq_Rel_Err")),
+                                             {reportCode() + code, Kavenso::CurrentSession().reportsDir}),
+                           true);
+    rpddPadrao->LoadFromFile(path);
+}
+
+// ---- handlers
+
+void TfrmDadosGerRel::FormCreate(QObject*)
+{
+    refreshReportList();
+}
+
+void TfrmDadosGerRel::FormActivate(QObject*)
+{
+    // Nothing of its own: the list of layouts is read at creation. Screens extend it.
+}
+
+void TfrmDadosGerRel::FormClose(QObject*, TCloseAction& Action)
+{
+    Action = caFree;
+}
+
+void TfrmDadosGerRel::FormKeyDown(QObject*, quint16& Key, Qt::KeyboardModifiers Shift)
+{
+    pressCommandShortcut(Key, Shift);
+}
+
+void TfrmDadosGerRel::FormKeyPress(QObject*, QChar& Key)
+{
+    pressEscape(Key);
+}
+
+void TfrmDadosGerRel::sbtPrintClick(QObject*)
+{
+    loadChosenLayout();
+    rpddPadrao->Print();
+}
+
+void TfrmDadosGerRel::sbtPreviewClick(QObject*)
+{
+    loadChosenLayout();
+    rpddPadrao->Preview();
+}
+
+void TfrmDadosGerRel::sbtSalvarComoClick(QObject*)
+{
+    loadChosenLayout();
+    rpddPadrao->SaveAs();
+}
+
+void TfrmDadosGerRel::mnuSalvarTextoClick(QObject*)
+{
+    loadChosenLayout();
+    rpddPadrao->SaveAsText();
+}
+
+void TfrmDadosGerRel::sbtReportEditClick(QObject*)
+{
+    // With no layout yet, the editor starts a new one under its title.
+    if (m_layoutCodes.isEmpty()) {
+        rpddPadrao->NewReport(reportCode(), msgPadrao->Msg(QStringLiteral("NovoCaption")),
+                              msgPadrao->Msg(QStringLiteral("NovoPrompt")));
+    } else {
+        loadChosenLayout();
+        rpddPadrao->Edit();
+    }
+    refreshReportList();
+}
+
+void TfrmDadosGerRel::sbtPageSetupClick(QObject*)
+{
+    loadChosenLayout();
+    rpddPadrao->SetupPage();
+}
+
+void TfrmDadosGerRel::sbtSairClick(QObject*)
+{
+    Close();
+}
+
+void TfrmDadosGerRel::cbbReportNamesChange(QObject*)
+{
+    // The choice lives in the combo and the output commands read it when they run; screens
+    // whose options depend on the layout replace this handler.
+}

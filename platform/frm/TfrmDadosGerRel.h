@@ -1,0 +1,184 @@
+#pragma once
+// The base report form: built from its stored layout (and those of the screen deriving from it),
+// it offers the report layouts of its report code in cbbReportNames and the output commands
+// (print, preview, save as, save as text, report edit, page setup) through the report dialog
+// rpddPadrao, with the keyboard shortcuts of its command buttons.
+//
+// Its handlers are published by name: a screen's handler of the same name replaces the base
+// one, and calls it itself. The form is created by Frm::createForm, shown as a child of the
+// host's MDI area (setMdiArea) or as a window of its own, and closed through its OnClose
+// handler, whose close action decides what closing does.
+
+#include "TCloseAction.h"
+
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+class QMdiArea;
+
+class TBevel;
+class TComboBox;
+class TGroupBox;
+class TLabel;
+class TMenuItem;
+class TMessages;
+class TPanel;
+class TPopupMenu;
+class TReportDesignerDialog;
+class TSaveDialog;
+class TSpeedButton;
+
+class TfrmDadosGerRel : public QWidget
+{
+    Q_OBJECT
+    Q_CLASSINFO("KavEvents", "OnCreate OnActivate OnClose OnKeyDown OnKeyPress")
+    Q_PROPERTY(QString Caption READ windowTitle WRITE setWindowTitle)
+    Q_PROPERTY(int ClientWidth READ width WRITE setClientWidth)
+    Q_PROPERTY(int ClientHeight READ height WRITE setClientHeight)
+    Q_PROPERTY(TFormBorderStyle BorderStyle READ borderStyle WRITE setBorderStyle)
+    Q_PROPERTY(TFormStyle FormStyle READ formStyle WRITE setFormStyle)
+    // The form sees key events before the focused control does.
+    Q_PROPERTY(bool KeyPreview MEMBER m_keyPreview)
+    // Shown as soon as it is created.
+    Q_PROPERTY(bool Visible MEMBER m_visibleOnCreation)
+    // The resolution and text height the layout was designed at.
+    Q_PROPERTY(int PixelsPerInch MEMBER m_pixelsPerInch)
+    Q_PROPERTY(int TextHeight MEMBER m_textHeight)
+
+public:
+    enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+    Q_ENUM(TFormBorderStyle)
+    enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+    Q_ENUM(TFormStyle)
+
+    explicit TfrmDadosGerRel(QWidget* parent = nullptr);
+    ~TfrmDadosGerRel() override;
+
+    // Where MDI child forms are placed; without one they are windows of their own.
+    static void setMdiArea(QMdiArea* area);
+
+    // Builds the form from its layouts and runs OnCreate; errors pass to the caller. Called by
+    // Frm::createForm once the instance pointer is stored.
+    void create();
+    // After create: placed in the MDI area and shown when its layout says it is visible.
+    void showCreated();
+
+    // Brings the form to the front (its MDI window when it has one).
+    Q_INVOKABLE void Show();
+    // Back to its normal size from minimised or maximised.
+    Q_INVOKABLE void ShowNormal();
+    // Closes as the user would: OnClose decides what happens. Handler errors pass to the caller.
+    Q_INVOKABLE void Close();
+    // Closed for good (its close action freed it); it is deleted once control returns to the
+    // event loop.
+    bool isClosed() const { return m_closed; }
+    QMdiSubWindow* subWindow() const { return m_subWindow; }
+
+    // The report code: the first six characters of lblCodRel's caption.
+    QString reportCode() const;
+    // Layout codes, one per item of cbbReportNames, in the same order.
+    const QStringList& layoutCodes() const { return m_layoutCodes; }
+    // The code of the layout chosen in cbbReportNames; empty when none is.
+    QString chosenLayoutCode() const;
+    // Report code, chosen layout code, ".QR2".
+    QString chosenLayoutFileName() const;
+    // Whether the chosen layout is layout `code` ("04"): its file name equals the report code
+    // followed by `code` and ".QR2", exactly.
+    bool isChosenLayout(const QString& code) const;
+    // Lists the layouts of the report code from the reports folders, keeping the chosen one.
+    void refreshReportList();
+
+    // Handlers bound by the layout.
+    Q_INVOKABLE void FormCreate(QObject* Sender);
+    Q_INVOKABLE void FormActivate(QObject* Sender);
+    Q_INVOKABLE void FormClose(QObject* Sender, TCloseAction& Action);
+    Q_INVOKABLE void FormKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift);
+    Q_INVOKABLE void FormKeyPress(QObject* Sender, QChar& Key);
+    Q_INVOKABLE void sbtPrintClick(QObject* Sender);
+    Q_INVOKABLE void sbtPreviewClick(QObject* Sender);
+    Q_INVOKABLE void sbtSalvarComoClick(QObject* Sender);
+    Q_INVOKABLE void sbtReportEditClick(QObject* Sender);
+    Q_INVOKABLE void mnuSalvarTextoClick(QObject* Sender);
+    Q_INVOKABLE void sbtPageSetupClick(QObject* Sender);
+    Q_INVOKABLE void sbtSairClick(QObject* Sender);
+    Q_INVOKABLE void cbbReportNamesChange(QObject* Sender);
+
+    // Components of the base layout.
+    TLabel* lblCodTela = nullptr;
+    TGroupBox* grbDadosRel = nullptr;
+    TBevel* bvlSeparator = nullptr;
+    TPanel* panRelat = nullptr;
+    TLabel* lblRelat = nullptr;
+    TComboBox* cbbReportNames = nullptr;
+    TPanel* panMenu = nullptr;
+    TLabel* lblCodRel = nullptr;
+    TSpeedButton* sbtPrint = nullptr;
+    TSpeedButton* sbtPreview = nullptr;
+    TSpeedButton* sbtSalvarComo = nullptr;
+    TSpeedButton* sbtReportEdit = nullptr;
+    TSpeedButton* sbtPageSetup = nullptr;
+    TSpeedButton* sbtSair = nullptr;
+    TMessages* msgPadrao = nullptr;
+    TReportDesignerDialog* rpddPadrao = nullptr;
+    TSaveDialog* svdSaveReport = nullptr;
+    TPopupMenu* ppmSalvarRelatorio = nullptr;
+    TMenuItem* mnuSalvarTexto = nullptr;
+
+protected:
+    // The layout files applied in order; a screen appends its own.
+    virtual QStringList layoutFiles() const;
+    // Sets the component fields from the built form; a screen binds its own after the base's.
+    virtual void bindComponents();
+
+    // Sets `field` to the component `name` of the form; throws when it is missing or of
+    // another class.
+    template <class T> void bind(T*& field, const char* name)
+    {
+        field = findChild<T*>(QLatin1String(name));
+        if (!field)
+            throwMissingComponent(name);
+    }
+
+    // The command button a Ctrl+letter presses: E report edit, F page setup, I print,
+    // P preview, S save as; null for any other key code.
+    TSpeedButton* commandButtonForKey(quint16 key) const;
+    // Ctrl+E/F/I/P/S: the key is consumed, then its button pressed when enabled. Other keys
+    // and keys without Ctrl are left alone.
+    void pressCommandShortcut(quint16& Key, Qt::KeyboardModifiers Shift);
+    // Escape presses sbtSair, enabled or not, then is consumed.
+    void pressEscape(QChar& Key);
+
+    // Loads the chosen layout into rpddPadrao; "Arq_Rel_Err" when its file is not found.
+    void loadChosenLayout();
+
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    [[noreturn]] void throwMissingComponent(const char* name) const;
+    QStringList reportFolders() const;
+    void setClientWidth(int width);
+    void setClientHeight(int height);
+    TFormBorderStyle borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(TFormBorderStyle style);
+    TFormStyle formStyle() const { return m_formStyle; }
+    void setFormStyle(TFormStyle style) { m_formStyle = style; }
+    TCloseAction queryClose();
+    void applyCloseAction(TCloseAction action);
+    void activated();
+    bool previewKey(QWidget* focused, QKeyEvent* event);
+
+    QStringList m_layoutCodes;
+    bool m_keyPreview = false;
+    bool m_visibleOnCreation = false;
+    int m_pixelsPerInch = 96;
+    int m_textHeight = 13;
+    TFormBorderStyle m_borderStyle = bsSizeable;
+    TFormStyle m_formStyle = fsNormal;
+    bool m_closed = false;
+    bool m_closeDecided = false;
+    QPointer<QMdiSubWindow> m_subWindow;
+};
