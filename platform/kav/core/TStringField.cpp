@@ -1,5 +1,7 @@
 #include "TStringField.h"
 
+#include "KavException.h"
+
 namespace {
 constexpr int DefaultStringSize = 20;
 }
@@ -24,4 +26,22 @@ QVariant TStringField::toFieldValue(const QVariant& raw) const
         while (text.endsWith(QLatin1Char(' ')))
             text.chop(1);
     return text;
+}
+
+QDateTime TStringField::AsDateTime() const
+{
+    const QString text = AsString().trimmed();
+    if (text.isEmpty())
+        return {};
+    for (const char* format : {"dd/MM/yyyy", "dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy hh:mm"}) {
+        const QDateTime value = QDateTime::fromString(text, QLatin1String(format));
+        if (value.isValid())
+            return value;
+    }
+    QDateTime value = QDateTime::fromString(text, Qt::ISODate);
+    if (!value.isValid())
+        value = QDate::fromString(text, Qt::ISODate).startOfDay();
+    if (!value.isValid())
+        throw Kav::Exception(QStringLiteral("'%1' is not a valid date (field %2).").arg(text, FieldName()));
+    return value;
 }

@@ -16,6 +16,10 @@ public:
 
     Kav::FieldDef::Type dataType() const override;
     QVariant toFieldValue(const QVariant& raw) const override;
+    // A text holding a date, "dd/MM/yyyy" (as the client shows dates) or ISO "yyyy-MM-dd",
+    // optionally with a time. Empty reads as an invalid date-time; other text throws
+    // Kav::Exception.
+    QDateTime AsDateTime() const override;
 
 protected:
     int defaultSize() const override;

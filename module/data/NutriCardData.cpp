@@ -1,0 +1,37 @@
+#include "NutriCardData.h"
+
+#include "LayoutLoader.h"
+#include "Registration.h"
+
+// The layout is compiled into this static library, whose resources need registering by hand;
+// Q_INIT_RESOURCE only works outside any namespace.
+static void initNutriCardDataResources()
+{
+    Q_INIT_RESOURCE(NutriCardData);
+}
+
+namespace NutriCardData {
+
+QString layoutFile()
+{
+    initNutriCardDataResources();
+    return QStringLiteral(":/zve41300/data/NutriCardData.kfm");
+}
+
+void apply(Kav::LayoutLoader& loader)
+{
+    loader.apply(layoutFile());
+}
+
+std::unique_ptr<QObject> createStandalone()
+{
+    Kav::registerDataClasses();
+    auto root = std::make_unique<QObject>();
+    root->setObjectName(QStringLiteral("frmNutriCard"));
+    root->setProperty(Kav::LayoutLoader::layoutClassProperty, QStringLiteral("TfrmNutriCard"));
+    Kav::LayoutLoader loader(root.get());
+    apply(loader);
+    return root;
+}
+
+} // namespace NutriCardData
