@@ -10,6 +10,7 @@ class TDataSet;
 class TBtnPesquisa : public QToolButton
 {
     Q_OBJECT
+    Q_CLASSINFO("KavEvents", "OnClick OnBeforePesq OnAfterPesq")
     // The control whose F9 opens the lookup too.
     Q_PROPERTY(QObject* Associate READ associate WRITE setAssociate)
     Q_PROPERTY(QString Title READ title WRITE setTitle)

@@ -7,6 +7,7 @@
 class TButtonFlat : public QToolButton
 {
     Q_OBJECT
+    Q_CLASSINFO("KavEvents", "OnClick")
     Q_PROPERTY(QString Caption READ caption WRITE setCaption)
     Q_PROPERTY(QString Hint READ toolTip WRITE setToolTip)
 public:

@@ -4,6 +4,7 @@
 #include "LookupListDialog.h"
 #include "TBtnPesquisa.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QtTest>
@@ -212,6 +213,62 @@ private slots:
         button->click();
         QCOMPARE(headers, (QStringList{"Código", "Nome"}));
         QCOMPARE(fixture.calls, (QStringList{"before", "after:010"}));
+    }
+
+    void listSearchesAsTheUserTypes_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("backspace");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("kept");
+        QTest::addRow("code prefix") << "00" << false << 0 << 0 << "00";
+        QTest::addRow("longer prefix moves on") << "01" << false << 0 << 3 << "01";
+        QTest::addRow("unmatched character dropped") << "01x" << false << 0 << 3 << "01";
+        QTest::addRow("backspace searches again") << "01" << true << 0 << 0 << "0";
+        QTest::addRow("name column, any case") << "bet" << false << 1 << 3 << "bet";
+        QTest::addRow("name column, shorter") << "B" << false << 1 << 2 << "B";
+    }
+    void listSearchesAsTheUserTypes()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, backspace);
+        QFETCH(int, column);
+        QFETCH(int, row);
+        QFETCH(QString, kept);
+        LookupFixture fixture;
+        LookupListDialog dialog("Teste", Kav::readListRows(fixture.dataSet));
+        auto* table = dialog.findChild<QTableWidget*>();
+        // A click on a header searches that column.
+        emit table->horizontalHeader()->sectionClicked(column);
+        QTest::keyClicks(table, typed);
+        if (backspace)
+            QTest::keyClick(table, Qt::Key_Backspace);
+        QCOMPARE(dialog.currentRow(), row);
+        QCOMPARE(dialog.typedText(), kept);
+    }
+
+    void listClosesWithEnterOrEscape_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("result");
+        QTest::addRow("Enter picks") << int(Qt::Key_Return) << int(QDialog::Accepted);
+        QTest::addRow("keypad Enter picks") << int(Qt::Key_Enter) << int(QDialog::Accepted);
+        QTest::addRow("Escape cancels") << int(Qt::Key_Escape) << int(QDialog::Rejected);
+    }
+    void listClosesWithEnterOrEscape()
+    {
+        QFETCH(int, key);
+        QFETCH(int, result);
+        LookupFixture fixture;
+        LookupListDialog dialog("Teste", Kav::readListRows(fixture.dataSet));
+        QTimer::singleShot(0, &dialog, [&] {
+            auto* table = dialog.findChild<QTableWidget*>();
+            QTest::keyClick(table, Qt::Key_Down);
+            QTest::keyClick(table, Qt::Key(key));
+        });
+        QCOMPARE(dialog.exec(), result);
+        QCOMPARE(dialog.currentRow(), 1);
     }
 };
 
