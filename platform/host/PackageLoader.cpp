@@ -31,8 +31,11 @@ void PackageLoader::callEntry(const QString& package, const char* entry)
     QLibrary& loaded = library(package);
     using Entry = void (*)();
     const auto function = reinterpret_cast<Entry>(loaded.resolve(entry));
-    if (!function)
-        throw Kav::Exception(loaded.errorString());
+    // The loader's own reason may say no more than "Unknown error" here: name what is missing.
+    if (!function) {
+        throw Kav::Exception(QStringLiteral("%1 has no entry %2 (%3)")
+                                 .arg(loaded.fileName(), QLatin1String(entry), loaded.errorString()));
+    }
     try {
         function();
     } catch (const Kav::Exception&) {

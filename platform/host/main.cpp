@@ -58,7 +58,11 @@ int runScript(HostMainWindow& window, const HostConfiguration& config)
         else
             out << "could not save the picture " << config.grabFile << Qt::endl;
     }
-    out << "script " << config.scriptFile << ": " << result.describe() << Qt::endl;
+    // The runner has already reported a failure in full.
+    if (result.ok)
+        out << "script " << config.scriptFile << ": every expectation held" << Qt::endl;
+    else
+        out << "script " << config.scriptFile << " failed at line " << result.line << Qt::endl;
     window.close();
     return result.ok ? 0 : kExitScriptFailed;
 }
