@@ -1,0 +1,42 @@
+#pragma once
+// A small school-food database whose report numbers are worked out by hand, installed on any
+// engine: one central kitchen with a menu of rice and beans, a salad, a grilled-chicken option
+// and a dish without a recipe.
+//
+// Per portion (recipes of 10 portions unless said):
+//   rice and beans (2194 g rice, 825 g beans): 343.532 kcal, 9.445 g protein (5.485 cereal +
+//     3.96 legume; net 5.1185), 31.051 mg calcium, iron 1.0725 mg incomplete (rice not analysed)
+//   salad with oil (195.27 g oil): 172.61868 kcal, 0 g protein, calcium not analysed, 0 mg iron
+//   grilled chicken (500 g, 5 portions): 163 kcal, 31.5 g protein, 8 mg calcium, 0.4 mg iron
+//   dish without recipe: nothing known
+// Menu 0000000001 of central 0010, menu type 0000000001, 2026-03-02 to 2026-03-13:
+//   Mon 03-02 lunch (00001): rice and beans, salad, chicken as option
+//   Tue 03-03 lunch: rice and beans, dish without recipe; dinner (00002): rice and beans
+//   Mon 03-09 lunch: chicken
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace NutriCardFixture {
+
+inline const QString kCentral = QStringLiteral("0010");
+inline const QString kAggregated = QStringLiteral("0011"); // aggregated to 0010, uses the menu type
+inline const QString kUnlinked = QStringLiteral("0012");   // aggregated to 0010, link inactive
+inline const QString kOtherCentral = QStringLiteral("0020");
+inline const QString kForeign = QStringLiteral("0021"); // aggregated to 0020
+inline const QString kMenuType = QStringLiteral("0000000001");
+inline const QString kLunch = QStringLiteral("00001");
+inline const QString kDinner = QStringLiteral("00002");
+inline const QDate kFirstDay(2026, 3, 2);
+inline const QDate kLastDay(2026, 3, 13);
+
+// Creates the schema (replacing any) and fills the fixture. Throws Kav::Exception.
+void install(QSqlDatabase db);
+
+// Rows of a key in NUTRICARD, and whether its header exists.
+int rowCount(const QSqlDatabase& db, const QString& key);
+int headerCount(const QSqlDatabase& db, const QString& key);
+int allRows(const QSqlDatabase& db, const QString& table);
+
+} // namespace NutriCardFixture

@@ -1,0 +1,544 @@
+// The four methods of Zve41300.rdmNutriCard through a real server and client on each engine,
+// against a fixture whose numbers are worked out by hand (NutriCardFixture.h).
+
+#include "NutriCardFixture.h"
+#include "NutriCardServer.h"
+#include "RdmNutriCard.h"
+#include "ServerHarness.h"
+
+#include "ConsisteServ.h"
+#include "DatabaseConnection.h"
+#include "KavException.h"
+
+#include <cmath>
+#include <map>
+#include <QMutex>
+#include <QSqlQuery>
+#include <QTest>
+#include <QThread>
+
+using namespace NutriCardFixture;
+using Engine = ScratchDatabase::Engine;
+
+namespace {
+
+constexpr int kClients = 32;
+constexpr int kClientsTimeoutMs = 180000;
+
+struct StoredRow
+{
+    int line = 0;
+    QDate day;
+    int week = 0;
+    QDate weekStart;
+    QString service;
+    QString serviceName;
+    QString dish;
+    QString option;
+    QString nutrient;
+    QVariant value;
+    QString incomplete;
+    QVariant ndpcal;
+};
+
+QList<StoredRow> storedRows(const QSqlDatabase& db, const QString& key)
+{
+    QSqlQuery query(db);
+    query.prepare(
+        "SELECT NRLINHA, DTCARDAPIO, NRSEMANA, DTINISEMANA, CDSERVFILI, NMSERVICO, CDPRATO, IDOPCAO,"
+        " CDNUTRIENTE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL FROM NUTRICARD WHERE NRSEQUNUTR = ?"
+        " ORDER BY NRLINHA");
+    query.bindValue(0, key);
+    if (!query.exec())
+        throw Kav::Exception("cannot read NUTRICARD");
+    QList<StoredRow> rows;
+    while (query.next()) {
+        rows.append({query.value(0).toInt(), query.value(1).toDate(), query.value(2).toInt(),
+                     query.value(3).toDate(), query.value(4).toString(), query.value(5).toString(),
+                     query.value(6).toString(), query.value(7).toString(), query.value(8).toString(),
+                     query.value(9), query.value(10).toString(), query.value(11)});
+    }
+    return rows;
+}
+
+const StoredRow* findRow(const QList<StoredRow>& rows, const QDate& day, const QString& dish,
+                         const QString& nutrient, const QString& service = {}, int week = 0)
+{
+    for (const StoredRow& row : rows)
+        if (row.day == day && row.dish == dish && row.nutrient == nutrient &&
+            (service.isEmpty() || row.service == service) && (week == 0 || row.week == week))
+            return &row;
+    return nullptr;
+}
+
+double rounded(const QVariant& value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value.toDouble() * scale) / scale;
+}
+
+struct Prepared
+{
+    QString key;
+    QString columns;
+};
+
+// What the screen sends; the texts passed by reference are those of the caller.
+struct Criteria
+{
+    QString central = kCentral;
+    QString branch = kCentral;
+    QString nutrients = "001_002_003_004";
+    QString services = kLunch;
+    QDate first = kFirstDay;
+    QDate last = kLastDay;
+    bool ndpcal = false;
+    QString menuType = kMenuType;
+    QString kind = "NL";
+};
+
+QVariant prepare(TNetConnection& connection, Criteria& criteria)
+{
+    return NutriCardServer(&connection)
+        .CriaNutriCard(criteria.central, criteria.branch, criteria.nutrients, criteria.services,
+                       QDateTime(criteria.first, QTime(0, 0)), QDateTime(criteria.last, QTime(0, 0)), false,
+                       false, criteria.ndpcal, criteria.menuType, criteria.kind);
+}
+
+Prepared prepared(TNetConnection& connection, Criteria criteria)
+{
+    const QVariant answer = prepare(connection, criteria);
+    if (answer.metaType().id() != QMetaType::QVariantList || answer.toList().size() != 2)
+        throw Kav::Exception("not prepared: " + answer.toString());
+    return {answer.toList().at(0).toString(), answer.toList().at(1).toString()};
+}
+
+// Runs `work` for clients 0..count-1, each on its own thread with its own connection, at once.
+QStringList runClients(quint16 port, int count, const std::function<void(int, TNetConnection&)>& work)
+{
+    QStringList errors;
+    QMutex errorsLock;
+    QList<QThread*> threads;
+    for (int i = 0; i < count; ++i) {
+        threads.append(QThread::create([=, &errors, &errorsLock] {
+            TNetConnection connection;
+            connection.setServerName(Zve41300::kServerName);
+            connection.setHost("127.0.0.1");
+            connection.setPort(port);
+            try {
+                work(i, connection);
+            } catch (const Kav::Exception& error) {
+                QMutexLocker locker(&errorsLock);
+                errors << QStringLiteral("client %1: %2").arg(i).arg(error.message());
+            }
+        }));
+    }
+    for (QThread* thread : threads)
+        thread->start();
+    // The server answers on this thread: keep its event loop turning until every client is done.
+    const bool finished = QTest::qWaitFor(
+        [&] {
+            return std::all_of(threads.begin(), threads.end(), [](QThread* t) { return t->isFinished(); });
+        },
+        kClientsTimeoutMs);
+    if (!finished)
+        errors << "the clients did not finish in time";
+    for (QThread* thread : threads) {
+        thread->wait();
+        delete thread;
+    }
+    return errors;
+}
+
+} // namespace
+
+class TestRdmNutriCard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase();
+
+    void getServicoListsServicesInTheirOrderOfTheDay_data() { addEngines(); }
+    void getServicoListsServicesInTheirOrderOfTheDay();
+    void getPesqPeriodoCardListsMenusMostRecentFirst_data() { addEngines(); }
+    void getPesqPeriodoCardListsMenusMostRecentFirst();
+    void perDishRowsHoldTheRecipesNumbers_data() { addEngines(); }
+    void perDishRowsHoldTheRecipesNumbers();
+    void dailyTotalsCarryTheNdpCalOfTheWorkedExample_data() { addEngines(); }
+    void dailyTotalsCarryTheNdpCalOfTheWorkedExample();
+    void weeklyMeansPerServiceOverTheDaysServed_data() { addEngines(); }
+    void weeklyMeansPerServiceOverTheDaysServed();
+    void allNutrientsAndListsHandedBackNormalised_data() { addEngines(); }
+    void allNutrientsAndListsHandedBackNormalised();
+    void aggregatedBranchPrintsItsOwnServiceNames();
+    void refusalsAreTextsAndStoreNothing_data();
+    void refusalsAreTextsAndStoreNothing();
+    void deletionIsIdempotentAndTouchesOnlyItsKey_data() { addEngines(); }
+    void deletionIsIdempotentAndTouchesOnlyItsKey();
+    void expiryRemovesOnlyKeysOlderThanTheAge_data() { addEngines(); }
+    void expiryRemovesOnlyKeysOlderThanTheAge();
+    void clientsPreparingAndDeletingAtOnceKeepApart_data() { addEngines(); }
+    void clientsPreparingAndDeletingAtOnceKeepApart();
+
+private:
+    void addEngines();
+    // The running server of the row's engine, or nullptr after skipping (failing in CI).
+    ServerHarness* harness(Engine engine);
+
+    std::map<Engine, std::unique_ptr<ServerHarness>> m_harnesses;
+};
+
+void TestRdmNutriCard::addEngines()
+{
+    QTest::addColumn<int>("engine");
+    for (const Engine engine : ScratchDatabase::engines())
+        QTest::addRow("%s", qPrintable(ScratchDatabase::engineName(engine))) << int(engine);
+}
+
+ServerHarness* TestRdmNutriCard::harness(Engine engine)
+{
+    auto& slot = m_harnesses[engine];
+    if (!slot) {
+        slot = std::make_unique<ServerHarness>(engine, "rdmnutricard");
+        if (slot->isAvailable())
+            slot->startServer();
+    }
+    return slot.get();
+}
+
+void TestRdmNutriCard::cleanupTestCase()
+{
+    m_harnesses.clear();
+}
+
+#define HARNESS(h)                                                                                           \
+    QFETCH(int, engine);                                                                                     \
+    ServerHarness* h = harness(Engine(engine));                                                              \
+    KAV_REQUIRE_DATABASE(h->scratch())
+
+void TestRdmNutriCard::getServicoListsServicesInTheirOrderOfTheDay()
+{
+    HARNESS(h);
+    const Kav::DataPacket packet =
+        Consiste::CheckResultServ(NutriCardServer(&h->client()).GetServico(kCentral, "1"), true, 0);
+    QStringList fields;
+    for (const Kav::FieldDef& field : packet.fields)
+        fields << field.name;
+    QCOMPARE(fields, QStringList({"IDMARCADO", "CDFILIAL", "CDTIPOCARD", "CDSERVFILI", "NMSERVICO"}));
+    QCOMPARE(packet.rows.size(), 2);
+    // Lunch (order 3) before dinner (order 5), although dinner's code was stored first; the menu
+    // type typed short reaches the stored code.
+    QCOMPARE(packet.rows[0][3].toString(), kLunch);
+    QCOMPARE(packet.rows[0][4].toString(), QString("Almoço"));
+    QCOMPARE(packet.rows[1][4].toString(), QString("Jantar"));
+    QCOMPARE(packet.rows[0][0].toString(), QString("N"));
+    QCOMPARE(packet.rows[0][2].toString(), kMenuType);
+    const Kav::DataPacket none =
+        Consiste::CheckResultServ(NutriCardServer(&h->client()).GetServico("9999", kMenuType), true, 0);
+    QCOMPARE(none.rows.size(), 0);
+    QCOMPARE(none.fields.size(), 5);
+}
+
+void TestRdmNutriCard::getPesqPeriodoCardListsMenusMostRecentFirst()
+{
+    HARNESS(h);
+    const Kav::DataPacket packet = Consiste::CheckResultServ(
+        NutriCardServer(&h->client()).GetPesqPeriodoCard(kCentral, kMenuType), true, 0);
+    QCOMPARE(packet.rows.size(), 2);
+    QCOMPARE(packet.rows[0][0].toString(), QString("0000000001"));
+    QCOMPARE(packet.rows[0][1].toDate(), kFirstDay);
+    QCOMPARE(packet.rows[0][2].toDate(), kLastDay);
+    QCOMPARE(packet.rows[0][3].toString(), QString("Março, 1ª quinzena"));
+    QCOMPARE(packet.rows[1][1].toDate(), QDate(2026, 2, 2));
+    QCOMPARE(packet.fields[1].type, Kav::FieldDef::Type::Date);
+}
+
+void TestRdmNutriCard::perDishRowsHoldTheRecipesNumbers()
+{
+    HARNESS(h);
+    const Prepared answer = prepared(h->client(), Criteria());
+    QVERIFY(!answer.key.isEmpty());
+    QVERIFY(answer.key.size() <= 10);
+    QCOMPARE(answer.columns, QString("_001_002_003_004"));
+    const QList<StoredRow> rows = storedRows(h->db(), answer.key);
+    QCOMPARE(rows.size(), 6 * 4); // six lunch items in the period, four nutrients
+    for (int i = 0; i < rows.size(); ++i)
+        QCOMPARE(rows[i].line, i + 1);
+    const QDate monday(2026, 3, 2);
+    const StoredRow* energy = findRow(rows, monday, "0000000001", "001");
+    QVERIFY(energy);
+    QCOMPARE(energy->value.toDouble(), 343.532);
+    QCOMPARE(energy->incomplete, QString("N"));
+    QCOMPARE(energy->serviceName, QString("Almoço"));
+    QCOMPARE(energy->week, 1);
+    QCOMPARE(findRow(rows, monday, "0000000001", "002")->value.toDouble(), 9.445);
+    QCOMPARE(findRow(rows, monday, "0000000001", "003")->value.toDouble(), 31.051);
+    const StoredRow* iron = findRow(rows, monday, "0000000001", "004");
+    QCOMPARE(iron->value.toDouble(), 1.0725); // beans only: the rice's iron is not analysed
+    QCOMPARE(iron->incomplete, QString("S"));
+    const StoredRow* saladCalcium = findRow(rows, monday, "0000000002", "003");
+    QVERIFY(saladCalcium->value.isNull()); // not analysed, not zero
+    QCOMPARE(saladCalcium->incomplete, QString("S"));
+    const StoredRow* saladIron = findRow(rows, monday, "0000000002", "004");
+    QCOMPARE(saladIron->value.toDouble(), 0.0); // analysed as zero
+    QCOMPARE(saladIron->incomplete, QString("N"));
+    QCOMPARE(findRow(rows, monday, "0000000003", "001")->option, QString("S"));
+    QCOMPARE(findRow(rows, monday, "0000000003", "002")->value.toDouble(), 31.5);
+    const StoredRow* noRecipe = findRow(rows, QDate(2026, 3, 3), "0000000004", "001");
+    QVERIFY(noRecipe->value.isNull());
+    QCOMPARE(noRecipe->incomplete, QString("S"));
+    const StoredRow* secondWeek = findRow(rows, QDate(2026, 3, 9), "0000000003", "001");
+    QCOMPARE(secondWeek->week, 2);
+    QCOMPARE(secondWeek->weekStart, QDate(2026, 3, 9));
+    QVERIFY(energy->ndpcal.isNull()); // not asked
+    QCOMPARE(headerCount(h->db(), answer.key), 1);
+}
+
+void TestRdmNutriCard::dailyTotalsCarryTheNdpCalOfTheWorkedExample()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.kind = "DL";
+    criteria.ndpcal = true;
+    criteria.nutrients = "003_001"; // protein not among the columns: NDpCal% still reads it
+    const Prepared lunch = prepared(h->client(), criteria);
+    QCOMPARE(lunch.columns, QString("_001_003"));
+    const QList<StoredRow> rows = storedRows(h->db(), lunch.key);
+    QCOMPARE(rows.size(), 3 * 2); // three days with lunch, two nutrients
+    const QDate monday(2026, 3, 2);
+    const StoredRow* energy = findRow(rows, monday, QString(), "001");
+    QVERIFY(energy);
+    // 343.532 + 172.61868; the chicken is an option and is not added
+    QCOMPARE(rounded(energy->value, 2), 516.15);
+    QVERIFY(energy->service.isEmpty());
+    // (5.485 × 0.5 + 3.96 × 0.6) × 4 / 516.15 × 100
+    QCOMPARE(rounded(energy->ndpcal, 2), 3.97);
+    QCOMPARE(findRow(rows, monday, QString(), "003")->incomplete, QString("S"));
+
+    criteria.services = QString(kLunch) + "_" + kDinner;
+    criteria.nutrients = "001";
+    const QList<StoredRow> both = storedRows(h->db(), prepared(h->client(), criteria).key);
+    const StoredRow* tuesday = findRow(both, QDate(2026, 3, 3), QString(), "001");
+    QCOMPARE(rounded(tuesday->value, 3), 687.064); // rice and beans at lunch and at dinner
+    QCOMPARE(tuesday->incomplete, QString("S"));   // the dish without a recipe
+}
+
+void TestRdmNutriCard::weeklyMeansPerServiceOverTheDaysServed()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.kind = "SL";
+    criteria.nutrients = "001";
+    criteria.services = QString(kDinner) + "_" + kLunch;
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    QCOMPARE(rows.size(), 3);
+    // Week 1 lunch: (516.15068 + 343.532) / 2 days; dinner: 343.532 on its one day; week 2: 163.
+    QCOMPARE(rows[0].service, kLunch);
+    QCOMPARE(rows[0].week, 1);
+    QCOMPARE(rounded(rows[0].value, 5), 429.84134);
+    QCOMPARE(rows[0].incomplete, QString("S"));
+    QVERIFY(rows[0].day.isNull());
+    QCOMPARE(rows[0].weekStart, kFirstDay);
+    QCOMPARE(rows[1].service, kDinner);
+    QCOMPARE(rows[1].value.toDouble(), 343.532);
+    QCOMPARE(rows[2].week, 2);
+    QCOMPARE(rows[2].value.toDouble(), 163.0);
+}
+
+void TestRdmNutriCard::allNutrientsAndListsHandedBackNormalised()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.kind = "NT";
+    criteria.nutrients = "";
+    criteria.services = "1";
+    criteria.branch = "11";
+    const QVariant answer = prepare(h->client(), criteria);
+    QCOMPARE(answer.toList().value(1).toString(), QString("_001_002_003_004"));
+    QCOMPARE(criteria.nutrients, QString("001_002_003_004"));
+    QCOMPARE(criteria.services, kLunch);
+    QCOMPARE(criteria.branch, kAggregated);
+
+    criteria.kind = "NL";
+    criteria.nutrients = "4_2_2";
+    prepare(h->client(), criteria);
+    QCOMPARE(criteria.nutrients, QString("004_002"));
+}
+
+void TestRdmNutriCard::aggregatedBranchPrintsItsOwnServiceNames()
+{
+    ServerHarness* h = harness(Engine::SQLite);
+    Criteria criteria;
+    criteria.branch = kAggregated;
+    criteria.services = QString(kLunch) + "_" + kDinner;
+    criteria.nutrients = "001";
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    const StoredRow* lunch = findRow(rows, QDate(2026, 3, 3), "0000000001", "001", kLunch);
+    const StoredRow* dinner = findRow(rows, QDate(2026, 3, 3), "0000000001", "001", kDinner);
+    QCOMPARE(lunch->serviceName, QString("Almoço escolar"));
+    QCOMPARE(dinner->serviceName, QString("Jantar")); // the branch has no own name for it
+}
+
+void TestRdmNutriCard::refusalsAreTextsAndStoreNothing_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::addRow("unknown central branch") << "central"
+                                            << "9999"
+                                            << "Filial central 9999 não cadastrada.";
+    QTest::addRow("unknown menu type") << "menuType"
+                                       << "77"
+                                       << "Tipo de cardápio 0000000077 não cadastrado";
+    QTest::addRow("branch of another central") << "branch" << kForeign << "não agregada à central 0010";
+    QTest::addRow("branch with inactive link") << "branch" << kUnlinked << "não utiliza o tipo de cardápio";
+    QTest::addRow("unknown branch") << "branch"
+                                    << "0999"
+                                    << "Filial 0999 não cadastrada.";
+    QTest::addRow("unknown report kind") << "kind"
+                                         << "XL"
+                                         << "Tipo de relatório inválido";
+    QTest::addRow("malformed nutrient list") << "nutrients"
+                                             << "001__002"
+                                             << "Lista de nutrientes inválida";
+    QTest::addRow("SQL in the service list") << "services"
+                                             << "00001') OR ('1'='1"
+                                             << "Lista de serviços inválida";
+    QTest::addRow("unknown nutrient") << "nutrients"
+                                      << "001_999"
+                                      << "Nutriente 999 não cadastrado.";
+    QTest::addRow("no nutrient in a list report") << "nutrients"
+                                                  << ""
+                                                  << "Nutriente deve ser informado.";
+    QTest::addRow("period backwards") << "first"
+                                      << "2026-03-20"
+                                      << "Período inválido";
+    QTest::addRow("no period") << "last"
+                               << ""
+                               << "Período deve ser informado.";
+}
+
+void TestRdmNutriCard::refusalsAreTextsAndStoreNothing()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    ServerHarness* h = harness(Engine::SQLite);
+    Criteria criteria;
+    const std::map<QString, QString*> texts{
+        {"central", &criteria.central}, {"branch", &criteria.branch},       {"menuType", &criteria.menuType},
+        {"kind", &criteria.kind},       {"nutrients", &criteria.nutrients}, {"services", &criteria.services}};
+    if (field == "first")
+        criteria.first = QDate::fromString(value, Qt::ISODate);
+    else if (field == "last")
+        criteria.last = QDate::fromString(value, Qt::ISODate);
+    else
+        *texts.at(field) = value;
+    const int headers = allRows(h->db(), "NUTRICARDCAB");
+    const int rows = allRows(h->db(), "NUTRICARD");
+    const QVariant answer = prepare(h->client(), criteria);
+    QCOMPARE(answer.metaType().id(), int(QMetaType::QString));
+    QVERIFY2(answer.toString().contains(expected), qPrintable(answer.toString()));
+    QCOMPARE(allRows(h->db(), "NUTRICARDCAB"), headers);
+    QCOMPARE(allRows(h->db(), "NUTRICARD"), rows);
+}
+
+void TestRdmNutriCard::deletionIsIdempotentAndTouchesOnlyItsKey()
+{
+    HARNESS(h);
+    const Prepared mine = prepared(h->client(), Criteria());
+    const Prepared other = prepared(h->client(), Criteria());
+    QVERIFY(mine.key != other.key);
+    const NutriCardServer server(&h->client());
+    QString key = mine.key;
+    // Preview followed by print deletes twice: both answer an empty text.
+    QCOMPARE(server.DelNutriCard(key), QVariant(QString()));
+    QCOMPARE(server.DelNutriCard(key), QVariant(QString()));
+    QCOMPARE(key, mine.key);
+    QCOMPARE(rowCount(h->db(), mine.key), 0);
+    QCOMPARE(headerCount(h->db(), mine.key), 0);
+    QCOMPARE(rowCount(h->db(), other.key), 24);
+    QString tooLong = "12345678901";
+    QVERIFY(server.DelNutriCard(tooLong).toString().contains("inválida"));
+    QCOMPARE(rowCount(h->db(), other.key), 24);
+}
+
+void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()
+{
+    HARNESS(h);
+    const Prepared fresh = prepared(h->client(), Criteria());
+    const QString old = "OLD1";
+    {
+        QSqlQuery insert(h->db());
+        insert.prepare(
+            "INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, DTINICIAL,"
+            " DTFINAL, IDTIPOREL) VALUES (?, ?, '0010', '0010', '0000000001', ?, ?, 'NL')");
+        insert.addBindValue(old);
+        insert.addBindValue(QDateTime::currentDateTimeUtc().addSecs(-25 * 3600));
+        insert.addBindValue(kFirstDay);
+        insert.addBindValue(kLastDay);
+        QVERIFY(insert.exec());
+        insert.prepare("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, CDNUTRIENTE) VALUES (?, 1, '001')");
+        insert.addBindValue(old);
+        QVERIFY(insert.exec());
+    }
+    h->runtime().dispatcher().runTask("expiry", Zve41300::nutriCardExpiryTask(24));
+    QTRY_COMPARE(h->runtime().dispatcher().callsInFlight(), 0);
+    QCOMPARE(headerCount(h->db(), old), 0);
+    QCOMPARE(rowCount(h->db(), old), 0);
+    QCOMPARE(headerCount(h->db(), fresh.key), 1);
+    QCOMPARE(rowCount(h->db(), fresh.key), 24);
+}
+
+void TestRdmNutriCard::clientsPreparingAndDeletingAtOnceKeepApart()
+{
+    HARNESS(h);
+    const int before = allRows(h->db(), "NUTRICARD");
+    const int perKey = 24;
+    QList<QString> keys(kClients);
+    QStringList errors = runClients(h->port(), kClients, [&](int i, TNetConnection& connection) {
+        keys[i] = prepared(connection, Criteria()).key;
+    });
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+    QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), kClients);
+    for (const QString& key : keys)
+        QCOMPARE(rowCount(h->db(), key), perKey);
+
+    // Half delete their data while the other half prepare again.
+    const int half = kClients / 2;
+    QList<QString> again(half);
+    errors = runClients(h->port(), kClients, [&](int i, TNetConnection& connection) {
+        if (i < half) {
+            QString key = keys[i];
+            const QVariant answer = NutriCardServer(&connection).DelNutriCard(key);
+            if (!answer.toString().isEmpty())
+                throw Kav::Exception(answer.toString());
+        } else {
+            again[i - half] = prepared(connection, Criteria()).key;
+        }
+    });
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+    for (int i = 0; i < kClients; ++i)
+        QCOMPARE(rowCount(h->db(), keys[i]), i < half ? 0 : perKey);
+    QSet<QString> all(keys.begin(), keys.end());
+    for (const QString& key : again) {
+        QVERIFY(!all.contains(key));
+        all.insert(key);
+        QCOMPARE(rowCount(h->db(), key), perKey);
+    }
+
+    // Everyone deletes what is left: nothing remains.
+    const QList<QString> remaining = keys.mid(half) + again;
+    errors = runClients(h->port(), int(remaining.size()), [&](int i, TNetConnection& connection) {
+        QString key = remaining[i];
+        NutriCardServer(&connection).DelNutriCard(key);
+    });
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+    QCOMPARE(allRows(h->db(), "NUTRICARD"), before);
+    for (const QString& key : std::as_const(all))
+        QCOMPARE(headerCount(h->db(), key), 0);
+}
+
+QTEST_GUILESS_MAIN(TestRdmNutriCard)
+#include "tst_rdmnutricard.moc"
