@@ -71,41 +71,54 @@ QString TextRenderer::toText(const PageModel& model)
 {
     QString out;
     const double left = model.page.margins.left();
+    const auto writeLine = [&out](QString line) {
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        out += line + QLatin1Char('\n');
+    };
     for (qsizetype p = 0; p < model.pages.size(); ++p) {
         if (p > 0)
             out += kFormFeed;
         for (const PageLine& pageLine : PageLines::of(model.pages[p])) {
-            QString line;
-            QStringList extra;
-            bool printed = false;
+            // Rules get a line of their own, above or below the texts they run along.
+            QString rules;
+            QString texts;
+            bool hasRules = false;
+            bool hasTexts = false;
+            double rulesTop = 0;
+            double textsTop = 0;
+            QStringList charts;
             for (const PageItem* item : pageLine.items) {
                 const int start = column(item->rect.left() - left);
-                const int width = std::max(1, column(item->rect.width()));
+                const int width = std::max(1, column(item->rect.right() - left) - start);
                 switch (item->kind) {
                 case PageItem::Kind::Text:
+                    // The last column stays blank, so neighbouring items never run together.
                     if (!item->text.isEmpty())
-                        put(line, start, fitted(item->text, width, item->style.align));
-                    printed = true;
+                        put(texts, start, fitted(item->text, std::max(1, width - 1), item->style.align));
+                    textsTop = hasTexts ? textsTop : item->rect.top();
+                    hasTexts = true;
                     break;
                 case PageItem::Kind::Line:
                     if (item->rect.height() < kRuleHeightMm) {
-                        put(line, start, QString(width, kRule));
-                        printed = true;
+                        put(rules, start, QString(width, kRule));
+                        rulesTop = hasRules ? rulesTop : item->rect.top();
+                        hasRules = true;
                     }
                     break;
-                case PageItem::Kind::Chart: extra += chartLines(*item, left); break;
+                case PageItem::Kind::Chart: charts += chartLines(*item, left); break;
                 case PageItem::Kind::Box: break;
                 }
             }
-            if (printed)
-                out += QStringView(line).trimmed().isEmpty() ? QString() : line;
-            if (printed)
-                out += QLatin1Char('\n');
-            for (QString& chartLine : extra) {
-                while (chartLine.endsWith(QLatin1Char(' ')))
-                    chartLine.chop(1);
-                out += chartLine + QLatin1Char('\n');
-            }
+            const bool rulesFirst = !hasTexts || rulesTop <= textsTop;
+            if (hasRules && rulesFirst)
+                writeLine(rules);
+            if (hasTexts)
+                writeLine(texts);
+            if (hasRules && !rulesFirst)
+                writeLine(rules);
+            for (const QString& chartLine : charts)
+                writeLine(chartLine);
         }
     }
     return out;
