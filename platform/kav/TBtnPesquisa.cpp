@@ -121,6 +121,24 @@ int TBtnPesquisa::chooseRecNo(TDataSet* dataSet)
     return rows.recNos.at(row - 1);
 }
 
+void TBtnPesquisa::SetFocus()
+{
+    auto* control = qobject_cast<QWidget*>(m_associate.data());
+    if (control && control->isEnabled() && control->isVisible() && control->focusPolicy() != Qt::NoFocus) {
+        control->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TBtnPesquisa::focusOutEvent(QFocusEvent* event)
+{
+    // Focusable only while SetFocus put the user here.
+    setFocusPolicy(Qt::NoFocus);
+    QToolButton::focusOutEvent(event);
+}
+
 bool TBtnPesquisa::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_associate && event->type() == QEvent::KeyPress &&

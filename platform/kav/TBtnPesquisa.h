@@ -44,8 +44,14 @@ public:
     // "FIELD=VALUE" (the first row whose field reads VALUE, hidden fields included) or "cancel".
     bool Pesquisa();
 
+    // Leads the user back to this lookup after a failed check: the focus goes to the associated
+    // control when it can take it, otherwise to the button itself, which then keeps it (Space
+    // opens the lookup) until the user moves on.
+    Q_INVOKABLE void SetFocus();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     TDataSet* listedDataSet() const;

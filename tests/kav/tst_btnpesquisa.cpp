@@ -193,6 +193,40 @@ private slots:
         QCOMPARE(button->size(), QSize(21, 21));
     }
 
+    void setFocusLeadsBackToTheLookup_data()
+    {
+        QTest::addColumn<bool>("associateEnabled");
+        QTest::addRow("to the associated control") << true;
+        QTest::addRow("to the button, the control being disabled") << false;
+    }
+    void setFocusLeadsBackToTheLookup()
+    {
+        QFETCH(bool, associateEnabled);
+        QWidget window;
+        auto* date = new QLineEdit(&window);
+        auto* other = new QLineEdit(&window);
+        other->move(0, 40);
+        LookupFixture fixture;
+        TBtnPesquisa* button = makeButton(&window, fixture);
+        button->move(200, 0);
+        button->setAssociate(date);
+        date->setEnabled(associateEnabled);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        other->setFocus();
+        button->SetFocus();
+        QWidget* expected = associateEnabled ? static_cast<QWidget*>(date) : button;
+        QCOMPARE(QApplication::focusWidget(), expected);
+        if (associateEnabled)
+            return;
+        // Space on the focused button opens the lookup; leaving it makes it unfocusable again.
+        dialogs.queueAnswer(Kav::DialogKind::Lookup, "3");
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(fixture.calls, (QStringList{"before", "after:003"}));
+        other->setFocus();
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+    }
+
     void listShowsTheVisibleFieldsAndIsPickedByTyping()
     {
         // The interactive path: the dialog itself, answered by keys.
