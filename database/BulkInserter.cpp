@@ -15,7 +15,8 @@ namespace {
 constexpr int RowsPerMultiRowStatement = 200;
 
 // Firebird has no multi-row VALUES; an EXECUTE BLOCK of single-row inserts, with the values
-// written as literals by the driver's own quoting, saves a round trip per row.
+// written as literals by the driver's own quoting, saves a round trip per row. A block may name
+// at most 256 tables (one per insert); larger blocks than this gain little.
 constexpr int RowsPerFirebirdBlock = 100;
 
 bool isFirebird(const QSqlDatabase& db)

@@ -63,7 +63,8 @@ void ScratchDatabase::createPostgreSQL(const QString& tag)
 {
     m_adminUrl = qEnvironmentVariable("KAV_TEST_PG_URL");
     if (m_adminUrl.isEmpty()) {
-        m_reason = QStringLiteral("KAV_TEST_PG_URL is not set (run scripts/start-services and source var/services.env)");
+        m_reason = QStringLiteral(
+            "KAV_TEST_PG_URL is not set (run scripts/start-services and source var/services.env)");
         return;
     }
     const Kav::DatabaseUrl admin = Kav::DatabaseUrl::parse(m_adminUrl);
@@ -72,7 +73,8 @@ void ScratchDatabase::createPostgreSQL(const QString& tag)
     QString error;
     {
         QSqlQuery query(Kav::DatabaseConnection::open(admin, connection));
-        query.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name)); // an interrupted run's
+        query.exec(
+            QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name)); // an interrupted run's
         if (!query.exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(name)))
             error = query.lastError().text();
     }
@@ -105,7 +107,8 @@ void ScratchDatabase::createFirebird(const QString& tag)
 {
     const QString base = qEnvironmentVariable("KAV_TEST_FB_URL");
     if (base.isEmpty()) {
-        m_reason = QStringLiteral("KAV_TEST_FB_URL is not set (run scripts/start-services and source var/services.env)");
+        m_reason = QStringLiteral(
+            "KAV_TEST_FB_URL is not set (run scripts/start-services and source var/services.env)");
         return;
     }
     const Kav::DatabaseUrl url = Kav::DatabaseUrl::parse(base);
@@ -114,12 +117,15 @@ void ScratchDatabase::createFirebird(const QString& tag)
                          uniqueSuffix(tag) + QStringLiteral(".fdb");
     m_user = url.user();
     m_password = url.password();
-    const QString server = url.port() > 0 ? QStringLiteral("%1/%2").arg(url.host()).arg(url.port()) : url.host();
+    const QString server =
+        url.port() > 0 ? QStringLiteral("%1/%2").arg(url.host()).arg(url.port()) : url.host();
     const QString connect = server + QLatin1Char(':') + path;
     runIsql(connect, QStringLiteral("DROP DATABASE;")); // a leftover of an interrupted run
-    if (!runIsql(QString(), QStringLiteral("CREATE DATABASE '%1' USER '%2' PASSWORD '%3' DEFAULT CHARACTER SET UTF8;")
-                                .arg(connect, m_user, m_password)))
-        throw Kav::Exception(QStringLiteral("Cannot create the Firebird test database %1 with isql-fb").arg(connect));
+    if (!runIsql(QString(),
+                 QStringLiteral("CREATE DATABASE '%1' USER '%2' PASSWORD '%3' DEFAULT CHARACTER SET UTF8;")
+                     .arg(connect, m_user, m_password)))
+        throw Kav::Exception(
+            QStringLiteral("Cannot create the Firebird test database %1 with isql-fb").arg(connect));
     m_dropName = connect;
     QString scratch = base;
     scratch.chop(url.database().size());

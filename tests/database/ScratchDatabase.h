@@ -38,18 +38,18 @@ private:
     QTemporaryDir m_dir;
     QString m_url;
     QString m_reason;
-    QString m_adminUrl;   // PostgreSQL: the environment's database, to drop the scratch one from
-    QString m_dropName;   // PostgreSQL database name or Firebird isql connect string
+    QString m_adminUrl; // PostgreSQL: the environment's database, to drop the scratch one from
+    QString m_dropName; // PostgreSQL database name or Firebird isql connect string
     QString m_user;
     QString m_password;
 };
 
 // In a test function: skips (or, in CI, fails) when the scratch database is not available.
-#define KAV_REQUIRE_DATABASE(db)                                                                   \
-    do {                                                                                           \
-        if (!(db).isAvailable()) {                                                                 \
-            if (ScratchDatabase::inCi())                                                           \
-                QFAIL(qPrintable((db).unavailableReason()));                                       \
-            QSKIP(qPrintable((db).unavailableReason()));                                           \
-        }                                                                                          \
+#define KAV_REQUIRE_DATABASE(db)                                                                             \
+    do {                                                                                                     \
+        if (!(db).isAvailable()) {                                                                           \
+            if (ScratchDatabase::inCi())                                                                     \
+                QFAIL(qPrintable((db).unavailableReason()));                                                 \
+            QSKIP(qPrintable((db).unavailableReason()));                                                     \
+        }                                                                                                    \
     } while (false)

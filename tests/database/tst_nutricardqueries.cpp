@@ -11,12 +11,12 @@
 #include "TField.h"
 #include "TParameter.h"
 
+#include <map>
+#include <memory>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
-#include <map>
-#include <memory>
 
 using Engine = ScratchDatabase::Engine;
 Q_DECLARE_METATYPE(Engine)
@@ -88,8 +88,9 @@ private slots:
         for (Engine engine : ScratchDatabase::engines()) {
             auto database = std::make_unique<ScratchDatabase>(engine, QStringLiteral("queries"));
             if (database->isAvailable()) {
-                QSqlDatabase db = Kav::DatabaseConnection::open(database->url(), connectionOf(engine),
-                                                                Kav::DatabaseConnection::OpenMode::CreateIfMissing);
+                QSqlDatabase db =
+                    Kav::DatabaseConnection::open(database->url(), connectionOf(engine),
+                                                  Kav::DatabaseConnection::OpenMode::CreateIfMissing);
                 KavDb::SchemaInstaller(db).create(false);
                 loadFixture(db);
             }
@@ -131,7 +132,8 @@ private slots:
         KAV_REQUIRE_DATABASE(*m_databases[engine]);
         TADOIBQuery* qry = query("qryFilial", engine);
         qry->ParamByName("P_CDFILIAL")->setAsString(branch);
-        QTEST(rows(qry, {"CDFILIAL", "NMFILIAL", "IDFILCENTZVE", "CDFILCENTZVE", "NMFILCENTZVE"}), "expected");
+        QTEST(rows(qry, {"CDFILIAL", "NMFILIAL", "IDFILCENTZVE", "CDFILCENTZVE", "NMFILCENTZVE"}),
+              "expected");
         if (!qry->IsEmpty())
             QCOMPARE(qry->FieldByName("NMFILCENTZVE")->IsNull(), centralNameIsNull);
     }
@@ -151,9 +153,8 @@ private slots:
         perEngine("inactive type is listed, marked N", [](QTestData& row) {
             row << "0010" << QVariant("0000000003") << QStringList{"0000000003|Férias|N"};
         });
-        perEngine("another central's code", [](QTestData& row) {
-            row << "0020" << QVariant("0000000002") << QStringList{};
-        });
+        perEngine("another central's code",
+                  [](QTestData& row) { row << "0020" << QVariant("0000000002") << QStringList{}; });
         perEngine("other central, all", [](QTestData& row) {
             row << "0020" << QVariant("") << QStringList{"0000000001|Ensino fundamental|S"};
         });
@@ -178,22 +179,34 @@ private slots:
         QTest::addColumn<QString>("branch");
         QTest::addColumn<QStringList>("expected");
         perEngine("all active links of the menu type", [](QTestData& row) {
-            row << "0010" << "0000000001" << "" << QStringList{"0011|Escola São João", "0012|Creche Pingo de Gente"};
+            row << "0010"
+                << "0000000001"
+                << "" << QStringList{"0011|Escola São João", "0012|Creche Pingo de Gente"};
         });
         perEngine("branch whose link is inactive", [](QTestData& row) {
-            row << "0010" << "0000000001" << "0013" << QStringList{};
+            row << "0010"
+                << "0000000001"
+                << "0013" << QStringList{};
         });
         perEngine("branch with an active link", [](QTestData& row) {
-            row << "0010" << "0000000001" << "0012" << QStringList{"0012|Creche Pingo de Gente"};
+            row << "0010"
+                << "0000000001"
+                << "0012" << QStringList{"0012|Creche Pingo de Gente"};
         });
         perEngine("the same branch, another type", [](QTestData& row) {
-            row << "0010" << "0000000002" << "" << QStringList{"0013|EMEF Açaí"};
+            row << "0010"
+                << "0000000002"
+                << "" << QStringList{"0013|EMEF Açaí"};
         });
         perEngine("branch of another central", [](QTestData& row) {
-            row << "0010" << "0000000001" << "0021" << QStringList{};
+            row << "0010"
+                << "0000000001"
+                << "0021" << QStringList{};
         });
         perEngine("branch without a central", [](QTestData& row) {
-            row << "0010" << "0000000001" << "0030" << QStringList{};
+            row << "0010"
+                << "0000000001"
+                << "0030" << QStringList{};
         });
     }
     void filAgreListsOnlyActiveLinks()
@@ -242,16 +255,18 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         perEngine("central 0010", [](QTestData& row) {
             row << "0010" << QVariant(3)
-                << QStringList{"0101000001P|Arroz branco", "0102000001P|Feijão carioca", "02010000030010|Frango ao molho"};
+                << QStringList{"0101000001P|Arroz branco", "0102000001P|Feijão carioca",
+                               "02010000030010|Frango ao molho"};
         });
         perEngine("central 0020", [](QTestData& row) {
             row << "0020" << QVariant(3)
-                << QStringList{"0101000001P|Arroz branco", "0102000001P|Feijão carioca", "02010000030020|Galinhada",
-                               "02020000010020|Carne moída"};
+                << QStringList{"0101000001P|Arroz branco", "0102000001P|Feijão carioca",
+                               "02010000030020|Galinhada", "02020000010020|Carne moída"};
         });
         perEngine("level as text", [](QTestData& row) {
             row << "0010" << QVariant("3")
-                << QStringList{"0101000001P|Arroz branco", "0102000001P|Feijão carioca", "02010000030010|Frango ao molho"};
+                << QStringList{"0101000001P|Arroz branco", "0102000001P|Feijão carioca",
+                               "02010000030010|Frango ao molho"};
         });
         perEngine("group level", [](QTestData& row) {
             row << "0010" << QVariant(1) << QStringList{"0100000000P|Acompanhamentos"};
@@ -279,18 +294,25 @@ private slots:
         QTest::addColumn<QString>("dish");
         QTest::addColumn<QStringList>("expected");
         perEngine("own dish of 0010", [](QTestData& row) {
-            row << "0010" << "0201000003" << QStringList{"0201000003|0010|Frango ao molho"};
+            row << "0010"
+                << "0201000003" << QStringList{"0201000003|0010|Frango ao molho"};
         });
         perEngine("same code, own dish of 0020", [](QTestData& row) {
-            row << "0020" << "0201000003" << QStringList{"0201000003|0020|Galinhada"};
+            row << "0020"
+                << "0201000003" << QStringList{"0201000003|0020|Galinhada"};
         });
         perEngine("dish of another central", [](QTestData& row) {
-            row << "0010" << "0202000001" << QStringList{};
+            row << "0010"
+                << "0202000001" << QStringList{};
         });
         perEngine("shared dish", [](QTestData& row) {
-            row << "0010" << "0101000001" << QStringList{"0101000001|P|Arroz branco"};
+            row << "0010"
+                << "0101000001" << QStringList{"0101000001|P|Arroz branco"};
         });
-        perEngine("empty code", [](QTestData& row) { row << "0010" << "" << QStringList{}; });
+        perEngine("empty code", [](QTestData& row) {
+            row << "0010"
+                << "" << QStringList{};
+        });
     }
     void vdPratoNeverFindsAnotherBranchsDish()
     {
