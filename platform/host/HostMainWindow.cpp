@@ -2,6 +2,7 @@
 
 #include "Events.h"
 #include "ModuleTable.h"
+#include "TfrmDadosGerRel.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -25,10 +26,11 @@ QWidget* formOf(QMdiSubWindow* window)
 HostMainWindow::HostMainWindow(const QString& packageDir, const QString& status, QWidget* parent)
     : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_loader(packageDir)
 {
-    // Screens find the host's window and its MDI area by these names.
     setObjectName(QStringLiteral("frmPrincipal"));
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(m_mdiArea);
+    // MDI child forms the packages create open in this area.
+    TfrmDadosGerRel::setMdiArea(m_mdiArea);
     setWindowTitle(QStringLiteral("kavhost"));
     resize(kInitialWidth, kInitialHeight);
     statusBar()->showMessage(status);

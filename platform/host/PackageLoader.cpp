@@ -19,8 +19,12 @@ bool PackageLoader::isLoaded(const QString& package) const
 QLibrary& PackageLoader::library(const QString& package)
 {
     auto& slot = m_libraries[package];
-    if (!slot)
+    if (!slot) {
         slot = std::make_shared<QLibrary>(QDir(m_packageDir).filePath(package));
+        // Every symbol is bound at load: a package built against missing code is refused with
+        // the loader's reason instead of ending the host when the missing code is first called.
+        slot->setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    }
     if (!slot->isLoaded() && !slot->load())
         throw Kav::Exception(slot->errorString());
     return *slot;

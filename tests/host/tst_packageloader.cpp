@@ -46,6 +46,9 @@ private slots:
         QTest::addRow("missing package") << "Pkg_Ausente"
                                          << "IniProc"
                                          << "Pkg_Ausente";
+        QTest::addRow("package with an unresolved symbol") << "PkgHostBroken"
+                                                           << "IniProc"
+                                                           << "functionNoLibraryDefines";
         QTest::addRow("missing entry") << "PkgHostTest"
                                        << "NoSuchEntry"
                                        << "NoSuchEntry";
