@@ -1,0 +1,249 @@
+// The outputs of a laid-out report: text grid, CSV, HTML and PDF (read back with pdftotext).
+
+#include "CsvRenderer.h"
+#include "HtmlRenderer.h"
+#include "KavException.h"
+#include "PageModel.h"
+#include "ReportCancelled.h"
+#include "ReportRenderers.h"
+#include "TextRenderer.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+constexpr double kLeft = 10; // margin of the test pages
+
+PageItem text(int band, BandKind kind, double x, double y, double width, const QString& value,
+              ElementStyle::Align align = ElementStyle::Align::Left)
+{
+    PageItem item;
+    item.rect = QRectF(kLeft + x, 10 + y, width, 5);
+    item.text = value;
+    item.style.fontSize = 8;
+    item.style.align = align;
+    item.band = band;
+    item.bandKind = kind;
+    return item;
+}
+
+PageItem rule(int band, BandKind kind, double x, double y, double width)
+{
+    PageItem item = text(band, kind, x, y, width, QString());
+    item.kind = PageItem::Kind::Line;
+    item.rect.setHeight(0);
+    return item;
+}
+
+// Two pages: a header and a footer on each, rows with a name and a right-aligned number.
+PageModel twoPages()
+{
+    PageModel model;
+    model.title = QStringLiteral("Cardápio <teste>");
+    model.fontFamily = QStringLiteral("DejaVu Sans");
+    model.fontSize = 8;
+    int band = 0;
+    for (int p = 0; p < 2; ++p) {
+        Page page;
+        ++band;
+        page.items << text(band, BandKind::PageHeader, 0, 0, 60, QStringLiteral("Central Norte"))
+                   << rule(band, BandKind::PageHeader, 0, 5.5, 90);
+        for (int row = 0; row < 3; ++row) {
+            ++band;
+            page.items << text(band, BandKind::Detail, 0, 10 + 5 * row, 45,
+                               row == 1 && p == 0 ? QStringLiteral("Arroz; feijão \"tropeiro\"")
+                                                  : QStringLiteral("Prato %1").arg(p * 3 + row))
+                       << text(band, BandKind::Detail, 45, 10 + 5 * row, 30,
+                               QString::number(100 + 25 * row) + QStringLiteral(",5"), ElementStyle::Align::Right);
+        }
+        ++band;
+        page.items << text(band, BandKind::PageFooter, 60, 270, 30, QStringLiteral("Página %1 de 2").arg(p + 1),
+                           ElementStyle::Align::Right);
+        model.pages.append(page);
+    }
+    return model;
+}
+
+QString pdfText(const QString& pdf, int page)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                   QString::number(page), pdf, QStringLiteral("-")});
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TstQrRenderers : public QObject
+{
+    Q_OBJECT
+private slots:
+    void textPlacesItemsOnCharacterColumns();
+    void textCutsToWidthAndKeepsGap();
+    void csvQuotesAndKeepsFrameOnce();
+    void htmlEscapesAndHasOnePagePerPage();
+    void pdfReadsBack();
+    void fileRenderersCancel_data();
+    void fileRenderersCancel();
+    void unwritableFileIsAnError();
+    void rendererForFile_data();
+    void rendererForFile();
+    void unknownRendererIsAnError();
+};
+
+void TstQrRenderers::textPlacesItemsOnCharacterColumns()
+{
+    const QString out = TextRenderer::toText(twoPages());
+    const QStringList pages = out.split(QLatin1Char('\f'));
+    QCOMPARE(pages.size(), 2);
+    const QStringList lines = pages[0].split(QLatin1Char('\n'));
+    QCOMPARE(lines[0], QStringLiteral("Central Norte"));
+    QCOMPARE(lines[1], QString(60, QLatin1Char('-')));
+    // Numbers right-aligned end on the same column: the item's right edge less the gap.
+    const int numberEnd = int((45 + 30) / TextRenderer::CellWidthMm) - 1;
+    for (int row = 2; row < 5; ++row)
+        QCOMPARE(lines[row].size(), numberEnd);
+    QVERIFY(lines[2].startsWith(QStringLiteral("Prato 0 ")));
+    QVERIFY(lines[2].endsWith(QStringLiteral("100,5")));
+    QVERIFY(pages[1].startsWith(QStringLiteral("Central Norte\n")));
+    QVERIFY(pages[1].contains(QStringLiteral("Página 2 de 2")));
+}
+
+void TstQrRenderers::textCutsToWidthAndKeepsGap()
+{
+    PageModel model;
+    Page page;
+    page.items << text(1, BandKind::Detail, 0, 0, 15, QStringLiteral("Feijão carioca cozido"))
+               << text(1, BandKind::Detail, 15, 0, 15, QStringLiteral("Guarnição"));
+    model.pages.append(page);
+    // 15 mm are 10 columns: 9 characters and a blank.
+    QCOMPARE(TextRenderer::toText(model), QStringLiteral("Feijão ca Guarnição\n"));
+}
+
+void TstQrRenderers::csvQuotesAndKeepsFrameOnce()
+{
+    const QString csv = CsvRenderer::toCsv(twoPages());
+    const QStringList records = csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(records, QStringList({QStringLiteral("Central Norte"), QStringLiteral("Prato 0;100,5"),
+                                   QStringLiteral("\"Arroz; feijão \"\"tropeiro\"\"\";125,5"),
+                                   QStringLiteral("Prato 2;150,5"), QStringLiteral("Prato 3;100,5"),
+                                   QStringLiteral("Prato 4;125,5"), QStringLiteral("Prato 5;150,5")}));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.csv"));
+    RenderTarget target;
+    target.fileName = path;
+    QVERIFY(CsvRenderer().render(twoPages(), target));
+    const QByteArray bytes = readAll(path);
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(QString::fromUtf8(bytes.mid(3)), csv);
+}
+
+void TstQrRenderers::htmlEscapesAndHasOnePagePerPage()
+{
+    PageModel model = twoPages();
+    model.pages[0].items[0].text = QStringLiteral("<script>alert(1)</script> & cia");
+    const QString html = HtmlRenderer::toHtml(model);
+    QCOMPARE(html.count(QStringLiteral("<div class=\"page\">")), 2);
+    QVERIFY(!html.contains(QStringLiteral("<script>")));
+    QVERIFY(html.contains(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &amp; cia")));
+    QVERIFY(html.contains(QStringLiteral("<title>Cardápio &lt;teste&gt;</title>")));
+    QVERIFY(html.contains(QStringLiteral("text-align:right")));
+    QVERIFY(html.contains(QStringLiteral("width:210.00mm;height:297.00mm")));
+}
+
+void TstQrRenderers::pdfReadsBack()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("pdftotext (poppler-utils) is missing");
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.pdf"));
+    RenderTarget target;
+    target.fileName = path;
+    QVERIFY(ReportRenderers::create(QStringLiteral("pdf"))->render(twoPages(), target));
+    QVERIFY(readAll(path).startsWith("%PDF"));
+    const QString first = pdfText(path, 1);
+    QVERIFY2(first.contains(QStringLiteral("Central Norte")), qPrintable(first));
+    QVERIFY(first.contains(QStringLiteral("Arroz; feijão \"tropeiro\"")));
+    QVERIFY(first.contains(QStringLiteral("Página 1 de 2")));
+    const QString second = pdfText(path, 2);
+    QVERIFY(second.contains(QStringLiteral("Prato 5")));
+    QVERIFY(second.contains(QStringLiteral("Página 2 de 2")));
+    QVERIFY(pdfText(path, 3).isEmpty());
+}
+
+void TstQrRenderers::fileRenderersCancel_data()
+{
+    QTest::addColumn<QString>("renderer");
+    for (const char* name : {"pdf", "text", "csv", "html"})
+        QTest::addRow("%s", name) << QString::fromLatin1(name);
+}
+
+void TstQrRenderers::fileRenderersCancel()
+{
+    QFETCH(QString, renderer);
+    QTemporaryDir dir;
+    RenderTarget target;
+    target.fileName = dir.filePath(QStringLiteral("cancelled.out"));
+    target.progress = [](int, int) { return false; };
+    QVERIFY_THROWS_EXCEPTION(ReportCancelled, ReportRenderers::create(renderer)->render(twoPages(), target));
+    QVERIFY2(!QFile::exists(target.fileName), "a cancelled output left its file behind");
+}
+
+void TstQrRenderers::unwritableFileIsAnError()
+{
+    for (const QString& name : {QStringLiteral("pdf"), QStringLiteral("text")}) {
+        RenderTarget target;
+        target.fileName = QStringLiteral("/nonexistent-folder/r.out");
+        try {
+            ReportRenderers::create(name)->render(twoPages(), target);
+            QFAIL("writing into a missing folder succeeded");
+        } catch (const Kav::Exception& error) {
+            QVERIFY2(error.message().contains(target.fileName), qPrintable(error.message()));
+        }
+    }
+}
+
+void TstQrRenderers::rendererForFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("renderer");
+    QTest::addRow("pdf") << "a/b/Nutrientes.pdf" << "pdf";
+    QTest::addRow("upper case") << "NUTRIENTES.PDF" << "pdf";
+    QTest::addRow("text") << "n.txt" << "text";
+    QTest::addRow("csv") << "n.csv" << "csv";
+    QTest::addRow("html") << "n.html" << "html";
+    QTest::addRow("htm") << "n.htm" << "html";
+    QTest::addRow("unknown") << "n.docx" << "";
+    QTest::addRow("none") << "nutrientes" << "";
+}
+
+void TstQrRenderers::rendererForFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, renderer);
+    QCOMPARE(ReportRenderers::nameForFile(file), renderer);
+}
+
+void TstQrRenderers::unknownRendererIsAnError()
+{
+    for (const QString& name : ReportRenderers::names())
+        QVERIFY(ReportRenderers::create(name) != nullptr);
+    QVERIFY_THROWS_EXCEPTION(Kav::Exception, ReportRenderers::create(QStringLiteral("fax")));
+}
+
+QTEST_MAIN(TstQrRenderers)
+#include "tst_qrrenderers.moc"
