@@ -79,10 +79,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("kavhost"));
 
     HostConfiguration config;
+    const HostDefaults defaults = HostDefaults::forThisProcess();
     try {
-        config =
-            HostConfiguration::resolve(QApplication::arguments(), QProcessEnvironment::systemEnvironment(),
-                                       HostDefaults::forThisProcess());
+        config = HostConfiguration::resolve(QApplication::arguments(),
+                                            QProcessEnvironment::systemEnvironment(), defaults);
     } catch (const Kav::Exception& error) {
         std::fprintf(stderr, "kavhost: %s\n%s", qPrintable(error.message()),
                      qPrintable(HostConfiguration::helpText()));
@@ -99,9 +99,13 @@ int main(int argc, char** argv)
     try {
         dtmDBGeral::open(config.databaseUrl);
     } catch (const Kav::Exception& error) {
-        std::fprintf(stderr, "kavhost: %s\n", qPrintable(error.message()));
+        QString message = error.message();
+        if (config.databaseUrl == defaults.databaseUrl)
+            message +=
+                QStringLiteral("\nThe demo database is made by ./run, or by kavdb create and kavdb demo.");
+        std::fprintf(stderr, "kavhost: %s\n", qPrintable(message));
         if (!scripted)
-            dialogs.showError(error.message());
+            dialogs.showError(message);
         return kExitBadConfiguration;
     }
 
