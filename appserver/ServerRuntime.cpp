@@ -19,6 +19,7 @@ ServerRuntime::ServerRuntime(const ServerConfig& config, ModuleRegistry modules,
 {
     connect(&m_server, &RpcServer::stopped, this, [this] {
         m_dispatcher.waitForWorkers();
+        m_stopped = true;
         emit stopped();
     });
     m_housekeepingTimer.setInterval(config.expiryIntervalMinutes * kMsPerMinute);
@@ -38,6 +39,10 @@ void ServerRuntime::start()
 
 void ServerRuntime::stop()
 {
+    if (m_stopped) {
+        QMetaObject::invokeMethod(this, &ServerRuntime::stopped, Qt::QueuedConnection);
+        return;
+    }
     m_housekeepingTimer.stop();
     m_server.stop(m_config.drainSeconds * kMsPerSecond);
 }

@@ -22,7 +22,8 @@ public:
     // Listens and runs the housekeeping once. Throws Kav::Exception when it cannot listen.
     void start();
     quint16 port() const { return m_server.port(); }
-    // Finishes the calls in flight, closes every connection, then emits stopped().
+    // Finishes the calls in flight, closes every connection, then emits stopped(); on a server
+    // already stopped, emits it again.
     void stop();
 
     RpcServer& server() { return m_server; }
@@ -40,4 +41,5 @@ private:
     CallDispatcher m_dispatcher;
     RpcServer m_server;
     QTimer m_housekeepingTimer;
+    bool m_stopped = false;
 };

@@ -39,13 +39,16 @@ QSqlDatabase ServerHarness::db() const
     return QSqlDatabase::database(m_connectionName);
 }
 
-void ServerHarness::startServer(quint16 port, const ServerConfig& base)
+void ServerHarness::startServer(quint16 port, const ServerConfig& base,
+                                const QList<std::shared_ptr<const RemoteDataModule>>& extraModules)
 {
     ServerConfig config = base;
     config.port = port;
     config.databaseUrl = m_scratch.url();
     ModuleRegistry modules;
     modules.add(Zve41300::makeRdmNutriCard());
+    for (const auto& module : extraModules)
+        modules.add(module);
     m_runtime = std::make_unique<ServerRuntime>(config, modules, QList<RemoteMethod>());
     m_runtime->start();
     m_port = m_runtime->port();

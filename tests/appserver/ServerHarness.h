@@ -23,8 +23,10 @@ public:
     // A connection of the test's own thread, for checking what the server stored.
     QSqlDatabase db() const;
 
-    // Starts the server (again) on `port` (0: any free one); the client is pointed at it.
-    void startServer(quint16 port = 0, const ServerConfig& base = ServerConfig());
+    // Starts the server (again) on `port` (0: any free one) with rdmNutriCard and `extraModules`;
+    // the client is pointed at it.
+    void startServer(quint16 port = 0, const ServerConfig& base = ServerConfig(),
+                     const QList<std::shared_ptr<const RemoteDataModule>>& extraModules = {});
     // Stops it, letting the calls in flight finish; the client's connection drops.
     void stopServer();
     ServerRuntime& runtime() { return *m_runtime; }
