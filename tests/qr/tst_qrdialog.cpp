@@ -1,0 +1,472 @@
+// The report dialog: parameters through the form's handler, the outputs and their events, the
+// layout editor, page setup, new layouts and the list of a report's layouts.
+
+#include "ClassRegistry.h"
+#include "DialogService.h"
+#include "Events.h"
+#include "KavException.h"
+#include "Kavenso.h"
+#include "LayoutReader.h"
+#include "PreviewWindow.h"
+#include "QrRegistration.h"
+#include "Qrddlgs.h"
+#include "ReportCatalog.h"
+#include "ReportEditorDialog.h"
+#include "TReportDesignerDialog.h"
+
+#include <QApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+const QString kLayout = QStringLiteral(KAV_TEST_DIR "/layouts/dialog.QR2");
+const QString kConnection = QStringLiteral("qrdialog");
+const QString kHostile = QStringLiteral("x' OR '1'='1");
+
+// Stands for the screen: binds the name, counts the dialog's events.
+class Form : public QObject
+{
+    Q_OBJECT
+public:
+    QVariant name = QStringLiteral("*");
+    bool cancel = false;
+    int paramsAsked = 0;
+    int printed = 0;
+    int previewed = 0;
+    bool previewOpenWhenPreviewed = false;
+
+    Q_INVOKABLE void rpddPadraoBeforeGetQueryParams(TParams& Params, bool& Cancel)
+    {
+        ++paramsAsked;
+        if (Qrddlgs::ExistParam(Params, QStringLiteral("P_NOME")))
+            Params.ParamByName(QStringLiteral("P_NOME")).setValue(name);
+        Cancel = cancel;
+    }
+    Q_INVOKABLE void rpddPadraoQRPAfterPrint(QObject*) { ++printed; }
+    Q_INVOKABLE void rpddPadraoQRPAfterPreview(QObject*)
+    {
+        ++previewed;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            previewOpenWhenPreviewed = previewOpenWhenPreviewed || (qobject_cast<PreviewWindow*>(widget) && widget->isVisible());
+    }
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TstQrDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void registeredForLayouts();
+    void parametersReachQueryOnlyAsValues();
+    void unassignedParameterIsNull();
+    void handlerCancelEndsWithoutOutput();
+    void printToFileAnswerFiresAfterPrint();
+    void cancelledPrintFiresNothing();
+    void previewClosesThenFiresAfterPreview();
+    void previewPrintButtonPrints();
+    void saveAsChoosesOutputByFileType_data();
+    void saveAsChoosesOutputByFileType();
+    void saveAsTextWritesText();
+    void faultOnItsOwnIsShownInsideHandlerPassesOn();
+    void cancelledProgressEndsQuietly();
+    void editSavesToUserFolder();
+    void editorChecksBandsBeforeSaving();
+    void editorDeclaresQueryParameters();
+    void editTrialPreviewKeepsDataUntilEditorCloses();
+    void setupPageKeepsSetupInUserCopy();
+    void setupPageRefusesPageTooSmall();
+    void newReportTakesFreeCode();
+    void catalogueListsLayoutsOfReport();
+
+private:
+    void bind(TReportDesignerDialog& dialog);
+
+    QTemporaryDir m_dir;
+    Form m_form;
+};
+
+void TstQrDialog::initTestCase()
+{
+    Kav::DialogService::instance().setAutomated(true);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
+    db.setDatabaseName(m_dir.filePath(QStringLiteral("dialog.db")));
+    QVERIFY(db.open());
+    QSqlQuery query(db);
+    QVERIFY(query.exec(QStringLiteral("CREATE TABLE PRATOS (NOME VARCHAR(40), KCAL DOUBLE PRECISION)")));
+    for (const auto& [name, kcal] : {std::pair{QStringLiteral("Arroz"), 161.0}, {QStringLiteral("Feijão"), 76.0},
+                                     {kHostile, 1.0}, {QStringLiteral("O'Brien"), 2.0}}) {
+        QVERIFY(query.prepare(QStringLiteral("INSERT INTO PRATOS VALUES (?, ?)")));
+        query.addBindValue(name);
+        query.addBindValue(kcal);
+        QVERIFY(query.exec());
+    }
+}
+
+void TstQrDialog::init()
+{
+    m_form.name = QStringLiteral("*");
+    m_form.cancel = false;
+    m_form.paramsAsked = m_form.printed = m_form.previewed = 0;
+    m_form.previewOpenWhenPreviewed = false;
+    Kav::DialogService::instance().clearMessages();
+    Kav::DialogService::instance().clearAnswers();
+}
+
+void TstQrDialog::cleanup()
+{
+    QVERIFY2(Kav::DialogService::instance().pendingAnswers().isEmpty(),
+             qPrintable(Kav::DialogService::instance().pendingAnswers().join(QLatin1Char(','))));
+}
+
+void TstQrDialog::bind(TReportDesignerDialog& dialog)
+{
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &m_form, "rpddPadraoBeforeGetQueryParams");
+    Kav::bindEvent(&dialog, "OnQRPAfterPrint", &m_form, "rpddPadraoQRPAfterPrint");
+    Kav::bindEvent(&dialog, "OnQRPAfterPreview", &m_form, "rpddPadraoQRPAfterPreview");
+    dialog.setConnectionName(kConnection);
+    dialog.setUserReportsDir(m_dir.filePath(QStringLiteral("user")));
+    dialog.LoadFromFile(kLayout);
+}
+
+void TstQrDialog::registeredForLayouts()
+{
+    Qr::registerReportClasses();
+    QObject parent;
+    QObject* created = Kav::ClassRegistry::instance().create(QStringLiteral("TReportDesignerDialog"), &parent);
+    QVERIFY(qobject_cast<TReportDesignerDialog*>(created));
+    QCOMPARE(created->parent(), &parent);
+    QVERIFY(QByteArray(created->metaObject()->classInfo(created->metaObject()->indexOfClassInfo("KavEvents")).value())
+                .contains("OnBeforeGetQueryParams"));
+}
+
+void TstQrDialog::parametersReachQueryOnlyAsValues()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    m_form.name = kHostile;
+    const QString out = m_dir.filePath(QStringLiteral("hostile.txt"));
+    QVERIFY(dialog.SaveToFile(out));
+    const QString text = QString::fromUtf8(readAll(out));
+    // Only the row whose name is that very text; pasted into the SQL it would match every row.
+    QVERIFY2(text.contains(kHostile), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("Arroz")));
+    QVERIFY(text.contains(QStringLiteral("Total: 1,0")));
+    QCOMPARE(m_form.paramsAsked, 1);
+    QCOMPARE(dialog.Params().ParamByName(QStringLiteral("P_NOME")).AsString(), kHostile);
+}
+
+void TstQrDialog::unassignedParameterIsNull()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    m_form.name = QString(); // empty text: NULL, which matches no name
+    const QString out = m_dir.filePath(QStringLiteral("null.txt"));
+    QVERIFY(dialog.SaveToFile(out));
+    const QString text = QString::fromUtf8(readAll(out));
+    QVERIFY2(text.startsWith(QStringLiteral("sem título\n")), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("Arroz")));
+}
+
+void TstQrDialog::handlerCancelEndsWithoutOutput()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    m_form.cancel = true;
+    const QString out = m_dir.filePath(QStringLiteral("cancel.pdf"));
+    QVERIFY(!dialog.SaveToFile(out));
+    QVERIFY(!QFile::exists(out));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, out);
+    QVERIFY(!dialog.Print());
+    Kav::DialogService::instance().clearAnswers();
+    QCOMPARE(m_form.printed, 0);
+    QVERIFY(Kav::DialogService::instance().shownMessages().isEmpty());
+}
+
+void TstQrDialog::printToFileAnswerFiresAfterPrint()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    const QString out = m_dir.filePath(QStringLiteral("printed.pdf"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, out);
+    QVERIFY(dialog.Print());
+    QVERIFY(readAll(out).startsWith("%PDF"));
+    QCOMPARE(m_form.printed, 1);
+    QCOMPARE(m_form.previewed, 0);
+}
+
+void TstQrDialog::cancelledPrintFiresNothing()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, QStringLiteral("cancel"));
+    QVERIFY(!dialog.Print());
+    QCOMPARE(m_form.printed, 0);
+}
+
+void TstQrDialog::previewClosesThenFiresAfterPreview()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("close"));
+    QVERIFY(dialog.Preview());
+    QCOMPARE(m_form.previewed, 1);
+    QVERIFY2(!m_form.previewOpenWhenPreviewed, "the event came while the preview was still open");
+    QCOMPARE(m_form.printed, 0);
+}
+
+void TstQrDialog::previewPrintButtonPrints()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    const QString out = m_dir.filePath(QStringLiteral("from-preview.pdf"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("print"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, out);
+    QVERIFY(dialog.Preview());
+    QVERIFY(QFile::exists(out));
+    QCOMPARE(m_form.printed, 1);
+    QCOMPARE(m_form.previewed, 1);
+    QCOMPARE(m_form.paramsAsked, 1); // laid out once for both
+}
+
+void TstQrDialog::saveAsChoosesOutputByFileType_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QByteArray>("start");
+    QTest::addRow("csv") << "r.csv" << "r.csv" << QByteArray("\xEF\xBB\xBF" "sem título");
+    QTest::addRow("html") << "r.html" << "r.html" << QByteArray("<!DOCTYPE html>");
+    QTest::addRow("text") << "r.txt" << "r.txt" << QByteArray("sem título\nArroz");
+    QTest::addRow("no ending is PDF") << "r" << "r.pdf" << QByteArray("%PDF");
+    QTest::addRow("unknown ending") << "r.docx" << "" << QByteArray();
+}
+
+void TstQrDialog::saveAsChoosesOutputByFileType()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    QFETCH(QByteArray, start);
+    QTemporaryDir dir;
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, dir.filePath(answer));
+    QCOMPARE(dialog.SaveAs(), !written.isEmpty());
+    if (written.isEmpty()) {
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+        QVERIFY(Kav::DialogService::instance().shownMessages().value(0).contains(QLatin1String("r.docx")));
+        return;
+    }
+    QVERIFY2(readAll(dir.filePath(written)).startsWith(start), qPrintable(readAll(dir.filePath(written)).left(40)));
+    QCOMPARE(m_form.printed + m_form.previewed, 0);
+}
+
+void TstQrDialog::saveAsTextWritesText()
+{
+    QTemporaryDir dir;
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("r.csv")));
+    QVERIFY(dialog.SaveAsText());
+    QVERIFY(readAll(dir.filePath(QStringLiteral("r.csv"))).startsWith("sem título\nArroz"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("plain")));
+    QVERIFY(dialog.SaveAsText());
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("plain.txt"))));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, QStringLiteral("cancel"));
+    QVERIFY(!dialog.SaveAsText());
+}
+
+void TstQrDialog::faultOnItsOwnIsShownInsideHandlerPassesOn()
+{
+    TReportDesignerDialog empty;
+    QVERIFY(!empty.Print());
+    QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList(QStringLiteral("Nenhum relatório foi carregado.")));
+
+    bool passedOn = false;
+    Kav::runHandler([&] {
+        try {
+            empty.Preview();
+        } catch (const Kav::Exception&) {
+            passedOn = true;
+        }
+    });
+    QVERIFY(passedOn);
+    QCOMPARE(Kav::DialogService::instance().shownMessages().size(), 1);
+}
+
+void TstQrDialog::cancelledProgressEndsQuietly()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    int steps = 0;
+    dialog.setProgressHandler([&](const QString&, int, int) { return ++steps < 2; });
+    const QString out = m_dir.filePath(QStringLiteral("cancelled.pdf"));
+    QVERIFY(!dialog.SaveToFile(out));
+    QVERIFY(!QFile::exists(out));
+    QVERIFY(Kav::DialogService::instance().shownMessages().isEmpty());
+}
+
+void TstQrDialog::editSavesToUserFolder()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
+    QVERIFY(dialog.Edit());
+    const QString saved = m_dir.filePath(QStringLiteral("user/dialog.QR2"));
+    QCOMPARE(dialog.FileName(), saved);
+    QCOMPARE(LayoutReader::readFile(saved).title, QStringLiteral("Pratos por nome"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("cancel"));
+    QVERIFY(!dialog.Edit());
+}
+
+void TstQrDialog::editorChecksBandsBeforeSaving()
+{
+    const ReportLayout layout = LayoutReader::readFile(kLayout);
+    ReportEditorDialog editor(layout, kLayout);
+    editor.setBandsText(QStringLiteral("<band kind=\"detail\" height=\"5\">\n"
+                                       "  <text x=\"0\" y=\"3\" width=\"10\" height=\"5\">x</text>\n"
+                                       "</band>"));
+    try {
+        editor.editedLayout();
+        QFAIL("a text outside its band was accepted");
+    } catch (const Kav::Exception& error) {
+        QVERIFY2(error.message().startsWith(QStringLiteral("Faixas, linha 2: <text> sai da faixa")),
+                 qPrintable(error.message()));
+    }
+    editor.save();
+    QCOMPARE(editor.result(), int(QDialog::Rejected));
+    QCOMPARE(Kav::DialogService::instance().shownMessages().size(), 1);
+
+    editor.setBandsText(QStringLiteral("<band kind=\"detail\" height=\"5\"><field x=\"0\" y=\"0\" width=\"40\" "
+                                       "height=\"5\" column=\"NOME\"/></band>"));
+    editor.setTitleText(QStringLiteral("Só os nomes"));
+    const ReportLayout edited = editor.editedLayout();
+    QCOMPARE(edited.title, QStringLiteral("Só os nomes"));
+    QCOMPARE(edited.detail->elements.size(), 1);
+    QVERIFY(!edited.summary);
+    QCOMPARE(edited.query, layout.query);
+}
+
+void TstQrDialog::editorDeclaresQueryParameters()
+{
+    ReportEditorDialog editor(LayoutReader::readFile(kLayout), kLayout);
+    editor.setQueryText(QStringLiteral("SELECT NOME, KCAL FROM PRATOS WHERE NOME = :P_NOME AND KCAL > :P_MINIMO"));
+    try {
+        editor.editedLayout();
+        QFAIL("an undeclared parameter was accepted");
+    } catch (const Kav::Exception& error) {
+        QVERIFY2(error.message().contains(QLatin1String(":P_MINIMO")), qPrintable(error.message()));
+    }
+    QCOMPARE(editor.declareQueryParameters(), 1);
+    QCOMPARE(editor.declareQueryParameters(), 0);
+    const ReportLayout edited = editor.editedLayout();
+    QCOMPARE(edited.parameters.last().name, QStringLiteral("P_MINIMO"));
+}
+
+void TstQrDialog::editTrialPreviewKeepsDataUntilEditorCloses()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("preview"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("close"));
+    QVERIFY(!dialog.Edit());
+    QCOMPARE(m_form.paramsAsked, 1);
+    QCOMPARE(m_form.previewed, 1);
+}
+
+void TstQrDialog::setupPageKeepsSetupInUserCopy()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    ReportLayout small = dialog.Layout();
+    small.summary->height = 5;
+    dialog.setLayout(small, kLayout);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 landscape 5 8 5 8"));
+    QVERIFY(dialog.SetupPage());
+    QCOMPARE(dialog.Layout().page.orientation, QPageLayout::Landscape);
+    const ReportLayout saved = LayoutReader::readFile(m_dir.filePath(QStringLiteral("user/dialog.QR2")));
+    QCOMPARE(saved.page.orientation, QPageLayout::Landscape);
+    QCOMPARE(saved.page.margins, QMarginsF(5, 8, 5, 8));
+    QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("user/dialog.QR2"))));
+}
+
+void TstQrDialog::setupPageRefusesPageTooSmall()
+{
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    // The 200 mm summary fits a portrait A4 page, not a landscape one.
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 landscape 10 10 10 10"));
+    QVERIFY(!dialog.SetupPage());
+    QVERIFY2(Kav::DialogService::instance().shownMessages().value(0).contains(QStringLiteral("não cabe")),
+             qPrintable(Kav::DialogService::instance().shownMessages().join(QLatin1Char('\n'))));
+    QCOMPARE(dialog.Layout().page.orientation, QPageLayout::Portrait);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 sideways 1 1 1 1"));
+    QVERIFY(!dialog.SetupPage());
+    QVERIFY(Kav::DialogService::instance().shownMessages().value(1).contains(QLatin1String("A4 sideways")));
+}
+
+void TstQrDialog::newReportTakesFreeCode()
+{
+    QTemporaryDir shared;
+    QVERIFY(QFile::copy(kLayout, shared.filePath(QStringLiteral("Zve41301.QR2"))));
+    Kavenso::Session session = Kavenso::CurrentSession();
+    session.reportsDir = shared.path();
+    Kavenso::SetSession(session);
+
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("Cardápio especial"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
+    QVERIFY(dialog.NewReport(QStringLiteral("Zve413"), QStringLiteral("Título do relatório"),
+                             QStringLiteral("Informe o título do relatório:")));
+    const QString created = m_dir.filePath(QStringLiteral("user/Zve41302.QR2"));
+    QCOMPARE(dialog.FileName(), created);
+    QCOMPARE(LayoutReader::readFile(created).title, QStringLiteral("Cardápio especial"));
+
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("cancel"));
+    QVERIFY(!dialog.NewReport(QStringLiteral("Zve413"), QStringLiteral("Título do relatório"), QString()));
+    QCOMPARE(dialog.FileName(), created);
+}
+
+void TstQrDialog::catalogueListsLayoutsOfReport()
+{
+    QTemporaryDir user;
+    QTemporaryDir shared;
+    const auto write = [](const QString& path, const QByteArray& content) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    write(shared.filePath(QStringLiteral("Zve41301.QR2")), "<report title=\"Por prato\"/>");
+    write(shared.filePath(QStringLiteral("Zve41307.QR2")), "<report title=\"Por dia\"/>");
+    write(shared.filePath(QStringLiteral("Zve41309.QR2")), "<form/>");
+    write(shared.filePath(QStringLiteral("zve41305.QR2")), "<report title=\"minúsculas\"/>");
+    write(shared.filePath(QStringLiteral("Zve413.QR2")), "<report title=\"sem código\"/>");
+    write(shared.filePath(QStringLiteral("Zve41401.QR2")), "<report title=\"outro relatório\"/>");
+    write(user.filePath(QStringLiteral("Zve41307.QR2")), "<report title=\"Por dia (meu)\"/>");
+
+    const QList<ReportEntry> entries = ReportCatalog::list({user.path(), shared.path()}, QStringLiteral("Zve413"));
+    QStringList listed;
+    for (const ReportEntry& entry : entries)
+        listed.append(entry.layoutCode + QLatin1Char('=') + entry.title);
+    QCOMPARE(listed, QStringList({QStringLiteral("01=Por prato"), QStringLiteral("07=Por dia (meu)")}));
+    QCOMPARE(entries[1].path, user.filePath(QStringLiteral("Zve41307.QR2")));
+    QCOMPARE(ReportCatalog::find({user.path(), shared.path()}, QStringLiteral("Zve413"), QStringLiteral("01")),
+             shared.filePath(QStringLiteral("Zve41301.QR2")));
+    QVERIFY(ReportCatalog::find({user.path(), shared.path()}, QStringLiteral("Zve413"), QStringLiteral("1")).isEmpty());
+    QCOMPARE(ReportCatalog::freeLayoutCode({user.path(), shared.path()}, QStringLiteral("Zve413")),
+             QStringLiteral("02"));
+}
+
+QTEST_MAIN(TstQrDialog)
+#include "tst_qrdialog.moc"
