@@ -5,7 +5,8 @@
 
 namespace Frm {
 
-template <class T> void createForm(T*& reference)
+// A form of class T kept in a reference of one of its base classes.
+template <class T, class Reference> void createFormOf(Reference*& reference)
 {
     T* form = new T;
     reference = form;
@@ -19,6 +20,11 @@ template <class T> void createForm(T*& reference)
     }
     if (!form->isClosed())
         form->showCreated();
+}
+
+template <class T> void createForm(T*& reference)
+{
+    createFormOf<T>(reference);
 }
 
 } // namespace Frm

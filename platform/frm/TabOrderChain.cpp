@@ -3,6 +3,7 @@
 #include "LayoutLoader.h"
 #include "WidgetProperties.h"
 
+#include <QRadioButton>
 #include <QWidget>
 #include <algorithm>
 
@@ -15,9 +16,9 @@ bool isLayoutControl(const QWidget* w)
     return !w->isWindow() && w->property(Kav::LayoutLoader::layoutClassProperty).isValid();
 }
 
-// Only controls the layout made: the inner parts of a compound control follow it on their own.
 // Children with a layout tab position first, by position; the rest keep creation order after
-// them, as a control added without one goes to the end of its parent's tab list.
+// them, as a control added without one goes to the end of its parent's tab list. Only controls
+// the layout made: the inner parts of a compound control belong to it.
 QList<QWidget*> inTabOrder(QWidget* parent)
 {
     QList<QWidget*> children = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -40,14 +41,41 @@ void collect(QWidget* parent, QList<QWidget*>& chain)
     }
 }
 
+bool isTabStop(const QWidget* w, const QWidget* form)
+{
+    if (!w->isEnabled() || !w->isVisibleTo(form) || !(w->focusPolicy() & Qt::TabFocus))
+        return false;
+    // Of a group of options, the checked one stands for the group.
+    const auto* option = qobject_cast<const QRadioButton*>(w);
+    return !option || option->isChecked();
+}
+
 } // namespace
 
-void applyTabOrder(QWidget* form)
+QList<QWidget*> tabChain(QWidget* form)
 {
     QList<QWidget*> chain;
     collect(form, chain);
-    for (int i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+    return chain;
+}
+
+QWidget* nextTabStop(QWidget* form, QWidget* from, bool forward)
+{
+    const QList<QWidget*> chain = tabChain(form);
+    if (chain.isEmpty())
+        return nullptr;
+    qsizetype at = -1;
+    for (QWidget* w = from; w && w != form && at < 0; w = w->parentWidget())
+        at = chain.indexOf(w);
+    const qsizetype size = chain.size();
+    const qsizetype step = forward ? 1 : size - 1;
+    qsizetype i = at < 0 ? (forward ? size - 1 : 0) : at;
+    for (qsizetype n = 0; n < size; ++n) {
+        i = (i + step) % size;
+        if (isTabStop(chain.at(i), form))
+            return chain.at(i);
+    }
+    return nullptr;
 }
 
 } // namespace Frm

@@ -120,7 +120,6 @@ void TfrmDadosGerRel::create()
     for (const QString& file : layoutFiles())
         loader.apply(file);
     bindComponents();
-    Frm::applyTabOrder(this);
     if (m_borderStyle != bsSizeable && m_borderStyle != bsSizeToolWin)
         setFixedSize(size());
     rpddPadrao->setParentWidget(this);
@@ -163,7 +162,6 @@ void TfrmDadosGerRel::Show()
         return;
     }
     show();
-    raise();
     activateWindow();
 }
 
@@ -266,6 +264,15 @@ void TfrmDadosGerRel::activated()
     Kav::fireEvent(this, "OnActivate", Q_ARG(QObject*, sender));
 }
 
+bool TfrmDadosGerRel::focusNextPrevChild(bool next)
+{
+    QWidget* target = Frm::nextTabStop(this, QApplication::focusWidget(), next);
+    if (!target)
+        return QWidget::focusNextPrevChild(next);
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 bool TfrmDadosGerRel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress)
@@ -357,10 +364,15 @@ QStringList TfrmDadosGerRel::reportFolders() const
 
 void TfrmDadosGerRel::refreshReportList()
 {
+    setReportList(ReportCatalog::list(reportFolders(), reportCode()));
+}
+
+void TfrmDadosGerRel::setReportList(const QList<ReportEntry>& entries)
+{
     const QString chosen = chosenLayoutCode();
     QStringList titles;
     m_layoutCodes.clear();
-    for (const ReportEntry& entry : ReportCatalog::list(reportFolders(), reportCode())) {
+    for (const ReportEntry& entry : entries) {
         titles << entry.title;
         m_layoutCodes << entry.layoutCode;
     }
@@ -395,6 +407,7 @@ void TfrmDadosGerRel::FormActivate(QObject*)
 void TfrmDadosGerRel::FormClose(QObject*, TCloseAction& Action)
 {
     Action = caFree;
+    emit closing();
 }
 
 void TfrmDadosGerRel::FormKeyDown(QObject*, quint16& Key, Qt::KeyboardModifiers Shift)

@@ -17,6 +17,7 @@
 #include <QWidget>
 
 class QMdiArea;
+struct ReportEntry;
 
 class TBevel;
 class TComboBox;
@@ -89,6 +90,9 @@ public:
     bool isChosenLayout(const QString& code) const;
     // Lists the layouts of the report code from the reports folders, keeping the chosen one.
     void refreshReportList();
+    // Shows these layouts in cbbReportNames, keeping the chosen code when it is still there,
+    // else choosing the first.
+    void setReportList(const QList<ReportEntry>& entries);
 
     // Handlers bound by the layout.
     Q_INVOKABLE void FormCreate(QObject* Sender);
@@ -126,6 +130,10 @@ public:
     TPopupMenu* ppmSalvarRelatorio = nullptr;
     TMenuItem* mnuSalvarTexto = nullptr;
 
+signals:
+    // The base close handler has agreed to free the form.
+    void closing();
+
 protected:
     // The layout files applied in order; a screen appends its own.
     virtual QStringList layoutFiles() const;
@@ -156,6 +164,8 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab and Shift+Tab follow the layout's tab order.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     [[noreturn]] void throwMissingComponent(const char* name) const;

@@ -1,6 +1,7 @@
 #include "TLabel.h"
 
 #include "ControlEvents.h"
+#include "LayoutLoader.h"
 
 #include <QMouseEvent>
 
@@ -11,14 +12,19 @@ TLabel::TLabel(QWidget* parent) : QLabel(parent)
 void TLabel::setCaption(const QString& caption)
 {
     setText(caption);
-    if (m_autoSize)
-        adjustSize();
+    fitText();
 }
 
 void TLabel::setAutoSize(bool autoSize)
 {
     m_autoSize = autoSize;
-    if (autoSize)
+    fitText();
+}
+
+void TLabel::fitText()
+{
+    // The size a layout gives was fitted when it was designed; it is kept as written.
+    if (m_autoSize && !Kav::LayoutLoader::isLoading())
         adjustSize();
 }
 

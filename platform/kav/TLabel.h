@@ -1,5 +1,5 @@
 #pragma once
-// A caption on a form; with AutoSize it fits its text, otherwise it keeps the layout's size.
+// A caption on a form; with AutoSize a caption set at run time resizes it to fit its text.
 
 #include <QLabel>
 
@@ -24,5 +24,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void fitText();
+
     bool m_autoSize = true;
 };

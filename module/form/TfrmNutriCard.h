@@ -1,0 +1,144 @@
+#pragma once
+// The form of the screen "Nutrientes do Cardápio": the base report form with the screen's
+// criteria (central branch, menu type, period, dish types, services, nutrients, specific
+// aggregated branch, print options), built from TfrmNutriCard.kfm and the screen's data layout.
+// Its handlers are published by name; those of the base form's events replace the base
+// handlers and call them themselves.
+
+#include "TfrmDadosGerRel.h"
+
+class TADOIBQuery;
+class TBtnPesquisa;
+class TButtonFlat;
+class TCheckBox;
+class TClientDataSet;
+class TDataSource;
+class TDateEditPlus;
+class TEdit;
+class TMaskEdit;
+class TNetConnection;
+class TParams;
+class TRadioButton;
+
+class TfrmNutriCard : public TfrmDadosGerRel
+{
+    Q_OBJECT
+public:
+    explicit TfrmNutriCard(QWidget* parent = nullptr);
+    ~TfrmNutriCard() override;
+
+    // The print-option rule: "Imprime Opção" enabled, and "Imprime NDPCal" as enabled as it.
+    // Checked states are the user's.
+    void applyPrintOptions();
+
+    // Events of the base form's layout.
+    Q_INVOKABLE void FormCreate(QObject* Sender);
+    Q_INVOKABLE void FormActivate(QObject* Sender);
+    Q_INVOKABLE void FormClose(QObject* Sender, TCloseAction& Action);
+    Q_INVOKABLE void FormKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift);
+    Q_INVOKABLE void FormKeyPress(QObject* Sender, QChar& Key);
+    Q_INVOKABLE void sbtPrintClick(QObject* Sender);
+    Q_INVOKABLE void sbtPreviewClick(QObject* Sender);
+    Q_INVOKABLE void sbtSalvarComoClick(QObject* Sender);
+    Q_INVOKABLE void sbtReportEditClick(QObject* Sender);
+    Q_INVOKABLE void mnuSalvarTextoClick(QObject* Sender);
+
+    // Events of the screen's layout.
+    Q_INVOKABLE void cbbReportNamesChange(QObject* Sender);
+    Q_INVOKABLE void medCdTipoCardChange(QObject* Sender);
+    Q_INVOKABLE void medCdTipoCardExit(QObject* Sender);
+    Q_INVOKABLE void btpTipoCardBeforePesq(QObject* Sender, bool& Proceed);
+    Q_INVOKABLE void btpTipoCardAfterPesq(QObject* Sender);
+    Q_INVOKABLE void btpPeriodoBeforePesq(QObject* Sender, bool& Proceed);
+    Q_INVOKABLE void btpPeriodoAfterPesq(QObject* Sender);
+    Q_INVOKABLE void rbtTodoTPratoClick(QObject* Sender);
+    Q_INVOKABLE void rbtListaTPratoClick(QObject* Sender);
+    Q_INVOKABLE void btpTipoPratClick(QObject* Sender);
+    Q_INVOKABLE void rbtListaServClick(QObject* Sender);
+    Q_INVOKABLE void rbtListaServKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift);
+    Q_INVOKABLE void sbtServicoClick(QObject* Sender);
+    Q_INVOKABLE void rbtListaNutrClick(QObject* Sender);
+    Q_INVOKABLE void rbtListaNutrKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift);
+    Q_INVOKABLE void sbtNutrienteClick(QObject* Sender);
+    Q_INVOKABLE void grbEspecificoExit(QObject* Sender);
+    Q_INVOKABLE void chbEspecificoClick(QObject* Sender);
+    Q_INVOKABLE void btpFiliAgreBeforePesq(QObject* Sender, bool& Proceed);
+    Q_INVOKABLE void btpFiliAgreAfterPesq(QObject* Sender);
+    Q_INVOKABLE void rpddPadraoBeforeGetQueryParams(TParams& Params, bool& Cancel);
+    Q_INVOKABLE void rpddPadraoQRPAfterPrint(QObject* Sender);
+    Q_INVOKABLE void rpddPadraoQRPAfterPreview(QObject* Sender);
+    Q_INVOKABLE void netNutriCardBeforeConnect(QObject* Sender);
+    // Published for dish lookups; no control of the layout binds them.
+    Q_INVOKABLE void btpPrat1BeforePesq(QObject* Sender, bool& Proceed);
+    Q_INVOKABLE void btpPrat2BeforePesq(QObject* Sender, bool& Proceed);
+
+    // Controls of the screen's layout.
+    TBevel* bvlFilial = nullptr;
+    TPanel* panFiltro = nullptr;
+    TLabel* lblFilial = nullptr;
+    TMaskEdit* medCdFilial = nullptr;
+    TBtnPesquisa* sbtFilial = nullptr;
+    TEdit* edtNmFilial = nullptr;
+    TLabel* lblTipoCard = nullptr;
+    TMaskEdit* medCdTipoCard = nullptr;
+    TBtnPesquisa* btpTipoCard = nullptr;
+    TEdit* edtNmTipoCard = nullptr;
+    TGroupBox* grbPeriodo = nullptr;
+    TLabel* Label4 = nullptr;
+    TLabel* Label5 = nullptr;
+    TDateEditPlus* depIniPeriodo = nullptr;
+    TDateEditPlus* depFinPeriodo = nullptr;
+    TBtnPesquisa* btpPeriodo = nullptr;
+    TGroupBox* grbDescCard = nullptr;
+    TEdit* edtDsCardZVE = nullptr;
+    TGroupBox* grbTipoPrat = nullptr;
+    TRadioButton* rbtTodoTPrato = nullptr;
+    TRadioButton* rbtListaTPrato = nullptr;
+    TBtnPesquisa* btpTipoPrat = nullptr;
+    TGroupBox* grbServico = nullptr;
+    TRadioButton* rbtTodosServ = nullptr;
+    TRadioButton* rbtListaServ = nullptr;
+    TButtonFlat* sbtServico = nullptr;
+    TGroupBox* grbNutriente = nullptr;
+    TRadioButton* rbtTodosNutr = nullptr;
+    TRadioButton* rbtListaNutr = nullptr;
+    TButtonFlat* sbtNutriente = nullptr;
+    TGroupBox* grbEspecifico = nullptr;
+    TCheckBox* chbEspecifico = nullptr;
+    TLabel* lblFiliAgre = nullptr;
+    TMaskEdit* medCdFiliAgre = nullptr;
+    TBtnPesquisa* btpFiliAgre = nullptr;
+    TEdit* edtNmFiliAgre = nullptr;
+    TCheckBox* chbOpcao = nullptr;
+    TCheckBox* chbNDPCal = nullptr;
+
+    // Non-visual components.
+    TNetConnection* netNutriCard = nullptr;
+    TADOIBQuery* qryFilial = nullptr;
+    TADOIBQuery* qryPesqFilial = nullptr;
+    TADOIBQuery* qryTipoCard = nullptr;
+    TDataSource* dtsTipoCard = nullptr;
+    TClientDataSet* cdsPeriodo = nullptr;
+    TDataSource* dtsPeriodo = nullptr;
+    TClientDataSet* cdsServico = nullptr;
+    TDataSource* dtsServico = nullptr;
+    TADOIBQuery* qryNutriente = nullptr;
+    TDataSource* dtsNutriente = nullptr;
+    TADOIBQuery* qryTipoPrat = nullptr;
+    TDataSource* dtsTipoPrat = nullptr;
+    TADOIBQuery* qryFilAgre = nullptr;
+    TDataSource* dtsFilAgre = nullptr;
+    TADOIBQuery* qryPrato = nullptr;
+    TDataSource* dtsPrato = nullptr;
+    TADOIBQuery* qryVdPrato = nullptr;
+    TDataSource* dtsVdPrato = nullptr;
+    TADOIBQuery* qryParamGeral = nullptr;
+
+protected:
+    QStringList layoutFiles() const override;
+    void bindComponents() override;
+
+private:
+    // True from creation until the first activation has done its work.
+    bool boPrimeiraAtivacao = false;
+};
