@@ -34,8 +34,7 @@ int rowsPerStatement(const QSqlDatabase& db)
 BulkInserter::BulkInserter(QSqlDatabase db, const QString& table, const QStringList& columns)
     : m_db(std::move(db)), m_table(table), m_columns(columns), m_rowsPerStatement(rowsPerStatement(m_db)),
       m_fullBatch(m_db)
-{
-}
+{}
 
 QString BulkInserter::statementFor(int rowCount) const
 {
@@ -49,7 +48,10 @@ QString BulkInserter::statementFor(int rowCount) const
 void BulkInserter::add(const QVariantList& row)
 {
     if (row.size() != m_columns.size())
-        throw Kav::Exception(QStringLiteral("%1: %2 values for %3 columns.").arg(m_table).arg(row.size()).arg(m_columns.size()));
+        throw Kav::Exception(QStringLiteral("%1: %2 values for %3 columns.")
+                                 .arg(m_table)
+                                 .arg(row.size())
+                                 .arg(m_columns.size()));
     m_pending << row;
     if (m_pending.size() >= m_rowsPerStatement)
         flush();
@@ -66,7 +68,8 @@ void BulkInserter::flush()
 
 void BulkInserter::writeBlock(const QList<QVariantList>& rows)
 {
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (").arg(m_table, m_columns.join(QLatin1Char(',')));
+    const QString insert =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (").arg(m_table, m_columns.join(QLatin1Char(',')));
     QString block = QStringLiteral("EXECUTE BLOCK AS BEGIN\n");
     for (const QVariantList& row : rows) {
         QStringList literals;
@@ -80,7 +83,8 @@ void BulkInserter::writeBlock(const QList<QVariantList>& rows)
     block += QStringLiteral("END");
     QSqlQuery query(m_db);
     if (!query.exec(block))
-        throw Kav::Exception(QStringLiteral("Cannot insert into %1: %2").arg(m_table, query.lastError().text()));
+        throw Kav::Exception(
+            QStringLiteral("Cannot insert into %1: %2").arg(m_table, query.lastError().text()));
 }
 
 void BulkInserter::write(const QList<QVariantList>& rows)
@@ -94,7 +98,8 @@ void BulkInserter::write(const QList<QVariantList>& rows)
     QSqlQuery& query = full ? m_fullBatch : partial;
     if (!full || !m_fullBatchPrepared) {
         if (!query.prepare(statementFor(int(rows.size()))))
-            throw Kav::Exception(QStringLiteral("Cannot insert into %1: %2").arg(m_table, query.lastError().text()));
+            throw Kav::Exception(
+                QStringLiteral("Cannot insert into %1: %2").arg(m_table, query.lastError().text()));
         m_fullBatchPrepared = m_fullBatchPrepared || full;
     }
     int position = 0;
@@ -102,7 +107,8 @@ void BulkInserter::write(const QList<QVariantList>& rows)
         for (const QVariant& value : row)
             query.bindValue(position++, value);
     if (!query.exec())
-        throw Kav::Exception(QStringLiteral("Cannot insert into %1: %2").arg(m_table, query.lastError().text()));
+        throw Kav::Exception(
+            QStringLiteral("Cannot insert into %1: %2").arg(m_table, query.lastError().text()));
 }
 
 } // namespace KavDb

@@ -85,7 +85,9 @@ CsvTable parseCsv(const QString& text, const QString& fileName)
     for (int i = 0; i < records.size(); ++i)
         if (records[i].size() != table.header.size())
             fail(fileName, startLines[i],
-                 QStringLiteral("%1 fields where the header has %2").arg(records[i].size()).arg(table.header.size()));
+                 QStringLiteral("%1 fields where the header has %2")
+                     .arg(records[i].size())
+                     .arg(table.header.size()));
     table.rows = std::move(records);
     table.lines = std::move(startLines);
     return table;

@@ -57,7 +57,8 @@ struct DishRef
     QString type;
 };
 
-const char* const ServiceNames[ServiceCount] = {"Desjejum", "Lanche da manhã", "Almoço", "Lanche da tarde", "Jantar"};
+const char* const ServiceNames[ServiceCount] = {"Desjejum", "Lanche da manhã", "Almoço", "Lanche da tarde",
+                                                "Jantar"};
 
 QList<int> foodIds(QSqlDatabase& db)
 {
@@ -75,9 +76,11 @@ QList<int> foodIds(QSqlDatabase& db)
 void checkOptions(const GeneratorOptions& options)
 {
     if (options.centrals < 1 || options.centrals > GeneratorOptions::MaxCentrals)
-        throw Kav::Exception(QStringLiteral("--centrals must be between 1 and %1.").arg(GeneratorOptions::MaxCentrals));
+        throw Kav::Exception(
+            QStringLiteral("--centrals must be between 1 and %1.").arg(GeneratorOptions::MaxCentrals));
     if (options.years < 1 || options.years > GeneratorOptions::MaxYears)
-        throw Kav::Exception(QStringLiteral("--years must be between 1 and %1.").arg(GeneratorOptions::MaxYears));
+        throw Kav::Exception(
+            QStringLiteral("--years must be between 1 and %1.").arg(GeneratorOptions::MaxYears));
 }
 
 } // namespace
@@ -89,13 +92,16 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
     checkOptions(options);
     SchemaInstaller schema(m_db);
     if (schema.presentTables().size() != SchemaInstaller::tables().size())
-        throw Kav::Exception(QStringLiteral("The database has no complete schema: run \"kavdb create\" first."));
+        throw Kav::Exception(
+            QStringLiteral("The database has no complete schema: run \"kavdb create\" first."));
     {
         QSqlQuery count(m_db);
         if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM FILIAL")) || !count.next())
-            throw Kav::Exception(QStringLiteral("Cannot read the branches: %1").arg(count.lastError().text()));
+            throw Kav::Exception(
+                QStringLiteral("Cannot read the branches: %1").arg(count.lastError().text()));
         if (count.value(0).toInt() > 0 && !options.replace)
-            throw Kav::Exception(QStringLiteral("The database already has data. Use --replace to empty it first."));
+            throw Kav::Exception(
+                QStringLiteral("The database already has data. Use --replace to empty it first."));
     }
     {
         Transaction transaction(m_db);
@@ -111,20 +117,25 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
     Transaction transaction(m_db);
     const QList<int> foods = foodIds(m_db);
 
-    BulkInserter branches(m_db, QStringLiteral("FILIAL"),
-                          {"CDFILIAL", "NMFILIAL", "IDFILCENTZVE", "CDFILCENTZVE", "IDCNTRRESC", "IDMATRIZ", "IDMODZVE"});
-    BulkInserter menuTypes(m_db, QStringLiteral("TIPOCARD"), {"CDFILCENTZVE", "CDTIPOCARD", "NMTIPOCARD", "IDTPCARDATIV"});
-    BulkInserter links(m_db, QStringLiteral("FILITIPOCARD"), {"CDFILCENTZVE", "CDFILIAL", "CDTIPOCARD", "IDTCARATFILI"});
+    BulkInserter branches(
+        m_db, QStringLiteral("FILIAL"),
+        {"CDFILIAL", "NMFILIAL", "IDFILCENTZVE", "CDFILCENTZVE", "IDCNTRRESC", "IDMATRIZ", "IDMODZVE"});
+    BulkInserter menuTypes(m_db, QStringLiteral("TIPOCARD"),
+                           {"CDFILCENTZVE", "CDTIPOCARD", "NMTIPOCARD", "IDTPCARDATIV"});
+    BulkInserter links(m_db, QStringLiteral("FILITIPOCARD"),
+                       {"CDFILCENTZVE", "CDFILIAL", "CDTIPOCARD", "IDTCARATFILI"});
     BulkInserter services(m_db, QStringLiteral("SERVFILI"),
                           {"CDFILIAL", "CDTIPOCARD", "CDSERVFILI", "NMSERVICO", "NRORDSERV"});
     BulkInserter dishes(m_db, QStringLiteral("PRATO"),
                         {"CDPRATO", "CDFILAUXPRAT", "NMPRATO", "CDNVPRATO", "CDTIPOPRAT", "QTRENDPRATO"});
-    BulkInserter recipes(m_db, QStringLiteral("FICHATEC"), {"CDPRATO", "CDFILAUXPRAT", "CDALIMENTO", "QTPESOLIQ"});
-    BulkInserter menus(m_db, QStringLiteral("CARDZVE"),
-                       {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "DTINICARDZVE", "DTFINCARDZVE", "DSCARDZVE"});
+    BulkInserter recipes(m_db, QStringLiteral("FICHATEC"),
+                         {"CDPRATO", "CDFILAUXPRAT", "CDALIMENTO", "QTPESOLIQ"});
+    BulkInserter menus(
+        m_db, QStringLiteral("CARDZVE"),
+        {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "DTINICARDZVE", "DTFINCARDZVE", "DSCARDZVE"});
     BulkInserter items(m_db, QStringLiteral("ITCARDZVE"),
-                       {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "NRSEQITEM", "DTCARDAPIO", "CDSERVFILI", "CDTIPOPRAT",
-                        "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"});
+                       {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "NRSEQITEM", "DTCARDAPIO", "CDSERVFILI",
+                        "CDTIPOPRAT", "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"});
     const QVariant noText(QMetaType::fromType<QString>());
 
     const auto addDish = [&](int number, const QString& owner, QList<DishRef>& into) {
@@ -158,8 +169,8 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
         QStringList schools;
         for (int s = 1; s <= SchoolsPerCentral; ++s) {
             schools << storedCode(++branchNumber, FilialCodeWidth);
-            branches.add({schools.last(), QStringLiteral("Escola %1 da cozinha %2").arg(s).arg(c), flag(false), central,
-                          flag(false), flag(false), flag(true)});
+            branches.add({schools.last(), QStringLiteral("Escola %1 da cozinha %2").arg(s).arg(c),
+                          flag(false), central, flag(false), flag(false), flag(true)});
         }
         counts.branches += 1 + SchoolsPerCentral;
 
@@ -178,7 +189,8 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
                 if (random.between(0, 1) == 0 && s != ServiceCount) // lunch (or dinner) always served
                     continue;
                 typeServices << s;
-                services.add({central, type, storedCode(s, ServiceCodeWidth), QString::fromUtf8(ServiceNames[s - 1]), s});
+                services.add({central, type, storedCode(s, ServiceCodeWidth),
+                              QString::fromUtf8(ServiceNames[s - 1]), s});
             }
             if (!active)
                 continue;
@@ -199,9 +211,9 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
                             const int count = random.between(MinItemsPerService, MaxItemsPerService);
                             for (int i = 0; i < count; ++i) {
                                 const DishRef& dish = available[random.between(0, int(available.size()) - 1)];
-                                items.add({central, type, number, ++sequence, day, storedCode(service, ServiceCodeWidth),
-                                           dish.type, dish.code, dish.owner, flag(random.between(1, OptionOneIn) == 1),
-                                           1.0});
+                                items.add({central, type, number, ++sequence, day,
+                                           storedCode(service, ServiceCodeWidth), dish.type, dish.code,
+                                           dish.owner, flag(random.between(1, OptionOneIn) == 1), 1.0});
                                 ++counts.menuItems;
                             }
                         }
@@ -210,7 +222,8 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
             }
         }
     }
-    for (BulkInserter* inserter : {&branches, &menuTypes, &links, &services, &dishes, &recipes, &menus, &items})
+    for (BulkInserter* inserter :
+         {&branches, &menuTypes, &links, &services, &dishes, &recipes, &menus, &items})
         inserter->flush();
     transaction.commit();
     return counts;

@@ -133,8 +133,8 @@ const QList<MenuServices>& menuServices()
 
 struct Ingredient
 {
-    int food;      // TACO food id
-    double grams;  // net weight per portion
+    int food;     // TACO food id
+    double grams; // net weight per portion
 };
 
 struct Dish
@@ -142,7 +142,7 @@ struct Dish
     const char* code;
     const char* owner; // "P": shared by every branch; otherwise the central kitchen that owns it
     const char* name;
-    int type;          // 0 for the group levels of the code tree
+    int type; // 0 for the group levels of the code tree
     int level;
     QList<Ingredient> recipe;
 };
@@ -152,14 +152,54 @@ constexpr int RecipeYield = 100;
 
 // TACO ids of the foods the recipes use (database/demo/taco).
 enum Food {
-    ArrozIntegral = 1, ArrozBranco = 3, Aveia = 7, BiscoitoMaisena = 8, CreamCracker = 13, Macarrao = 40,
-    Fuba = 43, PaoFrances = 53, Abobora = 64, Abobrinha = 70, Alface = 78, Alho = 82, Batata = 91,
-    Beterraba = 97, Brocolis = 100, Cebola = 107, CenouraCozida = 109, CenouraCrua = 110, Chuchu = 112,
-    Couve = 116, FarinhaMandioca = 121, Mandioca = 129, Tomate = 157, Banana = 182, Goiaba = 200,
-    Laranja = 214, Maca = 222, Mamao = 226, Melancia = 235, Manteiga = 261, OleoSoja = 272, Merluza = 301,
-    Sardinha = 318, AcemMoido = 326, Patinho = 377, CoxaFrango = 396, PeitoFrango = 408, Iogurte = 448,
-    Leite = 458, QueijoMinas = 461, Ovo = 488, Achocolatado = 491, Acucar = 494, Sal = 517, Cuscuz = 533,
-    FeijaoCarioca = 561, FeijaoPreto = 567, Lentilha = 577,
+    ArrozIntegral = 1,
+    ArrozBranco = 3,
+    Aveia = 7,
+    BiscoitoMaisena = 8,
+    CreamCracker = 13,
+    Macarrao = 40,
+    Fuba = 43,
+    PaoFrances = 53,
+    Abobora = 64,
+    Abobrinha = 70,
+    Alface = 78,
+    Alho = 82,
+    Batata = 91,
+    Beterraba = 97,
+    Brocolis = 100,
+    Cebola = 107,
+    CenouraCozida = 109,
+    CenouraCrua = 110,
+    Chuchu = 112,
+    Couve = 116,
+    FarinhaMandioca = 121,
+    Mandioca = 129,
+    Tomate = 157,
+    Banana = 182,
+    Goiaba = 200,
+    Laranja = 214,
+    Maca = 222,
+    Mamao = 226,
+    Melancia = 235,
+    Manteiga = 261,
+    OleoSoja = 272,
+    Merluza = 301,
+    Sardinha = 318,
+    AcemMoido = 326,
+    Patinho = 377,
+    CoxaFrango = 396,
+    PeitoFrango = 408,
+    Iogurte = 448,
+    Leite = 458,
+    QueijoMinas = 461,
+    Ovo = 488,
+    Achocolatado = 491,
+    Acucar = 494,
+    Sal = 517,
+    Cuscuz = 533,
+    FeijaoCarioca = 561,
+    FeijaoPreto = 567,
+    Lentilha = 577,
 };
 
 const QList<Dish>& dishes()
@@ -167,35 +207,91 @@ const QList<Dish>& dishes()
     static const QList<Dish> list = {
         {"0100000000", "P", "Acompanhamentos", 0, 1, {}},
         {"0101000000", "P", "Arroz e cereais", 0, 2, {}},
-        {"0101000001", "P", "Arroz branco", Acompanhamento, 3, {{ArrozBranco, 100}, {OleoSoja, 2}, {Alho, 1}, {Sal, 0.5}}},
-        {"0101000002", "P", "Arroz integral", Acompanhamento, 3, {{ArrozIntegral, 100}, {OleoSoja, 2}, {Alho, 1}}},
+        {"0101000001",
+         "P",
+         "Arroz branco",
+         Acompanhamento,
+         3,
+         {{ArrozBranco, 100}, {OleoSoja, 2}, {Alho, 1}, {Sal, 0.5}}},
+        {"0101000002",
+         "P",
+         "Arroz integral",
+         Acompanhamento,
+         3,
+         {{ArrozIntegral, 100}, {OleoSoja, 2}, {Alho, 1}}},
         {"0101000003", "P", "Polenta cremosa", Acompanhamento, 3, {{Fuba, 30}, {OleoSoja, 1}, {Sal, 0.3}}},
         {"0102000000", "P", "Leguminosas", 0, 2, {}},
-        {"0102000001", "P", "Feijão carioca", Acompanhamento, 3, {{FeijaoCarioca, 80}, {OleoSoja, 2}, {Alho, 1}, {Cebola, 5}}},
-        {"0102000002", "P", "Feijão preto", Acompanhamento, 3, {{FeijaoPreto, 80}, {OleoSoja, 2}, {Cebola, 5}}},
-        {"0102000003", "P", "Lentilha refogada", Acompanhamento, 3, {{Lentilha, 70}, {Cebola, 5}, {OleoSoja, 2}}},
+        {"0102000001",
+         "P",
+         "Feijão carioca",
+         Acompanhamento,
+         3,
+         {{FeijaoCarioca, 80}, {OleoSoja, 2}, {Alho, 1}, {Cebola, 5}}},
+        {"0102000002",
+         "P",
+         "Feijão preto",
+         Acompanhamento,
+         3,
+         {{FeijaoPreto, 80}, {OleoSoja, 2}, {Cebola, 5}}},
+        {"0102000003",
+         "P",
+         "Lentilha refogada",
+         Acompanhamento,
+         3,
+         {{Lentilha, 70}, {Cebola, 5}, {OleoSoja, 2}}},
         {"0200000000", "P", "Pratos proteicos", 0, 1, {}},
-        {"0201000001", "P", "Frango cozido com legumes", PratoPrincipal, 3,
+        {"0201000001",
+         "P",
+         "Frango cozido com legumes",
+         PratoPrincipal,
+         3,
          {{PeitoFrango, 80}, {CenouraCozida, 20}, {Batata, 30}, {Cebola, 5}, {OleoSoja, 2}}},
         {"0201000002", "P", "Coxa de frango assada", PratoPrincipal, 3, {{CoxaFrango, 90}, {Alho, 1}}},
-        {"0201000003", "0010", "Frango ao molho da Cozinha Norte", PratoPrincipal, 3, {{PeitoFrango, 90}, {Tomate, 20}}},
-        {"0201000003", "0020", "Galinhada da Cozinha Sul", PratoPrincipal, 3,
+        {"0201000003",
+         "0010",
+         "Frango ao molho da Cozinha Norte",
+         PratoPrincipal,
+         3,
+         {{PeitoFrango, 90}, {Tomate, 20}}},
+        {"0201000003",
+         "0020",
+         "Galinhada da Cozinha Sul",
+         PratoPrincipal,
+         3,
          {{PeitoFrango, 70}, {ArrozBranco, 80}, {CenouraCozida, 10}}},
-        {"0202000001", "P", "Carne moída com abóbora", PratoPrincipal, 3,
+        {"0202000001",
+         "P",
+         "Carne moída com abóbora",
+         PratoPrincipal,
+         3,
          {{AcemMoido, 70}, {Abobora, 40}, {Cebola, 5}, {Tomate, 10}, {OleoSoja, 2}}},
         {"0202000002", "P", "Iscas de patinho grelhadas", PratoPrincipal, 3, {{Patinho, 80}, {Cebola, 5}}},
-        {"0202000003", "P", "Macarrão à bolonhesa", PratoPrincipal, 3,
+        {"0202000003",
+         "P",
+         "Macarrão à bolonhesa",
+         PratoPrincipal,
+         3,
          {{Macarrao, 50}, {AcemMoido, 40}, {Tomate, 30}, {Cebola, 5}, {OleoSoja, 2}}},
         {"0203000001", "P", "Merluza assada", PratoPrincipal, 3, {{Merluza, 90}, {Tomate, 10}, {Cebola, 5}}},
         {"0203000002", "P", "Sardinha assada", PratoPrincipal, 3, {{Sardinha, 80}}},
         {"0204000001", "P", "Ovo cozido", PratoPrincipal, 3, {{Ovo, 50}}},
         {"0301000001", "P", "Purê de batata", Guarnicao, 3, {{Batata, 100}, {Leite, 20}, {Manteiga, 3}}},
         {"0301000002", "P", "Mandioca cozida", Guarnicao, 3, {{Mandioca, 100}}},
-        {"0301000003", "P", "Cenoura e chuchu refogados", Guarnicao, 3, {{CenouraCozida, 40}, {Chuchu, 40}, {OleoSoja, 2}}},
+        {"0301000003",
+         "P",
+         "Cenoura e chuchu refogados",
+         Guarnicao,
+         3,
+         {{CenouraCozida, 40}, {Chuchu, 40}, {OleoSoja, 2}}},
         {"0301000004", "P", "Couve refogada", Guarnicao, 3, {{Couve, 40}}},
         {"0301000005", "P", "Abobrinha refogada", Guarnicao, 3, {{Abobrinha, 60}, {Cebola, 5}}},
         {"0301000006", "P", "Brócolis cozido", Guarnicao, 3, {{Brocolis, 50}}},
-        {"0301000007", "P", "Farofa de mandioca", Guarnicao, 3, {{FarinhaMandioca, 20}, {Manteiga, 3}, {Cebola, 3}}},
+        {"0301000007",
+         "P",
+         "Farofa de mandioca",
+         Guarnicao,
+         3,
+         {{FarinhaMandioca, 20}, {Manteiga, 3}, {Cebola, 3}}},
         {"0401000001", "P", "Salada de alface e tomate", Salada, 3, {{Alface, 20}, {Tomate, 30}}},
         {"0401000002", "P", "Salada de cenoura ralada", Salada, 3, {{CenouraCrua, 30}}},
         {"0401000003", "P", "Salada de beterraba", Salada, 3, {{Beterraba, 40}}},
@@ -254,13 +350,15 @@ void DemoData::write(bool replace)
 {
     SchemaInstaller schema(m_db);
     if (schema.presentTables().size() != SchemaInstaller::tables().size())
-        throw Kav::Exception(QStringLiteral("The database has no complete schema: run \"kavdb create\" first."));
+        throw Kav::Exception(
+            QStringLiteral("The database has no complete schema: run \"kavdb create\" first."));
     QSqlQuery count(m_db);
     if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM FILIAL")) || !count.next())
         throw Kav::Exception(QStringLiteral("Cannot read the branches: %1").arg(count.lastError().text()));
     if (count.value(0).toInt() > 0 && !replace)
-        throw Kav::Exception(QStringLiteral("The database already has data. Use --replace to empty it and write "
-                                            "the demo data."));
+        throw Kav::Exception(
+            QStringLiteral("The database already has data. Use --replace to empty it and write "
+                           "the demo data."));
     count.finish();
     {
         Transaction transaction(m_db);
@@ -282,21 +380,24 @@ void DemoData::write(bool replace)
 
 void DemoData::writeBranches()
 {
-    BulkInserter rows(m_db, QStringLiteral("FILIAL"),
-                      {"CDFILIAL", "NMFILIAL", "IDFILCENTZVE", "CDFILCENTZVE", "IDCNTRRESC", "IDMATRIZ", "IDMODZVE"});
+    BulkInserter rows(
+        m_db, QStringLiteral("FILIAL"),
+        {"CDFILIAL", "NMFILIAL", "IDFILCENTZVE", "CDFILCENTZVE", "IDCNTRRESC", "IDMATRIZ", "IDMODZVE"});
     for (const Branch& b : Branches)
-        rows.add({text(b.code), text(b.name), flag(b.isCentral), text(b.central), flag(b.rescinded), flag(b.headOffice),
-                  flag(b.licensed)});
+        rows.add({text(b.code), text(b.name), flag(b.isCentral), text(b.central), flag(b.rescinded),
+                  flag(b.headOffice), flag(b.licensed)});
     rows.flush();
 }
 
 void DemoData::writeMenuTypes()
 {
-    BulkInserter types(m_db, QStringLiteral("TIPOCARD"), {"CDFILCENTZVE", "CDTIPOCARD", "NMTIPOCARD", "IDTPCARDATIV"});
+    BulkInserter types(m_db, QStringLiteral("TIPOCARD"),
+                       {"CDFILCENTZVE", "CDTIPOCARD", "NMTIPOCARD", "IDTPCARDATIV"});
     for (const MenuType& t : MenuTypes)
         types.add({text(t.central), text(t.code), text(t.name), flag(t.active)});
     types.flush();
-    BulkInserter links(m_db, QStringLiteral("FILITIPOCARD"), {"CDFILCENTZVE", "CDFILIAL", "CDTIPOCARD", "IDTCARATFILI"});
+    BulkInserter links(m_db, QStringLiteral("FILITIPOCARD"),
+                       {"CDFILCENTZVE", "CDFILIAL", "CDTIPOCARD", "IDTCARATFILI"});
     for (const Link& l : Links)
         links.add({text(l.central), text(l.branch), text(l.menuType), flag(l.active)});
     links.flush();
@@ -304,11 +405,12 @@ void DemoData::writeMenuTypes()
 
 void DemoData::writeServices()
 {
-    BulkInserter rows(m_db, QStringLiteral("SERVFILI"), {"CDFILIAL", "CDTIPOCARD", "CDSERVFILI", "NMSERVICO", "NRORDSERV"});
+    BulkInserter rows(m_db, QStringLiteral("SERVFILI"),
+                      {"CDFILIAL", "CDTIPOCARD", "CDSERVFILI", "NMSERVICO", "NRORDSERV"});
     for (const MenuServices& m : menuServices())
         for (int service : m.services)
-            rows.add({text(m.central), text(m.menuType), storedCode(service, ServiceCodeWidth), text(serviceName(service)),
-                      service});
+            rows.add({text(m.central), text(m.menuType), storedCode(service, ServiceCodeWidth),
+                      text(serviceName(service)), service});
     rows.flush();
 }
 
@@ -316,10 +418,12 @@ void DemoData::writeDishes()
 {
     BulkInserter rows(m_db, QStringLiteral("PRATO"),
                       {"CDPRATO", "CDFILAUXPRAT", "NMPRATO", "CDNVPRATO", "CDTIPOPRAT", "QTRENDPRATO"});
-    BulkInserter recipes(m_db, QStringLiteral("FICHATEC"), {"CDPRATO", "CDFILAUXPRAT", "CDALIMENTO", "QTPESOLIQ"});
+    BulkInserter recipes(m_db, QStringLiteral("FICHATEC"),
+                         {"CDPRATO", "CDFILAUXPRAT", "CDALIMENTO", "QTPESOLIQ"});
     for (const Dish& d : dishes()) {
         rows.add({text(d.code), text(d.owner), text(d.name), d.level,
-                  d.type ? QVariant(storedCode(d.type, DishTypeCodeWidth)) : QVariant(QMetaType::fromType<QString>()),
+                  d.type ? QVariant(storedCode(d.type, DishTypeCodeWidth))
+                         : QVariant(QMetaType::fromType<QString>()),
                   RecipeYield});
         for (const Ingredient& i : d.recipe)
             recipes.add({text(d.code), text(d.owner), i.food, i.grams * RecipeYield});
@@ -330,11 +434,12 @@ void DemoData::writeDishes()
 
 void DemoData::writeMenus()
 {
-    BulkInserter menus(m_db, QStringLiteral("CARDZVE"),
-                       {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "DTINICARDZVE", "DTFINCARDZVE", "DSCARDZVE"});
+    BulkInserter menus(
+        m_db, QStringLiteral("CARDZVE"),
+        {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "DTINICARDZVE", "DTFINCARDZVE", "DSCARDZVE"});
     BulkInserter items(m_db, QStringLiteral("ITCARDZVE"),
-                       {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "NRSEQITEM", "DTCARDAPIO", "CDSERVFILI", "CDTIPOPRAT",
-                        "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"});
+                       {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "NRSEQITEM", "DTCARDAPIO", "CDSERVFILI",
+                        "CDTIPOPRAT", "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"});
     for (const MenuType& type : MenuTypes) {
         if (!type.active)
             continue;
@@ -369,11 +474,13 @@ void DemoData::writeMenus()
                     continue;
                 const int k = schoolDay++;
                 for (int service : services) {
-                    const auto add = [&](int dishType, const QList<DishRef>& from, int index, bool option = false) {
+                    const auto add = [&](int dishType, const QList<DishRef>& from, int index,
+                                         bool option = false) {
                         const DishRef& dish = from[index % from.size()];
-                        items.add({central, text(type.code), number, ++sequence, day, storedCode(service, ServiceCodeWidth),
-                                   storedCode(dishType, DishTypeCodeWidth), dish.code, dish.owner, flag(option),
-                                   type.portion});
+                        items.add({central, text(type.code), number, ++sequence, day,
+                                   storedCode(service, ServiceCodeWidth),
+                                   storedCode(dishType, DishTypeCodeWidth), dish.code, dish.owner,
+                                   flag(option), type.portion});
                     };
                     switch (service) {
                     case Desjejum:

@@ -89,8 +89,9 @@ void ensureNutrients(QSqlDatabase db)
     QSet<QString> present;
     while (query.next())
         present << query.value(0).toString();
-    if (!query.prepare(QStringLiteral("INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) "
-                                      "VALUES (?, ?, ?, ?)")))
+    if (!query.prepare(
+            QStringLiteral("INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) "
+                           "VALUES (?, ?, ?, ?)")))
         throw Kav::Exception(QStringLiteral("Cannot add the nutrients: %1").arg(query.lastError().text()));
     for (const Nutrient& nutrient : nutrientCatalogue()) {
         if (present.contains(QLatin1String(nutrient.code)))

@@ -20,9 +20,14 @@ struct DishTypeRow
 };
 
 constexpr DishTypeRow DishTypes[] = {
-    {PratoPrincipal, "Prato principal"}, {Acompanhamento, "Acompanhamento"}, {Guarnicao, "Guarnição"},
-    {Salada, "Salada"},                  {Fruta, "Fruta"},                   {Bebida, "Bebida"},
-    {Panificado, "Panificado"},          {Sobremesa, "Sobremesa"},
+    {PratoPrincipal, "Prato principal"},
+    {Acompanhamento, "Acompanhamento"},
+    {Guarnicao, "Guarnição"},
+    {Salada, "Salada"},
+    {Fruta, "Fruta"},
+    {Bebida, "Bebida"},
+    {Panificado, "Panificado"},
+    {Sobremesa, "Sobremesa"},
 };
 
 } // namespace
@@ -51,12 +56,15 @@ void writeReferenceData(QSqlDatabase db)
         for (const QVariant& value : values)
             query.addBindValue(value);
         if (!query.exec())
-            throw Kav::Exception(QStringLiteral("Writing the general parameters failed: %1").arg(query.lastError().text()));
+            throw Kav::Exception(
+                QStringLiteral("Writing the general parameters failed: %1").arg(query.lastError().text()));
     };
-    exec(QStringLiteral("INSERT INTO PARAMGERAL (CDCALORIAS, CDPROTEINA) VALUES (?, ?)"), {caloriesCode(), proteinCode()});
+    exec(QStringLiteral("INSERT INTO PARAMGERAL (CDCALORIAS, CDPROTEINA) VALUES (?, ?)"),
+         {caloriesCode(), proteinCode()});
     exec(QStringLiteral("INSERT INTO PICTURE (CDPICTURE, DSMASCARA, NRNIVEIS) VALUES (?, ?, ?)"),
          {DishCodePicture, QString::fromLatin1(DishCodeMask), DishLevels});
-    exec(QStringLiteral("INSERT INTO GERADOR (NMGERADOR, NRVALOR) VALUES (?, ?)"), {QStringLiteral("NUTRICARD"), 0});
+    exec(QStringLiteral("INSERT INTO GERADOR (NMGERADOR, NRVALOR) VALUES (?, ?)"),
+         {QStringLiteral("NUTRICARD"), 0});
     BulkInserter types(db, QStringLiteral("TIPOPRAT"), {"CDTIPOPRAT", "NMTIPOPRAT"});
     for (const DishTypeRow& t : DishTypes)
         types.add({storedCode(t.code, DishTypeCodeWidth), QString::fromUtf8(t.name)});

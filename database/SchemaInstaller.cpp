@@ -55,7 +55,8 @@ QStringList SchemaInstaller::engineStatements() const
         return splitSqlScript(readResource(QStringLiteral("postgresql.sql")));
     if (driver == QLatin1String("QIBASE"))
         return splitSqlScript(readResource(QStringLiteral("firebird.sql")));
-    throw Kav::Exception(QStringLiteral("The schema is not available for the database driver %1.").arg(driver));
+    throw Kav::Exception(
+        QStringLiteral("The schema is not available for the database driver %1.").arg(driver));
 }
 
 void SchemaInstaller::execute(const QString& statement)
@@ -71,9 +72,10 @@ void SchemaInstaller::create(bool replace)
     const QStringList engine = engineStatements(); // refuses an unknown engine before any change
     const QStringList present = presentTables();
     if (!present.isEmpty() && !replace)
-        throw Kav::Exception(QStringLiteral("The database already has the schema (tables %1). Use --replace to "
-                                            "drop and recreate it.")
-                                 .arg(present.join(QLatin1String(", "))));
+        throw Kav::Exception(
+            QStringLiteral("The database already has the schema (tables %1). Use --replace to "
+                           "drop and recreate it.")
+                .arg(present.join(QLatin1String(", "))));
     // Each step in one transaction: Firebird would otherwise commit, and wait for the disk,
     // after every statement. The engine's own statements run outside, as SQLite's journal
     // setting must.

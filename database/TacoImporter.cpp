@@ -38,8 +38,9 @@ int requireColumn(const CsvTable& table, const QString& file, const QString& nam
 {
     const int column = table.column(name);
     if (column < 0)
-        throw Kav::Exception(QStringLiteral("%1 is not the expected table: it has no column \"%2\" (columns: %3).")
-                                 .arg(file, name, table.header.join(QLatin1String(", "))));
+        throw Kav::Exception(
+            QStringLiteral("%1 is not the expected table: it has no column \"%2\" (columns: %3).")
+                .arg(file, name, table.header.join(QLatin1String(", "))));
     return column;
 }
 
@@ -49,7 +50,8 @@ int requireId(const CsvTable& table, int row, int column, const QString& file)
     const int id = table.rows[row][column].trimmed().toInt(&ok);
     if (!ok || id <= 0)
         fail(file, table.lines[row],
-             QStringLiteral("\"%1\" in column %2 is not an id").arg(table.rows[row][column], table.header[column]));
+             QStringLiteral("\"%1\" in column %2 is not an id")
+                 .arg(table.rows[row][column], table.header[column]));
     return id;
 }
 
@@ -61,7 +63,8 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& values =
         query.addBindValue(value);
     ok = ok && query.exec();
     if (!ok)
-        throw Kav::Exception(QStringLiteral("Importing the food table failed: %1").arg(query.lastError().text()));
+        throw Kav::Exception(
+            QStringLiteral("Importing the food table failed: %1").arg(query.lastError().text()));
     return query;
 }
 
@@ -73,7 +76,8 @@ QList<MappedNutrient> mappedNutrients(QSqlDatabase& db, const CsvTable& values)
     while (query.next()) {
         const QString column = query.value(1).toString().trimmed();
         if (!column.isEmpty())
-            mapped << MappedNutrient{query.value(0).toString(), requireColumn(values, QStringLiteral("nutrients.csv"), column)};
+            mapped << MappedNutrient{query.value(0).toString(),
+                                     requireColumn(values, QStringLiteral("nutrients.csv"), column)};
     }
     return mapped;
 }
@@ -115,7 +119,8 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
         if (foodIds.contains(food.id))
             fail(foodsFile, foods.lines[row], QStringLiteral("food %1 appears twice").arg(food.id));
         if (!groupNames.contains(food.group))
-            fail(foodsFile, foods.lines[row], QStringLiteral("group %1 is not in %2").arg(food.group).arg(groupsFile));
+            fail(foodsFile, foods.lines[row],
+                 QStringLiteral("group %1 is not in %2").arg(food.group).arg(groupsFile));
         if (food.name.isEmpty())
             fail(foodsFile, foods.lines[row], QStringLiteral("food %1 has no name").arg(food.id));
         foodIds << food.id;
@@ -134,7 +139,8 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
     for (int row = 0; row < values.rows.size(); ++row) {
         const int id = requireId(values, row, valueFood, valuesFile);
         if (!foodIds.contains(id))
-            fail(valuesFile, values.lines[row], QStringLiteral("food %1 is not in %2").arg(id).arg(foodsFile));
+            fail(valuesFile, values.lines[row],
+                 QStringLiteral("food %1 is not in %2").arg(id).arg(foodsFile));
         if (foodsWithValues.contains(id))
             fail(valuesFile, values.lines[row], QStringLiteral("food %1 appears twice").arg(id));
         foodsWithValues << id;
@@ -148,7 +154,8 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
                 value = cell.toDouble(&ok);
                 if (!ok)
                     fail(valuesFile, values.lines[row],
-                         QStringLiteral("\"%1\" in column %2 is not a number").arg(cell, values.header[nutrient.column]));
+                         QStringLiteral("\"%1\" in column %2 is not a number")
+                             .arg(cell, values.header[nutrient.column]));
                 ++counts.values;
             }
             valueRows << QVariantList{id, nutrient.code, value};
@@ -161,9 +168,12 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
         knownGroups << query.value(0).toInt();
     for (auto it = groupNames.cbegin(); it != groupNames.cend(); ++it) {
         if (knownGroups.contains(it.key()))
-            run(m_db, QStringLiteral("UPDATE GRUPOALIM SET NMGRUPOALIM = ? WHERE CDGRUPOALIM = ?"), {it.value(), it.key()});
+            run(m_db, QStringLiteral("UPDATE GRUPOALIM SET NMGRUPOALIM = ? WHERE CDGRUPOALIM = ?"),
+                {it.value(), it.key()});
         else
-            run(m_db, QStringLiteral("INSERT INTO GRUPOALIM (CDGRUPOALIM, NMGRUPOALIM, VRFATORPROT) VALUES (?, ?, ?)"),
+            run(m_db,
+                QStringLiteral(
+                    "INSERT INTO GRUPOALIM (CDGRUPOALIM, NMGRUPOALIM, VRFATORPROT) VALUES (?, ?, ?)"),
                 {it.key(), it.value(), proteinFactorOfTacoGroup(it.key())});
     }
 
@@ -177,13 +187,15 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
         run(m_db, QStringLiteral("DELETE FROM COMPALIM WHERE CDALIMENTO = ?"), {food.id});
         run(m_db, QStringLiteral("DELETE FROM ALIMENTO WHERE CDALIMENTO = ?"), {food.id});
     }
-    BulkInserter foodRows(m_db, QStringLiteral("ALIMENTO"),
-                          {QStringLiteral("CDALIMENTO"), QStringLiteral("NMALIMENTO"), QStringLiteral("CDGRUPOALIM")});
+    BulkInserter foodRows(
+        m_db, QStringLiteral("ALIMENTO"),
+        {QStringLiteral("CDALIMENTO"), QStringLiteral("NMALIMENTO"), QStringLiteral("CDGRUPOALIM")});
     for (const Food& food : foodList)
         foodRows.add({food.id, food.name, food.group});
     foodRows.flush();
-    BulkInserter compositionRows(m_db, QStringLiteral("COMPALIM"),
-                                 {QStringLiteral("CDALIMENTO"), QStringLiteral("CDNUTRIENTE"), QStringLiteral("VRNUTRIENTE")});
+    BulkInserter compositionRows(
+        m_db, QStringLiteral("COMPALIM"),
+        {QStringLiteral("CDALIMENTO"), QStringLiteral("CDNUTRIENTE"), QStringLiteral("VRNUTRIENTE")});
     for (const QVariantList& row : valueRows)
         compositionRows.add(row);
     compositionRows.flush();

@@ -2,8 +2,8 @@
 // The screen's data components (lookup queries, local data sets, data sources), stored as the
 // layout NutriCardData.kfm and applied onto the form, or onto a stand-in root without the form.
 
-#include <QObject>
 #include <memory>
+#include <QObject>
 
 namespace Kav {
 class LayoutLoader;

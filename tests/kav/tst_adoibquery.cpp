@@ -1,15 +1,15 @@
 // The multi-dialect query on an SQLite database: which statement runs, how parameters bind,
 // and how failures surface.
 
+#include "ClassRegistry.h"
 #include "DatabaseConnection.h"
+#include "dtmDBGeral.h"
 #include "KavException.h"
 #include "Registration.h"
-#include "ClassRegistry.h"
 #include "SqlPlaceholders.h"
 #include "TADOIBQuery.h"
 #include "TParameter.h"
 #include "TStringField.h"
-#include "dtmDBGeral.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -153,7 +153,8 @@ private slots:
         QCOMPARE(int(query->dialect()), int(Kav::SqlDialect::Plain));
         query->Open();
         QCOMPARE(query->FieldByName("D")->AsString(), QString("plain"));
-        QCOMPARE(query->statementFor(Kav::SqlDialect::InterBase), QString("SELECT 'interbase' D FROM RDB$DATABASE"));
+        QCOMPARE(query->statementFor(Kav::SqlDialect::InterBase),
+                 QString("SELECT 'interbase' D FROM RDB$DATABASE"));
         QCOMPARE(query->statementFor(Kav::SqlDialect::Oracle), QString("SELECT 'oracle' D FROM DUAL"));
         QCOMPARE(query->statementFor(Kav::SqlDialect::MSSQL), QString("SELECT 'mssql' D"));
     }
@@ -221,8 +222,8 @@ private slots:
     void persistentFieldsOfAQuery()
     {
         QObject owner;
-        TADOIBQuery* query = newQuery(&owner, {"SELECT CDTIPOCARD, NMTIPOCARD, NRNIVEL FROM TIPOCARD",
-                                               "WHERE CDFILCENTZVE = '0020'"});
+        TADOIBQuery* query = newQuery(
+            &owner, {"SELECT CDTIPOCARD, NMTIPOCARD, NRNIVEL FROM TIPOCARD", "WHERE CDFILCENTZVE = '0020'"});
         auto* name = new TStringField(query);
         name->setFieldName("NMTIPOCARD");
         query->Open();
@@ -253,8 +254,9 @@ private slots:
     void everyDataClassIsRegistered_data()
     {
         QTest::addColumn<QString>("className");
-        for (const char* name : {"TADOIBQuery", "TParameter", "TClientDataSet", "TDataSource", "TStringField",
-                                 "TIntegerField", "TFloatField", "TDateTimeField", "TDateField", "TBooleanField"})
+        for (const char* name :
+             {"TADOIBQuery", "TParameter", "TClientDataSet", "TDataSource", "TStringField", "TIntegerField",
+              "TFloatField", "TDateTimeField", "TDateField", "TBooleanField"})
             QTest::addRow("%s", name) << QString::fromLatin1(name);
     }
     void everyDataClassIsRegistered()

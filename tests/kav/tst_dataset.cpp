@@ -234,8 +234,8 @@ private slots:
         QTest::addRow("float from text") << "float" << QVariant("124.5") << "124.5" << true;
         QTest::addRow("float from words") << "float" << QVariant("Tr") << "" << false;
         QTest::addRow("date from ISO text") << "date" << QVariant("2025-12-31") << "31/12/2025" << true;
-        QTest::addRow("date drops the time") << "date" << QVariant(QDateTime(QDate(2025, 1, 2), QTime(13, 5)))
-                                             << "02/01/2025" << true;
+        QTest::addRow("date drops the time")
+            << "date" << QVariant(QDateTime(QDate(2025, 1, 2), QTime(13, 5))) << "02/01/2025" << true;
         QTest::addRow("date from garbage") << "date" << QVariant("31/31/2025") << "" << false;
         QTest::addRow("date-time shows its time")
             << "datetime" << QVariant("2025-01-02T13:05:00") << "02/01/2025 13:05:00" << true;

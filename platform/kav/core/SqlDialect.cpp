@@ -16,7 +16,8 @@ SqlDialect dialectForDriver(const QString& driverName)
         return SqlDialect::Oracle;
     if (driverName == QLatin1String("QODBC") || driverName == QLatin1String("QTDS"))
         return SqlDialect::MSSQL;
-    throw Exception(QStringLiteral("No SQL dialect is known for the database driver \"%1\".").arg(driverName));
+    throw Exception(
+        QStringLiteral("No SQL dialect is known for the database driver \"%1\".").arg(driverName));
 }
 
 SqlDialect dialectOf(const QSqlDatabase& db)

@@ -2,10 +2,10 @@
 
 #include "KavException.h"
 
+#include <new>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QVariant>
-#include <new>
 #include <sqlite3.h>
 
 namespace Kav {

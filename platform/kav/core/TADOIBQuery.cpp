@@ -1,10 +1,10 @@
 #include "TADOIBQuery.h"
 
+#include "dtmDBGeral.h"
 #include "KavException.h"
 #include "SqlPlaceholders.h"
 #include "TDataSource.h"
 #include "TParameter.h"
-#include "dtmDBGeral.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -63,8 +63,8 @@ QSqlDatabase TADOIBQuery::database() const
         return dtmDBGeral::database();
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.isOpen())
-        throw Kav::Exception(
-            QStringLiteral("%1: the database connection %2 is not open.").arg(displayName(), m_connectionName));
+        throw Kav::Exception(QStringLiteral("%1: the database connection %2 is not open.")
+                                 .arg(displayName(), m_connectionName));
     return db;
 }
 
@@ -75,14 +75,15 @@ Kav::SqlDialect TADOIBQuery::dialect() const
 
 QString TADOIBQuery::statementFor(Kav::SqlDialect dialect) const
 {
-    const QStringList& lines = dialect == Kav::SqlDialect::Plain      ? m_sql
-                               : dialect == Kav::SqlDialect::Oracle   ? m_sqlOracle
-                               : dialect == Kav::SqlDialect::MSSQL    ? m_sqlMssql
-                                                                      : m_sqlIb;
+    const QStringList& lines = dialect == Kav::SqlDialect::Plain    ? m_sql
+                               : dialect == Kav::SqlDialect::Oracle ? m_sqlOracle
+                               : dialect == Kav::SqlDialect::MSSQL  ? m_sqlMssql
+                                                                    : m_sqlIb;
     const QString text = lines.join(QLatin1Char('\n')).trimmed();
     if (text.isEmpty())
-        throw Kav::Exception(QStringLiteral("%1 has no statement for the %2 dialect (%3) of the connected database.")
-                                 .arg(displayName(), Kav::dialectName(dialect), QLatin1String(propertyOf(dialect))));
+        throw Kav::Exception(
+            QStringLiteral("%1 has no statement for the %2 dialect (%3) of the connected database.")
+                .arg(displayName(), Kav::dialectName(dialect), QLatin1String(propertyOf(dialect))));
     return text;
 }
 
@@ -139,7 +140,8 @@ TDataSet::Result TADOIBQuery::fetch()
     for (const QString& name : Kav::sqlPlaceholders(statement))
         query.bindValue(QLatin1Char(':') + name, ParamByName(name)->boundValue());
     if (!query.exec())
-        throw Kav::Exception(QStringLiteral("%1: the query failed: %2").arg(displayName(), query.lastError().text()));
+        throw Kav::Exception(
+            QStringLiteral("%1: the query failed: %2").arg(displayName(), query.lastError().text()));
 
     Result result;
     const QSqlRecord record = query.record();
@@ -153,6 +155,7 @@ TDataSet::Result TADOIBQuery::fetch()
         result.rows << row;
     }
     if (query.lastError().isValid())
-        throw Kav::Exception(QStringLiteral("%1: reading the rows failed: %2").arg(displayName(), query.lastError().text()));
+        throw Kav::Exception(
+            QStringLiteral("%1: reading the rows failed: %2").arg(displayName(), query.lastError().text()));
     return result;
 }

@@ -244,11 +244,11 @@ QList<TField*> TDataSet::visibleFields() const
 QVariant TDataSet::currentValue(const TField* field) const
 {
     if (!m_active)
-        throw Kav::Exception(
-            QStringLiteral("%1: cannot read field '%2' of a closed data set.").arg(displayName(), field->FieldName()));
+        throw Kav::Exception(QStringLiteral("%1: cannot read field '%2' of a closed data set.")
+                                 .arg(displayName(), field->FieldName()));
     const qsizetype index = m_boundFields.indexOf(const_cast<TField*>(field));
     if (index < 0)
-        throw Kav::Exception(
-            QStringLiteral("%1: field '%2' was added after the data set opened.").arg(displayName(), field->FieldName()));
+        throw Kav::Exception(QStringLiteral("%1: field '%2' was added after the data set opened.")
+                                 .arg(displayName(), field->FieldName()));
     return m_rows.isEmpty() ? QVariant() : m_rows[m_current][index];
 }

@@ -50,6 +50,6 @@ bool TField::AsBoolean() const
 
 void TField::badValue(const QVariant& raw) const
 {
-    throw Kav::Exception(QStringLiteral("\"%1\" is not a valid value for the field %2.")
-                             .arg(raw.toString(), m_fieldName));
+    throw Kav::Exception(
+        QStringLiteral("\"%1\" is not a valid value for the field %2.").arg(raw.toString(), m_fieldName));
 }

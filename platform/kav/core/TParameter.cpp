@@ -55,6 +55,7 @@ QVariant TParameter::boundValue() const
     if (!converted.convert(type))
         throw Kav::Exception(
             QStringLiteral("Parameter %1: \"%2\" cannot be bound as %3.")
-                .arg(m_paramName, m_value.toString(), QString::fromLatin1(QMetaEnum::fromType<TFieldType>().valueToKey(m_dataType))));
+                .arg(m_paramName, m_value.toString(),
+                     QString::fromLatin1(QMetaEnum::fromType<TFieldType>().valueToKey(m_dataType))));
     return converted;
 }

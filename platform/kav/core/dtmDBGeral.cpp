@@ -20,7 +20,8 @@ void dtmDBGeral::close()
 
 bool dtmDBGeral::isOpen()
 {
-    return QSqlDatabase::contains(connectionName()) && QSqlDatabase::database(connectionName(), false).isOpen();
+    return QSqlDatabase::contains(connectionName()) &&
+           QSqlDatabase::database(connectionName(), false).isOpen();
 }
 
 QSqlDatabase dtmDBGeral::database()
