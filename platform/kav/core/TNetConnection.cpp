@@ -77,6 +77,7 @@ bool TNetConnection::connectNow()
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(m_socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
     connect(m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
@@ -136,6 +137,7 @@ Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const QString& me
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     bool timedOut = false;
     connect(&timer, &QTimer::timeout, &loop, [&] {
         timedOut = true;
