@@ -100,12 +100,9 @@ private slots:
         QTest::addColumn<QString>("outputContains");
         QTest::addRow("empty script holds")
             << QByteArray("# nothing to do\n") << 0 << "every expectation held";
-        QTest::addRow("nothing open") << QByteArray("expect form frmNutriCard closed\nexpect messages none\n")
-                                      << 0 << "every expectation held";
         QTest::addRow("bad line before anything runs") << QByteArray("wait 0\nwait soon\n") << 1 << "line 2";
         QTest::addRow("missing package")
             << QByteArray("wait 0\nopen Pkg_Ausente\n") << 1 << "line 2 (open Pkg_Ausente)";
-        QTest::addRow("unused answer") << QByteArray("answer question yes\n") << 1 << "line 1";
     }
     void scripts()
     {
