@@ -28,6 +28,9 @@ const QDate kMonday(2025, 3, 3);
 QString run(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
 {
     QSqlQuery query(db);
+    // Statements without values run as they are: PostgreSQL prepares no schema statements.
+    if (values.isEmpty())
+        return query.exec(sql) ? QString() : sql + QStringLiteral(": ") + query.lastError().text();
     if (!query.prepare(sql))
         return sql + QStringLiteral(": ") + query.lastError().text();
     for (const QVariant& value : values)

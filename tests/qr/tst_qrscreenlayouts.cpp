@@ -2,7 +2,10 @@
 // text, against golden files named after this test's functions, and the figures a nutritionist
 // would check by hand.
 
+#include "DatabaseConnection.h"
+#include "DatabaseUrl.h"
 #include "Events.h"
+#include "KavException.h"
 #include "LayoutReader.h"
 #include "NutriCardFixture.h"
 #include "Qrddlgs.h"
@@ -10,7 +13,10 @@
 #include "TReportDesignerDialog.h"
 #include "ValueFormatter.h"
 
+#include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -83,6 +89,85 @@ public:
     }
 };
 
+// The database the layouts are tried on: beside the servers' test database, so its tables
+// never meet the ones other tests create there.
+const QString kServerDatabase = QStringLiteral("kavqrtest");
+
+QString siblingUrl(const QString& url, const QString& database)
+{
+    const qsizetype slash = url.lastIndexOf(QLatin1Char('/'));
+    const QString last = url.mid(slash + 1);
+    const qsizetype dot = last.lastIndexOf(QLatin1Char('.'));
+    return url.left(slash + 1) + database + (dot < 0 ? QString() : last.mid(dot));
+}
+
+// Creates the layouts' own database on the server when it is not there yet; empty text or the fault.
+QString createServerDatabase(const QString& testUrl, const QString& url)
+{
+    const Kav::DatabaseUrl parsed = Kav::DatabaseUrl::parse(url);
+    if (parsed.engine() == Kav::DatabaseUrl::Engine::PostgreSQL) {
+        const QString admin = QStringLiteral("qrlayouts-admin");
+        QString error;
+        {
+            QSqlDatabase db = Kav::DatabaseConnection::open(testUrl, admin);
+            QSqlQuery query(db);
+            query.exec(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = '%1'").arg(kServerDatabase));
+            if (!query.next() && !query.exec(QStringLiteral("CREATE DATABASE %1").arg(kServerDatabase)))
+                error = query.lastError().text();
+        }
+        Kav::DatabaseConnection::close(admin);
+        return error;
+    }
+    // Firebird creates databases only through its own client, and only the server may write there.
+    QProcess isql;
+    isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q")});
+    if (!isql.waitForStarted())
+        return QStringLiteral("isql-fb is missing");
+    isql.write(QStringLiteral("CREATE DATABASE '%1:%2' USER '%3' PASSWORD '%4' DEFAULT CHARACTER SET UTF8;\nQUIT;\n")
+                   .arg(parsed.host(), parsed.database(), parsed.user(), parsed.password())
+                   .toUtf8());
+    isql.closeWriteChannel();
+    isql.waitForFinished();
+    const QString output = QString::fromUtf8(isql.readAllStandardError());
+    return output.contains(QLatin1String("already exists")) || output.contains(QLatin1String("I/O error"))
+               ? QString()
+               : output.trimmed();
+}
+
+// Drops what an earlier run left, so the fixture starts from the schema file.
+void dropFixtureTables(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    for (const QString& table : db.tables())
+        query.exec(QStringLiteral("DROP TABLE %1").arg(table));
+}
+
+struct GoldenCase
+{
+    const char* tag; // names the golden file: goldenText_<tag>.txt
+    QString layout;
+    Criteria criteria;
+};
+
+QList<GoldenCase> goldenCases()
+{
+    const QString dish = NutriCardFixture::DishKey;
+    const QDate tuesday(2025, 3, 4);
+    return {
+        {"01", QStringLiteral("01"), {dish, tuesday, true, {}, true}},
+        {"01-sem-opcao", QStringLiteral("01"), {dish, tuesday, false, {}, false}},
+        {"01-tipos", QStringLiteral("01"), {dish, tuesday, true, QStringLiteral("03_04"), false}},
+        {"04", QStringLiteral("04"), {NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, false}},
+        {"05", QStringLiteral("05"), {NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, false}},
+        {"07", QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true}},
+    };
+}
+
+QString goldenFile(const char* tag)
+{
+    return kGolden + QStringLiteral("/goldenText_%1.txt").arg(QString::fromLatin1(tag));
+}
+
 QString readText(const QString& path)
 {
     QFile file(path);
@@ -107,9 +192,11 @@ private slots:
     void dishTypeListLeavesOthersOut();
     void weeklyShareOfReference();
     void dailyChartHasEnergyOfEachDay();
+    void layoutsPrintTheSameOnEveryEngine_data();
+    void layoutsPrintTheSameOnEveryEngine();
 
 private:
-    QString run(const QString& layoutCode, const Criteria& criteria);
+    QString run(const QString& layoutCode, const Criteria& criteria, const QString& connection = kConnection);
 
     QTemporaryDir m_dir;
 };
@@ -130,13 +217,13 @@ void TstQrScreenLayouts::cleanupTestCase()
     QSqlDatabase::removeDatabase(kConnection);
 }
 
-QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& criteria)
+QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& criteria, const QString& connection)
 {
     TReportDesignerDialog dialog;
     Screen screen;
     screen.criteria = criteria;
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
-    dialog.setConnectionName(kConnection);
+    dialog.setConnectionName(connection);
     dialog.setClock(kPrintedAt);
     dialog.LoadFromFile(kReports + QLatin1Char('/') + ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
     const QString out = m_dir.filePath(QStringLiteral("out.txt"));
@@ -176,39 +263,25 @@ void TstQrScreenLayouts::layoutsAreListedForTheScreen()
 
 void TstQrScreenLayouts::goldenText_data()
 {
-    QTest::addColumn<QString>("layout");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<int>("days");
-    QTest::addColumn<bool>("options");
-    QTest::addColumn<QString>("dishTypes");
-    QTest::addColumn<bool>("ndpcal");
-    const QString dish = NutriCardFixture::DishKey;
-    QTest::addRow("01") << "01" << dish << 2 << true << QString() << true;
-    QTest::addRow("01-sem-opcao") << "01" << dish << 2 << false << QString() << false;
-    QTest::addRow("01-tipos") << "01" << dish << 2 << true << QStringLiteral("03_04") << false;
-    QTest::addRow("04") << "04" << NutriCardFixture::WeekKey << 12 << true << QString() << false;
-    QTest::addRow("05") << "05" << NutriCardFixture::WeekKey << 12 << true << QString() << false;
-    QTest::addRow("07") << "07" << NutriCardFixture::DayKey << 5 << true << QString() << true;
+    QTest::addColumn<int>("index");
+    const QList<GoldenCase> cases = goldenCases();
+    for (int i = 0; i < cases.size(); ++i)
+        QTest::addRow("%s", cases[i].tag) << i;
 }
 
 void TstQrScreenLayouts::goldenText()
 {
-    QFETCH(QString, layout);
-    QFETCH(QString, key);
-    QFETCH(int, days);
-    QFETCH(bool, options);
-    QFETCH(QString, dishTypes);
-    QFETCH(bool, ndpcal);
-    const QString text = run(layout, {key, QDate(2025, 3, 3).addDays(days - 1), options, dishTypes, ndpcal});
-    const QString golden = kGolden + QStringLiteral("/goldenText_%1.txt").arg(QString::fromLatin1(QTest::currentDataTag()));
+    QFETCH(int, index);
+    const GoldenCase golden = goldenCases()[index];
+    const QString text = run(golden.layout, golden.criteria);
     if (qEnvironmentVariableIsSet("KAV_UPDATE_GOLDEN")) {
-        QFile file(golden);
+        QFile file(goldenFile(golden.tag));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(text.toUtf8());
         QSKIP("golden file written");
     }
-    QVERIFY2(QFile::exists(golden), qPrintable(golden));
-    QCOMPARE(text, readText(golden));
+    QVERIFY2(QFile::exists(goldenFile(golden.tag)), golden.tag);
+    QCOMPARE(text, readText(goldenFile(golden.tag)));
 }
 
 void TstQrScreenLayouts::dayTotalsAddUpTheDishes()
@@ -283,6 +356,43 @@ void TstQrScreenLayouts::dailyChartHasEnergyOfEachDay()
             found = found || (line.startsWith(label) && line.contains(QLatin1Char('#')) && line.endsWith(energy));
         QVERIFY2(found, qPrintable(label + QLatin1Char(' ') + energy + QLatin1Char('\n') + text));
     }
+}
+
+void TstQrScreenLayouts::layoutsPrintTheSameOnEveryEngine_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addRow("PostgreSQL") << "KAV_TEST_PG_URL";
+    QTest::addRow("Firebird") << "KAV_TEST_FB_URL";
+}
+
+void TstQrScreenLayouts::layoutsPrintTheSameOnEveryEngine()
+{
+    QFETCH(QString, variable);
+    const QString testUrl = qEnvironmentVariable(variable.toLatin1().constData());
+    if (testUrl.isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL(qPrintable(variable + QStringLiteral(" is not set")));
+        QSKIP(qPrintable(variable + QStringLiteral(" is not set (scripts/start-services writes it)")));
+    }
+    const QString url = siblingUrl(testUrl, kServerDatabase);
+    const QString created = createServerDatabase(testUrl, url);
+    QVERIFY2(created.isEmpty(), qPrintable(created));
+    const QString connection = QStringLiteral("qrlayouts-") + QString::fromLatin1(QTest::currentDataTag());
+    {
+        QSqlDatabase db;
+        try {
+            db = Kav::DatabaseConnection::open(url, connection);
+        } catch (const Kav::Exception& error) {
+            QFAIL(qPrintable(error.message()));
+        }
+        dropFixtureTables(db);
+        const QString error = NutriCardFixture::fill(db, kSchema);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+    // The same cases as the golden files, which the embedded engine printed.
+    for (const GoldenCase& golden : goldenCases())
+        QCOMPARE(run(golden.layout, golden.criteria, connection), readText(goldenFile(golden.tag)));
+    Kav::DatabaseConnection::close(connection);
 }
 
 QTEST_MAIN(TstQrScreenLayouts)
