@@ -91,18 +91,7 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
 {
     checkOptions(options);
     SchemaInstaller schema(m_db);
-    if (schema.presentTables().size() != SchemaInstaller::tables().size())
-        throw Kav::Exception(
-            QStringLiteral("The database has no complete schema: run \"kavdb create\" first."));
-    {
-        QSqlQuery count(m_db);
-        if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM FILIAL")) || !count.next())
-            throw Kav::Exception(
-                QStringLiteral("Cannot read the branches: %1").arg(count.lastError().text()));
-        if (count.value(0).toInt() > 0 && !options.replace)
-            throw Kav::Exception(
-                QStringLiteral("The database already has data. Use --replace to empty it first."));
-    }
+    schema.requireNoData(options.replace);
     {
         Transaction transaction(m_db);
         if (options.replace)

@@ -8,8 +8,6 @@
 #include "Transaction.h"
 
 #include <QDate>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace KavDb {
 
@@ -349,17 +347,7 @@ DemoData::DemoData(QSqlDatabase db) : m_db(std::move(db)) {}
 void DemoData::write(bool replace)
 {
     SchemaInstaller schema(m_db);
-    if (schema.presentTables().size() != SchemaInstaller::tables().size())
-        throw Kav::Exception(
-            QStringLiteral("The database has no complete schema: run \"kavdb create\" first."));
-    QSqlQuery count(m_db);
-    if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM FILIAL")) || !count.next())
-        throw Kav::Exception(QStringLiteral("Cannot read the branches: %1").arg(count.lastError().text()));
-    if (count.value(0).toInt() > 0 && !replace)
-        throw Kav::Exception(
-            QStringLiteral("The database already has data. Use --replace to empty it and write "
-                           "the demo data."));
-    count.finish();
+    schema.requireNoData(replace);
     {
         Transaction transaction(m_db);
         if (replace)

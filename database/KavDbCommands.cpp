@@ -71,6 +71,7 @@ void writeDemo(const QCommandLineParser& parser, const QStringList& args)
 void importTaco(const QCommandLineParser&, const QStringList& args)
 {
     ToolConnection connection(args.at(0), Kav::DatabaseConnection::OpenMode::MustExist);
+    SchemaInstaller(connection.db()).requireSchema();
     const TacoImportCounts counts = TacoImporter(connection.db()).import(args.at(1));
     QTextStream(stdout) << "Imported " << counts.foods << " foods in " << counts.groups
                         << " groups: " << counts.values << " values, " << counts.missingValues

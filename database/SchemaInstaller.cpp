@@ -93,6 +93,24 @@ void SchemaInstaller::create(bool replace)
         execute(statement);
 }
 
+void SchemaInstaller::requireSchema() const
+{
+    if (presentTables().size() != tables().size())
+        throw Kav::Exception(
+            QStringLiteral("The database has no complete schema: run \"kavdb create\" first."));
+}
+
+void SchemaInstaller::requireNoData(bool replace) const
+{
+    requireSchema();
+    QSqlQuery count(m_db);
+    if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM FILIAL")) || !count.next())
+        throw Kav::Exception(QStringLiteral("Cannot read the branches: %1").arg(count.lastError().text()));
+    if (count.value(0).toInt() > 0 && !replace)
+        throw Kav::Exception(
+            QStringLiteral("The database already has data. Use --replace to empty it first."));
+}
+
 void SchemaInstaller::emptyTables()
 {
     const QStringList all = tables();

@@ -21,6 +21,13 @@ public:
     // a Kav::Exception unless `replace`, which drops them (and their rows) first.
     void create(bool replace);
 
+    // Throws Kav::Exception unless the database has every table of the schema.
+    void requireSchema() const;
+
+    // For writing a data set: requires the schema, and refuses a database that already has
+    // branches unless `replace` (the caller then empties it with emptyTables).
+    void requireNoData(bool replace) const;
+
     // Deletes every row of every table of the schema (the caller holds the transaction).
     void emptyTables();
 

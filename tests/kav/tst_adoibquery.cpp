@@ -190,6 +190,35 @@ private slots:
         QVERIFY(!query->Active());
     }
 
+    void onlyReadingStatementsRun_data()
+    {
+        QTest::addColumn<QStringList>("sql");
+        QTest::addColumn<bool>("runs");
+        QTest::addRow("delete") << QStringList{"DELETE FROM TIPOCARD"} << false;
+        QTest::addRow("update after a comment")
+            << QStringList{"-- limpa", "update TIPOCARD SET NMTIPOCARD = 'x'"} << false;
+        QTest::addRow("two statements") << QStringList{"DROP TABLE TIPOCARD; SELECT 1"} << false;
+        QTest::addRow("select in lower case") << QStringList{"select count(*) N from TIPOCARD"} << true;
+        QTest::addRow("common table expression")
+            << QStringList{"WITH T AS (SELECT 1 N) SELECT N FROM T"} << true;
+    }
+    void onlyReadingStatementsRun()
+    {
+        QFETCH(QStringList, sql);
+        QFETCH(bool, runs);
+        QObject owner;
+        TADOIBQuery* query = newQuery(&owner, sql);
+        if (runs) {
+            query->Open();
+            QVERIFY(query->Active());
+        } else {
+            QVERIFY_THROWS_EXCEPTION(Kav::Exception, query->Open());
+        }
+        TADOIBQuery* check = newQuery(&owner, {"SELECT COUNT(*) N FROM TIPOCARD WHERE NMTIPOCARD <> 'x'"});
+        check->Open();
+        QCOMPARE(check->FieldByName("N")->AsInteger(), 3);
+    }
+
     void closedConnectionIsAnError()
     {
         QObject owner;

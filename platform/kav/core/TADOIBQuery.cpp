@@ -6,6 +6,7 @@
 #include "TDataSource.h"
 #include "TParameter.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlField>
@@ -51,6 +52,18 @@ const char* propertyOf(Kav::SqlDialect dialect)
         return "SQL_IB";
     }
     return "SQL";
+}
+
+// The first word of the statement, past blanks and "--" comment lines.
+QString firstWord(const QString& statement)
+{
+    for (const QString& line : statement.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1String("--")))
+            continue;
+        return trimmed.section(QRegularExpression(QStringLiteral("[\\s(]")), 0, 0).toUpper();
+    }
+    return {};
 }
 
 } // namespace
@@ -130,6 +143,10 @@ TDataSet::Result TADOIBQuery::fetch()
 {
     QSqlDatabase db = database();
     const QString statement = statementFor(Kav::dialectOf(db));
+    const QString verb = firstWord(statement);
+    if (verb != QLatin1String("SELECT") && verb != QLatin1String("WITH"))
+        throw Kav::Exception(
+            QStringLiteral("%1 is read-only: it runs SELECT statements, not %2.").arg(displayName(), verb));
 
     QSqlQuery query(db);
     query.setForwardOnly(true);
