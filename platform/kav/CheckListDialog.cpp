@@ -12,8 +12,8 @@ constexpr int kMinimumWidth = 420;
 constexpr int kMinimumHeight = 320;
 } // namespace
 
-CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows, const QSet<QString>& checked,
-                                 QWidget* parent)
+CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows,
+                                 const QSet<QString>& checked, QWidget* parent)
     : QDialog(parent), m_table(new QTableWidget(this)), m_keys(rows.keys)
 {
     setWindowTitle(title);

@@ -11,10 +11,10 @@ namespace Kavenso {
 
 struct Session
 {
-    QString filial;       // logged-in branch code
-    QString webUrl;       // application server host
-    int webPort = 0;      // application server port
-    QString reportsDir;   // folder of the report layouts
+    QString filial;         // logged-in branch code
+    QString webUrl;         // application server host
+    int webPort = 0;        // application server port
+    QString reportsDir;     // folder of the report layouts
     QString userReportsDir; // where edited layouts are saved
 };
 

@@ -21,9 +21,9 @@ struct ListColumn
 struct ListRows
 {
     QList<ListColumn> columns;
-    QList<QStringList> cells;  // one text per column
-    QList<int> recNos;         // the record number (from 1) of each row in its data set
-    QStringList keys;          // the key field's text of each row, when a key was asked for
+    QList<QStringList> cells; // one text per column
+    QList<int> recNos;        // the record number (from 1) of each row in its data set
+    QStringList keys;         // the key field's text of each row, when a key was asked for
 
     bool isEmpty() const { return cells.isEmpty(); }
     // Column index of a field by name (case-insensitive); -1 when not shown.

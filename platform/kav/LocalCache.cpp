@@ -1,8 +1,8 @@
 #include "LocalCache.h"
 
+#include "dtmDBGeral.h"
 #include "KavException.h"
 #include "TDBPicture.h"
-#include "dtmDBGeral.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -68,9 +68,9 @@ void LocalCache::loadFilial()
     QSqlQuery query = run(QStringLiteral("SELECT CDFILIAL, IDMATRIZ, IDMODZVE, IDCNTRRESC FROM FILIAL"));
     QHash<QString, Filial> rows;
     while (query.next()) {
-        rows.insert(query.value(0).toString(), Filial{query.value(1).toString() == kYes,
-                                                      query.value(2).toString() == kYes,
-                                                      query.value(3).toString() == kYes});
+        rows.insert(query.value(0).toString(),
+                    Filial{query.value(1).toString() == kYes, query.value(2).toString() == kYes,
+                           query.value(3).toString() == kYes});
     }
     // Replaced only once the whole table was read: a failed read keeps the earlier copy.
     m_filiais = std::move(rows);

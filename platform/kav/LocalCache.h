@@ -4,11 +4,11 @@
 // Each table is read on first use and again whenever a screen asks for it to be refreshed, or
 // when the shared connection now points at another database.
 
+#include <memory>
+#include <optional>
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <memory>
-#include <optional>
 
 class TDBPicture;
 

@@ -17,7 +17,8 @@ const QString kCancel = QStringLiteral("cancel");
 const QString kNone = QStringLiteral("none");
 
 // The rows' keys named by an automated answer, in the rows' order.
-std::optional<QStringList> answeredKeys(const QString& answer, const Kav::ListRows& rows, const QString& title)
+std::optional<QStringList> answeredKeys(const QString& answer, const Kav::ListRows& rows,
+                                        const QString& title)
 {
     if (answer == kCancel)
         return std::nullopt;

@@ -109,7 +109,8 @@ int TBtnPesquisa::chooseRecNo(TDataSet* dataSet)
     if (equals > 0) {
         const int recNo = recNoWhere(dataSet, answer->left(equals), answer->mid(equals + 1));
         if (recNo == 0)
-            throw Kav::Exception(QStringLiteral("A pesquisa \"%1\" não tem a linha %2.").arg(m_title, *answer));
+            throw Kav::Exception(
+                QStringLiteral("A pesquisa \"%1\" não tem a linha %2.").arg(m_title, *answer));
         return recNo;
     }
     bool isNumber = false;

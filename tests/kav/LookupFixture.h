@@ -25,7 +25,10 @@ public:
         addField("OCULTO", "Oculto", false);
         source = new TDataSource(this);
         source->setDataSet(dataSet);
-        fill({{"001", "Arroz", "a1"}, {"002", "Feijão", "a2"}, {"003", "Batata", "a3"}, {"010", "Beterraba", "a4"}});
+        fill({{"001", "Arroz", "a1"},
+              {"002", "Feijão", "a2"},
+              {"003", "Batata", "a3"},
+              {"010", "Beterraba", "a4"}});
     }
 
     void fill(const QList<QStringList>& rows)

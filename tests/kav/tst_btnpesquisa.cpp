@@ -41,7 +41,8 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::addColumn<bool>("cancel");
         QTest::addColumn<QStringList>("messages");
-        QTest::addRow("error raised") << "Tipo de cardápio inativo." << false << QStringList{"Tipo de cardápio inativo."};
+        QTest::addRow("error raised")
+            << "Tipo de cardápio inativo." << false << QStringList{"Tipo de cardápio inativo."};
         QTest::addRow("flag cleared") << "" << true << QStringList{};
     }
     void beforeHandlerCanEndTheLookup()
@@ -78,8 +79,10 @@ private slots:
     {
         QTest::addColumn<QString>("emptyError");
         QTest::addColumn<QString>("shown");
-        QTest::addRow("own text") << "Não há período cadastrado." << "Não há período cadastrado.";
-        QTest::addRow("no text set") << "" << "Nenhum registro encontrado.";
+        QTest::addRow("own text") << "Não há período cadastrado."
+                                  << "Não há período cadastrado.";
+        QTest::addRow("no text set") << ""
+                                     << "Nenhum registro encontrado.";
     }
     void emptyDataSetShowsTheEmptyText()
     {
@@ -104,15 +107,24 @@ private slots:
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<bool>("error");
         const QStringList untouched{"before"};
-        QTest::addRow("row number") << "2" << "002" << QStringList{"before", "after:002"} << false;
-        QTest::addRow("last row") << "4" << "010" << QStringList{"before", "after:010"} << false;
-        QTest::addRow("field=value") << "CODIGO=003" << "003" << QStringList{"before", "after:003"} << false;
-        QTest::addRow("hidden field") << "OCULTO=a4" << "010" << QStringList{"before", "after:010"} << false;
-        QTest::addRow("cancel keeps the row") << "cancel" << "001" << untouched << false;
-        QTest::addRow("no such row") << "5" << "001" << untouched << true;
-        QTest::addRow("row zero") << "0" << "001" << untouched << true;
-        QTest::addRow("no such value") << "CODIGO=999" << "001" << untouched << true;
-        QTest::addRow("no such field") << "XX=1" << "001" << untouched << true;
+        QTest::addRow("row number") << "2"
+                                    << "002" << QStringList{"before", "after:002"} << false;
+        QTest::addRow("last row") << "4"
+                                  << "010" << QStringList{"before", "after:010"} << false;
+        QTest::addRow("field=value") << "CODIGO=003"
+                                     << "003" << QStringList{"before", "after:003"} << false;
+        QTest::addRow("hidden field") << "OCULTO=a4"
+                                      << "010" << QStringList{"before", "after:010"} << false;
+        QTest::addRow("cancel keeps the row") << "cancel"
+                                              << "001" << untouched << false;
+        QTest::addRow("no such row") << "5"
+                                     << "001" << untouched << true;
+        QTest::addRow("row zero") << "0"
+                                  << "001" << untouched << true;
+        QTest::addRow("no such value") << "CODIGO=999"
+                                       << "001" << untouched << true;
+        QTest::addRow("no such field") << "XX=1"
+                                       << "001" << untouched << true;
     }
     void answerPicksTheRow()
     {

@@ -12,10 +12,14 @@ private slots:
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("weekDay");
-        QTest::addRow("friday") << QDate(2024, 3, 15) << "15/03/2024" << "Sexta";
-        QTest::addRow("saturday") << QDate(2024, 3, 16) << "16/03/2024" << "Sábado";
-        QTest::addRow("sunday, first of the names") << QDate(2024, 3, 17) << "17/03/2024" << "Domingo";
-        QTest::addRow("monday, leap day") << QDate(2016, 2, 29) << "29/02/2016" << "Segunda";
+        QTest::addRow("friday") << QDate(2024, 3, 15) << "15/03/2024"
+                                << "Sexta";
+        QTest::addRow("saturday") << QDate(2024, 3, 16) << "16/03/2024"
+                                  << "Sábado";
+        QTest::addRow("sunday, first of the names") << QDate(2024, 3, 17) << "17/03/2024"
+                                                    << "Domingo";
+        QTest::addRow("monday, leap day") << QDate(2016, 2, 29) << "29/02/2016"
+                                          << "Segunda";
     }
     void showsDateAndWeekDayName()
     {
@@ -72,11 +76,16 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("date");
-        QTest::addRow("full form") << "05/06/2024" << "05/06/2024" << QDate(2024, 6, 5);
-        QTest::addRow("single digits") << "5/6/2024" << "05/06/2024" << QDate(2024, 6, 5);
-        QTest::addRow("bare digits") << "05062024" << "05/06/2024" << QDate(2024, 6, 5);
-        QTest::addRow("no such day stays as typed") << "31/02/2024" << "31/02/2024" << QDate();
-        QTest::addRow("letters refused") << "ab" << "" << QDate();
+        QTest::addRow("full form") << "05/06/2024"
+                                   << "05/06/2024" << QDate(2024, 6, 5);
+        QTest::addRow("single digits") << "5/6/2024"
+                                       << "05/06/2024" << QDate(2024, 6, 5);
+        QTest::addRow("bare digits") << "05062024"
+                                     << "05/06/2024" << QDate(2024, 6, 5);
+        QTest::addRow("no such day stays as typed") << "31/02/2024"
+                                                    << "31/02/2024" << QDate();
+        QTest::addRow("letters refused") << "ab"
+                                         << "" << QDate();
     }
     void typedTextIsReadAsADate()
     {

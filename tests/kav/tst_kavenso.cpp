@@ -1,7 +1,7 @@
-#include "KavException.h"
-#include "Kavenso.h"
-#include "TDBPicture.h"
 #include "dtmDBGeral.h"
+#include "Kavenso.h"
+#include "KavException.h"
+#include "TDBPicture.h"
 
 #include <QtTest>
 
@@ -89,7 +89,8 @@ private slots:
         QTest::addRow("unlicensed branch")
             << "0004" << true << "FL003Filial 0004 não licenciada para o módulo de alimentação escolar.";
         QTest::addRow("unlicensed, licence not asked") << "0004" << false << "F";
-        QTest::addRow("rescinded head office") << "0005" << true << "FL002Filial 0005 com contrato rescindido.";
+        QTest::addRow("rescinded head office")
+            << "0005" << true << "FL002Filial 0005 com contrato rescindido.";
         QTest::addRow("lower-case flags are not yes")
             << "0006" << true << "FL003Filial 0006 não licenciada para o módulo de alimentação escolar.";
         QTest::addRow("unknown branch") << "0099" << true << "FL001Filial 0099 não cadastrada.";

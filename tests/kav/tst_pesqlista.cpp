@@ -37,11 +37,16 @@ private slots:
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("list");
-        QTest::addRow("one code, no separator") << "002" << "002";
-        QTest::addRow("answered out of order") << "010 001" << "001_010";
-        QTest::addRow("all four") << "003 001 010 002" << "001_002_003_010";
-        QTest::addRow("extra blanks") << "  003   002 " << "002_003";
-        QTest::addRow("none") << "none" << "";
+        QTest::addRow("one code, no separator") << "002"
+                                                << "002";
+        QTest::addRow("answered out of order") << "010 001"
+                                               << "001_010";
+        QTest::addRow("all four") << "003 001 010 002"
+                                  << "001_002_003_010";
+        QTest::addRow("extra blanks") << "  003   002 "
+                                      << "002_003";
+        QTest::addRow("none") << "none"
+                              << "";
     }
     void okWritesTheKeysInTheDataSetsOrder()
     {

@@ -75,10 +75,10 @@ private slots:
         Showavi::Guard busy(&window, Showavi::kProcessando);
         BusyIndicator* overlay = Showavi::Indicator();
         QCOMPARE(overlay->frame(), 0);
-        // What a remote call does while it waits for its answer.
+        // What a remote call does while it waits for its answer: a local loop that takes no input.
         QEventLoop waiting;
         QTimer::singleShot(400, &waiting, &QEventLoop::quit);
-        waiting.exec();
+        waiting.exec(QEventLoop::ExcludeUserInputEvents);
         QVERIFY2(overlay->frame() >= 2, qPrintable(QString::number(overlay->frame())));
     }
 

@@ -117,8 +117,8 @@ private slots:
         QFETCH(QString, component);
         TstLookupForm form;
         Kav::LayoutLoader loader(&form);
-        QVERIFY_THROWS_EXCEPTION(Kav::LayoutError,
-                                 loader.applyText("object f: TstLookupForm\n  " + component + "end\n", "x.kfm"));
+        QVERIFY_THROWS_EXCEPTION(
+            Kav::LayoutError, loader.applyText("object f: TstLookupForm\n  " + component + "end\n", "x.kfm"));
     }
 };
 
