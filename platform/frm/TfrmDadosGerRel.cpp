@@ -238,10 +238,13 @@ void TfrmDadosGerRel::closeEvent(QCloseEvent* event)
         applyCloseAction(action);
         return;
     }
-    // Closing already: the window goes as this event ends.
+    // Closing already: the window goes as this event ends, and the MDI window holding the form
+    // with it when the form itself was closed.
     m_closed = true;
     m_closeDecided = true;
     event->accept();
+    if (m_subWindow)
+        m_subWindow->deleteLater();
     deleteLater();
 }
 

@@ -304,6 +304,13 @@ private slots:
         QTRY_COMPARE(child->calls, QStringList({"create", "activate", "activate"}));
         child->Close();
         QTRY_COMPARE(area->subWindowList().size(), 1);
+
+        // Closing the form itself, not its MDI window, takes the window away too.
+        TstReportForm* second = nullptr;
+        Frm::createForm(second);
+        QTRY_COMPARE(area->subWindowList().size(), 2);
+        QVERIFY(second->close());
+        QTRY_COMPARE(area->subWindowList().size(), 1);
     }
 };
 
