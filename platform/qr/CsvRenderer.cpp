@@ -19,8 +19,8 @@ bool repeatsOnEveryPage(BandKind kind)
 
 QString CsvRenderer::quoted(const QString& field)
 {
-    if (!field.contains(kSeparator) && !field.contains(QLatin1Char('"')) && !field.contains(QLatin1Char('\n')) &&
-        !field.contains(QLatin1Char('\r')))
+    if (!field.contains(kSeparator) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\n')) && !field.contains(QLatin1Char('\r')))
         return field;
     QString escaped = field;
     escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -43,7 +43,8 @@ QString CsvRenderer::toCsv(const PageModel& model)
                         out += quoted(bar.label) + kSeparator + quoted(bar.valueText) + QLatin1String("\r\n");
                 }
             }
-            const bool blank = std::all_of(fields.cbegin(), fields.cend(), [](const QString& f) { return f.isEmpty(); });
+            const bool blank =
+                std::all_of(fields.cbegin(), fields.cend(), [](const QString& f) { return f.isEmpty(); });
             if (!blank)
                 out += fields.join(kSeparator) + QLatin1String("\r\n");
         }
@@ -55,9 +56,10 @@ bool CsvRenderer::render(const PageModel& model, const RenderTarget& target)
 {
     pageDone(target, 0, int(model.pages.size()));
     QSaveFile file(target.fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(kByteOrderMark) < 0 || file.write(toCsv(model).toUtf8()) < 0 ||
-        !file.commit())
-        throw Kav::Exception(QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(kByteOrderMark) < 0 ||
+        file.write(toCsv(model).toUtf8()) < 0 || !file.commit())
+        throw Kav::Exception(
+            QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }

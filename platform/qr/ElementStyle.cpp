@@ -3,9 +3,12 @@
 QString ElementStyle::alignName(Align align)
 {
     switch (align) {
-    case Align::Left: return QStringLiteral("left");
-    case Align::Center: return QStringLiteral("center");
-    case Align::Right: return QStringLiteral("right");
+    case Align::Left:
+        return QStringLiteral("left");
+    case Align::Center:
+        return QStringLiteral("center");
+    case Align::Right:
+        return QStringLiteral("right");
     }
     return {};
 }

@@ -4,25 +4,52 @@
 #include "KavException.h"
 #include "ValueFormatter.h"
 
+#include <cmath>
 #include <QHash>
 #include <QList>
 #include <QSet>
-#include <cmath>
 
 namespace Qr::detail {
 
 enum class NodeKind { Literal, Column, Parameter, Negate, Not, Binary, Call, Aggregate };
-enum class BinaryOp { Add, Subtract, Multiply, Divide, Concat, Equal, NotEqual, Less, LessEqual, Greater,
-                      GreaterEqual, And, Or };
-enum class Function { If, Format, Coalesce, Upper, Lower, Trim, Substr, Len, Round, Abs, IsNull, Page, Pages,
-                      Now };
+enum class BinaryOp {
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Concat,
+    Equal,
+    NotEqual,
+    Less,
+    LessEqual,
+    Greater,
+    GreaterEqual,
+    And,
+    Or
+};
+enum class Function {
+    If,
+    Format,
+    Coalesce,
+    Upper,
+    Lower,
+    Trim,
+    Substr,
+    Len,
+    Round,
+    Abs,
+    IsNull,
+    Page,
+    Pages,
+    Now
+};
 enum class AggregateKind { Sum, Avg, Count, Min, Max, Distinct };
 
 struct Node
 {
     NodeKind kind = NodeKind::Literal;
-    QVariant value;         // Literal
-    QString name;           // Column, Parameter
+    QVariant value;          // Literal
+    QString name;            // Column, Parameter
     mutable int column = -1; // Column, resolved by bindColumns
     BinaryOp op = BinaryOp::Add;
     Function function = Function::If;
@@ -67,9 +94,12 @@ const QHash<QString, FunctionInfo>& functions()
 const QHash<QString, AggregateKind>& aggregates()
 {
     static const QHash<QString, AggregateKind> table = {
-        {QStringLiteral("sum"), AggregateKind::Sum},     {QStringLiteral("avg"), AggregateKind::Avg},
-        {QStringLiteral("count"), AggregateKind::Count}, {QStringLiteral("min"), AggregateKind::Min},
-        {QStringLiteral("max"), AggregateKind::Max},     {QStringLiteral("distinct"), AggregateKind::Distinct},
+        {QStringLiteral("sum"), AggregateKind::Sum},
+        {QStringLiteral("avg"), AggregateKind::Avg},
+        {QStringLiteral("count"), AggregateKind::Count},
+        {QStringLiteral("min"), AggregateKind::Min},
+        {QStringLiteral("max"), AggregateKind::Max},
+        {QStringLiteral("distinct"), AggregateKind::Distinct},
     };
     return table;
 }
@@ -119,7 +149,8 @@ private:
             return;
         const QChar c = m_text[m_pos];
         const auto isIdentChar = [](QChar ch) { return ch.isLetterOrNumber() || ch == QLatin1Char('_'); };
-        if (c.isDigit() || (c == QLatin1Char('.') && m_pos + 1 < m_text.size() && m_text[m_pos + 1].isDigit())) {
+        if (c.isDigit() ||
+            (c == QLatin1Char('.') && m_pos + 1 < m_text.size() && m_text[m_pos + 1].isDigit())) {
             qsizetype end = m_pos;
             while (end < m_text.size() && (m_text[end].isDigit() || m_text[end] == QLatin1Char('.')))
                 ++end;
@@ -154,8 +185,9 @@ private:
             m_token = Token{parameter ? TokenKind::Parameter : TokenKind::Identifier, name, m_pos};
             m_pos = end;
         } else {
-            static const QStringList twoChar = {QStringLiteral("<>"), QStringLiteral("<="), QStringLiteral(">="),
-                                                QStringLiteral("!="), QStringLiteral("||")};
+            static const QStringList twoChar = {QStringLiteral("<>"), QStringLiteral("<="),
+                                                QStringLiteral(">="), QStringLiteral("!="),
+                                                QStringLiteral("||")};
             const QString pair = m_text.mid(m_pos, 2);
             if (twoChar.contains(pair)) {
                 m_token = Token{TokenKind::Symbol, pair, m_pos};
@@ -175,7 +207,8 @@ private:
     }
     bool isKeyword(const char* word) const
     {
-        return m_token.kind == TokenKind::Identifier && m_token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+        return m_token.kind == TokenKind::Identifier &&
+               m_token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
     }
     void expect(const char* symbol)
     {
@@ -229,9 +262,9 @@ private:
     {
         auto left = parseAdditive();
         static const QList<QPair<QString, BinaryOp>> ops = {
-            {QStringLiteral("="), BinaryOp::Equal},      {QStringLiteral("<>"), BinaryOp::NotEqual},
-            {QStringLiteral("!="), BinaryOp::NotEqual},  {QStringLiteral("<"), BinaryOp::Less},
-            {QStringLiteral("<="), BinaryOp::LessEqual}, {QStringLiteral(">"), BinaryOp::Greater},
+            {QStringLiteral("="), BinaryOp::Equal},         {QStringLiteral("<>"), BinaryOp::NotEqual},
+            {QStringLiteral("!="), BinaryOp::NotEqual},     {QStringLiteral("<"), BinaryOp::Less},
+            {QStringLiteral("<="), BinaryOp::LessEqual},    {QStringLiteral(">"), BinaryOp::Greater},
             {QStringLiteral(">="), BinaryOp::GreaterEqual},
         };
         for (const auto& [symbol, op] : ops) {
@@ -309,7 +342,8 @@ private:
             const double number = token.text.toDouble(&ok);
             if (!ok)
                 fail(QStringLiteral("número inválido '%1'").arg(token.text));
-            node->value = token.text.contains(QLatin1Char('.')) ? QVariant(number) : QVariant(qlonglong(number));
+            node->value =
+                token.text.contains(QLatin1Char('.')) ? QVariant(number) : QVariant(qlonglong(number));
             advance();
             return node;
         }
@@ -324,7 +358,8 @@ private:
                 parameters.append(token.text);
             advance();
             return node;
-        case TokenKind::Identifier: break;
+        case TokenKind::Identifier:
+            break;
         case TokenKind::Symbol:
             if (isSymbol("(")) {
                 advance();
@@ -333,7 +368,8 @@ private:
                 return inner;
             }
             fail(QStringLiteral("esperado um valor, encontrado '%1'").arg(token.text));
-        case TokenKind::End: fail(QStringLiteral("expressão incompleta"));
+        case TokenKind::End:
+            fail(QStringLiteral("expressão incompleta"));
         }
 
         advance();
@@ -415,18 +451,25 @@ QVariant arithmetic(BinaryOp op, const QVariant& left, const QVariant& right)
         const qlonglong a = left.toLongLong();
         const qlonglong b = right.toLongLong();
         switch (op) {
-        case BinaryOp::Add: return a + b;
-        case BinaryOp::Subtract: return a - b;
-        default: return a * b;
+        case BinaryOp::Add:
+            return a + b;
+        case BinaryOp::Subtract:
+            return a - b;
+        default:
+            return a * b;
         }
     }
     const double a = left.toDouble();
     const double b = right.toDouble();
     switch (op) {
-    case BinaryOp::Add: return a + b;
-    case BinaryOp::Subtract: return a - b;
-    case BinaryOp::Multiply: return a * b;
-    default: return b == 0 ? QVariant() : QVariant(a / b);
+    case BinaryOp::Add:
+        return a + b;
+    case BinaryOp::Subtract:
+        return a - b;
+    case BinaryOp::Multiply:
+        return a * b;
+    default:
+        return b == 0 ? QVariant() : QVariant(a / b);
     }
 }
 
@@ -463,20 +506,27 @@ QVariant aggregateOver(const Node& node, const ExpressionContext& context)
             if (best.isNull() || compareValues(value, best) > 0)
                 best = value;
             break;
-        case AggregateKind::Distinct: seen.insert(ValueFormatter::format(value)); break;
-        case AggregateKind::Count: break;
+        case AggregateKind::Distinct:
+            seen.insert(ValueFormatter::format(value));
+            break;
+        case AggregateKind::Count:
+            break;
         }
     });
     switch (node.aggregate) {
-    case AggregateKind::Count: return count;
-    case AggregateKind::Distinct: return qlonglong(seen.size());
+    case AggregateKind::Count:
+        return count;
+    case AggregateKind::Distinct:
+        return qlonglong(seen.size());
     case AggregateKind::Sum:
         if (count == 0)
             return {};
         return integral ? QVariant(qlonglong(sum)) : QVariant(sum);
-    case AggregateKind::Avg: return count == 0 ? QVariant() : QVariant(sum / double(count));
+    case AggregateKind::Avg:
+        return count == 0 ? QVariant() : QVariant(sum / double(count));
     case AggregateKind::Min:
-    case AggregateKind::Max: return best;
+    case AggregateKind::Max:
+        return best;
     }
     return {};
 }
@@ -485,8 +535,10 @@ QVariant callFunction(const Node& node, const ExpressionContext& context)
 {
     const auto arg = [&](int i) { return evaluateNode(*node.children[i], context); };
     switch (node.function) {
-    case Function::If: return Expression::toBool(arg(0)) ? arg(1) : arg(2);
-    case Function::Format: return ValueFormatter::format(arg(0), arg(1).toString());
+    case Function::If:
+        return Expression::toBool(arg(0)) ? arg(1) : arg(2);
+    case Function::Format:
+        return ValueFormatter::format(arg(0), arg(1).toString());
     case Function::Coalesce:
         for (int i = 0; i < node.children.size(); ++i) {
             const QVariant value = arg(i);
@@ -494,15 +546,20 @@ QVariant callFunction(const Node& node, const ExpressionContext& context)
                 return value;
         }
         return {};
-    case Function::Upper: return ValueFormatter::format(arg(0)).toUpper();
-    case Function::Lower: return ValueFormatter::format(arg(0)).toLower();
-    case Function::Trim: return ValueFormatter::format(arg(0)).trimmed();
+    case Function::Upper:
+        return ValueFormatter::format(arg(0)).toUpper();
+    case Function::Lower:
+        return ValueFormatter::format(arg(0)).toLower();
+    case Function::Trim:
+        return ValueFormatter::format(arg(0)).trimmed();
     case Function::Substr: {
         const QString text = ValueFormatter::format(arg(0));
         const qsizetype start = qMax<qlonglong>(arg(1).toLongLong() - 1, 0);
-        return node.children.size() > 2 ? text.mid(start, qMax<qlonglong>(arg(2).toLongLong(), 0)) : text.mid(start);
+        return node.children.size() > 2 ? text.mid(start, qMax<qlonglong>(arg(2).toLongLong(), 0))
+                                        : text.mid(start);
     }
-    case Function::Len: return qlonglong(ValueFormatter::format(arg(0)).size());
+    case Function::Len:
+        return qlonglong(ValueFormatter::format(arg(0)).size());
     case Function::Round: {
         const QVariant value = arg(0);
         if (value.isNull())
@@ -514,12 +571,17 @@ QVariant callFunction(const Node& node, const ExpressionContext& context)
         const QVariant value = arg(0);
         if (value.isNull())
             return {};
-        return isIntegral(value) ? QVariant(std::abs(value.toLongLong())) : QVariant(std::abs(value.toDouble()));
+        return isIntegral(value) ? QVariant(std::abs(value.toLongLong()))
+                                 : QVariant(std::abs(value.toDouble()));
     }
-    case Function::IsNull: return arg(0).isNull();
-    case Function::Page: return qlonglong(context.pageNumber());
-    case Function::Pages: return qlonglong(context.pageCount());
-    case Function::Now: return context.now();
+    case Function::IsNull:
+        return arg(0).isNull();
+    case Function::Page:
+        return qlonglong(context.pageNumber());
+    case Function::Pages:
+        return qlonglong(context.pageCount());
+    case Function::Now:
+        return context.now();
     }
     return {};
 }
@@ -527,22 +589,29 @@ QVariant callFunction(const Node& node, const ExpressionContext& context)
 QVariant evaluateNode(const Node& node, const ExpressionContext& context)
 {
     switch (node.kind) {
-    case NodeKind::Literal: return node.value;
+    case NodeKind::Literal:
+        return node.value;
     case NodeKind::Column:
         if (node.column < 0)
-            throw Kav::Exception(QStringLiteral("Coluna %1 não ligada à consulta do relatório.").arg(node.name));
+            throw Kav::Exception(
+                QStringLiteral("Coluna %1 não ligada à consulta do relatório.").arg(node.name));
         return context.column(node.column);
-    case NodeKind::Parameter: return context.parameter(node.name);
+    case NodeKind::Parameter:
+        return context.parameter(node.name);
     case NodeKind::Negate: {
         const QVariant value = evaluateNode(*node.children.first(), context);
         if (value.isNull())
             return {};
         return isIntegral(value) ? QVariant(-value.toLongLong()) : QVariant(-value.toDouble());
     }
-    case NodeKind::Not: return !Expression::toBool(evaluateNode(*node.children.first(), context));
-    case NodeKind::Call: return callFunction(node, context);
-    case NodeKind::Aggregate: return aggregateOver(node, context);
-    case NodeKind::Binary: break;
+    case NodeKind::Not:
+        return !Expression::toBool(evaluateNode(*node.children.first(), context));
+    case NodeKind::Call:
+        return callFunction(node, context);
+    case NodeKind::Aggregate:
+        return aggregateOver(node, context);
+    case NodeKind::Binary:
+        break;
     }
 
     const QVariant left = evaluateNode(*node.children[0], context);
@@ -553,27 +622,38 @@ QVariant evaluateNode(const Node& node, const ExpressionContext& context)
     const QVariant right = evaluateNode(*node.children[1], context);
     switch (node.op) {
     case BinaryOp::And:
-    case BinaryOp::Or: return Expression::toBool(right);
-    case BinaryOp::Concat: return ValueFormatter::format(left) + ValueFormatter::format(right);
+    case BinaryOp::Or:
+        return Expression::toBool(right);
+    case BinaryOp::Concat:
+        return ValueFormatter::format(left) + ValueFormatter::format(right);
     case BinaryOp::Add:
-        if ((!left.isNull() && !ValueFormatter::isNumeric(left)) || (!right.isNull() && !ValueFormatter::isNumeric(right)))
+        if ((!left.isNull() && !ValueFormatter::isNumeric(left)) ||
+            (!right.isNull() && !ValueFormatter::isNumeric(right)))
             return ValueFormatter::format(left) + ValueFormatter::format(right);
         return arithmetic(node.op, left, right);
     case BinaryOp::Subtract:
     case BinaryOp::Multiply:
-    case BinaryOp::Divide: return arithmetic(node.op, left, right);
-    default: break;
+    case BinaryOp::Divide:
+        return arithmetic(node.op, left, right);
+    default:
+        break;
     }
     if (left.isNull() || right.isNull())
         return false;
     const int order = compareValues(left, right);
     switch (node.op) {
-    case BinaryOp::Equal: return order == 0;
-    case BinaryOp::NotEqual: return order != 0;
-    case BinaryOp::Less: return order < 0;
-    case BinaryOp::LessEqual: return order <= 0;
-    case BinaryOp::Greater: return order > 0;
-    default: return order >= 0;
+    case BinaryOp::Equal:
+        return order == 0;
+    case BinaryOp::NotEqual:
+        return order != 0;
+    case BinaryOp::Less:
+        return order < 0;
+    case BinaryOp::LessEqual:
+        return order <= 0;
+    case BinaryOp::Greater:
+        return order > 0;
+    default:
+        return order >= 0;
     }
 }
 
@@ -585,7 +665,8 @@ void bindNode(const Node& node, const QStringList& columns)
             if (columns[i].compare(node.name, Qt::CaseInsensitive) == 0)
                 node.column = int(i);
         if (node.column < 0)
-            throw Kav::Exception(QStringLiteral("A consulta do relatório não tem a coluna %1.").arg(node.name));
+            throw Kav::Exception(
+                QStringLiteral("A consulta do relatório não tem a coluna %1.").arg(node.name));
     }
     for (const auto& child : node.children)
         bindNode(*child, columns);

@@ -5,10 +5,10 @@
 // len, round, abs, isnull, page, pages, now) and aggregates over the band's rows (sum, avg,
 // count, min, max, distinct). A null operand makes arithmetic null and comparisons false.
 
+#include <memory>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <memory>
 
 class ExpressionContext;
 

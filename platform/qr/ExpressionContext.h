@@ -2,9 +2,9 @@
 // What a layout expression reads while it is evaluated: the current row of the report's data,
 // the query parameters, the rows an aggregate runs over and the page numbers.
 
+#include <functional>
 #include <QDateTime>
 #include <QVariant>
-#include <functional>
 
 class ExpressionContext
 {

@@ -34,7 +34,8 @@ QString textItem(const PageItem& item)
 
 QString graphicItem(const PageItem& item)
 {
-    const QString pen = QStringLiteral("%1 solid %2").arg(mm(std::max(item.lineWidth, 0.1)), item.style.color.name());
+    const QString pen =
+        QStringLiteral("%1 solid %2").arg(mm(std::max(item.lineWidth, 0.1)), item.style.color.name());
     if (item.kind == PageItem::Kind::Line) {
         // A line runs along its rectangle's top (flat) or left (upright) edge.
         const bool flat = item.rect.width() >= item.rect.height();
@@ -42,7 +43,8 @@ QString graphicItem(const PageItem& item)
             .arg(box(item.rect), flat ? QStringLiteral("border-top") : QStringLiteral("border-left"), pen);
     }
     const QString fill = item.fill.isValid() ? QLatin1String(";background:") + item.fill.name() : QString();
-    return QStringLiteral("<div class=\"g\" style=\"%1;border:%2%3\"></div>\n").arg(box(item.rect), pen, fill);
+    return QStringLiteral("<div class=\"g\" style=\"%1;border:%2%3\"></div>\n")
+        .arg(box(item.rect), pen, fill);
 }
 
 QString chartItem(const PageItem& item)
@@ -54,9 +56,11 @@ QString chartItem(const PageItem& item)
     const QString fill = item.fill.isValid() ? item.fill.name() : QStringLiteral("#4a7ab5");
     for (const ChartBar& bar : *item.bars) {
         const double share = top > 0 ? std::max(bar.value, 0.0) / top * 100 : 0;
-        html += QStringLiteral("<div class=\"b\"><span class=\"v\">%1</span><div style=\"height:%2%;background:%3\">"
-                               "</div><span class=\"l\">%4</span></div>\n")
-                    .arg(bar.valueText.toHtmlEscaped(), QString::number(share, 'f', 1), fill, bar.label.toHtmlEscaped());
+        html += QStringLiteral(
+                    "<div class=\"b\"><span class=\"v\">%1</span><div style=\"height:%2%;background:%3\">"
+                    "</div><span class=\"l\">%4</span></div>\n")
+                    .arg(bar.valueText.toHtmlEscaped(), QString::number(share, 'f', 1), fill,
+                         bar.label.toHtmlEscaped());
     }
     return html + QLatin1String("</div>\n");
 }
@@ -66,28 +70,35 @@ QString chartItem(const PageItem& item)
 QString HtmlRenderer::toHtml(const PageModel& model)
 {
     const QSizeF size = model.page.pageSizeMm();
-    QString html = QStringLiteral(
-                       "<!DOCTYPE html>\n<html lang=\"pt-BR\">\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n"
-                       "<style>\nbody{background:#888;margin:0}\n"
-                       ".page{position:relative;background:#fff;margin:8mm auto;width:%2;height:%3;overflow:hidden;"
-                       "font-family:'%4',sans-serif;font-size:%5pt}\n"
-                       ".t,.g,.c{position:absolute;box-sizing:border-box}\n.t{white-space:pre;overflow:hidden}\n"
-                       ".c{display:flex;align-items:flex-end;gap:2px}\n"
-                       ".b{flex:1;height:100%;display:flex;flex-direction:column;justify-content:flex-end;"
-                       "text-align:center;font-size:6pt}\n"
-                       "@media print{body{background:none}.page{margin:0;page-break-after:always}}\n"
-                       "</style>\n</head>\n<body>\n")
-                       .arg(model.title.toHtmlEscaped(), mm(size.width()), mm(size.height()),
-                            QString(model.fontFamily).remove(QLatin1Char('\'')).toHtmlEscaped())
-                       .arg(model.fontSize);
+    QString html =
+        QStringLiteral(
+            "<!DOCTYPE html>\n<html lang=\"pt-BR\">\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n"
+            "<style>\nbody{background:#888;margin:0}\n"
+            ".page{position:relative;background:#fff;margin:8mm auto;width:%2;height:%3;overflow:hidden;"
+            "font-family:'%4',sans-serif;font-size:%5pt}\n"
+            ".t,.g,.c{position:absolute;box-sizing:border-box}\n.t{white-space:pre;overflow:hidden}\n"
+            ".c{display:flex;align-items:flex-end;gap:2px}\n"
+            ".b{flex:1;height:100%;display:flex;flex-direction:column;justify-content:flex-end;"
+            "text-align:center;font-size:6pt}\n"
+            "@media print{body{background:none}.page{margin:0;page-break-after:always}}\n"
+            "</style>\n</head>\n<body>\n")
+            .arg(model.title.toHtmlEscaped(), mm(size.width()), mm(size.height()),
+                 QString(model.fontFamily).remove(QLatin1Char('\'')).toHtmlEscaped())
+            .arg(model.fontSize);
     for (const Page& page : model.pages) {
         html += QLatin1String("<div class=\"page\">\n");
         for (const PageItem& item : page.items) {
             switch (item.kind) {
-            case PageItem::Kind::Text: html += textItem(item); break;
+            case PageItem::Kind::Text:
+                html += textItem(item);
+                break;
             case PageItem::Kind::Line:
-            case PageItem::Kind::Box: html += graphicItem(item); break;
-            case PageItem::Kind::Chart: html += chartItem(item); break;
+            case PageItem::Kind::Box:
+                html += graphicItem(item);
+                break;
+            case PageItem::Kind::Chart:
+                html += chartItem(item);
+                break;
             }
         }
         html += QLatin1String("</div>\n");
@@ -100,7 +111,8 @@ bool HtmlRenderer::render(const PageModel& model, const RenderTarget& target)
     pageDone(target, 0, int(model.pages.size()));
     QSaveFile file(target.fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(toHtml(model).toUtf8()) < 0 || !file.commit())
-        throw Kav::Exception(QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
+        throw Kav::Exception(
+            QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }

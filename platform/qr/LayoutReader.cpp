@@ -111,10 +111,14 @@ private:
     {
         for (const auto& attribute : m_xml.attributes())
             if (!allowed.contains(attribute.name().toString()))
-                fail(QStringLiteral("atributo desconhecido '%1' em <%2>").arg(attribute.name(), m_xml.name()));
+                fail(
+                    QStringLiteral("atributo desconhecido '%1' em <%2>").arg(attribute.name(), m_xml.name()));
     }
 
-    QString attribute(const char* name) const { return m_xml.attributes().value(QLatin1String(name)).toString(); }
+    QString attribute(const char* name) const
+    {
+        return m_xml.attributes().value(QLatin1String(name)).toString();
+    }
     bool has(const char* name) const { return m_xml.attributes().hasAttribute(QLatin1String(name)); }
 
     double number(const char* name, double fallback, bool required = false)
@@ -127,7 +131,8 @@ private:
         bool ok = false;
         const double value = attribute(name).toDouble(&ok);
         if (!ok || value < 0)
-            fail(QStringLiteral("'%1' deve ser um número não negativo, não '%2'").arg(QLatin1String(name), attribute(name)));
+            fail(QStringLiteral("'%1' deve ser um número não negativo, não '%2'")
+                     .arg(QLatin1String(name), attribute(name)));
         return value;
     }
 
@@ -182,9 +187,9 @@ private:
             page.orientation = QPageLayout::Portrait;
         else
             fail(QStringLiteral("orientação desconhecida '%1'").arg(orientation));
-        page.margins = QMarginsF(number("margin-left", page.margins.left()), number("margin-top", page.margins.top()),
-                                 number("margin-right", page.margins.right()),
-                                 number("margin-bottom", page.margins.bottom()));
+        page.margins = QMarginsF(
+            number("margin-left", page.margins.left()), number("margin-top", page.margins.top()),
+            number("margin-right", page.margins.right()), number("margin-bottom", page.margins.bottom()));
         m_xml.skipCurrentElement();
     }
 
@@ -262,7 +267,8 @@ private:
         while (nextChild()) {
             const bool header = m_xml.name() == QLatin1String("header");
             if (!header && m_xml.name() != QLatin1String("footer"))
-                fail(QStringLiteral("esperado <header> ou <footer> no grupo, encontrado <%1>").arg(m_xml.name()));
+                fail(QStringLiteral("esperado <header> ou <footer> no grupo, encontrado <%1>")
+                         .arg(m_xml.name()));
             auto& slot = header ? group.header : group.footer;
             if (slot)
                 fail(QStringLiteral("<%1> repetido no grupo '%2'").arg(m_xml.name(), group.name));
@@ -290,8 +296,9 @@ private:
         const auto name = m_xml.name();
         const qint64 line = m_xml.lineNumber();
         const QStringList geometry = {"x", "y", "width", "height"};
-        element.rect = QRectF(number("x", 0), number("y", 0), number("width", 0, name != QLatin1String("line")),
-                              number("height", 0, name != QLatin1String("line")));
+        element.rect =
+            QRectF(number("x", 0), number("y", 0), number("width", 0, name != QLatin1String("line")),
+                   number("height", 0, name != QLatin1String("line")));
         if (name == QLatin1String("text")) {
             allowOnly(geometry + kStyleAttributes);
             element.kind = ReportElement::Kind::Text;
@@ -322,8 +329,8 @@ private:
             element.printWhen = expression(attribute("print-when"));
             m_xml.skipCurrentElement();
         } else if (name == QLatin1String("chart")) {
-            allowOnly(geometry + QStringList{"value", "label", "format", "label-format", "fill", "size", "color",
-                                             "print-when"});
+            allowOnly(geometry + QStringList{"value", "label", "format", "label-format", "fill", "size",
+                                             "color", "print-when"});
             element.kind = ReportElement::Kind::Chart;
             element.style.fontSize = number("size", 0);
             if (has("color"))
@@ -366,18 +373,19 @@ private:
                 fail(QStringLiteral("a consulta usa o parâmetro :%1, que não está declarado").arg(name), 1);
         for (auto it = m_expressionParameters.cbegin(); it != m_expressionParameters.cend(); ++it)
             if (!isDeclared(it.key()))
-                fail(QStringLiteral("a expressão usa o parâmetro :%1, que não está declarado").arg(it.key()), it.value());
+                fail(QStringLiteral("a expressão usa o parâmetro :%1, que não está declarado").arg(it.key()),
+                     it.value());
 
         const double body = m_layout.page.bodySizeMm().height();
         double repeated = 0;
         for (const auto* band : {&m_layout.pageHeader, &m_layout.columnHeader, &m_layout.pageFooter})
             repeated += *band ? (*band)->height : 0;
         for (const ReportBand* band : m_layout.bands()) {
-            const double needed = band->height + (band->kind == BandKind::PageHeader ||
-                                                          band->kind == BandKind::ColumnHeader ||
-                                                          band->kind == BandKind::PageFooter
-                                                      ? 0
-                                                      : repeated);
+            const double needed =
+                band->height + (band->kind == BandKind::PageHeader || band->kind == BandKind::ColumnHeader ||
+                                        band->kind == BandKind::PageFooter
+                                    ? 0
+                                    : repeated);
             if (needed > body + kEdgeToleranceMm)
                 fail(QStringLiteral("a faixa '%1' não cabe na página (%2 mm de %3 mm úteis)")
                          .arg(bandKindName(band->kind))
@@ -404,7 +412,8 @@ ReportLayout LayoutReader::readFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Kav::Exception(QStringLiteral("Não foi possível abrir o relatório %1: %2").arg(path, file.errorString()));
+        throw Kav::Exception(
+            QStringLiteral("Não foi possível abrir o relatório %1: %2").arg(path, file.errorString()));
     return read(file.readAll(), path);
 }
 

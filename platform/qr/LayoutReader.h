@@ -5,9 +5,9 @@
 
 #include "ReportLayout.h"
 
+#include <optional>
 #include <QByteArray>
 #include <QString>
-#include <optional>
 
 class LayoutReader
 {

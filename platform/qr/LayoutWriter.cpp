@@ -121,10 +121,15 @@ private:
         optional(QStringLiteral("print-when"), element.printWhen.text());
         optional(QStringLiteral("emphasis"), element.emphasis.text());
         switch (element.kind) {
-        case Kind::Field: m_xml.writeAttribute(QStringLiteral("column"), element.value.text()); break;
+        case Kind::Field:
+            m_xml.writeAttribute(QStringLiteral("column"), element.value.text());
+            break;
         case Kind::Expression:
-        case Kind::Chart: m_xml.writeAttribute(QStringLiteral("value"), element.value.text()); break;
-        default: break;
+        case Kind::Chart:
+            m_xml.writeAttribute(QStringLiteral("value"), element.value.text());
+            break;
+        default:
+            break;
         }
         optional(QStringLiteral("format"), element.format);
         if (element.kind == Kind::Chart) {
@@ -163,5 +168,6 @@ void LayoutWriter::writeFile(const ReportLayout& layout, const QString& path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(write(layout)) < 0 || !file.commit())
-        throw Kav::Exception(QStringLiteral("Não foi possível gravar o relatório %1: %2").arg(path, file.errorString()));
+        throw Kav::Exception(
+            QStringLiteral("Não foi possível gravar o relatório %1: %2").arg(path, file.errorString()));
 }

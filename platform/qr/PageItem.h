@@ -5,10 +5,10 @@
 #include "ElementStyle.h"
 #include "ReportBand.h"
 
+#include <memory>
 #include <QList>
 #include <QRectF>
 #include <QString>
-#include <memory>
 
 struct ChartBar
 {

@@ -59,7 +59,8 @@ void bindBand(const ReportBand& band, const QStringList& columns)
 {
     band.printWhen.bindColumns(columns);
     for (const ReportElement& element : band.elements) {
-        for (const Expression* expression : {&element.value, &element.printWhen, &element.emphasis, &element.label})
+        for (const Expression* expression :
+             {&element.value, &element.printWhen, &element.emphasis, &element.label})
             expression->bindColumns(columns);
     }
 }
@@ -254,11 +255,14 @@ private:
             item.band = m_bandSequence;
             item.bandKind = band.kind;
             switch (element.kind) {
-            case ReportElement::Kind::Text: item.text = element.text; break;
+            case ReportElement::Kind::Text:
+                item.text = element.text;
+                break;
             case ReportElement::Kind::Field:
             case ReportElement::Kind::Expression:
                 if (element.value.usesPageCount())
-                    m_deferred.append({int(m_model.pages.size()) - 1, int(page.items.size()), &element, context});
+                    m_deferred.append(
+                        {int(m_model.pages.size()) - 1, int(page.items.size()), &element, context});
                 else
                     item.text = ValueFormatter::format(element.value.evaluate(context), element.format);
                 if (!element.emphasis.isEmpty() && element.emphasis.isTrue(context)) {
@@ -266,8 +270,12 @@ private:
                     item.style.color = kEmphasisColor;
                 }
                 break;
-            case ReportElement::Kind::Line: item.kind = PageItem::Kind::Line; break;
-            case ReportElement::Kind::Box: item.kind = PageItem::Kind::Box; break;
+            case ReportElement::Kind::Line:
+                item.kind = PageItem::Kind::Line;
+                break;
+            case ReportElement::Kind::Box:
+                item.kind = PageItem::Kind::Box;
+                break;
             case ReportElement::Kind::Chart:
                 item.kind = PageItem::Kind::Chart;
                 item.bars = chartBars(element, context);
@@ -277,13 +285,15 @@ private:
         }
     }
 
-    std::shared_ptr<const QList<ChartBar>> chartBars(const ReportElement& element, const RowContext& context) const
+    std::shared_ptr<const QList<ChartBar>> chartBars(const ReportElement& element,
+                                                     const RowContext& context) const
     {
         auto bars = std::make_shared<QList<ChartBar>>();
         context.forEachRowInScope([&](const ExpressionContext& row) {
             const QVariant value = element.value.evaluate(row);
             bars->append({ValueFormatter::format(element.label.evaluate(row), element.labelFormat),
-                          value.isNull() ? 0.0 : value.toDouble(), ValueFormatter::format(value, element.format)});
+                          value.isNull() ? 0.0 : value.toDouble(),
+                          ValueFormatter::format(value, element.format)});
         });
         return bars;
     }
@@ -292,8 +302,8 @@ private:
     {
         for (Deferred& deferred : m_deferred) {
             deferred.context.pages = int(m_model.pages.size());
-            m_model.pages[deferred.page].items[deferred.item].text =
-                ValueFormatter::format(deferred.element->value.evaluate(deferred.context), deferred.element->format);
+            m_model.pages[deferred.page].items[deferred.item].text = ValueFormatter::format(
+                deferred.element->value.evaluate(deferred.context), deferred.element->format);
         }
     }
 

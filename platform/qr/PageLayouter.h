@@ -6,8 +6,8 @@
 
 #include "PageModel.h"
 
-#include <QDateTime>
 #include <functional>
+#include <QDateTime>
 
 struct ReportData;
 struct ReportLayout;

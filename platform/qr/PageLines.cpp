@@ -20,8 +20,9 @@ QList<PageLine> PageLines::of(const Page& page)
             const double top = items[i]->rect.top();
             while (i < items.size() && items[i]->rect.top() - top < SameLineMm)
                 line.items.append(items[i++]);
-            std::stable_sort(line.items.begin(), line.items.end(),
-                             [](const PageItem* a, const PageItem* b) { return a->rect.left() < b->rect.left(); });
+            std::stable_sort(line.items.begin(), line.items.end(), [](const PageItem* a, const PageItem* b) {
+                return a->rect.left() < b->rect.left();
+            });
             lines.append(line);
         }
         bandStart = bandEnd;

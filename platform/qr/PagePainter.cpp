@@ -15,16 +15,20 @@ constexpr double kHairlineMm = 0.1;
 Qt::Alignment alignment(ElementStyle::Align align)
 {
     switch (align) {
-    case ElementStyle::Align::Left: return Qt::AlignLeft;
-    case ElementStyle::Align::Center: return Qt::AlignHCenter;
-    case ElementStyle::Align::Right: return Qt::AlignRight;
+    case ElementStyle::Align::Left:
+        return Qt::AlignLeft;
+    case ElementStyle::Align::Center:
+        return Qt::AlignHCenter;
+    case ElementStyle::Align::Right:
+        return Qt::AlignRight;
     }
     return Qt::AlignLeft;
 }
 
 QRectF scaled(const QRectF& mm, double pixelsPerMm)
 {
-    return {mm.left() * pixelsPerMm, mm.top() * pixelsPerMm, mm.width() * pixelsPerMm, mm.height() * pixelsPerMm};
+    return {mm.left() * pixelsPerMm, mm.top() * pixelsPerMm, mm.width() * pixelsPerMm,
+            mm.height() * pixelsPerMm};
 }
 
 } // namespace
@@ -33,7 +37,8 @@ PagePainter::PagePainter(const PageModel& model) : m_model(model) {}
 
 const QFont& PagePainter::font(const ElementStyle& style, double pointScale)
 {
-    const QString key = QStringLiteral("%1/%2/%3/%4").arg(style.fontSize).arg(style.bold).arg(style.italic).arg(pointScale);
+    const QString key =
+        QStringLiteral("%1/%2/%3/%4").arg(style.fontSize).arg(style.bold).arg(style.italic).arg(pointScale);
     auto it = m_fonts.find(key);
     if (it == m_fonts.end()) {
         QFont font(m_model.fontFamily);
@@ -54,11 +59,14 @@ void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm)
     for (const PageItem& item : page.items) {
         const QRectF rect = scaled(item.rect, pixelsPerMm);
         switch (item.kind) {
-        case PageItem::Kind::Text: paintText(painter, item, rect, pointScale); break;
+        case PageItem::Kind::Text:
+            paintText(painter, item, rect, pointScale);
+            break;
         case PageItem::Kind::Line:
         case PageItem::Kind::Box: {
             painter.setPen(QPen(item.style.color, std::max(item.lineWidth, kHairlineMm) * pixelsPerMm));
-            painter.setBrush(item.kind == PageItem::Kind::Box && item.fill.isValid() ? QBrush(item.fill) : Qt::NoBrush);
+            painter.setBrush(item.kind == PageItem::Kind::Box && item.fill.isValid() ? QBrush(item.fill)
+                                                                                     : Qt::NoBrush);
             if (item.kind == PageItem::Kind::Box)
                 painter.drawRect(rect);
             else if (rect.width() >= rect.height())
@@ -67,7 +75,9 @@ void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm)
                 painter.drawLine(rect.topLeft(), rect.bottomLeft());
             break;
         }
-        case PageItem::Kind::Chart: paintChart(painter, item, rect, pixelsPerMm, pointScale); break;
+        case PageItem::Kind::Chart:
+            paintChart(painter, item, rect, pixelsPerMm, pointScale);
+            break;
         }
     }
     painter.restore();
@@ -79,7 +89,8 @@ void PagePainter::paintText(QPainter& painter, const PageItem& item, const QRect
         return;
     painter.setFont(font(item.style, pointScale));
     painter.setPen(item.style.color);
-    painter.drawText(rect, int(alignment(item.style.align) | Qt::AlignVCenter | Qt::TextSingleLine), item.text);
+    painter.drawText(rect, int(alignment(item.style.align) | Qt::AlignVCenter | Qt::TextSingleLine),
+                     item.text);
 }
 
 void PagePainter::paintChart(QPainter& painter, const PageItem& item, const QRectF& rect, double pixelsPerMm,
@@ -102,7 +113,8 @@ void PagePainter::paintChart(QPainter& painter, const PageItem& item, const QRec
         const ChartBar& bar = bars[i];
         const double height = top > 0 ? std::max(bar.value, 0.0) / top * plot.height() : 0;
         const double left = plot.left() + slot * double(i);
-        const QRectF barRect(left + slot * (1 - kBarShare) / 2, plot.bottom() - height, slot * kBarShare, height);
+        const QRectF barRect(left + slot * (1 - kBarShare) / 2, plot.bottom() - height, slot * kBarShare,
+                             height);
         painter.fillRect(barRect, item.fill.isValid() ? item.fill : kDefaultBarFill);
         painter.drawText(QRectF(left, barRect.top() - textHeight, slot, textHeight),
                          int(Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine), bar.valueText);

@@ -24,7 +24,8 @@ QSizeF PageSetup::pageSizeMm() const
 QSizeF PageSetup::bodySizeMm() const
 {
     const QSizeF page = pageSizeMm();
-    return {page.width() - margins.left() - margins.right(), page.height() - margins.top() - margins.bottom()};
+    return {page.width() - margins.left() - margins.right(),
+            page.height() - margins.top() - margins.bottom()};
 }
 
 QPageLayout PageSetup::pageLayout() const

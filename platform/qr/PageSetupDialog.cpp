@@ -94,8 +94,8 @@ PageSetup PageSetupDialog::parseAnswer(const QString& answer, const PageSetup& c
 std::optional<PageSetup> PageSetupDialog::ask(const PageSetup& current, QWidget* parent)
 {
     PageSetupDialog dialog(current, parent);
-    if (const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question,
-                                                                      dialog.windowTitle())) {
+    if (const auto answer =
+            Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, dialog.windowTitle())) {
         if (*answer == QLatin1String("cancel"))
             return std::nullopt;
         return parseAnswer(*answer, current);

@@ -5,8 +5,8 @@
 
 #include "PageSetup.h"
 
-#include <QDialog>
 #include <optional>
+#include <QDialog>
 
 class QComboBox;
 class QDoubleSpinBox;

@@ -122,10 +122,19 @@ void PreviewWindow::updateControls()
 void PreviewWindow::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_PageDown: nextPage(); break;
-    case Qt::Key_PageUp: previousPage(); break;
-    case Qt::Key_Home: firstPage(); break;
-    case Qt::Key_End: lastPage(); break;
-    default: QDialog::keyPressEvent(event);
+    case Qt::Key_PageDown:
+        nextPage();
+        break;
+    case Qt::Key_PageUp:
+        previousPage();
+        break;
+    case Qt::Key_Home:
+        firstPage();
+        break;
+    case Qt::Key_End:
+        lastPage();
+        break;
+    default:
+        QDialog::keyPressEvent(event);
     }
 }

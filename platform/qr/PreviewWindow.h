@@ -2,8 +2,8 @@
 // The window that shows a laid-out report on screen: one page at a time, zoom, page navigation
 // and a print button.
 
-#include <QDialog>
 #include <functional>
+#include <QDialog>
 
 class QComboBox;
 class QLabel;

@@ -39,9 +39,9 @@ bool PrinterRenderer::render(const PageModel& model, const RenderTarget& target)
     }
     QPainter painter;
     if (!painter.begin(&printer))
-        throw Kav::Exception(QStringLiteral("Não foi possível imprimir em %1.")
-                                 .arg(printer.outputFileName().isEmpty() ? printer.printerName()
-                                                                         : printer.outputFileName()));
+        throw Kav::Exception(
+            QStringLiteral("Não foi possível imprimir em %1.")
+                .arg(printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName()));
     PdfRenderer::paintPages(chosen, printer, painter, target);
     painter.end();
     return true;

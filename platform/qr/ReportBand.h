@@ -7,7 +7,16 @@
 
 #include <QList>
 
-enum class BandKind { Title, PageHeader, ColumnHeader, GroupHeader, Detail, GroupFooter, Summary, PageFooter };
+enum class BandKind {
+    Title,
+    PageHeader,
+    ColumnHeader,
+    GroupHeader,
+    Detail,
+    GroupFooter,
+    Summary,
+    PageFooter
+};
 
 // "title", "page-header", "column-header", "group-header", "detail", "group-footer", "summary",
 // "page-footer".

@@ -21,12 +21,14 @@ QList<ReportEntry> ReportCatalog::list(const QStringList& folders, const QString
         if (folder.isEmpty())
             continue;
         const QDir dir(folder);
-        const QStringList files = dir.entryList({reportCode + QLatin1Char('*') + Extension}, QDir::Files, QDir::Name);
+        const QStringList files =
+            dir.entryList({reportCode + QLatin1Char('*') + Extension}, QDir::Files, QDir::Name);
         for (const QString& file : files) {
             // Name filters ignore case on some systems; the report code and the ending must match exactly.
             if (!file.startsWith(reportCode) || !file.endsWith(Extension))
                 continue;
-            const QString code = file.mid(reportCode.size(), file.size() - reportCode.size() - Extension.size());
+            const QString code =
+                file.mid(reportCode.size(), file.size() - reportCode.size() - Extension.size());
             if (code.isEmpty() || byCode.contains(code))
                 continue;
             const QString path = dir.filePath(file);

@@ -17,8 +17,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTabWidget>
 #include <QTableWidget>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -93,7 +93,8 @@ ReportEditorDialog::ReportEditorDialog(const ReportLayout& layout, const QString
     layoutBox->addWidget(buttons);
     resize(kInitialSize);
 
-    connect(add, &QPushButton::clicked, this, [this] { addParameter(QStringLiteral("P_"), TFieldType::ftUnknown); });
+    connect(add, &QPushButton::clicked, this,
+            [this] { addParameter(QStringLiteral("P_"), TFieldType::ftUnknown); });
     connect(remove, &QPushButton::clicked, this, &ReportEditorDialog::removeSelectedParameter);
     connect(fromQuery, &QPushButton::clicked, this, &ReportEditorDialog::declareQueryParameters);
     connect(preview, &QPushButton::clicked, this, &ReportEditorDialog::trialPreview);
@@ -156,9 +157,10 @@ int ReportEditorDialog::declareQueryParameters()
     const QList<ParameterDeclaration> declared = declaredParameters();
     int added = 0;
     for (const QString& name : SqlParameters::names(m_query->toPlainText())) {
-        const bool known = std::any_of(declared.cbegin(), declared.cend(), [&](const ParameterDeclaration& d) {
-            return d.name.compare(name, Qt::CaseInsensitive) == 0;
-        });
+        const bool known =
+            std::any_of(declared.cbegin(), declared.cend(), [&](const ParameterDeclaration& d) {
+                return d.name.compare(name, Qt::CaseInsensitive) == 0;
+            });
         if (!known) {
             addParameter(name, TFieldType::ftUnknown);
             ++added;

@@ -4,8 +4,8 @@
 
 #include "ReportLayout.h"
 
-#include <QDialog>
 #include <functional>
+#include <QDialog>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -18,7 +18,10 @@ public:
     ReportEditorDialog(const ReportLayout& layout, const QString& fileName, QWidget* parent = nullptr);
 
     // Runs the edited layout in a preview (set by the report dialog).
-    void setTrialPreview(std::function<void(const ReportLayout&)> preview) { m_trialPreview = std::move(preview); }
+    void setTrialPreview(std::function<void(const ReportLayout&)> preview)
+    {
+        m_trialPreview = std::move(preview);
+    }
 
     // The layout as edited, checked as a layout file is; Kav::Exception naming the fault (for the
     // bands, the line of the bands text).

@@ -16,16 +16,16 @@ struct ReportElement
     QRectF rect;
     ElementStyle style;
 
-    QString text;          // Text: what it shows
-    ::Expression value;    // Field (a column), Expression: what it shows; Chart: the bar heights
-    QString format;        // ValueFormatter pattern of the value
+    QString text;           // Text: what it shows
+    ::Expression value;     // Field (a column), Expression: what it shows; Chart: the bar heights
+    QString format;         // ValueFormatter pattern of the value
     ::Expression printWhen; // empty: always printed
-    ::Expression emphasis; // true: shown bold in the emphasis colour (a value out of its range)
+    ::Expression emphasis;  // true: shown bold in the emphasis colour (a value out of its range)
 
-    ::Expression label;    // Chart: the text under each bar
-    QString labelFormat;   // Chart: pattern of the label
-    QColor fill;           // Box, Chart: fill colour (invalid: none for a box)
-    double lineWidth = 0;  // Line, Box: pen width in mm; 0 the thinnest
+    ::Expression label;   // Chart: the text under each bar
+    QString labelFormat;  // Chart: pattern of the label
+    QColor fill;          // Box, Chart: fill colour (invalid: none for a box)
+    double lineWidth = 0; // Line, Box: pen width in mm; 0 the thinnest
 
     static QString kindName(Kind kind);
 };

@@ -7,9 +7,9 @@
 #include "ReportGroup.h"
 #include "TParams.h"
 
+#include <optional>
 #include <QList>
 #include <QString>
-#include <optional>
 
 struct ParameterDeclaration
 {

@@ -2,8 +2,8 @@
 // The progress window of a long report, with its cancel button. It appears only when the work
 // lasts long enough to notice, and never in automated mode.
 
-#include <QString>
 #include <memory>
+#include <QString>
 
 class QProgressDialog;
 class QWidget;

@@ -46,11 +46,13 @@ ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, co
     // Numbers as doubles on every engine (PostgreSQL hands NUMERIC over as text otherwise).
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
     if (!query.prepare(positional.sql))
-        throw Kav::Exception(QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
+        throw Kav::Exception(
+            QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
     for (const QString& name : positional.names)
         query.addBindValue(params.ParamByName(name).boundValue());
     if (!query.exec())
-        throw Kav::Exception(QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
+        throw Kav::Exception(
+            QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
 
     const bool sqlite = database.driverName() == QLatin1String("QSQLITE");
     ReportData data;
@@ -65,6 +67,7 @@ ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, co
         data.rows.append(std::move(row));
     }
     if (query.lastError().isValid())
-        throw Kav::Exception(QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
+        throw Kav::Exception(
+            QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
     return data;
 }

@@ -2,15 +2,15 @@
 // An output of a laid-out report (printer, preview window, PDF, text, CSV, HTML), chosen by name
 // through ReportRenderers.
 
-#include <QString>
 #include <functional>
+#include <QString>
 
 class QWidget;
 struct PageModel;
 
 struct RenderTarget
 {
-    QString fileName;         // file renderers: where to write
+    QString fileName;          // file renderers: where to write
     QWidget* parent = nullptr; // windowed renderers: the window they belong to
     // Told the pages done and the total; false cancels (ReportCancelled is raised).
     std::function<bool(int done, int total)> progress;

@@ -55,7 +55,8 @@ QString ReportRenderers::nameForFile(const QString& fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     for (const FileOutput& output : kFileOutputs)
-        if (!suffix.isEmpty() && QString::fromLatin1(output.suffixes).split(QLatin1Char(' ')).contains(suffix))
+        if (!suffix.isEmpty() &&
+            QString::fromLatin1(output.suffixes).split(QLatin1Char(' ')).contains(suffix))
             return QString::fromLatin1(output.renderer);
     return {};
 }

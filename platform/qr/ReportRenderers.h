@@ -3,8 +3,8 @@
 
 #include "ReportRenderer.h"
 
-#include <QStringList>
 #include <memory>
+#include <QStringList>
 
 class ReportRenderers
 {

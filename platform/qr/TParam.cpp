@@ -13,7 +13,7 @@ struct TypeName
 };
 
 constexpr TypeName kTypeNames[] = {
-    {TFieldType::ftString, "string"}, {TFieldType::ftInteger, "integer"}, {TFieldType::ftFloat, "float"},
+    {TFieldType::ftString, "string"}, {TFieldType::ftInteger, "integer"},   {TFieldType::ftFloat, "float"},
     {TFieldType::ftDate, "date"},     {TFieldType::ftDateTime, "datetime"},
 };
 
@@ -23,9 +23,12 @@ const QStringList kDateFormats = {QStringLiteral("dd/MM/yyyy"), QStringLiteral("
 QDateTime dateTimeFrom(const QVariant& value)
 {
     switch (value.typeId()) {
-    case QMetaType::QDateTime: return value.toDateTime();
-    case QMetaType::QDate: return value.toDate().startOfDay();
-    default: break;
+    case QMetaType::QDateTime:
+        return value.toDateTime();
+    case QMetaType::QDate:
+        return value.toDate().startOfDay();
+    default:
+        break;
     }
     const QString text = value.toString().trimmed();
     for (const QString& format : kDateFormats) {
@@ -40,14 +43,18 @@ TFieldType typeOfValue(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::QDate:
-    case QMetaType::QDateTime: return TFieldType::ftDateTime;
+    case QMetaType::QDateTime:
+        return TFieldType::ftDateTime;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
-    case QMetaType::ULongLong: return TFieldType::ftInteger;
+    case QMetaType::ULongLong:
+        return TFieldType::ftInteger;
     case QMetaType::Double:
-    case QMetaType::Float: return TFieldType::ftFloat;
-    default: return TFieldType::ftString;
+    case QMetaType::Float:
+        return TFieldType::ftFloat;
+    default:
+        return TFieldType::ftString;
     }
 }
 
@@ -71,8 +78,7 @@ TFieldType fieldTypeFromName(const QString& name)
 
 TParam::TParam(const QString& name, TFieldType declaredType)
     : m_name(name), m_declaredType(declaredType), m_type(declaredType)
-{
-}
+{}
 
 bool TParam::IsNull() const
 {
@@ -90,7 +96,8 @@ QVariant TParam::converted(const QVariant& value, TFieldType type) const
     bool ok = true;
     switch (type) {
     case TFieldType::ftUnknown:
-    case TFieldType::ftString: return value.toString();
+    case TFieldType::ftString:
+        return value.toString();
     case TFieldType::ftInteger: {
         const qlonglong number = value.toString().trimmed().toLongLong(&ok);
         if (!ok)
@@ -138,13 +145,15 @@ void TParam::Clear()
 QString TParam::AsString() const
 {
     switch (m_value.typeId()) {
-    case QMetaType::QDate: return m_value.toDate().toString(kDateFormats.first());
+    case QMetaType::QDate:
+        return m_value.toDate().toString(kDateFormats.first());
     case QMetaType::QDateTime: {
         const QDateTime dateTime = m_value.toDateTime();
         return dateTime.time() == QTime(0, 0) ? dateTime.date().toString(kDateFormats.first())
                                               : dateTime.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
     }
-    default: return m_value.toString();
+    default:
+        return m_value.toString();
     }
 }
 

@@ -1,9 +1,10 @@
 #include "TReportDesignerDialog.h"
 
 #include "DialogService.h"
+#include "dtmDBGeral.h"
 #include "Events.h"
-#include "KavException.h"
 #include "Kavenso.h"
+#include "KavException.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
 #include "PageLayouter.h"
@@ -14,7 +15,6 @@
 #include "ReportProgress.h"
 #include "ReportQuery.h"
 #include "ReportRenderers.h"
-#include "dtmDBGeral.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -78,7 +78,8 @@ QSqlDatabase TReportDesignerDialog::database() const
         return dtmDBGeral::database();
     const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.isValid())
-        throw Kav::Exception(QStringLiteral("Conexão de banco de dados desconhecida: %1").arg(m_connectionName));
+        throw Kav::Exception(
+            QStringLiteral("Conexão de banco de dados desconhecida: %1").arg(m_connectionName));
     return db;
 }
 
@@ -106,7 +107,9 @@ std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
     const ReportData data = ReportQuery::run(database(), layout.query, params);
     PageLayouter::Options options;
     options.now = m_clock.isValid() ? m_clock : QDateTime::currentDateTime();
-    options.progress = [&](int done, int total) { return progress(QStringLiteral("Montando as páginas..."), done, total); };
+    options.progress = [&](int done, int total) {
+        return progress(QStringLiteral("Montando as páginas..."), done, total);
+    };
     return std::make_shared<const PageModel>(PageLayouter::layOut(layout, data, params, options));
 }
 
@@ -116,7 +119,9 @@ bool TReportDesignerDialog::runRenderer(const QString& name, const PageModel& mo
     target.fileName = fileName;
     target.parent = m_parentWidget;
     const Progress progress = progressFor(model.title);
-    target.progress = [&](int done, int total) { return progress(QStringLiteral("Gerando as páginas..."), done, total); };
+    target.progress = [&](int done, int total) {
+        return progress(QStringLiteral("Gerando as páginas..."), done, total);
+    };
     if (name == QLatin1String("preview"))
         target.print = [this, &model] { command([&] { return printModel(model); }); };
     return ReportRenderers::create(name)->render(model, target);
@@ -156,7 +161,8 @@ bool TReportDesignerDialog::SaveToFile(const QString& fileName, const QString& r
         const QString name = renderer.isEmpty() ? ReportRenderers::nameForFile(fileName) : renderer;
         if (name.isEmpty())
             throw Kav::Exception(
-                QStringLiteral("Tipo de arquivo não reconhecido: %1 (use PDF, TXT, CSV ou HTML).").arg(fileName));
+                QStringLiteral("Tipo de arquivo não reconhecido: %1 (use PDF, TXT, CSV ou HTML).")
+                    .arg(fileName));
         if (name == QLatin1String("printer") || name == QLatin1String("preview"))
             throw Kav::Exception(QStringLiteral("%1 não grava arquivos.").arg(name));
         const auto model = Prepare();
@@ -172,9 +178,10 @@ bool TReportDesignerDialog::SaveAs()
         if (chosen.isEmpty())
             return false;
         // A name without an ending known here is saved as PDF.
-        const QString fileName = ReportRenderers::nameForFile(chosen).isEmpty() && QFileInfo(chosen).suffix().isEmpty()
-                                     ? withSuffix(chosen, QStringLiteral("pdf"))
-                                     : chosen;
+        const QString fileName =
+            ReportRenderers::nameForFile(chosen).isEmpty() && QFileInfo(chosen).suffix().isEmpty()
+                ? withSuffix(chosen, QStringLiteral("pdf"))
+                : chosen;
         return SaveToFile(fileName);
     });
 }
@@ -182,8 +189,9 @@ bool TReportDesignerDialog::SaveAs()
 bool TReportDesignerDialog::SaveAsText()
 {
     return command([this] {
-        const QString chosen = Kav::DialogService::instance().saveFileName(
-            m_parentWidget, QStringLiteral("Salvar como texto"), QDir::homePath(), QStringLiteral("Texto (*.txt)"));
+        const QString chosen =
+            Kav::DialogService::instance().saveFileName(m_parentWidget, QStringLiteral("Salvar como texto"),
+                                                        QDir::homePath(), QStringLiteral("Texto (*.txt)"));
         if (chosen.isEmpty())
             return false;
         return SaveToFile(withSuffix(chosen, QStringLiteral("txt")), QStringLiteral("text"));
@@ -225,7 +233,8 @@ bool TReportDesignerDialog::Edit()
         });
 
         bool accepted = false;
-        if (const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, kEditTitle)) {
+        if (const auto answer =
+                Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, kEditTitle)) {
             if (*answer == kPreviewAnswer)
                 editor.trialPreview();
             accepted = *answer == kSaveAnswer;
@@ -243,11 +252,13 @@ bool TReportDesignerDialog::Edit()
     });
 }
 
-bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& caption, const QString& prompt)
+bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& caption,
+                                      const QString& prompt)
 {
     return command([&] {
         QString title;
-        if (const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, caption)) {
+        if (const auto answer =
+                Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, caption)) {
             if (*answer == kCancelAnswer)
                 return false;
             title = *answer;
@@ -260,7 +271,8 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
         const QStringList folders = {UserReportsDir(), Kavenso::CurrentSession().reportsDir};
         const QString code = ReportCatalog::freeLayoutCode(folders, reportCode);
         if (code.isEmpty())
-            throw Kav::Exception(QStringLiteral("Não há código livre para um novo relatório %1.").arg(reportCode));
+            throw Kav::Exception(
+                QStringLiteral("Não há código livre para um novo relatório %1.").arg(reportCode));
 
         ReportLayout layout;
         layout.title = title.trimmed();

@@ -14,10 +14,10 @@
 #include "PageModel.h"
 #include "ReportLayout.h"
 
-#include <QDateTime>
-#include <QObject>
 #include <functional>
 #include <memory>
+#include <QDateTime>
+#include <QObject>
 
 class QSqlDatabase;
 class QWidget;

@@ -3,8 +3,8 @@
 #include "KavException.h"
 #include "PageLines.h"
 
-#include <QSaveFile>
 #include <cmath>
+#include <QSaveFile>
 
 namespace {
 
@@ -34,8 +34,10 @@ QString fitted(const QString& text, int width, ElementStyle::Align align)
 {
     const QString cut = text.left(width);
     switch (align) {
-    case ElementStyle::Align::Left: return cut;
-    case ElementStyle::Align::Right: return cut.rightJustified(width);
+    case ElementStyle::Align::Left:
+        return cut;
+    case ElementStyle::Align::Right:
+        return cut.rightJustified(width);
     case ElementStyle::Align::Center: {
         const int before = int(width - cut.size()) / 2;
         return QString(before, QLatin1Char(' ')) + cut;
@@ -58,8 +60,9 @@ QStringList chartLines(const PageItem& item, double left)
     for (const ChartBar& bar : *item.bars) {
         const int length = top > 0 ? int(std::lround(std::max(bar.value, 0.0) / top * barColumns)) : 0;
         QString line;
-        put(line, start, bar.label.left(kChartLabelColumns - 1).leftJustified(kChartLabelColumns) +
-                             QString(length, kBar).leftJustified(barColumns + 1) + bar.valueText);
+        put(line, start,
+            bar.label.left(kChartLabelColumns - 1).leftJustified(kChartLabelColumns) +
+                QString(length, kBar).leftJustified(barColumns + 1) + bar.valueText);
         lines.append(line);
     }
     return lines;
@@ -106,8 +109,11 @@ QString TextRenderer::toText(const PageModel& model)
                         hasRules = true;
                     }
                     break;
-                case PageItem::Kind::Chart: charts += chartLines(*item, left); break;
-                case PageItem::Kind::Box: break;
+                case PageItem::Kind::Chart:
+                    charts += chartLines(*item, left);
+                    break;
+                case PageItem::Kind::Box:
+                    break;
                 }
             }
             const bool rulesFirst = !hasTexts || rulesTop <= textsTop;
@@ -129,7 +135,8 @@ bool TextRenderer::render(const PageModel& model, const RenderTarget& target)
     pageDone(target, 0, int(model.pages.size()));
     QSaveFile file(target.fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(toText(model).toUtf8()) < 0 || !file.commit())
-        throw Kav::Exception(QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
+        throw Kav::Exception(
+            QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }

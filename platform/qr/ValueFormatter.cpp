@@ -1,9 +1,9 @@
 #include "ValueFormatter.h"
 
+#include <cmath>
 #include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
-#include <cmath>
 
 namespace {
 
@@ -32,8 +32,10 @@ bool ValueFormatter::isNumeric(const QVariant& value)
     case QMetaType::Double:
     case QMetaType::Float:
     case QMetaType::Short:
-    case QMetaType::UShort: return true;
-    default: return false;
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -47,8 +49,8 @@ QString ValueFormatter::format(const QVariant& value, const QString& pattern)
     if (value.isNull())
         return {};
     if (isDate(value)) {
-        const QDateTime dateTime = value.typeId() == QMetaType::QDate ? value.toDate().startOfDay()
-                                                                       : value.toDateTime();
+        const QDateTime dateTime =
+            value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
         if (!pattern.isEmpty())
             return brazil().toString(dateTime, pattern);
         const QString day = dateTime.date().toString(QStringLiteral("dd/MM/yyyy"));
@@ -75,7 +77,8 @@ QString ValueFormatter::format(const QVariant& value, const QString& pattern)
 
 QString ValueFormatter::formatNumber(double number, const QString& pattern)
 {
-    const qsizetype start = std::find_if(pattern.begin(), pattern.end(), isNumberPatternChar) - pattern.begin();
+    const qsizetype start =
+        std::find_if(pattern.begin(), pattern.end(), isNumberPatternChar) - pattern.begin();
     qsizetype end = start;
     while (end < pattern.size() && isNumberPatternChar(pattern[end]))
         ++end;

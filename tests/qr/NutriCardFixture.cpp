@@ -16,10 +16,14 @@ struct Nutrient
 };
 
 const Nutrient kNutrients[] = {
-    {"001", "Energia", "kcal", "kcal"},          {"002", "Proteína", "g", "protein"},
-    {"003", "Lipídios", "g", "lipids"},          {"004", "Carboidrato", "g", "carbohydrates"},
-    {"005", "Fibra alimentar", "g", "dietaryFiber"}, {"006", "Cálcio", "mg", "calcium"},
-    {"007", "Ferro", "mg", "iron"},              {"008", "Sódio", "mg", "sodium"},
+    {"001", "Energia", "kcal", "kcal"},
+    {"002", "Proteína", "g", "protein"},
+    {"003", "Lipídios", "g", "lipids"},
+    {"004", "Carboidrato", "g", "carbohydrates"},
+    {"005", "Fibra alimentar", "g", "dietaryFiber"},
+    {"006", "Cálcio", "mg", "calcium"},
+    {"007", "Ferro", "mg", "iron"},
+    {"008", "Sódio", "mg", "sodium"},
 };
 
 constexpr int kNutrientCount = int(std::size(kNutrients));
@@ -43,9 +47,17 @@ FixtureDish dish(int dayOffset, int service, const char* typeCode, const char* t
 {
     static const QString services[][2] = {{QStringLiteral("00003"), QStringLiteral("Almoço")},
                                           {QStringLiteral("00004"), QStringLiteral("Lanche da tarde")}};
-    return {kMonday.addDays(dayOffset), services[service][0], services[service][1], 3 + service,
-            QString::fromLatin1(typeCode), QString::fromUtf8(type), QString::fromLatin1(code),
-            QString::fromUtf8(name), option, std::move(values), std::move(incomplete)};
+    return {kMonday.addDays(dayOffset),
+            services[service][0],
+            services[service][1],
+            3 + service,
+            QString::fromLatin1(typeCode),
+            QString::fromUtf8(type),
+            QString::fromLatin1(code),
+            QString::fromUtf8(name),
+            option,
+            std::move(values),
+            std::move(incomplete)};
 }
 
 } // namespace
@@ -63,23 +75,28 @@ QList<FixtureDish> NutriCardFixture::dishes()
     const QVariant none;
     // Per portion: energy, protein, lipids, carbohydrate, fibre, calcium, iron, sodium.
     return {
-        dish(0, 0, "02", "Guarnição", "0000000011", "Arroz branco", false, {161, 3.1, 0.3, 35.6, 1.9, 5, 0.2, 1.2}),
+        dish(0, 0, "02", "Guarnição", "0000000011", "Arroz branco", false,
+             {161, 3.1, 0.3, 35.6, 1.9, 5, 0.2, 1.2}),
         dish(0, 0, "01", "Prato principal", "0000000012", "Frango ensopado", false,
              {190, 24.5, 8.9, 2.1, 0.4, 12, 0.8, 310}, {QStringLiteral("005")}),
-        dish(0, 0, "01", "Prato principal", "0000000013", "Omelete", true, {154, 10.6, 11.8, 0.6, 0, 48, 1.2, 180}),
+        dish(0, 0, "01", "Prato principal", "0000000013", "Omelete", true,
+             {154, 10.6, 11.8, 0.6, 0, 48, 1.2, 180}),
         dish(0, 0, "03", "Sobremesa", "0000000014", "Banana", false, {92, 1.3, 0.1, 23.8, 2.0, 3, 0.3, 0}),
         dish(0, 1, "01", "Prato principal", "0000000015", "Pão com manteiga", false,
              {220, 6.3, 7.9, 30.2, 1.5, 18, 0.7, 420}),
-        dish(0, 1, "04", "Bebida", "0000000016", "Suco de laranja", false, {73, 1.1, 0.2, 16.8, 0.5, 11, 0.1, none},
-             {QStringLiteral("008")}),
-        dish(1, 0, "02", "Guarnição", "0000000011", "Arroz branco", false, {161, 3.1, 0.3, 35.6, 1.9, 5, 0.2, 1.2}),
-        dish(1, 0, "02", "Guarnição", "0000000017", "Feijão carioca", false, {76, 4.8, 0.5, 13.6, 8.5, 27, 1.3, 2}),
+        dish(0, 1, "04", "Bebida", "0000000016", "Suco de laranja", false,
+             {73, 1.1, 0.2, 16.8, 0.5, 11, 0.1, none}, {QStringLiteral("008")}),
+        dish(1, 0, "02", "Guarnição", "0000000011", "Arroz branco", false,
+             {161, 3.1, 0.3, 35.6, 1.9, 5, 0.2, 1.2}),
+        dish(1, 0, "02", "Guarnição", "0000000017", "Feijão carioca", false,
+             {76, 4.8, 0.5, 13.6, 8.5, 27, 1.3, 2}),
         dish(1, 0, "01", "Prato principal", "0000000018", "Carne moída refogada", false,
              {212, 26.7, 10.9, 0.4, 0, 6, 2.6, 280}),
         dish(1, 0, "03", "Sobremesa", "0000000019", "Maçã", false, {56, 0.3, 0.1, 15.2, 1.3, 2, 0.1, 0}),
         dish(1, 1, "01", "Prato principal", "0000000020", "Bolo de cenoura", false,
              {270, 4.1, 11.3, 38.5, 0.9, 36, 0.6, 190}),
-        dish(1, 1, "04", "Bebida", "0000000021", "Leite com cacau", false, {130, 5.6, 4.6, 17.0, 0.6, 180, 0.4, 95}),
+        dish(1, 1, "04", "Bebida", "0000000021", "Leite com cacau", false,
+             {130, 5.6, 4.6, 17.0, 0.6, 180, 0.4, 95}),
     };
 }
 
@@ -119,52 +136,92 @@ QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
             errors.append(error);
     };
     for (const Nutrient& n : kNutrients)
-        exec(QStringLiteral("INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
-             {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
-              QString::fromLatin1(n.tacoColumn)});
+        exec(
+            QStringLiteral(
+                "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
+            {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
+             QString::fromLatin1(n.tacoColumn)});
     exec(QStringLiteral("INSERT INTO PARAMGERAL (CDCALORIAS, CDPROTEINA) VALUES (?, ?)"),
          {QStringLiteral("001"), QStringLiteral("002")});
-    exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDFILCENTZVE, CDFILCENTZVE) VALUES (?, ?, ?, ?)"),
+    exec(QStringLiteral(
+             "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDFILCENTZVE, CDFILCENTZVE) VALUES (?, ?, ?, ?)"),
          {Central, QStringLiteral("Central de Alimentação Norte"), QStringLiteral("S"), Central});
-    exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDFILCENTZVE, CDFILCENTZVE) VALUES (?, ?, ?, ?)"),
+    exec(QStringLiteral(
+             "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDFILCENTZVE, CDFILCENTZVE) VALUES (?, ?, ?, ?)"),
          {QStringLiteral("0002"), QStringLiteral("EM Monteiro Lobato"), QStringLiteral("N"), Central});
 
     const QDateTime created(kMonday, QTime(9, 0));
-    const auto header = [&](const QString& key, const QString& branch, const QString& kind, const QDate& last) {
-        exec(QStringLiteral("INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
-                            "DTINICIAL, DTFINAL, IDTIPOREL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+    const auto header = [&](const QString& key, const QString& branch, const QString& kind,
+                            const QDate& last) {
+        exec(QStringLiteral(
+                 "INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
+                 "DTINICIAL, DTFINAL, IDTIPOREL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
              {key, created, Central, branch, QStringLiteral("0000000001"), kMonday, last, kind});
     };
     header(DishKey, Central, QStringLiteral("NL"), kMonday.addDays(1));
     header(DayKey, QStringLiteral("0002"), QStringLiteral("DL"), kMonday.addDays(4));
     header(WeekKey, Central, QStringLiteral("SL"), kMonday.addDays(11));
 
-    const QString insert = QStringLiteral(
-        "INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, DTINISEMANA, CDSERVFILI, NMSERVICO, "
-        "NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT, NMPRATO, IDOPCAO, CDNUTRIENTE, NMNUTRIENTE, "
-        "SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?)");
+    const QString insert = QStringLiteral("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, "
+                                          "DTINISEMANA, CDSERVFILI, NMSERVICO, "
+                                          "NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT, "
+                                          "NMPRATO, IDOPCAO, CDNUTRIENTE, NMNUTRIENTE, "
+                                          "SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL) VALUES (?, ?, ?, "
+                                          "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                          "?, ?)");
     const QVariant null;
     int line = 0;
     for (const FixtureDish& d : dishes()) {
         for (int n = 0; n < kNutrientCount; ++n) {
             const QString code = QString::fromLatin1(kNutrients[n].code);
-            exec(insert, {DishKey, ++line, d.day, 1, kMonday, d.serviceCode, d.service, d.serviceOrder, d.typeCode,
-                          d.type, d.dishCode, QStringLiteral("P"), d.dish,
-                          d.option ? QStringLiteral("S") : QStringLiteral("N"), code,
-                          QString::fromUtf8(kNutrients[n].name), QString::fromUtf8(kNutrients[n].unit), d.values[n],
-                          d.incomplete.contains(code) ? QStringLiteral("S") : QStringLiteral("N"), ndpcal(d.day)});
+            exec(insert, {DishKey,
+                          ++line,
+                          d.day,
+                          1,
+                          kMonday,
+                          d.serviceCode,
+                          d.service,
+                          d.serviceOrder,
+                          d.typeCode,
+                          d.type,
+                          d.dishCode,
+                          QStringLiteral("P"),
+                          d.dish,
+                          d.option ? QStringLiteral("S") : QStringLiteral("N"),
+                          code,
+                          QString::fromUtf8(kNutrients[n].name),
+                          QString::fromUtf8(kNutrients[n].unit),
+                          d.values[n],
+                          d.incomplete.contains(code) ? QStringLiteral("S") : QStringLiteral("N"),
+                          ndpcal(d.day)});
         }
     }
     // Per day: five days, the values of a school day's menu varying by day.
     for (int day = 0; day < 5; ++day) {
         for (int n = 0; n < kNutrientCount; ++n) {
             const double base[] = {980, 38.5, 27.2, 150.3, 14.1, 310, 6.4, 1210};
-            const QVariant value = day == 4 && n == 7 ? null : QVariant(base[n] * (1 + 0.07 * day - 0.02 * n));
-            exec(insert, {DayKey, ++line, kMonday.addDays(day), 1, kMonday, null, null, null, null, null, null, null,
-                          null, null, QString::fromLatin1(kNutrients[n].code), QString::fromUtf8(kNutrients[n].name),
-                          QString::fromUtf8(kNutrients[n].unit), value,
-                          value.isNull() ? QStringLiteral("S") : QStringLiteral("N"), ndpcalOfDay(day)});
+            const QVariant value =
+                day == 4 && n == 7 ? null : QVariant(base[n] * (1 + 0.07 * day - 0.02 * n));
+            exec(insert, {DayKey,
+                          ++line,
+                          kMonday.addDays(day),
+                          1,
+                          kMonday,
+                          null,
+                          null,
+                          null,
+                          null,
+                          null,
+                          null,
+                          null,
+                          null,
+                          null,
+                          QString::fromLatin1(kNutrients[n].code),
+                          QString::fromUtf8(kNutrients[n].name),
+                          QString::fromUtf8(kNutrients[n].unit),
+                          value,
+                          value.isNull() ? QStringLiteral("S") : QStringLiteral("N"),
+                          ndpcalOfDay(day)});
         }
     }
     // Per week and service: averages per day of two weeks.
@@ -174,12 +231,26 @@ QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
                 const double lunch[] = {512, 28.4, 13.1, 61.7, 6.2, 35, 2.9, 560};
                 const double share = service == 0 ? 1.0 : 0.55;
                 const double value = lunch[n] * share * (1 + 0.05 * week);
-                exec(insert, {WeekKey, ++line, null, week + 1, kMonday.addDays(7 * week),
+                exec(insert, {WeekKey,
+                              ++line,
+                              null,
+                              week + 1,
+                              kMonday.addDays(7 * week),
                               service == 0 ? QStringLiteral("00003") : QStringLiteral("00004"),
-                              service == 0 ? QStringLiteral("Almoço") : QStringLiteral("Lanche da tarde"), 3 + service,
-                              null, null, null, null, null, null, QString::fromLatin1(kNutrients[n].code),
-                              QString::fromUtf8(kNutrients[n].name), QString::fromUtf8(kNutrients[n].unit), value,
-                              QStringLiteral("N"), null});
+                              service == 0 ? QStringLiteral("Almoço") : QStringLiteral("Lanche da tarde"),
+                              3 + service,
+                              null,
+                              null,
+                              null,
+                              null,
+                              null,
+                              null,
+                              QString::fromLatin1(kNutrients[n].code),
+                              QString::fromUtf8(kNutrients[n].name),
+                              QString::fromUtf8(kNutrients[n].unit),
+                              value,
+                              QStringLiteral("N"),
+                              null});
             }
         }
     }

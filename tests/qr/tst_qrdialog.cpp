@@ -4,12 +4,12 @@
 #include "ClassRegistry.h"
 #include "DialogService.h"
 #include "Events.h"
-#include "KavException.h"
 #include "Kavenso.h"
+#include "KavException.h"
 #include "LayoutReader.h"
 #include "PreviewWindow.h"
-#include "QrRegistration.h"
 #include "Qrddlgs.h"
+#include "QrRegistration.h"
 #include "ReportCatalog.h"
 #include "ReportEditorDialog.h"
 #include "TReportDesignerDialog.h"
@@ -49,7 +49,8 @@ public:
     {
         ++previewed;
         for (QWidget* widget : QApplication::topLevelWidgets())
-            previewOpenWhenPreviewed = previewOpenWhenPreviewed || (qobject_cast<PreviewWindow*>(widget) && widget->isVisible());
+            previewOpenWhenPreviewed =
+                previewOpenWhenPreviewed || (qobject_cast<PreviewWindow*>(widget) && widget->isVisible());
     }
 };
 
@@ -105,8 +106,10 @@ void TstQrDialog::initTestCase()
     QVERIFY(db.open());
     QSqlQuery query(db);
     QVERIFY(query.exec(QStringLiteral("CREATE TABLE PRATOS (NOME VARCHAR(40), KCAL DOUBLE PRECISION)")));
-    for (const auto& [name, kcal] : {std::pair{QStringLiteral("Arroz"), 161.0}, {QStringLiteral("Feijão"), 76.0},
-                                     {kHostile, 1.0}, {QStringLiteral("O'Brien"), 2.0}}) {
+    for (const auto& [name, kcal] : {std::pair{QStringLiteral("Arroz"), 161.0},
+                                     {QStringLiteral("Feijão"), 76.0},
+                                     {kHostile, 1.0},
+                                     {QStringLiteral("O'Brien"), 2.0}}) {
         QVERIFY(query.prepare(QStringLiteral("INSERT INTO PRATOS VALUES (?, ?)")));
         query.addBindValue(name);
         query.addBindValue(kcal);
@@ -144,11 +147,14 @@ void TstQrDialog::registeredForLayouts()
 {
     Qr::registerReportClasses();
     QObject parent;
-    QObject* created = Kav::ClassRegistry::instance().create(QStringLiteral("TReportDesignerDialog"), &parent);
+    QObject* created =
+        Kav::ClassRegistry::instance().create(QStringLiteral("TReportDesignerDialog"), &parent);
     QVERIFY(qobject_cast<TReportDesignerDialog*>(created));
     QCOMPARE(created->parent(), &parent);
-    QVERIFY(QByteArray(created->metaObject()->classInfo(created->metaObject()->indexOfClassInfo("KavEvents")).value())
-                .contains("OnBeforeGetQueryParams"));
+    QVERIFY(
+        QByteArray(
+            created->metaObject()->classInfo(created->metaObject()->indexOfClassInfo("KavEvents")).value())
+            .contains("OnBeforeGetQueryParams"));
 }
 
 void TstQrDialog::parametersReachQueryOnlyAsValues()
@@ -245,11 +251,18 @@ void TstQrDialog::saveAsChoosesOutputByFileType_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("start");
-    QTest::addRow("csv") << "r.csv" << "r.csv" << QByteArray("\xEF\xBB\xBF" "sem título");
-    QTest::addRow("html") << "r.html" << "r.html" << QByteArray("<!DOCTYPE html>");
-    QTest::addRow("text") << "r.txt" << "r.txt" << QByteArray("sem título\nArroz");
-    QTest::addRow("no ending is PDF") << "r" << "r.pdf" << QByteArray("%PDF");
-    QTest::addRow("unknown ending") << "r.docx" << "" << QByteArray();
+    QTest::addRow("csv") << "r.csv"
+                         << "r.csv"
+                         << QByteArray("\xEF\xBB\xBF"
+                                       "sem título");
+    QTest::addRow("html") << "r.html"
+                          << "r.html" << QByteArray("<!DOCTYPE html>");
+    QTest::addRow("text") << "r.txt"
+                          << "r.txt" << QByteArray("sem título\nArroz");
+    QTest::addRow("no ending is PDF") << "r"
+                                      << "r.pdf" << QByteArray("%PDF");
+    QTest::addRow("unknown ending") << "r.docx"
+                                    << "" << QByteArray();
 }
 
 void TstQrDialog::saveAsChoosesOutputByFileType()
@@ -267,7 +280,8 @@ void TstQrDialog::saveAsChoosesOutputByFileType()
         QVERIFY(Kav::DialogService::instance().shownMessages().value(0).contains(QLatin1String("r.docx")));
         return;
     }
-    QVERIFY2(readAll(dir.filePath(written)).startsWith(start), qPrintable(readAll(dir.filePath(written)).left(40)));
+    QVERIFY2(readAll(dir.filePath(written)).startsWith(start),
+             qPrintable(readAll(dir.filePath(written)).left(40)));
     QCOMPARE(m_form.printed + m_form.previewed, 0);
 }
 
@@ -290,7 +304,8 @@ void TstQrDialog::faultOnItsOwnIsShownInsideHandlerPassesOn()
 {
     TReportDesignerDialog empty;
     QVERIFY(!empty.Print());
-    QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList(QStringLiteral("Nenhum relatório foi carregado.")));
+    QCOMPARE(Kav::DialogService::instance().shownMessages(),
+             QStringList(QStringLiteral("Nenhum relatório foi carregado.")));
 
     bool passedOn = false;
     Kav::runHandler([&] {
@@ -347,8 +362,9 @@ void TstQrDialog::editorChecksBandsBeforeSaving()
     QCOMPARE(editor.result(), int(QDialog::Rejected));
     QCOMPARE(Kav::DialogService::instance().shownMessages().size(), 1);
 
-    editor.setBandsText(QStringLiteral("<band kind=\"detail\" height=\"5\"><field x=\"0\" y=\"0\" width=\"40\" "
-                                       "height=\"5\" column=\"NOME\"/></band>"));
+    editor.setBandsText(
+        QStringLiteral("<band kind=\"detail\" height=\"5\"><field x=\"0\" y=\"0\" width=\"40\" "
+                       "height=\"5\" column=\"NOME\"/></band>"));
     editor.setTitleText(QStringLiteral("Só os nomes"));
     const ReportLayout edited = editor.editedLayout();
     QCOMPARE(edited.title, QStringLiteral("Só os nomes"));
@@ -360,7 +376,8 @@ void TstQrDialog::editorChecksBandsBeforeSaving()
 void TstQrDialog::editorDeclaresQueryParameters()
 {
     ReportEditorDialog editor(LayoutReader::readFile(kLayout), kLayout);
-    editor.setQueryText(QStringLiteral("SELECT NOME, KCAL FROM PRATOS WHERE NOME = :P_NOME AND KCAL > :P_MINIMO"));
+    editor.setQueryText(
+        QStringLiteral("SELECT NOME, KCAL FROM PRATOS WHERE NOME = :P_NOME AND KCAL > :P_MINIMO"));
     try {
         editor.editedLayout();
         QFAIL("an undeclared parameter was accepted");
@@ -391,7 +408,8 @@ void TstQrDialog::setupPageKeepsSetupInUserCopy()
     ReportLayout small = dialog.Layout();
     small.summary->height = 5;
     dialog.setLayout(small, kLayout);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 landscape 5 8 5 8"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
+                                               QStringLiteral("A4 landscape 5 8 5 8"));
     QVERIFY(dialog.SetupPage());
     QCOMPARE(dialog.Layout().page.orientation, QPageLayout::Landscape);
     const ReportLayout saved = LayoutReader::readFile(m_dir.filePath(QStringLiteral("user/dialog.QR2")));
@@ -405,12 +423,14 @@ void TstQrDialog::setupPageRefusesPageTooSmall()
     TReportDesignerDialog dialog;
     bind(dialog);
     // The 200 mm summary fits a portrait A4 page, not a landscape one.
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 landscape 10 10 10 10"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
+                                               QStringLiteral("A4 landscape 10 10 10 10"));
     QVERIFY(!dialog.SetupPage());
     QVERIFY2(Kav::DialogService::instance().shownMessages().value(0).contains(QStringLiteral("não cabe")),
              qPrintable(Kav::DialogService::instance().shownMessages().join(QLatin1Char('\n'))));
     QCOMPARE(dialog.Layout().page.orientation, QPageLayout::Portrait);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 sideways 1 1 1 1"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
+                                               QStringLiteral("A4 sideways 1 1 1 1"));
     QVERIFY(!dialog.SetupPage());
     QVERIFY(Kav::DialogService::instance().shownMessages().value(1).contains(QLatin1String("A4 sideways")));
 }
@@ -425,7 +445,8 @@ void TstQrDialog::newReportTakesFreeCode()
 
     TReportDesignerDialog dialog;
     bind(dialog);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("Cardápio especial"));
+    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
+                                               QStringLiteral("Cardápio especial"));
     Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
     QVERIFY(dialog.NewReport(QStringLiteral("Zve413"), QStringLiteral("Título do relatório"),
                              QStringLiteral("Informe o título do relatório:")));
@@ -455,15 +476,18 @@ void TstQrDialog::catalogueListsLayoutsOfReport()
     write(shared.filePath(QStringLiteral("Zve41401.QR2")), "<report title=\"outro relatório\"/>");
     write(user.filePath(QStringLiteral("Zve41307.QR2")), "<report title=\"Por dia (meu)\"/>");
 
-    const QList<ReportEntry> entries = ReportCatalog::list({user.path(), shared.path()}, QStringLiteral("Zve413"));
+    const QList<ReportEntry> entries =
+        ReportCatalog::list({user.path(), shared.path()}, QStringLiteral("Zve413"));
     QStringList listed;
     for (const ReportEntry& entry : entries)
         listed.append(entry.layoutCode + QLatin1Char('=') + entry.title);
     QCOMPARE(listed, QStringList({QStringLiteral("01=Por prato"), QStringLiteral("07=Por dia (meu)")}));
     QCOMPARE(entries[1].path, user.filePath(QStringLiteral("Zve41307.QR2")));
-    QCOMPARE(ReportCatalog::find({user.path(), shared.path()}, QStringLiteral("Zve413"), QStringLiteral("01")),
-             shared.filePath(QStringLiteral("Zve41301.QR2")));
-    QVERIFY(ReportCatalog::find({user.path(), shared.path()}, QStringLiteral("Zve413"), QStringLiteral("1")).isEmpty());
+    QCOMPARE(
+        ReportCatalog::find({user.path(), shared.path()}, QStringLiteral("Zve413"), QStringLiteral("01")),
+        shared.filePath(QStringLiteral("Zve41301.QR2")));
+    QVERIFY(ReportCatalog::find({user.path(), shared.path()}, QStringLiteral("Zve413"), QStringLiteral("1"))
+                .isEmpty());
     QCOMPARE(ReportCatalog::freeLayoutCode({user.path(), shared.path()}, QStringLiteral("Zve413")),
              QStringLiteral("02"));
 }

@@ -19,7 +19,8 @@ public:
     QList<QVariantList> rows = {
         {QDate(2025, 3, 3), 310.5, QStringLiteral("N"), QStringLiteral("Arroz")},
         {QDate(2025, 3, 3), 120.0, QStringLiteral("S"), QStringLiteral("Feijão")},
-        {QDate(2025, 3, 4), QVariant(QMetaType(QMetaType::Double)), QStringLiteral("N"), QStringLiteral("Suco")},
+        {QDate(2025, 3, 4), QVariant(QMetaType(QMetaType::Double)), QStringLiteral("N"),
+         QStringLiteral("Suco")},
         {QDate(2025, 3, 4), 89.5, QStringLiteral("N"), QStringLiteral("Maçã")},
     };
     int row = 1;
@@ -64,38 +65,70 @@ void TstQrExpression::evaluates_data()
 {
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("shown");
-    QTest::addRow("column") << "PRATO" << "Feijão";
-    QTest::addRow("column case-insensitive") << "prato" << "Feijão";
-    QTest::addRow("text concatenation with +") << "PRATO + ' (' + KCAL + ')'" << "Feijão (120)";
-    QTest::addRow("|| concatenation") << "'a' || 1 || null" << "a1";
-    QTest::addRow("integer arithmetic stays integral") << "7 / 2 + 2 * 3 - 1" << "8,5";
-    QTest::addRow("precedence and parentheses") << "(1 + 2) * 3" << "9";
-    QTest::addRow("unary minus") << "-KCAL + 20" << "-100";
-    QTest::addRow("null arithmetic is null") << "KCAL + null" << "";
-    QTest::addRow("division by zero is null") << "KCAL / 0" << "";
-    QTest::addRow("comparison with null is false") << "if(null = null, 'sim', 'não')" << "não";
-    QTest::addRow("string comparison") << "if(INCOMPLETO = 'S', '*', '')" << "*";
-    QTest::addRow("numeric comparison, not textual") << "if(KCAL > 99, 'alto', 'baixo')" << "alto";
-    QTest::addRow("date comparison") << "if(DIA > :P_DTINICIAL, 'depois', 'antes')" << "depois";
-    QTest::addRow("and/or/not") << "if(not (KCAL < 100 or PRATO = 'x') and true, 1, 0)" << "1";
-    QTest::addRow("parameter") << ":P_OPCAO" << "X";
-    QTest::addRow("sum skips nulls") << "sum(KCAL)" << "520";
-    QTest::addRow("avg over non-null values") << "format(avg(KCAL), '0.00')" << "173,33";
-    QTest::addRow("count rows") << "count()" << "4";
-    QTest::addRow("count non-null") << "count(KCAL)" << "3";
-    QTest::addRow("distinct days") << "distinct(DIA)" << "2";
-    QTest::addRow("max of text marks incomplete") << "max(INCOMPLETO)" << "S";
-    QTest::addRow("min") << "min(KCAL)" << "89,5";
-    QTest::addRow("share of total") << "format(KCAL * 100 / sum(KCAL), '0.0') + '%'" << "23,1%";
-    QTest::addRow("page X de Y") << "'Página ' + page() + ' de ' + pages()" << "Página 2 de 7";
-    QTest::addRow("now with a date format") << "format(now(), 'dd/MM/yyyy hh:mm')" << "01/04/2025 08:30";
-    QTest::addRow("weekday in Portuguese") << "format(DIA, 'dddd')" << "segunda-feira";
-    QTest::addRow("coalesce") << "coalesce(null, '', 'x')" << "";
-    QTest::addRow("substr and len") << "substr(PRATO, 2, 3) + len(PRATO)" << "eij6";
-    QTest::addRow("round") << "round(2.345, 2)" << "2,35";
-    QTest::addRow("upper, trim") << "upper(trim('  maçã '))" << "MAÇÃ";
-    QTest::addRow("quote inside text") << "'d''água'" << "d'água";
-    QTest::addRow("isnull") << "if(isnull(null), 'vazio', 'cheio')" << "vazio";
+    QTest::addRow("column") << "PRATO"
+                            << "Feijão";
+    QTest::addRow("column case-insensitive") << "prato"
+                                             << "Feijão";
+    QTest::addRow("text concatenation with +") << "PRATO + ' (' + KCAL + ')'"
+                                               << "Feijão (120)";
+    QTest::addRow("|| concatenation") << "'a' || 1 || null"
+                                      << "a1";
+    QTest::addRow("integer arithmetic stays integral") << "7 / 2 + 2 * 3 - 1"
+                                                       << "8,5";
+    QTest::addRow("precedence and parentheses") << "(1 + 2) * 3"
+                                                << "9";
+    QTest::addRow("unary minus") << "-KCAL + 20"
+                                 << "-100";
+    QTest::addRow("null arithmetic is null") << "KCAL + null"
+                                             << "";
+    QTest::addRow("division by zero is null") << "KCAL / 0"
+                                              << "";
+    QTest::addRow("comparison with null is false") << "if(null = null, 'sim', 'não')"
+                                                   << "não";
+    QTest::addRow("string comparison") << "if(INCOMPLETO = 'S', '*', '')"
+                                       << "*";
+    QTest::addRow("numeric comparison, not textual") << "if(KCAL > 99, 'alto', 'baixo')"
+                                                     << "alto";
+    QTest::addRow("date comparison") << "if(DIA > :P_DTINICIAL, 'depois', 'antes')"
+                                     << "depois";
+    QTest::addRow("and/or/not") << "if(not (KCAL < 100 or PRATO = 'x') and true, 1, 0)"
+                                << "1";
+    QTest::addRow("parameter") << ":P_OPCAO"
+                               << "X";
+    QTest::addRow("sum skips nulls") << "sum(KCAL)"
+                                     << "520";
+    QTest::addRow("avg over non-null values") << "format(avg(KCAL), '0.00')"
+                                              << "173,33";
+    QTest::addRow("count rows") << "count()"
+                                << "4";
+    QTest::addRow("count non-null") << "count(KCAL)"
+                                    << "3";
+    QTest::addRow("distinct days") << "distinct(DIA)"
+                                   << "2";
+    QTest::addRow("max of text marks incomplete") << "max(INCOMPLETO)"
+                                                  << "S";
+    QTest::addRow("min") << "min(KCAL)"
+                         << "89,5";
+    QTest::addRow("share of total") << "format(KCAL * 100 / sum(KCAL), '0.0') + '%'"
+                                    << "23,1%";
+    QTest::addRow("page X de Y") << "'Página ' + page() + ' de ' + pages()"
+                                 << "Página 2 de 7";
+    QTest::addRow("now with a date format") << "format(now(), 'dd/MM/yyyy hh:mm')"
+                                            << "01/04/2025 08:30";
+    QTest::addRow("weekday in Portuguese") << "format(DIA, 'dddd')"
+                                           << "segunda-feira";
+    QTest::addRow("coalesce") << "coalesce(null, '', 'x')"
+                              << "";
+    QTest::addRow("substr and len") << "substr(PRATO, 2, 3) + len(PRATO)"
+                                    << "eij6";
+    QTest::addRow("round") << "round(2.345, 2)"
+                           << "2,35";
+    QTest::addRow("upper, trim") << "upper(trim('  maçã '))"
+                                 << "MAÇÃ";
+    QTest::addRow("quote inside text") << "'d''água'"
+                                       << "d'água";
+    QTest::addRow("isnull") << "if(isnull(null), 'vazio', 'cheio')"
+                            << "vazio";
 }
 
 void TstQrExpression::evaluates()
@@ -111,14 +144,22 @@ void TstQrExpression::compileErrorsNamePosition_data()
 {
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("fault");
-    QTest::addRow("unclosed parenthesis") << "(1 + 2" << "esperado ')' (posição 7)";
-    QTest::addRow("unclosed text") << "'abc" << "texto sem aspa final (posição 1)";
-    QTest::addRow("unknown function") << "soma(KCAL)" << "função desconhecida 'soma'";
-    QTest::addRow("wrong argument count") << "if(1, 2)" << "número de argumentos errado para if";
-    QTest::addRow("nested aggregate") << "sum(avg(KCAL))" << "agregação dentro de agregação";
-    QTest::addRow("trailing operand") << "1 2" << "texto inesperado '2'";
-    QTest::addRow("stray character") << "KCAL # 2" << "caractere inesperado '#'";
-    QTest::addRow("dangling operator") << "KCAL +" << "expressão incompleta";
+    QTest::addRow("unclosed parenthesis") << "(1 + 2"
+                                          << "esperado ')' (posição 7)";
+    QTest::addRow("unclosed text") << "'abc"
+                                   << "texto sem aspa final (posição 1)";
+    QTest::addRow("unknown function") << "soma(KCAL)"
+                                      << "função desconhecida 'soma'";
+    QTest::addRow("wrong argument count") << "if(1, 2)"
+                                          << "número de argumentos errado para if";
+    QTest::addRow("nested aggregate") << "sum(avg(KCAL))"
+                                      << "agregação dentro de agregação";
+    QTest::addRow("trailing operand") << "1 2"
+                                      << "texto inesperado '2'";
+    QTest::addRow("stray character") << "KCAL # 2"
+                                     << "caractere inesperado '#'";
+    QTest::addRow("dangling operator") << "KCAL +"
+                                       << "expressão incompleta";
 }
 
 void TstQrExpression::compileErrorsNamePosition()
@@ -161,24 +202,40 @@ void TstQrExpression::formats_data()
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("shown");
-    QTest::addRow("null is empty") << QVariant(QMetaType(QMetaType::Double)) << "0.0" << "";
-    QTest::addRow("thousands and decimals") << QVariant(1234567.891) << "#,##0.00" << "1.234.567,89";
-    QTest::addRow("rounds half away from zero") << QVariant(0.25) << "0.0" << "0,3";
-    QTest::addRow("optional decimals dropped") << QVariant(12.0) << "0.##" << "12";
-    QTest::addRow("optional decimals kept") << QVariant(12.5) << "0.##" << "12,5";
-    QTest::addRow("negative") << QVariant(-3.14159) << "0.00" << "-3,14";
-    QTest::addRow("negative rounding to zero has no sign") << QVariant(-0.001) << "0.0" << "0,0";
-    QTest::addRow("literal suffix") << QVariant(45.678) << "0.0%" << "45,7%";
-    QTest::addRow("leading zeros") << QVariant(7) << "000" << "007";
-    QTest::addRow("numeric text with numeric pattern") << QVariant(QStringLiteral("2.5")) << "0.00" << "2,50";
-    QTest::addRow("text untouched") << QVariant(QStringLiteral("Almoço")) << "0.0" << "Almoço";
-    QTest::addRow("default double") << QVariant(1500.5) << "" << "1.500,5";
-    QTest::addRow("default integral double") << QVariant(300.0) << "" << "300";
-    QTest::addRow("default integer") << QVariant(qlonglong(12345)) << "" << "12345";
-    QTest::addRow("default date") << QVariant(QDate(2025, 3, 9)) << "" << "09/03/2025";
+    QTest::addRow("null is empty") << QVariant(QMetaType(QMetaType::Double)) << "0.0"
+                                   << "";
+    QTest::addRow("thousands and decimals") << QVariant(1234567.891) << "#,##0.00"
+                                            << "1.234.567,89";
+    QTest::addRow("rounds half away from zero") << QVariant(0.25) << "0.0"
+                                                << "0,3";
+    QTest::addRow("optional decimals dropped") << QVariant(12.0) << "0.##"
+                                               << "12";
+    QTest::addRow("optional decimals kept") << QVariant(12.5) << "0.##"
+                                            << "12,5";
+    QTest::addRow("negative") << QVariant(-3.14159) << "0.00"
+                              << "-3,14";
+    QTest::addRow("negative rounding to zero has no sign") << QVariant(-0.001) << "0.0"
+                                                           << "0,0";
+    QTest::addRow("literal suffix") << QVariant(45.678) << "0.0%"
+                                    << "45,7%";
+    QTest::addRow("leading zeros") << QVariant(7) << "000"
+                                   << "007";
+    QTest::addRow("numeric text with numeric pattern") << QVariant(QStringLiteral("2.5")) << "0.00"
+                                                       << "2,50";
+    QTest::addRow("text untouched") << QVariant(QStringLiteral("Almoço")) << "0.0"
+                                    << "Almoço";
+    QTest::addRow("default double") << QVariant(1500.5) << ""
+                                    << "1.500,5";
+    QTest::addRow("default integral double") << QVariant(300.0) << ""
+                                             << "300";
+    QTest::addRow("default integer") << QVariant(qlonglong(12345)) << ""
+                                     << "12345";
+    QTest::addRow("default date") << QVariant(QDate(2025, 3, 9)) << ""
+                                  << "09/03/2025";
     QTest::addRow("default date-time at midnight") << QVariant(QDate(2025, 3, 9).startOfDay()) << ""
                                                    << "09/03/2025";
-    QTest::addRow("date pattern") << QVariant(QDate(2025, 3, 9)) << "ddd dd/MM" << "dom. 09/03";
+    QTest::addRow("date pattern") << QVariant(QDate(2025, 3, 9)) << "ddd dd/MM"
+                                  << "dom. 09/03";
 }
 
 void TstQrExpression::formats()

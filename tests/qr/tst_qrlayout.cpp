@@ -14,11 +14,11 @@ const QString kLayouts = QStringLiteral(KAV_TEST_DIR "/layouts");
 QByteArray layoutWith(const QString& parameters, const QString& body,
                       const QString& query = QStringLiteral("SELECT A FROM T WHERE B = :P_B"))
 {
-    return QStringLiteral("<report title=\"t\">\n"                                   // line 1
-                          "<page paper=\"A4\" orientation=\"portrait\"/>\n"           // line 2
-                          "<parameters><parameter name=\"P_B\"/>%1</parameters>\n"   // line 3
-                          "<query>%3</query>\n"                                      // line 4
-                          "%2\n"                                                     // line 5...
+    return QStringLiteral("<report title=\"t\">\n"                                 // line 1
+                          "<page paper=\"A4\" orientation=\"portrait\"/>\n"        // line 2
+                          "<parameters><parameter name=\"P_B\"/>%1</parameters>\n" // line 3
+                          "<query>%3</query>\n"                                    // line 4
+                          "%2\n"                                                   // line 5...
                           "</report>\n")
         .arg(parameters, body, query.toHtmlEscaped())
         .toUtf8();
@@ -91,16 +91,19 @@ void TstQrLayout::faultsNameTheLine_data()
     const QString band = QStringLiteral("<band kind=\"detail\" height=\"5\">%1</band>");
     QTest::addRow("not XML") << QByteArray("plain text") << ":1: ";
     QTest::addRow("wrong root") << QByteArray("<form/>") << "o elemento raiz deve ser <report>";
-    QTest::addRow("unknown element") << layoutWith({}, QStringLiteral("<bands/>")) << ":5: elemento desconhecido <bands>";
-    QTest::addRow("unknown attribute") << layoutWith({}, band.arg(QStringLiteral("<text x=\"0\" y=\"0\" width=\"5\" "
-                                                                                  "height=\"5\" colour=\"red\"/>")))
-                                       << ":5: atributo desconhecido 'colour' em <text>";
+    QTest::addRow("unknown element") << layoutWith({}, QStringLiteral("<bands/>"))
+                                     << ":5: elemento desconhecido <bands>";
+    QTest::addRow("unknown attribute")
+        << layoutWith({}, band.arg(QStringLiteral("<text x=\"0\" y=\"0\" width=\"5\" "
+                                                  "height=\"5\" colour=\"red\"/>")))
+        << ":5: atributo desconhecido 'colour' em <text>";
     QTest::addRow("undeclared query parameter")
         << layoutWith({}, {}, QStringLiteral("SELECT A FROM T WHERE B = :P_B AND C = :P_C"))
         << "a consulta usa o parâmetro :P_C, que não está declarado";
     QTest::addRow("parameter inside quotes is text")
-        << layoutWith({}, band.arg(QStringLiteral("<field x=\"0\" y=\"0\" width=\"9\" height=\"5\" column=\"A\"/>")),
-                      QStringLiteral("SELECT ':P_X' AS A FROM T WHERE B = :P_B"))
+        << layoutWith(
+               {}, band.arg(QStringLiteral("<field x=\"0\" y=\"0\" width=\"9\" height=\"5\" column=\"A\"/>")),
+               QStringLiteral("SELECT ':P_X' AS A FROM T WHERE B = :P_B"))
         << "";
     QTest::addRow("undeclared expression parameter")
         << layoutWith({}, band.arg(QStringLiteral("<expression x=\"0\" y=\"0\" width=\"9\" height=\"5\" "
@@ -110,37 +113,44 @@ void TstQrLayout::faultsNameTheLine_data()
                                          << ":3: parâmetro p_b declarado duas vezes";
     QTest::addRow("bad parameter name") << layoutWith(QStringLiteral("<parameter name=\"P B\"/>"), {})
                                         << ":3: nome de parâmetro inválido 'P B'";
-    QTest::addRow("unknown parameter type") << layoutWith(QStringLiteral("<parameter name=\"P_C\" type=\"money\"/>"), {})
-                                            << "tipo de parâmetro desconhecido 'money'";
+    QTest::addRow("unknown parameter type")
+        << layoutWith(QStringLiteral("<parameter name=\"P_C\" type=\"money\"/>"), {})
+        << "tipo de parâmetro desconhecido 'money'";
     QTest::addRow("bad number") << layoutWith({}, QStringLiteral("<band kind=\"detail\" height=\"5mm\"/>"))
                                 << ":5: 'height' deve ser um número não negativo, não '5mm'";
     QTest::addRow("missing height") << layoutWith({}, QStringLiteral("<band kind=\"detail\"/>"))
                                     << "falta o atributo 'height' em <band>";
-    QTest::addRow("unknown band kind") << layoutWith({}, QStringLiteral("<band kind=\"footer\" height=\"5\"/>"))
-                                       << "tipo de faixa desconhecido 'footer'";
+    QTest::addRow("unknown band kind")
+        << layoutWith({}, QStringLiteral("<band kind=\"footer\" height=\"5\"/>"))
+        << "tipo de faixa desconhecido 'footer'";
     QTest::addRow("band twice") << layoutWith({}, band.arg(QString()) + band.arg(QString()))
                                 << "faixa 'detail' repetida";
-    QTest::addRow("bad expression") << layoutWith({}, band.arg(QStringLiteral(
-                                                          "<expression x=\"0\" y=\"0\" width=\"9\" height=\"5\" "
-                                                          "value=\"sum(A\"/>")))
-                                    << ":5: Expressão inválida \"sum(A\": esperado ')'";
+    QTest::addRow("bad expression")
+        << layoutWith({}, band.arg(QStringLiteral("<expression x=\"0\" y=\"0\" width=\"9\" height=\"5\" "
+                                                  "value=\"sum(A\"/>")))
+        << ":5: Expressão inválida \"sum(A\": esperado ')'";
     QTest::addRow("element outside its band")
         << layoutWith({}, band.arg(QStringLiteral("<text x=\"0\" y=\"3\" width=\"9\" height=\"5\">x</text>")))
         << ":5: <text> sai da faixa 'detail'";
     QTest::addRow("element wider than the page")
-        << layoutWith({}, band.arg(QStringLiteral("<text x=\"150\" y=\"0\" width=\"60\" height=\"5\">x</text>")))
+        << layoutWith({},
+                      band.arg(QStringLiteral("<text x=\"150\" y=\"0\" width=\"60\" height=\"5\">x</text>")))
         << "<text> sai da faixa";
-    QTest::addRow("band taller than the page") << layoutWith({}, QStringLiteral("<band kind=\"detail\" height=\"300\"/>"))
-                                               << "a faixa 'detail' não cabe na página";
-    QTest::addRow("group without expression") << layoutWith({}, QStringLiteral("<group name=\"g\"/>"))
-                                              << "o grupo 'g' não tem expressão";
-    QTest::addRow("unknown paper") << QByteArray("<report><page paper=\"A9\"/></report>") << "papel desconhecido 'A9'";
+    QTest::addRow("band taller than the page")
+        << layoutWith({}, QStringLiteral("<band kind=\"detail\" height=\"300\"/>"))
+        << "a faixa 'detail' não cabe na página";
+    QTest::addRow("group without expression")
+        << layoutWith({}, QStringLiteral("<group name=\"g\"/>")) << "o grupo 'g' não tem expressão";
+    QTest::addRow("unknown paper") << QByteArray("<report><page paper=\"A9\"/></report>")
+                                   << "papel desconhecido 'A9'";
     QTest::addRow("no query") << QByteArray("<report title=\"x\"/>") << "o relatório não tem consulta";
-    QTest::addRow("bad colour") << layoutWith({}, band.arg(QStringLiteral("<text x=\"0\" y=\"0\" width=\"9\" "
-                                                                           "height=\"5\" color=\"reddish\">x</text>")))
+    QTest::addRow("bad colour") << layoutWith({}, band.arg(QStringLiteral(
+                                                      "<text x=\"0\" y=\"0\" width=\"9\" "
+                                                      "height=\"5\" color=\"reddish\">x</text>")))
                                 << "cor inválida 'reddish'";
     QTest::addRow("chart without label")
-        << layoutWith({}, band.arg(QStringLiteral("<chart x=\"0\" y=\"0\" width=\"9\" height=\"5\" value=\"A\"/>")))
+        << layoutWith(
+               {}, band.arg(QStringLiteral("<chart x=\"0\" y=\"0\" width=\"9\" height=\"5\" value=\"A\"/>")))
         << "<chart> pede 'value' e 'label'";
 }
 
@@ -170,7 +180,8 @@ void TstQrLayout::titleReadWithoutChecking()
     write(QStringLiteral("a.QR2"), "<?xml version=\"1.0\"?>\n<report title=\"Cardápio semanal\"><broken");
     write(QStringLiteral("b.QR2"), "<form/>");
     write(QStringLiteral("c.QR2"), "<report/>");
-    QCOMPARE(LayoutReader::readTitle(dir.filePath(QStringLiteral("a.QR2"))), QStringLiteral("Cardápio semanal"));
+    QCOMPARE(LayoutReader::readTitle(dir.filePath(QStringLiteral("a.QR2"))),
+             QStringLiteral("Cardápio semanal"));
     QVERIFY(!LayoutReader::readTitle(dir.filePath(QStringLiteral("b.QR2"))));
     QCOMPARE(LayoutReader::readTitle(dir.filePath(QStringLiteral("c.QR2"))), QString());
     QVERIFY(!LayoutReader::readTitle(dir.filePath(QStringLiteral("missing.QR2"))));

@@ -21,8 +21,8 @@ constexpr double kLimit = 400.0;
 ReportData menu(int days)
 {
     ReportData data;
-    data.columns = {QStringLiteral("DIA"), QStringLiteral("SERVICO"), QStringLiteral("PRATO"),
-                    QStringLiteral("KCAL"), QStringLiteral("PROT"),   QStringLiteral("INC")};
+    data.columns = {QStringLiteral("DIA"),  QStringLiteral("SERVICO"), QStringLiteral("PRATO"),
+                    QStringLiteral("KCAL"), QStringLiteral("PROT"),    QStringLiteral("INC")};
     int row = 0;
     for (int day = 0; day < days; ++day) {
         for (const QString& service : kServices) {
@@ -120,7 +120,8 @@ void TstQrPageLayout::groupFootersSumTheirOwnRows()
     for (int day = 0; day < 3; ++day) {
         for (int s = 0; s < kServices.size(); ++s)
             expected << QStringLiteral("Soma ") + kServices[s] << serviceTotals[day * kServices.size() + s];
-        expected << QStringLiteral("Total do dia") << dayTotals[day] << (day == 0 ? QStringLiteral("*") : QString());
+        expected << QStringLiteral("Total do dia") << dayTotals[day]
+                 << (day == 0 ? QStringLiteral("*") : QString());
     }
     QCOMPARE(footerTexts, expected);
 
@@ -139,7 +140,8 @@ void TstQrPageLayout::summaryAveragesOverDays()
         total += row[3].toDouble();
     const PageModel model = layOut(m_layout, data, params(m_layout));
     const QStringList summary = textsOf(model.pages.last(), BandKind::Summary);
-    QCOMPARE(summary.first(), QStringLiteral("Média por dia: ") + ValueFormatter::format(total / 5, QStringLiteral("0.0")));
+    QCOMPARE(summary.first(),
+             QStringLiteral("Média por dia: ") + ValueFormatter::format(total / 5, QStringLiteral("0.0")));
 }
 
 void TstQrPageLayout::everyPageHasItsFrameAndNumberOfTotal()
@@ -151,7 +153,8 @@ void TstQrPageLayout::everyPageHasItsFrameAndNumberOfTotal()
         QCOMPARE(textsOf(page, BandKind::PageFooter),
                  QStringList(QStringLiteral("Página %1 de %2").arg(i + 1).arg(model.pages.size())));
         QCOMPARE(textsOf(page, BandKind::PageHeader), QStringList(QStringLiteral("Central 0001")));
-        QCOMPARE(textsOf(page, BandKind::ColumnHeader), QStringList({QStringLiteral("Prato"), QStringLiteral("kcal")}));
+        QCOMPARE(textsOf(page, BandKind::ColumnHeader),
+                 QStringList({QStringLiteral("Prato"), QStringLiteral("kcal")}));
         QCOMPARE(textsOf(page, BandKind::Title).size(), i == 0 ? 1 : 0);
     }
     QCOMPARE(textsOf(model.pages.last(), BandKind::Summary).size(), 1); // the summary closes the last page
@@ -203,7 +206,8 @@ void TstQrPageLayout::printWhenFollowsParameter()
     QFETCH(QString, ndpcal);
     QFETCH(bool, shown);
     const PageModel model = layOut(m_layout, menu(1), params(m_layout, ndpcal));
-    QCOMPARE(textsOf(model.pages.last(), BandKind::Summary).contains(QStringLiteral("NDpCal% calculado")), shown);
+    QCOMPARE(textsOf(model.pages.last(), BandKind::Summary).contains(QStringLiteral("NDpCal% calculado")),
+             shown);
 }
 
 void TstQrPageLayout::emphasisMarksValuesOverLimit()
@@ -271,7 +275,8 @@ void TstQrPageLayout::cancelStopsTheLayout()
         totalSeen = total;
         return done < 2 * PageLayouter::ProgressStep;
     };
-    QVERIFY_THROWS_EXCEPTION(ReportCancelled, PageLayouter::layOut(m_layout, data, params(m_layout), options));
+    QVERIFY_THROWS_EXCEPTION(ReportCancelled,
+                             PageLayouter::layOut(m_layout, data, params(m_layout), options));
     QCOMPARE(calls, 2);
     QCOMPARE(totalSeen, int(data.rows.size()));
 }

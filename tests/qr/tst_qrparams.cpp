@@ -53,8 +53,8 @@ void TstQrParams::asValueTakesTypeOfValueWhenUndeclared_data()
     QTest::addRow("text") << QVariant(QStringLiteral("S")) << int(TFieldType::ftString)
                           << QVariant(QStringLiteral("S"));
     QTest::addRow("date-time") << QVariant(march1) << int(TFieldType::ftDateTime) << QVariant(march1);
-    QTest::addRow("date becomes date-time") << QVariant(QDate(2025, 3, 1)) << int(TFieldType::ftDateTime)
-                                            << QVariant(march1);
+    QTest::addRow("date becomes date-time")
+        << QVariant(QDate(2025, 3, 1)) << int(TFieldType::ftDateTime) << QVariant(march1);
     QTest::addRow("integer") << QVariant(42) << int(TFieldType::ftInteger) << QVariant(qlonglong(42));
     QTest::addRow("float") << QVariant(4.5) << int(TFieldType::ftFloat) << QVariant(4.5);
 }
@@ -77,12 +77,12 @@ void TstQrParams::asValueKeepsDeclaredType_data()
     QTest::addColumn<QVariant>("expected");
     QTest::addRow("string holds a date as text")
         << int(TFieldType::ftString) << QVariant(QDate(2025, 3, 1)) << QVariant(QStringLiteral("2025-03-01"));
-    QTest::addRow("integer from text") << int(TFieldType::ftInteger) << QVariant(QStringLiteral(" 0042 "))
-                                       << QVariant(qlonglong(42));
-    QTest::addRow("float from Brazilian text") << int(TFieldType::ftFloat) << QVariant(QStringLiteral("12,5"))
-                                               << QVariant(12.5);
-    QTest::addRow("date from typed text") << int(TFieldType::ftDate) << QVariant(QStringLiteral("31/03/2025"))
-                                          << QVariant(QDate(2025, 3, 31));
+    QTest::addRow("integer from text")
+        << int(TFieldType::ftInteger) << QVariant(QStringLiteral(" 0042 ")) << QVariant(qlonglong(42));
+    QTest::addRow("float from Brazilian text")
+        << int(TFieldType::ftFloat) << QVariant(QStringLiteral("12,5")) << QVariant(12.5);
+    QTest::addRow("date from typed text")
+        << int(TFieldType::ftDate) << QVariant(QStringLiteral("31/03/2025")) << QVariant(QDate(2025, 3, 31));
     QTest::addRow("date-time from date") << int(TFieldType::ftDateTime) << QVariant(QDate(2025, 3, 31))
                                          << QVariant(QDate(2025, 3, 31).startOfDay());
 }
@@ -138,7 +138,8 @@ void TstQrParams::existParam_data()
     QTest::addRow("undeclared") << QStringLiteral("P_TODASOPCAO") << false;
     QTest::addRow("empty") << QString() << false;
     QTest::addRow("prefix only") << QStringLiteral("P_OPC") << false;
-    QTest::addRow("longer than allowed") << QStringLiteral("P_").append(QString(300, QLatin1Char('X'))) << false;
+    QTest::addRow("longer than allowed")
+        << QStringLiteral("P_").append(QString(300, QLatin1Char('X'))) << false;
 }
 
 void TstQrParams::existParam()

@@ -56,11 +56,12 @@ PageModel twoPages()
                                row == 1 && p == 0 ? QStringLiteral("Arroz; feijão \"tropeiro\"")
                                                   : QStringLiteral("Prato %1").arg(p * 3 + row))
                        << text(band, BandKind::Detail, 45, 10 + 5 * row, 30,
-                               QString::number(100 + 25 * row) + QStringLiteral(",5"), ElementStyle::Align::Right);
+                               QString::number(100 + 25 * row) + QStringLiteral(",5"),
+                               ElementStyle::Align::Right);
         }
         ++band;
-        page.items << text(band, BandKind::PageFooter, 60, 270, 30, QStringLiteral("Página %1 de 2").arg(p + 1),
-                           ElementStyle::Align::Right);
+        page.items << text(band, BandKind::PageFooter, 60, 270, 30,
+                           QStringLiteral("Página %1 de 2").arg(p + 1), ElementStyle::Align::Right);
         model.pages.append(page);
     }
     return model;
@@ -70,8 +71,8 @@ QString pdfText(const QString& pdf, int page)
 {
     QProcess process;
     process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                   QString::number(page), pdf, QStringLiteral("-")});
+                  {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                   QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
     process.waitForFinished();
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -221,14 +222,22 @@ void TstQrRenderers::rendererForFile_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("renderer");
-    QTest::addRow("pdf") << "a/b/Nutrientes.pdf" << "pdf";
-    QTest::addRow("upper case") << "NUTRIENTES.PDF" << "pdf";
-    QTest::addRow("text") << "n.txt" << "text";
-    QTest::addRow("csv") << "n.csv" << "csv";
-    QTest::addRow("html") << "n.html" << "html";
-    QTest::addRow("htm") << "n.htm" << "html";
-    QTest::addRow("unknown") << "n.docx" << "";
-    QTest::addRow("none") << "nutrientes" << "";
+    QTest::addRow("pdf") << "a/b/Nutrientes.pdf"
+                         << "pdf";
+    QTest::addRow("upper case") << "NUTRIENTES.PDF"
+                                << "pdf";
+    QTest::addRow("text") << "n.txt"
+                          << "text";
+    QTest::addRow("csv") << "n.csv"
+                         << "csv";
+    QTest::addRow("html") << "n.html"
+                          << "html";
+    QTest::addRow("htm") << "n.htm"
+                         << "html";
+    QTest::addRow("unknown") << "n.docx"
+                             << "";
+    QTest::addRow("none") << "nutrientes"
+                          << "";
 }
 
 void TstQrRenderers::rendererForFile()

@@ -29,11 +29,11 @@ const QDateTime kPrintedAt(QDate(2025, 3, 10), QTime(14, 30));
 
 // Every parameter the screen binds, by name.
 const QStringList kScreenParameters = {
-    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE",  "P_NMFILIAGRE",  "P_CDSERVFILI", "P_CDFILAUXPRAT",
-    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD",  "P_NRSEQUNUTR",  "P_DTINICIAL",  "P_DTFINAL",
-    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",      "P_FILNDPCAL",   "P_LISTATPRATO", "P_TODOSTPRATO",
-    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1",  "P_NUTRIENTE2",  "P_NUTRIENTE3", "P_NUTRIENTE4",
-    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7",  "P_NUTRIENTE8"};
+    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE", "P_NMFILIAGRE", "P_CDSERVFILI",  "P_CDFILAUXPRAT",
+    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD", "P_NRSEQUNUTR", "P_DTINICIAL",   "P_DTFINAL",
+    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",     "P_FILNDPCAL",  "P_LISTATPRATO", "P_TODOSTPRATO",
+    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1", "P_NUTRIENTE2", "P_NUTRIENTE3",  "P_NUTRIENTE4",
+    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7", "P_NUTRIENTE8"};
 
 struct Criteria
 {
@@ -78,8 +78,9 @@ public:
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             if (Qrddlgs::ExistParam(Params, it.key()))
                 Params.ParamByName(it.key()).setValue(it.value());
-        QHash<QString, QString> texts = {{"P_DTPERIINI", first.toString(QStringLiteral("dd/MM/yyyy"))},
-                                         {"P_DTPERIFIN", criteria.last.toString(QStringLiteral("dd/MM/yyyy"))}};
+        QHash<QString, QString> texts = {
+            {"P_DTPERIINI", first.toString(QStringLiteral("dd/MM/yyyy"))},
+            {"P_DTPERIFIN", criteria.last.toString(QStringLiteral("dd/MM/yyyy"))}};
         const QStringList nutrients = NutriCardFixture::nutrients();
         for (int k = 0; k < 8; ++k)
             texts.insert(QStringLiteral("P_NUTRIENTE%1").arg(k + 1), nutrients.value(k));
@@ -123,9 +124,10 @@ QString createServerDatabase(const QString& testUrl, const QString& url)
     isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q")});
     if (!isql.waitForStarted())
         return QStringLiteral("isql-fb is missing");
-    isql.write(QStringLiteral("CREATE DATABASE '%1:%2' USER '%3' PASSWORD '%4' DEFAULT CHARACTER SET UTF8;\nQUIT;\n")
-                   .arg(parsed.host(), parsed.database(), parsed.user(), parsed.password())
-                   .toUtf8());
+    isql.write(
+        QStringLiteral("CREATE DATABASE '%1:%2' USER '%3' PASSWORD '%4' DEFAULT CHARACTER SET UTF8;\nQUIT;\n")
+            .arg(parsed.host(), parsed.database(), parsed.user(), parsed.password())
+            .toUtf8());
     isql.closeWriteChannel();
     isql.waitForFinished();
     const QString output = QString::fromUtf8(isql.readAllStandardError());
@@ -217,7 +219,8 @@ void TstQrScreenLayouts::cleanupTestCase()
     QSqlDatabase::removeDatabase(kConnection);
 }
 
-QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& criteria, const QString& connection)
+QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& criteria,
+                                const QString& connection)
 {
     TReportDesignerDialog dialog;
     Screen screen;
@@ -225,7 +228,8 @@ QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& crite
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
     dialog.setConnectionName(connection);
     dialog.setClock(kPrintedAt);
-    dialog.LoadFromFile(kReports + QLatin1Char('/') + ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
     const QString out = m_dir.filePath(QStringLiteral("out.txt"));
     if (!dialog.SaveToFile(out))
         return QStringLiteral("(nothing written)");
@@ -296,7 +300,8 @@ void TstQrScreenLayouts::dayTotalsAddUpTheDishes()
         if (dish.serviceCode == QLatin1String("00003"))
             lunch += dish.values[0].toDouble();
     }
-    const QString text = run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
+    const QString text =
+        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
     const QStringList lines = text.split(QLatin1Char('\n'));
     const auto lineStarting = [&](const QString& start, int occurrence) {
         int seen = 0;
@@ -305,10 +310,13 @@ void TstQrScreenLayouts::dayTotalsAddUpTheDishes()
                 return line;
         return QString();
     };
-    QVERIFY2(lineStarting(QStringLiteral("Total Almoço"), 0).contains(ValueFormatter::format(lunch, "#,##0.0")),
-             qPrintable(text));
-    QVERIFY(lineStarting(QStringLiteral("Total do dia"), 0).contains(ValueFormatter::format(monday, "#,##0.0")));
-    QVERIFY(lineStarting(QStringLiteral("segunda-feira, 03/03/2025"), 0).contains(QStringLiteral("NDpCal% do dia: 7,8")));
+    QVERIFY2(
+        lineStarting(QStringLiteral("Total Almoço"), 0).contains(ValueFormatter::format(lunch, "#,##0.0")),
+        qPrintable(text));
+    QVERIFY(
+        lineStarting(QStringLiteral("Total do dia"), 0).contains(ValueFormatter::format(monday, "#,##0.0")));
+    QVERIFY(lineStarting(QStringLiteral("segunda-feira, 03/03/2025"), 0)
+                .contains(QStringLiteral("NDpCal% do dia: 7,8")));
     // Monday's fibre is incomplete (one dish lacks it): its day total carries the mark.
     QVERIFY(lineStarting(QStringLiteral("Total do dia"), 0).contains(QLatin1Char('*')));
 }
@@ -323,14 +331,16 @@ void TstQrScreenLayouts::optionDishesFollowThePrintOption_data()
 void TstQrScreenLayouts::optionDishesFollowThePrintOption()
 {
     QFETCH(bool, options);
-    const QString text = run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), options, {}, false});
+    const QString text =
+        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), options, {}, false});
     QCOMPARE(text.contains(QStringLiteral("Omelete (opção)")), options);
     QVERIFY(text.contains(QStringLiteral("Frango ensopado")));
 }
 
 void TstQrScreenLayouts::dishTypeListLeavesOthersOut()
 {
-    const QString text = run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, "03_04", false});
+    const QString text =
+        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, "03_04", false});
     QVERIFY(text.contains(QStringLiteral("Banana")));
     QVERIFY(text.contains(QStringLiteral("Suco de laranja")));
     QVERIFY(!text.contains(QStringLiteral("Arroz branco")));
@@ -340,20 +350,23 @@ void TstQrScreenLayouts::dishTypeListLeavesOthersOut()
 void TstQrScreenLayouts::weeklyShareOfReference()
 {
     // Week 1 lunch energy is 512 kcal against a reference of 329 kcal for one meal: 156 %.
-    const QString text = run(QStringLiteral("05"), {NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, false});
+    const QString text =
+        run(QStringLiteral("05"), {NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, false});
     QVERIFY2(text.contains(QStringLiteral("156%")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("329,0")));
 }
 
 void TstQrScreenLayouts::dailyChartHasEnergyOfEachDay()
 {
-    const QString text = run(QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
+    const QString text =
+        run(QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
     for (int day = 0; day < 5; ++day) {
         const QString label = QDate(2025, 3, 3).addDays(day).toString(QStringLiteral("dd/MM"));
         const QString energy = ValueFormatter::format(980 * (1 + 0.07 * day), QStringLiteral("0"));
         bool found = false;
         for (const QString& line : text.split(QLatin1Char('\n')))
-            found = found || (line.startsWith(label) && line.contains(QLatin1Char('#')) && line.endsWith(energy));
+            found =
+                found || (line.startsWith(label) && line.contains(QLatin1Char('#')) && line.endsWith(energy));
         QVERIFY2(found, qPrintable(label + QLatin1Char(' ') + energy + QLatin1Char('\n') + text));
     }
 }
