@@ -1,6 +1,7 @@
 #include "NutriCardWriter.h"
 
 #include "BoundQuery.h"
+#include "NutriCardRowInserter.h"
 
 namespace {
 
@@ -42,39 +43,31 @@ void NutriCardWriter::write(const QString& key, const QDateTime& createdUtc,
         header.bind(i, headerValues[i]);
     header.exec();
 
-    BoundQuery insert(
-        m_db,
-        QStringLiteral("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, DTINISEMANA,"
-                       " CDSERVFILI, NMSERVICO, NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT,"
-                       " NMPRATO, IDOPCAO, CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO,"
-                       " VRNDPCAL) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        QStringLiteral("store the prepared data"));
+    QList<QVariantList> values;
     int line = 0;
     for (const NutriCardRow& row : rows) {
-        const QVariantList values{key,
-                                  ++line,
-                                  dateOrNull(row.day),
-                                  row.week,
-                                  dateOrNull(row.weekStart),
-                                  textOrNull(row.service),
-                                  textOrNull(row.serviceName),
-                                  optionalOrNull(row.serviceOrder),
-                                  textOrNull(row.dishType),
-                                  textOrNull(row.dishTypeName),
-                                  textOrNull(row.dish),
-                                  textOrNull(row.dishOwner),
-                                  textOrNull(row.dishName),
-                                  textOrNull(row.option),
-                                  row.nutrient,
-                                  row.nutrientName,
-                                  row.unit,
-                                  optionalOrNull(row.amount.value),
-                                  row.amount.incomplete ? QStringLiteral("S") : QStringLiteral("N"),
-                                  optionalOrNull(row.ndpcal)};
-        for (int i = 0; i < values.size(); ++i)
-            insert.bind(i, values[i]);
-        insert.exec();
+        values.append({key,
+                       ++line,
+                       dateOrNull(row.day),
+                       row.week,
+                       dateOrNull(row.weekStart),
+                       textOrNull(row.service),
+                       textOrNull(row.serviceName),
+                       optionalOrNull(row.serviceOrder),
+                       textOrNull(row.dishType),
+                       textOrNull(row.dishTypeName),
+                       textOrNull(row.dish),
+                       textOrNull(row.dishOwner),
+                       textOrNull(row.dishName),
+                       textOrNull(row.option),
+                       row.nutrient,
+                       row.nutrientName,
+                       row.unit,
+                       optionalOrNull(row.amount.value),
+                       row.amount.incomplete ? QStringLiteral("S") : QStringLiteral("N"),
+                       optionalOrNull(row.ndpcal)});
     }
+    NutriCardRowInserter(m_db).insert(values);
 }
 
 bool NutriCardWriter::remove(const QString& key) const

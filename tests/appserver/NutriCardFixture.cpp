@@ -95,7 +95,7 @@ void install(QSqlDatabase db)
            {{"01", "Prato principal"}, {"02", "Guarnição"}, {"03", "Salada"}});
     insert(db, "PRATO", {"CDPRATO", "CDFILAUXPRAT", "NMPRATO", "CDNVPRATO", "CDTIPOPRAT", "QTRENDPRATO"},
            {{"0000000001", "P", "Arroz com feijão", 1, "01", 10},
-            {"0000000002", "P", "Salada com azeite", 1, "03", 10},
+            {"0000000002", "P", kOddDishName, 1, "03", 10},
             {"0000000003", kCentral, "Frango grelhado", 1, "01", 5},
             {"0000000004", "P", "Purê sem ficha", 1, "02", 1}});
     insert(db, "FICHATEC", {"CDPRATO", "CDFILAUXPRAT", "CDALIMENTO", "QTPESOLIQ"},

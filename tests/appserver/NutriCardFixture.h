@@ -28,6 +28,8 @@ inline const QString kForeign = QStringLiteral("0021"); // aggregated to 0020
 inline const QString kMenuType = QStringLiteral("0000000001");
 inline const QString kLunch = QStringLiteral("00001");
 inline const QString kDinner = QStringLiteral("00002");
+// The salad's name holds what array and string literals must escape.
+inline const QString kOddDishName = QStringLiteral("Salada \"verde\", {azeite}\\ l'imão");
 inline const QDate kFirstDay(2026, 3, 2);
 inline const QDate kLastDay(2026, 3, 13);
 

@@ -35,6 +35,7 @@ struct StoredRow
     QString serviceName;
     QString dish;
     QString option;
+    QString dishName;
     QString nutrient;
     QVariant value;
     QString incomplete;
@@ -46,7 +47,7 @@ QList<StoredRow> storedRows(const QSqlDatabase& db, const QString& key)
     QSqlQuery query(db);
     query.prepare(
         "SELECT NRLINHA, DTCARDAPIO, NRSEMANA, DTINISEMANA, CDSERVFILI, NMSERVICO, CDPRATO, IDOPCAO,"
-        " CDNUTRIENTE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL FROM NUTRICARD WHERE NRSEQUNUTR = ?"
+        " NMPRATO, CDNUTRIENTE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL FROM NUTRICARD WHERE NRSEQUNUTR = ?"
         " ORDER BY NRLINHA");
     query.bindValue(0, key);
     if (!query.exec())
@@ -56,7 +57,8 @@ QList<StoredRow> storedRows(const QSqlDatabase& db, const QString& key)
         rows.append({query.value(0).toInt(), query.value(1).toDate(), query.value(2).toInt(),
                      query.value(3).toDate(), query.value(4).toString(), query.value(5).toString(),
                      query.value(6).toString(), query.value(7).toString(), query.value(8).toString(),
-                     query.value(9), query.value(10).toString(), query.value(11)});
+                     query.value(9).toString(), query.value(10), query.value(11).toString(),
+                     query.value(12)});
     }
     return rows;
 }
@@ -280,6 +282,7 @@ void TestRdmNutriCard::perDishRowsHoldTheRecipesNumbers()
     const StoredRow* saladCalcium = findRow(rows, monday, "0000000002", "003");
     QVERIFY(saladCalcium->value.isNull()); // not analysed, not zero
     QCOMPARE(saladCalcium->incomplete, QString("S"));
+    QCOMPARE(saladCalcium->dishName, kOddDishName);
     const StoredRow* saladIron = findRow(rows, monday, "0000000002", "004");
     QCOMPARE(saladIron->value.toDouble(), 0.0); // analysed as zero
     QCOMPARE(saladIron->incomplete, QString("N"));
