@@ -4,11 +4,17 @@
 #include "HtmlRenderer.h"
 #include "KavException.h"
 #include "PageModel.h"
+#include "PreviewPage.h"
+#include "PreviewWindow.h"
 #include "ReportCancelled.h"
 #include "ReportRenderers.h"
 #include "TextRenderer.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
+#include <QToolButton>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -100,6 +106,7 @@ private slots:
     void rendererForFile_data();
     void rendererForFile();
     void unknownRendererIsAnError();
+    void previewNavigatesZoomsAndPrints();
 };
 
 void TstQrRenderers::textPlacesItemsOnCharacterColumns()
@@ -252,6 +259,47 @@ void TstQrRenderers::unknownRendererIsAnError()
     for (const QString& name : ReportRenderers::names())
         QVERIFY(ReportRenderers::create(name) != nullptr);
     QVERIFY_THROWS_EXCEPTION(Kav::Exception, ReportRenderers::create(QStringLiteral("fax")));
+}
+
+void TstQrRenderers::previewNavigatesZoomsAndPrints()
+{
+    const PageModel model = twoPages();
+    int printed = 0;
+    PreviewWindow window(model, [&] { ++printed; });
+    window.show();
+    auto* label = window.findChild<QLabel*>(QStringLiteral("lblPagina"));
+    auto* previous = window.findChild<QToolButton*>(QStringLiteral("btnAnterior"));
+    auto* next = window.findChild<QToolButton*>(QStringLiteral("btnProxima"));
+    QCOMPARE(label->text(), QStringLiteral("Página 1 de 2"));
+    QVERIFY(!previous->isEnabled());
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(window.currentPage(), 1);
+    QCOMPARE(label->text(), QStringLiteral("Página 2 de 2"));
+    QVERIFY(!next->isEnabled());
+    window.showPage(7);
+    QCOMPARE(window.currentPage(), 1);
+    QTest::keyClick(&window, Qt::Key_Home);
+    QCOMPARE(window.currentPage(), 0);
+
+    auto* sheet = window.findChild<PreviewPage*>();
+    const int width = sheet->width();
+    window.setZoom(2.0);
+    QVERIFY(qAbs(sheet->width() - 2 * width) <= 1);
+    QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cbbZoom"))->currentText(), QStringLiteral("200%"));
+
+    // The page is painted: the header's text leaves dark pixels in its corner of the sheet.
+    const QImage image = sheet->grab().toImage();
+    bool dark = false;
+    const QRect header = QRectF(sheet->width() * 10 / 210.0, sheet->height() * 10 / 297.0, sheet->width() * 60 / 210.0,
+                                sheet->height() * 5 / 297.0)
+                             .toRect();
+    for (int y = header.top(); y < header.bottom() && !dark; ++y)
+        for (int x = header.left(); x < header.right() && !dark; ++x)
+            dark = qGray(image.pixel(x, y)) < 128;
+    QVERIFY(dark);
+
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnImprimir")), Qt::LeftButton);
+    QCOMPARE(printed, 1);
 }
 
 QTEST_MAIN(TstQrRenderers)
