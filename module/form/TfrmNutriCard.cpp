@@ -23,9 +23,7 @@ namespace {
 const QString kScreenLayout = QStringLiteral(":/zve41300/TfrmNutriCard.kfm");
 } // namespace
 
-TfrmNutriCard::TfrmNutriCard(QWidget* parent) : TfrmDadosGerRel(parent)
-{
-}
+TfrmNutriCard::TfrmNutriCard(QWidget* parent) : TfrmDadosGerRel(parent) {}
 
 TfrmNutriCard::~TfrmNutriCard()
 {
@@ -163,121 +161,63 @@ void TfrmNutriCard::cbbReportNamesChange(QObject*)
 // ---- output commands. Each checks the criteria and has the report data prepared before it
 // hands over to the base command; until that is in place they produce nothing.
 
-void TfrmNutriCard::sbtPrintClick(QObject*)
-{
-}
+void TfrmNutriCard::sbtPrintClick(QObject*) {}
 
-void TfrmNutriCard::sbtPreviewClick(QObject*)
-{
-}
+void TfrmNutriCard::sbtPreviewClick(QObject*) {}
 
-void TfrmNutriCard::sbtSalvarComoClick(QObject*)
-{
-}
+void TfrmNutriCard::sbtSalvarComoClick(QObject*) {}
 
-void TfrmNutriCard::sbtReportEditClick(QObject*)
-{
-}
+void TfrmNutriCard::sbtReportEditClick(QObject*) {}
 
-void TfrmNutriCard::mnuSalvarTextoClick(QObject*)
-{
-}
+void TfrmNutriCard::mnuSalvarTextoClick(QObject*) {}
 
-void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams&, bool&)
-{
-}
+void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams&, bool&) {}
 
-void TfrmNutriCard::rpddPadraoQRPAfterPrint(QObject*)
-{
-}
+void TfrmNutriCard::rpddPadraoQRPAfterPrint(QObject*) {}
 
-void TfrmNutriCard::rpddPadraoQRPAfterPreview(QObject*)
-{
-}
+void TfrmNutriCard::rpddPadraoQRPAfterPreview(QObject*) {}
 
 // ---- criteria: menu type, period, lists and the specific aggregated branch. Their checks and
 // lookups come with the criteria; until then these events change nothing.
 
-void TfrmNutriCard::medCdTipoCardChange(QObject*)
-{
-}
+void TfrmNutriCard::medCdTipoCardChange(QObject*) {}
 
-void TfrmNutriCard::medCdTipoCardExit(QObject*)
-{
-}
+void TfrmNutriCard::medCdTipoCardExit(QObject*) {}
 
-void TfrmNutriCard::btpTipoCardBeforePesq(QObject*, bool&)
-{
-}
+void TfrmNutriCard::btpTipoCardBeforePesq(QObject*, bool&) {}
 
-void TfrmNutriCard::btpTipoCardAfterPesq(QObject*)
-{
-}
+void TfrmNutriCard::btpTipoCardAfterPesq(QObject*) {}
 
-void TfrmNutriCard::btpPeriodoBeforePesq(QObject*, bool&)
-{
-}
+void TfrmNutriCard::btpPeriodoBeforePesq(QObject*, bool&) {}
 
-void TfrmNutriCard::btpPeriodoAfterPesq(QObject*)
-{
-}
+void TfrmNutriCard::btpPeriodoAfterPesq(QObject*) {}
 
-void TfrmNutriCard::rbtTodoTPratoClick(QObject*)
-{
-}
+void TfrmNutriCard::rbtTodoTPratoClick(QObject*) {}
 
-void TfrmNutriCard::rbtListaTPratoClick(QObject*)
-{
-}
+void TfrmNutriCard::rbtListaTPratoClick(QObject*) {}
 
-void TfrmNutriCard::btpTipoPratClick(QObject*)
-{
-}
+void TfrmNutriCard::btpTipoPratClick(QObject*) {}
 
-void TfrmNutriCard::rbtListaServClick(QObject*)
-{
-}
+void TfrmNutriCard::rbtListaServClick(QObject*) {}
 
-void TfrmNutriCard::rbtListaServKeyDown(QObject*, quint16&, Qt::KeyboardModifiers)
-{
-}
+void TfrmNutriCard::rbtListaServKeyDown(QObject*, quint16&, Qt::KeyboardModifiers) {}
 
-void TfrmNutriCard::sbtServicoClick(QObject*)
-{
-}
+void TfrmNutriCard::sbtServicoClick(QObject*) {}
 
-void TfrmNutriCard::rbtListaNutrClick(QObject*)
-{
-}
+void TfrmNutriCard::rbtListaNutrClick(QObject*) {}
 
-void TfrmNutriCard::rbtListaNutrKeyDown(QObject*, quint16&, Qt::KeyboardModifiers)
-{
-}
+void TfrmNutriCard::rbtListaNutrKeyDown(QObject*, quint16&, Qt::KeyboardModifiers) {}
 
-void TfrmNutriCard::sbtNutrienteClick(QObject*)
-{
-}
+void TfrmNutriCard::sbtNutrienteClick(QObject*) {}
 
-void TfrmNutriCard::grbEspecificoExit(QObject*)
-{
-}
+void TfrmNutriCard::grbEspecificoExit(QObject*) {}
 
-void TfrmNutriCard::chbEspecificoClick(QObject*)
-{
-}
+void TfrmNutriCard::chbEspecificoClick(QObject*) {}
 
-void TfrmNutriCard::btpFiliAgreBeforePesq(QObject*, bool&)
-{
-}
+void TfrmNutriCard::btpFiliAgreBeforePesq(QObject*, bool&) {}
 
-void TfrmNutriCard::btpFiliAgreAfterPesq(QObject*)
-{
-}
+void TfrmNutriCard::btpFiliAgreAfterPesq(QObject*) {}
 
-void TfrmNutriCard::btpPrat1BeforePesq(QObject*, bool&)
-{
-}
+void TfrmNutriCard::btpPrat1BeforePesq(QObject*, bool&) {}
 
-void TfrmNutriCard::btpPrat2BeforePesq(QObject*, bool&)
-{
-}
+void TfrmNutriCard::btpPrat2BeforePesq(QObject*, bool&) {}

@@ -2,9 +2,9 @@
 // The unit of the screen "Nutrientes do Cardápio": its one form instance, the created flag, the
 // form factory, and the selection texts the form's handlers share (codes joined by "_").
 
+#include <functional>
 #include <QString>
 #include <QtGlobal>
-#include <functional>
 
 class TfrmNutriCard;
 

@@ -3,9 +3,9 @@
 #include "LayoutLoader.h"
 #include "WidgetProperties.h"
 
+#include <algorithm>
 #include <QRadioButton>
 #include <QWidget>
-#include <algorithm>
 
 namespace Frm {
 

@@ -4,11 +4,12 @@
 #include "ControlEvents.h"
 #include "Events.h"
 #include "FormClasses.h"
-#include "KavException.h"
 #include "Kavenso.h"
+#include "KavException.h"
 #include "LayoutLoader.h"
 #include "LeaveEvents.h"
 #include "ReportCatalog.h"
+#include "TabOrderChain.h"
 #include "TBevel.h"
 #include "TComboBox.h"
 #include "TGroupBox.h"
@@ -20,14 +21,13 @@
 #include "TReportDesignerDialog.h"
 #include "TSaveDialog.h"
 #include "TSpeedButton.h"
-#include "TabOrderChain.h"
 
+#include <exception>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <exception>
 
 namespace {
 
@@ -68,9 +68,7 @@ QObject* layoutComponentOf(QWidget* focused, const QWidget* form)
 
 } // namespace
 
-TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : QWidget(parent)
-{
-}
+TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : QWidget(parent) {}
 
 TfrmDadosGerRel::~TfrmDadosGerRel() = default;
 
@@ -208,9 +206,14 @@ void TfrmDadosGerRel::applyCloseAction(TCloseAction action)
 {
     QWidget* window = m_subWindow ? static_cast<QWidget*>(m_subWindow) : this;
     switch (action) {
-    case caNone: return;
-    case caHide: window->hide(); return;
-    case caMinimize: window->showMinimized(); return;
+    case caNone:
+        return;
+    case caHide:
+        window->hide();
+        return;
+    case caMinimize:
+        window->showMinimized();
+        return;
     case caFree:
         m_closed = true;
         m_closeDecided = true;
@@ -303,12 +306,18 @@ bool TfrmDadosGerRel::previewKey(QWidget* focused, QKeyEvent* event)
 TSpeedButton* TfrmDadosGerRel::commandButtonForKey(quint16 key) const
 {
     switch (key) {
-    case 'E': return sbtReportEdit;
-    case 'F': return sbtPageSetup;
-    case 'I': return sbtPrint;
-    case 'P': return sbtPreview;
-    case 'S': return sbtSalvarComo;
-    default: return nullptr;
+    case 'E':
+        return sbtReportEdit;
+    case 'F':
+        return sbtPageSetup;
+    case 'I':
+        return sbtPrint;
+    case 'P':
+        return sbtPreview;
+    case 'S':
+        return sbtSalvarComo;
+    default:
+        return nullptr;
     }
 }
 
@@ -387,7 +396,8 @@ void TfrmDadosGerRel::setReportList(const QList<ReportEntry>& entries)
 void TfrmDadosGerRel::loadChosenLayout()
 {
     const QString code = chosenLayoutCode();
-    const QString path = code.isEmpty() ? QString() : ReportCatalog::find(reportFolders(), reportCode(), code);
+    const QString path =
+        code.isEmpty() ? QString() : ReportCatalog::find(reportFolders(), reportCode(), code);
     if (path.isEmpty())
         Consiste::MensErro(TMessages::Format(msgPadrao->Msg(QStringLiteral("Arq_Rel_Err")),
                                              {reportCode() + code, Kavenso::CurrentSession().reportsDir}),

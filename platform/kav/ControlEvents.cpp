@@ -60,12 +60,17 @@ QChar keyChar(const QKeyEvent* event)
     if (!event->text().isEmpty())
         return event->text().at(0);
     switch (event->key()) {
-    case Qt::Key_Escape: return QChar(kVkEscape);
+    case Qt::Key_Escape:
+        return QChar(kVkEscape);
     case Qt::Key_Return:
-    case Qt::Key_Enter: return QChar(kVkReturn);
-    case Qt::Key_Tab: return QChar(kVkTab);
-    case Qt::Key_Backspace: return QChar(kVkBack);
-    default: return {};
+    case Qt::Key_Enter:
+        return QChar(kVkReturn);
+    case Qt::Key_Tab:
+        return QChar(kVkTab);
+    case Qt::Key_Backspace:
+        return QChar(kVkBack);
+    default:
+        return {};
     }
 }
 

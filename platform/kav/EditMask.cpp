@@ -15,16 +15,26 @@ bool isQtMaskCharacter(QChar c)
 QChar qtInputCode(QChar c)
 {
     switch (c.unicode()) {
-    case 'L': return QLatin1Char('A'); // letter, required
-    case 'l': return QLatin1Char('a'); // letter, optional
-    case 'A': return QLatin1Char('N'); // letter or digit, required
-    case 'a': return QLatin1Char('n'); // letter or digit, optional
-    case 'C': return QLatin1Char('X'); // any character, required
-    case 'c': return QLatin1Char('x'); // any character, optional
-    case '0': return QLatin1Char('9'); // digit, required
-    case '9': return QLatin1Char('0'); // digit, optional
-    case '#': return QLatin1Char('#'); // digit or sign, optional
-    default: return {};
+    case 'L':
+        return QLatin1Char('A'); // letter, required
+    case 'l':
+        return QLatin1Char('a'); // letter, optional
+    case 'A':
+        return QLatin1Char('N'); // letter or digit, required
+    case 'a':
+        return QLatin1Char('n'); // letter or digit, optional
+    case 'C':
+        return QLatin1Char('X'); // any character, required
+    case 'c':
+        return QLatin1Char('x'); // any character, optional
+    case '0':
+        return QLatin1Char('9'); // digit, required
+    case '9':
+        return QLatin1Char('0'); // digit, optional
+    case '#':
+        return QLatin1Char('#'); // digit or sign, optional
+    default:
+        return {};
     }
 }
 

@@ -26,8 +26,10 @@ void TBevel::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     // A lowered edge is a dark line with a light one below or right of it; raised, the reverse.
-    const QColor first = m_style == bsLowered ? palette().color(QPalette::Dark) : palette().color(QPalette::Light);
-    const QColor second = m_style == bsLowered ? palette().color(QPalette::Light) : palette().color(QPalette::Dark);
+    const QColor first =
+        m_style == bsLowered ? palette().color(QPalette::Dark) : palette().color(QPalette::Light);
+    const QColor second =
+        m_style == bsLowered ? palette().color(QPalette::Light) : palette().color(QPalette::Dark);
     const QRect r = rect().adjusted(0, 0, -1, -1);
     auto line = [&painter](const QColor& color, QPoint from, QPoint to) {
         painter.setPen(color);
@@ -62,6 +64,7 @@ void TBevel::paintEvent(QPaintEvent*)
         line(second, r.bottomLeft(), r.bottomRight());
         line(second, r.topRight(), r.bottomRight());
         break;
-    case bsSpacer: break;
+    case bsSpacer:
+        break;
     }
 }

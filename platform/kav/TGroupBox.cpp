@@ -1,5 +1,3 @@
 #include "TGroupBox.h"
 
-TGroupBox::TGroupBox(QWidget* parent) : QGroupBox(parent)
-{
-}
+TGroupBox::TGroupBox(QWidget* parent) : QGroupBox(parent) {}

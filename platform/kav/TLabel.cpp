@@ -5,9 +5,7 @@
 
 #include <QMouseEvent>
 
-TLabel::TLabel(QWidget* parent) : QLabel(parent)
-{
-}
+TLabel::TLabel(QWidget* parent) : QLabel(parent) {}
 
 void TLabel::setCaption(const QString& caption)
 {

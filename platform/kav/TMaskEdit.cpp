@@ -1,8 +1,6 @@
 #include "TMaskEdit.h"
 
-TMaskEdit::TMaskEdit(QWidget* parent) : TEdit(parent)
-{
-}
+TMaskEdit::TMaskEdit(QWidget* parent) : TEdit(parent) {}
 
 void TMaskEdit::setEditMask(const QString& mask)
 {

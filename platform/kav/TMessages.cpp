@@ -8,15 +8,14 @@ namespace {
 const QChar kSeparator = QLatin1Char('|');
 } // namespace
 
-TMessages::TMessages(QObject* parent) : QObject(parent)
-{
-}
+TMessages::TMessages(QObject* parent) : QObject(parent) {}
 
 void TMessages::loadFromFile(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw Kav::Exception(QStringLiteral("cannot read the message catalogue %1: %2").arg(fileName, file.errorString()));
+        throw Kav::Exception(
+            QStringLiteral("cannot read the message catalogue %1: %2").arg(fileName, file.errorString()));
     QStringList entries;
     for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
         if (!line.trimmed().isEmpty())

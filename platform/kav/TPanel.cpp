@@ -29,10 +29,16 @@ void TPanel::updateFrame()
 {
     const BevelCut shown = m_outer != bvNone ? m_outer : m_inner;
     switch (shown) {
-    case bvRaised: setFrameStyle(QFrame::Panel | QFrame::Raised); break;
-    case bvLowered: setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
+    case bvRaised:
+        setFrameStyle(QFrame::Panel | QFrame::Raised);
+        break;
+    case bvLowered:
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        break;
     case bvNone:
-    case bvSpace: setFrameStyle(QFrame::NoFrame); break;
+    case bvSpace:
+        setFrameStyle(QFrame::NoFrame);
+        break;
     }
 }
 

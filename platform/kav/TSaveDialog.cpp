@@ -6,9 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-TSaveDialog::TSaveDialog(QObject* parent) : QObject(parent)
-{
-}
+TSaveDialog::TSaveDialog(QObject* parent) : QObject(parent) {}
 
 QString TSaveDialog::qtFilter() const
 {
@@ -16,7 +14,8 @@ QString TSaveDialog::qtFilter() const
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts.at(i + 1);
-        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), patterns.replace(QLatin1Char(';'), QLatin1Char(' ')));
+        filters << QStringLiteral("%1 (%2)").arg(parts.at(i),
+                                                 patterns.replace(QLatin1Char(';'), QLatin1Char(' ')));
     }
     return filters.join(QLatin1String(";;"));
 }
@@ -24,8 +23,8 @@ QString TSaveDialog::qtFilter() const
 bool TSaveDialog::Execute()
 {
     const QString start = m_fileName.isEmpty() ? m_initialDir : QDir(m_initialDir).filePath(m_fileName);
-    QString chosen = Kav::DialogService::instance().saveFileName(QApplication::activeWindow(), m_title, start,
-                                                                  qtFilter());
+    QString chosen =
+        Kav::DialogService::instance().saveFileName(QApplication::activeWindow(), m_title, start, qtFilter());
     if (chosen.isEmpty())
         return false;
     if (!m_defaultExt.isEmpty() && QFileInfo(chosen).suffix().isEmpty())

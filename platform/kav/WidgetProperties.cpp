@@ -18,8 +18,8 @@ const char* const kAlign = "Align";
 const QStringList kAlignValues = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
 const QStringList kAnchorValues = {"akLeft", "akTop", "akRight", "akBottom"};
 // Design-time facts kept on the control as they were written, with no effect of their own.
-const QStringList kRecordedBooleans = {"ShowHint", "ParentShowHint", "ParentFont", "ParentColor", "Ctl3D",
-                                       "ParentCtl3D"};
+const QStringList kRecordedBooleans = {"ShowHint",    "ParentShowHint", "ParentFont",
+                                       "ParentColor", "Ctl3D",          "ParentCtl3D"};
 
 void requireKind(const LayoutAssignment& a, LayoutValue::Kind kind, const char* what)
 {

@@ -3,16 +3,16 @@
 #include "DialogService.h"
 #include "Events.h"
 #include "FormFactory.h"
-#include "KavException.h"
 #include "Kavenso.h"
+#include "KavException.h"
 #include "ReportCatalog.h"
 #include "TComboBox.h"
 #include "TEdit.h"
+#include "TfrmDadosGerRel.h"
 #include "TMenuItem.h"
 #include "TMessages.h"
 #include "TPanel.h"
 #include "TSpeedButton.h"
-#include "TfrmDadosGerRel.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -134,9 +134,9 @@ private slots:
 
     void baseLayoutBuildsTheCommandPanel()
     {
-        const QStringList captions = {"Imprimir", "Visualizar", "Salvar como", "Editar relatório",
-                                      "Configurar página", "Sair"};
-        const QList<TSpeedButton*> buttons = {form->sbtPrint, form->sbtPreview, form->sbtSalvarComo,
+        const QStringList captions = {"Imprimir",         "Visualizar",        "Salvar como",
+                                      "Editar relatório", "Configurar página", "Sair"};
+        const QList<TSpeedButton*> buttons = {form->sbtPrint,      form->sbtPreview,   form->sbtSalvarComo,
                                               form->sbtReportEdit, form->sbtPageSetup, form->sbtSair};
         for (int i = 0; i < buttons.size(); ++i) {
             QCOMPARE(buttons.at(i)->text(), captions.at(i));
@@ -211,9 +211,11 @@ private slots:
         QTest::keyClick(form->part("edtA"), Qt::Key_I, Qt::ControlModifier);
         // Ctrl itself goes down first, to both, as any key does.
         QCOMPARE(form->calls, QStringList({"form key 17", "edtA key 17", "form key 73"}));
-        QCOMPARE(Kav::DialogService::instance().shownMessages(),
-                 QStringList({"O arquivo contendo a definição do relatório de código 'Tst001' não foi encontrado "
-                              "no diretório '" + reports.path() + "'."}));
+        QCOMPARE(
+            Kav::DialogService::instance().shownMessages(),
+            QStringList({"O arquivo contendo a definição do relatório de código 'Tst001' não foi encontrado "
+                         "no diretório '" +
+                         reports.path() + "'."}));
     }
 
     void closeActionDecidesWhatClosingDoes_data()

@@ -62,14 +62,22 @@ private slots:
         QTest::addColumn<QString>("inputMask");
         QTest::addColumn<bool>("savesLiterals");
         QTest::addColumn<QString>("blank");
-        QTest::newRow("branch code") << ">aaaa;0; " << ">nnnn; " << false << " ";
-        QTest::newRow("menu-type code") << "9999999999;0; " << "0000000000; " << false << " ";
-        QTest::newRow("date, literals kept") << "!99/99/0000;1;_" << "00/00/9999;_" << true << "_";
-        QTest::newRow("phone") << "(999) 000-0000;0;*" << "(000) 999-9999;*" << false << "*";
-        QTest::newRow("escaped letter") << "\\A-LL;1;_" << "\\A-AA;_" << true << "_";
-        QTest::newRow("letters, case off, no fields") << "<>ccc" << "!xxx;_" << true << "_";
-        QTest::newRow("Qt mask letters as literals") << "0N0;0;_" << "9\\N9;_" << false << "_";
-        QTest::newRow("no mask") << "" << "" << true << "_";
+        QTest::newRow("branch code") << ">aaaa;0; "
+                                     << ">nnnn; " << false << " ";
+        QTest::newRow("menu-type code") << "9999999999;0; "
+                                        << "0000000000; " << false << " ";
+        QTest::newRow("date, literals kept") << "!99/99/0000;1;_"
+                                             << "00/00/9999;_" << true << "_";
+        QTest::newRow("phone") << "(999) 000-0000;0;*"
+                               << "(000) 999-9999;*" << false << "*";
+        QTest::newRow("escaped letter") << "\\A-LL;1;_"
+                                        << "\\A-AA;_" << true << "_";
+        QTest::newRow("letters, case off, no fields") << "<>ccc"
+                                                      << "!xxx;_" << true << "_";
+        QTest::newRow("Qt mask letters as literals") << "0N0;0;_"
+                                                     << "9\\N9;_" << false << "_";
+        QTest::newRow("no mask") << ""
+                                 << "" << true << "_";
     }
     void masksTranslateToQtMasks()
     {
@@ -89,10 +97,22 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("literals dropped") << "99/99;0;_" << "1234" << "1234" << "12/34";
-        QTest::newRow("literals kept") << "99/99;1;_" << "1234" << "12/34" << "12/34";
-        QTest::newRow("partly typed") << "99/99;0;_" << "123" << "123" << "12/3_";
-        QTest::newRow("upper case, blank space") << ">aaaa;0; " << "x1" << "X1" << "X1  ";
+        QTest::newRow("literals dropped") << "99/99;0;_"
+                                          << "1234"
+                                          << "1234"
+                                          << "12/34";
+        QTest::newRow("literals kept") << "99/99;1;_"
+                                       << "1234"
+                                       << "12/34"
+                                       << "12/34";
+        QTest::newRow("partly typed") << "99/99;0;_"
+                                      << "123"
+                                      << "123"
+                                      << "12/3_";
+        QTest::newRow("upper case, blank space") << ">aaaa;0; "
+                                                 << "x1"
+                                                 << "X1"
+                                                 << "X1  ";
     }
     void maskedTextDropsBlanksAndUnsavedLiterals()
     {
@@ -156,12 +176,18 @@ private slots:
     {
         QTest::addColumn<QString>("property");
         QTest::addColumn<QString>("words");
-        QTest::newRow("font style") << "Font.Style = [fsBoldd]" << "fsBoldd is not a font style";
-        QTest::newRow("colour") << "Color = clNoSuch" << "unknown colour clNoSuch";
-        QTest::newRow("alignment") << "Align = alMiddle" << "alMiddle is not a value of property Align";
-        QTest::newRow("width as text") << "Width = '55'" << "Width takes an integer";
-        QTest::newRow("popup that is no menu") << "PopupMenu = box" << "box is not a popup menu";
-        QTest::newRow("font part") << "Font.Weight = 700" << "no font property Weight";
+        QTest::newRow("font style") << "Font.Style = [fsBoldd]"
+                                    << "fsBoldd is not a font style";
+        QTest::newRow("colour") << "Color = clNoSuch"
+                                << "unknown colour clNoSuch";
+        QTest::newRow("alignment") << "Align = alMiddle"
+                                   << "alMiddle is not a value of property Align";
+        QTest::newRow("width as text") << "Width = '55'"
+                                       << "Width takes an integer";
+        QTest::newRow("popup that is no menu") << "PopupMenu = box"
+                                               << "box is not a popup menu";
+        QTest::newRow("font part") << "Font.Weight = 700"
+                                   << "no font property Weight";
     }
     void wrongSharedValuesAreLayoutErrors()
     {
@@ -220,7 +246,8 @@ private slots:
 
     void commandButtonClickIgnoresEnabledStateButMouseDoesNot()
     {
-        load("  object button: TSpeedButton\n    Caption = 'Sair'\n    Enabled = False\n    OnClick = clicked\n  end\n"
+        load("  object button: TSpeedButton\n    Caption = 'Sair'\n    Enabled = False\n    OnClick = "
+             "clicked\n  end\n"
              "  object menu: TPopupMenu\n    object item: TMenuItem\n      Caption = 'Salvar como texto'\n"
              "      OnClick = clicked\n    end\n  end\n");
         holder->show();

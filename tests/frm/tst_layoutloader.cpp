@@ -133,18 +133,29 @@ end
         QTest::addColumn<QString>("body");
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("words");
-        QTest::addRow("unknown class") << "  object x: TNoSuchClass\n  end\n" << 2 << "unknown class TNoSuchClass";
-        QTest::addRow("unknown property") << "  object x: TPart\n    Captoin = 'a'\n  end\n" << 3 << "no property Captoin";
-        QTest::addRow("unknown sub-property") << "  object x: TPart\n    Count.Size = 1\n  end\n" << 3 << "no property Count.Size";
-        QTest::addRow("unknown handler") << "  object x: TPart\n    OnClick = xClik\n  end\n" << 3 << "unknown handler xClik";
-        QTest::addRow("event the class lacks") << "  object x: TPart\n    OnExit = partClick\n  end\n" << 3 << "no event OnExit";
-        QTest::addRow("unknown reference") << "  object x: TPart\n\n    Link = nowhere\n  end\n" << 4 << "unknown component nowhere";
-        QTest::addRow("text for an integer") << "  object x: TPart\n    Count = '3'\n  end\n" << 3 << "does not take a text";
-        QTest::addRow("boolean for a text") << "  object x: TPart\n    Caption = True\n  end\n" << 3 << "does not take a boolean";
-        QTest::addRow("bad enumeration") << "  object x: TPart\n    Kind = bsCircle\n  end\n" << 3 << "bsCircle is not a value";
-        QTest::addRow("duplicate component") << "  object x: TPart\n  end\n  object x: TPart\n  end\n" << 4 << "already exists";
+        QTest::addRow("unknown class") << "  object x: TNoSuchClass\n  end\n"
+                                       << 2 << "unknown class TNoSuchClass";
+        QTest::addRow("unknown property") << "  object x: TPart\n    Captoin = 'a'\n  end\n"
+                                          << 3 << "no property Captoin";
+        QTest::addRow("unknown sub-property") << "  object x: TPart\n    Count.Size = 1\n  end\n"
+                                              << 3 << "no property Count.Size";
+        QTest::addRow("unknown handler") << "  object x: TPart\n    OnClick = xClik\n  end\n"
+                                         << 3 << "unknown handler xClik";
+        QTest::addRow("event the class lacks") << "  object x: TPart\n    OnExit = partClick\n  end\n"
+                                               << 3 << "no event OnExit";
+        QTest::addRow("unknown reference") << "  object x: TPart\n\n    Link = nowhere\n  end\n"
+                                           << 4 << "unknown component nowhere";
+        QTest::addRow("text for an integer") << "  object x: TPart\n    Count = '3'\n  end\n"
+                                             << 3 << "does not take a text";
+        QTest::addRow("boolean for a text") << "  object x: TPart\n    Caption = True\n  end\n"
+                                            << 3 << "does not take a boolean";
+        QTest::addRow("bad enumeration") << "  object x: TPart\n    Kind = bsCircle\n  end\n"
+                                         << 3 << "bsCircle is not a value";
+        QTest::addRow("duplicate component") << "  object x: TPart\n  end\n  object x: TPart\n  end\n"
+                                             << 4 << "already exists";
         QTest::addRow("inherited missing") << "  inherited y: TPart\n  end\n" << 2 << "does not exist";
-        QTest::addRow("unterminated text") << "  object x: TPart\n    Caption = 'abc\n  end\n" << 3 << "unterminated text";
+        QTest::addRow("unterminated text") << "  object x: TPart\n    Caption = 'abc\n  end\n"
+                                           << 3 << "unterminated text";
         QTest::addRow("missing end") << "  object x: TPart\n    Count = 1\n" << 1 << "has no 'end'";
         QTest::addRow("missing equals") << "  object x: TPart\n    Count 1\n  end\n" << 3 << "'=' expected";
     }
@@ -192,9 +203,10 @@ end
         loader.applyText("object frmBase: TstBaseForm\n  object part: TPart\n    Caption = 'base'\n"
                          "    Count = 1\n  end\nend\n",
                          "base.kfm");
-        loader.applyText("inherited frmDerived: TstDerivedForm\n  inherited part: TPart\n"
-                         "    Caption = 'changed'\n  end\n  object extra: TPart\n    Link = part\n  end\nend\n",
-                         "derived.kfm");
+        loader.applyText(
+            "inherited frmDerived: TstDerivedForm\n  inherited part: TPart\n"
+            "    Caption = 'changed'\n  end\n  object extra: TPart\n    Link = part\n  end\nend\n",
+            "derived.kfm");
         QCOMPARE(form.objectName(), QString("frmDerived"));
         auto* part = form.findChild<TstPart*>("part");
         QCOMPARE(part->caption, QString("changed"));

@@ -8,10 +8,10 @@
 #include "ReportCatalog.h"
 #include "TCheckBox.h"
 #include "TComboBox.h"
+#include "TfrmNutriCard.h"
 #include "TMaskEdit.h"
 #include "TMessages.h"
 #include "TSpeedButton.h"
-#include "TfrmNutriCard.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -77,52 +77,98 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QRect>("geometry");
-        QTest::newRow("lblCodTela") << "lblCodTela" << "grbDadosRel" << QRect(429, 328, 53, 13);
-        QTest::newRow("lblCodRel") << "lblCodRel" << "panMenu" << QRect(440, 7, 39, 13);
-        QTest::newRow("panMenu") << "panMenu" << "frmNutriCard" << QRect(0, 0, 490, 27);
-        QTest::newRow("grbDadosRel") << "grbDadosRel" << "frmNutriCard" << QRect(0, 27, 490, 349);
-        QTest::newRow("bvlSeparator") << "bvlSeparator" << "grbDadosRel" << QRect(2, 38, 486, 2);
-        QTest::newRow("panRelat") << "panRelat" << "grbDadosRel" << QRect(2, 12, 486, 23);
-        QTest::newRow("lblRelat") << "lblRelat" << "panRelat" << QRect(8, 5, 45, 13);
-        QTest::newRow("cbbReportNames") << "cbbReportNames" << "panRelat" << QRect(102, 1, 380, 21);
-        QTest::newRow("bvlFilial") << "bvlFilial" << "grbDadosRel" << QRect(2, 45, 486, 62);
-        QTest::newRow("panFiltro") << "panFiltro" << "grbDadosRel" << QRect(2, 45, 487, 59);
-        QTest::newRow("lblFilial") << "lblFilial" << "panFiltro" << QRect(6, 9, 179, 13);
-        QTest::newRow("medCdFilial") << "medCdFilial" << "panFiltro" << QRect(188, 5, 55, 21);
-        QTest::newRow("sbtFilial") << "sbtFilial" << "panFiltro" << QRect(246, 5, 21, 21);
-        QTest::newRow("edtNmFilial") << "edtNmFilial" << "panFiltro" << QRect(270, 5, 210, 21);
-        QTest::newRow("lblTipoCard") << "lblTipoCard" << "panFiltro" << QRect(7, 34, 119, 13);
-        QTest::newRow("medCdTipoCard") << "medCdTipoCard" << "panFiltro" << QRect(154, 32, 73, 21);
-        QTest::newRow("btpTipoCard") << "btpTipoCard" << "panFiltro" << QRect(233, 32, 21, 21);
-        QTest::newRow("edtNmTipoCard") << "edtNmTipoCard" << "panFiltro" << QRect(258, 32, 223, 21);
-        QTest::newRow("grbPeriodo") << "grbPeriodo" << "grbDadosRel" << QRect(6, 107, 480, 45);
-        QTest::newRow("Label4") << "Label4" << "grbPeriodo" << QRect(9, 19, 17, 13);
-        QTest::newRow("Label5") << "Label5" << "grbPeriodo" << QRect(171, 19, 19, 13);
-        QTest::newRow("depIniPeriodo") << "depIniPeriodo" << "grbPeriodo" << QRect(50, 16, 100, 21);
-        QTest::newRow("depFinPeriodo") << "depFinPeriodo" << "grbPeriodo" << QRect(221, 16, 100, 21);
-        QTest::newRow("btpPeriodo") << "btpPeriodo" << "grbPeriodo" << QRect(363, 16, 21, 21);
-        QTest::newRow("grbDescCard") << "grbDescCard" << "grbDadosRel" << QRect(6, 155, 480, 45);
-        QTest::newRow("edtDsCardZVE") << "edtDsCardZVE" << "grbDescCard" << QRect(6, 16, 467, 21);
-        QTest::newRow("grbTipoPrat") << "grbTipoPrat" << "grbDadosRel" << QRect(6, 205, 150, 69);
-        QTest::newRow("rbtTodoTPrato") << "rbtTodoTPrato" << "grbTipoPrat" << QRect(6, 15, 73, 17);
-        QTest::newRow("rbtListaTPrato") << "rbtListaTPrato" << "grbTipoPrat" << QRect(6, 39, 73, 17);
-        QTest::newRow("btpTipoPrat") << "btpTipoPrat" << "grbTipoPrat" << QRect(65, 36, 21, 21);
-        QTest::newRow("grbServico") << "grbServico" << "grbDadosRel" << QRect(172, 205, 150, 69);
-        QTest::newRow("rbtTodosServ") << "rbtTodosServ" << "grbServico" << QRect(6, 17, 76, 17);
-        QTest::newRow("rbtListaServ") << "rbtListaServ" << "grbServico" << QRect(6, 42, 60, 16);
-        QTest::newRow("sbtServico") << "sbtServico" << "grbServico" << QRect(66, 40, 21, 21);
-        QTest::newRow("grbNutriente") << "grbNutriente" << "grbDadosRel" << QRect(333, 205, 150, 69);
-        QTest::newRow("rbtTodosNutr") << "rbtTodosNutr" << "grbNutriente" << QRect(6, 17, 76, 17);
-        QTest::newRow("rbtListaNutr") << "rbtListaNutr" << "grbNutriente" << QRect(6, 42, 60, 16);
-        QTest::newRow("sbtNutriente") << "sbtNutriente" << "grbNutriente" << QRect(66, 40, 21, 21);
-        QTest::newRow("grbEspecifico") << "grbEspecifico" << "grbDadosRel" << QRect(6, 275, 480, 46);
-        QTest::newRow("chbEspecifico") << "chbEspecifico" << "grbEspecifico" << QRect(7, 0, 81, 16);
-        QTest::newRow("lblFiliAgre") << "lblFiliAgre" << "grbEspecifico" << QRect(6, 19, 89, 13);
-        QTest::newRow("medCdFiliAgre") << "medCdFiliAgre" << "grbEspecifico" << QRect(102, 16, 55, 21);
-        QTest::newRow("btpFiliAgre") << "btpFiliAgre" << "grbEspecifico" << QRect(161, 16, 21, 21);
-        QTest::newRow("edtNmFiliAgre") << "edtNmFiliAgre" << "grbEspecifico" << QRect(186, 16, 287, 21);
-        QTest::newRow("chbOpcao") << "chbOpcao" << "grbDadosRel" << QRect(16, 324, 131, 17);
-        QTest::newRow("chbNDPCal") << "chbNDPCal" << "grbDadosRel" << QRect(245, 324, 151, 17);
+        QTest::newRow("lblCodTela") << "lblCodTela"
+                                    << "grbDadosRel" << QRect(429, 328, 53, 13);
+        QTest::newRow("lblCodRel") << "lblCodRel"
+                                   << "panMenu" << QRect(440, 7, 39, 13);
+        QTest::newRow("panMenu") << "panMenu"
+                                 << "frmNutriCard" << QRect(0, 0, 490, 27);
+        QTest::newRow("grbDadosRel") << "grbDadosRel"
+                                     << "frmNutriCard" << QRect(0, 27, 490, 349);
+        QTest::newRow("bvlSeparator") << "bvlSeparator"
+                                      << "grbDadosRel" << QRect(2, 38, 486, 2);
+        QTest::newRow("panRelat") << "panRelat"
+                                  << "grbDadosRel" << QRect(2, 12, 486, 23);
+        QTest::newRow("lblRelat") << "lblRelat"
+                                  << "panRelat" << QRect(8, 5, 45, 13);
+        QTest::newRow("cbbReportNames") << "cbbReportNames"
+                                        << "panRelat" << QRect(102, 1, 380, 21);
+        QTest::newRow("bvlFilial") << "bvlFilial"
+                                   << "grbDadosRel" << QRect(2, 45, 486, 62);
+        QTest::newRow("panFiltro") << "panFiltro"
+                                   << "grbDadosRel" << QRect(2, 45, 487, 59);
+        QTest::newRow("lblFilial") << "lblFilial"
+                                   << "panFiltro" << QRect(6, 9, 179, 13);
+        QTest::newRow("medCdFilial") << "medCdFilial"
+                                     << "panFiltro" << QRect(188, 5, 55, 21);
+        QTest::newRow("sbtFilial") << "sbtFilial"
+                                   << "panFiltro" << QRect(246, 5, 21, 21);
+        QTest::newRow("edtNmFilial") << "edtNmFilial"
+                                     << "panFiltro" << QRect(270, 5, 210, 21);
+        QTest::newRow("lblTipoCard") << "lblTipoCard"
+                                     << "panFiltro" << QRect(7, 34, 119, 13);
+        QTest::newRow("medCdTipoCard") << "medCdTipoCard"
+                                       << "panFiltro" << QRect(154, 32, 73, 21);
+        QTest::newRow("btpTipoCard") << "btpTipoCard"
+                                     << "panFiltro" << QRect(233, 32, 21, 21);
+        QTest::newRow("edtNmTipoCard") << "edtNmTipoCard"
+                                       << "panFiltro" << QRect(258, 32, 223, 21);
+        QTest::newRow("grbPeriodo") << "grbPeriodo"
+                                    << "grbDadosRel" << QRect(6, 107, 480, 45);
+        QTest::newRow("Label4") << "Label4"
+                                << "grbPeriodo" << QRect(9, 19, 17, 13);
+        QTest::newRow("Label5") << "Label5"
+                                << "grbPeriodo" << QRect(171, 19, 19, 13);
+        QTest::newRow("depIniPeriodo") << "depIniPeriodo"
+                                       << "grbPeriodo" << QRect(50, 16, 100, 21);
+        QTest::newRow("depFinPeriodo") << "depFinPeriodo"
+                                       << "grbPeriodo" << QRect(221, 16, 100, 21);
+        QTest::newRow("btpPeriodo") << "btpPeriodo"
+                                    << "grbPeriodo" << QRect(363, 16, 21, 21);
+        QTest::newRow("grbDescCard") << "grbDescCard"
+                                     << "grbDadosRel" << QRect(6, 155, 480, 45);
+        QTest::newRow("edtDsCardZVE") << "edtDsCardZVE"
+                                      << "grbDescCard" << QRect(6, 16, 467, 21);
+        QTest::newRow("grbTipoPrat") << "grbTipoPrat"
+                                     << "grbDadosRel" << QRect(6, 205, 150, 69);
+        QTest::newRow("rbtTodoTPrato") << "rbtTodoTPrato"
+                                       << "grbTipoPrat" << QRect(6, 15, 73, 17);
+        QTest::newRow("rbtListaTPrato") << "rbtListaTPrato"
+                                        << "grbTipoPrat" << QRect(6, 39, 73, 17);
+        QTest::newRow("btpTipoPrat") << "btpTipoPrat"
+                                     << "grbTipoPrat" << QRect(65, 36, 21, 21);
+        QTest::newRow("grbServico") << "grbServico"
+                                    << "grbDadosRel" << QRect(172, 205, 150, 69);
+        QTest::newRow("rbtTodosServ") << "rbtTodosServ"
+                                      << "grbServico" << QRect(6, 17, 76, 17);
+        QTest::newRow("rbtListaServ") << "rbtListaServ"
+                                      << "grbServico" << QRect(6, 42, 60, 16);
+        QTest::newRow("sbtServico") << "sbtServico"
+                                    << "grbServico" << QRect(66, 40, 21, 21);
+        QTest::newRow("grbNutriente") << "grbNutriente"
+                                      << "grbDadosRel" << QRect(333, 205, 150, 69);
+        QTest::newRow("rbtTodosNutr") << "rbtTodosNutr"
+                                      << "grbNutriente" << QRect(6, 17, 76, 17);
+        QTest::newRow("rbtListaNutr") << "rbtListaNutr"
+                                      << "grbNutriente" << QRect(6, 42, 60, 16);
+        QTest::newRow("sbtNutriente") << "sbtNutriente"
+                                      << "grbNutriente" << QRect(66, 40, 21, 21);
+        QTest::newRow("grbEspecifico") << "grbEspecifico"
+                                       << "grbDadosRel" << QRect(6, 275, 480, 46);
+        QTest::newRow("chbEspecifico") << "chbEspecifico"
+                                       << "grbEspecifico" << QRect(7, 0, 81, 16);
+        QTest::newRow("lblFiliAgre") << "lblFiliAgre"
+                                     << "grbEspecifico" << QRect(6, 19, 89, 13);
+        QTest::newRow("medCdFiliAgre") << "medCdFiliAgre"
+                                       << "grbEspecifico" << QRect(102, 16, 55, 21);
+        QTest::newRow("btpFiliAgre") << "btpFiliAgre"
+                                     << "grbEspecifico" << QRect(161, 16, 21, 21);
+        QTest::newRow("edtNmFiliAgre") << "edtNmFiliAgre"
+                                       << "grbEspecifico" << QRect(186, 16, 287, 21);
+        QTest::newRow("chbOpcao") << "chbOpcao"
+                                  << "grbDadosRel" << QRect(16, 324, 131, 17);
+        QTest::newRow("chbNDPCal") << "chbNDPCal"
+                                   << "grbDadosRel" << QRect(245, 324, 151, 17);
     }
     void controlsStandWhereTheLayoutPutsThem()
     {
@@ -180,15 +226,24 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("checked");
-        QTest::newRow("rbtTodoTPrato") << "rbtTodoTPrato" << "Todos" << true;
-        QTest::newRow("rbtListaTPrato") << "rbtListaTPrato" << "Lista" << false;
-        QTest::newRow("rbtTodosServ") << "rbtTodosServ" << "Todos" << true;
-        QTest::newRow("rbtListaServ") << "rbtListaServ" << "Lista" << false;
-        QTest::newRow("rbtTodosNutr") << "rbtTodosNutr" << "Todos" << true;
-        QTest::newRow("rbtListaNutr") << "rbtListaNutr" << "Lista" << false;
-        QTest::newRow("chbEspecifico") << "chbEspecifico" << "Específico" << false;
-        QTest::newRow("chbOpcao") << "chbOpcao" << "Imprime Opção" << true;
-        QTest::newRow("chbNDPCal") << "chbNDPCal" << "Imprime NDPCal" << false;
+        QTest::newRow("rbtTodoTPrato") << "rbtTodoTPrato"
+                                       << "Todos" << true;
+        QTest::newRow("rbtListaTPrato") << "rbtListaTPrato"
+                                        << "Lista" << false;
+        QTest::newRow("rbtTodosServ") << "rbtTodosServ"
+                                      << "Todos" << true;
+        QTest::newRow("rbtListaServ") << "rbtListaServ"
+                                      << "Lista" << false;
+        QTest::newRow("rbtTodosNutr") << "rbtTodosNutr"
+                                      << "Todos" << true;
+        QTest::newRow("rbtListaNutr") << "rbtListaNutr"
+                                      << "Lista" << false;
+        QTest::newRow("chbEspecifico") << "chbEspecifico"
+                                       << "Específico" << false;
+        QTest::newRow("chbOpcao") << "chbOpcao"
+                                  << "Imprime Opção" << true;
+        QTest::newRow("chbNDPCal") << "chbNDPCal"
+                                   << "Imprime NDPCal" << false;
     }
     void optionsStartAsDesigned()
     {
@@ -208,7 +263,8 @@ private slots:
         QCOMPARE(control<QGroupBox>("grbPeriodo")->title(), QString("Período"));
         QCOMPARE(control<QGroupBox>("grbDescCard")->title(), QString("Descrição do Cardápio"));
         QVERIFY(control<QGroupBox>("grbEspecifico")->title().isEmpty());
-        for (const char* bold : {"lblFilial", "lblTipoCard", "grbPeriodo", "grbServico", "chbOpcao", "lblFiliAgre"}) {
+        for (const char* bold :
+             {"lblFilial", "lblTipoCard", "grbPeriodo", "grbServico", "chbOpcao", "lblFiliAgre"}) {
             const QFont font = control(bold)->font();
             QVERIFY2(font.bold(), bold);
             QCOMPARE(font.family(), QString("MS Sans Serif"));
@@ -227,8 +283,8 @@ private slots:
     {
         // From the menu-type code the Tab key walks the criteria in the designed order;
         // disabled boxes and search buttons are skipped.
-        const QStringList expected = {"rbtTodoTPrato", "rbtTodosServ", "rbtTodosNutr", "chbEspecifico",
-                                      "chbOpcao", "chbNDPCal", "cbbReportNames", "medCdTipoCard"};
+        const QStringList expected = {"rbtTodoTPrato", "rbtTodosServ", "rbtTodosNutr",   "chbEspecifico",
+                                      "chbOpcao",      "chbNDPCal",    "cbbReportNames", "medCdTipoCard"};
         control("medCdTipoCard")->setFocus();
         QStringList walked;
         for (int i = 0; i < expected.size(); ++i) {
@@ -250,13 +306,27 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
-        QTest::newRow("filial agregada, letters raised") << "medCdFiliAgre" << "ab1c" << "AB1C";
-        QTest::newRow("filial agregada, at most four") << "medCdFiliAgre" << "abcdef" << "ABCD";
-        QTest::newRow("filial agregada, symbols refused") << "medCdFiliAgre" << "a-b.1" << "AB1";
-        QTest::newRow("filial agregada, short code") << "medCdFiliAgre" << "12" << "12";
-        QTest::newRow("tipo de cardápio, ten digits") << "medCdTipoCard" << "123456789012" << "1234567890";
-        QTest::newRow("tipo de cardápio, letters refused") << "medCdTipoCard" << "1a2b3" << "123";
-        QTest::newRow("tipo de cardápio, no blanks kept") << "medCdTipoCard" << "7" << "7";
+        QTest::newRow("filial agregada, letters raised") << "medCdFiliAgre"
+                                                         << "ab1c"
+                                                         << "AB1C";
+        QTest::newRow("filial agregada, at most four") << "medCdFiliAgre"
+                                                       << "abcdef"
+                                                       << "ABCD";
+        QTest::newRow("filial agregada, symbols refused") << "medCdFiliAgre"
+                                                          << "a-b.1"
+                                                          << "AB1";
+        QTest::newRow("filial agregada, short code") << "medCdFiliAgre"
+                                                     << "12"
+                                                     << "12";
+        QTest::newRow("tipo de cardápio, ten digits") << "medCdTipoCard"
+                                                      << "123456789012"
+                                                      << "1234567890";
+        QTest::newRow("tipo de cardápio, letters refused") << "medCdTipoCard"
+                                                           << "1a2b3"
+                                                           << "123";
+        QTest::newRow("tipo de cardápio, no blanks kept") << "medCdTipoCard"
+                                                          << "7"
+                                                          << "7";
     }
     void branchCodesTakeFourLettersOrDigitsInUpperCase()
     {
@@ -296,9 +366,10 @@ private slots:
         QCOMPARE(catalogue->Msg("Serv_cad"), QString("Não há serviço cadastrado para a filial informada."));
         // Keys are exact: case matters.
         QCOMPARE(catalogue->Msg("serv_cad"), QString("serv_cad"));
-        QCOMPARE(TMessages::Format(catalogue->Msg("Arq_Rel_Err"), {"Zve41304", "/srv/rel"}),
-                 QString("O arquivo contendo a definição do relatório de código 'Zve41304' não foi encontrado "
-                         "no diretório '/srv/rel'."));
+        QCOMPARE(
+            TMessages::Format(catalogue->Msg("Arq_Rel_Err"), {"Zve41304", "/srv/rel"}),
+            QString("O arquivo contendo a definição do relatório de código 'Zve41304' não foi encontrado "
+                    "no diretório '/srv/rel'."));
         // Every key once, none with an empty text.
         QSet<QString> keys;
         for (const QString& entry : catalogue->messages()) {
@@ -328,8 +399,12 @@ private slots:
         QFETCH(bool, is04);
         QFETCH(bool, is05);
         QFETCH(bool, is07);
-        form->setReportList({{"04", "Semanal", ""}, {"4", "Sem zero", ""}, {"04 ", "Com branco", ""},
-                             {"05", "Semanal percentual", ""}, {"07", "Diário", ""}, {"01", "Por dia", ""}});
+        form->setReportList({{"04", "Semanal", ""},
+                             {"4", "Sem zero", ""},
+                             {"04 ", "Com branco", ""},
+                             {"05", "Semanal percentual", ""},
+                             {"07", "Diário", ""},
+                             {"01", "Por dia", ""}});
         form->cbbReportNames->setCurrentIndex(chosen);
         QCOMPARE(form->reportCode(), QString("Zve413"));
         QCOMPARE(form->isChosenLayout("04"), is04);
@@ -401,14 +476,16 @@ private slots:
         QTest::newRow("Ctrl+P previews") << int(Qt::Key_P) << ctrl << "" << QStringList{"sbtPreview"} << "";
         QTest::newRow("Ctrl+S saves") << int(Qt::Key_S) << ctrl << "" << QStringList{"sbtSalvarComo"} << "";
         QTest::newRow("Ctrl+E edits") << int(Qt::Key_E) << ctrl << "" << QStringList{"sbtReportEdit"} << "";
-        QTest::newRow("Ctrl+F page setup") << int(Qt::Key_F) << ctrl << "" << QStringList{"sbtPageSetup"} << "";
-        QTest::newRow("Ctrl+Shift+I prints") << int(Qt::Key_I) << int(ctrl | Qt::ShiftModifier) << ""
-                                              << QStringList{"sbtPrint"} << "";
-        QTest::newRow("Ctrl+P disabled is swallowed") << int(Qt::Key_P) << ctrl << "sbtPreview" << QStringList{} << "";
+        QTest::newRow("Ctrl+F page setup")
+            << int(Qt::Key_F) << ctrl << "" << QStringList{"sbtPageSetup"} << "";
+        QTest::newRow("Ctrl+Shift+I prints")
+            << int(Qt::Key_I) << int(ctrl | Qt::ShiftModifier) << "" << QStringList{"sbtPrint"} << "";
+        QTest::newRow("Ctrl+P disabled is swallowed")
+            << int(Qt::Key_P) << ctrl << "sbtPreview" << QStringList{} << "";
         QTest::newRow("Ctrl+A is the box's") << int(Qt::Key_A) << ctrl << "" << QStringList{} << "selected";
         QTest::newRow("P alone is typed") << int(Qt::Key_P) << 0 << "" << QStringList{} << "typed";
-        QTest::newRow("Escape exits even disabled") << int(Qt::Key_Escape) << 0 << "sbtSair"
-                                                     << QStringList{"sbtSair"} << "";
+        QTest::newRow("Escape exits even disabled")
+            << int(Qt::Key_Escape) << 0 << "sbtSair" << QStringList{"sbtSair"} << "";
     }
     void shortcutsPressTheCommandButtons()
     {
@@ -418,7 +495,8 @@ private slots:
         QFETCH(QStringList, pressed);
         QFETCH(QString, reaching);
         Presses presses;
-        for (const char* name : {"sbtPrint", "sbtPreview", "sbtSalvarComo", "sbtReportEdit", "sbtPageSetup", "sbtSair"})
+        for (const char* name :
+             {"sbtPrint", "sbtPreview", "sbtSalvarComo", "sbtReportEdit", "sbtPageSetup", "sbtSair"})
             Kav::bindEvent(control(name), "OnClick", &presses, "press");
         if (!disabled.isEmpty())
             control(disabled.toLatin1().constData())->setEnabled(false);

@@ -4,10 +4,10 @@
 #include "Cli_Zve41300.h"
 #include "DialogService.h"
 #include "FormFactory.h"
-#include "KavException.h"
 #include "Kavenso.h"
-#include "TNetConnection.h"
+#include "KavException.h"
 #include "TfrmNutriCard.h"
+#include "TNetConnection.h"
 
 #include <QLibrary>
 #include <QMainWindow>

@@ -11,8 +11,7 @@ public:
     LayoutError(const QString& fileName, int line, const QString& text)
         : Exception(QStringLiteral("%1:%2: %3").arg(fileName).arg(line).arg(text)), m_fileName(fileName),
           m_line(line), m_text(text)
-    {
-    }
+    {}
 
     const QString& fileName() const { return m_fileName; }
     int line() const { return m_line; }

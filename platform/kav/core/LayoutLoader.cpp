@@ -59,8 +59,8 @@ QStringList declaredEvents(const QObject* object)
     for (int i = 0; i < meta->classInfoCount(); ++i) {
         const QMetaClassInfo info = meta->classInfo(i);
         if (qstrcmp(info.name(), kEventsClassInfo) == 0)
-            events += QString::fromLatin1(info.value()).split(QRegularExpression(QStringLiteral("\\s+")),
-                                                               Qt::SkipEmptyParts);
+            events += QString::fromLatin1(info.value())
+                          .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     }
     return events;
 }
@@ -73,14 +73,22 @@ bool isEventName(const QString& name)
 QString kindName(LayoutValue::Kind kind)
 {
     switch (kind) {
-    case LayoutValue::Kind::String: return QStringLiteral("a text");
-    case LayoutValue::Kind::Integer: return QStringLiteral("an integer");
-    case LayoutValue::Kind::Float: return QStringLiteral("a number");
-    case LayoutValue::Kind::Boolean: return QStringLiteral("a boolean");
-    case LayoutValue::Kind::Identifier: return QStringLiteral("an identifier");
-    case LayoutValue::Kind::Set: return QStringLiteral("a set");
-    case LayoutValue::Kind::List: return QStringLiteral("a list");
-    case LayoutValue::Kind::Binary: return QStringLiteral("binary data");
+    case LayoutValue::Kind::String:
+        return QStringLiteral("a text");
+    case LayoutValue::Kind::Integer:
+        return QStringLiteral("an integer");
+    case LayoutValue::Kind::Float:
+        return QStringLiteral("a number");
+    case LayoutValue::Kind::Boolean:
+        return QStringLiteral("a boolean");
+    case LayoutValue::Kind::Identifier:
+        return QStringLiteral("an identifier");
+    case LayoutValue::Kind::Set:
+        return QStringLiteral("a set");
+    case LayoutValue::Kind::List:
+        return QStringLiteral("a list");
+    case LayoutValue::Kind::Binary:
+        return QStringLiteral("binary data");
     }
     return {};
 }
@@ -91,21 +99,28 @@ bool fits(LayoutValue::Kind kind, QMetaType type)
 {
     using K = LayoutValue::Kind;
     switch (type.id()) {
-    case QMetaType::Bool: return kind == K::Boolean;
+    case QMetaType::Bool:
+        return kind == K::Boolean;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Short:
     case QMetaType::UShort:
     case QMetaType::Long:
     case QMetaType::LongLong:
-    case QMetaType::ULongLong: return kind == K::Integer;
+    case QMetaType::ULongLong:
+        return kind == K::Integer;
     case QMetaType::Double:
-    case QMetaType::Float: return kind == K::Integer || kind == K::Float;
+    case QMetaType::Float:
+        return kind == K::Integer || kind == K::Float;
     case QMetaType::QString:
-    case QMetaType::QChar: return kind == K::String;
-    case QMetaType::QStringList: return kind == K::List || kind == K::Set;
-    case QMetaType::QByteArray: return kind == K::Binary || kind == K::String;
-    default: return kind != K::Identifier;
+    case QMetaType::QChar:
+        return kind == K::String;
+    case QMetaType::QStringList:
+        return kind == K::List || kind == K::Set;
+    case QMetaType::QByteArray:
+        return kind == K::Binary || kind == K::String;
+    default:
+        return kind != K::Identifier;
     }
 }
 
@@ -118,9 +133,7 @@ void LayoutLoader::addPropertyKind(PropertyKind kind)
     propertyKinds().append(std::move(kind));
 }
 
-LayoutLoader::LayoutLoader(QObject* root) : m_root(root)
-{
-}
+LayoutLoader::LayoutLoader(QObject* root) : m_root(root) {}
 
 bool LayoutLoader::isLoading()
 {
@@ -201,14 +214,16 @@ void LayoutLoader::applyNode(const LayoutNode& node, QObject* parent)
 QObject* LayoutLoader::createComponent(const LayoutNode& node, QObject* parent)
 {
     if (component(node.name))
-        throw LayoutError(m_fileName, node.line, QStringLiteral("component %1 already exists").arg(node.name));
+        throw LayoutError(m_fileName, node.line,
+                          QStringLiteral("component %1 already exists").arg(node.name));
     auto& registry = ClassRegistry::instance();
     if (!registry.contains(node.className))
         throw LayoutError(m_fileName, node.line,
                           QStringLiteral("unknown class %1 of component %2").arg(node.className, node.name));
     QObject* object = registry.create(node.className, parent);
     if (!object)
-        throw LayoutError(m_fileName, node.line, QStringLiteral("class %1 could not be created").arg(node.className));
+        throw LayoutError(m_fileName, node.line,
+                          QStringLiteral("class %1 could not be created").arg(node.className));
     // A control needs a control to sit on; anything else would become a window of its own.
     if (object->isWidgetType() && !parent->isWidgetType()) {
         delete object;
@@ -225,7 +240,8 @@ QObject* LayoutLoader::inheritedComponent(const LayoutNode& node) const
 {
     QObject* object = component(node.name);
     if (!object)
-        throw LayoutError(m_fileName, node.line, QStringLiteral("inherited component %1 does not exist").arg(node.name));
+        throw LayoutError(m_fileName, node.line,
+                          QStringLiteral("inherited component %1 does not exist").arg(node.name));
     if (!isOfLayoutClass(object, node.className))
         throw LayoutError(m_fileName, node.line,
                           QStringLiteral("inherited component %1 is a %2, not a %3")
@@ -279,7 +295,8 @@ void LayoutLoader::writeProperty(QObject* object, const QString& name, const Lay
     const QString head = dot < 0 ? name : name.left(dot);
     const int index = meta->indexOfProperty(head.toLatin1().constData());
     if (index < 0)
-        throw Exception(QStringLiteral("%1 (%2) has no property %3").arg(object->objectName(), layoutClassOf(object), name));
+        throw Exception(QStringLiteral("%1 (%2) has no property %3")
+                            .arg(object->objectName(), layoutClassOf(object), name));
     const QMetaProperty property = meta->property(index);
 
     if (dot >= 0) {
@@ -293,25 +310,29 @@ void LayoutLoader::writeProperty(QObject* object, const QString& name, const Lay
                             ? property.read(object).value<QObject*>()
                             : nullptr;
         if (!part)
-            throw Exception(QStringLiteral("%1 (%2) has no property %3").arg(object->objectName(), layoutClassOf(object), name));
+            throw Exception(QStringLiteral("%1 (%2) has no property %3")
+                                .arg(object->objectName(), layoutClassOf(object), name));
         writeProperty(part, rest, value);
         return;
     }
 
     if (!property.isWritable())
-        throw Exception(QStringLiteral("property %1 of %2 cannot be written").arg(name, object->objectName()));
+        throw Exception(
+            QStringLiteral("property %1 of %2 cannot be written").arg(name, object->objectName()));
 
     if (property.isEnumType()) {
         const QMetaEnum enumerator = property.enumerator();
         bool ok = false;
         int number = 0;
         if (value.kind == LayoutValue::Kind::Set && enumerator.isFlag())
-            number = value.items.isEmpty() ? (ok = true, 0)
-                                           : enumerator.keysToValue(value.items.join(QLatin1Char('|')).toLatin1(), &ok);
+            number = value.items.isEmpty()
+                         ? (ok = true, 0)
+                         : enumerator.keysToValue(value.items.join(QLatin1Char('|')).toLatin1(), &ok);
         else if (value.isIdentifier())
             number = enumerator.keyToValue(value.identifier().toLatin1(), &ok);
         if (!ok)
-            throw Exception(QStringLiteral("%1 is not a value of property %2").arg(value.toVariant().toString(), name));
+            throw Exception(
+                QStringLiteral("%1 is not a value of property %2").arg(value.toVariant().toString(), name));
         property.write(object, number);
         return;
     }
@@ -331,20 +352,23 @@ void LayoutLoader::writeProperty(QObject* object, const QString& name, const Lay
         throw Exception(QStringLiteral("property %1 does not take %2").arg(name, kindName(value.kind)));
     QVariant converted = value.toVariant();
     if (!converted.convert(property.metaType()) || !property.write(object, converted))
-        throw Exception(QStringLiteral("property %1 does not take the value %2").arg(name, value.toVariant().toString()));
+        throw Exception(
+            QStringLiteral("property %1 does not take the value %2").arg(name, value.toVariant().toString()));
 }
 
 void LayoutLoader::writeReference(QObject* object, const QMetaProperty& property, const QString& targetName)
 {
     QObject* target = component(targetName);
     if (!target)
-        throw Exception(QStringLiteral("unknown component %1 named by property %2").arg(targetName, property.name()));
+        throw Exception(
+            QStringLiteral("unknown component %1 named by property %2").arg(targetName, property.name()));
     const QMetaObject* wanted = property.metaType().metaObject();
     if (wanted && !target->metaObject()->inherits(wanted))
         throw Exception(QStringLiteral("component %1 (%2) cannot be the %3 of %4")
                             .arg(targetName, layoutClassOf(target), property.name(), object->objectName()));
     if (!property.write(object, QVariant(property.metaType(), &target)))
-        throw Exception(QStringLiteral("property %1 does not take component %2").arg(property.name(), targetName));
+        throw Exception(
+            QStringLiteral("property %1 does not take component %2").arg(property.name(), targetName));
 }
 
 } // namespace Kav

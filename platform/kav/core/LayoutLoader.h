@@ -13,10 +13,10 @@
 
 #include "LayoutNode.h"
 
+#include <functional>
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <functional>
 
 namespace Kav {
 

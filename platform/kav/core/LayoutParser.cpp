@@ -24,8 +24,7 @@ bool isIdentifierChar(QChar c)
 } // namespace
 
 LayoutParser::LayoutParser(const QString& text, const QString& fileName) : m_text(text), m_fileName(fileName)
-{
-}
+{}
 
 void LayoutParser::fail(int line, const QString& text) const
 {
@@ -98,7 +97,8 @@ LayoutParser::Token LayoutParser::scan()
         c == QLatin1Char('-') && m_pos + 1 < m_text.size() && m_text.at(m_pos + 1).isDigit();
     if (c.isDigit() || signedNumber) {
         const int start = m_pos++;
-        while (m_pos < m_text.size() && (m_text.at(m_pos).isLetterOrNumber() || m_text.at(m_pos) == QLatin1Char('.')))
+        while (m_pos < m_text.size() &&
+               (m_text.at(m_pos).isLetterOrNumber() || m_text.at(m_pos) == QLatin1Char('.')))
             ++m_pos;
         return Token{Token::Type::Number, m_text.mid(start, m_pos - start), m_line};
     }
@@ -285,8 +285,9 @@ LayoutValue LayoutParser::parseValue()
             else if (item.type == Token::Type::Number || item.type == Token::Type::Identifier)
                 value.items.append(item.text);
             else
-                fail(item.line, item.type == Token::Type::End ? QStringLiteral("list has no closing ')'")
-                                                              : QStringLiteral("bad list item '%1'").arg(item.text));
+                fail(item.line, item.type == Token::Type::End
+                                    ? QStringLiteral("list has no closing ')'")
+                                    : QStringLiteral("bad list item '%1'").arg(item.text));
         }
     }
     if (token.text == QLatin1String("{")) {

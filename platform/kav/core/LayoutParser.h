@@ -4,8 +4,8 @@
 
 #include "LayoutNode.h"
 
-#include <QString>
 #include <optional>
+#include <QString>
 
 namespace Kav {
 

@@ -14,9 +14,9 @@ struct LayoutValue
     enum class Kind { String, Integer, Float, Boolean, Identifier, Set, List, Binary };
 
     Kind kind = Kind::String;
-    QVariant scalar;    // String, Integer, Float, Boolean, Identifier
-    QStringList items;  // Set members, List entries
-    QByteArray binary;  // Binary
+    QVariant scalar;   // String, Integer, Float, Boolean, Identifier
+    QStringList items; // Set members, List entries
+    QByteArray binary; // Binary
 
     bool isIdentifier() const { return kind == Kind::Identifier; }
     QString identifier() const { return kind == Kind::Identifier ? scalar.toString() : QString(); }
@@ -27,9 +27,12 @@ struct LayoutValue
     {
         switch (kind) {
         case Kind::Set:
-        case Kind::List: return items;
-        case Kind::Binary: return binary;
-        default: return scalar;
+        case Kind::List:
+            return items;
+        case Kind::Binary:
+            return binary;
+        default:
+            return scalar;
         }
     }
 };
