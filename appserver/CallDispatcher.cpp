@@ -118,15 +118,13 @@ void CallDispatcher::dispatch(const RpcRequest& request, const QString& object, 
                               std::shared_ptr<std::atomic_bool> clientGone, Answer answer)
 {
     const QString label = object.isEmpty() ? request.method : object + QLatin1Char('.') + request.method;
-    const bool notify = !request.isNotification();
     ++m_inFlight;
     const RemoteDataModule* module = m_modules.find(object);
     const RemoteMethod* method = module ? module->method(request.method) : nullptr;
     if (!method) {
         const QString message = module ? QStringLiteral("%1 has no method %2").arg(object, request.method)
                                        : QStringLiteral("no server object named \"%1\"").arg(object);
-        finish(peer, label, 0, RpcResponse::failure(request.id, Kav::Rpc::MethodNotFound, message), answer,
-               notify);
+        finish(peer, label, 0, RpcResponse::failure(request.id, Kav::Rpc::MethodNotFound, message), answer);
         return;
     }
     try {
@@ -134,8 +132,7 @@ void CallDispatcher::dispatch(const RpcRequest& request, const QString& object, 
         checked.args = checkedArgs(*method, request);
         start(*method, checked, peer, label, std::move(clientGone), std::move(answer));
     } catch (const RpcError& error) {
-        finish(peer, label, 0, RpcResponse::failure(request.id, error.code(), error.message()), answer,
-               notify);
+        finish(peer, label, 0, RpcResponse::failure(request.id, error.code(), error.message()), answer);
     }
 }
 
@@ -148,14 +145,13 @@ void CallDispatcher::runTask(const QString& label, const RemoteMethod& task)
 void CallDispatcher::start(const RemoteMethod& method, const RpcRequest& request, const QString& peer,
                            const QString& label, std::shared_ptr<std::atomic_bool> clientGone, Answer answer)
 {
-    const bool notify = !request.isNotification();
-    m_pool.start([this, method, request, clientGone, peer, label, answer, notify] {
+    m_pool.start([this, method, request, clientGone, peer, label, answer] {
         QElapsedTimer timer;
         timer.start();
         const RpcResponse response = execute(method, request, clientGone);
         const qint64 ms = timer.elapsed();
         QMetaObject::invokeMethod(
-            this, [=, this] { finish(peer, label, ms, response, answer, notify); }, Qt::QueuedConnection);
+            this, [=, this] { finish(peer, label, ms, response, answer); }, Qt::QueuedConnection);
     });
 }
 
@@ -192,10 +188,10 @@ RpcResponse CallDispatcher::execute(const RemoteMethod& method, const RpcRequest
 }
 
 void CallDispatcher::finish(const QString& peer, const QString& method, qint64 ms,
-                            const RpcResponse& response, const Answer& answer, bool notify)
+                            const RpcResponse& response, const Answer& answer)
 {
     CallLog::write(CallLog::line(peer, method, ms, outcome(response)));
-    if (answer && notify)
+    if (answer)
         answer(response);
     if (--m_inFlight == 0)
         emit idle();

@@ -28,7 +28,8 @@ public:
     // `object` is the server object the call goes to (named in the call or chosen for the
     // connection); `peer` names the client in the log; `clientGone` turns true when the client
     // disconnects, and a call that then ends is rolled back. `answer` runs on this object's
-    // thread, also for calls refused before they run. A notification is run and not answered.
+    // thread, also for calls refused before they run and for notifications (whose answer the
+    // connection does not send).
     void dispatch(const Kav::Rpc::RpcRequest& request, const QString& object, const QString& peer,
                   std::shared_ptr<std::atomic_bool> clientGone, Answer answer);
 
@@ -49,7 +50,7 @@ private:
     Kav::Rpc::RpcResponse execute(const RemoteMethod& method, const Kav::Rpc::RpcRequest& request,
                                   const std::shared_ptr<std::atomic_bool>& clientGone) const;
     void finish(const QString& peer, const QString& method, qint64 ms, const Kav::Rpc::RpcResponse& response,
-                const Answer& answer, bool notify);
+                const Answer& answer);
 
     const ModuleRegistry& m_modules;
     QString m_databaseUrl;

@@ -25,6 +25,8 @@ RpcConnection::RpcConnection(QTcpSocket* socket, CallDispatcher& dispatcher, qsi
       m_peer(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort()))
 {
     socket->setParent(this);
+    // Unread bytes stay in the kernel, so a client that outpaces the server is slowed by TCP.
+    socket->setReadBufferSize(lineCap);
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idleTimeoutMs);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] {
@@ -46,9 +48,15 @@ void RpcConnection::readRequests()
 {
     if (!m_socket)
         return;
-    m_buffer.append(m_socket->readAll());
-    while (const std::optional<QByteArray> line = m_buffer.takeLine())
-        handleLine(*line);
+    while (m_callsInFlight < kMaxCallsInFlight) {
+        if (const std::optional<QByteArray> line = m_buffer.takeLine()) {
+            handleLine(*line);
+            continue;
+        }
+        if (m_socket->bytesAvailable() == 0)
+            break;
+        m_buffer.append(m_socket->readAll());
+    }
     if (m_buffer.overflowed()) {
         refuseAndClose(Kav::Rpc::InvalidRequest,
                        QStringLiteral("request line longer than %1 bytes").arg(m_buffer.lineCap()));
@@ -81,9 +89,12 @@ void RpcConnection::handleLine(const QByteArray& line)
     }
     const QString object = request.object.isEmpty() ? m_object : request.object;
     QPointer<RpcConnection> self(this);
+    ++m_callsInFlight;
     m_dispatcher.dispatch(request, object, m_peer, m_gone, [self](const RpcResponse& response) {
-        if (self)
+        if (self) {
             self->send(response);
+            self->callFinished();
+        }
     });
 }
 
@@ -110,6 +121,13 @@ void RpcConnection::handleBuiltIn(const RpcRequest& request)
                                  QStringLiteral("unknown call rpc.%1 (use OBJECT | objects | methods OBJECT)")
                                      .arg(request.method)));
     }
+}
+
+void RpcConnection::callFinished()
+{
+    // Lines held back while the connection had its fill of calls are read now.
+    if (--m_callsInFlight == kMaxCallsInFlight - 1)
+        QMetaObject::invokeMethod(this, &RpcConnection::readRequests, Qt::QueuedConnection);
 }
 
 void RpcConnection::send(const RpcResponse& response)

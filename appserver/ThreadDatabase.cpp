@@ -1,8 +1,10 @@
 #include "ThreadDatabase.h"
 
 #include "DatabaseConnection.h"
+#include "DatabaseUrl.h"
 
 #include <atomic>
+#include <QSqlQuery>
 
 namespace {
 
@@ -10,6 +12,7 @@ struct ThreadConnection
 {
     QString name;
     QString url;
+    Kav::DatabaseUrl::Engine engine = Kav::DatabaseUrl::Engine::SQLite;
 
     void close()
     {
@@ -23,6 +26,18 @@ struct ThreadConnection
 
 thread_local ThreadConnection threadConnection;
 
+// A database server may have restarted or dropped the connection while it sat unused: ask it
+// before every call, so that the first call after an outage opens a fresh connection instead
+// of failing on the dead one. An embedded database file has no such failure.
+bool stillAnswers(const QSqlDatabase& db, Kav::DatabaseUrl::Engine engine)
+{
+    if (engine == Kav::DatabaseUrl::Engine::SQLite)
+        return true;
+    QSqlQuery probe(db);
+    return probe.exec(engine == Kav::DatabaseUrl::Engine::Firebird ? QStringLiteral("SELECT 1 FROM RDB$DATABASE")
+                                                                   : QStringLiteral("SELECT 1"));
+}
+
 QString newConnectionName()
 {
     static std::atomic_int counter{0};
@@ -34,13 +49,18 @@ QString newConnectionName()
 QSqlDatabase ThreadDatabase::forCurrentThread(const QString& url)
 {
     ThreadConnection& connection = threadConnection;
-    if (!connection.name.isEmpty() && connection.url == url)
-        return QSqlDatabase::database(connection.name, false);
+    if (!connection.name.isEmpty() && connection.url == url) {
+        QSqlDatabase db = QSqlDatabase::database(connection.name, false);
+        if (stillAnswers(db, connection.engine))
+            return db;
+    }
     connection.close();
     const QString name = newConnectionName();
-    QSqlDatabase db = Kav::DatabaseConnection::open(url, name);
+    const Kav::DatabaseUrl parsed = Kav::DatabaseUrl::parse(url);
+    QSqlDatabase db = Kav::DatabaseConnection::open(parsed, name);
     connection.name = name;
     connection.url = url;
+    connection.engine = parsed.engine();
     return db;
 }
 

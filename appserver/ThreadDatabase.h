@@ -8,7 +8,8 @@
 class ThreadDatabase
 {
 public:
-    // The calling thread's connection to `url`, opened on first use or when the URL changed.
+    // The calling thread's connection to `url`, opened on first use, when the URL changed, or
+    // when the database server no longer answers on it (checked before every use).
     // It is closed when the thread ends. Throws Kav::Exception when it cannot be opened.
     static QSqlDatabase forCurrentThread(const QString& url);
 

@@ -10,17 +10,27 @@
 #include "SignalWatcher.h"
 
 #include <QCoreApplication>
+#include <QSqlDatabase>
 #include <QTextStream>
 
 namespace {
 
-// Opens the database once before listening, so a wrong URL stops the server at once with the
-// reason instead of failing every call.
+// Opens the database once before listening, so a wrong URL, a missing file or a missing driver
+// stops the server at once with the reason instead of failing every call. A database server that
+// does not answer yet may come back: the server starts, says why calls fail, and serves as soon
+// as the database answers (each call opens its connection anew until then).
 void checkDatabase(const QString& url)
 {
     const QString probe = QStringLiteral("kavserver-startup-check");
-    Kav::DatabaseConnection::open(url, probe);
-    Kav::DatabaseConnection::close(probe);
+    const Kav::DatabaseUrl parsed = Kav::DatabaseUrl::parse(url);
+    try {
+        Kav::DatabaseConnection::open(parsed, probe);
+        Kav::DatabaseConnection::close(probe);
+    } catch (const Kav::Exception& error) {
+        if (parsed.engine() == Kav::DatabaseUrl::Engine::SQLite || !QSqlDatabase::isDriverAvailable(parsed.driverName()))
+            throw;
+        CallLog::write(QStringLiteral("kavserver: %1; calls fail until the database answers").arg(error.message()));
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "Events.h"
 #include "KavException.h"
 #include "RdmNutriCard.h"
+#include "RpcConnection.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -114,6 +115,7 @@ private slots:
     void overlongLineIsRefusedAndClosed();
     void unfinishedLineTimesOut();
     void slowCallDoesNotHoldUpOtherClients();
+    void pipelinedCallsAreHeldBackButAllAnswered();
     void clientLeavingMidCallLeavesNoHalfData();
     void stopFinishesCallsInFlight();
     void droppedConnectionReconnectsOnTheNextCall();
@@ -254,6 +256,26 @@ void TestKavServer::slowCallDoesNotHoldUpOtherClients()
     QVERIFY(quick.answer().contains("result"));
     QVERIFY2(timer.elapsed() < 1000, "the quick call waited for the slow one");
     QCOMPARE(slow.answer().value("result").toObject().value("value").toString(), QString("awake"));
+}
+
+void TestKavServer::pipelinedCallsAreHeldBackButAllAnswered()
+{
+    constexpr int kCalls = 100;
+    RawClient client(m_harness->port());
+    QByteArray flood;
+    for (int id = 1; id <= kCalls; ++id)
+        flood += call(id, "Test.Clock.Sleep", {5});
+    client.send(flood);
+    int mostInFlight = 0;
+    QSet<int> answered;
+    while (answered.size() < kCalls) {
+        mostInFlight = std::max(mostInFlight, m_harness->runtime().dispatcher().callsInFlight());
+        const QJsonObject answer = client.answer();
+        QVERIFY2(answer.contains("result"), "an answer is missing");
+        answered.insert(answer.value("id").toInt());
+    }
+    QCOMPARE(answered.size(), kCalls);
+    QVERIFY2(mostInFlight <= RpcConnection::kMaxCallsInFlight, qPrintable(QString::number(mostInFlight)));
 }
 
 void TestKavServer::clientLeavingMidCallLeavesNoHalfData()
