@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QSqlDatabase>
+#include <QWidget>
 
 namespace {
 
@@ -67,6 +68,11 @@ const ReportLayout& TReportDesignerDialog::Layout() const
     return *m_layout;
 }
 
+QWidget* TReportDesignerDialog::parentWidget() const
+{
+    return m_parentWidget ? m_parentWidget : qobject_cast<QWidget*>(parent());
+}
+
 QString TReportDesignerDialog::UserReportsDir() const
 {
     return m_userReportsDir.isEmpty() ? Kavenso::CurrentSession().userReportsDir : m_userReportsDir;
@@ -87,7 +93,7 @@ TReportDesignerDialog::Progress TReportDesignerDialog::progressFor(const QString
 {
     if (m_progress)
         return m_progress;
-    auto window = std::make_shared<ReportProgress>(m_parentWidget, title);
+    auto window = std::make_shared<ReportProgress>(parentWidget(), title);
     return [window](const QString& step, int done, int total) { return (*window)(step, done, total); };
 }
 
@@ -117,7 +123,7 @@ bool TReportDesignerDialog::runRenderer(const QString& name, const PageModel& mo
 {
     RenderTarget target;
     target.fileName = fileName;
-    target.parent = m_parentWidget;
+    target.parent = parentWidget();
     const Progress progress = progressFor(model.title);
     target.progress = [&](int done, int total) {
         return progress(QStringLiteral("Gerando as páginas..."), done, total);
@@ -174,7 +180,7 @@ bool TReportDesignerDialog::SaveAs()
 {
     return command([this] {
         const QString chosen = Kav::DialogService::instance().saveFileName(
-            m_parentWidget, QStringLiteral("Salvar como"), QDir::homePath(), ReportRenderers::saveFilter());
+            parentWidget(), QStringLiteral("Salvar como"), QDir::homePath(), ReportRenderers::saveFilter());
         if (chosen.isEmpty())
             return false;
         // A name without an ending known here is saved as PDF.
@@ -190,7 +196,7 @@ bool TReportDesignerDialog::SaveAsText()
 {
     return command([this] {
         const QString chosen =
-            Kav::DialogService::instance().saveFileName(m_parentWidget, QStringLiteral("Salvar como texto"),
+            Kav::DialogService::instance().saveFileName(parentWidget(), QStringLiteral("Salvar como texto"),
                                                         QDir::homePath(), QStringLiteral("Texto (*.txt)"));
         if (chosen.isEmpty())
             return false;
@@ -214,7 +220,7 @@ bool TReportDesignerDialog::Edit()
 {
     return command([this] {
         const ReportLayout& current = Layout();
-        ReportEditorDialog editor(current, m_fileName, m_parentWidget);
+        ReportEditorDialog editor(current, m_fileName, parentWidget());
         bool previewed = false;
         editor.setTrialPreview([&](const ReportLayout& edited) {
             const ReportLayout kept = *m_layout;
@@ -264,7 +270,7 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
             title = *answer;
         } else {
             bool ok = false;
-            title = QInputDialog::getText(m_parentWidget, caption, prompt, QLineEdit::Normal, QString(), &ok);
+            title = QInputDialog::getText(parentWidget(), caption, prompt, QLineEdit::Normal, QString(), &ok);
             if (!ok)
                 return false;
         }
@@ -303,7 +309,7 @@ bool TReportDesignerDialog::SetupPage()
 {
     return command([this] {
         ReportLayout layout = Layout();
-        const auto setup = PageSetupDialog::ask(layout.page, m_parentWidget);
+        const auto setup = PageSetupDialog::ask(layout.page, parentWidget());
         if (!setup)
             return false;
         layout.page = *setup;

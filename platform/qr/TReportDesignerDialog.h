@@ -51,8 +51,9 @@ public:
     QString UserReportsDir() const;
     void setUserReportsDir(const QString& dir) { m_userReportsDir = dir; }
 
-    // The window dialogs and the preview belong to.
+    // The window dialogs and the preview belong to; by default the owner when it is a window.
     void setParentWidget(QWidget* parent) { m_parentWidget = parent; }
+    QWidget* parentWidget() const;
     // What now() shows in the layout; invalid (the default): the time of the run.
     void setClock(const QDateTime& now) { m_clock = now; }
     // Replaces the progress window (tests).

@@ -17,6 +17,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QtTest>
 
 namespace {
@@ -194,6 +195,7 @@ private slots:
     void dishTypeListLeavesOthersOut();
     void weeklyShareOfReference();
     void dailyChartHasEnergyOfEachDay();
+    void printedPdfHasDishesAndDayTotal();
     void layoutsPrintTheSameOnEveryEngine_data();
     void layoutsPrintTheSameOnEveryEngine();
 
@@ -369,6 +371,37 @@ void TstQrScreenLayouts::dailyChartHasEnergyOfEachDay()
                 found || (line.startsWith(label) && line.contains(QLatin1Char('#')) && line.endsWith(energy));
         QVERIFY2(found, qPrintable(label + QLatin1Char(' ') + energy + QLatin1Char('\n') + text));
     }
+}
+
+void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("pdftotext (poppler-utils) is missing");
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(kConnection);
+    dialog.LoadFromFile(kReports + QStringLiteral("/Zve41301.QR2"));
+    const QString pdf = m_dir.filePath(QStringLiteral("r01.pdf"));
+    QVERIFY(dialog.SaveToFile(pdf));
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(pdftotext.waitForFinished());
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    double tuesday = 0;
+    for (const FixtureDish& dish : NutriCardFixture::dishes()) {
+        if (dish.day == QDate(2025, 3, 4))
+            tuesday += dish.values[0].toDouble();
+        QVERIFY2(text.contains(dish.dish), qPrintable(dish.dish));
+    }
+    // 212 + 161 + 76 + 56 + 270 + 130 kcal on Tuesday.
+    QCOMPARE(tuesday, 905.0);
+    QVERIFY2(text.contains(QStringLiteral("905,0")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Página 1 de 1")));
 }
 
 void TstQrScreenLayouts::layoutsPrintTheSameOnEveryEngine_data()
