@@ -48,8 +48,10 @@ void RpcConnection::readRequests()
 {
     if (!m_socket)
         return;
+    bool tookLine = false;
     while (m_callsInFlight < kMaxCallsInFlight) {
         if (const std::optional<QByteArray> line = m_buffer.takeLine()) {
+            tookLine = true;
             handleLine(*line);
             continue;
         }
@@ -62,10 +64,13 @@ void RpcConnection::readRequests()
                        QStringLiteral("request line longer than %1 bytes").arg(m_buffer.lineCap()));
         return;
     }
-    if (m_buffer.hasPartialLine())
-        m_idleTimer.start();
-    else
+    // The clock runs from the start of an unfinished line; not while the connection is held
+    // back, when the client may be unable to send the rest.
+    const bool heldBack = m_callsInFlight >= kMaxCallsInFlight;
+    if (heldBack || !m_buffer.hasPartialLine())
         m_idleTimer.stop();
+    else if (tookLine || !m_idleTimer.isActive())
+        m_idleTimer.start();
 }
 
 void RpcConnection::handleLine(const QByteArray& line)

@@ -24,8 +24,8 @@ public:
     std::optional<QByteArray> takeLine();
 
     bool overflowed() const { return m_overflowed; }
-    // Some bytes of an unfinished line are waiting.
-    bool hasPartialLine() const { return !m_pending.isEmpty(); }
+    // Bytes of an unfinished line are waiting (after any complete lines not yet taken).
+    bool hasPartialLine() const { return !m_pending.isEmpty() && !m_pending.endsWith('\n'); }
     qsizetype lineCap() const { return m_lineCap; }
 
 private:
