@@ -220,6 +220,11 @@ bool writeGuiProperty(const LayoutAssignment& a)
 void registerWidgetPropertyKinds()
 {
     LayoutLoader::addPropertyKind(writeGuiProperty);
+    // The face the layouts were designed with is not on this system: text is drawn with the
+    // closest in width it has, so captions fit the sizes the layouts give.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                QStringLiteral("DejaVu Sans Condensed")});
 }
 
 int layoutTabOrder(const QWidget* control)
