@@ -3,6 +3,7 @@
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
+#include "SqlParameters.h"
 
 #include <QtTest>
 
@@ -36,6 +37,8 @@ private slots:
     void faultsNameTheLine();
     void titleReadWithoutChecking();
     void missingFileIsNamed();
+    void queryParametersBecomePositional_data();
+    void queryParametersBecomePositional();
 };
 
 void TstQrLayout::readsEveryPart()
@@ -195,6 +198,41 @@ void TstQrLayout::missingFileIsNamed()
     } catch (const Kav::Exception& error) {
         QVERIFY(error.message().contains(QLatin1String("/nonexistent/Zve41301.QR2")));
     }
+}
+
+void TstQrLayout::queryParametersBecomePositional_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("positional");
+    QTest::addColumn<QStringList>("names");
+    QTest::addRow("repeated") << "A = :P_A OR :P_A = 'T' AND B = :P_B"
+                              << "A = ? OR ? = 'T' AND B = ?" << QStringList{"P_A", "P_A", "P_B"};
+    QTest::addRow("inside a text") << "A = ':P_A' || :P_B"
+                                   << "A = ':P_A' || ?" << QStringList{"P_B"};
+    QTest::addRow("doubled quote") << "A = 'it''s :P_A' AND :P_B"
+                                   << "A = 'it''s :P_A' AND ?" << QStringList{"P_B"};
+    QTest::addRow("quoted name") << "SELECT \":P_A\" FROM T WHERE :P_B"
+                                 << "SELECT \":P_A\" FROM T WHERE ?" << QStringList{"P_B"};
+    QTest::addRow("line comment") << "-- :P_A\nA = :P_B"
+                                  << "-- :P_A\nA = ?" << QStringList{"P_B"};
+    QTest::addRow("block comment") << "/* :P_A */ A = :P_B"
+                                   << "/* :P_A */ A = ?" << QStringList{"P_B"};
+    QTest::addRow("PostgreSQL cast") << "A::text = :P_B"
+                                     << "A::text = ?" << QStringList{"P_B"};
+    QTest::addRow("lone colon") << "A = : P_B"
+                                << "A = : P_B" << QStringList{};
+}
+
+void TstQrLayout::queryParametersBecomePositional()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, positional);
+    QFETCH(QStringList, names);
+    const SqlParameters::Positional result = SqlParameters::toPositional(sql);
+    QCOMPARE(result.sql, positional);
+    QCOMPARE(result.names, names);
+    names.removeDuplicates();
+    QCOMPARE(SqlParameters::names(sql), names);
 }
 
 QTEST_MAIN(TstQrLayout)
