@@ -1,8 +1,10 @@
 #include "RpcServer.h"
 
+#include "AccessGate.h"
 #include "CallDispatcher.h"
 #include "RpcConnection.h"
 
+#include <QSslServer>
 #include <QTcpSocket>
 
 namespace {
@@ -12,10 +14,23 @@ constexpr int kCloseGraceMs = 2000;
 
 } // namespace
 
-RpcServer::RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs, QObject* parent)
-    : QObject(parent), m_dispatcher(dispatcher), m_lineCap(lineCap), m_idleTimeoutMs(idleTimeoutMs)
+RpcServer::RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs, ServerSecurity security,
+                     QObject* parent)
+    : QObject(parent), m_dispatcher(dispatcher), m_lineCap(lineCap), m_idleTimeoutMs(idleTimeoutMs),
+      m_security(std::move(security))
 {
-    connect(&m_listener, &QTcpServer::newConnection, this, &RpcServer::accept);
+    if (m_security.usesTls()) {
+        // A client that cannot finish the handshake (plain TCP, a wrong protocol) is dropped by
+        // the listener itself and never becomes a connection.
+        auto tls = std::make_unique<QSslServer>();
+        tls->setSslConfiguration(m_security.tls());
+        tls->setHandshakeTimeout(idleTimeoutMs);
+        m_listener = std::move(tls);
+    } else {
+        m_listener = std::make_unique<QTcpServer>();
+    }
+    // Emitted for a TLS client only once its handshake is done.
+    connect(m_listener.get(), &QTcpServer::pendingConnectionAvailable, this, &RpcServer::accept);
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, &RpcServer::closeAll);
     m_closeTimer.setSingleShot(true);
@@ -23,23 +38,50 @@ RpcServer::RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTime
     connect(&m_closeTimer, &QTimer::timeout, this, &RpcServer::stopped);
 }
 
+RpcServer::~RpcServer() = default;
+
 bool RpcServer::listen(const QHostAddress& address, quint16 port)
 {
-    return m_listener.listen(address, port);
+    return m_listener->listen(address, port);
 }
 
 void RpcServer::accept()
 {
-    while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
+    while (QTcpSocket* socket = m_listener->nextPendingConnection()) {
         if (m_stopping) {
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        auto* connection = new RpcConnection(socket, m_dispatcher, m_lineCap, m_idleTimeoutMs, this);
-        m_connections.append(connection);
-        connect(connection, &RpcConnection::closed, this, &RpcServer::forget);
+        if (!m_security.requiresToken()) {
+            serve(socket);
+            continue;
+        }
+        auto* gate = new AccessGate(socket, m_security, m_lineCap, m_idleTimeoutMs, this);
+        m_gates.append(gate);
+        connect(gate, &AccessGate::finished, this, &RpcServer::admit);
     }
+}
+
+void RpcServer::admit(AccessGate* gate, QTcpSocket* socket)
+{
+    m_gates.removeOne(gate);
+    gate->deleteLater();
+    if (!socket)
+        return;
+    if (m_stopping) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    serve(socket);
+}
+
+void RpcServer::serve(QTcpSocket* socket)
+{
+    auto* connection = new RpcConnection(socket, m_dispatcher, m_lineCap, m_idleTimeoutMs, this);
+    m_connections.append(connection);
+    connect(connection, &RpcConnection::closed, this, &RpcServer::forget);
 }
 
 void RpcServer::forget(RpcConnection* connection)
@@ -57,7 +99,9 @@ void RpcServer::stop(int drainMs)
     if (m_stopping)
         return;
     m_stopping = true;
-    m_listener.close();
+    m_listener->close();
+    for (AccessGate* gate : QList<AccessGate*>(m_gates))
+        gate->close();
     for (RpcConnection* connection : std::as_const(m_connections))
         connection->stopAccepting();
     if (m_dispatcher.callsInFlight() == 0) {

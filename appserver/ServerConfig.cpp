@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -43,6 +44,16 @@ QHostAddress address(const QString& where, const QString& text)
     return parsed;
 }
 
+// The first line of a file holding a secret, without its line end.
+QString tokenFrom(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Kav::Exception(
+            QStringLiteral("kavserver: cannot read the access token file %1: %2").arg(path, file.errorString()));
+    return QString::fromUtf8(file.readLine()).trimmed();
+}
+
 void readFile(const QString& path, ServerConfig& config)
 {
     if (!QFileInfo(path).isFile())
@@ -62,6 +73,13 @@ void readFile(const QString& path, ServerConfig& config)
         config.lineCap = positiveNumber(path + ": Server/LineCapBytes", text("Server/LineCapBytes"));
     if (file.contains("Server/DrainSeconds"))
         config.drainSeconds = positiveNumber(path + ": Server/DrainSeconds", text("Server/DrainSeconds"));
+    const QDir folder = QFileInfo(path).absoluteDir();
+    if (file.contains("Server/Certificate"))
+        config.certificateFile = folder.absoluteFilePath(text("Server/Certificate"));
+    if (file.contains("Server/PrivateKey"))
+        config.privateKeyFile = folder.absoluteFilePath(text("Server/PrivateKey"));
+    if (file.contains("Server/AccessTokenFile"))
+        config.accessToken = tokenFrom(folder.absoluteFilePath(text("Server/AccessTokenFile")));
     if (file.contains("Database/Url"))
         config.databaseUrl = text("Database/Url");
     if (file.contains("Expiry/MaxAgeHours"))
@@ -122,6 +140,8 @@ ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessE
     config.databaseUrl = defaultDatabaseUrl(executableDir);
     if (parser.isSet(configOption))
         readFile(parser.value(configOption), config);
+    if (environment.contains(QStringLiteral("KAV_SERVER_TOKEN")))
+        config.accessToken = environment.value(QStringLiteral("KAV_SERVER_TOKEN")).trimmed();
     if (environment.contains(QStringLiteral("KAV_DATABASE")))
         config.databaseUrl = environment.value(QStringLiteral("KAV_DATABASE"));
     if (parser.isSet(listenOption))

@@ -24,6 +24,10 @@ struct ServerConfig
     int expiryHours = kDefaultExpiryHours;               // prepared data older than this is removed
     int expiryIntervalMinutes = kDefaultExpiryIntervalMinutes;
     int drainSeconds = kDefaultDrainSeconds; // how long a stop waits for calls in flight
+    // TLS and the clients' access token (ServerSecurity); required off loopback.
+    QString certificateFile; // PEM
+    QString privateKeyFile;  // PEM, unencrypted
+    QString accessToken;     // from Server/AccessTokenFile or KAV_SERVER_TOKEN, never a command line
 
     // `arguments` as QCoreApplication::arguments() gives them. Throws Kav::Exception naming a bad
     // option or setting; `helpText` receives the usage when --help was asked (then nothing else

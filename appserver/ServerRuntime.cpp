@@ -15,7 +15,7 @@ ServerRuntime::ServerRuntime(const ServerConfig& config, ModuleRegistry modules,
     : QObject(parent), m_config(config), m_modules(std::move(modules)),
       m_housekeeping(std::move(housekeeping)), m_dispatcher(m_modules, config.databaseUrl, config.threads),
       m_server(m_dispatcher, config.lineCap > 0 ? config.lineCap : Kav::Rpc::kDefaultLineCap,
-               config.idleTimeoutSeconds * kMsPerSecond)
+               config.idleTimeoutSeconds * kMsPerSecond, ServerSecurity::fromConfig(config))
 {
     connect(&m_server, &RpcServer::stopped, this, [this] {
         m_dispatcher.waitForWorkers();

@@ -15,7 +15,8 @@ class ServerRuntime : public QObject
 {
     Q_OBJECT
 public:
-    // Throws Kav::Exception for a database URL that does not parse.
+    // Throws Kav::Exception for a database URL that does not parse, and for a listener off
+    // loopback without TLS and an access token (or with unreadable certificate files).
     ServerRuntime(const ServerConfig& config, ModuleRegistry modules, QList<RemoteMethod> housekeeping,
                   QObject* parent = nullptr);
 

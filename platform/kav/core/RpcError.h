@@ -14,6 +14,7 @@ enum ErrorCode : int {
     InternalError = -32603,    // the server failed outside the method
     ApplicationError = -32000, // the method itself raised; the message is its text
     ServerStopping = -32001,   // the server is shutting down and takes no new calls
+    Unauthorized = -32002,     // no access token, or a wrong one, before the first call
 };
 
 class RpcError : public Kav::Exception

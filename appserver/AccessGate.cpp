@@ -1,0 +1,108 @@
+#include "AccessGate.h"
+
+#include "CallLog.h"
+#include "RpcError.h"
+#include "RpcRequest.h"
+#include "RpcResponse.h"
+#include "ServerSecurity.h"
+
+#include <QTcpSocket>
+
+using Kav::Rpc::RpcResponse;
+
+namespace {
+
+const QLatin1String kAuthMethod("auth");
+const QLatin1String kBuiltInObject("rpc");
+// How long a refused client may take to read its refusal before the connection is cut.
+constexpr int kCloseGraceMs = 2000;
+
+} // namespace
+
+AccessGate::AccessGate(QTcpSocket* socket, const ServerSecurity& security, qsizetype lineCap, int timeoutMs,
+                       QObject* parent)
+    : QObject(parent), m_socket(socket), m_security(security), m_lineCap(lineCap),
+      m_peer(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort()))
+{
+    socket->setParent(this);
+    m_timeout.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        if (m_refusing)
+            close(); // the refused client does not take its answer
+        else
+            refuse(QJsonValue::Null, QStringLiteral("no access token within %1 s").arg(m_timeout.interval() / 1000));
+    });
+    m_timeout.start(timeoutMs);
+    connect(socket, &QTcpSocket::readyRead, this, &AccessGate::readToken);
+    connect(socket, &QTcpSocket::disconnected, this, [this] {
+        if (!m_done) {
+            m_done = true;
+            m_timeout.stop();
+            emit finished(this, nullptr);
+        }
+    });
+    readToken();
+}
+
+void AccessGate::readToken()
+{
+    if (m_done || m_refusing || !m_socket)
+        return;
+    if (!m_socket->canReadLine()) {
+        if (m_socket->bytesAvailable() > m_lineCap)
+            refuse(QJsonValue::Null, QStringLiteral("request line longer than %1 bytes").arg(m_lineCap));
+        return;
+    }
+    // Only the first line is taken: what follows stays in the socket for the connection.
+    const QByteArray line = m_socket->readLine(m_lineCap + 1).trimmed();
+    QJsonValue id;
+    try {
+        const Kav::Rpc::RpcRequest request = Kav::Rpc::RpcRequest::parse(line, id);
+        if (request.object != kBuiltInObject || request.method != kAuthMethod || request.args.size() != 1) {
+            refuse(id, QStringLiteral("the server needs the access token first (rpc.auth)"));
+            return;
+        }
+        if (!m_security.acceptsToken(request.args.first().toString())) {
+            refuse(id, QStringLiteral("access token refused"));
+            return;
+        }
+        m_done = true;
+        m_timeout.stop();
+        m_socket->write(RpcResponse::success(request.id, true).toLine());
+        disconnect(m_socket, nullptr, this, nullptr);
+        QTcpSocket* socket = m_socket;
+        socket->setParent(nullptr);
+        emit finished(this, socket);
+    } catch (const Kav::Rpc::RpcError&) {
+        refuse(id, QStringLiteral("the server needs the access token first (rpc.auth)"));
+    }
+}
+
+void AccessGate::refuse(const QJsonValue& id, const QString& message)
+{
+    if (m_done || m_refusing)
+        return;
+    m_refusing = true;
+    // The token itself is never written anywhere.
+    CallLog::write(CallLog::line(m_peer, QStringLiteral("rpc.auth"), 0, QStringLiteral("refused: %1").arg(message)));
+    if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->write(RpcResponse::failure(id, Kav::Rpc::Unauthorized, message).toLine());
+        m_timeout.start(kCloseGraceMs);
+        m_socket->disconnectFromHost();
+    } else {
+        m_done = true;
+        m_timeout.stop();
+        emit finished(this, nullptr);
+    }
+}
+
+void AccessGate::close()
+{
+    if (m_socket)
+        m_socket->abort();
+    if (!m_done) {
+        m_done = true;
+        m_timeout.stop();
+        emit finished(this, nullptr);
+    }
+}
