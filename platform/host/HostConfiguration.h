@@ -19,6 +19,8 @@ public:
     QString databaseUrl;
     QString reportsDir;
     QString userReportsDir;
+    QString serverToken;       // presented to the application server on connect
+    QString serverCertificate; // PEM the server's TLS certificate must match; empty: plain TCP
     QString scriptFile; // run this script instead of waiting for the user
     QString grabFile;   // after the script, save a picture of the main window here
     bool helpRequested = false;

@@ -8,6 +8,7 @@
 #include "HostMainWindow.h"
 #include "KavException.h"
 #include "ScriptRunner.h"
+#include "TNetConnection.h"
 
 #include <cstdio>
 #include <QApplication>
@@ -93,6 +94,7 @@ int main(int argc, char** argv)
         return 0;
     }
     Kavenso::SetSession(config.session());
+    TNetConnection::setDefaultAccess(config.serverToken, config.serverCertificate);
 
     auto& dialogs = Kav::DialogService::instance();
     dialogs.setAutomated(scripted);

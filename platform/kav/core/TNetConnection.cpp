@@ -8,7 +8,8 @@
 
 #include <QEventLoop>
 #include <QPointer>
-#include <QTcpSocket>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTimer>
 
 namespace {
@@ -21,20 +22,39 @@ constexpr int kMsPerSecond = 1000;
 // but the user's keys and clicks wait: the screen takes no other input.
 constexpr QEventLoop::ProcessEventsFlags kWaitFlags = QEventLoop::ExcludeUserInputEvents;
 
+struct DefaultAccess
+{
+    QString token;
+    QString trustedCertificate;
+};
+
+DefaultAccess& defaultAccess()
+{
+    static DefaultAccess access;
+    return access;
+}
+
 } // namespace
 
+void TNetConnection::setDefaultAccess(const QString& token, const QString& trustedCertificate)
+{
+    defaultAccess() = {token, trustedCertificate};
+}
+
 TNetConnection::TNetConnection(QObject* parent)
-    : QObject(parent), m_socket(new QTcpSocket(this)),
+    : QObject(parent), m_accessToken(defaultAccess().token),
+      m_trustedCertificate(defaultAccess().trustedCertificate), m_socket(new QSslSocket(this)),
       m_buffer(std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap))
 {
-    connect(m_socket, &QTcpSocket::readyRead, this, &TNetConnection::readAnswers);
+    connect(m_socket, &QSslSocket::readyRead, this, &TNetConnection::readAnswers);
 }
 
 TNetConnection::~TNetConnection() = default;
 
 bool TNetConnection::Connected() const
 {
-    return m_socket->state() == QAbstractSocket::ConnectedState;
+    return m_socket->state() == QAbstractSocket::ConnectedState &&
+           (m_trustedCertificate.isEmpty() || m_socket->isEncrypted());
 }
 
 void TNetConnection::setConnected(bool connected)
@@ -74,20 +94,31 @@ bool TNetConnection::connectNow()
         return false;
     }
 
+    const bool tls = !m_trustedCertificate.isEmpty();
+    if (tls && !startTls())
+        return false;
+
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(m_socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
-    connect(m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
-    m_socket->connectToHost(m_host, quint16(m_port));
-    const auto state = m_socket->state();
-    if (state != QAbstractSocket::ConnectedState && state != QAbstractSocket::UnconnectedState) {
+    if (tls)
+        connect(m_socket, &QSslSocket::encrypted, &loop, &QEventLoop::quit);
+    else
+        connect(m_socket, &QSslSocket::connected, &loop, &QEventLoop::quit);
+    connect(m_socket, &QSslSocket::errorOccurred, &loop, &QEventLoop::quit);
+    if (tls)
+        m_socket->connectToHostEncrypted(m_host, quint16(m_port));
+    else
+        m_socket->connectToHost(m_host, quint16(m_port));
+    if (!Connected() && m_socket->state() != QAbstractSocket::UnconnectedState) {
         timer.start(m_connectTimeoutMs);
         loop.exec(kWaitFlags);
     }
     if (Connected()) {
+        if (!authenticate())
+            return false;
         m_lastError.clear();
         return true;
     }
@@ -97,6 +128,47 @@ bool TNetConnection::connectNow()
     m_socket->abort();
     m_lastError = QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: %2.")
                       .arg(address(), reason);
+    return false;
+}
+
+bool TNetConnection::startTls()
+{
+    const QList<QSslCertificate> trusted = QSslCertificate::fromPath(m_trustedCertificate, QSsl::Pem);
+    if (trusted.isEmpty()) {
+        m_lastError = QStringLiteral("Certificado do servidor de aplicação ilegível ou ausente: %1.")
+                          .arg(m_trustedCertificate);
+        return false;
+    }
+    // Only this server (or the authority that signed its certificate) is trusted.
+    QSslConfiguration configuration = m_socket->sslConfiguration();
+    configuration.setCaCertificates(trusted);
+    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    configuration.setProtocol(QSsl::TlsV1_2OrLater);
+    m_socket->setSslConfiguration(configuration);
+    return true;
+}
+
+bool TNetConnection::authenticate()
+{
+    if (m_accessToken.isEmpty())
+        return true;
+    Kav::Rpc::RpcRequest request;
+    request.id = double(++m_nextId);
+    request.object = QStringLiteral("rpc");
+    request.method = QStringLiteral("auth");
+    request.args = {m_accessToken};
+    m_socket->write(request.toLine());
+    QString reason;
+    try {
+        const Kav::Rpc::RpcResponse response = waitForAnswer(m_nextId, request.qualifiedMethod());
+        if (!response.isError())
+            return true;
+        reason = response.errorMessage;
+    } catch (const Kav::Exception& error) {
+        reason = error.message();
+    }
+    m_socket->abort();
+    m_lastError = QStringLiteral("O servidor de aplicação em %1 recusou o acesso: %2").arg(address(), reason);
     return false;
 }
 
@@ -147,8 +219,8 @@ Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const QString& me
         if (m_answers.contains(id))
             loop.quit();
     });
-    connect(m_socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
-    connect(m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    connect(m_socket, &QSslSocket::disconnected, &loop, &QEventLoop::quit);
+    connect(m_socket, &QSslSocket::errorOccurred, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
     if (!m_answers.contains(id) && Connected()) {
         timer.start(m_callTimeoutMs);

@@ -1,6 +1,8 @@
 #pragma once
 // The socket connection of a screen to the application server: it connects on demand, fires
 // OnBeforeConnect before every connect, and carries synchronous remote calls by method name.
+// With a trusted certificate it speaks TLS and accepts only that server; with an access token
+// it presents the token right after connecting, before any call.
 
 #include "AppServer.h"
 #include "RemoteArg.h"
@@ -11,7 +13,7 @@
 #include <QObject>
 #include <QString>
 
-class QTcpSocket;
+class QSslSocket;
 
 namespace Kav::Rpc {
 class RpcLineBuffer;
@@ -28,6 +30,8 @@ class TNetConnection : public QObject
     Q_PROPERTY(int CallTimeout READ CallTimeout WRITE setCallTimeout)
     Q_PROPERTY(int ConnectTimeout READ ConnectTimeout WRITE setConnectTimeout)
     Q_PROPERTY(QString LastError READ LastError)
+    Q_PROPERTY(QString AccessToken READ AccessToken WRITE setAccessToken)
+    Q_PROPERTY(QString TrustedCertificate READ TrustedCertificate WRITE setTrustedCertificate)
 
 public:
     static constexpr int kDefaultCallTimeoutMs = 120000;
@@ -51,6 +55,14 @@ public:
     void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
     // Why the last connect or call failed; empty after a success.
     QString LastError() const { return m_lastError; }
+    // Sent on connect when not empty.
+    QString AccessToken() const { return m_accessToken; }
+    void setAccessToken(const QString& token) { m_accessToken = token; }
+    // A PEM file with the server's certificate (or the authority that signed it); not empty: TLS.
+    QString TrustedCertificate() const { return m_trustedCertificate; }
+    void setTrustedCertificate(const QString& path) { m_trustedCertificate = path; }
+    // What every connection made afterwards starts with: the client's configuration.
+    static void setDefaultAccess(const QString& token, const QString& trustedCertificate);
 
     bool Connected() const;
     // Connecting fires OnBeforeConnect first. A failed connect raises only with ThrowException
@@ -72,6 +84,8 @@ signals:
 
 private:
     bool connectNow();
+    bool startTls();
+    bool authenticate();
     void ensureConnected();
     void readAnswers();
     Kav::Rpc::RpcResponse waitForAnswer(qint64 id, const QString& method);
@@ -85,7 +99,9 @@ private:
     int m_callTimeoutMs = kDefaultCallTimeoutMs;
     int m_connectTimeoutMs = kDefaultConnectTimeoutMs;
     QString m_lastError;
-    QTcpSocket* m_socket;
+    QString m_accessToken;
+    QString m_trustedCertificate;
+    QSslSocket* m_socket;
     std::unique_ptr<Kav::Rpc::RpcLineBuffer> m_buffer;
     qint64 m_nextId = 0;
     QHash<qint64, Kav::Rpc::RpcResponse> m_answers;
