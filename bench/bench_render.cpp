@@ -1,0 +1,222 @@
+// Benchmark: a report of about a thousand pages through the report engine, to PDF and to text,
+// against the same rows laid out with QTextDocument and printed to PDF, as a Qt program without
+// a report engine would. The rows are real: CriaNutriCard prepares a central's year on the
+// benchmark database and the screen's per-dish layout reads them; they are repeated a year later
+// each time until the report reaches the pages asked. Prints Markdown table rows: pages, median
+// seconds and pages per second of each output, and the ratio to the baseline.
+//
+//   kavbench_render --database URL --layout FILE --central C --menu-type T --first D --last D
+//                   [--pages N] [--runs N] [--out DIR]
+
+#include "BenchData.h"
+#include "BenchStats.h"
+#include "CallContext.h"
+#include "DatabaseConnection.h"
+#include "DbTransaction.h"
+#include "KavException.h"
+#include "LayoutReader.h"
+#include "PageLayouter.h"
+#include "RdmNutriCard.h"
+#include "RemoteDataModule.h"
+#include "ReportData.h"
+#include "ReportQuery.h"
+#include "ReportRenderers.h"
+
+#include <functional>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPrinter>
+#include <QTextDocument>
+#include <QTextStream>
+
+namespace {
+
+constexpr int kDefaultPages = 1000;
+constexpr int kDefaultRuns = 3;
+constexpr int kNutrientColumns = 8;
+const QString kNutrients = QStringLiteral("001_002_003_004_005_006_007_008");
+
+// The screen's path: prepare the data, read it with the layout's own query, delete it.
+ReportData preparedRows(QSqlDatabase& db, const Kav::DatabaseUrl& url, const ReportLayout& layout,
+                        const QCommandLineParser& parser)
+{
+    const auto module = Zve41300::makeRdmNutriCard();
+    const QString central = parser.value("central");
+    const QString menuType = parser.value("menu-type");
+    CallContext call(db, url.engine(),
+                     {central, central, kNutrients, BenchData::servicesOf(db, central, menuType),
+                      QDate::fromString(parser.value("first"), Qt::ISODate),
+                      QDate::fromString(parser.value("last"), Qt::ISODate), false, false, true, menuType,
+                      QStringLiteral("NL")},
+                     nullptr);
+    const QVariant answer = module->method(QStringLiteral("CriaNutriCard"))->run(call);
+    if (answer.metaType().id() != QMetaType::QVariantList)
+        throw Kav::Exception(QStringLiteral("CriaNutriCard refused: %1").arg(answer.toString()));
+    const QString key = answer.toList().value(0).toString();
+
+    TParams params = layout.createParams();
+    const QStringList codes = kNutrients.split(QLatin1Char('_'));
+    for (int i = 0; i < kNutrientColumns; ++i)
+        params.ParamByName(QStringLiteral("P_NUTRIENTE%1").arg(i + 1)).setAsString(codes.value(i));
+    const QList<std::pair<QString, QString>> values{
+        {"P_NRSEQUNUTR", key},         {"P_CDFILCENTZVE", central}, {"P_NMFILCENTZVE", "Cozinha central"},
+        {"P_CDTIPOCARD", menuType},    {"P_NMTIPOCARD", "Tipo"},    {"P_DTPERIINI", parser.value("first")},
+        {"P_DTPERIFIN", parser.value("last")}, {"P_NDPCAL", "S"},   {"P_OPCAO", "N"},
+        {"P_TODASOPCAO", "T"},         {"P_LISTATPRATO", ""},       {"P_TODOSTPRATO", "T"}};
+    for (const auto& [name, value] : values)
+        if (TParam* param = params.FindParam(name))
+            param->setAsString(value);
+    const ReportData data = ReportQuery::run(db, layout.query, params);
+
+    CallContext remove(db, url.engine(), {key}, nullptr);
+    DbTransaction transaction(db, DbTransaction::Kind::Write);
+    module->method(QStringLiteral("DelNutriCard"))->run(remove);
+    transaction.commit();
+    return data;
+}
+
+// `data` repeated, each copy a year after the one before, `copies` times.
+ReportData repeated(const ReportData& data, int copies)
+{
+    ReportData result;
+    result.columns = data.columns;
+    const qsizetype dayColumn = data.columns.indexOf(QStringLiteral("DTCARDAPIO"));
+    for (int copy = 0; copy < copies; ++copy) {
+        for (QVariantList row : data.rows) {
+            if (dayColumn >= 0 && !row[dayColumn].isNull())
+                row[dayColumn] = row[dayColumn].toDate().addYears(copy);
+            result.rows.append(row);
+        }
+    }
+    return result;
+}
+
+// The baseline: one heading per day and a table of its dishes, printed through QPrinter.
+QString baselineHtml(const ReportData& data)
+{
+    const qsizetype day = data.columns.indexOf(QStringLiteral("DTCARDAPIO"));
+    const qsizetype service = data.columns.indexOf(QStringLiteral("NMSERVICO"));
+    const qsizetype dish = data.columns.indexOf(QStringLiteral("NMPRATO"));
+    const qsizetype type = data.columns.indexOf(QStringLiteral("NMTIPOPRAT"));
+    QList<qsizetype> values;
+    for (int i = 1; i <= kNutrientColumns; ++i)
+        values << data.columns.indexOf(QStringLiteral("VR%1").arg(i));
+    QString html = QStringLiteral("<html><body style=\"font-family:'DejaVu Sans'; font-size:7pt\">"
+                                  "<h2 align=\"center\">Nutrientes do Cardápio</h2>");
+    QDate current;
+    for (const QVariantList& row : data.rows) {
+        const QDate rowDay = row.value(day).toDate();
+        if (rowDay != current) {
+            if (current.isValid())
+                html += QStringLiteral("</table>");
+            current = rowDay;
+            html += QStringLiteral("<h4>%1</h4><table width=\"100%\" cellspacing=\"0\">")
+                        .arg(rowDay.toString(QStringLiteral("dddd, dd/MM/yyyy")));
+        }
+        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td>")
+                    .arg(row.value(service).toString().toHtmlEscaped(), row.value(dish).toString().toHtmlEscaped(),
+                         row.value(type).toString().toHtmlEscaped());
+        for (const qsizetype column : values)
+            html += QStringLiteral("<td align=\"right\">%1</td>")
+                        .arg(row.value(column).isNull() ? QString()
+                                                        : QString::number(row.value(column).toDouble(), 'f', 1));
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table></body></html>");
+}
+
+struct Timing
+{
+    int pages = 0;
+    double seconds = 0.0;
+};
+
+Timing timed(int runs, const std::function<int()>& work)
+{
+    QList<double> seconds;
+    int pages = 0;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        pages = work();
+        seconds << double(timer.nsecsElapsed()) / 1e9;
+    }
+    return {pages, BenchStats::median(seconds)};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOptions({{"database", "Database URL.", "URL"},
+                       {"layout", "Report layout file.", "FILE"},
+                       {"central", "Central kitchen.", "CODE"},
+                       {"menu-type", "Menu type.", "CODE"},
+                       {"first", "First day.", "YYYY-MM-DD"},
+                       {"last", "Last day.", "YYYY-MM-DD"},
+                       {"pages", "Pages wanted (default 1000).", "N"},
+                       {"runs", "Timed runs of each output (default 3).", "N"},
+                       {"out", "Folder for the outputs (default: the temporary folder).", "DIR"}});
+    parser.process(app);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    try {
+        const Kav::DatabaseUrl url = Kav::DatabaseUrl::parse(parser.value("database"));
+        QSqlDatabase db = Kav::DatabaseConnection::open(url, QStringLiteral("bench"));
+        const ReportLayout layout = LayoutReader::readFile(parser.value("layout"));
+        const int pagesWanted = parser.isSet("pages") ? parser.value("pages").toInt() : kDefaultPages;
+        const int runs = parser.isSet("runs") ? parser.value("runs").toInt() : kDefaultRuns;
+        const QDir folder(parser.isSet("out") ? parser.value("out") : QDir::tempPath());
+        const TParams params = layout.createParams();
+
+        const ReportData year = preparedRows(db, url, layout, parser);
+        const int pagesPerYear = int(PageLayouter::layOut(layout, year, params, {}).pages.size());
+        if (pagesPerYear == 0)
+            throw Kav::Exception(QStringLiteral("the prepared data gives no page"));
+        const ReportData data = repeated(year, (pagesWanted + pagesPerYear - 1) / pagesPerYear);
+
+        const auto engine = [&](const QString& renderer, const QString& file) {
+            return timed(runs, [&] {
+                const PageModel model = PageLayouter::layOut(layout, data, params, {});
+                RenderTarget target;
+                target.fileName = folder.filePath(file);
+                ReportRenderers::create(renderer)->render(model, target);
+                return int(model.pages.size());
+            });
+        };
+        const Timing pdf = engine(QStringLiteral("pdf"), QStringLiteral("kavbench-report.pdf"));
+        const Timing text = engine(QStringLiteral("text"), QStringLiteral("kavbench-report.txt"));
+        const Timing baseline = timed(runs, [&] {
+            QTextDocument document;
+            document.setHtml(baselineHtml(data));
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setPageOrientation(QPageLayout::Landscape);
+            printer.setOutputFileName(folder.filePath(QStringLiteral("kavbench-baseline.pdf")));
+            document.print(&printer);
+            return document.pageCount();
+        });
+
+        const auto row = [&](const QString& what, const Timing& timing) {
+            const double rate = timing.seconds > 0 ? timing.pages / timing.seconds : 0.0;
+            const double baseRate = baseline.seconds > 0 ? baseline.pages / baseline.seconds : 0.0;
+            out << QStringLiteral("| %1 | %2 | %3 | %4 | %5 |\n")
+                       .arg(what)
+                       .arg(timing.pages)
+                       .arg(timing.seconds, 0, 'f', 2)
+                       .arg(rate, 0, 'f', 0)
+                       .arg(baseRate > 0 ? rate / baseRate : 0.0, 0, 'f', 2);
+        };
+        row(QStringLiteral("report engine, PDF"), pdf);
+        row(QStringLiteral("report engine, text"), text);
+        row(QStringLiteral("baseline: QTextDocument printed to PDF"), baseline);
+        return 0;
+    } catch (const Kav::Exception& error) {
+        err << "kavbench_render: " << error.message() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,79 @@
+#include "KavServerProcess.h"
+
+#include <csignal>
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr int kStartTimeoutMs = 30000;
+constexpr int kStopTimeoutMs = 60000;
+constexpr int kPollMs = 10;
+
+} // namespace
+
+KavServerProcess::KavServerProcess()
+{
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+}
+
+KavServerProcess::~KavServerProcess()
+{
+    if (isRunning())
+        kill();
+}
+
+QString KavServerProcess::binary(const QString& name)
+{
+    return QStringLiteral(KAV_BINARY_DIR "/bin/") + name;
+}
+
+bool KavServerProcess::start(const QStringList& arguments, const QStringList& extraEnvironment)
+{
+    m_log.clear();
+    m_port = 0;
+    QStringList environment = QProcess::systemEnvironment();
+    environment += extraEnvironment;
+    m_process.setEnvironment(environment);
+    m_process.start(binary(QStringLiteral("kavserver")), arguments);
+    if (!m_process.waitForStarted(kStartTimeoutMs))
+        return false;
+    const QRegularExpression listening(QStringLiteral("listening on \\S+:(\\d+)"));
+    const QDeadlineTimer deadline(kStartTimeoutMs);
+    while (!deadline.hasExpired()) {
+        const QRegularExpressionMatch match = listening.match(log());
+        if (match.hasMatch()) {
+            m_port = quint16(match.captured(1).toUInt());
+            return true;
+        }
+        if (!isRunning())
+            return false;
+        m_process.waitForReadyRead(kPollMs);
+    }
+    return false;
+}
+
+QString KavServerProcess::log()
+{
+    m_log += m_process.readAllStandardError();
+    return QString::fromUtf8(m_log);
+}
+
+void KavServerProcess::kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(kStopTimeoutMs);
+    log();
+}
+
+int KavServerProcess::terminate()
+{
+    if (!isRunning())
+        return m_process.exitCode();
+    ::kill(pid_t(m_process.processId()), SIGTERM);
+    if (!m_process.waitForFinished(kStopTimeoutMs))
+        return -1;
+    log();
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}

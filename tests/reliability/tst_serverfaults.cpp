@@ -1,0 +1,241 @@
+// The application server and its database failing under a client: the server killed during a
+// call, the database unreachable when the server starts, and the database lost in the middle of
+// a call. The client gets a clear message instead of waiting out its timeout, nothing half-done
+// stays in the database, and calls work again once the server or the database is back.
+
+#include "KavServerProcess.h"
+#include "DataPacket.h"
+#include "NutriCardFixture.h"
+#include "NutriCardServer.h"
+#include "RdmNutriCard.h"
+#include "RpcError.h"
+#include "ScratchDatabase.h"
+#include "DatabaseConnection.h"
+#include "TNetConnection.h"
+#include "TcpRelay.h"
+
+#include <QSqlQuery>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+using namespace NutriCardFixture;
+
+namespace {
+
+// Long enough that only a dropped connection, never the timer, can end a call in these tests.
+constexpr int kCallTimeoutMs = 60000;
+// A call is surely in flight this long after it was sent: it waits on a lock or a held relay.
+constexpr int kInFlightMs = 300;
+// Calls sent at once on one connection, more than the server's worker threads, so that every
+// worker has opened its own database connection.
+constexpr int kPipelinedCalls = 24;
+
+const QString kDropped = QStringLiteral("caiu durante a chamada");
+
+QString fixtureDatabase(const QString& dir, const QString& name)
+{
+    const QString url = QStringLiteral("sqlite://%1/%2").arg(dir, name);
+    install(Kav::DatabaseConnection::open(url, name, Kav::DatabaseConnection::OpenMode::CreateIfMissing));
+    return url;
+}
+
+// The URL of `url` reached through a relay on `port` instead of its own.
+QString throughRelay(const QString& url, quint16 port)
+{
+    QUrl relayed(url);
+    relayed.setHost(QStringLiteral("127.0.0.1"));
+    relayed.setPort(port);
+    return relayed.toString();
+}
+
+quint16 portOf(const QString& url)
+{
+    return quint16(QUrl(url).port(5432));
+}
+
+QString hostOf(const QString& url)
+{
+    return QUrl(url).host();
+}
+
+} // namespace
+
+class TestServerFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void serverKilledDuringCriaNutriCard();
+    void databaseUnreachableAtStart();
+    void databaseLostMidCall();
+
+private:
+    void connectClient(TNetConnection& client, quint16 port);
+    // Sends kPipelinedCalls GetServico calls on one raw connection; how many were answered well.
+    int pipelinedGetServico(quint16 port);
+    QTemporaryDir m_dir;
+};
+
+void TestServerFaults::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestServerFaults::connectClient(TNetConnection& client, quint16 port)
+{
+    client.setServerName(Zve41300::kServerName);
+    client.setHost(QStringLiteral("127.0.0.1"));
+    client.setPort(port);
+    client.setCallTimeout(kCallTimeoutMs);
+}
+
+int TestServerFaults::pipelinedGetServico(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    QByteArray lines;
+    for (int id = 1; id <= kPipelinedCalls; ++id)
+        lines += QStringLiteral(R"({"jsonrpc":"2.0","id":%1,"method":"Zve41300.rdmNutriCard.GetServico",)"
+                                R"("params":["%2","%3"]})")
+                     .arg(id)
+                     .arg(kCentral, kMenuType)
+                     .toUtf8() +
+                 '\n';
+    socket.write(lines);
+    int answered = 0;
+    int good = 0;
+    while (answered < kPipelinedCalls) {
+        if (!socket.canReadLine() && !QTest::qWaitFor([&] { return socket.canReadLine(); }, kCallTimeoutMs))
+            break;
+        const QByteArray line = socket.readLine();
+        ++answered;
+        if (line.contains(R"("result")") && line.contains(R"("packet")"))
+            ++good;
+    }
+    return good;
+}
+
+void TestServerFaults::serverKilledDuringCriaNutriCard()
+{
+    const QString url = fixtureDatabase(m_dir.path(), QStringLiteral("killed.db"));
+    KavServerProcess server;
+    QVERIFY2(server.start({"--port", "0", "--database", url}), qPrintable(server.log()));
+    const quint16 port = server.port();
+
+    // A writer of our own holds the database, so the call is still running when the kill comes.
+    QSqlDatabase db = QSqlDatabase::database(QStringLiteral("killed.db"));
+    QSqlQuery lock(db);
+    QVERIFY(lock.exec(QStringLiteral("BEGIN IMMEDIATE")));
+
+    TNetConnection client;
+    connectClient(client, port);
+    const NutriCardServer calls(&client);
+    QString branch = kCentral, nutrients = QStringLiteral("001_002"), services = kLunch;
+    QTimer::singleShot(kInFlightMs, [&] { server.kill(); });
+    QString message;
+    try {
+        calls.CriaNutriCard(kCentral, branch, nutrients, services, QDateTime(kFirstDay, QTime()),
+                            QDateTime(kLastDay, QTime()), false, false, true, kMenuType, "NL");
+    } catch (const Kav::Exception& error) {
+        message = error.message();
+    }
+    QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+    QVERIFY2(message.contains(kDropped) && message.contains("CriaNutriCard"), qPrintable(message));
+    QVERIFY(!server.isRunning());
+
+    // Back on the same port: the same client goes on with its next command.
+    QVERIFY2(server.start({"--port", QString::number(port), "--database", url}), qPrintable(server.log()));
+    QVERIFY(!calls.GetServico(kCentral, kMenuType).value<Kav::DataPacket>().rows.isEmpty());
+    const QVariant prepared =
+        calls.CriaNutriCard(kCentral, branch, nutrients, services, QDateTime(kFirstDay, QTime()),
+                            QDateTime(kLastDay, QTime()), false, false, true, kMenuType, "NL");
+    QCOMPARE(prepared.metaType().id(), QMetaType::QVariantList);
+    QString key = prepared.toList().value(0).toString();
+    // Only the new key's rows: the killed call left nothing behind.
+    QCOMPARE(allRows(db, "NUTRICARDCAB"), 1);
+    QCOMPARE(allRows(db, "NUTRICARD"), rowCount(db, key));
+    QCOMPARE(calls.DelNutriCard(key), QVariant(QString()));
+    QCOMPARE(allRows(db, "NUTRICARD"), 0);
+    QCOMPARE(server.terminate(), 0);
+}
+
+void TestServerFaults::databaseUnreachableAtStart()
+{
+    ScratchDatabase scratch(ScratchDatabase::Engine::PostgreSQL, QStringLiteral("faults_start"));
+    KAV_REQUIRE_DATABASE(scratch);
+    install(Kav::DatabaseConnection::open(scratch.url(), QStringLiteral("faults_start")));
+    TcpRelay relay(hostOf(scratch.url()), portOf(scratch.url()));
+    QVERIFY(relay.start());
+    relay.down();
+
+    KavServerProcess server;
+    const QString url = throughRelay(scratch.url(), relay.port());
+    QVERIFY2(server.start({"--port", "0", "--database", url}), qPrintable(server.log()));
+    QVERIFY2(server.log().contains("Cannot open the database"), qPrintable(server.log()));
+
+    TNetConnection client;
+    connectClient(client, server.port());
+    const NutriCardServer calls(&client);
+    try {
+        calls.GetServico(kCentral, kMenuType);
+        QFAIL("a call without a database must fail");
+    } catch (const Kav::Rpc::RpcError& error) {
+        QCOMPARE(error.code(), int(Kav::Rpc::ApplicationError));
+        QVERIFY2(error.message().contains("Cannot open the database"), qPrintable(error.message()));
+    }
+
+    relay.up();
+    QVERIFY(!calls.GetServico(kCentral, kMenuType).value<Kav::DataPacket>().rows.isEmpty());
+    QCOMPARE(server.terminate(), 0);
+    const QString password = QUrl(scratch.url()).password();
+    QVERIFY2(password.isEmpty() || !server.log().contains(password), "the log shows the database password");
+}
+
+void TestServerFaults::databaseLostMidCall()
+{
+    ScratchDatabase scratch(ScratchDatabase::Engine::PostgreSQL, QStringLiteral("faults_mid"));
+    KAV_REQUIRE_DATABASE(scratch);
+    install(Kav::DatabaseConnection::open(scratch.url(), QStringLiteral("faults_mid")));
+    TcpRelay relay(hostOf(scratch.url()), portOf(scratch.url()));
+    QVERIFY(relay.start());
+    KavServerProcess server;
+    QVERIFY2(server.start({"--port", "0", "--database", throughRelay(scratch.url(), relay.port())}),
+             qPrintable(server.log()));
+    // Every worker opens its connection through the relay.
+    QCOMPARE(pipelinedGetServico(server.port()), kPipelinedCalls);
+
+    TNetConnection client;
+    connectClient(client, server.port());
+    const NutriCardServer calls(&client);
+    relay.hold();
+    QTimer::singleShot(kInFlightMs, [&] { relay.down(); });
+    QString branch = kCentral, nutrients = QStringLiteral("001_002"), services = kLunch;
+    try {
+        calls.CriaNutriCard(kCentral, branch, nutrients, services, QDateTime(kFirstDay, QTime()),
+                            QDateTime(kLastDay, QTime()), false, false, true, kMenuType, "NL");
+        QFAIL("a call whose database went away must fail");
+    } catch (const Kav::Rpc::RpcError& error) {
+        QCOMPARE(error.code(), int(Kav::Rpc::ApplicationError));
+        QVERIFY(!error.message().isEmpty());
+    }
+    QVERIFY(server.isRunning());
+
+    // Back: every call works at once, whichever worker takes it.
+    relay.release();
+    relay.up();
+    QCOMPARE(pipelinedGetServico(server.port()), kPipelinedCalls);
+    const QVariant prepared =
+        calls.CriaNutriCard(kCentral, branch, nutrients, services, QDateTime(kFirstDay, QTime()),
+                            QDateTime(kLastDay, QTime()), false, false, true, kMenuType, "NL");
+    QCOMPARE(prepared.metaType().id(), QMetaType::QVariantList);
+    QString key = prepared.toList().value(0).toString();
+    QCOMPARE(calls.DelNutriCard(key), QVariant(QString()));
+    QCOMPARE(allRows(QSqlDatabase::database(QStringLiteral("faults_mid")), "NUTRICARD"), 0);
+    QCOMPARE(server.terminate(), 0);
+}
+
+QTEST_MAIN(TestServerFaults)
+#include "tst_serverfaults.moc"
