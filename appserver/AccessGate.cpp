@@ -30,7 +30,8 @@ AccessGate::AccessGate(QTcpSocket* socket, const ServerSecurity& security, qsize
         if (m_refusing)
             close(); // the refused client does not take its answer
         else
-            refuse(QJsonValue::Null, QStringLiteral("no access token within %1 s").arg(m_timeout.interval() / 1000));
+            refuse(QJsonValue::Null,
+                   QStringLiteral("no access token within %1 s").arg(m_timeout.interval() / 1000));
     });
     m_timeout.start(timeoutMs);
     connect(socket, &QTcpSocket::readyRead, this, &AccessGate::readToken);
@@ -84,7 +85,8 @@ void AccessGate::refuse(const QJsonValue& id, const QString& message)
         return;
     m_refusing = true;
     // The token itself is never written anywhere.
-    CallLog::write(CallLog::line(m_peer, QStringLiteral("rpc.auth"), 0, QStringLiteral("refused: %1").arg(message)));
+    CallLog::write(
+        CallLog::line(m_peer, QStringLiteral("rpc.auth"), 0, QStringLiteral("refused: %1").arg(message)));
     if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState) {
         m_socket->write(RpcResponse::failure(id, Kav::Rpc::Unauthorized, message).toLine());
         m_timeout.start(kCloseGraceMs);

@@ -14,7 +14,8 @@ QByteArray readFile(const QString& path, const QString& what)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Kav::Exception(QStringLiteral("kavserver: cannot read the %1 %2: %3").arg(what, path, file.errorString()));
+        throw Kav::Exception(
+            QStringLiteral("kavserver: cannot read the %1 %2: %3").arg(what, path, file.errorString()));
     return file.readAll();
 }
 
@@ -47,14 +48,16 @@ ServerSecurity ServerSecurity::fromConfig(const ServerConfig& config)
     const bool hasCertificate = !config.certificateFile.isEmpty() || !config.privateKeyFile.isEmpty();
     if (!config.listen.isLoopback() && (!hasCertificate || config.accessToken.isEmpty()))
         throw Kav::Exception(
-            QStringLiteral("kavserver: listening on %1, which is not a loopback address, needs TLS and an access "
-                           "token: set Server/Certificate, Server/PrivateKey and Server/AccessTokenFile "
-                           "(or KAV_SERVER_TOKEN)")
+            QStringLiteral(
+                "kavserver: listening on %1, which is not a loopback address, needs TLS and an access "
+                "token: set Server/Certificate, Server/PrivateKey and Server/AccessTokenFile "
+                "(or KAV_SERVER_TOKEN)")
                 .arg(config.listen.toString()));
     ServerSecurity security;
     if (hasCertificate) {
         if (config.certificateFile.isEmpty() || config.privateKeyFile.isEmpty())
-            throw Kav::Exception(QStringLiteral("kavserver: TLS needs both Server/Certificate and Server/PrivateKey"));
+            throw Kav::Exception(
+                QStringLiteral("kavserver: TLS needs both Server/Certificate and Server/PrivateKey"));
         security.m_tls = tlsFrom(config);
     }
     security.m_token = config.accessToken.toUtf8();

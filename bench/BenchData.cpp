@@ -10,7 +10,8 @@ namespace BenchData {
 
 namespace {
 
-QStringList firstColumn(const QSqlDatabase& db, const QString& sql, const QString& central, const QString& menuType)
+QStringList firstColumn(const QSqlDatabase& db, const QString& sql, const QString& central,
+                        const QString& menuType)
 {
     QSqlQuery query(db);
     query.prepare(sql);

@@ -1,8 +1,8 @@
 // Benchmark: kavserver under load on loopback. For each number of concurrent clients, a fresh
 // server process and that many clients, each in its own thread with its own connection, running
-// the screen's command cycle for one of the central's schools (GetServico, GetPesqPeriodoCard, CriaNutriCard, DelNutriCard) for a
-// fixed time. Prints one Markdown table row per client count: calls per second, median and 99th
-// percentile latency, the server's peak memory, errors, prepared rows left, and the throughput
+// the screen's command cycle for one of the central's schools (GetServico, GetPesqPeriodoCard, CriaNutriCard,
+// DelNutriCard) for a fixed time. Prints one Markdown table row per client count: calls per second, median
+// and 99th percentile latency, the server's peak memory, errors, prepared rows left, and the throughput
 // against the single client measured in the same run.
 //
 //   kavbench_load --database URL --central C --menu-type T --first D --last D
@@ -114,7 +114,8 @@ double peakRssMiB(qint64 pid)
 qint64 preparedRows(const QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM NUTRICARD) + (SELECT COUNT(*) FROM NUTRICARDCAB)")) ||
+    if (!query.exec(QStringLiteral(
+            "SELECT (SELECT COUNT(*) FROM NUTRICARD) + (SELECT COUNT(*) FROM NUTRICARDCAB)")) ||
         !query.next())
         throw Kav::Exception(QStringLiteral("cannot count the prepared rows"));
     return query.value(0).toLongLong();
@@ -148,7 +149,8 @@ int main(int argc, char* argv[])
         cycle.services = BenchData::servicesOf(db, cycle.central, cycle.menuType);
         const int seconds = parser.isSet("seconds") ? parser.value("seconds").toInt() : kDefaultSeconds;
         const QStringList counts =
-            (parser.isSet("clients") ? parser.value("clients") : QStringLiteral("1,8,64")).split(QLatin1Char(','));
+            (parser.isSet("clients") ? parser.value("clients") : QStringLiteral("1,8,64"))
+                .split(QLatin1Char(','));
 
         double singleClientRate = 0.0;
         int failures = 0;

@@ -147,14 +147,15 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addOptions({{"database", "Database URL.", "URL"},
-                       {"label", "What is measured, for the table.", "TEXT"},
-                       {"central", "Central kitchen.", "CODE"},
-                       {"branch", "Branch of the report (default: the central; \"school\": one of its schools).", "CODE"},
-                       {"menu-type", "Menu type.", "CODE"},
-                       {"first", "First day.", "YYYY-MM-DD"},
-                       {"last", "Last day.", "YYYY-MM-DD"},
-                       {"runs", "Timed runs of each (default 5).", "N"}});
+    parser.addOptions(
+        {{"database", "Database URL.", "URL"},
+         {"label", "What is measured, for the table.", "TEXT"},
+         {"central", "Central kitchen.", "CODE"},
+         {"branch", "Branch of the report (default: the central; \"school\": one of its schools).", "CODE"},
+         {"menu-type", "Menu type.", "CODE"},
+         {"first", "First day.", "YYYY-MM-DD"},
+         {"last", "Last day.", "YYYY-MM-DD"},
+         {"runs", "Timed runs of each (default 5).", "N"}});
     parser.process(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -164,9 +165,10 @@ int main(int argc, char* argv[])
         PreparationBaseline baseline;
         baseline.central = parser.value("central");
         baseline.menuType = parser.value("menu-type");
-        baseline.branch = !parser.isSet("branch")                 ? baseline.central
-                          : parser.value("branch") == kAnySchool ? BenchData::linkedSchool(db, baseline.central, baseline.menuType)
-                                                                 : parser.value("branch");
+        baseline.branch = !parser.isSet("branch") ? baseline.central
+                          : parser.value("branch") == kAnySchool
+                              ? BenchData::linkedSchool(db, baseline.central, baseline.menuType)
+                              : parser.value("branch");
         baseline.firstDay = QDate::fromString(parser.value("first"), Qt::ISODate);
         baseline.lastDay = QDate::fromString(parser.value("last"), Qt::ISODate);
         const int runs = parser.isSet("runs") ? parser.value("runs").toInt() : kDefaultRuns;

@@ -60,11 +60,18 @@ ReportData preparedRows(QSqlDatabase& db, const Kav::DatabaseUrl& url, const Rep
     const QStringList codes = kNutrients.split(QLatin1Char('_'));
     for (int i = 0; i < kNutrientColumns; ++i)
         params.ParamByName(QStringLiteral("P_NUTRIENTE%1").arg(i + 1)).setAsString(codes.value(i));
-    const QList<std::pair<QString, QString>> values{
-        {"P_NRSEQUNUTR", key},         {"P_CDFILCENTZVE", central}, {"P_NMFILCENTZVE", "Cozinha central"},
-        {"P_CDTIPOCARD", menuType},    {"P_NMTIPOCARD", "Tipo"},    {"P_DTPERIINI", parser.value("first")},
-        {"P_DTPERIFIN", parser.value("last")}, {"P_NDPCAL", "S"},   {"P_OPCAO", "N"},
-        {"P_TODASOPCAO", "T"},         {"P_LISTATPRATO", ""},       {"P_TODOSTPRATO", "T"}};
+    const QList<std::pair<QString, QString>> values{{"P_NRSEQUNUTR", key},
+                                                    {"P_CDFILCENTZVE", central},
+                                                    {"P_NMFILCENTZVE", "Cozinha central"},
+                                                    {"P_CDTIPOCARD", menuType},
+                                                    {"P_NMTIPOCARD", "Tipo"},
+                                                    {"P_DTPERIINI", parser.value("first")},
+                                                    {"P_DTPERIFIN", parser.value("last")},
+                                                    {"P_NDPCAL", "S"},
+                                                    {"P_OPCAO", "N"},
+                                                    {"P_TODASOPCAO", "T"},
+                                                    {"P_LISTATPRATO", ""},
+                                                    {"P_TODOSTPRATO", "T"}};
     for (const auto& [name, value] : values)
         if (TParam* param = params.FindParam(name))
             param->setAsString(value);
@@ -115,13 +122,15 @@ QString baselineHtml(const ReportData& data)
             html += QStringLiteral("<h4>%1</h4><table width=\"100%\" cellspacing=\"0\">")
                         .arg(rowDay.toString(QStringLiteral("dddd, dd/MM/yyyy")));
         }
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td>")
-                    .arg(row.value(service).toString().toHtmlEscaped(), row.value(dish).toString().toHtmlEscaped(),
-                         row.value(type).toString().toHtmlEscaped());
+        html +=
+            QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td>")
+                .arg(row.value(service).toString().toHtmlEscaped(),
+                     row.value(dish).toString().toHtmlEscaped(), row.value(type).toString().toHtmlEscaped());
         for (const qsizetype column : values)
-            html += QStringLiteral("<td align=\"right\">%1</td>")
-                        .arg(row.value(column).isNull() ? QString()
-                                                        : QString::number(row.value(column).toDouble(), 'f', 1));
+            html +=
+                QStringLiteral("<td align=\"right\">%1</td>")
+                    .arg(row.value(column).isNull() ? QString()
+                                                    : QString::number(row.value(column).toDouble(), 'f', 1));
         html += QStringLiteral("</tr>");
     }
     return html + QStringLiteral("</table></body></html>");

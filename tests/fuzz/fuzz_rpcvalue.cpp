@@ -14,8 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Wrapped in an array, so that a bare value (a number, a text) is a document too.
-    const QByteArray text =
-        '[' + QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)) + ']';
+    const QByteArray text = '[' + QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)) + ']';
     const QJsonDocument document = QJsonDocument::fromJson(text);
     if (!document.isArray() || document.array().size() != 1)
         return 0;

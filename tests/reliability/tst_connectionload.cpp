@@ -11,12 +11,12 @@
 #include "TNetConnection.h"
 
 #include <memory>
-#include <vector>
 #include <QElapsedTimer>
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <vector>
 
 using namespace NutriCardFixture;
 
@@ -83,9 +83,10 @@ void TestConnectionLoad::idleAndTricklingClientsDoNotStopTheOthers()
         idle.push_back(std::make_unique<QTcpSocket>());
         idle.back()->connectToHost(QHostAddress::LocalHost, m_server.port());
     }
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(idle.cbegin(), idle.cend(),
-                                         [](const auto& s) { return s->state() == QAbstractSocket::ConnectedState; }),
-                             kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(idle.cbegin(), idle.cend(),
+                    [](const auto& s) { return s->state() == QAbstractSocket::ConnectedState; }),
+        kWaitMs);
 
     QTcpSocket slow;
     slow.connectToHost(QHostAddress::LocalHost, m_server.port());
@@ -111,7 +112,8 @@ void TestConnectionLoad::idleAndTricklingClientsDoNotStopTheOthers()
 
     // The trickle never finishes its line: the server answers it with a refusal and closes it,
     // well before it could have sent the whole request.
-    QTRY_VERIFY_WITH_TIMEOUT(slow.state() == QAbstractSocket::UnconnectedState || slow.canReadLine(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(slow.state() == QAbstractSocket::UnconnectedState || slow.canReadLine(),
+                             kWaitMs);
     const QByteArray refusal = slow.readLine();
     QVERIFY2(refusal.contains("-32600") && refusal.contains("not finished"), refusal.constData());
     QVERIFY(sent < kSlowRequest.size());

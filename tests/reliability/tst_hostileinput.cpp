@@ -22,9 +22,9 @@ namespace {
 using Engine = ScratchDatabase::Engine;
 
 // The prepared data and the key generator change by design; nothing else may.
-const QStringList kGuardedTables{"FILIAL",    "TIPOCARD", "FILITIPOCARD", "NUTRIENTE", "TIPOPRAT",
-                                 "PRATO",     "PARAMGERAL", "PICTURE",    "SERVFILI",  "CARDZVE",
-                                 "ITCARDZVE", "FICHATEC", "ALIMENTO",     "GRUPOALIM", "COMPALIM"};
+const QStringList kGuardedTables{"FILIAL",    "TIPOCARD",   "FILITIPOCARD", "NUTRIENTE", "TIPOPRAT",
+                                 "PRATO",     "PARAMGERAL", "PICTURE",      "SERVFILI",  "CARDZVE",
+                                 "ITCARDZVE", "FICHATEC",   "ALIMENTO",     "GRUPOALIM", "COMPALIM"};
 
 // Longer than any column and any code, below the protocol's line cap.
 constexpr int kLongText = 200000;
@@ -223,8 +223,9 @@ void TestHostileInput::lookupsAnswerNothingForHostileCodes()
     const TableSnapshot before(server.db(), kGuardedTables);
 
     const NutriCardServer calls(&server.client());
-    const QVariant answer = method == QLatin1String("GetServico") ? calls.GetServico(branch, menuType)
-                                                                   : calls.GetPesqPeriodoCard(branch, menuType);
+    const QVariant answer = method == QLatin1String("GetServico")
+                                ? calls.GetServico(branch, menuType)
+                                : calls.GetPesqPeriodoCard(branch, menuType);
 
     QVERIFY(answer.canConvert<Kav::DataPacket>());
     const Kav::DataPacket packet = answer.value<Kav::DataPacket>();
@@ -262,7 +263,8 @@ void TestHostileInput::delNutriCardTouchesOnlyItsKey()
     const QVariant answer = calls.DelNutriCard(key);
 
     QCOMPARE(answer.metaType().id(), QMetaType::QString);
-    QCOMPARE(before.changedTables(TableSnapshot(server.db(), kGuardedTables + QStringList{"NUTRICARD", "NUTRICARDCAB"})),
+    QCOMPARE(before.changedTables(
+                 TableSnapshot(server.db(), kGuardedTables + QStringList{"NUTRICARD", "NUTRICARDCAB"})),
              QStringList());
     QCOMPARE(rowCount(server.db(), realKey), realRows);
     QCOMPARE(calls.DelNutriCard(realKey), QVariant(QString()));
@@ -319,8 +321,9 @@ void TestHostileInput::wrongTypesAreRefusedByTheProtocol()
     KAV_REQUIRE_DATABASE(server.scratch());
     const TableSnapshot before(server.db(), kGuardedTables);
 
-    const QByteArray answer = rawCall(Engine(engine), R"({"jsonrpc":"2.0","id":1,"method":"Zve41300.rdmNutriCard.)" +
-                                                          method + R"(","params":)" + params + "}\n");
+    const QByteArray answer =
+        rawCall(Engine(engine), R"({"jsonrpc":"2.0","id":1,"method":"Zve41300.rdmNutriCard.)" + method +
+                                    R"(","params":)" + params + "}\n");
 
     QVERIFY2(answer.contains(R"("code":-32602)"), answer.constData());
     QCOMPARE(allRows(server.db(), "NUTRICARDCAB"), 0);
@@ -332,7 +335,8 @@ void TestHostileInput::overlongCallIsRefusedAndTheNextWorks()
     ServerHarness& server = harness(Engine::SQLite);
     KAV_REQUIRE_DATABASE(server.scratch());
     const NutriCardServer calls(&server.client());
-    QVERIFY_THROWS_EXCEPTION(Kav::Exception, calls.GetServico(QString(kOverCapText, QLatin1Char('x')), kMenuType));
+    QVERIFY_THROWS_EXCEPTION(Kav::Exception,
+                             calls.GetServico(QString(kOverCapText, QLatin1Char('x')), kMenuType));
     const QVariant services = calls.GetServico(kCentral, kMenuType);
     QVERIFY(!services.value<Kav::DataPacket>().rows.isEmpty());
 }

@@ -3,8 +3,8 @@
 // before any method runs. Plain TCP to a TLS listener, a wrong or missing token and a call made
 // before the token are all refused, and the token never reaches the log.
 
-#include "KavException.h"
 #include "DataPacket.h"
+#include "KavException.h"
 #include "KavServerProcess.h"
 #include "NutriCardFixture.h"
 #include "NutriCardServer.h"
@@ -46,8 +46,8 @@ bool makeCertificate(const QString& dir, const QString& name)
     QProcess openssl;
     openssl.start(QStringLiteral("openssl"),
                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "3650", "-subj", "/CN=127.0.0.1",
-                   "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost", "-keyout", dir + "/" + name + ".key",
-                   "-out", dir + "/" + name + ".pem"});
+                   "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost", "-keyout",
+                   dir + "/" + name + ".key", "-out", dir + "/" + name + ".pem"});
     return openssl.waitForFinished(kWaitMs) && openssl.exitStatus() == QProcess::NormalExit &&
            openssl.exitCode() == 0;
 }
@@ -56,8 +56,9 @@ bool makeCertificate(const QString& dir, const QString& name)
 QByteArray firstAnswer(QTcpSocket& socket, const QByteArray& line)
 {
     socket.write(line);
-    if (!QTest::qWaitFor([&] { return socket.canReadLine() || socket.state() == QAbstractSocket::UnconnectedState; },
-                         kWaitMs))
+    if (!QTest::qWaitFor(
+            [&] { return socket.canReadLine() || socket.state() == QAbstractSocket::UnconnectedState; },
+            kWaitMs))
         return "timeout";
     return socket.canReadLine() ? socket.readLine() : QByteArray();
 }
@@ -110,7 +111,8 @@ ServerConfig TestSecureServer::secured() const
     return config;
 }
 
-void TestSecureServer::pointClient(TNetConnection& client, const QString& token, const QString& certificate) const
+void TestSecureServer::pointClient(TNetConnection& client, const QString& token,
+                                   const QString& certificate) const
 {
     client.setServerName(Zve41300::kServerName);
     client.setHost(QStringLiteral("127.0.0.1"));
@@ -205,8 +207,9 @@ void TestSecureServer::plainTcpToTheTlsListenerIsRefused()
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, m_harness->port());
     QVERIFY(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, kWaitMs));
-    const QByteArray answer = firstAnswer(socket, "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"rpc.auth\",\"params\":[\"" +
-                                                      kToken.toUtf8() + "\"]}\n" + kCountCall);
+    const QByteArray answer =
+        firstAnswer(socket, "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"rpc.auth\",\"params\":[\"" +
+                                kToken.toUtf8() + "\"]}\n" + kCountCall);
     QVERIFY2(!answer.startsWith('{'), answer.constData());
     QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, kWaitMs);
     QCOMPARE(methodRuns.load(), runsBefore);
@@ -235,7 +238,8 @@ void TestSecureServer::tokenNeverReachesTheLog()
         settings.setValue("Server/AccessTokenFile", "token");
     }
     KavServerProcess server;
-    QVERIFY2(server.start({"--config", ini, "--port", "0", "--database", m_harness->url()}), qPrintable(server.log()));
+    QVERIFY2(server.start({"--config", ini, "--port", "0", "--database", m_harness->url()}),
+             qPrintable(server.log()));
     TNetConnection good;
     pointClient(good, kToken, m_dir.filePath("server.pem"));
     good.setPort(server.port());

@@ -3,16 +3,16 @@
 // a call. The client gets a clear message instead of waiting out its timeout, nothing half-done
 // stays in the database, and calls work again once the server or the database is back.
 
-#include "KavServerProcess.h"
+#include "DatabaseConnection.h"
 #include "DataPacket.h"
+#include "KavServerProcess.h"
 #include "NutriCardFixture.h"
 #include "NutriCardServer.h"
 #include "RdmNutriCard.h"
 #include "RpcError.h"
 #include "ScratchDatabase.h"
-#include "DatabaseConnection.h"
-#include "TNetConnection.h"
 #include "TcpRelay.h"
+#include "TNetConnection.h"
 
 #include <QSqlQuery>
 #include <QTcpSocket>
