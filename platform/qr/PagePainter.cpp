@@ -12,19 +12,6 @@ constexpr double kBarShare = 0.7;
 // The thinnest pen still visible on paper.
 constexpr double kHairlineMm = 0.1;
 
-Qt::Alignment alignment(ElementStyle::Align align)
-{
-    switch (align) {
-    case ElementStyle::Align::Left:
-        return Qt::AlignLeft;
-    case ElementStyle::Align::Center:
-        return Qt::AlignHCenter;
-    case ElementStyle::Align::Right:
-        return Qt::AlignRight;
-    }
-    return Qt::AlignLeft;
-}
-
 QRectF scaled(const QRectF& mm, double pixelsPerMm)
 {
     return {mm.left() * pixelsPerMm, mm.top() * pixelsPerMm, mm.width() * pixelsPerMm,
