@@ -104,6 +104,9 @@ const QHash<QString, AggregateKind>& aggregates()
     return table;
 }
 
+// Deepest nesting of parentheses and function arguments an expression may have.
+constexpr int kMaxNesting = 64;
+
 enum class TokenKind { End, Number, Text, Identifier, Parameter, Symbol };
 
 struct Token
@@ -226,8 +229,21 @@ private:
         return node;
     }
 
+    // Each nested level costs stack: a runaway nesting is a fault of the text, not a crash.
+    struct Nesting
+    {
+        explicit Nesting(Parser& parser) : m_parser(parser)
+        {
+            if (++parser.m_depth > kMaxNesting)
+                parser.fail(QStringLiteral("expressão aninhada demais"));
+        }
+        ~Nesting() { --m_parser.m_depth; }
+        Parser& m_parser;
+    };
+
     std::shared_ptr<Node> parseOr()
     {
+        const Nesting nesting(*this);
         auto left = parseAnd();
         while (isKeyword("or")) {
             advance();
@@ -249,6 +265,7 @@ private:
     std::shared_ptr<Node> parseNot()
     {
         if (isKeyword("not")) {
+            const Nesting nesting(*this);
             advance();
             auto node = std::make_shared<Node>();
             node->kind = NodeKind::Not;
@@ -308,6 +325,7 @@ private:
     std::shared_ptr<Node> parseUnary()
     {
         if (isSymbol("-")) {
+            const Nesting nesting(*this);
             advance();
             auto node = std::make_shared<Node>();
             node->kind = NodeKind::Negate;
@@ -418,6 +436,7 @@ private:
     qsizetype m_pos = 0;
     Token m_token;
     bool m_insideAggregate = false;
+    int m_depth = 0;
 };
 
 bool isIntegral(const QVariant& value)
