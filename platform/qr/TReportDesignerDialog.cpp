@@ -28,6 +28,11 @@ const QString kEditTitle = QStringLiteral("Editar relatório");
 const QString kSaveAnswer = QStringLiteral("save");
 const QString kPreviewAnswer = QStringLiteral("preview");
 const QString kCancelAnswer = QStringLiteral("cancel");
+// A new layout starts with its title, centred in a band of its own.
+constexpr double kNewTitleBandMm = 10;
+constexpr double kNewTitleHeightMm = 8;
+constexpr double kNewTitleFontSize = 12;
+const QString kNewQuery = QStringLiteral("SELECT 1 AS LINHA");
 
 // Runs a command through the handler dispatcher: called from a form's handler its faults pass
 // on to that handler; called on its own they are shown and the command reports nothing done.
@@ -282,16 +287,16 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
 
         ReportLayout layout;
         layout.title = title.trimmed();
-        layout.query = QStringLiteral("SELECT 1 AS LINHA");
+        layout.query = kNewQuery;
         ReportBand titleBand;
         titleBand.kind = BandKind::Title;
-        titleBand.height = 10;
+        titleBand.height = kNewTitleBandMm;
         ReportElement heading;
-        heading.rect = QRectF(0, 0, layout.page.bodySizeMm().width(), 8);
+        heading.rect = QRectF(0, 0, layout.page.bodySizeMm().width(), kNewTitleHeightMm);
         heading.text = layout.title;
         heading.style.bold = true;
         heading.style.align = ElementStyle::Align::Center;
-        heading.style.fontSize = 12;
+        heading.style.fontSize = kNewTitleFontSize;
         titleBand.elements.append(heading);
         layout.titleBand = titleBand;
         const auto previous = m_layout;
