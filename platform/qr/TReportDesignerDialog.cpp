@@ -15,6 +15,7 @@
 #include "ReportProgress.h"
 #include "ReportQuery.h"
 #include "ReportRenderers.h"
+#include "SqlDialect.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,7 +33,22 @@ const QString kCancelAnswer = QStringLiteral("cancel");
 constexpr double kNewTitleBandMm = 10;
 constexpr double kNewTitleHeightMm = 8;
 constexpr double kNewTitleFontSize = 12;
-const QString kNewQuery = QStringLiteral("SELECT 1 AS LINHA");
+
+// The query a new layout starts with: one row, in the connected engine's dialect.
+QString newLayoutQuery(const QSqlDatabase& db)
+{
+    const QString query = QStringLiteral("SELECT 1 AS LINHA");
+    if (!db.isValid() || !db.isOpen())
+        return query;
+    switch (Kav::dialectForDriver(db.driverName())) {
+    case Kav::SqlDialect::InterBase:
+        return query + QStringLiteral(" FROM RDB$DATABASE");
+    case Kav::SqlDialect::Oracle:
+        return query + QStringLiteral(" FROM DUAL");
+    default:
+        return query;
+    }
+}
 
 // Runs a command through the handler dispatcher: called from a form's handler its faults pass
 // on to that handler; called on its own they are shown and the command reports nothing done.
@@ -287,7 +303,13 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
 
         ReportLayout layout;
         layout.title = title.trimmed();
-        layout.query = kNewQuery;
+        QSqlDatabase db;
+        try {
+            db = database();
+        } catch (const Kav::Exception&) {
+            // Not connected yet: the plain dialect's query, to be written in the editor anyway.
+        }
+        layout.query = newLayoutQuery(db);
         ReportBand titleBand;
         titleBand.kind = BandKind::Title;
         titleBand.height = kNewTitleBandMm;
