@@ -139,8 +139,7 @@ private:
     [[noreturn]] void fail(const QString& what) const
     {
         throw Kav::Exception(QStringLiteral("Expressão inválida \"%1\": %2 (posição %3).")
-                                 .arg(m_text, what)
-                                 .arg(m_token.position + 1));
+                                 .arg(m_text, what, QString::number(m_token.position + 1)));
     }
 
     void advance()

@@ -83,8 +83,8 @@ QString HtmlRenderer::toHtml(const PageModel& model)
             "@media print{body{background:none}.page{margin:0;page-break-after:always}}\n"
             "</style>\n</head>\n<body>\n")
             .arg(model.title.toHtmlEscaped(), mm(size.width()), mm(size.height()),
-                 QString(model.fontFamily).remove(QLatin1Char('\'')).toHtmlEscaped())
-            .arg(model.fontSize);
+                 QString(model.fontFamily).remove(QLatin1Char('\'')).toHtmlEscaped(),
+                 QString::number(model.fontSize));
     for (const Page& page : model.pages) {
         html += QLatin1String("<div class=\"page\">\n");
         for (const PageItem& item : page.items) {

@@ -78,8 +78,8 @@ public:
 private:
     [[noreturn]] void fail(const QString& what, qint64 line = -1) const
     {
-        throw Kav::Exception(
-            QStringLiteral("%1:%2: %3").arg(m_source).arg(line < 0 ? m_xml.lineNumber() : line).arg(what));
+        throw Kav::Exception(QStringLiteral("%1:%2: %3")
+                                 .arg(m_source, QString::number(line < 0 ? m_xml.lineNumber() : line), what));
     }
 
     bool nextStart()

@@ -146,6 +146,8 @@ void TstQrLayout::faultsNameTheLine_data()
         << layoutWith({}, QStringLiteral("<group name=\"g\"/>")) << "o grupo 'g' não tem expressão";
     QTest::addRow("unknown paper") << QByteArray("<report><page paper=\"A9\"/></report>")
                                    << "papel desconhecido 'A9'";
+    QTest::addRow("placeholder-like text kept") << QByteArray("<report><page paper=\"%2\"/></report>")
+                                                << ":1: papel desconhecido '%2'";
     QTest::addRow("no query") << QByteArray("<report title=\"x\"/>") << "o relatório não tem consulta";
     QTest::addRow("bad colour") << layoutWith({}, band.arg(QStringLiteral(
                                                       "<text x=\"0\" y=\"0\" width=\"9\" "

@@ -14,8 +14,8 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QToolButton>
 #include <QStandardPaths>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -47,7 +47,7 @@ PageItem rule(int band, BandKind kind, double x, double y, double width)
 PageModel twoPages()
 {
     PageModel model;
-    model.title = QStringLiteral("Cardápio <teste>");
+    model.title = QStringLiteral("Cardápio <teste> %3");
     model.fontFamily = QStringLiteral("DejaVu Sans");
     model.fontSize = 8;
     int band = 0;
@@ -165,7 +165,7 @@ void TstQrRenderers::htmlEscapesAndHasOnePagePerPage()
     QCOMPARE(html.count(QStringLiteral("<div class=\"page\">")), 2);
     QVERIFY(!html.contains(QStringLiteral("<script>")));
     QVERIFY(html.contains(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &amp; cia")));
-    QVERIFY(html.contains(QStringLiteral("<title>Cardápio &lt;teste&gt;</title>")));
+    QVERIFY(html.contains(QStringLiteral("<title>Cardápio &lt;teste&gt; %3</title>")));
     QVERIFY(html.contains(QStringLiteral("text-align:right")));
     QVERIFY(html.contains(QStringLiteral("width:210.00mm;height:297.00mm")));
 }
@@ -290,8 +290,8 @@ void TstQrRenderers::previewNavigatesZoomsAndPrints()
     // The page is painted: the header's text leaves dark pixels in its corner of the sheet.
     const QImage image = sheet->grab().toImage();
     bool dark = false;
-    const QRect header = QRectF(sheet->width() * 10 / 210.0, sheet->height() * 10 / 297.0, sheet->width() * 60 / 210.0,
-                                sheet->height() * 5 / 297.0)
+    const QRect header = QRectF(sheet->width() * 10 / 210.0, sheet->height() * 10 / 297.0,
+                                sheet->width() * 60 / 210.0, sheet->height() * 5 / 297.0)
                              .toRect();
     for (int y = header.top(); y < header.bottom() && !dark; ++y)
         for (int x = header.left(); x < header.right() && !dark; ++x)
