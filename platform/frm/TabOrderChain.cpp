@@ -43,11 +43,13 @@ void collect(QWidget* parent, QList<QWidget*>& chain)
 
 bool isTabStop(const QWidget* w, const QWidget* form)
 {
-    if (!w->isEnabled() || !w->isVisibleTo(form) || !(w->focusPolicy() & Qt::TabFocus))
+    if (!w->isEnabled() || !w->isVisibleTo(form))
         return false;
-    // Of a group of options, the checked one stands for the group.
-    const auto* option = qobject_cast<const QRadioButton*>(w);
-    return !option || option->isChecked();
+    // Of a group of options, the checked one stands for the group (Qt's own Tab focus follows
+    // the option that last had the focus instead).
+    if (const auto* option = qobject_cast<const QRadioButton*>(w))
+        return option->isChecked() && option->focusPolicy() != Qt::NoFocus && Kav::layoutTabStop(option);
+    return w->focusPolicy() & Qt::TabFocus;
 }
 
 } // namespace

@@ -14,6 +14,7 @@ namespace {
 
 const char* const kTabOrder = "TabOrder";
 const char* const kAlign = "Align";
+const char* const kTabStop = "TabStop";
 
 const QStringList kAlignValues = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
 const QStringList kAnchorValues = {"akLeft", "akTop", "akRight", "akBottom"};
@@ -175,9 +176,12 @@ bool writeWidgetProperty(const LayoutAssignment& a, QWidget* w)
     } else if (name == QLatin1String("TabOrder")) {
         w->setProperty(kTabOrder, integerOf(a));
     } else if (name == QLatin1String("TabStop")) {
-        // Out of the Tab chain, still reachable by a click.
+        // Out of the Tab chain, still reachable by a click. Kept as written too: Qt moves the Tab
+        // focus of option buttons among themselves.
+        const bool stop = booleanOf(a);
+        w->setProperty(kTabStop, stop);
         if (w->focusPolicy() != Qt::NoFocus)
-            w->setFocusPolicy(booleanOf(a) ? Qt::StrongFocus : Qt::ClickFocus);
+            w->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
     } else if (name == QLatin1String("Color")) {
         requireKind(a, LayoutValue::Kind::Identifier, "a colour name");
         setColor(w, a.value.identifier());
@@ -231,6 +235,11 @@ int layoutTabOrder(const QWidget* control)
 {
     const QVariant order = control->property(kTabOrder);
     return order.isValid() ? order.toInt() : -1;
+}
+
+bool layoutTabStop(const QWidget* control)
+{
+    return control->property(kTabStop).value<bool>() || !control->property(kTabStop).isValid();
 }
 
 QString layoutAlign(const QWidget* control)

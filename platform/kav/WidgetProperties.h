@@ -15,6 +15,9 @@ void registerWidgetPropertyKinds();
 // The tab position a layout gave a control within its parent; -1 when it gave none.
 int layoutTabOrder(const QWidget* control);
 
+// False when the layout took the control out of the Tab chain (TabStop = False).
+bool layoutTabStop(const QWidget* control);
+
 // "alTop"... as the layout gave it; empty when none.
 QString layoutAlign(const QWidget* control);
 

@@ -16,6 +16,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRadioButton>
 #include <QtTest>
 
 class TstReportForm : public TfrmDadosGerRel
@@ -196,6 +197,23 @@ private slots:
         form->part<TSpeedButton>("sbtWrite")->Click();
         QCOMPARE(form->calls.last(), QString("caught Código inválido."));
         QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList({"Código inválido."}));
+    }
+
+    void tabWalksTheLayoutOrderThroughCheckedOptionsOnly()
+    {
+        focusAndSettle(form->part("edtB"));
+        QStringList walked;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walked << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(walked, QStringList({"edtC", "edtD", "edtE", "rbtOne", "cbbReportNames"}));
+        form->part<QRadioButton>("rbtTwo")->setChecked(true);
+        focusAndSettle(form->part("edtE"));
+        QTest::keyClick(form->part("edtE"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("rbtTwo"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("edtE"));
     }
 
     void keyPreviewSeesKeysBeforeTheControl()

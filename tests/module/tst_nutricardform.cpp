@@ -2,6 +2,7 @@
 // masks, the message catalogue, the layout test and print options, and the shortcuts.
 #include "Cli_Zve41300.h"
 #include "Colors.h"
+#include "DemoDatabase.h"
 #include "DialogService.h"
 #include "Events.h"
 #include "FormFactory.h"
@@ -34,6 +35,8 @@ class TstNutriCardForm : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<DemoDatabase> database;
+
     TfrmNutriCard* form = nullptr;
 
     template <class T = QWidget> T* control(const char* name)
@@ -45,6 +48,13 @@ class TstNutriCardForm : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        database = std::make_unique<DemoDatabase>();
+        QVERIFY2(database->error().isEmpty(), qPrintable(database->error()));
+    }
+    void cleanupTestCase() { database.reset(); }
+
     void init()
     {
         Kav::DialogService::instance().setAutomated(true);
@@ -292,6 +302,11 @@ private slots:
             walked << QApplication::focusWidget()->objectName();
         }
         QCOMPARE(walked, expected);
+        // Shift+Tab walks back the same way.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("cbbReportNames"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("chbNDPCal"));
     }
 
     void lookupAndCommandButtonsTakeNoFocus()

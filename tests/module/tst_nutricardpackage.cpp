@@ -2,6 +2,7 @@
 // closed (by the user or by itself while starting) is forgotten so the next call makes a new one,
 // and nothing raised while creating escapes the entry.
 #include "Cli_Zve41300.h"
+#include "DemoDatabase.h"
 #include "DialogService.h"
 #include "FormFactory.h"
 #include "Kavenso.h"
@@ -52,6 +53,8 @@ class TstNutriCardPackage : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<DemoDatabase> database;
+
     static void closeScreen()
     {
         if (frmNutriCard)
@@ -61,6 +64,13 @@ class TstNutriCardPackage : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        database = std::make_unique<DemoDatabase>();
+        QVERIFY2(database->error().isEmpty(), qPrintable(database->error()));
+    }
+    void cleanupTestCase() { database.reset(); }
+
     void init()
     {
         Kav::DialogService::instance().setAutomated(true);

@@ -1,0 +1,34 @@
+#include "DemoDatabase.h"
+
+#include "DatabaseConnection.h"
+#include "DemoData.h"
+#include "dtmDBGeral.h"
+#include "Kavenso.h"
+#include "KavException.h"
+#include "SchemaInstaller.h"
+
+DemoDatabase::DemoDatabase()
+{
+    const QString url = QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("demo.db"));
+    const QString maker = QStringLiteral("demo-maker");
+    try {
+        {
+            QSqlDatabase db =
+                Kav::DatabaseConnection::open(url, maker, Kav::DatabaseConnection::OpenMode::CreateIfMissing);
+            KavDb::SchemaInstaller(db).create(false);
+            KavDb::DemoData(db).write(false);
+        }
+        Kav::DatabaseConnection::close(maker);
+        dtmDBGeral::open(url);
+        Kavenso::Session session = Kavenso::CurrentSession();
+        session.filial = Central;
+        Kavenso::SetSession(session);
+    } catch (const Kav::Exception& error) {
+        m_error = error.message();
+    }
+}
+
+DemoDatabase::~DemoDatabase()
+{
+    dtmDBGeral::close();
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The embedded demo database in a temporary folder, opened as the shared connection, with the
+// session logged in to one of its central kitchens: what the screen needs to start.
+
+#include <QString>
+#include <QTemporaryDir>
+
+class DemoDatabase
+{
+public:
+    // The central kitchen the session is logged in to.
+    static inline const QString Central = QStringLiteral("0010");
+
+    DemoDatabase();
+    ~DemoDatabase();
+    DemoDatabase(const DemoDatabase&) = delete;
+    DemoDatabase& operator=(const DemoDatabase&) = delete;
+
+    // Empty when the database could not be made.
+    const QString& error() const { return m_error; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_error;
+};

@@ -1,0 +1,111 @@
+#include "ScreenEnvironment.h"
+
+#include "dtmDBGeral.h"
+#include "Kavenso.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+constexpr int kToolTimeoutMs = 120000;
+constexpr int kServerStartMs = 15000;
+constexpr int kServerStopMs = 5000;
+constexpr int kReadStepMs = 100;
+const QString kLoopback = QStringLiteral("127.0.0.1");
+
+QString binary(const QString& name)
+{
+    return QStringLiteral(KAV_BINARY_DIR "/bin/") + name;
+}
+} // namespace
+
+ScreenEnvironment::ScreenEnvironment() = default;
+
+ScreenEnvironment::~ScreenEnvironment()
+{
+    dtmDBGeral::close();
+    m_proxy.reset();
+    if (m_server.state() == QProcess::NotRunning)
+        return;
+    m_server.terminate();
+    if (!m_server.waitForFinished(kServerStopMs))
+        m_server.kill();
+    m_server.waitForFinished();
+}
+
+bool ScreenEnvironment::inCi()
+{
+    return qgetenv("CI") == "true";
+}
+
+QString ScreenEnvironment::runKavdb(const QStringList& arguments)
+{
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(binary(QStringLiteral("kavdb")), arguments);
+    const bool finished = tool.waitForFinished(kToolTimeoutMs);
+    const QString output = QString::fromUtf8(tool.readAll());
+    if (!finished || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+        return QStringLiteral("kavdb %1 failed: %2").arg(arguments.join(QLatin1Char(' ')), output);
+    return {};
+}
+
+QString ScreenEnvironment::start(bool withServer, const QStringList& statements)
+{
+    QStringList programs{QStringLiteral("kavdb")};
+    if (withServer)
+        programs << QStringLiteral("kavserver");
+    for (const QString& program : programs) {
+        if (!QFileInfo::exists(binary(program)))
+            return QStringLiteral("%1 is not built yet").arg(program);
+    }
+    m_databaseUrl = QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("demo.db"));
+    for (const QString& command : {QStringLiteral("create"), QStringLiteral("demo")}) {
+        if (const QString failure = runKavdb({command, m_databaseUrl}); !failure.isEmpty())
+            return failure;
+    }
+    dtmDBGeral::open(m_databaseUrl);
+    for (const QString& statement : statements) {
+        QSqlQuery query(dtmDBGeral::database());
+        if (!query.exec(statement))
+            return QStringLiteral("%1: %2").arg(statement, query.lastError().text());
+    }
+    return withServer ? startServer() : QString();
+}
+
+QString ScreenEnvironment::startServer()
+{
+    m_server.setProcessChannelMode(QProcess::MergedChannels);
+    m_server.start(binary(QStringLiteral("kavserver")), {QStringLiteral("--database"), m_databaseUrl,
+                                                         QStringLiteral("--port"), QStringLiteral("0")});
+    static const QRegularExpression listening(QStringLiteral("listening on [^ ]*:([0-9]+)"));
+    QString log;
+    quint16 port = 0;
+    QDeadlineTimer deadline(kServerStartMs);
+    while (port == 0 && !deadline.hasExpired() && m_server.state() != QProcess::NotRunning) {
+        m_server.waitForReadyRead(kReadStepMs);
+        log += QString::fromUtf8(m_server.readAll());
+        if (const auto match = listening.match(log); match.hasMatch())
+            port = quint16(match.captured(1).toUInt());
+    }
+    if (port == 0)
+        return QStringLiteral("kavserver did not start: ") + log;
+    m_proxy = std::make_unique<RecordingProxy>(port);
+    if (!m_proxy->listen())
+        return QStringLiteral("the proxy cannot listen on a loopback port");
+    return {};
+}
+
+void ScreenEnvironment::logIn(const QString& filial)
+{
+    Kavenso::Session session;
+    session.filial = filial;
+    session.webUrl = kLoopback;
+    session.webPort = m_proxy ? m_proxy->port() : 0;
+    session.reportsDir = QStringLiteral(KAV_SOURCE_DIR "/reports");
+    session.userReportsDir = m_dir.filePath(QStringLiteral("user-reports"));
+    Kavenso::SetSession(session);
+}

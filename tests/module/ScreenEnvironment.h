@@ -1,0 +1,55 @@
+#pragma once
+// What the screen needs around it, real: a demo SQLite database made by kavdb (plus the rows a
+// test adds for cases the demo lacks), a kavserver on a loopback port seen through a
+// RecordingProxy, the shared database connection and the session of a logged-in branch.
+
+#include "RecordingProxy.h"
+
+#include <memory>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class ScreenEnvironment
+{
+public:
+    ScreenEnvironment();
+    ~ScreenEnvironment();
+    ScreenEnvironment(const ScreenEnvironment&) = delete;
+    ScreenEnvironment& operator=(const ScreenEnvironment&) = delete;
+
+    // Makes the database, runs `statements` on it and opens the shared connection; with
+    // `withServer` also starts kavserver and the proxy. Returns why it could not (a program not
+    // built yet, a tool that failed); empty when ready.
+    QString start(bool withServer, const QStringList& statements = {});
+
+    // The session of a user logged in to `filial`, the server reached through the proxy.
+    void logIn(const QString& filial);
+
+    RecordingProxy& proxy() { return *m_proxy; }
+    QString databaseUrl() const { return m_databaseUrl; }
+    QString folder() const { return m_dir.path(); }
+
+    // True in CI (env CI=true), where a missing part fails instead of skipping.
+    static bool inCi();
+
+private:
+    QString runKavdb(const QStringList& arguments);
+    QString startServer();
+
+    QTemporaryDir m_dir;
+    QString m_databaseUrl;
+    QProcess m_server;
+    std::unique_ptr<RecordingProxy> m_proxy;
+};
+
+// In a test function: skips with the reason (fails in CI) when the environment is not ready.
+#define KAV_REQUIRE_SCREEN_ENVIRONMENT(reason)                                                               \
+    do {                                                                                                     \
+        if (!(reason).isEmpty()) {                                                                           \
+            if (ScreenEnvironment::inCi())                                                                   \
+                QFAIL(qPrintable(reason));                                                                   \
+            QSKIP(qPrintable(reason));                                                                       \
+        }                                                                                                    \
+    } while (false)
