@@ -1,8 +1,16 @@
 #include "TfrmNutriCard.h"
 
 #include "Cli_Zve41300.h"
+#include "Colors.h"
+#include "Consiste.h"
+#include "ConsisteServ.h"
+#include "KavException.h"
 #include "Kavenso.h"
 #include "NutriCardData.h"
+#include "NutriCardServer.h"
+#include "Pesqlista.h"
+#include "Qrddlgs.h"
+#include "Showavi.h"
 #include "TADOIBQuery.h"
 #include "TBevel.h"
 #include "TBtnPesquisa.h"
@@ -11,16 +19,108 @@
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "TDateEditPlus.h"
+#include "TDBPicture.h"
 #include "TEdit.h"
+#include "TField.h"
 #include "TGroupBox.h"
 #include "TLabel.h"
 #include "TMaskEdit.h"
+#include "TMessages.h"
 #include "TNetConnection.h"
 #include "TPanel.h"
+#include "TParameter.h"
+#include "TParams.h"
 #include "TRadioButton.h"
+
+using namespace Cli_Zve41300;
 
 namespace {
 const QString kScreenLayout = QStringLiteral(":/zve41300/TfrmNutriCard.kfm");
+
+// Widths of the codes as the database stores them.
+constexpr int kTipoCardWidth = 10;
+constexpr int kFilialWidth = 4;
+// A refusal of Kavenso::ModuFili starts with a code of this many characters.
+constexpr int kModuFiliPrefix = 5;
+// A longer key of prepared data is the server's error text.
+constexpr int kMaxKeyLength = 10;
+// The virtual-key code of F9.
+constexpr quint16 kVkF9 = 120;
+// ListaNutrRel: codes of three characters, each followed by one separator; eight columns.
+constexpr int kNutrientCodeLength = 3;
+constexpr int kNutrientStride = kNutrientCodeLength + 1;
+constexpr int kNutrientColumns = 8;
+
+const QString kSim = QStringLiteral("S");
+const QString kNao = QStringLiteral("N");
+const QString kMatriz = QStringLiteral("M");
+const QString kFilialLicenciada = QStringLiteral("F");
+const QString kTodos = QStringLiteral("T");
+const QString kNenhum = QStringLiteral("X");
+const QString kSemFilialNdpCal = QStringLiteral("XXXX");
+const QChar kDialogTextSeparator = QLatin1Char('|');
+
+// Runs `check`; when it fails, `control` gets the focus and the failure goes on unchanged.
+template <class Check> void focusOnFailure(QWidget* control, Check&& check)
+{
+    try {
+        check();
+    } catch (...) {
+        if (control->isEnabled())
+            control->setFocus(Qt::OtherFocusReason);
+        throw;
+    }
+}
+
+// A code box written by code: only a text that differs is a change (and fires OnChange).
+void writeCode(TMaskEdit* edit, const QString& text)
+{
+    if (edit->Text() != text)
+        edit->setText(text);
+}
+
+// The current row's text of `field`; empty while the data set is closed.
+QString currentText(TDataSet* dataSet, const QString& field)
+{
+    return dataSet->Active() ? dataSet->FieldByName(field)->AsString() : QString();
+}
+
+// The codes of `field` over every row of `dataSet`, in its order, joined by "_".
+QString joinCodes(TDataSet* dataSet, const QString& field)
+{
+    QStringList codes;
+    for (dataSet->First(); !dataSet->Eof(); dataSet->Next())
+        codes << dataSet->FieldByName(field)->AsString();
+    return codes.join(Pesqlista::kSeparator);
+}
+
+void setParamValue(TParams& params, const QString& name, const QVariant& value)
+{
+    if (Qrddlgs::ExistParam(params, name))
+        params.ParamByName(name).setValue(value);
+}
+
+void setParamText(TParams& params, const QString& name, const QString& text)
+{
+    if (Qrddlgs::ExistParam(params, name))
+        params.ParamByName(name).setAsString(text);
+}
+
+// Both parameters of a pair, or neither when the layout lacks one of them.
+void setParamPair(TParams& params, const QString& first, const QVariant& firstValue, const QString& second,
+                  const QVariant& secondValue)
+{
+    if (!Qrddlgs::ExistParam(params, first) || !Qrddlgs::ExistParam(params, second))
+        return;
+    params.ParamByName(first).setValue(firstValue);
+    params.ParamByName(second).setValue(secondValue);
+}
+
+bool isTextAnswer(const QVariant& answer)
+{
+    const int type = answer.typeId();
+    return type == QMetaType::QString || type == QMetaType::QByteArray;
+}
 } // namespace
 
 TfrmNutriCard::TfrmNutriCard(QWidget* parent) : TfrmDadosGerRel(parent) {}
@@ -116,6 +216,34 @@ void TfrmNutriCard::FormCreate(QObject* Sender)
 {
     TfrmDadosGerRel::FormCreate(Sender);
     boPrimeiraAtivacao = true;
+    Kavenso::AtualizaLocalCache({QStringLiteral("FILIAL")});
+    qryFilial->Close();
+    qryFilial->ParamByName(QStringLiteral("P_CDFILIAL"))->setAsString(Kavenso::FiliProc());
+    qryFilial->Open();
+    // A branch the query does not find reads as empty fields, and so as linked to no central.
+    if (currentText(qryFilial, QStringLiteral("IDFILCENTZVE")) == kSim) {
+        acceptCentral(currentText(qryFilial, QStringLiteral("CDFILIAL")),
+                      currentText(qryFilial, QStringLiteral("NMFILIAL")));
+    } else if (Consiste::EmptyString(currentText(qryFilial, QStringLiteral("CDFILCENTZVE")))) {
+        Consiste::MensErro(msgPadrao->Msg(QStringLiteral("N_Filial_Centr")), false);
+        Close();
+    } else {
+        acceptCentral(currentText(qryFilial, QStringLiteral("CDFILCENTZVE")),
+                      currentText(qryFilial, QStringLiteral("NMFILCENTZVE")));
+    }
+}
+
+void TfrmNutriCard::acceptCentral(const QString& code, const QString& name)
+{
+    const QString answer = Kavenso::ModuFili(code, true);
+    if (answer == kMatriz || answer == kFilialLicenciada) {
+        medCdFilial->setText(code);
+        edtNmFilial->setText(name);
+        return;
+    }
+    Consiste::MensErro(answer.mid(kModuFiliPrefix), false);
+    // The form being created closes itself; creation then ends normally and nothing is shown.
+    Close();
 }
 
 void TfrmNutriCard::FormActivate(QObject* Sender)
@@ -123,7 +251,18 @@ void TfrmNutriCard::FormActivate(QObject* Sender)
     TfrmDadosGerRel::FormActivate(Sender);
     if (!boPrimeiraAtivacao)
         return;
+    const Showavi::Guard busy(window(), Showavi::kProcessando);
+    netNutriCard->setConnected(true);
+    qryParamGeral->Open();
+    depIniPeriodo->Clear();
+    depFinPeriodo->Clear();
+    qryPrato->FieldByName(QStringLiteral("CDPRATO"))->setEditMask(Kavenso::DBPict(Kavenso::kPictPrato));
+    ListaNutr.clear();
+    ListaServ.clear();
+    ListaServPesq.clear();
+    ListaTPrato.clear();
     boPrimeiraAtivacao = false;
+    medCdTipoCard->setFocus(Qt::OtherFocusReason);
     applyPrintOptions();
 }
 
@@ -139,6 +278,11 @@ void TfrmNutriCard::netNutriCardBeforeConnect(QObject*)
 {
     netNutriCard->setHost(Kavenso::WebURL());
     netNutriCard->setPort(Kavenso::WebPort());
+}
+
+void TfrmNutriCard::raiseMessage(const QString& key) const
+{
+    Consiste::MensErro(msgPadrao->Msg(key), true);
 }
 
 // ---- keyboard: the shortcuts press the command buttons themselves
@@ -158,66 +302,427 @@ void TfrmNutriCard::cbbReportNamesChange(QObject*)
     applyPrintOptions();
 }
 
+// ---- menu type
+
+void TfrmNutriCard::Vd_TipoCard(bool Obrigatorio)
+{
+    focusOnFailure(medCdTipoCard, [&] {
+        const QString code = Consiste::Ajusta(medCdTipoCard->Text(), kTipoCardWidth);
+        const bool empty = Consiste::EmptyString(code);
+        // Written back before any query, empty or not; a changed text clears what depended on
+        // the code.
+        writeCode(medCdTipoCard, code);
+        if (empty) {
+            if (Obrigatorio)
+                raiseMessage(QStringLiteral("TpCard_Inf"));
+            return;
+        }
+        qryTipoCard->Close();
+        qryTipoCard->ParamByName(QStringLiteral("P_CDFILCENTZVE"))->setAsString(medCdFilial->Text());
+        qryTipoCard->ParamByName(QStringLiteral("P_CDTIPOCARD"))->setAsString(medCdTipoCard->Text());
+        qryTipoCard->Open();
+        if (qryTipoCard->IsEmpty())
+            raiseMessage(QStringLiteral("TpCard_NCad"));
+        // The name stays on screen when the type is then refused as inactive.
+        edtNmTipoCard->setText(currentText(qryTipoCard, QStringLiteral("NMTIPOCARD")));
+        if (currentText(qryTipoCard, QStringLiteral("IDTPCARDATIV")) == kNao)
+            raiseMessage(QStringLiteral("TipoCard_Inativ"));
+    });
+}
+
+void TfrmNutriCard::medCdTipoCardExit(QObject*)
+{
+    Vd_TipoCard(false);
+}
+
+void TfrmNutriCard::medCdTipoCardChange(QObject*)
+{
+    edtNmTipoCard->clear();
+    depIniPeriodo->Clear();
+    depFinPeriodo->Clear();
+    edtDsCardZVE->clear();
+}
+
+void TfrmNutriCard::btpTipoCardBeforePesq(QObject*, bool&)
+{
+    // Every menu type of the central branch, inactive ones included.
+    qryTipoCard->Close();
+    qryTipoCard->ParamByName(QStringLiteral("P_CDFILCENTZVE"))->setAsString(medCdFilial->Text());
+    qryTipoCard->ParamByName(QStringLiteral("P_CDTIPOCARD"))->setAsString(QString());
+    qryTipoCard->Open();
+}
+
+void TfrmNutriCard::btpTipoCardAfterPesq(QObject*)
+{
+    // The code first: its change clears the name, which is then written.
+    writeCode(medCdTipoCard, currentText(qryTipoCard, QStringLiteral("CDTIPOCARD")));
+    edtNmTipoCard->setText(currentText(qryTipoCard, QStringLiteral("NMTIPOCARD")));
+}
+
+// ---- period
+
+void TfrmNutriCard::btpPeriodoBeforePesq(QObject*, bool&)
+{
+    Vd_TipoCard(false);
+    const QVariant answer =
+        NutriCardServer(netNutriCard).GetPesqPeriodoCard(medCdFilial->Text(), medCdTipoCard->Text());
+    cdsPeriodo->setData(Consiste::CheckResultServ(answer, true, 0));
+    if (cdsPeriodo->IsEmpty())
+        raiseMessage(QStringLiteral("N_HA_CARD_CAD"));
+}
+
+void TfrmNutriCard::btpPeriodoAfterPesq(QObject*)
+{
+    depIniPeriodo->SetDate(cdsPeriodo->FieldByName(QStringLiteral("DTINICARDZVE"))->AsDateTime());
+    depFinPeriodo->SetDate(cdsPeriodo->FieldByName(QStringLiteral("DTFINCARDZVE"))->AsDateTime());
+    edtDsCardZVE->setText(currentText(cdsPeriodo, QStringLiteral("DSCARDZVE")));
+}
+
+void TfrmNutriCard::Vd_Data()
+{
+    try {
+        if (Consiste::EmptyString(depIniPeriodo->text()) && Consiste::EmptyString(depFinPeriodo->text()))
+            raiseMessage(QStringLiteral("Periodo_Inf"));
+    } catch (...) {
+        // The dates cannot be typed: the way to fix them is the period lookup.
+        btpPeriodo->SetFocus();
+        throw;
+    }
+}
+
+// ---- service, nutrient and dish-type lists
+
+void TfrmNutriCard::rbtListaServClick(QObject*)
+{
+    sbtServico->setEnabled(rbtListaServ->isChecked());
+}
+
+void TfrmNutriCard::rbtListaServKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers)
+{
+    if (Key == kVkF9)
+        sbtServicoClick(Sender);
+}
+
+void TfrmNutriCard::loadServices()
+{
+    const QVariant answer = NutriCardServer(netNutriCard).GetServico(medCdFilial->Text(), medCdTipoCard->Text());
+    cdsServico->setData(Consiste::CheckResultServ(answer, true, 0));
+}
+
+void TfrmNutriCard::sbtServicoClick(QObject*)
+{
+    loadServices();
+    const QString texto = msgPadrao->Msg(QStringLiteral("SERVICO")) + kDialogTextSeparator +
+                          msgPadrao->Msg(QStringLiteral("Serv_cad"));
+    Pesqlista::PesquisaLista(dtsServico, QStringLiteral("CDSERVFILI"), texto, false, ListaServPesq);
+}
+
+void TfrmNutriCard::rbtListaNutrClick(QObject*)
+{
+    sbtNutriente->setEnabled(rbtListaNutr->isChecked());
+    // A "Lista" choice always starts from an empty list.
+    ListaNutr.clear();
+}
+
+void TfrmNutriCard::rbtListaNutrKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers)
+{
+    if (Key == kVkF9)
+        sbtNutrienteClick(Sender);
+}
+
+void TfrmNutriCard::sbtNutrienteClick(QObject*)
+{
+    qryNutriente->Close();
+    qryNutriente->Open();
+    Pesqlista::PesquisaLista(dtsNutriente, QStringLiteral("CDNUTRIENTE"), msgPadrao->Msg(QStringLiteral("NUTRIENTE")),
+                             false, ListaNutr);
+}
+
+void TfrmNutriCard::rbtTodoTPratoClick(QObject*)
+{
+    btpTipoPrat->setEnabled(rbtListaTPrato->isChecked());
+}
+
+void TfrmNutriCard::rbtListaTPratoClick(QObject* Sender)
+{
+    rbtTodoTPratoClick(Sender);
+}
+
+void TfrmNutriCard::btpTipoPratClick(QObject*)
+{
+    qryTipoPrat->Close();
+    qryTipoPrat->Open();
+    const QString texto = msgPadrao->Msg(QStringLiteral("TipoPrato")) + kDialogTextSeparator +
+                          msgPadrao->Msg(QStringLiteral("TPrato_NCad"));
+    Pesqlista::PesquisaLista(dtsTipoPrat, QStringLiteral("CDTIPOPRAT"), texto, false, ListaTPrato);
+}
+
+void TfrmNutriCard::MontaListaServ()
+{
+    ListaServ = ListaServPesq;
+    if (rbtTodosServ->isChecked()) {
+        loadServices();
+        ListaServ = joinCodes(cdsServico, QStringLiteral("CDSERVFILI"));
+    }
+    if (rbtTodosNutr->isChecked()) {
+        qryNutriente->Close();
+        qryNutriente->Open();
+        ListaNutr = joinCodes(qryNutriente, QStringLiteral("CDNUTRIENTE"));
+    }
+    // Dish types are not completed: the report receives "all" by its parameters.
+}
+
+void TfrmNutriCard::Vd_ListaServ(bool Obrigatorio)
+{
+    focusOnFailure(rbtListaServ, [&] {
+        if (Obrigatorio && rbtListaServ->isChecked() && Consiste::EmptyString(ListaServ))
+            raiseMessage(QStringLiteral("SERV_DEVE"));
+    });
+}
+
+void TfrmNutriCard::Vd_ListaNutr(bool Obrigatorio)
+{
+    focusOnFailure(rbtListaNutr, [&] {
+        if (Obrigatorio && rbtListaNutr->isChecked() && Consiste::EmptyString(ListaNutr))
+            raiseMessage(QStringLiteral("NUTR_DEVE"));
+    });
+}
+
+void TfrmNutriCard::Vd_ListaTPrato()
+{
+    focusOnFailure(rbtListaTPrato, [&] {
+        if (rbtListaTPrato->isChecked() && Consiste::EmptyString(ListaTPrato)) {
+            rbtListaTPrato->setFocus(Qt::OtherFocusReason);
+            raiseMessage(QStringLiteral("TPrato_Inf"));
+        }
+    });
+}
+
+void TfrmNutriCard::openDishes()
+{
+    qryPrato->Close();
+    qryPrato->ParamByName(QStringLiteral("P_CDFILIAL"))->setAsString(medCdFilial->Text());
+    qryPrato->ParamByName(QStringLiteral("P_CDNVPRATO"))
+        ->setValue(QString::number(Kavenso::DBPictObj(Kavenso::kPictPrato)->GetTtNiveis()));
+    qryPrato->Open();
+}
+
+void TfrmNutriCard::btpPrat1BeforePesq(QObject*, bool&)
+{
+    openDishes();
+}
+
+void TfrmNutriCard::btpPrat2BeforePesq(QObject*, bool&)
+{
+    openDishes();
+}
+
+// ---- specific aggregated branch
+
+void TfrmNutriCard::chbEspecificoClick(QObject*)
+{
+    const bool checked = chbEspecifico->isChecked();
+    lblFiliAgre->setEnabled(checked);
+    medCdFiliAgre->setEnabled(checked);
+    btpFiliAgre->setEnabled(checked);
+    Kav::setColor(medCdFiliAgre,
+                  Consiste::iif(checked, QStringLiteral("clInfoBk"), QStringLiteral("clBtnFace")).toString());
+    if (checked) {
+        medCdFiliAgre->setFocus(Qt::OtherFocusReason);
+    } else {
+        medCdFiliAgre->clear();
+        edtNmFiliAgre->clear();
+    }
+}
+
+void TfrmNutriCard::btpFiliAgreBeforePesq(QObject*, bool&)
+{
+    // Left closed: the lookup opens it.
+    qryFilAgre->Close();
+    qryFilAgre->ParamByName(QStringLiteral("P_CDFILCENTZVE"))->setAsString(medCdFilial->Text());
+    qryFilAgre->ParamByName(QStringLiteral("P_CDTIPOCARD"))->setAsString(medCdTipoCard->Text());
+    qryFilAgre->ParamByName(QStringLiteral("P_CDFILIAL"))->Clear();
+}
+
+void TfrmNutriCard::btpFiliAgreAfterPesq(QObject*)
+{
+    medCdFiliAgre->setText(currentText(qryFilAgre, QStringLiteral("CDFILIAL")));
+    edtNmFiliAgre->setText(currentText(qryFilAgre, QStringLiteral("NMFILIAL")));
+}
+
+void TfrmNutriCard::Vd_FilialAgre(bool Obrigatorio)
+{
+    if (!chbEspecifico->isChecked())
+        return;
+    focusOnFailure(medCdFiliAgre, [&] {
+        if (Consiste::EmptyString(medCdFiliAgre->Text())) {
+            if (Obrigatorio)
+                raiseMessage(QStringLiteral("FILI_AGRE_DEVE"));
+            return;
+        }
+        writeCode(medCdFiliAgre, Consiste::Ajusta(medCdFiliAgre->Text(), kFilialWidth));
+
+        qryFilial->Close();
+        qryFilial->ParamByName(QStringLiteral("P_CDFILIAL"))->setAsString(medCdFiliAgre->Text());
+        qryFilial->Open();
+        if (qryFilial->IsEmpty())
+            raiseMessage(QStringLiteral("FILI_NAO_CAD"));
+        const QString central = currentText(qryFilial, QStringLiteral("CDFILCENTZVE"));
+        if (currentText(qryFilial, QStringLiteral("IDFILCENTZVE")) == kNao) {
+            if (Consiste::EmptyString(central))
+                raiseMessage(QStringLiteral("Fil_N_Central"));
+            if (central != medCdFilial->Text())
+                raiseMessage(QStringLiteral("FiliAgre_cad"));
+        } else if (Consiste::EmptyString(central)) {
+            // Not compared with the central branch: the next query filters by it.
+            raiseMessage(QStringLiteral("FiliAgre_cad"));
+        }
+
+        qryFilAgre->Close();
+        qryFilAgre->ParamByName(QStringLiteral("P_CDFILCENTZVE"))->setAsString(medCdFilial->Text());
+        qryFilAgre->ParamByName(QStringLiteral("P_CDTIPOCARD"))->setAsString(medCdTipoCard->Text());
+        qryFilAgre->ParamByName(QStringLiteral("P_CDFILIAL"))->setAsString(medCdFiliAgre->Text());
+        qryFilAgre->Open();
+        if (qryFilAgre->IsEmpty())
+            raiseMessage(QStringLiteral("Fil_N_TpCard"));
+        edtNmFiliAgre->setText(currentText(qryFilAgre, QStringLiteral("NMFILIAL")));
+    });
+}
+
+void TfrmNutriCard::grbEspecificoExit(QObject*)
+{
+    Vd_FilialAgre(false);
+}
+
 // ---- output commands. Each checks the criteria and has the report data prepared before it
-// hands over to the base command; until that is in place they produce nothing.
+// hands over to the base command.
 
-void TfrmNutriCard::sbtPrintClick(QObject*) {}
+void TfrmNutriCard::prepareOutput(ListCheckOrder order)
+{
+    Vd_FilialAgre(true);
+    const Showavi::Guard busy(window(), Showavi::kProcessando);
+    Vd_TipoCard(true);
+    Vd_Data();
+    MontaListaServ();
+    if (order == ListCheckOrder::A) {
+        Vd_ListaServ(true);
+        Vd_ListaNutr(true);
+        Vd_ListaTPrato();
+    } else {
+        Vd_ListaTPrato();
+        Vd_ListaServ(true);
+        Vd_ListaNutr(true);
+    }
+    PrepImp();
+}
 
-void TfrmNutriCard::sbtPreviewClick(QObject*) {}
+void TfrmNutriCard::PrepImp()
+{
+    // The branch is a copy: what the server writes back into it is dropped.
+    QString filialRel = chbEspecifico->isChecked() ? medCdFiliAgre->Text() : medCdFilial->Text();
+    QString tipoRel = QStringLiteral("NL");
+    if (isChosenLayout(QStringLiteral("04")) || isChosenLayout(QStringLiteral("05")))
+        tipoRel[0] = QLatin1Char('S');
+    else if (isChosenLayout(QStringLiteral("07")))
+        tipoRel[0] = QLatin1Char('D');
+    if (rbtTodosNutr->isChecked())
+        tipoRel[1] = QLatin1Char('T');
 
-void TfrmNutriCard::sbtSalvarComoClick(QObject*) {}
+    const QVariant answer = NutriCardServer(netNutriCard)
+                                .CriaNutriCard(medCdFilial->Text(), filialRel, ListaNutr, ListaServ,
+                                               depIniPeriodo->GetDate(), depFinPeriodo->GetDate(), false, false,
+                                               chbNDPCal->isChecked(), medCdTipoCard->Text(), tipoRel);
+    if (isTextAnswer(answer))
+        throw Kav::Exception(answer.toString());
+    const QVariantList values = answer.toList();
+    if (values.size() != 2)
+        throw Kav::Exception(QStringLiteral("Resposta inesperada do servidor ao preparar o relatório."));
+    NrSequNutr = values.at(0).toString();
+    ListaNutrRel = values.at(1).toString();
+    if (NrSequNutr.size() > kMaxKeyLength)
+        Consiste::MensErro(NrSequNutr, true);
+}
 
-void TfrmNutriCard::sbtReportEditClick(QObject*) {}
+void TfrmNutriCard::deletePreparedData()
+{
+    const QString answer = NutriCardServer(netNutriCard).DelNutriCard(NrSequNutr).toString();
+    if (!Consiste::EmptyString(answer))
+        Consiste::MensErro(answer, true);
+}
 
-void TfrmNutriCard::mnuSalvarTextoClick(QObject*) {}
+void TfrmNutriCard::sbtPrintClick(QObject* Sender)
+{
+    prepareOutput(ListCheckOrder::A);
+    TfrmDadosGerRel::sbtPrintClick(Sender);
+}
 
-void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams&, bool&) {}
+void TfrmNutriCard::sbtPreviewClick(QObject* Sender)
+{
+    prepareOutput(ListCheckOrder::B);
+    TfrmDadosGerRel::sbtPreviewClick(Sender);
+}
 
-void TfrmNutriCard::rpddPadraoQRPAfterPrint(QObject*) {}
+void TfrmNutriCard::sbtSalvarComoClick(QObject* Sender)
+{
+    prepareOutput(ListCheckOrder::A);
+    TfrmDadosGerRel::sbtSalvarComoClick(Sender);
+}
 
-void TfrmNutriCard::rpddPadraoQRPAfterPreview(QObject*) {}
+void TfrmNutriCard::sbtReportEditClick(QObject* Sender)
+{
+    prepareOutput(ListCheckOrder::A);
+    TfrmDadosGerRel::sbtReportEditClick(Sender);
+}
 
-// ---- criteria: menu type, period, lists and the specific aggregated branch. Their checks and
-// lookups come with the criteria; until then these events change nothing.
+void TfrmNutriCard::mnuSalvarTextoClick(QObject* Sender)
+{
+    TfrmDadosGerRel::mnuSalvarTextoClick(Sender);
+    deletePreparedData();
+}
 
-void TfrmNutriCard::medCdTipoCardChange(QObject*) {}
+void TfrmNutriCard::rpddPadraoQRPAfterPrint(QObject*)
+{
+    deletePreparedData();
+}
 
-void TfrmNutriCard::medCdTipoCardExit(QObject*) {}
+void TfrmNutriCard::rpddPadraoQRPAfterPreview(QObject*)
+{
+    deletePreparedData();
+}
 
-void TfrmNutriCard::btpTipoCardBeforePesq(QObject*, bool&) {}
+// ---- report query parameters: every criterion the chosen layout's query declares
 
-void TfrmNutriCard::btpTipoCardAfterPesq(QObject*) {}
-
-void TfrmNutriCard::btpPeriodoBeforePesq(QObject*, bool&) {}
-
-void TfrmNutriCard::btpPeriodoAfterPesq(QObject*) {}
-
-void TfrmNutriCard::rbtTodoTPratoClick(QObject*) {}
-
-void TfrmNutriCard::rbtListaTPratoClick(QObject*) {}
-
-void TfrmNutriCard::btpTipoPratClick(QObject*) {}
-
-void TfrmNutriCard::rbtListaServClick(QObject*) {}
-
-void TfrmNutriCard::rbtListaServKeyDown(QObject*, quint16&, Qt::KeyboardModifiers) {}
-
-void TfrmNutriCard::sbtServicoClick(QObject*) {}
-
-void TfrmNutriCard::rbtListaNutrClick(QObject*) {}
-
-void TfrmNutriCard::rbtListaNutrKeyDown(QObject*, quint16&, Qt::KeyboardModifiers) {}
-
-void TfrmNutriCard::sbtNutrienteClick(QObject*) {}
-
-void TfrmNutriCard::grbEspecificoExit(QObject*) {}
-
-void TfrmNutriCard::chbEspecificoClick(QObject*) {}
-
-void TfrmNutriCard::btpFiliAgreBeforePesq(QObject*, bool&) {}
-
-void TfrmNutriCard::btpFiliAgreAfterPesq(QObject*) {}
-
-void TfrmNutriCard::btpPrat1BeforePesq(QObject*, bool&) {}
-
-void TfrmNutriCard::btpPrat2BeforePesq(QObject*, bool&) {}
+void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams& Params, bool&)
+{
+    setParamValue(Params, QStringLiteral("P_CDFILCENTZVE"), medCdFilial->Text());
+    setParamValue(Params, QStringLiteral("P_NMFILCENTZVE"), edtNmFilial->text());
+    // The aggregated branch as it stands, also when "Específico" is not checked.
+    setParamValue(Params, QStringLiteral("P_CDFILIAGRE"), medCdFiliAgre->Text());
+    setParamValue(Params, QStringLiteral("P_NMFILIAGRE"), edtNmFiliAgre->text());
+    setParamValue(Params, QStringLiteral("P_CDSERVFILI"), ListaServ);
+    setParamValue(Params, QStringLiteral("P_CDFILAUXPRAT"), currentText(qryVdPrato, QStringLiteral("CDFILAUXPRAT")));
+    setParamValue(Params, QStringLiteral("P_NRCARDZVE"), currentText(cdsPeriodo, QStringLiteral("NRCARDZVE")));
+    setParamValue(Params, QStringLiteral("P_CDTIPOCARD"), medCdTipoCard->Text());
+    setParamValue(Params, QStringLiteral("P_NMTIPOCARD"), edtNmTipoCard->text());
+    setParamValue(Params, QStringLiteral("P_NRSEQUNUTR"), NrSequNutr);
+    setParamValue(Params, QStringLiteral("P_DTINICIAL"), depIniPeriodo->GetDate());
+    setParamValue(Params, QStringLiteral("P_DTFINAL"), depFinPeriodo->GetDate());
+    setParamText(Params, QStringLiteral("P_DTPERIINI"), depIniPeriodo->text());
+    setParamText(Params, QStringLiteral("P_DTPERIFIN"), depFinPeriodo->text());
+    setParamValue(Params, QStringLiteral("P_NDPCAL"), chbNDPCal->isChecked() ? kSim : kNao);
+    setParamValue(Params, QStringLiteral("P_FILNDPCAL"), chbNDPCal->isChecked() ? medCdFilial->Text() : kSemFilialNdpCal);
+    if (rbtTodoTPrato->isChecked())
+        setParamPair(Params, QStringLiteral("P_LISTATPRATO"), kNenhum, QStringLiteral("P_TODOSTPRATO"), kTodos);
+    else
+        setParamPair(Params, QStringLiteral("P_LISTATPRATO"), ListaTPrato, QStringLiteral("P_TODOSTPRATO"), kNenhum);
+    if (chbOpcao->isChecked())
+        setParamPair(Params, QStringLiteral("P_OPCAO"), kNenhum, QStringLiteral("P_TODASOPCAO"), kTodos);
+    else
+        setParamPair(Params, QStringLiteral("P_OPCAO"), kNao, QStringLiteral("P_TODASOPCAO"), kNenhum);
+    // For good: a later run finds the list without its leading separator.
+    if (ListaNutrRel.startsWith(Pesqlista::kSeparator))
+        ListaNutrRel.remove(0, 1);
+    for (int column = 0; column < kNutrientColumns; ++column)
+        setParamText(Params, QStringLiteral("P_NUTRIENTE%1").arg(column + 1),
+                     ListaNutrRel.mid(column * kNutrientStride, kNutrientCodeLength));
+}

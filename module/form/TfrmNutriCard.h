@@ -72,6 +72,21 @@ public:
     Q_INVOKABLE void btpPrat1BeforePesq(QObject* Sender, bool& Proceed);
     Q_INVOKABLE void btpPrat2BeforePesq(QObject* Sender, bool& Proceed);
 
+    // Checks of the criteria. Each returns when its criterion holds, and otherwise shows its
+    // catalogue message, puts the focus where the user must fix it and ends the running
+    // command (Kav::SilentAbort). With Obrigatorio false an empty criterion passes.
+    void Vd_TipoCard(bool Obrigatorio);
+    void Vd_Data();
+    void Vd_ListaServ(bool Obrigatorio);
+    void Vd_ListaNutr(bool Obrigatorio);
+    void Vd_ListaTPrato();
+    void Vd_FilialAgre(bool Obrigatorio);
+    // Completes the "Todos" lists of services and nutrients for an output command.
+    void MontaListaServ();
+    // Has the server prepare the report data for the criteria on screen; sets NrSequNutr and
+    // ListaNutrRel.
+    void PrepImp();
+
     // Controls of the screen's layout.
     TBevel* bvlFilial = nullptr;
     TPanel* panFiltro = nullptr;
@@ -139,6 +154,25 @@ protected:
     void bindComponents() override;
 
 private:
+    // The order of the three list checks: A for print, save as and report edit, B for preview.
+    enum class ListCheckOrder { A, B };
+
+    // The criteria part of every output command: checks, lists and preparation, with the busy
+    // animation shown from the menu-type check to the end of the preparation.
+    void prepareOutput(ListCheckOrder order);
+    // Asks the server to delete the data prepared under NrSequNutr.
+    void deletePreparedData();
+    // The central branch the logged-in branch works for, when the support library accepts it;
+    // otherwise its refusal is shown and the form closes.
+    void acceptCentral(const QString& code, const QString& name);
+    // The services of the central branch for the menu type, fetched anew into cdsServico.
+    void loadServices();
+    // qryPrato opened on the shared dishes and the central branch's own, of the dish code's
+    // last level.
+    void openDishes();
+    // Shows the catalogue text of `key` and ends the running command.
+    void raiseMessage(const QString& key) const;
+
     // True from creation until the first activation has done its work.
     bool boPrimeiraAtivacao = false;
 };

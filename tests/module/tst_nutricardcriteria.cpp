@@ -15,6 +15,7 @@
 #include "TDateEditPlus.h"
 #include "TEdit.h"
 #include "TField.h"
+#include "TLabel.h"
 #include "TfrmNutriCard.h"
 #include "TNetConnection.h"
 #include "TRadioButton.h"
@@ -562,6 +563,8 @@ private slots:
 
     void failedServiceLookupOpensNoDialog()
     {
+        screen.answerLookup("CDTIPOCARD=" + kCreche);
+        screen.click(form->btpTipoCard);
         ListaServPesq = "00003";
         screen.click(form->rbtListaServ);
         // A server that is not there: the call fails, no dialog opens, the picks stay.
@@ -579,6 +582,7 @@ private slots:
         form->netNutriCard->setConnected(false);
         screen.answerList("00001");
         screen.click(form->sbtServico);
+        QCOMPARE(ScreenDriver::messages().size(), 1);
         QCOMPARE(ListaServPesq, QString("00001"));
     }
 
