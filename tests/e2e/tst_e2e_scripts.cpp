@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -156,6 +157,46 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(KAV_SOURCE_DIR "/docs/demo.kscript"), copy));
         const Outcome outcome = runHost(copy);
         QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.output));
+    }
+
+    // The demo report printed to PDF through the screen, read back as text: the dishes are there,
+    // and the breakfast fruit of Friday 07/03/2025 is 80 g of banana (TACO 182, 98 kcal per
+    // 100 g), 78.4 kcal for the dish and for the day, since only the breakfast fruits are shown.
+    void demoReportPrintsToPdf()
+    {
+        requireParts();
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty()) {
+            if (onCi())
+                QFAIL("pdftotext (poppler-utils) is not installed");
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        }
+        const QString copy = m_dir.filePath(QStringLiteral("report/demo_print.kscript"));
+        QVERIFY(QDir().mkpath(QFileInfo(copy).absolutePath()));
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(QStringLiteral(KAV_TEST_DIR "/report/demo_print.kscript"), copy));
+        const Outcome outcome = runHost(copy);
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.output));
+
+        QProcess reader;
+        reader.start(pdftotext, {QStringLiteral("-layout"), m_dir.filePath(QStringLiteral("report/demo-report.pdf")),
+                                 QStringLiteral("-")});
+        QVERIFY(reader.waitForFinished(kToolTimeoutMs));
+        const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+        for (const char* expected : {"Nutrientes do Cardápio", "Central de alimentação: 0010 - Cozinha Central Norte",
+                                     "Tipo de cardápio: 0000000003 - Ensino fundamental",
+                                     "Período: 01/03/2025 a 31/03/2025", "Desjejum", "Banana prata", "Maçã"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+        // Lunch was not asked for: none of its dishes is there.
+        QVERIFY(!text.contains(QStringLiteral("Almoço")));
+        const qsizetype day = text.indexOf(QStringLiteral("07/03/2025"));
+        QVERIFY(day >= 0);
+        const QString friday = text.mid(day, text.indexOf(QStringLiteral("Total do dia"), day) - day);
+        const QString total = text.mid(day + friday.size()).section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(friday.contains(QStringLiteral("Banana prata")), qPrintable(friday));
+        const QString bananaLine = friday.mid(friday.indexOf(QStringLiteral("Banana prata"))).section('\n', 0, 0);
+        QVERIFY2(bananaLine.contains(QStringLiteral("78,4")), qPrintable(bananaLine));
+        QVERIFY2(total.contains(QStringLiteral("78,4")), qPrintable(total));
     }
 
     void failingExpectationNamesItsLine()
