@@ -676,6 +676,10 @@ void TfrmNutriCard::sbtReportEditClick(QObject* Sender)
 
 void TfrmNutriCard::mnuSalvarTextoClick(QObject* Sender)
 {
+    // The menu item is reached on its own (the save-as button's context menu), not from inside
+    // a save-as command: without a preparation of its own it would save the data of an earlier
+    // command, already deleted after a print or a preview.
+    prepareOutput(ListCheckOrder::A);
     TfrmDadosGerRel::mnuSalvarTextoClick(Sender);
     deletePreparedData();
 }

@@ -350,12 +350,6 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(bool, deleted);
         chooseCriteria();
-        if (command == "text") {
-            // Save as text uses the data the last command prepared.
-            screen.answerFile(output("before-text.pdf"));
-            form->sbtSalvarComo->Click();
-            server().clearCalls();
-        }
         if (answer.startsWith("file:"))
             screen.answerFile(output(answer.mid(5)));
         else
@@ -374,6 +368,24 @@ private slots:
         QCOMPARE(preparedRows(NrSequNutr) == 0, deleted);
         if (answer.startsWith("file:"))
             QVERIFY(QFileInfo(output(answer.mid(5))).size() > 0);
+    }
+
+    void textSavedAfterAPrintHasItsOwnData()
+    {
+        chooseCriteria();
+        screen.answerFile(output("first.pdf"));
+        form->sbtPrint->Click();
+        const QString printed = NrSequNutr;
+        QCOMPARE(preparedRows(printed), 0);
+        server().clearCalls();
+        screen.answerFile(output("after-print.txt"));
+        form->mnuSalvarTexto->trigger();
+        QVERIFY2(ScreenDriver::messages().isEmpty(), qPrintable(noMessages()));
+        QCOMPARE(server().methods(), QStringList({"GetServico", "CriaNutriCard", "DelNutriCard"}));
+        QVERIFY(NrSequNutr != printed);
+        QFile text(output("after-print.txt"));
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(text.readAll()).contains("Desjejum"));
     }
 
     void refusedDeletionIsShown()
