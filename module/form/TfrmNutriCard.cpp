@@ -4,8 +4,8 @@
 #include "Colors.h"
 #include "Consiste.h"
 #include "ConsisteServ.h"
-#include "KavException.h"
 #include "Kavenso.h"
+#include "KavException.h"
 #include "NutriCardData.h"
 #include "NutriCardServer.h"
 #include "Pesqlista.h"
@@ -405,7 +405,8 @@ void TfrmNutriCard::rbtListaServKeyDown(QObject* Sender, quint16& Key, Qt::Keybo
 
 void TfrmNutriCard::loadServices()
 {
-    const QVariant answer = NutriCardServer(netNutriCard).GetServico(medCdFilial->Text(), medCdTipoCard->Text());
+    const QVariant answer =
+        NutriCardServer(netNutriCard).GetServico(medCdFilial->Text(), medCdTipoCard->Text());
     cdsServico->setData(Consiste::CheckResultServ(answer, true, 0));
 }
 
@@ -434,8 +435,8 @@ void TfrmNutriCard::sbtNutrienteClick(QObject*)
 {
     qryNutriente->Close();
     qryNutriente->Open();
-    Pesqlista::PesquisaLista(dtsNutriente, QStringLiteral("CDNUTRIENTE"), msgPadrao->Msg(QStringLiteral("NUTRIENTE")),
-                             false, ListaNutr);
+    Pesqlista::PesquisaLista(dtsNutriente, QStringLiteral("CDNUTRIENTE"),
+                             msgPadrao->Msg(QStringLiteral("NUTRIENTE")), false, ListaNutr);
 }
 
 void TfrmNutriCard::rbtTodoTPratoClick(QObject*)
@@ -630,8 +631,8 @@ void TfrmNutriCard::PrepImp()
 
     const QVariant answer = NutriCardServer(netNutriCard)
                                 .CriaNutriCard(medCdFilial->Text(), filialRel, ListaNutr, ListaServ,
-                                               depIniPeriodo->GetDate(), depFinPeriodo->GetDate(), false, false,
-                                               chbNDPCal->isChecked(), medCdTipoCard->Text(), tipoRel);
+                                               depIniPeriodo->GetDate(), depFinPeriodo->GetDate(), false,
+                                               false, chbNDPCal->isChecked(), medCdTipoCard->Text(), tipoRel);
     if (isTextAnswer(answer))
         throw Kav::Exception(answer.toString());
     const QVariantList values = answer.toList();
@@ -704,8 +705,10 @@ void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams& Params, bool&)
     setParamValue(Params, QStringLiteral("P_CDFILIAGRE"), medCdFiliAgre->Text());
     setParamValue(Params, QStringLiteral("P_NMFILIAGRE"), edtNmFiliAgre->text());
     setParamValue(Params, QStringLiteral("P_CDSERVFILI"), ListaServ);
-    setParamValue(Params, QStringLiteral("P_CDFILAUXPRAT"), currentText(qryVdPrato, QStringLiteral("CDFILAUXPRAT")));
-    setParamValue(Params, QStringLiteral("P_NRCARDZVE"), currentText(cdsPeriodo, QStringLiteral("NRCARDZVE")));
+    setParamValue(Params, QStringLiteral("P_CDFILAUXPRAT"),
+                  currentText(qryVdPrato, QStringLiteral("CDFILAUXPRAT")));
+    setParamValue(Params, QStringLiteral("P_NRCARDZVE"),
+                  currentText(cdsPeriodo, QStringLiteral("NRCARDZVE")));
     setParamValue(Params, QStringLiteral("P_CDTIPOCARD"), medCdTipoCard->Text());
     setParamValue(Params, QStringLiteral("P_NMTIPOCARD"), edtNmTipoCard->text());
     setParamValue(Params, QStringLiteral("P_NRSEQUNUTR"), NrSequNutr);
@@ -714,11 +717,14 @@ void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams& Params, bool&)
     setParamText(Params, QStringLiteral("P_DTPERIINI"), depIniPeriodo->text());
     setParamText(Params, QStringLiteral("P_DTPERIFIN"), depFinPeriodo->text());
     setParamValue(Params, QStringLiteral("P_NDPCAL"), chbNDPCal->isChecked() ? kSim : kNao);
-    setParamValue(Params, QStringLiteral("P_FILNDPCAL"), chbNDPCal->isChecked() ? medCdFilial->Text() : kSemFilialNdpCal);
+    setParamValue(Params, QStringLiteral("P_FILNDPCAL"),
+                  chbNDPCal->isChecked() ? medCdFilial->Text() : kSemFilialNdpCal);
     if (rbtTodoTPrato->isChecked())
-        setParamPair(Params, QStringLiteral("P_LISTATPRATO"), kNenhum, QStringLiteral("P_TODOSTPRATO"), kTodos);
+        setParamPair(Params, QStringLiteral("P_LISTATPRATO"), kNenhum, QStringLiteral("P_TODOSTPRATO"),
+                     kTodos);
     else
-        setParamPair(Params, QStringLiteral("P_LISTATPRATO"), ListaTPrato, QStringLiteral("P_TODOSTPRATO"), kNenhum);
+        setParamPair(Params, QStringLiteral("P_LISTATPRATO"), ListaTPrato, QStringLiteral("P_TODOSTPRATO"),
+                     kNenhum);
     if (chbOpcao->isChecked())
         setParamPair(Params, QStringLiteral("P_OPCAO"), kNenhum, QStringLiteral("P_TODASOPCAO"), kTodos);
     else

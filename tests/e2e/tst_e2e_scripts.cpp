@@ -179,13 +179,15 @@ private slots:
         QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.output));
 
         QProcess reader;
-        reader.start(pdftotext, {QStringLiteral("-layout"), m_dir.filePath(QStringLiteral("report/demo-report.pdf")),
-                                 QStringLiteral("-")});
+        reader.start(pdftotext,
+                     {QStringLiteral("-layout"), m_dir.filePath(QStringLiteral("report/demo-report.pdf")),
+                      QStringLiteral("-")});
         QVERIFY(reader.waitForFinished(kToolTimeoutMs));
         const QString text = QString::fromUtf8(reader.readAllStandardOutput());
-        for (const char* expected : {"Nutrientes do Cardápio", "Central de alimentação: 0010 - Cozinha Central Norte",
-                                     "Tipo de cardápio: 0000000003 - Ensino fundamental",
-                                     "Período: 01/03/2025 a 31/03/2025", "Desjejum", "Banana prata", "Maçã"})
+        for (const char* expected :
+             {"Nutrientes do Cardápio", "Central de alimentação: 0010 - Cozinha Central Norte",
+              "Tipo de cardápio: 0000000003 - Ensino fundamental", "Período: 01/03/2025 a 31/03/2025",
+              "Desjejum", "Banana prata", "Maçã"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
         // Lunch was not asked for: none of its dishes is there.
         QVERIFY(!text.contains(QStringLiteral("Almoço")));
@@ -194,7 +196,8 @@ private slots:
         const QString friday = text.mid(day, text.indexOf(QStringLiteral("Total do dia"), day) - day);
         const QString total = text.mid(day + friday.size()).section(QLatin1Char('\n'), 0, 0);
         QVERIFY2(friday.contains(QStringLiteral("Banana prata")), qPrintable(friday));
-        const QString bananaLine = friday.mid(friday.indexOf(QStringLiteral("Banana prata"))).section('\n', 0, 0);
+        const QString bananaLine =
+            friday.mid(friday.indexOf(QStringLiteral("Banana prata"))).section('\n', 0, 0);
         QVERIFY2(bananaLine.contains(QStringLiteral("78,4")), qPrintable(bananaLine));
         QVERIFY2(total.contains(QStringLiteral("78,4")), qPrintable(total));
     }
