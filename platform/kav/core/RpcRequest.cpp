@@ -80,12 +80,15 @@ RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
         throw RpcError(InvalidRequest, QStringLiteral("the request names no method"));
     const QJsonArray values = params.toArray();
     for (int i = 0; i < values.size(); ++i) {
-        if (isByRefWrapper(values[i])) {
+        const bool byRef = isByRefWrapper(values[i]);
+        if (byRef)
             request.byRef.append(i);
-            request.args.append(decodeValue(values[i].toObject().value(kRefTag)));
-        } else {
-            request.args.append(decodeValue(values[i]));
-        }
+        const QVariant value = decodeValue(byRef ? values[i].toObject().value(kRefTag) : values[i]);
+        // A NUL ends the text where a database client library reads it as a C string: the
+        // statement would be cut short. No code or list of the methods can hold one.
+        if (value.metaType().id() == QMetaType::QString && value.toString().contains(QChar(0)))
+            throw RpcError(InvalidParams, QStringLiteral("argument %1 holds a NUL character").arg(i + 1));
+        request.args.append(value);
     }
     return request;
 }
