@@ -41,7 +41,7 @@ struct Cycle
     QString central;
     QString branch;
     QString menuType;
-    QString nutrients = QStringLiteral("001_002_006_007_008");
+    QString nutrients = QStringLiteral("001_002"); // energy and protein, as NDpCal% needs
     QString services;
     QDate firstDay;
     QDate lastDay;

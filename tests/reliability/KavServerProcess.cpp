@@ -2,7 +2,9 @@
 
 #include <csignal>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QRegularExpression>
+#include <QTimer>
 
 namespace {
 
@@ -49,7 +51,11 @@ bool KavServerProcess::start(const QStringList& arguments, const QStringList& ex
         }
         if (!isRunning())
             return false;
-        m_process.waitForReadyRead(kPollMs);
+        // Waits with the event loop running: a relay or a server of this process may be what
+        // the starting server is waiting for.
+        QEventLoop pause;
+        QTimer::singleShot(kPollMs, &pause, &QEventLoop::quit);
+        pause.exec();
     }
     return false;
 }

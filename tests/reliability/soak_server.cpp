@@ -80,7 +80,7 @@ void SoakServer::killedAgainAndAgainDuringCriaNutriCard()
     for (int round = 0; round < kKillRounds; ++round) {
         QTimer::singleShot(int(QRandomGenerator::global()->bounded(kKillWithinMs)), [&] { server.kill(); });
         while (server.isRunning()) {
-            QString branch = kAggregated, nutrients = QStringLiteral("001_002_006"), services = kLunch;
+            QString branch = kAggregated, nutrients = QStringLiteral("001_002"), services = kLunch;
             try {
                 const QVariant prepared =
                     calls.CriaNutriCard(kCentral, branch, nutrients, services, QDateTime(kFirstDay, QTime()),
