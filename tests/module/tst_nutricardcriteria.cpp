@@ -2,7 +2,6 @@
 // of logged-in branch, the menu type, the period, the three lists and the aggregated branch,
 // with the messages, the focus, the module-level lists and the server calls they give.
 #include "Cli_Zve41300.h"
-#include "Colors.h"
 #include "dtmDBGeral.h"
 #include "Kavenso.h"
 #include "ScreenDriver.h"
@@ -16,7 +15,6 @@
 #include "TEdit.h"
 #include "TField.h"
 #include "TfrmNutriCard.h"
-#include "TLabel.h"
 #include "TNetConnection.h"
 #include "TRadioButton.h"
 #include "TSpeedButton.h"
@@ -323,26 +321,6 @@ private slots:
         QCOMPARE(form->cdsPeriodo->FieldByName("NRCARDZVE")->AsString(), QString("0000000003"));
     }
 
-    void pickingTheSameTypeAgainKeepsThePeriod()
-    {
-        chooseTypeAndPeriod(kCreche, "0000000003");
-        const QString first = form->depIniPeriodo->text();
-        screen.answerLookup("CDTIPOCARD=" + kCreche);
-        screen.click(form->btpTipoCard);
-        QCOMPARE(form->depIniPeriodo->text(), first);
-        QVERIFY(!form->edtDsCardZVE->text().isEmpty());
-        // An output command's check of the stored code changes nothing either.
-        form->Vd_TipoCard(true);
-        QCOMPARE(form->depIniPeriodo->text(), first);
-        // Another type clears the period and shows its own name.
-        screen.answerLookup("CDTIPOCARD=0000000002");
-        screen.click(form->btpTipoCard);
-        QVERIFY(form->depIniPeriodo->text().isEmpty());
-        QCOMPARE(form->edtNmTipoCard->text(), QString("Pré-escola (4 e 5 anos)"));
-    }
-
-    // ---- period
-
     void pickedPeriodFillsDatesAndDescription()
     {
         chooseTypeAndPeriod(kCreche, "0000000003");
@@ -376,20 +354,6 @@ private slots:
         QCOMPARE(form->depIniPeriodo->text(), first);
         QCOMPARE(server().callsOf("GetPesqPeriodoCard").size(), 2);
     }
-
-    void outputCommandWithoutPeriodLeadsBackToTheLookup()
-    {
-        chooseTypeAndPeriod(kCreche, "0000000003");
-        screen.answerLookup("CDTIPOCARD=0000000002");
-        screen.click(form->btpTipoCard);
-        form->sbtPrint->Click();
-        QCOMPARE(ScreenDriver::messages(), QStringList{"Período deve ser informado."});
-        // The dates take no typing: the period lookup has the focus.
-        QCOMPARE(ScreenDriver::focused(), form->btpPeriodo);
-        QVERIFY(server().callsOf("CriaNutriCard").isEmpty());
-    }
-
-    // ---- lists
 
     void pickedListsJoinCodesWithSeparatorsOnlyBetween_data()
     {
@@ -606,22 +570,6 @@ private slots:
     }
 
     // ---- aggregated branch
-
-    void especificoSwitchesTheBranchControls()
-    {
-        screen.click(form->chbEspecifico);
-        QVERIFY(form->medCdFiliAgre->isEnabled() && form->btpFiliAgre->isEnabled() &&
-                form->lblFiliAgre->isEnabled());
-        QVERIFY(!form->edtNmFiliAgre->isEnabled());
-        QCOMPARE(Kav::colorOf(form->medCdFiliAgre), QString("clInfoBk"));
-        QCOMPARE(ScreenDriver::focused(), form->medCdFiliAgre);
-        form->medCdFiliAgre->setText("0011");
-        form->edtNmFiliAgre->setText("EMEF Jardim das Flores");
-        screen.click(form->chbEspecifico);
-        QVERIFY(!form->medCdFiliAgre->isEnabled() && !form->btpFiliAgre->isEnabled());
-        QCOMPARE(Kav::colorOf(form->medCdFiliAgre), QString("clBtnFace"));
-        QVERIFY(form->medCdFiliAgre->Text().isEmpty() && form->edtNmFiliAgre->text().isEmpty());
-    }
 
     void aggregatedBranchLookupListsTheActiveLinks()
     {
