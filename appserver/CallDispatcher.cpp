@@ -9,7 +9,6 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QSqlQuery>
 
 using Kav::Rpc::RpcError;
 using Kav::Rpc::RpcRequest;
@@ -61,23 +60,6 @@ QVariantList checkedArgs(const RemoteMethod& method, const RpcRequest& request)
     for (int i = 0; i < method.args.size(); ++i)
         args.append(checkedArg(request.args[i], method.args[i], i));
     return args;
-}
-
-// After a failed call: when the thread's connection no longer answers (the database server
-// restarted, the network dropped), forget it so the next call on this thread opens it anew.
-void dropBrokenConnection(const QString& url, Kav::DatabaseUrl::Engine engine)
-{
-    try {
-        QSqlDatabase db = ThreadDatabase::forCurrentThread(url);
-        QSqlQuery probe(db);
-        const QString statement = engine == Kav::DatabaseUrl::Engine::Firebird
-                                      ? QStringLiteral("SELECT 1 FROM RDB$DATABASE")
-                                      : QStringLiteral("SELECT 1");
-        if (probe.exec(statement))
-            return;
-    } catch (const Kav::Exception&) {
-    }
-    ThreadDatabase::reset();
 }
 
 QString outcome(const RpcResponse& response)
@@ -178,10 +160,8 @@ RpcResponse CallDispatcher::execute(const RemoteMethod& method, const RpcRequest
     } catch (const RpcError& error) {
         return RpcResponse::failure(request.id, error.code(), error.message());
     } catch (const Kav::Exception& error) {
-        dropBrokenConnection(m_databaseUrl, m_engine);
         return RpcResponse::failure(request.id, Kav::Rpc::ApplicationError, error.message());
     } catch (const std::exception& error) {
-        dropBrokenConnection(m_databaseUrl, m_engine);
         return RpcResponse::failure(request.id, Kav::Rpc::InternalError,
                                     QString::fromLocal8Bit(error.what()));
     }
