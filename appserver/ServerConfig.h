@@ -1,6 +1,8 @@
 #pragma once
 // What kavserver runs with: defaults, then the INI file, then the environment, then the options.
 
+#include "RpcDefaults.h"
+
 #include <QHostAddress>
 #include <QProcessEnvironment>
 #include <QString>
@@ -8,7 +10,7 @@
 
 struct ServerConfig
 {
-    static constexpr quint16 kDefaultPort = 8211; // the client's default server port
+    static constexpr quint16 kDefaultPort = Kav::Rpc::kDefaultServerPort;
     static constexpr int kDefaultThreads = 8;
     static constexpr int kDefaultIdleTimeoutSeconds = 30;
     static constexpr int kDefaultExpiryHours = 24;
