@@ -85,6 +85,8 @@ NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCrite
     if (criteria.services.isEmpty() || nutrients.isEmpty())
         return {};
     const QString factor = QString::number(kDefaultProteinFactor);
+    // The dishes served are found once, as a set: a correlated EXISTS per recipe line and nutrient
+    // made SQLite scan the period's menu items tens of thousands of times.
     BoundQuery query(
         m_db,
         QStringLiteral(
@@ -92,13 +94,12 @@ NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCrite
             " SUM(F.QTPESOLIQ * C.VRNUTRIENTE) AS VRTOTAL,"
             " SUM(F.QTPESOLIQ * C.VRNUTRIENTE * COALESCE(G.VRFATORPROT, %1)) AS VRLIQUIDO,"
             " COUNT(*) AS QTINGRED, COUNT(C.VRNUTRIENTE) AS QTANALISADO"
-            " FROM FICHATEC F"
+            " FROM (SELECT DISTINCT I.CDPRATO, I.CDFILAUXPRAT FROM ITCARDZVE I WHERE %3) D"
+            " JOIN FICHATEC F ON F.CDPRATO = D.CDPRATO AND F.CDFILAUXPRAT = D.CDFILAUXPRAT"
             " JOIN NUTRIENTE N ON N.CDNUTRIENTE IN (%2)"
             " LEFT JOIN COMPALIM C ON C.CDALIMENTO = F.CDALIMENTO AND C.CDNUTRIENTE = N.CDNUTRIENTE"
             " LEFT JOIN ALIMENTO A ON A.CDALIMENTO = F.CDALIMENTO"
             " LEFT JOIN GRUPOALIM G ON G.CDGRUPOALIM = A.CDGRUPOALIM"
-            " WHERE EXISTS (SELECT 1 FROM ITCARDZVE I WHERE I.CDPRATO = F.CDPRATO"
-            " AND I.CDFILAUXPRAT = F.CDFILAUXPRAT AND %3)"
             " GROUP BY F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE")
             .arg(factor, BoundQuery::placeholders(kNutrientPrefix, nutrients.size()),
                  itemFilter(QStringLiteral("I"), kExistsServicePrefix, criteria.services.size())),
