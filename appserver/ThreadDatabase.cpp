@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <QSqlQuery>
+#include <QThreadStorage>
 
 namespace {
 
@@ -24,7 +25,17 @@ struct ThreadConnection
     ~ThreadConnection() { close(); }
 };
 
-thread_local ThreadConnection threadConnection;
+// QThreadStorage, not thread_local: Qt deletes it while the worker thread finishes, before
+// QThread::wait() returns. A thread_local destructor runs after that, and could still be closing
+// the connection while the process exits and Qt SQL's registry is gone (a crash at exit).
+QThreadStorage<ThreadConnection*> threadConnections;
+
+ThreadConnection& threadConnection()
+{
+    if (!threadConnections.hasLocalData())
+        threadConnections.setLocalData(new ThreadConnection);
+    return *threadConnections.localData();
+}
 
 // A database server may have restarted or dropped the connection while it sat unused: ask it
 // before every call, so that the first call after an outage opens a fresh connection instead
@@ -48,7 +59,7 @@ QString newConnectionName()
 
 QSqlDatabase ThreadDatabase::forCurrentThread(const QString& url)
 {
-    ThreadConnection& connection = threadConnection;
+    ThreadConnection& connection = threadConnection();
     if (!connection.name.isEmpty() && connection.url == url) {
         QSqlDatabase db = QSqlDatabase::database(connection.name, false);
         if (stillAnswers(db, connection.engine))
@@ -66,5 +77,5 @@ QSqlDatabase ThreadDatabase::forCurrentThread(const QString& url)
 
 void ThreadDatabase::reset()
 {
-    threadConnection.close();
+    threadConnection().close();
 }
