@@ -35,6 +35,7 @@ constexpr int kDefaultSeconds = 10;
 constexpr int kMsPerSecond = 1000;
 constexpr double kKiBPerMiB = 1024.0;
 constexpr double kPercentile = 99.0;
+constexpr int kLogTail = 2000; // characters of the server's log shown when it failed
 
 struct Cycle
 {
@@ -183,7 +184,8 @@ int main(int argc, char* argv[])
             const double elapsedSeconds = double(wall.elapsed()) / kMsPerSecond;
             const double peak = peakRssMiB(server.pid());
             if (server.terminate() != 0)
-                throw Kav::Exception(QStringLiteral("kavserver did not stop cleanly"));
+                throw Kav::Exception(
+                    QStringLiteral("kavserver did not stop cleanly: %1").arg(server.log().right(kLogTail)));
             const qint64 left = preparedRows(db);
             const double rate = double(total.latenciesMs.size()) / elapsedSeconds;
             if (clients == 1)

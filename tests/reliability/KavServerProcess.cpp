@@ -75,11 +75,12 @@ void KavServerProcess::kill()
 
 int KavServerProcess::terminate()
 {
-    if (!isRunning())
-        return m_process.exitCode();
-    ::kill(pid_t(m_process.processId()), SIGTERM);
-    if (!m_process.waitForFinished(kStopTimeoutMs))
-        return -1;
+    if (isRunning()) {
+        ::kill(pid_t(m_process.processId()), SIGTERM);
+        // False also when the process had already ended: only a process still there timed out.
+        if (!m_process.waitForFinished(kStopTimeoutMs) && isRunning())
+            return -1;
+    }
     log();
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }

@@ -159,7 +159,8 @@ void TestServerFaults::serverKilledDuringCriaNutriCard()
     QCOMPARE(allRows(db, "NUTRICARD"), rowCount(db, key));
     QCOMPARE(calls.DelNutriCard(key), QVariant(QString()));
     QCOMPARE(allRows(db, "NUTRICARD"), 0);
-    server.kill();
+    // A clean stop after all that: it once crashed at exit, about one time in two.
+    QCOMPARE(server.terminate(), 0);
 }
 
 void TestServerFaults::databaseUnreachableAtStart()
