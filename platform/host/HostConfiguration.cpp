@@ -28,7 +28,8 @@ const Setting kSettings[] = {
     {"reports", "KAV_REPORTS", "Reports/Dir", &HostConfiguration::reportsDir, true},
     {nullptr, "KAV_USER_REPORTS", "Reports/UserDir", &HostConfiguration::userReportsDir, true},
     {nullptr, "KAV_SERVER_TOKEN", "Server/AccessToken", &HostConfiguration::serverToken, false},
-    {nullptr, "KAV_SERVER_CERTIFICATE", "Server/TrustedCertificate", &HostConfiguration::serverCertificate, true},
+    {nullptr, "KAV_SERVER_CERTIFICATE", "Server/TrustedCertificate", &HostConfiguration::serverCertificate,
+     true},
 };
 
 QList<QCommandLineOption> options()

@@ -127,10 +127,12 @@ private slots:
 
     void iniPathsAreRelativeToTheFile()
     {
-        writeFile(m_dir.filePath("etc/kav.ini"), "[Reports]\nDir=layouts\nUserDir=/srv/editados\n");
+        writeFile(m_dir.filePath("etc/kav.ini"), "[Reports]\nDir=layouts\nUserDir=/srv/editados\n"
+                                                 "[Server]\nTrustedCertificate=certs/server.pem\n");
         const HostConfiguration config = resolve({"--config", m_dir.filePath("etc/kav.ini")});
         QCOMPARE(config.reportsDir, m_dir.filePath("etc/layouts"));
         QCOMPARE(config.userReportsDir, QStringLiteral("/srv/editados"));
+        QCOMPARE(config.serverCertificate, m_dir.filePath("etc/certs/server.pem"));
         const HostConfiguration overridden =
             resolve({"--config", m_dir.filePath("etc/kav.ini"), "--reports", "/opt/reports"});
         QCOMPARE(overridden.reportsDir, QStringLiteral("/opt/reports"));
