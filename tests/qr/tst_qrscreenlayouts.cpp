@@ -192,6 +192,7 @@ private slots:
     void dayTotalsAddUpTheDishes();
     void optionDishesFollowThePrintOption_data();
     void optionDishesFollowThePrintOption();
+    void printingOptionDishesMovesNoTotal();
     void dishTypeListLeavesOthersOut();
     void weeklyShareOfReference();
     void dailyChartHasEnergyOfEachDay();
@@ -292,35 +293,59 @@ void TstQrScreenLayouts::goldenText()
 
 void TstQrScreenLayouts::dayTotalsAddUpTheDishes()
 {
-    // Energy of Monday's lunch with its option dish, and of the whole Monday, summed from the dishes.
+    // Energy of Monday's lunch, of the whole Monday and of the period, summed from the main dishes:
+    // Monday's option dish (an omelette instead of the chicken) is printed but not eaten besides it.
+    const QDate monday(2025, 3, 3);
     double lunch = 0;
-    double monday = 0;
+    double mondayTotal = 0;
+    double period = 0;
+    double option = 0;
+    QSet<QDate> days;
     for (const FixtureDish& dish : NutriCardFixture::dishes()) {
-        if (dish.day != QDate(2025, 3, 3))
+        const double energy = dish.values[0].toDouble();
+        days.insert(dish.day);
+        if (dish.option) {
+            option += energy;
             continue;
-        monday += dish.values[0].toDouble();
+        }
+        period += energy;
+        if (dish.day != monday)
+            continue;
+        mondayTotal += energy;
         if (dish.serviceCode == QLatin1String("00003"))
-            lunch += dish.values[0].toDouble();
+            lunch += energy;
     }
+    // 161 + 190 + 92 kcal at lunch, 220 + 73 in the afternoon, 905 on Tuesday; the omelette's 154 apart.
+    QCOMPARE(lunch, 443.0);
+    QCOMPARE(mondayTotal, 736.0);
+    QCOMPARE(option, 154.0);
+    const double mean = period / double(days.size());
     const QString text =
         run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
+    QVERIFY2(text.contains(QStringLiteral("Omelete (opção)")), qPrintable(text));
     const QStringList lines = text.split(QLatin1Char('\n'));
-    const auto lineStarting = [&](const QString& start, int occurrence) {
-        int seen = 0;
+    const auto lineStarting = [&](const QString& start) {
         for (const QString& line : lines)
-            if (line.trimmed().startsWith(start) && seen++ == occurrence)
+            if (line.trimmed().startsWith(start))
                 return line;
         return QString();
     };
-    QVERIFY2(
-        lineStarting(QStringLiteral("Total Almoço"), 0).contains(ValueFormatter::format(lunch, "#,##0.0")),
-        qPrintable(text));
-    QVERIFY(
-        lineStarting(QStringLiteral("Total do dia"), 0).contains(ValueFormatter::format(monday, "#,##0.0")));
-    QVERIFY(lineStarting(QStringLiteral("segunda-feira, 03/03/2025"), 0)
+    const auto energyOf = [](double value) { return ValueFormatter::format(value, "#,##0.0"); };
+    const QString lunchLine = lineStarting(QStringLiteral("Total Almoço"));
+    const QString dayLine = lineStarting(QStringLiteral("Total do dia"));
+    const QString meanLine = lineStarting(QStringLiteral("Média diária do período (2 dias)"));
+    QVERIFY2(lunchLine.contains(energyOf(lunch)), qPrintable(text));
+    QVERIFY2(dayLine.contains(energyOf(mondayTotal)), qPrintable(text));
+    QVERIFY2(meanLine.contains(energyOf(mean)), qPrintable(text));
+    // Summing the option dish again would print these.
+    QVERIFY2(!lunchLine.contains(energyOf(lunch + option)), qPrintable(lunchLine));
+    QVERIFY2(!dayLine.contains(energyOf(mondayTotal + option)), qPrintable(dayLine));
+    QVERIFY2(!meanLine.contains(energyOf(mean + option / double(days.size()))), qPrintable(meanLine));
+    QVERIFY(text.contains(QStringLiteral("Pratos de opção impressos; não entram nos totais nem na média.")));
+    QVERIFY(lineStarting(QStringLiteral("segunda-feira, 03/03/2025"))
                 .contains(QStringLiteral("NDpCal% do dia: 7,8")));
-    // Monday's fibre is incomplete (one dish lacks it): its day total carries the mark.
-    QVERIFY(lineStarting(QStringLiteral("Total do dia"), 0).contains(QLatin1Char('*')));
+    // Monday's fibre is incomplete (the chicken lacks it): its day total carries the mark.
+    QVERIFY(dayLine.contains(QLatin1Char('*')));
 }
 
 void TstQrScreenLayouts::optionDishesFollowThePrintOption_data()
@@ -337,6 +362,26 @@ void TstQrScreenLayouts::optionDishesFollowThePrintOption()
         run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), options, {}, false});
     QCOMPARE(text.contains(QStringLiteral("Omelete (opção)")), options);
     QVERIFY(text.contains(QStringLiteral("Frango ensopado")));
+}
+
+void TstQrScreenLayouts::printingOptionDishesMovesNoTotal()
+{
+    // Every total and the mean print the same lines whether the option dishes are listed or not.
+    const auto totals = [this](bool options) {
+        const QString text =
+            run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), options, {}, false});
+        QStringList found;
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(QStringLiteral("Total")) || trimmed.startsWith(QStringLiteral("Média")))
+                found.append(line);
+        }
+        return found;
+    };
+    const QStringList withOptions = totals(true);
+    // Two services and the day on each of the two days, and the period's mean.
+    QCOMPARE(withOptions.size(), 7);
+    QCOMPARE(withOptions, totals(false));
 }
 
 void TstQrScreenLayouts::dishTypeListLeavesOthersOut()
