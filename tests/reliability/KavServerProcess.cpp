@@ -3,6 +3,7 @@
 #include <csignal>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -14,9 +15,8 @@ constexpr int kPollMs = 10;
 
 } // namespace
 
-KavServerProcess::KavServerProcess()
+KavServerProcess::KavServerProcess() : m_logFile(m_logDir.filePath(QStringLiteral("kavserver.log")))
 {
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardOutputFile(QProcess::nullDevice());
 }
 
@@ -33,8 +33,8 @@ QString KavServerProcess::binary(const QString& name)
 
 bool KavServerProcess::start(const QStringList& arguments, const QStringList& extraEnvironment)
 {
-    m_log.clear();
     m_port = 0;
+    m_process.setStandardErrorFile(m_logFile, QIODevice::Truncate);
     QStringList environment = QProcess::systemEnvironment();
     environment += extraEnvironment;
     m_process.setEnvironment(environment);
@@ -62,15 +62,14 @@ bool KavServerProcess::start(const QStringList& arguments, const QStringList& ex
 
 QString KavServerProcess::log()
 {
-    m_log += m_process.readAllStandardError();
-    return QString::fromUtf8(m_log);
+    QFile file(m_logFile);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 void KavServerProcess::kill()
 {
     m_process.kill();
     m_process.waitForFinished(kStopTimeoutMs);
-    log();
 }
 
 int KavServerProcess::terminate()
@@ -81,6 +80,5 @@ int KavServerProcess::terminate()
         if (!m_process.waitForFinished(kStopTimeoutMs) && isRunning())
             return -1;
     }
-    log();
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 class KavServerProcess
 {
@@ -33,6 +34,9 @@ public:
 
 private:
     QProcess m_process;
-    QByteArray m_log;
+    // The log goes to a file, never a pipe: a busy server must not block on a full pipe while
+    // nobody reads it (a load run logs a line per call).
+    QTemporaryDir m_logDir;
+    QString m_logFile;
     quint16 m_port = 0;
 };
