@@ -27,6 +27,8 @@ const QString kGolden = QStringLiteral(KAV_TEST_DIR "/golden");
 const QString kSchema = QStringLiteral(KAV_SOURCE_DIR "/database/schema/tables.sql");
 const QString kConnection = QStringLiteral("qrscreenlayouts");
 const QDateTime kPrintedAt(QDate(2025, 3, 10), QTime(14, 30));
+// The documentation's picture of a page: an A4 page about a thousand pixels wide.
+constexpr int kPictureDpi = 90;
 
 // Every parameter the screen binds, by name.
 const QStringList kScreenParameters = {
@@ -202,6 +204,8 @@ private slots:
 
 private:
     QString run(const QString& layoutCode, const Criteria& criteria, const QString& connection = kConnection);
+    // Refreshes the documentation's picture of a page of layout 01 from the printed PDF.
+    void writeReportPicture(const QString& pdf);
 
     QTemporaryDir m_dir;
 };
@@ -430,6 +434,7 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
     screen.criteria = {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
     dialog.setConnectionName(kConnection);
+    dialog.setClock(kPrintedAt);
     dialog.LoadFromFile(kReports + QStringLiteral("/Zve41301.QR2"));
     const QString pdf = m_dir.filePath(QStringLiteral("r01.pdf"));
     QVERIFY(dialog.SaveToFile(pdf));
@@ -447,6 +452,22 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
     QCOMPARE(tuesday, 905.0);
     QVERIFY2(text.contains(QStringLiteral("905,0")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Página 1 de 1")));
+    if (qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
+        writeReportPicture(pdf);
+}
+
+void TstQrScreenLayouts::writeReportPicture(const QString& pdf)
+{
+    const QString base = m_dir.filePath(QStringLiteral("report"));
+    QProcess pdftoppm;
+    pdftoppm.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-r"),
+                    QString::number(kPictureDpi), pdf, base});
+    QVERIFY(pdftoppm.waitForFinished());
+    QVERIFY2(pdftoppm.exitCode() == 0, pdftoppm.readAllStandardError().constData());
+    const QString target = QStringLiteral(KAV_SOURCE_DIR "/docs/report.png");
+    QFile::remove(target);
+    QVERIFY(QFile::copy(base + QStringLiteral(".png"), target));
 }
 
 void TstQrScreenLayouts::layoutsPrintTheSameOnEveryEngine_data()
