@@ -43,6 +43,8 @@ bool waitFor(const std::function<bool()>& done)
         if (deadline.hasExpired())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // Outside an event loop, windows closed with deleteLater() go only when asked.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // What the activation queued (its handlers' follow-ups) runs before the clock stops.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -103,7 +105,8 @@ int main(int argc, char* argv[])
                 *area, [] { IniProc(); }, [] { return static_cast<QWidget*>(Cli_Zve41300::frmNutriCard); });
             QPointer<QWidget> form = Cli_Zve41300::frmNutriCard;
             Cli_Zve41300::frmNutriCard->Close();
-            waitFor([&] { return form.isNull(); });
+            if (!waitFor([&] { return form.isNull(); }))
+                throw Kav::Exception(QStringLiteral("the screen did not close"));
 
             QPointer<QMdiSubWindow> child;
             const double floorMs = timeOpening(
@@ -115,7 +118,8 @@ int main(int argc, char* argv[])
                 },
                 [&] { return static_cast<QWidget*>(child.data()); });
             child->close();
-            waitFor([&] { return child.isNull(); });
+            if (!waitFor([&] { return child.isNull(); }))
+                throw Kav::Exception(QStringLiteral("the empty child did not close"));
             if (run > 0) {
                 screen << screenMs;
                 floor << floorMs;
