@@ -14,8 +14,8 @@ constexpr int kCloseGraceMs = 2000;
 
 } // namespace
 
-RpcServer::RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs, ServerSecurity security,
-                     QObject* parent)
+RpcServer::RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
+                     ServerSecurity security, QObject* parent)
     : QObject(parent), m_dispatcher(dispatcher), m_lineCap(lineCap), m_idleTimeoutMs(idleTimeoutMs),
       m_security(std::move(security))
 {

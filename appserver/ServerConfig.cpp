@@ -49,8 +49,8 @@ QString tokenFrom(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Kav::Exception(
-            QStringLiteral("kavserver: cannot read the access token file %1: %2").arg(path, file.errorString()));
+        throw Kav::Exception(QStringLiteral("kavserver: cannot read the access token file %1: %2")
+                                 .arg(path, file.errorString()));
     return QString::fromUtf8(file.readLine()).trimmed();
 }
 

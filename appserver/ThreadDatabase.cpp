@@ -45,8 +45,9 @@ bool stillAnswers(const QSqlDatabase& db, Kav::DatabaseUrl::Engine engine)
     if (engine == Kav::DatabaseUrl::Engine::SQLite)
         return true;
     QSqlQuery probe(db);
-    return probe.exec(engine == Kav::DatabaseUrl::Engine::Firebird ? QStringLiteral("SELECT 1 FROM RDB$DATABASE")
-                                                                   : QStringLiteral("SELECT 1"));
+    return probe.exec(engine == Kav::DatabaseUrl::Engine::Firebird
+                          ? QStringLiteral("SELECT 1 FROM RDB$DATABASE")
+                          : QStringLiteral("SELECT 1"));
 }
 
 QString newConnectionName()

@@ -27,9 +27,11 @@ void checkDatabase(const QString& url)
         Kav::DatabaseConnection::open(parsed, probe);
         Kav::DatabaseConnection::close(probe);
     } catch (const Kav::Exception& error) {
-        if (parsed.engine() == Kav::DatabaseUrl::Engine::SQLite || !QSqlDatabase::isDriverAvailable(parsed.driverName()))
+        if (parsed.engine() == Kav::DatabaseUrl::Engine::SQLite ||
+            !QSqlDatabase::isDriverAvailable(parsed.driverName()))
             throw;
-        CallLog::write(QStringLiteral("kavserver: %1; calls fail until the database answers").arg(error.message()));
+        CallLog::write(
+            QStringLiteral("kavserver: %1; calls fail until the database answers").arg(error.message()));
     }
 }
 

@@ -21,8 +21,8 @@ public:
     QString userReportsDir;
     QString serverToken;       // presented to the application server on connect
     QString serverCertificate; // PEM the server's TLS certificate must match; empty: plain TCP
-    QString scriptFile; // run this script instead of waiting for the user
-    QString grabFile;   // after the script, save a picture of the main window here
+    QString scriptFile;        // run this script instead of waiting for the user
+    QString grabFile;          // after the script, save a picture of the main window here
     bool helpRequested = false;
 
     // `arguments` as main() got them, program name first. Throws Kav::Exception for an unknown
