@@ -120,15 +120,15 @@ private slots:
         const QList<TField*> actual = set->Fields();
         QCOMPARE(actual.size(), fields.size());
         for (int i = 0; i < fields.size(); ++i) {
-            const QStringList spec = fields[i].split(' ');
+            const QStringList expected = fields[i].split(' ');
             const TField* field = actual[i];
-            const QString flags = spec.value(4);
-            QCOMPARE(field->FieldName(), spec[0]);
-            QCOMPARE(field->objectName(), dataSet + spec[0]);
+            const QString flags = expected.value(4);
+            QCOMPARE(field->FieldName(), expected[0]);
+            QCOMPARE(field->objectName(), dataSet + expected[0]);
             QVERIFY(qobject_cast<const TStringField*>(field));
-            QCOMPARE(field->Size(), spec[1].toInt());
-            QCOMPARE(field->DisplayLabel(), QString(spec[2]).replace('_', ' '));
-            QCOMPARE(field->DisplayWidth(), spec[3].toInt());
+            QCOMPARE(field->Size(), expected[1].toInt());
+            QCOMPARE(field->DisplayLabel(), QString(expected[2]).replace('_', ' '));
+            QCOMPARE(field->DisplayWidth(), expected[3].toInt());
             QCOMPARE(field->Visible(), !flags.contains('h'));
             QCOMPARE(field->Required(), flags.contains('r'));
             QCOMPARE(field->ReadOnly(), flags.contains('o'));
