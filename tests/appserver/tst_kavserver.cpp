@@ -316,13 +316,16 @@ void TestKavServer::stopFinishesCallsInFlight()
     QSignalSpy stopped(&m_harness->runtime(), &ServerRuntime::stopped);
     m_harness->runtime().stop();
     client.send(call(2, "Test.Clock.Sleep", {1}));
-    // The new call is refused, the one in flight answered, then the connection closes.
-    const QJsonObject refusal = client.answer();
-    QCOMPARE(refusal.value("id").toInt(), 2);
-    QCOMPARE(errorCode(refusal), -32001);
-    const QJsonObject answer = client.answer();
-    QCOMPARE(answer.value("id").toInt(), 1);
-    QCOMPARE(answer.value("result").toObject().value("value").toString(), QString("awake"));
+    // The new call is refused, the one in flight answered, then the connection closes. On a
+    // loaded machine the sleeping call may wake before the refusal goes out: either order holds.
+    QHash<int, QJsonObject> answers;
+    for (int i = 0; i < 2; ++i) {
+        const QJsonObject next = client.answer();
+        answers.insert(next.value("id").toInt(), next);
+    }
+    QCOMPARE(answers.size(), 2);
+    QCOMPARE(errorCode(answers.value(2)), -32001);
+    QCOMPARE(answers.value(1).value("result").toObject().value("value").toString(), QString("awake"));
     QVERIFY(client.waitClosed());
     QVERIFY(stopped.count() == 1 || stopped.wait(kAnswerTimeoutMs));
     RawClient refused(m_harness->port());
