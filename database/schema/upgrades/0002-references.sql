@@ -57,3 +57,8 @@ CREATE TABLE NUTRICARDNOTA (
     DSNOTA     VARCHAR(400) NOT NULL,
     PRIMARY KEY (NRSEQUNUTR, NRLINHA)
 );
+
+-- Prepared rows: how many days a mean covers, and whether the NDpCal% rests on an energy or
+-- protein figure that lacks some ingredient's value.
+ALTER TABLE NUTRICARD ADD QTDIAS INTEGER;
+ALTER TABLE NUTRICARD ADD IDNDPCALINCOMPL VARCHAR(1);
