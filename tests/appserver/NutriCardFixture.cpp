@@ -126,7 +126,10 @@ void install(QSqlDatabase db)
          {kCentral, kMenuType, menu, 4, QDate(2026, 3, 3), kLunch, "01", "0000000001", "P", "N", adult},
          {kCentral, kMenuType, menu, 5, QDate(2026, 3, 3), kLunch, "02", "0000000004", "P", "N", adult},
          {kCentral, kMenuType, menu, 6, QDate(2026, 3, 3), kDinner, "01", "0000000001", "P", "N", adult},
-         {kCentral, kMenuType, menu, 7, QDate(2026, 3, 9), kLunch, "01", "0000000003", kCentral, "N", 1}});
+         {kCentral, kMenuType, menu, 7, QDate(2026, 3, 9), kLunch, "01", "0000000003", kCentral, "N", adult},
+         {kCentral, kMenuType, menu, 8, QDate(2026, 3, 4), kLunch, "01", "0000000003", kCentral, "S", adult},
+         {kCentral, kCrecheMenuType, menu, 1, QDate(2026, 3, 2), kLunch, "01", "0000000001", "P", "N",
+          kCrechePortion}});
     if (!db.commit())
         throw Kav::Exception(db.lastError().text());
 }

@@ -578,10 +578,10 @@ void TestRdmNutriCard::deletionIsIdempotentAndTouchesOnlyItsKey()
     QCOMPARE(key, mine.key);
     QCOMPARE(rowCount(h->db(), mine.key), 0);
     QCOMPARE(headerCount(h->db(), mine.key), 0);
-    QCOMPARE(rowCount(h->db(), other.key), 24);
+    QCOMPARE(rowCount(h->db(), other.key), 28);
     QString tooLong = "12345678901";
     QVERIFY(server.DelNutriCard(tooLong).toString().contains("inválida"));
-    QCOMPARE(rowCount(h->db(), other.key), 24);
+    QCOMPARE(rowCount(h->db(), other.key), 28);
 }
 
 void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()
@@ -602,20 +602,24 @@ void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()
         insert.prepare("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, CDNUTRIENTE) VALUES (?, 1, '001')");
         insert.addBindValue(old);
         QVERIFY(insert.exec());
+        insert.prepare("INSERT INTO NUTRICARDNOTA (NRSEQUNUTR, NRLINHA, DSNOTA) VALUES (?, 1, 'nota')");
+        insert.addBindValue(old);
+        QVERIFY(insert.exec());
     }
     h->runtime().dispatcher().runTask("expiry", Zve41300::nutriCardExpiryTask(24));
     QTRY_COMPARE(h->runtime().dispatcher().callsInFlight(), 0);
     QCOMPARE(headerCount(h->db(), old), 0);
     QCOMPARE(rowCount(h->db(), old), 0);
+    QVERIFY(storedNotes(h->db(), old).isEmpty());
     QCOMPARE(headerCount(h->db(), fresh.key), 1);
-    QCOMPARE(rowCount(h->db(), fresh.key), 24);
+    QCOMPARE(rowCount(h->db(), fresh.key), 28);
 }
 
 void TestRdmNutriCard::clientsPreparingAndDeletingAtOnceKeepApart()
 {
     HARNESS(h);
     const int before = allRows(h->db(), "NUTRICARD");
-    const int perKey = 24;
+    const int perKey = 28;
     QList<QString> keys(kClients);
     QStringList errors = runClients(h->port(), kClients, [&](int i, TNetConnection& connection) {
         keys[i] = prepared(connection, Criteria()).key;
