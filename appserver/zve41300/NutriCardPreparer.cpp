@@ -156,9 +156,13 @@ void NutriCardPreparer::checkServices(const NutriCardCriteria& criteria) const
     QStringList unknown = criteria.services;
     while (query.next())
         unknown.removeAll(query.value(0).toString());
-    if (!unknown.isEmpty())
+    if (unknown.size() == 1)
         throw NutriCardRefusal(
             QStringLiteral("Serviço %1 não cadastrado para o tipo de cardápio %2 da filial central %3.")
+                .arg(unknown.first(), criteria.menuType, criteria.central));
+    if (!unknown.isEmpty())
+        throw NutriCardRefusal(
+            QStringLiteral("Serviços %1 não cadastrados para o tipo de cardápio %2 da filial central %3.")
                 .arg(unknown.join(QStringLiteral(", ")), criteria.menuType, criteria.central));
 }
 

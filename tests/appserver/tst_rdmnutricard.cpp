@@ -201,6 +201,8 @@ private slots:
     void notesNameTheFoodsBehindEachGap();
     void complementFillsOnlyEmptyCellsAndIsNoted_data() { addEngines(); }
     void complementFillsOnlyEmptyCellsAndIsNoted();
+    void servicesOfAnotherMenuTypeAreRefused_data() { addEngines(); }
+    void servicesOfAnotherMenuTypeAreRefused();
     void allNutrientsAndListsHandedBackNormalised_data() { addEngines(); }
     void allNutrientsAndListsHandedBackNormalised();
     void aggregatedBranchPrintsItsOwnServiceNames();
@@ -456,6 +458,21 @@ void TestRdmNutriCard::complementFillsOnlyEmptyCellsAndIsNoted()
     QVERIFY(notes.contains("valores complementados: Fonte do ferro"));
     QVERIFY(!notes.join('\n').contains("Fonte ignorada"));
     QVERIFY(!notes.join('\n').contains("Ferro"));
+}
+
+void TestRdmNutriCard::servicesOfAnotherMenuTypeAreRefused()
+{
+    HARNESS(h);
+    // Dinner is a service of the adults' menu type, not of the crèche's.
+    Criteria criteria;
+    criteria.menuType = kCrecheMenuType;
+    criteria.services = QString(kLunch) + "_" + kDinner + "_00009";
+    const int headers = allRows(h->db(), "NUTRICARDCAB");
+    QCOMPARE(
+        prepare(h->client(), criteria).toString(),
+        QString("Serviços 00002, 00009 não cadastrados para o tipo de cardápio 0000000002 da filial central "
+                "0010."));
+    QCOMPARE(allRows(h->db(), "NUTRICARDCAB"), headers);
 }
 
 void TestRdmNutriCard::allNutrientsAndListsHandedBackNormalised()
