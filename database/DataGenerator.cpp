@@ -17,6 +17,8 @@ namespace {
 
 constexpr int SchoolsPerCentral = 8;
 constexpr int MenuTypesPerCentral = 3; // the last one inactive
+// Portions served, relative to a school-age pupil, by menu type: crèche, then primary school.
+constexpr double PortionsByMenuType[] = {0.6, 1.0};
 constexpr int SharedDishes = 240;
 constexpr int OwnDishesPerCentral = 24;
 constexpr int MinIngredients = 2;
@@ -202,7 +204,8 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
                                 const DishRef& dish = available[random.between(0, int(available.size()) - 1)];
                                 items.add({central, type, number, ++sequence, day,
                                            storedCode(service, ServiceCodeWidth), dish.type, dish.code,
-                                           dish.owner, flag(random.between(1, OptionOneIn) == 1), 1.0});
+                                           dish.owner, flag(random.between(1, OptionOneIn) == 1),
+                                           PortionsByMenuType[(t - 1) % std::size(PortionsByMenuType)]});
                                 ++counts.menuItems;
                             }
                         }

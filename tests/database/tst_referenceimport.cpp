@@ -128,7 +128,10 @@ private slots:
         const KavDb::ComplementImportCounts counts = KavDb::ComplementImporter(db).import(extra);
         QCOMPARE(counts.stored, 1);
         QCOMPARE(counts.tableHasValue, 1);
-        QCOMPARE(scalar(db, "SELECT COUNT(*) FROM COMPALIMCOMPL WHERE CDNUTRIENTE = '008'").toInt(), 0);
+        QCOMPARE(
+            scalar(db, "SELECT COUNT(*) FROM COMPALIMCOMPL WHERE CDALIMENTO = 517 AND CDNUTRIENTE = '008'")
+                .toInt(),
+            0);
         QCOMPARE(
             scalar(db, "SELECT DSFONTE FROM COMPALIMCOMPL WHERE CDALIMENTO = 517 AND CDNUTRIENTE = '001'")
                 .toString(),
