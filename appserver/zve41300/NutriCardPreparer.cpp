@@ -238,8 +238,8 @@ NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
     DbTransaction transaction(db, DbTransaction::Kind::Write);
     const NutriCardSource source(db);
     const Built built = buildRows(plan, source);
-    const QStringList notes = NutriCardNotes::lines(plan.columns, source.gaps(criteria, criteria.nutrients),
-                                                    source.complementSources(criteria, criteria.nutrients),
+    const NutriCardSource::MissingValues missing = source.missingValues(criteria, criteria.nutrients);
+    const QStringList notes = NutriCardNotes::lines(plan.columns, missing.gaps, missing.complementSources,
                                                     built.dishesWithoutRecipe);
     NutriCardWriter(db).write(key, QDateTime::currentDateTimeUtc(), criteria,
                               request.kind.trimmed().toUpper(), built.rows, notes);

@@ -1,9 +1,14 @@
 #include "NutriCardRowInserter.h"
 
 #include "BoundQuery.h"
+#include "KavException.h"
+#include "SqliteDialect.h"
 
+#include <charconv>
+#include <memory>
 #include <QDate>
 #include <QSqlDriver>
+#include <sqlite3.h>
 
 namespace {
 
@@ -24,10 +29,8 @@ const Column kColumns[] = {
     {"QTDIAS", "INTEGER[]"},
 };
 
-// SQLite binds up to 32766 values per statement; 100 rows of 22 stay far below.
-constexpr int kSqliteRowsPerStatement = 100;
-// Significant digits that carry a double through text unchanged.
-constexpr int kDoubleDigits = 17;
+// Room for the shortest text of any double or 64-bit integer.
+constexpr int kNumberChars = 32;
 
 QString insertHead()
 {
@@ -35,16 +38,38 @@ QString insertHead()
         .arg(NutriCardRowInserter::columns().join(QStringLiteral(", ")));
 }
 
-QString elementText(const QVariant& value)
+template <class Number> void appendNumber(QString& out, Number value)
 {
+    // The shortest text that reads back as the same number.
+    char text[kNumberChars];
+    const auto end = std::to_chars(text, text + kNumberChars, value).ptr;
+    out += QLatin1StringView(text, end - text);
+}
+
+// One quoted array element: a backslash or a double quote inside is escaped.
+void appendElement(QString& out, const QVariant& value)
+{
+    out += QLatin1Char('"');
     switch (value.metaType().id()) {
-    case QMetaType::QDate:
-        return value.toDate().toString(Qt::ISODate);
     case QMetaType::Double:
-        return QString::number(value.toDouble(), 'g', kDoubleDigits);
+        appendNumber(out, value.toDouble());
+        break;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        appendNumber(out, value.toLongLong());
+        break;
+    case QMetaType::QDate:
+        out += value.toDate().toString(Qt::ISODate);
+        break;
     default:
-        return value.toString();
+        for (const QChar c : value.toString()) {
+            if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
+                out += QLatin1Char('\\');
+            out += c;
+        }
+        break;
     }
+    out += QLatin1Char('"');
 }
 
 } // namespace
@@ -62,19 +87,17 @@ const QStringList& NutriCardRowInserter::columns()
 
 QString NutriCardRowInserter::arrayLiteral(const QList<QVariant>& values)
 {
-    QStringList elements;
-    elements.reserve(values.size());
+    QString literal(QLatin1Char('{'));
     for (const QVariant& value : values) {
-        if (value.isNull()) {
-            elements << QStringLiteral("NULL");
-            continue;
-        }
-        QString text = elementText(value);
-        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-        text.replace(QLatin1Char('"'), QLatin1String("\\\""));
-        elements << QLatin1Char('"') + text + QLatin1Char('"');
+        if (literal.size() > 1)
+            literal += QLatin1Char(',');
+        if (value.isNull())
+            literal += QLatin1String("NULL");
+        else
+            appendElement(literal, value);
     }
-    return QLatin1Char('{') + elements.join(QLatin1Char(',')) + QLatin1Char('}');
+    literal += QLatin1Char('}');
+    return literal;
 }
 
 void NutriCardRowInserter::insert(const QList<QVariantList>& rows) const
@@ -85,11 +108,11 @@ void NutriCardRowInserter::insert(const QList<QVariantList>& rows) const
     case QSqlDriver::PostgreSQL:
         insertAsArrays(rows);
         break;
-    case QSqlDriver::Interbase: // no multi-row VALUES
-        insertAsValues(rows, 1);
+    case QSqlDriver::SQLite:
+        insertThroughSqlite(rows);
         break;
-    default:
-        insertAsValues(rows, kSqliteRowsPerStatement);
+    default: // Firebird: no multi-row VALUES
+        insertRowByRow(rows);
         break;
     }
 }
@@ -112,31 +135,71 @@ void NutriCardRowInserter::insertAsArrays(const QList<QVariantList>& rows) const
     insert.exec();
 }
 
-void NutriCardRowInserter::insertAsValues(const QList<QVariantList>& rows, int rowsPerStatement) const
+QString NutriCardRowInserter::oneRowInsert()
 {
-    const QString oneRow = QLatin1Char('(') +
-                           QStringList(int(std::size(kColumns)), QStringLiteral("?")).join(", ") +
-                           QLatin1Char(')');
-    const auto statementFor = [&](qsizetype count) {
-        return insertHead() + QStringLiteral(" VALUES ") +
-               QStringList(count, oneRow).join(QStringLiteral(", "));
-    };
-    const qsizetype fullBatches = rows.size() / rowsPerStatement;
-    const auto bindRows = [&](BoundQuery& query, qsizetype first, qsizetype count) {
-        int position = 0;
-        for (qsizetype row = first; row < first + count; ++row)
-            for (const QVariant& value : rows[row])
-                query.bind(position++, value);
-        query.exec();
-    };
-    if (fullBatches > 0) {
-        BoundQuery batch(m_db, statementFor(rowsPerStatement), QStringLiteral("store the prepared data"));
-        for (qsizetype i = 0; i < fullBatches; ++i)
-            bindRows(batch, i * rowsPerStatement, rowsPerStatement);
+    return insertHead() + QStringLiteral(" VALUES (") +
+           QStringList(int(std::size(kColumns)), QStringLiteral("?")).join(", ") + QLatin1Char(')');
+}
+
+void NutriCardRowInserter::insertRowByRow(const QList<QVariantList>& rows) const
+{
+    BoundQuery insert(m_db, oneRowInsert(), QStringLiteral("store the prepared data"));
+    for (const QVariantList& row : rows) {
+        for (int column = 0; column < row.size(); ++column)
+            insert.bind(column, row[column]);
+        insert.exec();
     }
-    const qsizetype rest = rows.size() - fullBatches * rowsPerStatement;
-    if (rest > 0) {
-        BoundQuery tail(m_db, statementFor(rest), QStringLiteral("store the prepared data"));
-        bindRows(tail, fullBatches * rowsPerStatement, rest);
+}
+
+namespace {
+
+struct StatementFinalizer
+{
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+// Binds as Qt's driver would, so the layouts read the same values: dates as ISO texts.
+int bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
+{
+    if (value.isNull())
+        return sqlite3_bind_null(statement, position);
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(statement, position, value.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(statement, position, value.toDouble());
+    case QMetaType::QDate:
+        return sqlite3_bind_text(statement, position,
+                                 value.toDate().toString(Qt::ISODate).toUtf8().constData(), -1,
+                                 SQLITE_TRANSIENT);
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        return sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+} // namespace
+
+void NutriCardRowInserter::insertThroughSqlite(const QList<QVariantList>& rows) const
+{
+    sqlite3* native = Kav::sqliteHandle(m_db);
+    const QByteArray sql = oneRowInsert().toUtf8();
+    const auto failure = [native] {
+        return Kav::Exception(QStringLiteral("cannot store the prepared data: %1")
+                                  .arg(QString::fromUtf8(sqlite3_errmsg(native))));
+    };
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(native, sql.constData(), int(sql.size()), &prepared, nullptr) != SQLITE_OK)
+        throw failure();
+    const std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement(prepared);
+    for (const QVariantList& row : rows) {
+        for (int column = 0; column < row.size(); ++column)
+            if (bindValue(statement.get(), column + 1, row[column]) != SQLITE_OK)
+                throw failure();
+        if (sqlite3_step(statement.get()) != SQLITE_DONE)
+            throw failure();
+        sqlite3_reset(statement.get());
     }
 }

@@ -136,39 +136,28 @@ NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCrite
     return result;
 }
 
-QList<NutriCardSource::Gap> NutriCardSource::gaps(const NutriCardCriteria& criteria,
-                                                  const QStringList& nutrients) const
+NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCriteria& criteria,
+                                                              const QStringList& nutrients) const
 {
     if (criteria.services.isEmpty() || nutrients.isEmpty())
         return {};
-    BoundQuery query(m_db,
-                     QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, F.CDALIMENTO, A.NMALIMENTO") +
-                         ingredientValues(criteria, nutrients.size()) +
-                         QStringLiteral(" WHERE C.VRNUTRIENTE IS NULL AND K.VRNUTRIENTE IS NULL"
-                                        " ORDER BY N.CDNUTRIENTE, A.NMALIMENTO, F.CDALIMENTO"),
-                     QStringLiteral("read the foods without a value"));
+    // The cells the food table leaves empty: with a complement, its source; without, a gap.
+    BoundQuery query(
+        m_db,
+        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, F.CDALIMENTO, A.NMALIMENTO, K.DSFONTE") +
+            ingredientValues(criteria, nutrients.size()) +
+            QStringLiteral(" WHERE C.VRNUTRIENTE IS NULL ORDER BY N.CDNUTRIENTE, A.NMALIMENTO, F.CDALIMENTO"),
+        QStringLiteral("read the foods without a value"));
     bindIngredientValues(query, criteria, nutrients);
     query.exec();
-    QList<Gap> result;
-    while (query.next())
-        result.append(Gap{query.value(0).toString(), query.value(1).toInt(), query.value(2).toString()});
-    return result;
-}
-
-QStringList NutriCardSource::complementSources(const NutriCardCriteria& criteria,
-                                               const QStringList& nutrients) const
-{
-    if (criteria.services.isEmpty() || nutrients.isEmpty())
-        return {};
-    BoundQuery query(m_db,
-                     QStringLiteral("SELECT DISTINCT K.DSFONTE") +
-                         ingredientValues(criteria, nutrients.size()) +
-                         QStringLiteral(" WHERE K.VRNUTRIENTE IS NOT NULL ORDER BY K.DSFONTE"),
-                     QStringLiteral("read the complement's sources"));
-    bindIngredientValues(query, criteria, nutrients);
-    query.exec();
-    QStringList result;
-    while (query.next())
-        result.append(query.value(0).toString());
+    MissingValues result;
+    while (query.next()) {
+        if (query.value(3).isNull())
+            result.gaps.append(
+                Gap{query.value(0).toString(), query.value(1).toInt(), query.value(2).toString()});
+        else if (!result.complementSources.contains(query.value(3).toString()))
+            result.complementSources.append(query.value(3).toString());
+    }
+    result.complementSources.sort();
     return result;
 }

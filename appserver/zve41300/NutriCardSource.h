@@ -42,9 +42,12 @@ public:
         int food = 0;
         QString foodName;
     };
-    QList<Gap> gaps(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
-    // The sources of the complement values that stand in for the table's empty cells.
-    QStringList complementSources(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
+    struct MissingValues
+    {
+        QList<Gap> gaps;
+        QStringList complementSources; // of the values that stand in for the table's empty cells
+    };
+    MissingValues missingValues(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
 
     static QString dishKey(const QString& dish, const QString& owner)
     {

@@ -156,7 +156,16 @@ const sqlite3_module ParamModule = makeParamModule();
 
 constexpr int NvlArguments = 2;
 
-sqlite3* nativeHandle(QSqlDatabase& db)
+void check(int rc, sqlite3* native, const char* what)
+{
+    if (rc != SQLITE_OK)
+        throw Exception(QStringLiteral("Cannot register %1 on the SQLite connection: %2")
+                            .arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(native))));
+}
+
+} // namespace
+
+sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
     if (db.driverName() != QLatin1String("QSQLITE") || !db.isOpen())
         throw Exception(QStringLiteral("The SQLite dialect functions need an open SQLite connection."));
@@ -169,18 +178,9 @@ sqlite3* nativeHandle(QSqlDatabase& db)
     return native;
 }
 
-void check(int rc, sqlite3* native, const char* what)
-{
-    if (rc != SQLITE_OK)
-        throw Exception(QStringLiteral("Cannot register %1 on the SQLite connection: %2")
-                            .arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(native))));
-}
-
-} // namespace
-
 void installSqliteDialect(QSqlDatabase& db)
 {
-    sqlite3* native = nativeHandle(db);
+    sqlite3* native = sqliteHandle(db);
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     for (const char* name : {"NVL", "NVLSTR"})
         check(sqlite3_create_function_v2(native, name, NvlArguments, flags, nullptr, nvl, nullptr, nullptr,
