@@ -23,8 +23,10 @@ NutriCardBuilder::Diet& NutriCardBuilder::Diet::operator+=(const Diet& other)
     return *this;
 }
 
-NutriCardBuilder::NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> columns, bool withNdpCal)
-    : m_firstDay(firstDay), m_columns(std::move(columns)), m_withNdpCal(withNdpCal)
+NutriCardBuilder::NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> columns, bool withNdpCal,
+                                   const QDate& firstMenuDay)
+    : m_firstDay(firstDay), m_firstMenuDay(firstMenuDay), m_columns(std::move(columns)),
+      m_withNdpCal(withNdpCal)
 {}
 
 void NutriCardBuilder::addItem(const MenuItem& item, const QHash<QString, NutrientAmount>& amounts,

@@ -24,7 +24,11 @@ class NutriCardBuilder
 public:
     static constexpr double kKcalPerGramProtein = 4.0;
 
-    NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> columns, bool withNdpCal);
+    // `firstMenuDay`, when given, is the period's first day with a menu item, so that weeks are
+    // numbered alike when the period's items come in several builders; otherwise the earliest
+    // item added.
+    NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> columns, bool withNdpCal,
+                     const QDate& firstMenuDay = QDate());
 
     // `amounts` per column nutrient code, as served; a column missing from it counts as not
     // analysed. `energy` and `netProtein` as served feed NDpCal%.

@@ -20,6 +20,8 @@ constexpr int kBranchWidth = 4;
 constexpr int kMenuTypeWidth = 10;
 constexpr int kServiceWidth = 5;
 constexpr int kNutrientWidth = 3;
+// Four weeks of menu items and rows in memory at a time.
+constexpr int kDaysPerBatch = 28;
 
 bool hasRow(const QSqlDatabase& db, const QString& sql, const QVariantMap& values, const QString& purpose)
 {
@@ -194,37 +196,61 @@ NutriCardPreparer::Plan NutriCardPreparer::checkedPlan(const Request& request) c
     return plan;
 }
 
-NutriCardPreparer::Built NutriCardPreparer::buildRows(const Plan& plan, const NutriCardSource& source) const
+QStringList NutriCardPreparer::fetchedNutrients(const Plan& plan)
 {
-    const NutriCardCriteria& criteria = plan.criteria;
-    QStringList fetched = criteria.nutrients;
-    if (criteria.withNdpCal)
+    QStringList fetched = plan.criteria.nutrients;
+    if (plan.criteria.withNdpCal)
         for (const QString& code : {plan.parameters.energy, plan.parameters.protein})
             if (!fetched.contains(code))
                 fetched.append(code);
-    const NutriCardSource::Compositions compositions = source.compositions(criteria, fetched);
-    NutriCardBuilder builder(criteria.firstDay, plan.columns, criteria.withNdpCal);
-    Built built;
-    for (const NutriCardSource::ServedItem& served : source.items(criteria)) {
-        const QString dishKey = NutriCardSource::dishKey(served.item.dish, served.item.dishOwner);
-        const QHash<QString, DishComposition> dish = compositions.value(dishKey);
-        if ((!compositions.contains(dishKey) || served.portions <= 0.0) &&
-            !built.dishesWithoutRecipe.contains(served.item.dishName))
-            built.dishesWithoutRecipe.append(served.item.dishName);
-        // The recipe's amount per portion, times the portion this menu serves.
-        const auto asServed = [&](const QString& code) {
-            return dish.value(code).perPortion(served.portions).scaledBy(served.servedPortions);
-        };
-        QHash<QString, NutrientAmount> amounts;
-        for (const NutrientColumn& column : plan.columns)
-            amounts.insert(column.code, asServed(column.code));
-        builder.addItem(served.item, amounts, asServed(plan.parameters.energy),
-                        dish.value(plan.parameters.protein)
-                            .netProteinPerPortion(served.portions)
-                            .scaledBy(served.servedPortions));
+    return fetched;
+}
+
+void NutriCardPreparer::addServed(NutriCardBuilder& builder, const NutriCardSource::ServedItem& served,
+                                  const NutriCardSource::Compositions& compositions, const Plan& plan,
+                                  QStringList& dishesWithoutRecipe)
+{
+    const QString dishKey = NutriCardSource::dishKey(served.item.dish, served.item.dishOwner);
+    const QHash<QString, DishComposition> dish = compositions.value(dishKey);
+    if ((!compositions.contains(dishKey) || served.portions <= 0.0) &&
+        !dishesWithoutRecipe.contains(served.item.dishName))
+        dishesWithoutRecipe.append(served.item.dishName);
+    // The recipe's amount per portion, times the portion this menu serves.
+    const auto asServed = [&](const QString& code) {
+        return dish.value(code).perPortion(served.portions).scaledBy(served.servedPortions);
+    };
+    QHash<QString, NutrientAmount> amounts;
+    for (const NutrientColumn& column : plan.columns)
+        amounts.insert(column.code, asServed(column.code));
+    builder.addItem(served.item, amounts, asServed(plan.parameters.energy),
+                    dish.value(plan.parameters.protein)
+                        .netProteinPerPortion(served.portions)
+                        .scaledBy(served.servedPortions));
+}
+
+QStringList NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource& source,
+                                         const NutriCardWriter& writer, const QString& key) const
+{
+    const NutriCardCriteria& criteria = plan.criteria;
+    QStringList dishesWithoutRecipe;
+    const QDate firstMenuDay = source.firstMenuDay(criteria);
+    if (!firstMenuDay.isValid())
+        return dishesWithoutRecipe;
+    // The compositions are bounded by the dishes there are; the menu items and the rows grow
+    // with the period, so they are read, built and stored a few whole weeks at a time.
+    const NutriCardSource::Compositions compositions = source.compositions(criteria, fetchedNutrients(plan));
+    int line = 0;
+    for (QDate start = firstMenuDay.addDays(1 - firstMenuDay.dayOfWeek()); start <= criteria.lastDay;
+         start = start.addDays(kDaysPerBatch)) {
+        NutriCardCriteria batch = criteria;
+        batch.firstDay = std::max(start, criteria.firstDay);
+        batch.lastDay = std::min(start.addDays(kDaysPerBatch - 1), criteria.lastDay);
+        NutriCardBuilder builder(criteria.firstDay, plan.columns, criteria.withNdpCal, firstMenuDay);
+        for (const NutriCardSource::ServedItem& served : source.items(batch))
+            addServed(builder, served, compositions, plan, dishesWithoutRecipe);
+        line = writer.appendRows(key, builder.rows(criteria.kind.layout), line);
     }
-    built.rows = builder.rows(criteria.kind.layout);
-    return built;
+    return dishesWithoutRecipe;
 }
 
 NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
@@ -237,12 +263,12 @@ NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
 
     DbTransaction transaction(db, DbTransaction::Kind::Write);
     const NutriCardSource source(db);
-    const Built built = buildRows(plan, source);
+    const NutriCardWriter writer(db);
+    writer.writeHeader(key, QDateTime::currentDateTimeUtc(), criteria, request.kind.trimmed().toUpper());
+    const QStringList dishesWithoutRecipe = storeRows(plan, source, writer, key);
     const NutriCardSource::MissingValues missing = source.missingValues(criteria, criteria.nutrients);
-    const QStringList notes = NutriCardNotes::lines(plan.columns, missing.gaps, missing.complementSources,
-                                                    built.dishesWithoutRecipe);
-    NutriCardWriter(db).write(key, QDateTime::currentDateTimeUtc(), criteria,
-                              request.kind.trimmed().toUpper(), built.rows, notes);
+    writer.writeNotes(key, NutriCardNotes::lines(plan.columns, missing.gaps, missing.complementSources,
+                                                 dishesWithoutRecipe));
     m_context.commit(transaction);
 
     Result result;

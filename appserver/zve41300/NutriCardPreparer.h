@@ -1,10 +1,11 @@
 #pragma once
 // Prepares the data of one report of nutrients of the menu under a new key, in one transaction:
 // checks the criteria, reads the menu items and their dishes' composition, builds the rows of
-// the report kind and stores them.
+// the report kind and stores them, a few weeks at a time, and the notes on the values behind them.
 
 #include "NutriCardCriteria.h"
 #include "NutriCardRow.h"
+#include "NutriCardSource.h"
 #include "NutrientColumn.h"
 
 #include <QDate>
@@ -12,7 +13,8 @@
 #include <QStringList>
 
 class CallContext;
-class NutriCardSource;
+class NutriCardBuilder;
+class NutriCardWriter;
 
 class NutriCardPreparer
 {
@@ -67,12 +69,13 @@ private:
     NutriCardCriteria checkedCriteria(const Request& request) const;
     void checkBranches(const NutriCardCriteria& criteria) const;
     void checkServices(const NutriCardCriteria& criteria) const;
-    struct Built
-    {
-        QList<NutriCardRow> rows;
-        QStringList dishesWithoutRecipe; // served, but with no recipe or no yield to compute from
-    };
-    Built buildRows(const Plan& plan, const NutriCardSource& source) const;
+    static QStringList fetchedNutrients(const Plan& plan);
+    static void addServed(NutriCardBuilder& builder, const NutriCardSource::ServedItem& served,
+                          const NutriCardSource::Compositions& compositions, const Plan& plan,
+                          QStringList& dishesWithoutRecipe);
+    // Stores the rows under `key`; returns the dishes served that have no recipe or no yield.
+    QStringList storeRows(const Plan& plan, const NutriCardSource& source, const NutriCardWriter& writer,
+                          const QString& key) const;
 
     CallContext& m_context;
 };

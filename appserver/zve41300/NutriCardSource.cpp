@@ -105,6 +105,19 @@ void NutriCardSource::bindIngredientValues(BoundQuery& query, const NutriCardCri
     bindItemFilter(query, criteria, kExistsServicePrefix);
 }
 
+QDate NutriCardSource::firstMenuDay(const NutriCardCriteria& criteria) const
+{
+    if (criteria.services.isEmpty())
+        return {};
+    BoundQuery query(m_db,
+                     QStringLiteral("SELECT MIN(I.DTCARDAPIO) FROM ITCARDZVE I WHERE ") +
+                         itemFilter(QStringLiteral("I"), kServicePrefix, criteria.services.size()),
+                     QStringLiteral("read the first day of the menu"));
+    bindItemFilter(query, criteria, kServicePrefix);
+    query.exec();
+    return query.next() ? query.value(0).toDate() : QDate();
+}
+
 NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCriteria& criteria,
                                                             const QStringList& nutrients) const
 {

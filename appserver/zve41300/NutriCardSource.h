@@ -30,6 +30,8 @@ public:
         double servedPortions = 0.0; // what one serving is, in those portions (0.6 for a crèche)
     };
     QList<ServedItem> items(const NutriCardCriteria& criteria) const;
+    // The first day of the period with a menu item, or none.
+    QDate firstMenuDay(const NutriCardCriteria& criteria) const;
 
     // Per dish ("code|owner") and nutrient code, for the dishes served in the criteria's period.
     using Compositions = QHash<QString, QHash<QString, DishComposition>>;

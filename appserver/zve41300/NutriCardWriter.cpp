@@ -27,9 +27,8 @@ template <class T> QVariant optionalOrNull(const std::optional<T>& value)
 
 } // namespace
 
-void NutriCardWriter::write(const QString& key, const QDateTime& createdUtc,
-                            const NutriCardCriteria& criteria, const QString& kindText,
-                            const QList<NutriCardRow>& rows, const QStringList& notes) const
+void NutriCardWriter::writeHeader(const QString& key, const QDateTime& createdUtc,
+                                  const NutriCardCriteria& criteria, const QString& kindText) const
 {
     BoundQuery header(
         m_db,
@@ -47,9 +46,13 @@ void NutriCardWriter::write(const QString& key, const QDateTime& createdUtc,
     for (int i = 0; i < headerValues.size(); ++i)
         header.bind(i, headerValues[i]);
     header.exec();
+}
 
+int NutriCardWriter::appendRows(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const
+{
     QList<QVariantList> values;
-    int line = 0;
+    values.reserve(rows.size());
+    int line = lastLine;
     for (const NutriCardRow& row : rows) {
         values.append({key,
                        ++line,
@@ -75,7 +78,7 @@ void NutriCardWriter::write(const QString& key, const QDateTime& createdUtc,
                        optionalOrNull(row.days)});
     }
     NutriCardRowInserter(m_db).insert(values);
-    writeNotes(key, notes);
+    return line;
 }
 
 void NutriCardWriter::writeNotes(const QString& key, const QStringList& notes) const

@@ -14,10 +14,13 @@ class NutriCardWriter
 public:
     explicit NutriCardWriter(const QSqlDatabase& db) : m_db(db) {}
 
-    // Throws Kav::Exception when a row cannot be written; the caller's transaction then ends
+    // Each throws Kav::Exception when a row cannot be written; the caller's transaction then ends
     // without any of them.
-    void write(const QString& key, const QDateTime& createdUtc, const NutriCardCriteria& criteria,
-               const QString& kindText, const QList<NutriCardRow>& rows, const QStringList& notes) const;
+    void writeHeader(const QString& key, const QDateTime& createdUtc, const NutriCardCriteria& criteria,
+                     const QString& kindText) const;
+    // Numbers the rows on from `lastLine`; returns the last line written.
+    int appendRows(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const;
+    void writeNotes(const QString& key, const QStringList& notes) const;
 
     // Removes the rows, the notes and the header of one key; true when a header was there.
     bool remove(const QString& key) const;
@@ -26,7 +29,6 @@ public:
     int removeCreatedBefore(const QDateTime& limitUtc) const;
 
 private:
-    void writeNotes(const QString& key, const QStringList& notes) const;
     // Deletes from each table the rows of the keys `keyFilter` (a condition on NRSEQUNUTR) selects.
     int removeWhere(const QString& keyFilter, const QString& name, const QVariant& value) const;
 

@@ -129,7 +129,8 @@ void install(QSqlDatabase db)
          {kCentral, kMenuType, menu, 7, QDate(2026, 3, 9), kLunch, "01", "0000000003", kCentral, "N", adult},
          {kCentral, kMenuType, menu, 8, QDate(2026, 3, 4), kLunch, "01", "0000000003", kCentral, "S", adult},
          {kCentral, kCrecheMenuType, menu, 1, QDate(2026, 3, 2), kLunch, "01", "0000000001", "P", "N",
-          kCrechePortion}});
+          kCrechePortion},
+         {kCentral, kMenuType, menu, 9, kLateDay, kLunch, "01", "0000000001", "P", "N", adult}});
     if (!db.commit())
         throw Kav::Exception(db.lastError().text());
 }

@@ -15,6 +15,7 @@
 //   Tue 03-03 lunch: rice and beans, dish without recipe; dinner (00002): rice and beans
 //   Wed 03-04 lunch: chicken as option, and nothing else
 //   Mon 03-09 lunch: chicken
+//   and, past the menu's period, Mon 04-06 lunch: rice and beans (week 6 of a period from 03-02)
 // Menu 0000000001 of menu type 0000000002 (crèche: 0.6 portions): Mon 03-02 lunch, rice and beans.
 
 #include <QDate>
@@ -38,6 +39,7 @@ inline const QString kDinner = QStringLiteral("00002");
 inline const QString kOddDishName = QStringLiteral("Salada \"verde\", {azeite}\\ l'imão");
 inline const QDate kFirstDay(2026, 3, 2);
 inline const QDate kLastDay(2026, 3, 13);
+inline const QDate kLateDay(2026, 4, 6);
 
 // Creates the schema (replacing any) and fills the fixture. Throws Kav::Exception.
 void install(QSqlDatabase db);

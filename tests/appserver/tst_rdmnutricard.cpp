@@ -201,6 +201,8 @@ private slots:
     void notesNameTheFoodsBehindEachGap();
     void complementFillsOnlyEmptyCellsAndIsNoted_data() { addEngines(); }
     void complementFillsOnlyEmptyCellsAndIsNoted();
+    void aLongPeriodIsOneReport_data() { addEngines(); }
+    void aLongPeriodIsOneReport();
     void servicesOfAnotherMenuTypeAreRefused_data() { addEngines(); }
     void servicesOfAnotherMenuTypeAreRefused();
     void allNutrientsAndListsHandedBackNormalised_data() { addEngines(); }
@@ -458,6 +460,29 @@ void TestRdmNutriCard::complementFillsOnlyEmptyCellsAndIsNoted()
     QVERIFY(notes.contains("valores complementados: Fonte do ferro"));
     QVERIFY(!notes.join('\n').contains("Fonte ignorada"));
     QVERIFY(!notes.join('\n').contains("Ferro"));
+}
+
+void TestRdmNutriCard::aLongPeriodIsOneReport()
+{
+    // Rows are built a few weeks at a time: a period past that keeps one numbering of lines and
+    // weeks, and its weekly means.
+    HARNESS(h);
+    Criteria criteria;
+    criteria.nutrients = "001";
+    criteria.last = kLateDay.addDays(4);
+    const QList<StoredRow> perDish = storedRows(h->db(), prepared(h->client(), criteria).key);
+    QCOMPARE(perDish.size(), 8);
+    for (int i = 0; i < perDish.size(); ++i)
+        QCOMPARE(perDish[i].line, i + 1);
+    QCOMPARE(perDish.last().day, kLateDay);
+    QCOMPARE(perDish.last().week, 6);
+    QCOMPARE(perDish.last().weekStart, kLateDay);
+    criteria.kind = "SL";
+    const QList<StoredRow> weekly = storedRows(h->db(), prepared(h->client(), criteria).key);
+    QCOMPARE(weekly.last().week, 6);
+    QCOMPARE(weekly.last().value.toDouble(), 343.532 * kAdultPortion);
+    QCOMPARE(weekly.last().days, 1);
+    QCOMPARE(weekly.last().line, int(weekly.size()));
 }
 
 void TestRdmNutriCard::servicesOfAnotherMenuTypeAreRefused()
