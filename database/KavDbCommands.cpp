@@ -5,6 +5,7 @@
 #include "DemoData.h"
 #include "KavException.h"
 #include "SchemaInstaller.h"
+#include "SchemaUpgrader.h"
 #include "TacoImporter.h"
 
 #include <QCommandLineParser>
@@ -23,6 +24,7 @@ const QString ConnectionName = QStringLiteral("kavdb");
 const char* const Usage =
     "usage:\n"
     "  kavdb create URL [--replace]        schema and dialect objects\n"
+    "  kavdb upgrade URL                   brings an older schema to this version, keeping every row\n"
     "  kavdb demo URL [--replace]          demo data (into a created database)\n"
     "  kavdb import-taco URL DIR           food.csv, nutrients.csv, categories.csv of DIR\n"
     "  kavdb generate URL --centrals N --years Y [--seed S] [--replace]\n"
@@ -60,6 +62,12 @@ void createSchema(const QCommandLineParser& parser, const QStringList& args)
 {
     ToolConnection connection(args.at(0), Kav::DatabaseConnection::OpenMode::CreateIfMissing);
     SchemaInstaller(connection.db()).create(parser.isSet(QStringLiteral("replace")));
+}
+
+void upgradeSchema(const QCommandLineParser&, const QStringList& args)
+{
+    ToolConnection connection(args.at(0), Kav::DatabaseConnection::OpenMode::MustExist);
+    QTextStream(stdout) << SchemaUpgrader(connection.db()).upgrade().summary() << "\n";
 }
 
 void writeDemo(const QCommandLineParser& parser, const QStringList& args)
@@ -109,9 +117,8 @@ void generate(const QCommandLineParser& parser, const QStringList& args)
 QList<Command> commands()
 {
     return {
-        {QStringLiteral("create"), 1, createSchema},
-        {QStringLiteral("demo"), 1, writeDemo},
-        {QStringLiteral("import-taco"), 2, importTaco},
+        {QStringLiteral("create"), 1, createSchema}, {QStringLiteral("upgrade"), 1, upgradeSchema},
+        {QStringLiteral("demo"), 1, writeDemo},      {QStringLiteral("import-taco"), 2, importTaco},
         {QStringLiteral("generate"), 1, generate},
     };
 }
@@ -130,7 +137,7 @@ int runCommandLine(const QStringList& arguments)
     parser.addOption(
         {QStringLiteral("seed"), QStringLiteral("Seed of the generated data."), QStringLiteral("S")});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("create, demo, import-taco or generate"));
+                                 QStringLiteral("create, upgrade, demo, import-taco or generate"));
     if (!parser.parse(arguments)) {
         err << "kavdb: " << parser.errorText() << "\n" << Usage;
         return ExitUsage;
