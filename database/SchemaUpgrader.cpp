@@ -34,7 +34,7 @@ SchemaUpgrade SchemaUpgrader::upgrade()
     const SchemaVersion version(m_db);
     const SchemaUpgrade upgrade{version.read(), SchemaScripts::currentVersion()};
     if (upgrade.from < SchemaScripts::FirstVersion || upgrade.from > upgrade.to)
-        throw Kav::Exception(version.refusal() + QStringLiteral(" Nada foi alterado."));
+        throw Kav::Exception(version.mismatch() + QStringLiteral(" Nada foi alterado."));
     if (upgrade.from == upgrade.to)
         return upgrade;
     QList<SchemaStep> pending = SchemaScripts::steps();

@@ -14,6 +14,12 @@ namespace {
 
 constexpr int NoSchema = 0;
 
+void throwIfAny(const QString& problem)
+{
+    if (!problem.isEmpty())
+        throw Kav::Exception(problem);
+}
+
 } // namespace
 
 SchemaVersion::SchemaVersion(QSqlDatabase db) : m_db(std::move(db)) {}
@@ -74,7 +80,17 @@ void SchemaVersion::write(int version)
                                  .arg(insert.lastError().text()));
 }
 
+QString SchemaVersion::mismatch() const
+{
+    return problem(true);
+}
+
 QString SchemaVersion::refusal() const
+{
+    return problem(false);
+}
+
+QString SchemaVersion::problem(bool schemaRequired) const
 {
     int version = NoSchema;
     try {
@@ -84,8 +100,10 @@ QString SchemaVersion::refusal() const
     }
     const int current = SchemaScripts::currentVersion();
     if (version == NoSchema)
-        return QStringLiteral("O banco de dados %1 não tem o esquema. Crie-o com: kavdb create %1")
-            .arg(address());
+        return schemaRequired
+                   ? QStringLiteral("O banco de dados %1 não tem o esquema. Crie-o com: kavdb create %1")
+                         .arg(address())
+                   : QString();
     if (version < current)
         return QStringLiteral("O banco de dados %1 está na versão %2 do esquema e este programa usa a versão "
                               "%3. Atualize-o, sem perder dados, com: kavdb upgrade %1")
@@ -103,9 +121,12 @@ QString SchemaVersion::refusal() const
 
 void SchemaVersion::requireCurrent() const
 {
-    const QString why = refusal();
-    if (!why.isEmpty())
-        throw Kav::Exception(why);
+    throwIfAny(mismatch());
+}
+
+void SchemaVersion::requireUsable() const
+{
+    throwIfAny(refusal());
 }
 
 QString SchemaVersion::address() const

@@ -26,11 +26,19 @@ public:
     // Records the version, replacing the one recorded. The caller holds the transaction.
     void write(int version);
 
-    // Why a program of this build must not work on the database: it has no schema, or an older
-    // one (naming the "kavdb upgrade" to run), or a newer one. Empty when it is current.
+    // Why the database is not at the version of this build: it has no schema (naming the
+    // "kavdb create" to run), an older one (naming the "kavdb upgrade"), a newer or an incomplete
+    // one. Empty when it is current.
+    QString mismatch() const;
+    // Throws Kav::Exception with the mismatch, if there is one: what filling the database needs.
+    void requireCurrent() const;
+
+    // Why a program of this build must not start on the database: its mismatch, except for a
+    // database without the schema, which the programs have always opened (their first query then
+    // says what is missing). Empty when the program may go on.
     QString refusal() const;
     // Throws Kav::Exception with the refusal, if there is one.
-    void requireCurrent() const;
+    void requireUsable() const;
 
     // The database as a URL without its password, for the commands a message names.
     QString address() const;
@@ -39,6 +47,9 @@ public:
     static QStringList existingTables(const QSqlDatabase& db);
 
 private:
+    // The mismatch; with `schemaRequired` false, none for a database without the schema.
+    QString problem(bool schemaRequired) const;
+
     QSqlDatabase m_db;
 };
 

@@ -101,7 +101,7 @@ int main(int argc, char** argv)
     dialogs.setAutomated(scripted);
     try {
         dtmDBGeral::open(config.databaseUrl);
-        KavDb::SchemaVersion(dtmDBGeral::database()).requireCurrent();
+        KavDb::SchemaVersion(dtmDBGeral::database()).requireUsable();
     } catch (const Kav::Exception& error) {
         QString message = error.message();
         if (config.databaseUrl == defaults.databaseUrl)
