@@ -20,7 +20,7 @@ namespace {
 // schema of another version stops the server at once with the reason instead of failing every
 // call. A database server that does not answer yet may come back: the server starts, says why
 // calls fail, and serves as soon as the database answers (each call opens its connection anew
-// until then).
+// until then; the schema version is not checked in that case).
 void checkDatabase(const QString& url)
 {
     const QString probe = QStringLiteral("kavserver-startup-check");

@@ -11,6 +11,8 @@ namespace KavDb {
 
 namespace {
 
+constexpr int StepNumberDigits = 4;
+constexpr int Decimal = 10;
 const QString ResourceDir = QStringLiteral(":/kavdb/schema/");
 const QString UpgradesDir = QStringLiteral("upgrades/");
 
@@ -41,7 +43,8 @@ QStringList SchemaScripts::firstVersionTables()
 
 QList<int> SchemaScripts::stepVersions(const QStringList& fileNames)
 {
-    static const QRegularExpression stepName(QStringLiteral("^(\\d{4})-[\\w-]+\\.sql$"));
+    static const QRegularExpression stepName(
+        QStringLiteral("^(\\d{%1})-[\\w-]+\\.sql$").arg(StepNumberDigits));
     QList<int> versions;
     for (const QString& name : fileNames) {
         const QRegularExpressionMatch match = stepName.match(name);
@@ -50,7 +53,7 @@ QList<int> SchemaScripts::stepVersions(const QStringList& fileNames)
             throw Kav::Exception(QStringLiteral("The schema upgrade steps are not numbered in order: %1 "
                                                 "where step %2 was expected.")
                                      .arg(name)
-                                     .arg(expected, 4, 10, QLatin1Char('0')));
+                                     .arg(expected, StepNumberDigits, Decimal, QLatin1Char('0')));
         versions << expected;
     }
     return versions;

@@ -93,12 +93,13 @@ QString SchemaVersion::refusal() const
 QString SchemaVersion::problem(bool schemaRequired) const
 {
     int version = NoSchema;
+    int current = NoSchema;
     try {
         version = read();
+        current = SchemaScripts::currentVersion();
     } catch (const Kav::Exception& error) {
         return error.message();
     }
-    const int current = SchemaScripts::currentVersion();
     if (version == NoSchema)
         return schemaRequired
                    ? QStringLiteral("O banco de dados %1 não tem o esquema. Crie-o com: kavdb create %1")
