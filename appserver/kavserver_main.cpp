@@ -6,6 +6,7 @@
 #include "DatabaseUrl.h"
 #include "KavException.h"
 #include "RdmNutriCard.h"
+#include "SchemaVersion.h"
 #include "ServerRuntime.h"
 #include "SignalWatcher.h"
 
@@ -15,16 +16,18 @@
 
 namespace {
 
-// Opens the database once before listening, so a wrong URL, a missing file or a missing driver
-// stops the server at once with the reason instead of failing every call. A database server that
-// does not answer yet may come back: the server starts, says why calls fail, and serves as soon
-// as the database answers (each call opens its connection anew until then).
+// Opens the database once before listening, so a wrong URL, a missing file, a missing driver or a
+// schema of another version stops the server at once with the reason instead of failing every
+// call. A database server that does not answer yet may come back: the server starts, says why
+// calls fail, and serves as soon as the database answers (each call opens its connection anew
+// until then; the schema version is not checked in that case).
 void checkDatabase(const QString& url)
 {
     const QString probe = QStringLiteral("kavserver-startup-check");
     const Kav::DatabaseUrl parsed = Kav::DatabaseUrl::parse(url);
+    QString refusal;
     try {
-        Kav::DatabaseConnection::open(parsed, probe);
+        refusal = KavDb::SchemaVersion(Kav::DatabaseConnection::open(parsed, probe)).refusal();
         Kav::DatabaseConnection::close(probe);
     } catch (const Kav::Exception& error) {
         if (parsed.engine() == Kav::DatabaseUrl::Engine::SQLite ||
@@ -33,6 +36,8 @@ void checkDatabase(const QString& url)
         CallLog::write(
             QStringLiteral("kavserver: %1; calls fail until the database answers").arg(error.message()));
     }
+    if (!refusal.isEmpty())
+        throw Kav::Exception(QStringLiteral("kavserver: ") + refusal);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "KavException.h"
 #include "NutritionReferenceImporter.h"
 #include "SchemaInstaller.h"
+#include "SchemaUpgrader.h"
 #include "TacoImporter.h"
 
 #include <QCommandLineParser>
@@ -25,6 +26,7 @@ const QString ConnectionName = QStringLiteral("kavdb");
 const char* const Usage =
     "usage:\n"
     "  kavdb create URL [--replace]        schema and dialect objects\n"
+    "  kavdb upgrade URL                   brings an older schema to this version, keeping every row\n"
     "  kavdb demo URL [--replace]          demo data (into a created database)\n"
     "  kavdb import-taco URL DIR           food.csv, nutrients.csv, categories.csv of DIR\n"
     "  kavdb import-references URL FILE    reference sets (docs/schema.md)\n"
@@ -64,6 +66,12 @@ void createSchema(const QCommandLineParser& parser, const QStringList& args)
 {
     ToolConnection connection(args.at(0), Kav::DatabaseConnection::OpenMode::CreateIfMissing);
     SchemaInstaller(connection.db()).create(parser.isSet(QStringLiteral("replace")));
+}
+
+void upgradeSchema(const QCommandLineParser&, const QStringList& args)
+{
+    ToolConnection connection(args.at(0), Kav::DatabaseConnection::OpenMode::MustExist);
+    QTextStream(stdout) << SchemaUpgrader(connection.db()).upgrade().summary() << "\n";
 }
 
 void writeDemo(const QCommandLineParser& parser, const QStringList& args)
@@ -132,6 +140,7 @@ QList<Command> commands()
 {
     return {
         {QStringLiteral("create"), 1, createSchema},
+        {QStringLiteral("upgrade"), 1, upgradeSchema},
         {QStringLiteral("demo"), 1, writeDemo},
         {QStringLiteral("import-taco"), 2, importTaco},
         {QStringLiteral("import-references"), 2, importReferences},
@@ -155,7 +164,8 @@ int runCommandLine(const QStringList& arguments)
         {QStringLiteral("seed"), QStringLiteral("Seed of the generated data."), QStringLiteral("S")});
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("create, demo, import-taco, import-references, import-complement or generate"));
+        QStringLiteral(
+            "create, upgrade, demo, import-taco, import-references, import-complement or generate"));
     if (!parser.parse(arguments)) {
         err << "kavdb: " << parser.errorText() << "\n" << Usage;
         return ExitUsage;

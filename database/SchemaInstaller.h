@@ -1,5 +1,6 @@
 #pragma once
-// Creates the school-food schema and the SQL dialect objects in an open database of any engine.
+// Creates the school-food schema, at the current version, and the SQL dialect objects in an open
+// database of any engine.
 
 #include <QSqlDatabase>
 #include <QStringList>
@@ -11,17 +12,20 @@ class SchemaInstaller
 public:
     explicit SchemaInstaller(QSqlDatabase db);
 
-    // Every table of the schema, in creation order.
+    // Every table of the schema's current version, in creation order (not the version table).
     static QStringList tables();
 
     // The schema's tables the database already has.
     QStringList presentTables() const;
 
-    // Creates tables, indexes and dialect objects. When some tables exist already it refuses with
-    // a Kav::Exception unless `replace`, which drops them (and their rows) first.
+    // Creates the first version's tables, runs every upgrade step on them (so a new database and
+    // an upgraded one get the same statements), records the version and creates the dialect
+    // objects. When some tables exist already it refuses with a Kav::Exception unless `replace`,
+    // which drops them (and their rows) first.
     void create(bool replace);
 
-    // Throws Kav::Exception unless the database has every table of the schema.
+    // Throws Kav::Exception unless the database has the schema at the current version (the text
+    // names the kavdb command to run).
     void requireSchema() const;
 
     // For writing a data set: requires the schema, and refuses a database that already has
@@ -32,9 +36,6 @@ public:
     void emptyTables();
 
 private:
-    QStringList engineStatements() const;
-    void execute(const QString& statement);
-
     QSqlDatabase m_db;
 };
 

@@ -1,6 +1,10 @@
 #include "SchemaScript.h"
 
+#include "KavException.h"
+
 #include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace KavDb {
 
@@ -53,6 +57,16 @@ QStringList createdTables(const QStringList& statements)
             tables << match.captured(1).toUpper();
     }
     return tables;
+}
+
+void executeStatement(const QSqlDatabase& db, const QString& statement)
+{
+    // The beginning names the statement well enough; a whole table's text would bury the reason.
+    constexpr int ShownCharacters = 200;
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        throw Kav::Exception(QStringLiteral("The statement failed: %1\nStatement: %2")
+                                 .arg(query.lastError().text(), statement.left(ShownCharacters)));
 }
 
 } // namespace KavDb

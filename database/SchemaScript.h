@@ -1,6 +1,8 @@
 #pragma once
-// Splits an SQL script into the statements to execute one by one, as isql and psql would read it.
+// Splits an SQL script into the statements to execute one by one, as isql and psql would read it,
+// and runs them.
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
@@ -13,5 +15,9 @@ QStringList splitSqlScript(const QString& script);
 
 // The tables a script creates, in order ("CREATE TABLE name").
 QStringList createdTables(const QStringList& statements);
+
+// Runs one statement of a script. Throws Kav::Exception with the driver's reason and the
+// statement's beginning.
+void executeStatement(const QSqlDatabase& db, const QString& statement);
 
 } // namespace KavDb

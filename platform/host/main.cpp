@@ -7,6 +7,7 @@
 #include "HostConfiguration.h"
 #include "HostMainWindow.h"
 #include "KavException.h"
+#include "SchemaVersion.h"
 #include "ScriptRunner.h"
 #include "TNetConnection.h"
 
@@ -100,6 +101,7 @@ int main(int argc, char** argv)
     dialogs.setAutomated(scripted);
     try {
         dtmDBGeral::open(config.databaseUrl);
+        KavDb::SchemaVersion(dtmDBGeral::database()).requireUsable();
     } catch (const Kav::Exception& error) {
         QString message = error.message();
         if (config.databaseUrl == defaults.databaseUrl)

@@ -1,7 +1,9 @@
 #include "NutriCardFixture.h"
 
+#include "KavException.h"
+#include "SchemaInstaller.h"
+
 #include <QDateTime>
-#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -110,24 +112,12 @@ double NutriCardFixture::ndpcal(const QDate& day)
     return day == kMonday ? 7.8 : 5.4;
 }
 
-QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
+QString NutriCardFixture::fill(QSqlDatabase db)
 {
-    QFile schema(schemaFile);
-    if (!schema.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1").arg(schemaFile);
-    // Statements end with ";" at the end of a line; lines starting with "--" are comments.
-    QString statement;
-    for (const QString& line : QString::fromUtf8(schema.readAll()).split(QLatin1Char('\n'))) {
-        if (line.trimmed().startsWith(QLatin1String("--")))
-            continue;
-        statement += line + QLatin1Char('\n');
-        if (line.trimmed().endsWith(QLatin1Char(';'))) {
-            statement = statement.trimmed();
-            statement.chop(1);
-            if (const QString error = run(db, statement); !error.isEmpty())
-                return error;
-            statement.clear();
-        }
+    try {
+        KavDb::SchemaInstaller(db).create(true);
+    } catch (const Kav::Exception& error) {
+        return error.message();
     }
 
     QStringList errors;

@@ -41,7 +41,7 @@ public:
     // NDpCal% of the n-th day (from 0) of the per-day report.
     static double ndpcalOfDay(int day);
 
-    // Creates the schema (from the repository's schema file) and the rows on an open connection.
-    // Returns an empty text, or what went wrong.
-    static QString fill(QSqlDatabase db, const QString& schemaFile);
+    // Creates the schema at its current version (replacing any) and the rows on an open
+    // connection. Returns an empty text, or what went wrong.
+    static QString fill(QSqlDatabase db);
 };

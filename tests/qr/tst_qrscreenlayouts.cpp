@@ -24,7 +24,6 @@ namespace {
 
 const QString kReports = QStringLiteral(KAV_SOURCE_DIR "/reports");
 const QString kGolden = QStringLiteral(KAV_TEST_DIR "/golden");
-const QString kSchema = QStringLiteral(KAV_SOURCE_DIR "/database/schema/tables.sql");
 const QString kConnection = QStringLiteral("qrscreenlayouts");
 const QDateTime kPrintedAt(QDate(2025, 3, 10), QTime(14, 30));
 // The documentation's picture of a page: an A4 page about a thousand pixels wide.
@@ -216,7 +215,7 @@ void TstQrScreenLayouts::initTestCase()
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
     db.setDatabaseName(m_dir.filePath(QStringLiteral("fixture.db")));
     QVERIFY(db.open());
-    const QString error = NutriCardFixture::fill(db, kSchema);
+    const QString error = NutriCardFixture::fill(db);
     QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
@@ -498,7 +497,7 @@ void TstQrScreenLayouts::layoutsPrintTheSameOnEveryEngine()
             QFAIL(qPrintable(error.message()));
         }
         dropFixtureTables(db);
-        const QString error = NutriCardFixture::fill(db, kSchema);
+        const QString error = NutriCardFixture::fill(db);
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
     // The same cases as the golden files, which the embedded engine printed.

@@ -2,6 +2,7 @@
 
 #include "KavException.h"
 
+#include <QSqlDatabase>
 #include <QUrl>
 
 namespace Kav {
@@ -92,6 +93,24 @@ DatabaseUrl DatabaseUrl::parse(const QString& url)
     if (result.m_host.isEmpty())
         fail(url, QStringLiteral("no host"));
     return result;
+}
+
+DatabaseUrl DatabaseUrl::of(const QSqlDatabase& db)
+{
+    DatabaseUrl url;
+    url.m_scheme = db.driverName().toLower();
+    for (const SchemeInfo& info : Schemes) {
+        url.m_engine = info.engine;
+        if (url.driverName() == db.driverName()) {
+            url.m_scheme = QLatin1String(info.scheme);
+            break;
+        }
+    }
+    url.m_user = db.userName();
+    url.m_host = db.hostName();
+    url.m_port = db.port();
+    url.m_database = db.databaseName();
+    return url;
 }
 
 QString DatabaseUrl::driverName() const

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+class QSqlDatabase;
+
 namespace Kav {
 
 class DatabaseUrl
@@ -18,6 +20,8 @@ public:
 
     // Throws Kav::Exception naming what is wrong with the text.
     static DatabaseUrl parse(const QString& url);
+    // The address of a connection (without its password), for messages that name the database.
+    static DatabaseUrl of(const QSqlDatabase& db);
 
     Engine engine() const { return m_engine; }
     QString driverName() const;
