@@ -66,6 +66,8 @@ public:
                 readFixedBand();
             else if (name == QLatin1String("group"))
                 readGroup();
+            else if (name == QLatin1String("list"))
+                readList();
             else
                 fail(QStringLiteral("elemento desconhecido <%1>").arg(name));
         }
@@ -257,13 +259,14 @@ private:
 
     void readGroup()
     {
-        allowOnly({"name", "expression", "page-break"});
+        allowOnly({"name", "expression", "page-break", "repeat-header"});
         ReportGroup group;
         group.name = attribute("name");
         if (attribute("expression").trimmed().isEmpty())
             fail(QStringLiteral("o grupo '%1' não tem expressão").arg(group.name));
         group.key = expression(attribute("expression"));
         group.pageBreak = flag("page-break");
+        group.repeatHeader = flag("repeat-header");
         while (nextChild()) {
             const bool header = m_xml.name() == QLatin1String("header");
             if (!header && m_xml.name() != QLatin1String("footer"))
@@ -275,6 +278,25 @@ private:
             slot = readBandBody(header ? BandKind::GroupHeader : BandKind::GroupFooter, {});
         }
         m_layout.groups.append(group);
+    }
+
+    // <list name height print-when>: its <query> first, then the elements of its band.
+    void readList()
+    {
+        allowOnly({"name", "height", "print-when"});
+        ReportList list;
+        list.name = attribute("name");
+        list.band.kind = BandKind::List;
+        list.band.height = number("height", 0, true);
+        list.band.printWhen = expression(attribute("print-when"));
+        if (!nextChild() || m_xml.name() != QLatin1String("query"))
+            fail(QStringLiteral("a lista '%1' deve começar pela sua <query>").arg(list.name));
+        list.query = m_xml.readElementText();
+        if (list.query.trimmed().isEmpty())
+            fail(QStringLiteral("a lista '%1' não tem consulta").arg(list.name));
+        while (nextChild())
+            list.band.elements.append(readElement(list.band));
+        m_layout.lists.append(list);
     }
 
     void readStyle(ReportElement& element)
@@ -368,9 +390,14 @@ private:
     {
         if (m_layout.query.trimmed().isEmpty())
             fail(QStringLiteral("o relatório não tem consulta (<query>)"), 1);
-        for (const QString& name : SqlParameters::names(m_layout.query))
-            if (!isDeclared(name))
-                fail(QStringLiteral("a consulta usa o parâmetro :%1, que não está declarado").arg(name), 1);
+        QStringList queries = {m_layout.query};
+        for (const ReportList& list : std::as_const(m_layout.lists))
+            queries.append(list.query);
+        for (const QString& query : std::as_const(queries))
+            for (const QString& name : SqlParameters::names(query))
+                if (!isDeclared(name))
+                    fail(QStringLiteral("a consulta usa o parâmetro :%1, que não está declarado").arg(name),
+                         1);
         for (auto it = m_expressionParameters.cbegin(); it != m_expressionParameters.cend(); ++it)
             if (!isDeclared(it.key()))
                 fail(QStringLiteral("a expressão usa o parâmetro :%1, que não está declarado").arg(it.key()),
@@ -380,7 +407,10 @@ private:
         double repeated = 0;
         for (const auto* band : {&m_layout.pageHeader, &m_layout.columnHeader, &m_layout.pageFooter})
             repeated += *band ? (*band)->height : 0;
-        for (const ReportBand* band : m_layout.bands()) {
+        QList<const ReportBand*> bands = m_layout.bands();
+        for (const ReportList& list : std::as_const(m_layout.lists))
+            bands.append(&list.band);
+        for (const ReportBand* band : std::as_const(bands)) {
             const double needed =
                 band->height + (band->kind == BandKind::PageHeader || band->kind == BandKind::ColumnHeader ||
                                         band->kind == BandKind::PageFooter

@@ -69,15 +69,21 @@ public:
             m_xml.writeAttribute(QStringLiteral("expression"), group.key.text());
             if (group.pageBreak)
                 m_xml.writeAttribute(QStringLiteral("page-break"), QStringLiteral("true"));
+            if (group.repeatHeader)
+                m_xml.writeAttribute(QStringLiteral("repeat-header"), QStringLiteral("true"));
             if (group.header)
                 writeBand(QStringLiteral("header"), *group.header);
             if (group.footer)
                 writeBand(QStringLiteral("footer"), *group.footer);
             m_xml.writeEndElement();
         }
-        for (const auto* band : {&layout.detail, &layout.summary, &layout.pageFooter})
+        for (const auto* band : {&layout.detail, &layout.summary})
             if (*band)
                 writeBand(QStringLiteral("band"), **band);
+        for (const ReportList& list : layout.lists)
+            writeList(list);
+        if (layout.pageFooter)
+            writeBand(QStringLiteral("band"), *layout.pageFooter);
     }
 
 private:
@@ -92,6 +98,25 @@ private:
         m_xml.writeStartElement(tag);
         if (tag == QLatin1String("band"))
             m_xml.writeAttribute(QStringLiteral("kind"), bandKindName(band.kind));
+        writeBandBody(band);
+    }
+
+    void writeList(const ReportList& list)
+    {
+        m_xml.writeStartElement(QStringLiteral("list"));
+        m_xml.writeAttribute(QStringLiteral("name"), list.name);
+        m_xml.writeAttribute(QStringLiteral("height"), number(list.band.height));
+        optional(QStringLiteral("print-when"), list.band.printWhen.text());
+        m_xml.writeStartElement(QStringLiteral("query"));
+        m_xml.writeCDATA(list.query);
+        m_xml.writeEndElement();
+        for (const ReportElement& element : list.band.elements)
+            writeElement(element);
+        m_xml.writeEndElement();
+    }
+
+    void writeBandBody(const ReportBand& band)
+    {
         m_xml.writeAttribute(QStringLiteral("height"), number(band.height));
         optional(QStringLiteral("print-when"), band.printWhen.text());
         for (const ReportElement& element : band.elements)

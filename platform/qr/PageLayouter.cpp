@@ -26,6 +26,7 @@ public:
     int scopeEnd = 0;
     int page = 0;
     int pages = 0;
+    bool repeated = false; // a group header printed again on a continuation page
     QDateTime clock;
 
     QVariant column(int index) const override
@@ -46,6 +47,7 @@ public:
     int pageNumber() const override { return page; }
     int pageCount() const override { return pages; }
     QDateTime now() const override { return clock; }
+    bool continued() const override { return repeated; }
 };
 
 bool sameKey(const QVariant& a, const QVariant& b)
@@ -92,32 +94,37 @@ public:
         for (const ReportGroup& group : m_layout.groups)
             group.key.bindColumns(m_data.columns);
         computeGroups();
+        computeDetailHeights();
 
         const int rowCount = int(m_data.rows.size());
         const int groupCount = int(m_layout.groups.size());
-        QList<int> groupStart(groupCount, 0);
+        m_groupStart.assign(groupCount, 0);
+        m_open.assign(groupCount, false);
         startPage(0);
         for (int i = 0; i < rowCount; ++i) {
             const int level = m_changeLevel[i];
-            if (i > 0) {
-                for (int g = groupCount - 1; g >= level; --g)
-                    placeGroupBand(m_layout.groups[g].footer, i - 1, groupStart[g], i);
-            }
+            if (i > 0)
+                placeFooters(i, level);
+            keepTogether(headersHeight(i, level) + rowChainHeight(nextPrinted(i)), i);
             for (int g = level; g < groupCount; ++g) {
-                groupStart[g] = i;
+                m_groupStart[g] = i;
                 if (m_layout.groups[g].pageBreak && i > 0 && !m_fresh)
                     newPage(i);
                 placeGroupBand(m_layout.groups[g].header, i, i, m_groupEnd[g][i]);
+                m_open[g] = true;
             }
-            if (m_layout.detail)
+            if (m_detailHeight[i] > 0) {
+                keepTogether(rowChainHeight(i), i);
                 place(*m_layout.detail, contextFor(i, 0, rowCount));
+            }
             if ((i + 1) % PageLayouter::ProgressStep == 0)
                 reportProgress(i + 1);
         }
-        for (int g = groupCount - 1; g >= 0 && rowCount > 0; --g)
-            placeGroupBand(m_layout.groups[g].footer, rowCount - 1, groupStart[g], rowCount);
+        if (rowCount > 0)
+            placeFooters(rowCount, 0);
         if (m_layout.summary)
             place(*m_layout.summary, contextFor(rowCount - 1, 0, rowCount));
+        placeLists();
         finishPage();
         reportProgress(rowCount);
         fillDeferred();
@@ -168,6 +175,93 @@ private:
         }
     }
 
+    // Detail height each row takes on the page: none where the detail is not printed.
+    void computeDetailHeights()
+    {
+        const int rowCount = int(m_data.rows.size());
+        m_detailHeight.assign(rowCount, 0);
+        if (!m_layout.detail)
+            return;
+        for (int i = 0; i < rowCount; ++i)
+            m_detailHeight[i] = heightIfPrinted(*m_layout.detail, contextFor(i, 0, rowCount));
+    }
+
+    static double heightIfPrinted(const ReportBand& band, const RowContext& context)
+    {
+        return band.printWhen.isEmpty() || band.printWhen.isTrue(context) ? band.height : 0;
+    }
+
+    // The first row from `row` on whose detail is printed; the number of rows when none is.
+    int nextPrinted(int row) const
+    {
+        while (row < int(m_detailHeight.size()) && m_detailHeight[row] <= 0)
+            ++row;
+        return row;
+    }
+
+    // Footers of the groups that end before `row` (all of them at the end of the rows), innermost
+    // first, each group closed as its footer is placed.
+    void placeFooters(int row, int level)
+    {
+        for (int g = int(m_layout.groups.size()) - 1; g >= level; --g) {
+            placeGroupBand(m_layout.groups[g].footer, row - 1, m_groupStart[g], row);
+            m_open[g] = false;
+        }
+    }
+
+    // Height of the footers printed before `row`; `starts[g]` is where group g began.
+    double footersHeight(int row, const std::vector<int>& starts) const
+    {
+        const int rowCount = int(m_data.rows.size());
+        const int level = row < rowCount ? m_changeLevel[row] : 0;
+        double height = 0;
+        for (int g = int(m_layout.groups.size()) - 1; g >= level; --g)
+            if (const auto& footer = m_layout.groups[g].footer)
+                height += heightIfPrinted(*footer, contextFor(row - 1, starts[g], row));
+        return height;
+    }
+
+    // Height of the headers of the groups that start at `row` from `level` in.
+    double headersHeight(int row, int level) const
+    {
+        double height = 0;
+        for (int g = level; g < int(m_layout.groups.size()); ++g)
+            if (const auto& header = m_layout.groups[g].header)
+                height += heightIfPrinted(*header, contextFor(row, row, m_groupEnd[g][row]));
+        return height;
+    }
+
+    // A printed row with the totals that follow it before the next printed row, and the summary
+    // after the last row: a total never starts a page without one of its rows.
+    double rowChainHeight(int row) const
+    {
+        const int rowCount = int(m_data.rows.size());
+        if (row >= rowCount)
+            return 0;
+        std::vector<int> starts = m_groupStart;
+        for (int g = m_changeLevel[row]; g < int(starts.size()); ++g)
+            starts[g] = row;
+        double height = m_detailHeight[row];
+        const int next = nextPrinted(row + 1);
+        for (int boundary = row + 1; boundary <= next && boundary <= rowCount; ++boundary) {
+            height += footersHeight(boundary, starts);
+            if (boundary < rowCount)
+                for (int g = m_changeLevel[boundary]; g < int(starts.size()); ++g)
+                    starts[g] = boundary;
+        }
+        return height;
+    }
+
+    // Starts a new page before `row` when what must stay together does not fit on this one but
+    // would on an empty page.
+    void keepTogether(double height, int row)
+    {
+        const double limit = m_bodyHeight - m_footerHeight;
+        if (m_fresh || m_y + height <= limit || m_frameHeight + height > limit)
+            return;
+        newPage(row);
+    }
+
     RowContext contextFor(int row, int scopeBegin, int scopeEnd) const
     {
         RowContext context = m_context;
@@ -195,8 +289,40 @@ private:
             placeAt(*m_layout.pageHeader, context);
         if (m_layout.columnHeader)
             placeAt(*m_layout.columnHeader, context);
+        m_frameHeight = std::max(m_frameHeight, m_y);
+        repeatOpenHeaders();
         m_fresh = true;
         m_lastRow = nextRow;
+    }
+
+    // The headers of the groups a new page continues, marked as continued.
+    void repeatOpenHeaders()
+    {
+        for (int g = 0; g < int(m_open.size()); ++g) {
+            const ReportGroup& group = m_layout.groups[g];
+            if (!m_open[g] || !group.repeatHeader || !group.header)
+                continue;
+            const int start = m_groupStart[g];
+            RowContext context = contextFor(start, start, m_groupEnd[g][start]);
+            context.repeated = true;
+            placeAt(*group.header, context);
+        }
+    }
+
+    // Each list's band once per row of the list's own query, after the summary.
+    void placeLists()
+    {
+        for (int l = 0; l < int(m_layout.lists.size()) && l < int(m_data.lists.size()); ++l) {
+            const ReportBand& band = m_layout.lists[l].band;
+            const ReportData& rows = m_data.lists[l];
+            bindBand(band, rows.columns);
+            RowContext context = contextFor(0, 0, int(rows.rows.size()));
+            context.data = &rows;
+            for (int i = 0; i < int(rows.rows.size()); ++i) {
+                context.row = i;
+                place(band, context);
+            }
+        }
     }
 
     void finishPage()
@@ -228,13 +354,14 @@ private:
         if (!band.printWhen.isEmpty() && !band.printWhen.isTrue(context))
             return;
         if (m_y + band.height > m_bodyHeight - m_footerHeight && !m_fresh) {
-            newPage(context.row);
+            newPage(band.kind == BandKind::List ? m_lastRow : context.row);
             context.page = int(m_model.pages.size());
         }
         emitBand(band, context, m_y);
         m_y += band.height;
         m_fresh = false;
-        m_lastRow = context.row;
+        if (band.kind != BandKind::List)
+            m_lastRow = context.row;
     }
 
     void emitBand(const ReportBand& band, const RowContext& context, double top)
@@ -316,11 +443,15 @@ private:
     double m_bodyHeight = 0;
     double m_footerHeight = 0;
     double m_y = 0;
+    double m_frameHeight = 0; // page header and column header of a page after the first
     bool m_fresh = true;
     int m_lastRow = 0;
     int m_bandSequence = 0;
     std::vector<int> m_changeLevel;
     std::vector<std::vector<int>> m_groupEnd;
+    std::vector<double> m_detailHeight;
+    std::vector<int> m_groupStart; // first row of the current run of each group
+    std::vector<bool> m_open;      // the group's header was placed and its footer not yet
     QList<Deferred> m_deferred;
 };
 

@@ -5,6 +5,7 @@
 #include "PageSetup.h"
 #include "ReportBand.h"
 #include "ReportGroup.h"
+#include "ReportList.h"
 #include "TParams.h"
 
 #include <optional>
@@ -37,9 +38,11 @@ struct ReportLayout
     std::optional<ReportBand> summary;
     std::optional<ReportBand> pageFooter;
     QList<ReportGroup> groups;
+    QList<ReportList> lists; // printed after the summary, in this order
 
     // A fresh parameter collection: one parameter per declaration, with its declared type.
     TParams createParams() const;
-    // Every band, in the order they are written to the file.
+    // Every band of the report's own query, in the order they are written to the file (the lists'
+    // bands read their own rows and are not among them).
     QList<const ReportBand*> bands() const;
 };

@@ -131,7 +131,9 @@ std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
     const Progress progress = progressFor(layout.title);
     if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
         return nullptr;
-    const ReportData data = ReportQuery::run(database(), layout.query, params);
+    ReportData data = ReportQuery::run(database(), layout.query, params);
+    for (const ReportList& list : layout.lists)
+        data.lists.push_back(ReportQuery::run(database(), list.query, params));
     PageLayouter::Options options;
     options.now = m_clock.isValid() ? m_clock : QDateTime::currentDateTime();
     options.progress = [&](int done, int total) {
