@@ -60,6 +60,22 @@ QList<const PageItem*> itemsOf(const PageModel& model, BandKind kind)
     return items;
 }
 
+// The bands that carry the report's body on a page, in order: one entry per band printed.
+QList<BandKind> bodyBands(const Page& page)
+{
+    QList<BandKind> kinds;
+    int band = -1;
+    for (const PageItem& item : page.items) {
+        if (item.band == band)
+            continue;
+        band = item.band;
+        if (item.bandKind != BandKind::Title && item.bandKind != BandKind::PageHeader &&
+            item.bandKind != BandKind::ColumnHeader && item.bandKind != BandKind::PageFooter)
+            kinds.append(item.bandKind);
+    }
+    return kinds;
+}
+
 QStringList textsOf(const Page& page, BandKind kind)
 {
     QStringList texts;
@@ -87,6 +103,9 @@ private slots:
     void incompleteMarkOnlyOnItsDay();
     void chartHasOneBarPerRow();
     void emptyResultGivesOnePage();
+    void continuationPagesRepeatTheDayHeading();
+    void noPageEndsOnAHeadingOrStartsWithATotal();
+    void listPrintsItsOwnRowsAfterTheSummary();
     void cancelStopsTheLayout();
     void unknownColumnIsAnError();
 
@@ -262,6 +281,80 @@ void TstQrPageLayout::emptyResultGivesOnePage()
     QCOMPARE(textsOf(model.pages[0], BandKind::Summary).first(), QStringLiteral("Média por dia: "));
     QCOMPARE(textsOf(model.pages[0], BandKind::PageFooter), QStringList(QStringLiteral("Página 1 de 1")));
     QVERIFY(itemsOf(model, BandKind::GroupHeader).isEmpty());
+}
+
+void TstQrPageLayout::continuationPagesRepeatTheDayHeading()
+{
+    const PageModel model = layOut(m_layout, menu(20), params(m_layout));
+    QVERIFY2(model.pages.size() >= 3, "the fixture should need several pages");
+    int continued = 0;
+    for (int p = 1; p < model.pages.size(); ++p) {
+        const Page& page = model.pages[p];
+        QVERIFY(!bodyBands(page).isEmpty());
+        QCOMPARE(bodyBands(page).first(), BandKind::GroupHeader);
+        // The heading names a day; it says "(continuação)" exactly when the day began on an earlier page.
+        const QStringList heading = textsOf(page, BandKind::GroupHeader);
+        const QString day = heading.first();
+        bool seenBefore = false;
+        for (int q = 0; q < p; ++q)
+            seenBefore = seenBefore || textsOf(model.pages[q], BandKind::GroupHeader).contains(day);
+        QCOMPARE(heading.mid(0, 3).contains(QStringLiteral("(continuação)")), seenBefore);
+        continued += seenBefore ? 1 : 0;
+    }
+    QVERIFY(continued > 0);
+    QCOMPARE(itemsOf(model, BandKind::Detail).size(), 20 * kServices.size() * kDishesPerService * 2);
+}
+
+void TstQrPageLayout::noPageEndsOnAHeadingOrStartsWithATotal()
+{
+    // From 1 to 30 days the page breaks fall at every place of a day.
+    int breaks = 0;
+    for (int days = 1; days <= 30; ++days) {
+        const PageModel model = layOut(m_layout, menu(days), params(m_layout));
+        for (int p = 0; p < model.pages.size(); ++p) {
+            const QList<BandKind> body = bodyBands(model.pages[p]);
+            if (p + 1 < model.pages.size()) {
+                ++breaks;
+                QVERIFY2(body.last() != BandKind::GroupHeader, qPrintable(QString::number(days)));
+            }
+            if (p > 0) {
+                // After the repeated day heading comes a service heading or a dish, never a total;
+                // a page without dishes holds the summary alone.
+                const qsizetype first = body.indexOf(BandKind::Detail);
+                if (first < 0)
+                    QCOMPARE(body, QList<BandKind>{BandKind::Summary});
+                else
+                    QVERIFY2(first > 0 && !body.mid(0, first).contains(BandKind::GroupFooter),
+                             qPrintable(QString::number(days)));
+            }
+        }
+    }
+    QVERIFY(breaks > 30);
+}
+
+void TstQrPageLayout::listPrintsItsOwnRowsAfterTheSummary()
+{
+    ReportData data = menu(1);
+    ReportData notes;
+    notes.columns = {QStringLiteral("NOTA")};
+    const int lines = 70; // more than a page holds: the list goes on on a new page
+    for (int i = 1; i <= lines; ++i)
+        notes.rows.append({QStringLiteral("Nota %1").arg(i)});
+    data.lists.push_back(notes);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    QStringList printed;
+    for (const PageItem* item : itemsOf(model, BandKind::List))
+        printed.append(item->text);
+    QCOMPARE(printed.size(), lines);
+    QCOMPARE(printed.first(), QStringLiteral("Nota 1"));
+    QCOMPARE(printed.last(), QStringLiteral("Nota %1").arg(lines));
+    QVERIFY(model.pages.size() >= 2);
+    // The summary comes before the first note.
+    const QList<BandKind> first = bodyBands(model.pages.first());
+    QVERIFY(first.indexOf(BandKind::Summary) < first.indexOf(BandKind::List));
+    // Without rows the list prints nothing.
+    data.lists.front().rows.clear();
+    QVERIFY(itemsOf(layOut(m_layout, data, params(m_layout)), BandKind::List).isEmpty());
 }
 
 void TstQrPageLayout::cancelStopsTheLayout()
