@@ -1,7 +1,9 @@
 #include "NutriCardFixture.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -27,6 +29,8 @@ const Nutrient kNutrients[] = {
 };
 
 constexpr int kNutrientCount = int(std::size(kNutrients));
+constexpr int kWeekDays = 5;
+constexpr double kWeekRise = 0.06; // each day of a week 6 % over the Monday
 const QDate kMonday(2025, 3, 3);
 
 QString run(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
@@ -110,12 +114,15 @@ double NutriCardFixture::ndpcal(const QDate& day)
     return day == kMonday ? 7.8 : 5.4;
 }
 
-QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
+namespace {
+
+// Runs a schema script: statements end with ";" at the end of a line; lines starting with "--"
+// are comments.
+QString runScript(QSqlDatabase db, const QString& path)
 {
-    QFile schema(schemaFile);
+    QFile schema(path);
     if (!schema.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1").arg(schemaFile);
-    // Statements end with ";" at the end of a line; lines starting with "--" are comments.
+        return QStringLiteral("cannot read %1").arg(path);
     QString statement;
     for (const QString& line : QString::fromUtf8(schema.readAll()).split(QLatin1Char('\n'))) {
         if (line.trimmed().startsWith(QLatin1String("--")))
@@ -129,6 +136,29 @@ QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
             statement.clear();
         }
     }
+    return {};
+}
+
+// The schema file, and the upgrade steps it does not hold yet (beside it, in upgrades/).
+QString createSchema(QSqlDatabase db, const QString& schemaFile)
+{
+    if (const QString error = runScript(db, schemaFile); !error.isEmpty())
+        return error;
+    if (db.tables().contains(QStringLiteral("CONJREF"), Qt::CaseInsensitive))
+        return {};
+    const QDir upgrades(QFileInfo(schemaFile).absolutePath() + QStringLiteral("/upgrades"));
+    for (const QString& step : upgrades.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name))
+        if (const QString error = runScript(db, upgrades.filePath(step)); !error.isEmpty())
+            return error;
+    return {};
+}
+
+} // namespace
+
+QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
+{
+    if (const QString error = createSchema(db, schemaFile); !error.isEmpty())
+        return error;
 
     QStringList errors;
     const auto exec = [&](const QString& sql, const QVariantList& values) {
@@ -254,5 +284,119 @@ QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
             }
         }
     }
+    fillReferences(exec);
+    fillWeekDays(exec, line);
+    fillNotes(exec);
+    // Tuesday's NDpCal% of the per-dish report and day 2 of the per-day report rest on an
+    // incomplete energy or protein figure.
+    exec(QStringLiteral(
+             "UPDATE NUTRICARD SET IDNDPCALINCOMPL = 'S' WHERE (NRSEQUNUTR = ? AND DTCARDAPIO = ?) OR "
+             "(NRSEQUNUTR = ? AND DTCARDAPIO = ?)"),
+         {DishKey, kMonday.addDays(1), DayKey, kMonday.addDays(1)});
     return errors.join(QLatin1Char('\n'));
+}
+
+double NutriCardFixture::weekDayValue(int day, int nutrient)
+{
+    // The day's menu over lunch and the afternoon snack: energy, protein, lipids, carbohydrate,
+    // fibre, calcium, iron, sodium; rising through the week.
+    const double base[] = {794, 44.0, 20.3, 95.6, 9.6, 54, 4.5, 868};
+    return base[nutrient] * (1 + kWeekRise * (day % kWeekDays));
+}
+
+int NutriCardFixture::weekDays(int week)
+{
+    return week == 0 ? kWeekDays : kWeekDays - 1;
+}
+
+void NutriCardFixture::fillReferences(const Exec& exec)
+{
+    exec(QStringLiteral("INSERT INTO FAIXAETARIA (CDFAIXAETAR, NMFAIXAETAR) VALUES (?, ?)"),
+         {QStringLiteral("6A10"), QStringLiteral("6 a 10 anos")});
+    exec(QStringLiteral("INSERT INTO CONJREF (CDCONJREF, NMCONJREF, DSFONTE) VALUES (?, ?, ?)"),
+         {QStringLiteral("EX"), QStringLiteral("Exemplo (não oficial)"), QStringLiteral("Valores de teste")});
+    exec(QStringLiteral("INSERT INTO TIPOCARD (CDFILCENTZVE, CDTIPOCARD, NMTIPOCARD, CDCONJREF, CDFAIXAETAR, "
+                        "PCCOBERTURA) VALUES (?, ?, ?, ?, ?, ?)"),
+         {Central, QStringLiteral("0000000001"), QStringLiteral("Ensino fundamental - parcial"),
+          QStringLiteral("EX"), QStringLiteral("6A10"), 20});
+    const QVariant any;
+    const QString band = QStringLiteral("6A10");
+    struct Row
+    {
+        QVariant band;
+        QVariant coverage;
+        const char* nutrient;
+        const char* base;
+        QVariant minimum;
+        QVariant maximum;
+    };
+    const Row rows[] = {
+        {band, 20, "001", "Q", 700, 900},
+        {QStringLiteral("11A15"), 20, "001", "Q", 1500, any}, // another age band
+        {band, 30, "001", "Q", any, 500},                     // another coverage
+        {band, 20, "002", "E", 10, 15},
+        {band, 20, "003", "E", 15, 30},
+        {band, 20, "004", "E", 55, 65},
+        {band, 20, "005", "Q", 10, any},
+        {band, 20, "006", "Q", 57, any},
+        {band, 20, "007", "Q", 4.0, any},
+        {any, any, "007", "Q", 5.0, any}, // the stricter minimum applies
+        {any, any, "008", "Q", any, 1200},
+        {band, any, "008", "Q", any, 1000}, // the stricter maximum applies
+    };
+    int line = 0;
+    for (const Row& row : rows)
+        exec(
+            QStringLiteral("INSERT INTO VALORREF (CDCONJREF, NRLINHA, CDFAIXAETAR, PCCOBERTURA, CDNUTRIENTE, "
+                           "IDBASE, VRMINIMO, VRMAXIMO) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            {QStringLiteral("EX"), ++line, row.band, row.coverage, QString::fromLatin1(row.nutrient),
+             QString::fromLatin1(row.base), row.minimum, row.maximum});
+}
+
+// Rows of the per-week report for the menu of each day and for the week's daily mean, both over
+// the chosen services (no service code).
+void NutriCardFixture::fillWeekDays(const Exec& exec, int& line)
+{
+    const QString insert = QStringLiteral("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, "
+                                          "DTINISEMANA, CDNUTRIENTE, NMNUTRIENTE, "
+                                          "SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL, IDNDPCALINCOMPL, "
+                                          "QTDIAS) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
+                                          "?, ?, ?, ?, ?)");
+    const auto row = [&](const QVariant& day, int week, int n, double value, bool incomplete, double ndpcal,
+                         bool ndpcalIncomplete, const QVariant& days) {
+        exec(insert, {WeekKey, ++line, day, week + 1, kMonday.addDays(7 * week),
+                      QString::fromLatin1(kNutrients[n].code), QString::fromUtf8(kNutrients[n].name),
+                      QString::fromUtf8(kNutrients[n].unit), value,
+                      incomplete ? QStringLiteral("S") : QStringLiteral("N"), ndpcal,
+                      ndpcalIncomplete ? QStringLiteral("S") : QStringLiteral("N"), days});
+    };
+    for (int week = 0; week < 2; ++week) {
+        for (int n = 0; n < kNutrientCount; ++n) {
+            double sum = 0;
+            double ndpcalSum = 0;
+            bool incomplete = false;
+            for (int day = 0; day < weekDays(week); ++day) {
+                const bool dayIncomplete = n == 7 && day == 2;
+                row(kMonday.addDays(7 * week + day), week, n, weekDayValue(day, n), dayIncomplete,
+                    ndpcalOfDay(day), day == 1, QVariant());
+                sum += weekDayValue(day, n);
+                ndpcalSum += ndpcalOfDay(day);
+                incomplete = incomplete || dayIncomplete;
+            }
+            row(QVariant(QMetaType(QMetaType::QDate)), week, n, sum / weekDays(week), incomplete,
+                ndpcalSum / weekDays(week), true, weekDays(week));
+        }
+    }
+}
+
+void NutriCardFixture::fillNotes(const Exec& exec)
+{
+    const QStringList lines = {
+        QStringLiteral("Fibra alimentar (g) sem valor na tabela: Frango, peito, sem pele, cru (TACO 409)"),
+        QStringLiteral("Sódio (mg) sem valor na tabela: Laranja, suco natural (TACO 565)"),
+        QStringLiteral("valores complementados: Complemento de exemplo (não oficial)")};
+    for (const QString& key : {DishKey, DayKey, WeekKey})
+        for (int i = 0; i < lines.size(); ++i)
+            exec(QStringLiteral("INSERT INTO NUTRICARDNOTA (NRSEQUNUTR, NRLINHA, DSNOTA) VALUES (?, ?, ?)"),
+                 {key, i + 1, lines[i]});
 }

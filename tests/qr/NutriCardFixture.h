@@ -3,6 +3,7 @@
 // the shared schema, a few nutrients, two branches, and the rows of three prepared reports
 // (per dish, per day, per week), for the screen's report layouts to read.
 
+#include <functional>
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
@@ -41,7 +42,22 @@ public:
     // NDpCal% of the n-th day (from 0) of the per-day report.
     static double ndpcalOfDay(int day);
 
-    // Creates the schema (from the repository's schema file) and the rows on an open connection.
+    // Amount of the n-th nutrient on the day-th day (from 0) of a week of the per-week report,
+    // over the chosen services: the day rows; week 1 has 5 days, week 2 has 4.
+    static double weekDayValue(int day, int nutrient);
+    static int weekDays(int week);
+
+    // Creates the schema (from the repository's schema file and the upgrade steps it lacks) and
+    // the rows on an open connection, with the menu type's reference ("Exemplo (não oficial)": an
+    // energy range of 700 to 900 kcal, macronutrient ranges in % of energy, minima for fibre,
+    // calcium and iron, a maximum for sodium, with looser rows that the stricter ones override and
+    // rows of another age band and coverage that do not apply) and the notes of each report.
     // Returns an empty text, or what went wrong.
     static QString fill(QSqlDatabase db, const QString& schemaFile);
+
+private:
+    using Exec = std::function<void(const QString& sql, const QVariantList& values)>;
+    static void fillReferences(const Exec& exec);
+    static void fillWeekDays(const Exec& exec, int& line);
+    static void fillNotes(const Exec& exec);
 };
