@@ -196,7 +196,13 @@ private slots:
     void optionDishesFollowThePrintOption();
     void printingOptionDishesMovesNoTotal();
     void dishTypeListLeavesOthersOut();
-    void weeklyShareOfReference();
+    void dayAndWeekComparedWithTheMenuTypesReference();
+    void macronutrientsAsShareOfEnergy();
+    void menuTypeWithoutReferenceIsNotCompared();
+    void weekMeansAreLabelledByTheirDays();
+    void everyLayoutListsTheGapsOfItsReport();
+    void incompleteNdpcalIsMarked();
+    void optionDishFollowsTheMainDish();
     void dailyChartHasEnergyOfEachDay();
     void printedPdfHasDishesAndDayTotal();
     void layoutsPrintTheSameOnEveryEngine_data();
@@ -398,13 +404,166 @@ void TstQrScreenLayouts::dishTypeListLeavesOthersOut()
     QVERIFY(!text.contains(QStringLiteral("Frango ensopado")));
 }
 
-void TstQrScreenLayouts::weeklyShareOfReference()
+namespace {
+
+// The line of a text export that starts (after blanks) with `start`; empty when none does.
+QString lineStarting(const QString& text, const QString& start)
 {
-    // Week 1 lunch energy is 512 kcal against a reference of 329 kcal for one meal: 156 %.
-    const QString text =
-        run(QStringLiteral("05"), {NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, false});
-    QVERIFY2(text.contains(QStringLiteral("156%")), qPrintable(text));
-    QVERIFY(text.contains(QStringLiteral("329,0")));
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        if (line.trimmed().startsWith(start))
+            return line;
+    return {};
+}
+
+// The cells of a printed line: runs of text apart by two blanks or more.
+QStringList cellsOf(const QString& line)
+{
+    static const QRegularExpression gap(QStringLiteral("\\s{2,}"));
+    return line.trimmed().split(gap);
+}
+
+QString amount(double value)
+{
+    return ValueFormatter::format(value, QStringLiteral("#,##0.0"));
+}
+
+const Criteria kWeeks{NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, true};
+
+} // namespace
+
+void TstQrScreenLayouts::dayAndWeekComparedWithTheMenuTypesReference()
+{
+    const QString text = run(QStringLiteral("05"), kWeeks);
+    // Columns: energy, protein, lipids, carbohydrate, fibre, calcium, iron, sodium. The menu type's
+    // reference: energy 700 to 900 kcal, fibre at least 10 g, calcium 57 mg, iron 5 mg (the looser
+    // 4 mg row yields), sodium at most 1,000 mg (the looser 1,200 mg row yields); rows of another
+    // age band (1,500 kcal) and coverage (500 kcal at most) do not apply.
+    const QStringList monday = cellsOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
+    QCOMPARE(monday.mid(1),
+             QStringList({amount(794), amount(44), amount(20.3), amount(95.6), amount(9.6) + " ↓",
+                          amount(54) + " ↓", amount(4.5) + " ↓", amount(868)}));
+    const QStringList tuesday = cellsOf(lineStarting(text, QStringLiteral("ter. 04/03/2025")));
+    QCOMPARE(tuesday.value(7), amount(NutriCardFixture::weekDayValue(1, 6)) + " ↓");
+    QCOMPARE(tuesday.value(5), amount(NutriCardFixture::weekDayValue(1, 4)));
+    const QStringList thursday = cellsOf(lineStarting(text, QStringLiteral("qui. 06/03/2025")));
+    QCOMPARE(thursday.value(1), amount(NutriCardFixture::weekDayValue(3, 0)) + " ↑");
+    QCOMPARE(thursday.value(8), amount(NutriCardFixture::weekDayValue(3, 7)) + " ↑");
+    // The week's daily mean is compared too: week 2's iron mean is under the minimum.
+    double iron = 0;
+    for (int day = 0; day < NutriCardFixture::weekDays(1); ++day)
+        iron += NutriCardFixture::weekDayValue(day, 6);
+    const QString week2 = lineStarting(text, QStringLiteral("Média diária da semana (4 dias)"));
+    QCOMPARE(cellsOf(week2).value(7), amount(iron / NutriCardFixture::weekDays(1)) + " ↓");
+    // The reference's bounds head the columns, and the set with its source heads every page.
+    QVERIFY(lineStarting(text, QStringLiteral("Referência do dia")).contains(QStringLiteral("700 a 900")));
+    const int pages = int(text.count(QStringLiteral("Emitido em")));
+    QVERIFY(pages >= 1);
+    QCOMPARE(int(text.count(QStringLiteral("Referência: Exemplo (não oficial) - 6 a 10 anos - 20% das "
+                                           "necessidades diárias"))),
+             pages);
+    QCOMPARE(int(text.count(QStringLiteral("Fonte: Valores de teste"))), pages);
+}
+
+void TstQrScreenLayouts::macronutrientsAsShareOfEnergy()
+{
+    const QString text = run(QStringLiteral("05"), kWeeks);
+    // Monday: 44 g of protein at 4 kcal/g in 794 kcal is 22 % (range 10 to 15 %), 20.3 g of
+    // lipids at 9 kcal/g 23 % (15 to 30 %), 95.6 g of carbohydrate 48 % (55 to 65 %).
+    QCOMPARE(qRound(44.0 * 4 * 100 / 794), 22);
+    QCOMPARE(qRound(20.3 * 9 * 100 / 794), 23);
+    QCOMPARE(qRound(95.6 * 4 * 100 / 794), 48);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const qsizetype monday = lines.indexOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
+    QVERIFY(monday >= 0);
+    QCOMPARE(cellsOf(lines[monday + 1]), QStringList({"NDpCal% 5,8", "22% VET ↑", "23% VET", "48% VET ↓"}));
+    QVERIFY(lineStarting(text, QStringLiteral("10 a 15% VET")).contains(QStringLiteral("55 a 65% VET")));
+}
+
+void TstQrScreenLayouts::menuTypeWithoutReferenceIsNotCompared()
+{
+    QSqlDatabase db = QSqlDatabase::database(kConnection);
+    QSqlQuery query(db);
+    QVERIFY(query.exec(QStringLiteral("UPDATE TIPOCARD SET CDCONJREF = NULL")));
+    const QString text = run(QStringLiteral("05"), kWeeks);
+    QVERIFY(query.exec(QStringLiteral("UPDATE TIPOCARD SET CDCONJREF = 'EX'")));
+    QVERIFY2(text.contains(QStringLiteral("Tipo de cardápio sem valores de referência cadastrados")),
+             qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("Referência: ")));
+    QVERIFY(!text.contains(QStringLiteral("↓")) && !text.contains(QStringLiteral("↑")));
+    QVERIFY(!lineStarting(text, QStringLiteral("Referência do dia")).contains(QStringLiteral("700")));
+    // The figures themselves are printed as they are.
+    QVERIFY(lineStarting(text, QStringLiteral("seg. 03/03/2025")).contains(amount(794)));
+}
+
+void TstQrScreenLayouts::weekMeansAreLabelledByTheirDays()
+{
+    // The week's mean covers the days it counts (4 in week 2); the period's mean all 9 days.
+    double week2 = 0;
+    double period = 0;
+    for (int week = 0; week < 2; ++week)
+        for (int day = 0; day < NutriCardFixture::weekDays(week); ++day) {
+            period += NutriCardFixture::weekDayValue(day, 0);
+            week2 += week == 1 ? NutriCardFixture::weekDayValue(day, 0) : 0;
+        }
+    for (const QString& layout : {QStringLiteral("04"), QStringLiteral("05")}) {
+        const QString text = run(layout, kWeeks);
+        QVERIFY2(
+            lineStarting(text, QStringLiteral("Média diária da semana (4 dias)")).contains(amount(week2 / 4)),
+            qPrintable(layout + text));
+        QVERIFY(lineStarting(text, QStringLiteral("Média diária da semana (5 dias)")).size() > 0);
+        QVERIFY2(lineStarting(text, QStringLiteral("Média diária do período (9 dias)"))
+                     .contains(amount(period / 9)),
+                 qPrintable(layout + text));
+        QVERIFY(text.contains(QStringLiteral("NDpCal% da semana")) || layout == QLatin1String("05"));
+    }
+}
+
+void TstQrScreenLayouts::everyLayoutListsTheGapsOfItsReport()
+{
+    for (const GoldenCase& golden : goldenCases()) {
+        const QString text = run(golden.layout, golden.criteria);
+        QVERIFY2(
+            text.contains(QStringLiteral("Sódio (mg) sem valor na tabela: Laranja, suco natural (TACO 565)")),
+            golden.tag);
+        QVERIFY2(
+            text.contains(QStringLiteral("valores complementados: Complemento de exemplo (não oficial)")),
+            golden.tag);
+        QVERIFY2(!text.contains(QStringLiteral("o valor real é maior")), golden.tag);
+    }
+}
+
+void TstQrScreenLayouts::incompleteNdpcalIsMarked()
+{
+    // Tuesday's NDpCal% rests on incomplete energy or protein; Monday's does not.
+    const QString dishes =
+        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
+    QVERIFY(lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*")));
+    QVERIFY(
+        lineStarting(dishes, QStringLiteral("segunda-feira, 03/03/2025")).endsWith(QStringLiteral("7,8")));
+    QVERIFY(dishes.contains(QStringLiteral("NDpCal% do dia: calculado sobre os serviços escolhidos")));
+    const QString days =
+        run(QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
+    QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("ter. 04/03/2025"))).value(1), QStringLiteral("6,4*"));
+    QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("qua. 05/03/2025"))).value(1), QStringLiteral("7,0"));
+    const QString weeks = run(QStringLiteral("05"), kWeeks);
+    QVERIFY(weeks.contains(QStringLiteral("NDpCal% 6,4*")));
+}
+
+void TstQrScreenLayouts::optionDishFollowsTheMainDish()
+{
+    const QStringList lines =
+        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, false})
+            .split(QLatin1Char('\n'));
+    qsizetype chicken = -1;
+    qsizetype omelette = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].trimmed().startsWith(QStringLiteral("Frango ensopado")))
+            chicken = i;
+        if (lines[i].trimmed().startsWith(QStringLiteral("Omelete (opção)")))
+            omelette = i;
+    }
+    QVERIFY(chicken > 0);
+    QCOMPARE(omelette, chicken + 1);
 }
 
 void TstQrScreenLayouts::dailyChartHasEnergyOfEachDay()
@@ -451,7 +610,8 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
     // 212 + 161 + 76 + 56 + 270 + 130 kcal on Tuesday.
     QCOMPARE(tuesday, 905.0);
     QVERIFY2(text.contains(QStringLiteral("905,0")), qPrintable(text));
-    QVERIFY(text.contains(QStringLiteral("Página 1 de 1")));
+    QVERIFY(text.contains(QStringLiteral("Página 1 de ")));
+    QVERIFY(text.contains(QStringLiteral("Laranja, suco natural (TACO 565)")));
     if (qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
         writeReportPicture(pdf);
 }
