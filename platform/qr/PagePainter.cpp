@@ -32,6 +32,8 @@ const QFont& PagePainter::font(const ElementStyle& style, double pointScale)
         font.setPointSizeF(style.fontSize * pointScale);
         font.setBold(style.bold);
         font.setItalic(style.italic);
+        // No ligatures: a PDF's text is searched and copied as written ("filiais", not "ﬁliais").
+        font.setStyleStrategy(QFont::PreferNoShaping);
         it = m_fonts.insert(key, font);
     }
     return *it;

@@ -205,13 +205,16 @@ private slots:
     void optionDishFollowsTheMainDish();
     void dailyChartHasEnergyOfEachDay();
     void printedPdfHasDishesAndDayTotal();
+    void printedWeekPdfIsSearchableAsWritten();
     void layoutsPrintTheSameOnEveryEngine_data();
     void layoutsPrintTheSameOnEveryEngine();
 
 private:
     QString run(const QString& layoutCode, const Criteria& criteria, const QString& connection = kConnection);
-    // Refreshes the documentation's picture of a page of layout 01 from the printed PDF.
-    void writeReportPicture(const QString& pdf);
+    // Refreshes a picture of the documentation (docs/<name>.png) from the first page of a PDF.
+    void writeReportPicture(const QString& pdf, const QString& name);
+    // Prints a layout to PDF and returns the text pdftotext reads from it; empty when it failed.
+    QString printedText(const QString& layoutCode, const Criteria& criteria, const QString& pdf);
 
     QTemporaryDir m_dir;
 };
@@ -613,10 +616,48 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
     QVERIFY(text.contains(QStringLiteral("Página 1 de ")));
     QVERIFY(text.contains(QStringLiteral("Laranja, suco natural (TACO 565)")));
     if (qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
-        writeReportPicture(pdf);
+        writeReportPicture(pdf, QStringLiteral("report"));
 }
 
-void TstQrScreenLayouts::writeReportPicture(const QString& pdf)
+QString TstQrScreenLayouts::printedText(const QString& layoutCode, const Criteria& criteria,
+                                        const QString& pdf)
+{
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = criteria;
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(kConnection);
+    dialog.setClock(kPrintedAt);
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+    if (!dialog.SaveToFile(pdf))
+        return {};
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    pdftotext.waitForFinished();
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+void TstQrScreenLayouts::printedWeekPdfIsSearchableAsWritten()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("pdftotext (poppler-utils) is missing");
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    const QString pdf = m_dir.filePath(QStringLiteral("r05.pdf"));
+    const QString text = printedText(QStringLiteral("05"), kWeeks, pdf);
+    QVERIFY2(text.contains(QStringLiteral("Referência: Exemplo (não oficial)")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("↓")));
+    // Words read back as they were written: "filiais", not a ligature of "fi".
+    QVERIFY2(text.contains(QStringLiteral("todas as filiais da central")), qPrintable(text));
+    for (char16_t ligature = 0xFB00; ligature <= 0xFB06; ++ligature)
+        QVERIFY2(!text.contains(QChar(ligature)), qPrintable(text));
+    if (qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
+        writeReportPicture(pdf, QStringLiteral("report-week"));
+}
+
+void TstQrScreenLayouts::writeReportPicture(const QString& pdf, const QString& name)
 {
     const QString base = m_dir.filePath(QStringLiteral("report"));
     QProcess pdftoppm;
@@ -625,7 +666,7 @@ void TstQrScreenLayouts::writeReportPicture(const QString& pdf)
                     QString::number(kPictureDpi), pdf, base});
     QVERIFY(pdftoppm.waitForFinished());
     QVERIFY2(pdftoppm.exitCode() == 0, pdftoppm.readAllStandardError().constData());
-    const QString target = QStringLiteral(KAV_SOURCE_DIR "/docs/report.png");
+    const QString target = QStringLiteral(KAV_SOURCE_DIR "/docs/") + name + QStringLiteral(".png");
     QFile::remove(target);
     QVERIFY(QFile::copy(base + QStringLiteral(".png"), target));
 }
