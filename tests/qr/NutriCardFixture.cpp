@@ -400,3 +400,147 @@ void NutriCardFixture::fillNotes(const Exec& exec)
             exec(QStringLiteral("INSERT INTO NUTRICARDNOTA (NRSEQUNUTR, NRLINHA, DSNOTA) VALUES (?, ?, ?)"),
                  {key, i + 1, lines[i]});
 }
+
+namespace {
+
+// One generated menu day: the dishes of each service, with the amounts of every nutrient.
+struct YearDay
+{
+    QDate day;
+    int week; // from 1, counted from the first week with a menu day
+    QList<FixtureDish> dishes;
+};
+
+QList<YearDay> yearDays()
+{
+    static const char* const services[][2] = {
+        {"00002", "Desjejum"}, {"00003", "Almoço"}, {"00004", "Lanche da tarde"}};
+    QList<YearDay> days;
+    int week = 0;
+    int previousWeek = -1;
+    for (QDate day = NutriCardFixture::YearFirst; day <= NutriCardFixture::YearLast; day = day.addDays(1)) {
+        if (day.dayOfWeek() > 5 || day.month() == 7)
+            continue;
+        if (day.weekNumber() != previousWeek) {
+            previousWeek = day.weekNumber();
+            ++week;
+        }
+        const int seed = int(NutriCardFixture::YearFirst.daysTo(day));
+        YearDay menu{day, week, {}};
+        const int serviceCount = 2 + seed % 2;
+        for (int s = 3 - serviceCount; s < 3; ++s) {
+            const int dishCount = 2 + (seed * 7 + s * 3) % 5;
+            for (int d = 0; d < dishCount; ++d) {
+                const bool option = d == 1 && (seed + s) % 4 == 0;
+                const double energy = 60 + (seed * 13 + s * 29 + d * 41) % 240;
+                QList<QVariant> values;
+                for (int n = 0; n < kNutrientCount; ++n)
+                    values.append(energy * (n == 0 ? 1.0 : 0.05 * (n + 1)));
+                menu.dishes.append(
+                    {day,
+                     QString::fromLatin1(services[s][0]),
+                     QString::fromUtf8(services[s][1]),
+                     s + 2,
+                     QStringLiteral("0%1").arg(1 + d % 4),
+                     QStringLiteral("Tipo %1").arg(1 + d % 4),
+                     QStringLiteral("%1").arg(1000 + (seed * 5 + d) % 400, 10, 10, QLatin1Char('0')),
+                     QStringLiteral("Prato %1").arg(1000 + (seed * 5 + d) % 400),
+                     option,
+                     values,
+                     {}});
+            }
+        }
+        days.append(menu);
+    }
+    return days;
+}
+
+} // namespace
+
+QString NutriCardFixture::fillYear(QSqlDatabase db)
+{
+    const QList<YearDay> days = yearDays();
+    QStringList errors;
+    const auto exec = [&](const QString& sql, const QVariantList& values) {
+        if (const QString error = run(db, sql, values); !error.isEmpty())
+            errors.append(error);
+    };
+    const QDateTime created(YearFirst, QTime(9, 0));
+    for (const auto& [key, kind] :
+         {std::pair(YearDishKey, QStringLiteral("NL")), std::pair(YearWeekKey, QStringLiteral("SL"))})
+        exec(QStringLiteral(
+                 "INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
+                 "DTINICIAL, DTFINAL, IDTIPOREL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+             {key, created, Central, Central, QStringLiteral("0000000001"), YearFirst, YearLast, kind});
+
+    db.transaction();
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, "
+                                  "DTINISEMANA, CDSERVFILI, NMSERVICO, "
+                                  "NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT, NMPRATO, "
+                                  "IDOPCAO, CDNUTRIENTE, NMNUTRIENTE, "
+                                  "SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL, IDNDPCALINCOMPL, QTDIAS) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                  "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    int line = 0;
+    const QVariant null;
+    const auto add = [&](const QString& key, const QVariantList& place, int n, const QVariant& value,
+                         const QVariant& days) {
+        QVariantList values = {key, ++line};
+        values += place;
+        values += {QString::fromLatin1(kNutrients[n].code),
+                   QString::fromUtf8(kNutrients[n].name),
+                   QString::fromUtf8(kNutrients[n].unit),
+                   value,
+                   QStringLiteral("N"),
+                   7.5,
+                   QStringLiteral("N"),
+                   days};
+        for (const QVariant& v : values)
+            insert.addBindValue(v);
+        if (!insert.exec())
+            errors.append(insert.lastError().text());
+    };
+    QHash<int, QList<double>> weekSums; // week -> energy of each day
+    for (const YearDay& menu : days) {
+        const QDate monday = menu.day.addDays(1 - menu.day.dayOfWeek());
+        QList<double> total(kNutrientCount, 0);
+        for (const FixtureDish& d : menu.dishes) {
+            for (int n = 0; n < kNutrientCount; ++n) {
+                add(YearDishKey,
+                    {d.day, menu.week, monday, d.serviceCode, d.service, d.serviceOrder, d.typeCode, d.type,
+                     d.dishCode, QStringLiteral("P"), d.dish,
+                     d.option ? QStringLiteral("S") : QStringLiteral("N")},
+                    n, d.values[n], null);
+                total[n] += d.option ? 0 : d.values[n].toDouble();
+            }
+        }
+        for (int n = 0; n < kNutrientCount; ++n)
+            add(YearWeekKey,
+                {menu.day, menu.week, monday, null, null, null, null, null, null, null, null, null}, n,
+                total[n], null);
+        weekSums[menu.week].append(total[0]);
+    }
+    for (auto it = weekSums.cbegin(); it != weekSums.cend(); ++it) {
+        const QList<double>& energy = it.value();
+        double sum = 0;
+        for (double value : energy)
+            sum += value;
+        QDate monday;
+        for (const YearDay& menu : days)
+            if (menu.week == it.key() && !monday.isValid())
+                monday = menu.day.addDays(1 - menu.day.dayOfWeek());
+        for (int n = 0; n < kNutrientCount; ++n) {
+            const double mean = sum / energy.size() * (n == 0 ? 1.0 : 0.05 * (n + 1));
+            add(YearWeekKey, {null, it.key(), monday, null, null, null, null, null, null, null, null, null},
+                n, mean, int(energy.size()));
+            for (int s = 0; s < 2; ++s)
+                add(YearWeekKey,
+                    {null, it.key(), monday, QStringLiteral("0000%1").arg(3 + s),
+                     QStringLiteral("Serviço %1").arg(s + 1), 3 + s, null, null, null, null, null, null},
+                    n, mean / 2, null);
+        }
+    }
+    db.commit();
+    return errors.join(QLatin1Char('\n'));
+}

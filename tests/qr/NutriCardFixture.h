@@ -33,6 +33,11 @@ public:
     static inline const QString DayKey = QStringLiteral("0000000102");
     static inline const QString WeekKey = QStringLiteral("0000000103");
     static inline const QString Central = QStringLiteral("0001");
+    // A school year of generated menus: per dish and per week.
+    static inline const QString YearDishKey = QStringLiteral("0000000104");
+    static inline const QString YearWeekKey = QStringLiteral("0000000105");
+    static inline const QDate YearFirst = QDate(2025, 2, 3);
+    static inline const QDate YearLast = QDate(2025, 12, 19);
 
     // Codes of the report's columns, in order.
     static QStringList nutrients();
@@ -54,6 +59,11 @@ public:
     // rows of another age band and coverage that do not apply) and the notes of each report.
     // Returns an empty text, or what went wrong.
     static QString fill(QSqlDatabase db, const QString& schemaFile);
+
+    // Adds a school year of menus to a filled database: every weekday but the July holidays, two
+    // or three services, two to six dishes each, an option dish now and then. Returns an empty
+    // text, or what went wrong.
+    static QString fillYear(QSqlDatabase db);
 
 private:
     using Exec = std::function<void(const QString& sql, const QVariantList& values)>;

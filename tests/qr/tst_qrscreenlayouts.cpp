@@ -8,6 +8,7 @@
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "NutriCardFixture.h"
+#include "PageModel.h"
 #include "Qrddlgs.h"
 #include "ReportCatalog.h"
 #include "TReportDesignerDialog.h"
@@ -204,6 +205,8 @@ private slots:
     void incompleteNdpcalIsMarked();
     void optionDishFollowsTheMainDish();
     void dailyChartHasEnergyOfEachDay();
+    void yearKeepsHeadingsWithTheirRows_data();
+    void yearKeepsHeadingsWithTheirRows();
     void printedPdfHasDishesAndDayTotal();
     void printedWeekPdfIsSearchableAsWritten();
     void layoutsPrintTheSameOnEveryEngine_data();
@@ -227,6 +230,8 @@ void TstQrScreenLayouts::initTestCase()
     QVERIFY(db.open());
     const QString error = NutriCardFixture::fill(db, kSchema);
     QVERIFY2(error.isEmpty(), qPrintable(error));
+    const QString year = NutriCardFixture::fillYear(db);
+    QVERIFY2(year.isEmpty(), qPrintable(year));
 }
 
 void TstQrScreenLayouts::cleanupTestCase()
@@ -582,6 +587,65 @@ void TstQrScreenLayouts::dailyChartHasEnergyOfEachDay()
                 found || (line.startsWith(label) && line.contains(QLatin1Char('#')) && line.endsWith(energy));
         QVERIFY2(found, qPrintable(label + QLatin1Char(' ') + energy + QLatin1Char('\n') + text));
     }
+}
+
+void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("heading"); // how the day's or week's heading starts
+    QTest::addRow("01 por dia") << "01" << NutriCardFixture::YearDishKey << "";
+    QTest::addRow("04 por semana") << "04" << NutriCardFixture::YearWeekKey << "Semana ";
+    QTest::addRow("05 por semana") << "05" << NutriCardFixture::YearWeekKey << "Semana ";
+}
+
+void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, key);
+    QFETCH(QString, heading);
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = {key, NutriCardFixture::YearLast, true, {}, true};
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(kConnection);
+    dialog.setClock(kPrintedAt);
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
+    const std::shared_ptr<const PageModel> model = dialog.Prepare();
+    QVERIFY(model);
+    QVERIFY2(model->pages.size() > 5, qPrintable(QString::number(model->pages.size())));
+    int withoutHeading = 0;
+    int endingOnHeading = 0;
+    int continued = 0;
+    for (int p = 0; p < model->pages.size(); ++p) {
+        // The report's body on the page, band by band: its kind and its first text.
+        QList<std::pair<BandKind, QString>> body;
+        int band = -1;
+        for (const PageItem& item : model->pages[p].items) {
+            if (item.band == band || item.bandKind == BandKind::Title ||
+                item.bandKind == BandKind::PageHeader || item.bandKind == BandKind::ColumnHeader ||
+                item.bandKind == BandKind::PageFooter || item.kind != PageItem::Kind::Text)
+                continue;
+            band = item.band;
+            body.append({item.bandKind, item.text});
+        }
+        const bool hasRows = std::any_of(body.cbegin(), body.cend(), [](const auto& b) {
+            return b.first == BandKind::Detail || b.first == BandKind::GroupFooter;
+        });
+        if (p > 0 && hasRows) {
+            const bool headed = body.first().first == BandKind::GroupHeader &&
+                                (heading.isEmpty() ? body.first().second.contains(QStringLiteral("/2025"))
+                                                   : body.first().second.startsWith(heading));
+            withoutHeading += headed ? 0 : 1;
+            continued += body.first().second.contains(QStringLiteral("(continuação)")) ? 1 : 0;
+        }
+        if (p + 1 < model->pages.size() && !body.isEmpty() && body.last().first == BandKind::GroupHeader)
+            ++endingOnHeading;
+    }
+    QCOMPARE(withoutHeading, 0);
+    QCOMPARE(endingOnHeading, 0);
+    QVERIFY(continued > 0);
 }
 
 void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
