@@ -68,6 +68,8 @@ public:
                 readGroup();
             else if (name == QLatin1String("list"))
                 readList();
+            else if (name == QLatin1String("column-blocks"))
+                readColumnBlocks();
             else
                 fail(QStringLiteral("elemento desconhecido <%1>").arg(name));
         }
@@ -299,6 +301,23 @@ private:
         m_layout.lists.append(list);
     }
 
+    // <column-blocks prefix size count/>: the parameters prefix1..size*count, all declared.
+    void readColumnBlocks()
+    {
+        allowOnly({"prefix", "size", "count"});
+        if (m_layout.columnBlocks)
+            fail(QStringLiteral("<column-blocks> repetido"));
+        ColumnBlocks blocks;
+        blocks.prefix = attribute("prefix");
+        blocks.size = int(number("size", 0, true));
+        blocks.count = int(number("count", 0, true));
+        if (blocks.prefix.isEmpty() || blocks.size < 1 || blocks.count < 1)
+            fail(QStringLiteral("<column-blocks> pede 'prefix', 'size' e 'count' positivos"));
+        m_columnBlocksLine = m_xml.lineNumber();
+        m_layout.columnBlocks = blocks;
+        m_xml.skipCurrentElement();
+    }
+
     void readStyle(ReportElement& element)
     {
         element.style.fontSize = number("size", 0);
@@ -398,6 +417,12 @@ private:
                 if (!isDeclared(name))
                     fail(QStringLiteral("a consulta usa o parâmetro :%1, que não está declarado").arg(name),
                          1);
+        if (const auto& blocks = m_layout.columnBlocks)
+            for (int n = 1; n <= blocks->size * blocks->count; ++n)
+                if (!isDeclared(blocks->parameterName(n)))
+                    fail(QStringLiteral("<column-blocks> usa o parâmetro %1, que não está declarado")
+                             .arg(blocks->parameterName(n)),
+                         m_columnBlocksLine);
         for (auto it = m_expressionParameters.cbegin(); it != m_expressionParameters.cend(); ++it)
             if (!isDeclared(it.key()))
                 fail(QStringLiteral("a expressão usa o parâmetro :%1, que não está declarado").arg(it.key()),
@@ -429,6 +454,7 @@ private:
     QString m_source;
     ReportLayout m_layout;
     QMap<QString, qint64> m_expressionParameters; // name (upper case) -> line of first use
+    qint64 m_columnBlocksLine = 0;
 };
 
 } // namespace

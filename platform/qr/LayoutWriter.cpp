@@ -48,6 +48,13 @@ public:
         }
         m_xml.writeEndElement();
 
+        if (const auto& blocks = layout.columnBlocks) {
+            m_xml.writeEmptyElement(QStringLiteral("column-blocks"));
+            m_xml.writeAttribute(QStringLiteral("prefix"), blocks->prefix);
+            m_xml.writeAttribute(QStringLiteral("size"), QString::number(blocks->size));
+            m_xml.writeAttribute(QStringLiteral("count"), QString::number(blocks->count));
+        }
+
         m_xml.writeStartElement(QStringLiteral("query"));
         m_xml.writeCDATA(layout.query);
         m_xml.writeEndElement();

@@ -1,12 +1,14 @@
 #include "PageLayouter.h"
 
 #include "ExpressionContext.h"
+#include "KavException.h"
 #include "ReportCancelled.h"
 #include "ReportData.h"
 #include "ReportLayout.h"
 #include "TParams.h"
 #include "ValueFormatter.h"
 
+#include <deque>
 #include <QHash>
 
 namespace {
@@ -70,14 +72,10 @@ void bindBand(const ReportBand& band, const QStringList& columns)
 class Run
 {
 public:
-    Run(const ReportLayout& layout, const ReportData& data, const TParams& params,
+    Run(const ReportLayout& layout, const QList<PageLayouter::Part>& parts,
         const PageLayouter::Options& options)
-        : m_layout(layout), m_data(data), m_options(options)
+        : m_layout(layout), m_parts(parts), m_options(options)
     {
-        for (const TParam& param : params)
-            m_params.insert(param.Name().toUpper(), param.Value());
-        m_context.data = &m_data;
-        m_context.params = &m_params;
         m_context.clock = options.now;
         m_model.title = layout.title;
         m_model.page = layout.page;
@@ -89,18 +87,51 @@ public:
 
     PageModel run()
     {
+        for (int part = 0; part < int(m_parts.size()); ++part) {
+            if (part > 0)
+                finishPage();
+            startPart(part);
+            startPage(0);
+            layOutRows();
+        }
+        placeLists();
+        finishPage();
+        fillDeferred();
+        return std::move(m_model);
+    }
+
+private:
+    struct Deferred
+    {
+        int page;
+        int item;
+        const ReportElement* element;
+        RowContext context;
+    };
+
+    // The rows and parameters of one part (a block of columns): bound, grouped, measured.
+    void startPart(int part)
+    {
+        m_data = m_parts[part].data;
+        QHash<QString, QVariant>& params = m_partParams.emplace_back();
+        for (const TParam& param : m_parts[part].params)
+            params.insert(param.Name().toUpper(), param.Value());
+        m_context.data = m_data;
+        m_context.params = &params;
         for (const ReportBand* band : m_layout.bands())
-            bindBand(*band, m_data.columns);
+            bindBand(*band, m_data->columns);
         for (const ReportGroup& group : m_layout.groups)
-            group.key.bindColumns(m_data.columns);
+            group.key.bindColumns(m_data->columns);
         computeGroups();
         computeDetailHeights();
+    }
 
-        const int rowCount = int(m_data.rows.size());
+    void layOutRows()
+    {
+        const int rowCount = int(m_data->rows.size());
         const int groupCount = int(m_layout.groups.size());
         m_groupStart.assign(groupCount, 0);
         m_open.assign(groupCount, false);
-        startPage(0);
         for (int i = 0; i < rowCount; ++i) {
             const int level = m_changeLevel[i];
             if (i > 0)
@@ -124,25 +155,12 @@ public:
             placeFooters(rowCount, 0);
         if (m_layout.summary)
             place(*m_layout.summary, contextFor(rowCount - 1, 0, rowCount));
-        placeLists();
-        finishPage();
         reportProgress(rowCount);
-        fillDeferred();
-        return std::move(m_model);
     }
-
-private:
-    struct Deferred
-    {
-        int page;
-        int item;
-        const ReportElement* element;
-        RowContext context;
-    };
 
     void reportProgress(int done)
     {
-        if (m_options.progress && !m_options.progress(done, int(m_data.rows.size())))
+        if (m_options.progress && !m_options.progress(done, int(m_data->rows.size())))
             throw ReportCancelled();
     }
 
@@ -151,7 +169,7 @@ private:
     // contains row i.
     void computeGroups()
     {
-        const int rowCount = int(m_data.rows.size());
+        const int rowCount = int(m_data->rows.size());
         const int groupCount = int(m_layout.groups.size());
         m_changeLevel.assign(rowCount, groupCount);
         QList<QVariant> previous(groupCount);
@@ -178,7 +196,7 @@ private:
     // Detail height each row takes on the page: none where the detail is not printed.
     void computeDetailHeights()
     {
-        const int rowCount = int(m_data.rows.size());
+        const int rowCount = int(m_data->rows.size());
         m_detailHeight.assign(rowCount, 0);
         if (!m_layout.detail)
             return;
@@ -212,7 +230,7 @@ private:
     // Height of the footers printed before `row`; `starts[g]` is where group g began.
     double footersHeight(int row, const std::vector<int>& starts) const
     {
-        const int rowCount = int(m_data.rows.size());
+        const int rowCount = int(m_data->rows.size());
         const int level = row < rowCount ? m_changeLevel[row] : 0;
         double height = 0;
         for (int g = int(m_layout.groups.size()) - 1; g >= level; --g)
@@ -235,7 +253,7 @@ private:
     // after the last row: a total never starts a page without one of its rows.
     double rowChainHeight(int row) const
     {
-        const int rowCount = int(m_data.rows.size());
+        const int rowCount = int(m_data->rows.size());
         if (row >= rowCount)
             return 0;
         std::vector<int> starts = m_groupStart;
@@ -282,7 +300,7 @@ private:
     {
         m_model.pages.append(Page());
         m_y = 0;
-        const RowContext context = contextFor(nextRow, 0, int(m_data.rows.size()));
+        const RowContext context = contextFor(nextRow, 0, int(m_data->rows.size()));
         if (m_model.pages.size() == 1 && m_layout.titleBand)
             placeAt(*m_layout.titleBand, context);
         if (m_layout.pageHeader)
@@ -309,12 +327,14 @@ private:
         }
     }
 
-    // Each list's band once per row of the list's own query, after the summary.
+    // Each list's band once per row of the list's own query (read with the first part), after the
+    // summary of the last part.
     void placeLists()
     {
-        for (int l = 0; l < int(m_layout.lists.size()) && l < int(m_data.lists.size()); ++l) {
+        const std::vector<ReportData>& lists = m_parts.first().data->lists;
+        for (int l = 0; l < int(m_layout.lists.size()) && l < int(lists.size()); ++l) {
             const ReportBand& band = m_layout.lists[l].band;
-            const ReportData& rows = m_data.lists[l];
+            const ReportData& rows = lists[l];
             bindBand(band, rows.columns);
             RowContext context = contextFor(0, 0, int(rows.rows.size()));
             context.data = &rows;
@@ -329,7 +349,7 @@ private:
     {
         if (!m_layout.pageFooter)
             return;
-        const RowContext context = contextFor(m_lastRow, 0, int(m_data.rows.size()));
+        const RowContext context = contextFor(m_lastRow, 0, int(m_data->rows.size()));
         if (m_layout.pageFooter->printWhen.isEmpty() || m_layout.pageFooter->printWhen.isTrue(context))
             emitBand(*m_layout.pageFooter, context, m_bodyHeight - m_footerHeight);
     }
@@ -435,9 +455,10 @@ private:
     }
 
     const ReportLayout& m_layout;
-    const ReportData& m_data;
+    const QList<PageLayouter::Part>& m_parts;
     const PageLayouter::Options& m_options;
-    QHash<QString, QVariant> m_params;
+    const ReportData* m_data = nullptr;
+    std::deque<QHash<QString, QVariant>> m_partParams; // stable: deferred values keep pointing here
     RowContext m_context;
     PageModel m_model;
     double m_bodyHeight = 0;
@@ -460,5 +481,12 @@ private:
 PageModel PageLayouter::layOut(const ReportLayout& layout, const ReportData& data, const TParams& params,
                                const Options& options)
 {
-    return Run(layout, data, params, options).run();
+    return layOut(layout, {Part{&data, params}}, options);
+}
+
+PageModel PageLayouter::layOut(const ReportLayout& layout, const QList<Part>& parts, const Options& options)
+{
+    if (parts.isEmpty())
+        throw Kav::Exception(QStringLiteral("Relatório sem dados para montar."));
+    return Run(layout, parts, options).run();
 }

@@ -2,6 +2,7 @@
 // A report layout as a .QR2 file holds it: title, page setup, font, the query with the parameters
 // it declares, the fixed bands and the groups (outermost first).
 
+#include "ColumnBlocks.h"
 #include "PageSetup.h"
 #include "ReportBand.h"
 #include "ReportGroup.h"
@@ -39,6 +40,7 @@ struct ReportLayout
     std::optional<ReportBand> pageFooter;
     QList<ReportGroup> groups;
     QList<ReportList> lists; // printed after the summary, in this order
+    std::optional<ColumnBlocks> columnBlocks;
 
     // A fresh parameter collection: one parameter per declaration, with its declared type.
     TParams createParams() const;

@@ -131,15 +131,26 @@ std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
     const Progress progress = progressFor(layout.title);
     if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
         return nullptr;
-    ReportData data = ReportQuery::run(database(), layout.query, params);
+    // One part per block of columns that has values; the lists once, with the first.
+    const int blocks = layout.columnBlocks ? layout.columnBlocks->count : 1;
+    std::vector<ReportData> data;
+    QList<PageLayouter::Part> parts;
+    data.reserve(blocks);
+    for (int block = 0; block < blocks; ++block) {
+        TParams blockParams = params;
+        if (layout.columnBlocks && !layout.columnBlocks->applyBlock(blockParams, block))
+            break;
+        data.push_back(ReportQuery::run(database(), layout.query, blockParams));
+        parts.append({&data.back(), blockParams});
+    }
     for (const ReportList& list : layout.lists)
-        data.lists.push_back(ReportQuery::run(database(), list.query, params));
+        data.front().lists.push_back(ReportQuery::run(database(), list.query, params));
     PageLayouter::Options options;
     options.now = m_clock.isValid() ? m_clock : QDateTime::currentDateTime();
     options.progress = [&](int done, int total) {
         return progress(QStringLiteral("Montando as páginas..."), done, total);
     };
-    return std::make_shared<const PageModel>(PageLayouter::layOut(layout, data, params, options));
+    return std::make_shared<const PageModel>(PageLayouter::layOut(layout, parts, options));
 }
 
 bool TReportDesignerDialog::runRenderer(const QString& name, const PageModel& model, const QString& fileName)

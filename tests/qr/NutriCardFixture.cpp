@@ -29,6 +29,13 @@ const Nutrient kNutrients[] = {
 };
 
 constexpr int kNutrientCount = int(std::size(kNutrients));
+
+// Chosen besides the first eight: printed in a second block of columns.
+const Nutrient kExtraNutrients[] = {
+    {"009", "Magnésio", "mg", "magnesium"},
+    {"010", "Zinco", "mg", "zinc"},
+    {"011", "Vitamina C", "mg", "vitaminC"},
+};
 constexpr int kWeekDays = 5;
 constexpr double kWeekRise = 0.06; // each day of a week 6 % over the Monday
 const QDate kMonday(2025, 3, 3);
@@ -72,6 +79,19 @@ QStringList NutriCardFixture::nutrients()
     for (const Nutrient& nutrient : kNutrients)
         codes.append(QString::fromLatin1(nutrient.code));
     return codes;
+}
+
+QStringList NutriCardFixture::extraNutrients()
+{
+    QStringList codes;
+    for (const Nutrient& nutrient : kExtraNutrients)
+        codes.append(QString::fromLatin1(nutrient.code));
+    return codes;
+}
+
+double NutriCardFixture::extraValue(const FixtureDish& dish, int nutrient)
+{
+    return dish.values[0].toDouble() * 0.1 * (nutrient + 1);
 }
 
 QList<FixtureDish> NutriCardFixture::dishes()
@@ -165,6 +185,12 @@ QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
         if (const QString error = run(db, sql, values); !error.isEmpty())
             errors.append(error);
     };
+    for (const Nutrient& n : kExtraNutrients)
+        exec(
+            QStringLiteral(
+                "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
+            {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
+             QString::fromLatin1(n.tacoColumn)});
     for (const Nutrient& n : kNutrients)
         exec(
             QStringLiteral(
@@ -201,9 +227,12 @@ QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
                                           "?, ?)");
     const QVariant null;
     int line = 0;
+    constexpr int kExtraCount = int(std::size(kExtraNutrients));
     for (const FixtureDish& d : dishes()) {
-        for (int n = 0; n < kNutrientCount; ++n) {
-            const QString code = QString::fromLatin1(kNutrients[n].code);
+        for (int n = 0; n < kNutrientCount + kExtraCount; ++n) {
+            const bool extra = n >= kNutrientCount;
+            const Nutrient& nutrient = extra ? kExtraNutrients[n - kNutrientCount] : kNutrients[n];
+            const QString code = QString::fromLatin1(nutrient.code);
             exec(insert, {DishKey,
                           ++line,
                           d.day,
@@ -219,9 +248,9 @@ QString NutriCardFixture::fill(QSqlDatabase db, const QString& schemaFile)
                           d.dish,
                           d.option ? QStringLiteral("S") : QStringLiteral("N"),
                           code,
-                          QString::fromUtf8(kNutrients[n].name),
-                          QString::fromUtf8(kNutrients[n].unit),
-                          d.values[n],
+                          QString::fromUtf8(nutrient.name),
+                          QString::fromUtf8(nutrient.unit),
+                          extra ? QVariant(extraValue(d, n - kNutrientCount)) : d.values[n],
                           d.incomplete.contains(code) ? QStringLiteral("S") : QStringLiteral("N"),
                           ndpcal(d.day)});
         }

@@ -41,6 +41,9 @@ public:
 
     // Codes of the report's columns, in order.
     static QStringList nutrients();
+    // Codes of three more nutrients, with amounts in the per-dish report only.
+    static QStringList extraNutrients();
+    static double extraValue(const FixtureDish& dish, int nutrient);
     static QList<FixtureDish> dishes();
     // NDpCal% of each day of the per-dish report.
     static double ndpcal(const QDate& day);

@@ -33,11 +33,17 @@ constexpr int kPictureDpi = 90;
 
 // Every parameter the screen binds, by name.
 const QStringList kScreenParameters = {
-    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE", "P_NMFILIAGRE", "P_CDSERVFILI",  "P_CDFILAUXPRAT",
-    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD", "P_NRSEQUNUTR", "P_DTINICIAL",   "P_DTFINAL",
-    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",     "P_FILNDPCAL",  "P_LISTATPRATO", "P_TODOSTPRATO",
-    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1", "P_NUTRIENTE2", "P_NUTRIENTE3",  "P_NUTRIENTE4",
-    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7", "P_NUTRIENTE8"};
+    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE",  "P_NMFILIAGRE",  "P_CDSERVFILI",  "P_CDFILAUXPRAT",
+    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD",  "P_NRSEQUNUTR",  "P_DTINICIAL",   "P_DTFINAL",
+    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",      "P_FILNDPCAL",   "P_LISTATPRATO", "P_TODOSTPRATO",
+    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1",  "P_NUTRIENTE2",  "P_NUTRIENTE3",  "P_NUTRIENTE4",
+    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7",  "P_NUTRIENTE8",  "P_NUTRIENTE9",  "P_NUTRIENTE10",
+    "P_NUTRIENTE11",  "P_NUTRIENTE12",  "P_NUTRIENTE13", "P_NUTRIENTE14", "P_NUTRIENTE15", "P_NUTRIENTE16",
+    "P_NUTRIENTE17",  "P_NUTRIENTE18",  "P_NUTRIENTE19", "P_NUTRIENTE20", "P_NUTRIENTE21", "P_NUTRIENTE22",
+    "P_NUTRIENTE23",  "P_NUTRIENTE24"};
+
+// The screen binds the codes of ListaNutrRel to P_NUTRIENTE1 and on, up to this many.
+constexpr int kNutrientParameters = 24;
 
 struct Criteria
 {
@@ -46,6 +52,7 @@ struct Criteria
     bool options = true;
     QString dishTypes; // empty: all
     bool ndpcal = false;
+    QStringList nutrients = NutriCardFixture::nutrients(); // as the server returned them
 };
 
 // Binds what the screen binds, the way it binds it: texts and dates as values, the shown
@@ -85,9 +92,8 @@ public:
         QHash<QString, QString> texts = {
             {"P_DTPERIINI", first.toString(QStringLiteral("dd/MM/yyyy"))},
             {"P_DTPERIFIN", criteria.last.toString(QStringLiteral("dd/MM/yyyy"))}};
-        const QStringList nutrients = NutriCardFixture::nutrients();
-        for (int k = 0; k < 8; ++k)
-            texts.insert(QStringLiteral("P_NUTRIENTE%1").arg(k + 1), nutrients.value(k));
+        for (int k = 0; k < kNutrientParameters; ++k)
+            texts.insert(QStringLiteral("P_NUTRIENTE%1").arg(k + 1), criteria.nutrients.value(k));
         for (auto it = texts.cbegin(); it != texts.cend(); ++it)
             if (Qrddlgs::ExistParam(Params, it.key()))
                 Params.ParamByName(it.key()).setAsString(it.value());
@@ -204,6 +210,7 @@ private slots:
     void everyLayoutListsTheGapsOfItsReport();
     void incompleteNdpcalIsMarked();
     void optionDishFollowsTheMainDish();
+    void moreThanEightNutrientsPrintInASecondBlock();
     void dailyChartHasEnergyOfEachDay();
     void yearKeepsHeadingsWithTheirRows_data();
     void yearKeepsHeadingsWithTheirRows();
@@ -555,6 +562,40 @@ void TstQrScreenLayouts::incompleteNdpcalIsMarked()
     QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("qua. 05/03/2025"))).value(1), QStringLiteral("7,0"));
     const QString weeks = run(QStringLiteral("05"), kWeeks);
     QVERIFY(weeks.contains(QStringLiteral("NDpCal% 6,4*")));
+}
+
+void TstQrScreenLayouts::moreThanEightNutrientsPrintInASecondBlock()
+{
+    Criteria criteria{NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, false};
+    criteria.nutrients += NutriCardFixture::extraNutrients();
+    const QString text = run(QStringLiteral("01"), criteria);
+    const QStringList pages = text.split(QLatin1Char('\f'));
+    // The first block's pages head the first eight nutrients; the second block's the other three,
+    // with the days, services and dishes again.
+    const auto blockOf = [](const QString& page) {
+        return page.contains(QStringLiteral("Magnésio")) ? 2 : 1;
+    };
+    QVERIFY(pages.size() >= 2);
+    QCOMPARE(blockOf(pages.first()), 1);
+    QCOMPARE(blockOf(pages.last()), 2);
+    QString second;
+    for (const QString& page : pages) {
+        QCOMPARE(page.contains(QStringLiteral("Energia")), blockOf(page) == 1);
+        if (blockOf(page) == 2)
+            second += page;
+    }
+    QVERIFY(second.contains(QStringLiteral("Zinco")) && second.contains(QStringLiteral("Vitamina C")));
+    for (const FixtureDish& dish : NutriCardFixture::dishes()) {
+        const QString line = lineStarting(second, dish.dish);
+        QVERIFY2(!line.isEmpty(), qPrintable(dish.dish));
+        QCOMPARE(cellsOf(line).mid(2), QStringList({amount(NutriCardFixture::extraValue(dish, 0)),
+                                                    amount(NutriCardFixture::extraValue(dish, 1)),
+                                                    amount(NutriCardFixture::extraValue(dish, 2))}));
+    }
+    // Monday's totals in the second block: 736 kcal of main dishes, magnesium a tenth of it.
+    QVERIFY(lineStarting(second, QStringLiteral("Total do dia")).contains(amount(73.6)));
+    // The notes follow the last block only.
+    QCOMPARE(int(text.count(QStringLiteral("TACO 565"))), 1);
 }
 
 void TstQrScreenLayouts::optionDishFollowsTheMainDish()
