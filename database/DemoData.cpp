@@ -1,7 +1,9 @@
 #include "DemoData.h"
 
 #include "BulkInserter.h"
+#include "ComplementImporter.h"
 #include "KavException.h"
+#include "NutritionReferenceImporter.h"
 #include "ReferenceData.h"
 #include "SchemaInstaller.h"
 #include "TacoImporter.h"
@@ -57,17 +59,32 @@ struct MenuType
     const char* name;
     bool active;
     double portion; // portions a pupil of this menu type is served, relative to a school-age pupil
+    // The reference the menu is compared with: set, age band and coverage (percent of the daily
+    // needs); none for the adults' menu, which the example set does not cover.
+    const char* referenceSet;
+    const char* ageBand;
+    double coverage;
 };
 
+const char* const ExampleSet = "EXEMPLO";
+
 constexpr MenuType MenuTypes[] = {
-    {"0010", "0000000001", "Creche (0 a 3 anos)", true, 0.6},
-    {"0010", "0000000002", "Pré-escola (4 e 5 anos)", true, 0.8},
-    {"0010", "0000000003", "Ensino fundamental", true, 1.0},
-    {"0010", "0000000004", "Cardápio de férias", false, 1.0},
-    {"0020", "0000000001", "Ensino fundamental", true, 1.0},
-    {"0020", "0000000002", "Educação de jovens e adultos", true, 1.2},
-    {"0020", "0000000003", "Dieta sem lactose", false, 1.0},
+    {"0010", "0000000001", "Creche (0 a 3 anos)", true, 0.6, ExampleSet, "0-3", 70},
+    {"0010", "0000000002", "Pré-escola (4 e 5 anos)", true, 0.8, ExampleSet, "4-5", 30},
+    {"0010", "0000000003", "Ensino fundamental", true, 1.0, ExampleSet, "6-10", 20},
+    {"0010", "0000000004", "Cardápio de férias", false, 1.0, ExampleSet, "6-10", 20},
+    {"0020", "0000000001", "Ensino fundamental", true, 1.0, ExampleSet, "6-10", 20},
+    {"0020", "0000000002", "Educação de jovens e adultos", true, 1.2, nullptr, nullptr, 0},
+    {"0020", "0000000003", "Dieta sem lactose", false, 1.0, ExampleSet, "6-10", 20},
 };
+
+struct AgeBand
+{
+    const char* code;
+    const char* name;
+};
+
+constexpr AgeBand AgeBands[] = {{"0-3", "0 a 3 anos"}, {"4-5", "4 e 5 anos"}, {"6-10", "6 a 10 anos"}};
 
 struct Link
 {
@@ -358,8 +375,11 @@ void DemoData::write(bool replace)
         writeReferenceData(m_db);
         transaction.commit();
     }
-    // Foods and nutrients come in through the food-table import, which has its own transaction.
+    // Foods and nutrients come in through the food-table import, the example references and the
+    // complement of the table's "not applicable" cells through theirs: each has its own transaction.
     TacoImporter(m_db).import(demoFoodsDir());
+    NutritionReferenceImporter(m_db).import(QStringLiteral(":/kavdb/demo/referencias-exemplo.csv"));
+    ComplementImporter(m_db).import(QStringLiteral(":/kavdb/demo/complemento.csv"));
     Transaction transaction(m_db);
     writeDishes();
     writeMenus();
@@ -379,10 +399,16 @@ void DemoData::writeBranches()
 
 void DemoData::writeMenuTypes()
 {
+    BulkInserter bands(m_db, QStringLiteral("FAIXAETARIA"), {"CDFAIXAETAR", "NMFAIXAETAR"});
+    for (const AgeBand& band : AgeBands)
+        bands.add({text(band.code), text(band.name)});
+    bands.flush();
     BulkInserter types(m_db, QStringLiteral("TIPOCARD"),
-                       {"CDFILCENTZVE", "CDTIPOCARD", "NMTIPOCARD", "IDTPCARDATIV"});
+                       {"CDFILCENTZVE", "CDTIPOCARD", "NMTIPOCARD", "IDTPCARDATIV", "CDCONJREF",
+                        "CDFAIXAETAR", "PCCOBERTURA"});
     for (const MenuType& t : MenuTypes)
-        types.add({text(t.central), text(t.code), text(t.name), flag(t.active)});
+        types.add({text(t.central), text(t.code), text(t.name), flag(t.active), text(t.referenceSet),
+                   text(t.ageBand), t.referenceSet ? QVariant(t.coverage) : QVariant()});
     types.flush();
     BulkInserter links(m_db, QStringLiteral("FILITIPOCARD"),
                        {"CDFILCENTZVE", "CDFILIAL", "CDTIPOCARD", "IDTCARATFILI"});

@@ -22,7 +22,8 @@ QString readResource(const QString& name)
 
 QStringList tableStatements()
 {
-    return splitSqlScript(readResource(QStringLiteral("tables.sql")));
+    return splitSqlScript(readResource(QStringLiteral("tables.sql"))) +
+           splitSqlScript(readResource(QStringLiteral("upgrades/0002-references.sql")));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "TacoImporter.h"
 
 #include "BulkInserter.h"
-#include "CsvReader.h"
+#include "CsvImport.h"
 #include "KavException.h"
 #include "NutrientCatalogue.h"
 #include "Transaction.h"
@@ -9,10 +9,13 @@
 #include <QDir>
 #include <QHash>
 #include <QSet>
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace KavDb {
+
+using CsvImport::fail;
+using CsvImport::requireColumn;
+using CsvImport::requireId;
 
 namespace {
 
@@ -29,43 +32,9 @@ struct Food
     QString name;
 };
 
-[[noreturn]] void fail(const QString& file, int line, const QString& why)
-{
-    throw Kav::Exception(QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(why));
-}
-
-int requireColumn(const CsvTable& table, const QString& file, const QString& name)
-{
-    const int column = table.column(name);
-    if (column < 0)
-        throw Kav::Exception(
-            QStringLiteral("%1 is not the expected table: it has no column \"%2\" (columns: %3).")
-                .arg(file, name, table.header.join(QLatin1String(", "))));
-    return column;
-}
-
-int requireId(const CsvTable& table, int row, int column, const QString& file)
-{
-    bool ok = false;
-    const int id = table.rows[row][column].trimmed().toInt(&ok);
-    if (!ok || id <= 0)
-        fail(file, table.lines[row],
-             QStringLiteral("\"%1\" in column %2 is not an id")
-                 .arg(table.rows[row][column], table.header[column]));
-    return id;
-}
-
 QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
 {
-    QSqlQuery query(db);
-    bool ok = query.prepare(sql);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    ok = ok && query.exec();
-    if (!ok)
-        throw Kav::Exception(
-            QStringLiteral("Importing the food table failed: %1").arg(query.lastError().text()));
-    return query;
+    return CsvImport::run(db, QStringLiteral("Importing the food table"), sql, values);
 }
 
 QList<MappedNutrient> mappedNutrients(QSqlDatabase& db, const CsvTable& values)
@@ -145,20 +114,10 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
             fail(valuesFile, values.lines[row], QStringLiteral("food %1 appears twice").arg(id));
         foodsWithValues << id;
         for (const MappedNutrient& nutrient : nutrients) {
-            const QString cell = values.rows[row][nutrient.column].trimmed();
-            QVariant value;
-            if (cell.isEmpty()) {
-                ++counts.missingValues;
-            } else {
-                bool ok = false;
-                value = cell.toDouble(&ok);
-                if (!ok)
-                    fail(valuesFile, values.lines[row],
-                         QStringLiteral("\"%1\" in column %2 is not a number")
-                             .arg(cell, values.header[nutrient.column]));
-                ++counts.values;
-            }
-            valueRows << QVariantList{id, nutrient.code, value};
+            const std::optional<double> value =
+                CsvImport::optionalNumber(values, row, nutrient.column, valuesFile);
+            ++(value ? counts.values : counts.missingValues);
+            valueRows << QVariantList{id, nutrient.code, value ? QVariant(*value) : QVariant()};
         }
     }
 

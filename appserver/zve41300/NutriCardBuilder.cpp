@@ -1,8 +1,6 @@
 #include "NutriCardBuilder.h"
 
 #include <algorithm>
-#include <QMap>
-#include <QSet>
 #include <tuple>
 
 namespace {
@@ -18,30 +16,41 @@ auto itemOrder(const MenuItem& item)
 
 } // namespace
 
+NutriCardBuilder::Diet& NutriCardBuilder::Diet::operator+=(const Diet& other)
+{
+    energy += other.energy;
+    netProtein += other.netProtein;
+    return *this;
+}
+
 NutriCardBuilder::NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> columns, bool withNdpCal)
-    : m_firstDay(firstDay), m_firstMonday(firstDay.addDays(1 - firstDay.dayOfWeek())),
-      m_columns(std::move(columns)), m_withNdpCal(withNdpCal)
+    : m_firstDay(firstDay), m_columns(std::move(columns)), m_withNdpCal(withNdpCal)
 {}
 
 void NutriCardBuilder::addItem(const MenuItem& item, const QHash<QString, NutrientAmount>& amounts,
                                const NutrientAmount& energy, const NutrientAmount& netProtein)
 {
-    m_entries.append(Entry{item, amounts, energy, netProtein});
-    if (!item.option) {
-        Diet& diet = m_dietPerDay[item.day];
-        diet.energy += energy;
-        diet.netProtein += netProtein;
-    }
+    m_entries.append(Entry{item, amounts});
+    if (!m_firstMenuDay.isValid() || item.day < m_firstMenuDay)
+        m_firstMenuDay = item.day;
+    if (!item.option)
+        m_dietPerDay[item.day] += Diet{energy, netProtein};
+}
+
+QDate NutriCardBuilder::firstMonday() const
+{
+    const QDate first = m_firstMenuDay.isValid() ? m_firstMenuDay : m_firstDay;
+    return first.addDays(1 - first.dayOfWeek());
 }
 
 int NutriCardBuilder::weekOf(const QDate& day) const
 {
-    return int(m_firstMonday.daysTo(day) / kDaysPerWeek) + 1;
+    return int(firstMonday().daysTo(day) / kDaysPerWeek) + 1;
 }
 
 QDate NutriCardBuilder::weekStart(int week) const
 {
-    return std::max(m_firstMonday.addDays(qint64(week - 1) * kDaysPerWeek), m_firstDay);
+    return std::max(firstMonday().addDays(qint64(week - 1) * kDaysPerWeek), m_firstDay);
 }
 
 std::optional<double> NutriCardBuilder::ndpcal(const NutrientAmount& netProtein, const NutrientAmount& energy)
@@ -51,32 +60,21 @@ std::optional<double> NutriCardBuilder::ndpcal(const NutrientAmount& netProtein,
     return *netProtein.value * kKcalPerGramProtein / *energy.value * kPercent;
 }
 
-std::optional<double> NutriCardBuilder::dayNdpCal(const QDate& day) const
+void NutriCardBuilder::setNdpCal(NutriCardRow& row, const Diet& diet) const
 {
     if (!m_withNdpCal)
-        return std::nullopt;
-    const Diet diet = m_dietPerDay.value(day);
-    return ndpcal(diet.netProtein, diet.energy);
+        return;
+    row.ndpcal = ndpcal(diet.netProtein, diet.energy);
+    row.ndpcalIncomplete = row.ndpcal && (diet.energy.incomplete || diet.netProtein.incomplete);
 }
 
-std::optional<double> NutriCardBuilder::weekNdpCal(int week) const
+NutriCardBuilder::Diet NutriCardBuilder::weekDiet(int week) const
 {
-    if (!m_withNdpCal)
-        return std::nullopt;
-    Diet week_;
-    for (auto it = m_dietPerDay.cbegin(); it != m_dietPerDay.cend(); ++it) {
-        if (weekOf(it.key()) == week) {
-            week_.energy += it->energy;
-            week_.netProtein += it->netProtein;
-        }
-    }
-    return ndpcal(week_.netProtein, week_.energy);
-}
-
-NutrientAmount NutriCardBuilder::amountOf(const Entry& entry, const QString& nutrient) const
-{
-    const auto it = entry.amounts.constFind(nutrient);
-    return it == entry.amounts.cend() ? NutrientAmount::notAnalysed() : *it;
+    Diet diet;
+    for (auto it = m_dietPerDay.cbegin(); it != m_dietPerDay.cend(); ++it)
+        if (weekOf(it.key()) == week)
+            diet += *it;
+    return diet;
 }
 
 NutriCardRow NutriCardBuilder::rowFor(const QDate& day, int week, const NutrientColumn& column) const
@@ -114,7 +112,6 @@ QList<NutriCardRow> NutriCardBuilder::perDish() const
     QList<NutriCardRow> result;
     for (const Entry* entry : ordered) {
         const MenuItem& item = entry->item;
-        const std::optional<double> dayValue = dayNdpCal(item.day);
         for (const NutrientColumn& column : m_columns) {
             NutriCardRow row = rowFor(item.day, weekOf(item.day), column);
             row.service = item.service;
@@ -126,8 +123,38 @@ QList<NutriCardRow> NutriCardBuilder::perDish() const
             row.dishOwner = item.dishOwner;
             row.dishName = item.dishName;
             row.option = item.option ? QStringLiteral("S") : QStringLiteral("N");
-            row.amount = amountOf(*entry, column.code);
-            row.ndpcal = dayValue;
+            row.amount = entry->amounts.value(column.code, NutrientAmount::notAnalysed());
+            setNdpCal(row, m_dietPerDay.value(item.day));
+            result.append(row);
+        }
+    }
+    return result;
+}
+
+void NutriCardBuilder::addMainDish(DayTotals& totals, const Entry& entry) const
+{
+    QHash<QString, NutrientAmount>& day = totals[entry.item.day];
+    for (const NutrientColumn& column : m_columns)
+        day[column.code] += entry.amounts.value(column.code, NutrientAmount::notAnalysed());
+}
+
+NutriCardBuilder::DayTotals NutriCardBuilder::mainDishTotalsPerDay() const
+{
+    DayTotals totals;
+    for (const Entry& entry : m_entries)
+        if (!entry.item.option)
+            addMainDish(totals, entry);
+    return totals;
+}
+
+QList<NutriCardRow> NutriCardBuilder::dayRows(const DayTotals& totals) const
+{
+    QList<NutriCardRow> result;
+    for (auto day = totals.cbegin(); day != totals.cend(); ++day) {
+        for (const NutrientColumn& column : m_columns) {
+            NutriCardRow row = rowFor(day.key(), weekOf(day.key()), column);
+            row.amount = day->value(column.code);
+            setNdpCal(row, m_dietPerDay.value(day.key()));
             result.append(row);
         }
     }
@@ -136,59 +163,56 @@ QList<NutriCardRow> NutriCardBuilder::perDish() const
 
 QList<NutriCardRow> NutriCardBuilder::dailyTotals() const
 {
-    QMap<QDate, QHash<QString, NutrientAmount>> totals; // ordered by day
-    for (const Entry& entry : m_entries) {
-        QHash<QString, NutrientAmount>& day = totals[entry.item.day];
-        if (entry.item.option)
-            continue;
-        for (const NutrientColumn& column : m_columns)
-            day[column.code] += amountOf(entry, column.code);
-    }
+    return dayRows(mainDishTotalsPerDay());
+}
+
+// The mean per day of `totals` (days of one week), for one service or, without it, the services chosen.
+QList<NutriCardRow> NutriCardBuilder::meanRows(int week, const DayTotals& totals,
+                                               const MenuItem* service) const
+{
     QList<NutriCardRow> result;
-    for (auto day = totals.cbegin(); day != totals.cend(); ++day) {
-        for (const NutrientColumn& column : m_columns) {
-            NutriCardRow row = rowFor(day.key(), weekOf(day.key()), column);
-            row.amount = day->value(column.code);
-            row.ndpcal = dayNdpCal(day.key());
-            result.append(row);
+    const int days = int(totals.size());
+    for (const NutrientColumn& column : m_columns) {
+        NutriCardRow row = rowFor(QDate(), week, column);
+        if (service) {
+            row.service = service->service;
+            row.serviceName = service->serviceName;
+            row.serviceOrder = service->serviceOrder;
         }
+        NutrientAmount sum;
+        for (const QHash<QString, NutrientAmount>& day : totals)
+            sum += day.value(column.code);
+        row.amount = sum.dividedBy(days);
+        row.days = days;
+        setNdpCal(row, weekDiet(week));
+        result.append(row);
     }
     return result;
 }
 
 QList<NutriCardRow> NutriCardBuilder::weeklyMeans() const
 {
-    struct Group
-    {
-        MenuItem service; // the service's code, name and order
-        QSet<QDate> days;
-        QHash<QString, NutrientAmount> sums;
-    };
-    // Ordered by week, then the services' order of the day.
-    QMap<std::tuple<int, int, QString>, Group> groups;
+    // Per week, then the services' order of the day: what each service's main dishes add up to.
+    QMap<std::tuple<int, int, QString>, std::pair<MenuItem, DayTotals>> services;
     for (const Entry& entry : m_entries) {
-        const MenuItem& item = entry.item;
-        Group& group = groups[{weekOf(item.day), item.serviceOrder, item.service}];
-        group.service = item;
-        group.days.insert(item.day);
-        if (item.option)
+        if (entry.item.option)
             continue;
-        for (const NutrientColumn& column : m_columns)
-            group.sums[column.code] += amountOf(entry, column.code);
+        auto& service = services[{weekOf(entry.item.day), entry.item.serviceOrder, entry.item.service}];
+        service.first = entry.item;
+        addMainDish(service.second, entry);
     }
     QList<NutriCardRow> result;
-    for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
-        const int week = std::get<0>(it.key());
-        const double days = double(it->days.size());
-        for (const NutrientColumn& column : m_columns) {
-            NutriCardRow row = rowFor(QDate(), week, column);
-            row.service = it->service.service;
-            row.serviceName = it->service.serviceName;
-            row.serviceOrder = it->service.serviceOrder;
-            row.amount = it->sums.value(column.code).dividedBy(days);
-            row.ndpcal = weekNdpCal(week);
-            result.append(row);
-        }
-    }
+    for (auto it = services.cbegin(); it != services.cend(); ++it)
+        result += meanRows(std::get<0>(it.key()), it->second, &it->first);
+    // The days' totals over the services chosen, and each week's mean of them.
+    const DayTotals days = mainDishTotalsPerDay();
+    result += dayRows(days);
+    QMap<int, DayTotals> weeks;
+    for (auto day = days.cbegin(); day != days.cend(); ++day)
+        weeks[weekOf(day.key())].insert(day.key(), *day);
+    for (auto week = weeks.cbegin(); week != weeks.cend(); ++week)
+        result += meanRows(week.key(), *week, nullptr);
+    std::stable_sort(result.begin(), result.end(),
+                     [](const NutriCardRow& a, const NutriCardRow& b) { return a.week < b.week; });
     return result;
 }

@@ -1,9 +1,12 @@
 #pragma once
-// Turns the nutrient amounts per portion of each dish served into the rows of a report kind:
-// per dish, totals per day, or means per week and service; with NDpCal% when asked.
+// Turns the nutrient amounts of each dish served into the rows of a report kind: per dish,
+// totals per day, or means per week (per service, with the day totals and the week's mean of
+// them); with NDpCal% when asked.
 //
 // Totals and means count the main dishes only: an option dish is an alternative to a main dish,
-// not eaten besides it. Weeks run Monday to Sunday; week 1 holds the first day of the period.
+// not eaten besides it. A day counts for a total or a mean only where a main dish was served for
+// it (in that service, for a service's mean). Weeks run Monday to Sunday; week 1 holds the first
+// day that has a menu item.
 
 #include "MenuItem.h"
 #include "NutriCardRow.h"
@@ -14,6 +17,7 @@
 #include <optional>
 #include <QHash>
 #include <QList>
+#include <QMap>
 
 class NutriCardBuilder
 {
@@ -22,8 +26,8 @@ public:
 
     NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> columns, bool withNdpCal);
 
-    // `amounts` per column nutrient code, per portion; a column missing from it counts as not
-    // analysed. `energy` and `netProtein` per portion feed NDpCal%.
+    // `amounts` per column nutrient code, as served; a column missing from it counts as not
+    // analysed. `energy` and `netProtein` as served feed NDpCal%.
     void addItem(const MenuItem& item, const QHash<QString, NutrientAmount>& amounts,
                  const NutrientAmount& energy = {}, const NutrientAmount& netProtein = {});
 
@@ -41,27 +45,32 @@ private:
     {
         MenuItem item;
         QHash<QString, NutrientAmount> amounts;
-        NutrientAmount energy;
-        NutrientAmount netProtein;
     };
     struct Diet
     {
         NutrientAmount energy;
         NutrientAmount netProtein;
+        Diet& operator+=(const Diet& other);
     };
+    // What the main dishes of some selection add up to, per day they were served.
+    using DayTotals = QMap<QDate, QHash<QString, NutrientAmount>>;
 
     QList<NutriCardRow> perDish() const;
     QList<NutriCardRow> dailyTotals() const;
     QList<NutriCardRow> weeklyMeans() const;
-    NutrientAmount amountOf(const Entry& entry, const QString& nutrient) const;
-    std::optional<double> dayNdpCal(const QDate& day) const;
-    std::optional<double> weekNdpCal(int week) const;
+    void addMainDish(DayTotals& totals, const Entry& entry) const;
+    DayTotals mainDishTotalsPerDay() const;
+    QList<NutriCardRow> dayRows(const DayTotals& totals) const;
+    QList<NutriCardRow> meanRows(int week, const DayTotals& totals, const MenuItem* service) const;
+    void setNdpCal(NutriCardRow& row, const Diet& diet) const;
+    Diet weekDiet(int week) const;
     NutriCardRow rowFor(const QDate& day, int week, const NutrientColumn& column) const;
+    QDate firstMonday() const;
 
     QDate m_firstDay;
-    QDate m_firstMonday;
+    QDate m_firstMenuDay;
     QList<NutrientColumn> m_columns;
     bool m_withNdpCal;
     QList<Entry> m_entries;
-    QHash<QDate, Diet> m_dietPerDay; // main dishes only
+    QMap<QDate, Diet> m_dietPerDay; // main dishes only
 };

@@ -7,6 +7,7 @@
 #include "DbTransaction.h"
 #include "NutriCardBuilder.h"
 #include "NutriCardKeyGenerator.h"
+#include "NutriCardNotes.h"
 #include "NutriCardRefusal.h"
 #include "NutriCardSource.h"
 #include "NutriCardWriter.h"
@@ -20,12 +21,6 @@ constexpr int kMenuTypeWidth = 10;
 constexpr int kServiceWidth = 5;
 constexpr int kNutrientWidth = 3;
 
-struct GeneralParameters
-{
-    QString energy;
-    QString protein;
-};
-
 bool hasRow(const QSqlDatabase& db, const QString& sql, const QVariantMap& values, const QString& purpose)
 {
     BoundQuery query(db, sql, purpose);
@@ -35,7 +30,7 @@ bool hasRow(const QSqlDatabase& db, const QString& sql, const QVariantMap& value
     return query.next();
 }
 
-GeneralParameters generalParameters(const QSqlDatabase& db)
+NutriCardPreparer::GeneralParameters generalParameters(const QSqlDatabase& db)
 {
     BoundQuery query(db, QStringLiteral("SELECT CDCALORIAS, CDPROTEINA FROM PARAMGERAL"),
                      QStringLiteral("read the general parameters"));
@@ -62,7 +57,7 @@ QMap<QString, NutrientColumn> allNutrients(const QSqlDatabase& db)
 
 // Energy and protein lead, when chosen; the others follow in code order.
 QList<NutrientColumn> columnsInOrder(const QStringList& chosen, const QMap<QString, NutrientColumn>& known,
-                                     const GeneralParameters& parameters)
+                                     const NutriCardPreparer::GeneralParameters& parameters)
 {
     QList<NutrientColumn> columns;
     for (const QString& leading : {parameters.energy, parameters.protein})
@@ -143,65 +138,118 @@ void NutriCardPreparer::checkBranches(const NutriCardCriteria& criteria) const
                                    .arg(criteria.branch, criteria.menuType));
 }
 
+void NutriCardPreparer::checkServices(const NutriCardCriteria& criteria) const
+{
+    if (criteria.services.isEmpty())
+        throw NutriCardRefusal(QStringLiteral("Serviço deve ser informado."));
+    // A service of the central branch's menu type, or of the report's own branch.
+    BoundQuery query(m_context.db(),
+                     QStringLiteral("SELECT DISTINCT CDSERVFILI FROM SERVFILI WHERE CDTIPOCARD = :T"
+                                    " AND CDFILIAL IN (:F, :B) AND CDSERVFILI IN (%1)")
+                         .arg(BoundQuery::placeholders(QStringLiteral("S"), criteria.services.size())),
+                     QStringLiteral("read the services"));
+    query.bind(QStringLiteral(":T"), criteria.menuType);
+    query.bind(QStringLiteral(":F"), criteria.central);
+    query.bind(QStringLiteral(":B"), criteria.branch);
+    query.bindList(QStringLiteral("S"), criteria.services);
+    query.exec();
+    QStringList unknown = criteria.services;
+    while (query.next())
+        unknown.removeAll(query.value(0).toString());
+    if (unknown.size() == 1)
+        throw NutriCardRefusal(
+            QStringLiteral("Serviço %1 não cadastrado para o tipo de cardápio %2 da filial central %3.")
+                .arg(unknown.first(), criteria.menuType, criteria.central));
+    if (!unknown.isEmpty())
+        throw NutriCardRefusal(
+            QStringLiteral("Serviços %1 não cadastrados para o tipo de cardápio %2 da filial central %3.")
+                .arg(unknown.join(QStringLiteral(", ")), criteria.menuType, criteria.central));
+}
+
+NutriCardPreparer::Plan NutriCardPreparer::checkedPlan(const Request& request) const
+{
+    Plan plan;
+    plan.criteria = checkedCriteria(request);
+    NutriCardCriteria& criteria = plan.criteria;
+    const QSqlDatabase& db = m_context.db();
+    checkBranches(criteria);
+    checkServices(criteria);
+    const QMap<QString, NutrientColumn> known = allNutrients(db);
+    if (criteria.kind.allNutrients) {
+        criteria.nutrients = known.keys();
+    } else {
+        if (criteria.nutrients.isEmpty())
+            throw NutriCardRefusal(QStringLiteral("Nutriente deve ser informado."));
+        for (const QString& code : std::as_const(criteria.nutrients))
+            if (!known.contains(code))
+                throw NutriCardRefusal(QStringLiteral("Nutriente %1 não cadastrado.").arg(code));
+    }
+    plan.parameters = generalParameters(db);
+    if (criteria.withNdpCal &&
+        (!known.contains(plan.parameters.energy) || !known.contains(plan.parameters.protein)))
+        throw NutriCardRefusal(
+            QStringLiteral("Os parâmetros gerais não indicam nutrientes cadastrados de energia e "
+                           "proteína: não é possível calcular o NDpCal%."));
+    plan.columns = columnsInOrder(criteria.nutrients, known, plan.parameters);
+    return plan;
+}
+
+NutriCardPreparer::Built NutriCardPreparer::buildRows(const Plan& plan, const NutriCardSource& source) const
+{
+    const NutriCardCriteria& criteria = plan.criteria;
+    QStringList fetched = criteria.nutrients;
+    if (criteria.withNdpCal)
+        for (const QString& code : {plan.parameters.energy, plan.parameters.protein})
+            if (!fetched.contains(code))
+                fetched.append(code);
+    const NutriCardSource::Compositions compositions = source.compositions(criteria, fetched);
+    NutriCardBuilder builder(criteria.firstDay, plan.columns, criteria.withNdpCal);
+    Built built;
+    for (const NutriCardSource::ServedItem& served : source.items(criteria)) {
+        const QString dishKey = NutriCardSource::dishKey(served.item.dish, served.item.dishOwner);
+        const QHash<QString, DishComposition> dish = compositions.value(dishKey);
+        if ((!compositions.contains(dishKey) || served.portions <= 0.0) &&
+            !built.dishesWithoutRecipe.contains(served.item.dishName))
+            built.dishesWithoutRecipe.append(served.item.dishName);
+        // The recipe's amount per portion, times the portion this menu serves.
+        const auto asServed = [&](const QString& code) {
+            return dish.value(code).perPortion(served.portions).scaledBy(served.servedPortions);
+        };
+        QHash<QString, NutrientAmount> amounts;
+        for (const NutrientColumn& column : plan.columns)
+            amounts.insert(column.code, asServed(column.code));
+        builder.addItem(served.item, amounts, asServed(plan.parameters.energy),
+                        dish.value(plan.parameters.protein)
+                            .netProteinPerPortion(served.portions)
+                            .scaledBy(served.servedPortions));
+    }
+    built.rows = builder.rows(criteria.kind.layout);
+    return built;
+}
+
 NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
 {
-    NutriCardCriteria criteria = checkedCriteria(request);
+    // Everything that can refuse the criteria runs before a key is taken: a refusal leaves none.
+    const Plan plan = checkedPlan(request);
+    const NutriCardCriteria& criteria = plan.criteria;
     QSqlDatabase& db = m_context.db();
     const QString key = NutriCardKeyGenerator(db).next();
 
     DbTransaction transaction(db, DbTransaction::Kind::Write);
-    Result result;
-    {
-        checkBranches(criteria);
-        const QMap<QString, NutrientColumn> known = allNutrients(db);
-        if (criteria.kind.allNutrients) {
-            criteria.nutrients = known.keys();
-        } else {
-            if (criteria.nutrients.isEmpty())
-                throw NutriCardRefusal(QStringLiteral("Nutriente deve ser informado."));
-            for (const QString& code : std::as_const(criteria.nutrients))
-                if (!known.contains(code))
-                    throw NutriCardRefusal(QStringLiteral("Nutriente %1 não cadastrado.").arg(code));
-        }
-        const GeneralParameters parameters = generalParameters(db);
-        if (criteria.withNdpCal &&
-            (!known.contains(parameters.energy) || !known.contains(parameters.protein)))
-            throw NutriCardRefusal(
-                QStringLiteral("Os parâmetros gerais não indicam nutrientes cadastrados de energia e "
-                               "proteína: não é possível calcular o NDpCal%."));
-        const QList<NutrientColumn> columns = columnsInOrder(criteria.nutrients, known, parameters);
-
-        QStringList fetched = criteria.nutrients;
-        if (criteria.withNdpCal)
-            for (const QString& code : {parameters.energy, parameters.protein})
-                if (!fetched.contains(code))
-                    fetched.append(code);
-        const NutriCardSource source(db);
-        const NutriCardSource::Compositions compositions = source.compositions(criteria, fetched);
-        NutriCardBuilder builder(criteria.firstDay, columns, criteria.withNdpCal);
-        for (const NutriCardSource::ServedItem& served : source.items(criteria)) {
-            const QHash<QString, DishComposition> dish =
-                compositions.value(NutriCardSource::dishKey(served.item.dish, served.item.dishOwner));
-            QHash<QString, NutrientAmount> amounts;
-            for (const NutrientColumn& column : columns)
-                amounts.insert(column.code, dish.contains(column.code)
-                                                ? dish[column.code].perPortion(served.portions)
-                                                : NutrientAmount::notAnalysed());
-            const auto part = [&](const QString& code) {
-                return dish.contains(code) ? dish[code] : DishComposition();
-            };
-            builder.addItem(served.item, amounts, part(parameters.energy).perPortion(served.portions),
-                            part(parameters.protein).netProteinPerPortion(served.portions));
-        }
-        NutriCardWriter(db).write(key, QDateTime::currentDateTimeUtc(), criteria,
-                                  request.kind.trimmed().toUpper(), builder.rows(criteria.kind.layout));
-
-        result.key = key;
-        result.columns = columnList(columns);
-        result.branch = criteria.branch;
-        result.nutrients = CodeList::join(criteria.nutrients);
-        result.services = CodeList::join(criteria.services);
-    }
+    const NutriCardSource source(db);
+    const Built built = buildRows(plan, source);
+    const QStringList notes = NutriCardNotes::lines(plan.columns, source.gaps(criteria, criteria.nutrients),
+                                                    source.complementSources(criteria, criteria.nutrients),
+                                                    built.dishesWithoutRecipe);
+    NutriCardWriter(db).write(key, QDateTime::currentDateTimeUtc(), criteria,
+                              request.kind.trimmed().toUpper(), built.rows, notes);
     m_context.commit(transaction);
+
+    Result result;
+    result.key = key;
+    result.columns = columnList(plan.columns);
+    result.branch = criteria.branch;
+    result.nutrients = CodeList::join(criteria.nutrients);
+    result.services = CodeList::join(criteria.services);
     return result;
 }

@@ -4,12 +4,15 @@
 // the report kind and stores them.
 
 #include "NutriCardCriteria.h"
+#include "NutriCardRow.h"
+#include "NutrientColumn.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
 class CallContext;
+class NutriCardSource;
 
 class NutriCardPreparer
 {
@@ -38,6 +41,13 @@ public:
         QString services;
     };
 
+    // The nutrients the general parameters name for energy and protein.
+    struct GeneralParameters
+    {
+        QString energy;
+        QString protein;
+    };
+
     explicit NutriCardPreparer(CallContext& context) : m_context(context) {}
 
     // Throws NutriCardRefusal (a text for the user) for criteria it cannot prepare, and
@@ -45,8 +55,24 @@ public:
     Result prepare(const Request& request);
 
 private:
+    // What a preparation will compute, once the criteria are checked.
+    struct Plan
+    {
+        NutriCardCriteria criteria;
+        GeneralParameters parameters;
+        QList<NutrientColumn> columns;
+    };
+
+    Plan checkedPlan(const Request& request) const;
     NutriCardCriteria checkedCriteria(const Request& request) const;
     void checkBranches(const NutriCardCriteria& criteria) const;
+    void checkServices(const NutriCardCriteria& criteria) const;
+    struct Built
+    {
+        QList<NutriCardRow> rows;
+        QStringList dishesWithoutRecipe; // served, but with no recipe or no yield to compute from
+    };
+    Built buildRows(const Plan& plan, const NutriCardSource& source) const;
 
     CallContext& m_context;
 };

@@ -26,5 +26,7 @@ struct NutriCardRow
     QString nutrientName;
     QString unit;
     NutrientAmount amount;
-    std::optional<double> ndpcal; // NDpCal% of the day (or of the week in weekly rows)
+    std::optional<double> ndpcal;  // NDpCal% of the day (or of the week in weekly rows)
+    bool ndpcalIncomplete = false; // the energy or protein behind it lacks some ingredient's value
+    std::optional<int> days;       // the days a weekly mean covers
 };

@@ -20,10 +20,11 @@ const Column kColumns[] = {
     {"NMTIPOPRAT", "VARCHAR[]"},   {"CDPRATO", "VARCHAR[]"},           {"CDFILAUXPRAT", "VARCHAR[]"},
     {"NMPRATO", "VARCHAR[]"},      {"IDOPCAO", "VARCHAR[]"},           {"CDNUTRIENTE", "VARCHAR[]"},
     {"NMNUTRIENTE", "VARCHAR[]"},  {"SGUNIDADE", "VARCHAR[]"},         {"VRNUTRIENTE", "DOUBLE PRECISION[]"},
-    {"IDINCOMPLETO", "VARCHAR[]"}, {"VRNDPCAL", "DOUBLE PRECISION[]"},
+    {"IDINCOMPLETO", "VARCHAR[]"}, {"VRNDPCAL", "DOUBLE PRECISION[]"}, {"IDNDPCALINCOMPL", "VARCHAR[]"},
+    {"QTDIAS", "INTEGER[]"},
 };
 
-// SQLite binds up to 32766 values per statement; 100 rows of 20 stay far below.
+// SQLite binds up to 32766 values per statement; 100 rows of 22 stay far below.
 constexpr int kSqliteRowsPerStatement = 100;
 // Significant digits that carry a double through text unchanged.
 constexpr int kDoubleDigits = 17;

@@ -42,7 +42,7 @@ QList<NutriCardSource::ServedItem> NutriCardSource::items(const NutriCardCriteri
         m_db,
         QStringLiteral(
             "SELECT I.DTCARDAPIO, I.CDSERVFILI, I.CDTIPOPRAT, I.CDPRATO, I.CDFILAUXPRAT, I.IDOPCAO,"
-            " I.NRSEQITEM, P.NMPRATO, P.QTRENDPRATO, T.NMTIPOPRAT,"
+            " I.NRSEQITEM, P.NMPRATO, P.QTRENDPRATO, T.NMTIPOPRAT, I.QTPORCAO,"
             " COALESCE(B.NMSERVICO, C.NMSERVICO) AS NMSERVICO,"
             " COALESCE(B.NRORDSERV, C.NRORDSERV) AS NRORDSERV"
             " FROM ITCARDZVE I"
@@ -72,11 +72,37 @@ QList<NutriCardSource::ServedItem> NutriCardSource::items(const NutriCardCriteri
         item.dishName = query.value(7).toString();
         served.portions = query.value(8).toDouble();
         item.dishTypeName = query.value(9).toString();
-        item.serviceName = query.value(10).toString();
-        item.serviceOrder = query.value(11).toInt();
+        served.servedPortions = query.value(10).toDouble();
+        item.serviceName = query.value(11).toString();
+        item.serviceOrder = query.value(12).toInt();
         result.append(served);
     }
     return result;
+}
+
+// Every ingredient of the dishes served, with each nutrient asked: F the recipe line, A the food,
+// V its value (the food table's, else its complement's), K the complement when it gave the value.
+QString NutriCardSource::ingredientValues(const NutriCardCriteria& criteria, qsizetype nutrients)
+{
+    // The dishes served are found once, as a set: a correlated EXISTS per recipe line and nutrient
+    // made SQLite scan the period's menu items tens of thousands of times.
+    return QStringLiteral(
+               " FROM (SELECT DISTINCT I.CDPRATO, I.CDFILAUXPRAT FROM ITCARDZVE I WHERE %2) D"
+               " JOIN FICHATEC F ON F.CDPRATO = D.CDPRATO AND F.CDFILAUXPRAT = D.CDFILAUXPRAT"
+               " JOIN NUTRIENTE N ON N.CDNUTRIENTE IN (%1)"
+               " LEFT JOIN COMPALIM C ON C.CDALIMENTO = F.CDALIMENTO AND C.CDNUTRIENTE = N.CDNUTRIENTE"
+               " LEFT JOIN COMPALIMCOMPL K ON C.VRNUTRIENTE IS NULL AND K.CDALIMENTO = F.CDALIMENTO"
+               " AND K.CDNUTRIENTE = N.CDNUTRIENTE"
+               " LEFT JOIN ALIMENTO A ON A.CDALIMENTO = F.CDALIMENTO")
+        .arg(BoundQuery::placeholders(kNutrientPrefix, nutrients),
+             itemFilter(QStringLiteral("I"), kExistsServicePrefix, criteria.services.size()));
+}
+
+void NutriCardSource::bindIngredientValues(BoundQuery& query, const NutriCardCriteria& criteria,
+                                           const QStringList& nutrients)
+{
+    query.bindList(kNutrientPrefix, nutrients);
+    bindItemFilter(query, criteria, kExistsServicePrefix);
 }
 
 NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCriteria& criteria,
@@ -84,28 +110,18 @@ NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCrite
 {
     if (criteria.services.isEmpty() || nutrients.isEmpty())
         return {};
-    const QString factor = QString::number(kDefaultProteinFactor);
-    // The dishes served are found once, as a set: a correlated EXISTS per recipe line and nutrient
-    // made SQLite scan the period's menu items tens of thousands of times.
-    BoundQuery query(
-        m_db,
-        QStringLiteral(
-            "SELECT F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE,"
-            " SUM(F.QTPESOLIQ * C.VRNUTRIENTE) AS VRTOTAL,"
-            " SUM(F.QTPESOLIQ * C.VRNUTRIENTE * COALESCE(G.VRFATORPROT, %1)) AS VRLIQUIDO,"
-            " COUNT(*) AS QTINGRED, COUNT(C.VRNUTRIENTE) AS QTANALISADO"
-            " FROM (SELECT DISTINCT I.CDPRATO, I.CDFILAUXPRAT FROM ITCARDZVE I WHERE %3) D"
-            " JOIN FICHATEC F ON F.CDPRATO = D.CDPRATO AND F.CDFILAUXPRAT = D.CDFILAUXPRAT"
-            " JOIN NUTRIENTE N ON N.CDNUTRIENTE IN (%2)"
-            " LEFT JOIN COMPALIM C ON C.CDALIMENTO = F.CDALIMENTO AND C.CDNUTRIENTE = N.CDNUTRIENTE"
-            " LEFT JOIN ALIMENTO A ON A.CDALIMENTO = F.CDALIMENTO"
-            " LEFT JOIN GRUPOALIM G ON G.CDGRUPOALIM = A.CDGRUPOALIM"
-            " GROUP BY F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE")
-            .arg(factor, BoundQuery::placeholders(kNutrientPrefix, nutrients.size()),
-                 itemFilter(QStringLiteral("I"), kExistsServicePrefix, criteria.services.size())),
-        QStringLiteral("read the dishes' composition"));
-    query.bindList(kNutrientPrefix, nutrients);
-    bindItemFilter(query, criteria, kExistsServicePrefix);
+    const QString value = QStringLiteral("COALESCE(C.VRNUTRIENTE, K.VRNUTRIENTE)");
+    BoundQuery query(m_db,
+                     QStringLiteral("SELECT F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE,"
+                                    " SUM(F.QTPESOLIQ * %1) AS VRTOTAL,"
+                                    " SUM(F.QTPESOLIQ * %1 * COALESCE(G.VRFATORPROT, %2)) AS VRLIQUIDO,"
+                                    " COUNT(*) AS QTINGRED, COUNT(%1) AS QTANALISADO")
+                             .arg(value, QString::number(kDefaultProteinFactor)) +
+                         ingredientValues(criteria, nutrients.size()) +
+                         QStringLiteral(" LEFT JOIN GRUPOALIM G ON G.CDGRUPOALIM = A.CDGRUPOALIM"
+                                        " GROUP BY F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE"),
+                     QStringLiteral("read the dishes' composition"));
+    bindIngredientValues(query, criteria, nutrients);
     query.exec();
     Compositions result;
     while (query.next()) {
@@ -117,5 +133,42 @@ NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCrite
         result[dishKey(query.value(0).toString(), query.value(1).toString())].insert(
             query.value(2).toString(), composition);
     }
+    return result;
+}
+
+QList<NutriCardSource::Gap> NutriCardSource::gaps(const NutriCardCriteria& criteria,
+                                                  const QStringList& nutrients) const
+{
+    if (criteria.services.isEmpty() || nutrients.isEmpty())
+        return {};
+    BoundQuery query(m_db,
+                     QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, F.CDALIMENTO, A.NMALIMENTO") +
+                         ingredientValues(criteria, nutrients.size()) +
+                         QStringLiteral(" WHERE C.VRNUTRIENTE IS NULL AND K.VRNUTRIENTE IS NULL"
+                                        " ORDER BY N.CDNUTRIENTE, A.NMALIMENTO, F.CDALIMENTO"),
+                     QStringLiteral("read the foods without a value"));
+    bindIngredientValues(query, criteria, nutrients);
+    query.exec();
+    QList<Gap> result;
+    while (query.next())
+        result.append(Gap{query.value(0).toString(), query.value(1).toInt(), query.value(2).toString()});
+    return result;
+}
+
+QStringList NutriCardSource::complementSources(const NutriCardCriteria& criteria,
+                                               const QStringList& nutrients) const
+{
+    if (criteria.services.isEmpty() || nutrients.isEmpty())
+        return {};
+    BoundQuery query(m_db,
+                     QStringLiteral("SELECT DISTINCT K.DSFONTE") +
+                         ingredientValues(criteria, nutrients.size()) +
+                         QStringLiteral(" WHERE K.VRNUTRIENTE IS NOT NULL ORDER BY K.DSFONTE"),
+                     QStringLiteral("read the complement's sources"));
+    bindIngredientValues(query, criteria, nutrients);
+    query.exec();
+    QStringList result;
+    while (query.next())
+        result.append(query.value(0).toString());
     return result;
 }

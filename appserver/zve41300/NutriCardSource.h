@@ -1,6 +1,8 @@
 #pragma once
 // Reads what a preparation needs from the database: the menu items of the period with their
-// names, and the nutrient composition of the dishes they serve, summed per dish by the database.
+// names, the nutrient composition of the dishes they serve, summed per dish by the database, and
+// what the report's notes say of the values behind them: the foods that lack one, the sources of
+// the complement values used.
 
 #include "DishComposition.h"
 #include "MenuItem.h"
@@ -9,6 +11,8 @@
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
+
+class BoundQuery;
 
 class NutriCardSource
 {
@@ -22,7 +26,8 @@ public:
     struct ServedItem
     {
         MenuItem item;
-        double portions = 0.0; // what the dish's recipe yields
+        double portions = 0.0;       // what the dish's recipe yields
+        double servedPortions = 0.0; // what one serving is, in those portions (0.6 for a crèche)
     };
     QList<ServedItem> items(const NutriCardCriteria& criteria) const;
 
@@ -30,11 +35,26 @@ public:
     using Compositions = QHash<QString, QHash<QString, DishComposition>>;
     Compositions compositions(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
 
+    // A food of a dish served that has no value for a nutrient, in the table or its complement.
+    struct Gap
+    {
+        QString nutrient;
+        int food = 0;
+        QString foodName;
+    };
+    QList<Gap> gaps(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
+    // The sources of the complement values that stand in for the table's empty cells.
+    QStringList complementSources(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
+
     static QString dishKey(const QString& dish, const QString& owner)
     {
         return dish + QLatin1Char('|') + owner;
     }
 
 private:
+    static QString ingredientValues(const NutriCardCriteria& criteria, qsizetype nutrients);
+    static void bindIngredientValues(BoundQuery& query, const NutriCardCriteria& criteria,
+                                     const QStringList& nutrients);
+
     QSqlDatabase m_db;
 };

@@ -15,6 +15,11 @@ QVariant dateOrNull(const QDate& date)
     return date.isValid() ? QVariant(date) : QVariant();
 }
 
+QVariant flag(bool set)
+{
+    return set ? QStringLiteral("S") : QStringLiteral("N");
+}
+
 template <class T> QVariant optionalOrNull(const std::optional<T>& value)
 {
     return value ? QVariant(*value) : QVariant();
@@ -24,7 +29,7 @@ template <class T> QVariant optionalOrNull(const std::optional<T>& value)
 
 void NutriCardWriter::write(const QString& key, const QDateTime& createdUtc,
                             const NutriCardCriteria& criteria, const QString& kindText,
-                            const QList<NutriCardRow>& rows) const
+                            const QList<NutriCardRow>& rows, const QStringList& notes) const
 {
     BoundQuery header(
         m_db,
@@ -64,36 +69,54 @@ void NutriCardWriter::write(const QString& key, const QDateTime& createdUtc,
                        row.nutrientName,
                        row.unit,
                        optionalOrNull(row.amount.value),
-                       row.amount.incomplete ? QStringLiteral("S") : QStringLiteral("N"),
-                       optionalOrNull(row.ndpcal)});
+                       flag(row.amount.incomplete),
+                       optionalOrNull(row.ndpcal),
+                       row.ndpcal ? flag(row.ndpcalIncomplete) : QVariant(),
+                       optionalOrNull(row.days)});
     }
     NutriCardRowInserter(m_db).insert(values);
+    writeNotes(key, notes);
+}
+
+void NutriCardWriter::writeNotes(const QString& key, const QStringList& notes) const
+{
+    if (notes.isEmpty())
+        return;
+    BoundQuery insert(
+        m_db, QStringLiteral("INSERT INTO NUTRICARDNOTA (NRSEQUNUTR, NRLINHA, DSNOTA) VALUES (?, ?, ?)"),
+        QStringLiteral("store the prepared data's notes"));
+    for (int line = 0; line < notes.size(); ++line) {
+        insert.bind(0, key);
+        insert.bind(1, line + 1);
+        insert.bind(2, notes[line]);
+        insert.exec();
+    }
+}
+
+int NutriCardWriter::removeWhere(const QString& keyFilter, const QString& name, const QVariant& value) const
+{
+    for (const QString& table : {QStringLiteral("NUTRICARD"), QStringLiteral("NUTRICARDNOTA")}) {
+        BoundQuery rows(m_db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, keyFilter),
+                        QStringLiteral("delete the prepared data"));
+        rows.bind(name, value);
+        rows.exec();
+    }
+    BoundQuery headers(m_db, QStringLiteral("DELETE FROM NUTRICARDCAB WHERE %1").arg(keyFilter),
+                       QStringLiteral("delete the prepared data's header"));
+    headers.bind(name, value);
+    headers.exec();
+    return headers.rowsAffected();
 }
 
 bool NutriCardWriter::remove(const QString& key) const
 {
-    BoundQuery rows(m_db, QStringLiteral("DELETE FROM NUTRICARD WHERE NRSEQUNUTR = :KEY"),
-                    QStringLiteral("delete the prepared data"));
-    rows.bind(QStringLiteral(":KEY"), key);
-    rows.exec();
-    BoundQuery header(m_db, QStringLiteral("DELETE FROM NUTRICARDCAB WHERE NRSEQUNUTR = :KEY"),
-                      QStringLiteral("delete the prepared data's header"));
-    header.bind(QStringLiteral(":KEY"), key);
-    header.exec();
-    return header.rowsAffected() > 0;
+    return removeWhere(QStringLiteral("NRSEQUNUTR = :KEY"), QStringLiteral(":KEY"), key) > 0;
 }
 
 int NutriCardWriter::removeCreatedBefore(const QDateTime& limitUtc) const
 {
-    BoundQuery rows(m_db,
-                    QStringLiteral("DELETE FROM NUTRICARD WHERE NRSEQUNUTR IN"
-                                   " (SELECT NRSEQUNUTR FROM NUTRICARDCAB WHERE DTCRIACAO < :LIMIT)"),
-                    QStringLiteral("delete expired prepared data"));
-    rows.bind(QStringLiteral(":LIMIT"), limitUtc);
-    rows.exec();
-    BoundQuery headers(m_db, QStringLiteral("DELETE FROM NUTRICARDCAB WHERE DTCRIACAO < :LIMIT"),
-                       QStringLiteral("delete expired prepared data's headers"));
-    headers.bind(QStringLiteral(":LIMIT"), limitUtc);
-    headers.exec();
-    return headers.rowsAffected();
+    // The header goes last: the rows and notes are found through it.
+    return removeWhere(
+        QStringLiteral("NRSEQUNUTR IN (SELECT NRSEQUNUTR FROM NUTRICARDCAB WHERE DTCRIACAO < :LIMIT)"),
+        QStringLiteral(":LIMIT"), limitUtc);
 }

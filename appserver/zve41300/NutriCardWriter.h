@@ -1,6 +1,6 @@
 #pragma once
 // Stores prepared report data under its key: the header row of NUTRICARDCAB (which the expiry
-// reads) and the rows of NUTRICARD (which the report layouts read).
+// reads), the rows of NUTRICARD and the notes of NUTRICARDNOTA (which the report layouts read).
 
 #include "NutriCardCriteria.h"
 #include "NutriCardRow.h"
@@ -17,14 +17,18 @@ public:
     // Throws Kav::Exception when a row cannot be written; the caller's transaction then ends
     // without any of them.
     void write(const QString& key, const QDateTime& createdUtc, const NutriCardCriteria& criteria,
-               const QString& kindText, const QList<NutriCardRow>& rows) const;
+               const QString& kindText, const QList<NutriCardRow>& rows, const QStringList& notes) const;
 
-    // Removes the rows and the header of one key; true when a header was there.
+    // Removes the rows, the notes and the header of one key; true when a header was there.
     bool remove(const QString& key) const;
 
     // Removes every key created before `limitUtc`; returns how many.
     int removeCreatedBefore(const QDateTime& limitUtc) const;
 
 private:
+    void writeNotes(const QString& key, const QStringList& notes) const;
+    // Deletes from each table the rows of the keys `keyFilter` (a condition on NRSEQUNUTR) selects.
+    int removeWhere(const QString& keyFilter, const QString& name, const QVariant& value) const;
+
     QSqlDatabase m_db;
 };

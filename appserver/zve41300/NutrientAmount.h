@@ -19,8 +19,10 @@ struct NutrientAmount
         return *this;
     }
 
-    NutrientAmount dividedBy(double divisor) const
+    NutrientAmount dividedBy(double divisor) const { return scaledBy(1.0 / divisor); }
+
+    NutrientAmount scaledBy(double factor) const
     {
-        return {value ? std::optional<double>(*value / divisor) : std::nullopt, incomplete};
+        return {value ? std::optional<double>(*value * factor) : std::nullopt, incomplete};
     }
 };

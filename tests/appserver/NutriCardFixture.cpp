@@ -53,7 +53,8 @@ void install(QSqlDatabase db)
             {kOtherCentral, "Cozinha Central Sul", "S", kOtherCentral, "S"},
             {kForeign, "Escola Campo Alegre", "N", kOtherCentral, "S"}});
     insert(db, "TIPOCARD", {"CDFILCENTZVE", "CDTIPOCARD", "NMTIPOCARD", "IDTPCARDATIV"},
-           {{kCentral, kMenuType, "Ensino fundamental", "S"},
+           {{kCentral, kMenuType, "Educação de jovens e adultos", "S"},
+            {kCentral, kCrecheMenuType, "Creche", "S"},
             {kOtherCentral, kMenuType, "Ensino fundamental", "S"}});
     insert(db, "FILITIPOCARD", {"CDFILCENTZVE", "CDFILIAL", "CDTIPOCARD", "IDTCARATFILI"},
            {{kCentral, kAggregated, kMenuType, "S"},
@@ -106,22 +107,29 @@ void install(QSqlDatabase db)
     insert(db, "SERVFILI", {"CDFILIAL", "CDTIPOCARD", "CDSERVFILI", "NMSERVICO", "NRORDSERV"},
            {{kCentral, kMenuType, kDinner, "Jantar", 5},
             {kCentral, kMenuType, kLunch, "Almoço", 3},
-            {kAggregated, kMenuType, kLunch, "Almoço escolar", 1}});
+            {kAggregated, kMenuType, kLunch, "Almoço escolar", 1},
+            {kCentral, kCrecheMenuType, kLunch, "Almoço", 3}});
     insert(db, "CARDZVE",
            {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "DTINICARDZVE", "DTFINCARDZVE", "DSCARDZVE"},
            {{kCentral, kMenuType, "0000000002", QDate(2026, 2, 2), QDate(2026, 2, 27), "Fevereiro"},
-            {kCentral, kMenuType, "0000000001", kFirstDay, kLastDay, "Março, 1ª quinzena"}});
+            {kCentral, kMenuType, "0000000001", kFirstDay, kLastDay, "Março, 1ª quinzena"},
+            {kCentral, kCrecheMenuType, "0000000001", kFirstDay, kLastDay, "Março, creche"}});
     const QString menu = "0000000001";
-    insert(db, "ITCARDZVE",
-           {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "NRSEQITEM", "DTCARDAPIO", "CDSERVFILI", "CDTIPOPRAT",
-            "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"},
-           {{kCentral, kMenuType, menu, 1, QDate(2026, 3, 2), kLunch, "01", "0000000001", "P", "N", 1},
-            {kCentral, kMenuType, menu, 2, QDate(2026, 3, 2), kLunch, "03", "0000000002", "P", "N", 1},
-            {kCentral, kMenuType, menu, 3, QDate(2026, 3, 2), kLunch, "01", "0000000003", kCentral, "S", 1},
-            {kCentral, kMenuType, menu, 4, QDate(2026, 3, 3), kLunch, "01", "0000000001", "P", "N", 1},
-            {kCentral, kMenuType, menu, 5, QDate(2026, 3, 3), kLunch, "02", "0000000004", "P", "N", 1},
-            {kCentral, kMenuType, menu, 6, QDate(2026, 3, 3), kDinner, "01", "0000000001", "P", "N", 1},
-            {kCentral, kMenuType, menu, 7, QDate(2026, 3, 9), kLunch, "01", "0000000003", kCentral, "N", 1}});
+    const double adult = kAdultPortion;
+    insert(
+        db, "ITCARDZVE",
+        {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "NRSEQITEM", "DTCARDAPIO", "CDSERVFILI", "CDTIPOPRAT",
+         "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"},
+        {{kCentral, kMenuType, menu, 1, QDate(2026, 3, 2), kLunch, "01", "0000000001", "P", "N", adult},
+         {kCentral, kMenuType, menu, 2, QDate(2026, 3, 2), kLunch, "03", "0000000002", "P", "N", adult},
+         {kCentral, kMenuType, menu, 3, QDate(2026, 3, 2), kLunch, "01", "0000000003", kCentral, "S", adult},
+         {kCentral, kMenuType, menu, 4, QDate(2026, 3, 3), kLunch, "01", "0000000001", "P", "N", adult},
+         {kCentral, kMenuType, menu, 5, QDate(2026, 3, 3), kLunch, "02", "0000000004", "P", "N", adult},
+         {kCentral, kMenuType, menu, 6, QDate(2026, 3, 3), kDinner, "01", "0000000001", "P", "N", adult},
+         {kCentral, kMenuType, menu, 7, QDate(2026, 3, 9), kLunch, "01", "0000000003", kCentral, "N", adult},
+         {kCentral, kMenuType, menu, 8, QDate(2026, 3, 4), kLunch, "01", "0000000003", kCentral, "S", adult},
+         {kCentral, kCrecheMenuType, menu, 1, QDate(2026, 3, 2), kLunch, "01", "0000000001", "P", "N",
+          kCrechePortion}});
     if (!db.commit())
         throw Kav::Exception(db.lastError().text());
 }

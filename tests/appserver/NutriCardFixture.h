@@ -3,16 +3,19 @@
 // engine: one central kitchen with a menu of rice and beans, a salad, a grilled-chicken option
 // and a dish without a recipe.
 //
-// Per portion (recipes of 10 portions unless said):
+// Per portion of the recipe (recipes of 10 portions unless said), before the menu's portion size:
 //   rice and beans (2194 g rice, 825 g beans): 343.532 kcal, 9.445 g protein (5.485 cereal +
 //     3.96 legume; net 5.1185), 31.051 mg calcium, iron 1.0725 mg incomplete (rice not analysed)
 //   salad with oil (195.27 g oil): 172.61868 kcal, 0 g protein, calcium not analysed, 0 mg iron
 //   grilled chicken (500 g, 5 portions): 163 kcal, 31.5 g protein, 8 mg calcium, 0.4 mg iron
 //   dish without recipe: nothing known
-// Menu 0000000001 of central 0010, menu type 0000000001, 2026-03-02 to 2026-03-13:
+// Menu 0000000001 of central 0010, menu type 0000000001 (adults: 1.2 portions served),
+// 2026-03-02 to 2026-03-13:
 //   Mon 03-02 lunch (00001): rice and beans, salad, chicken as option
 //   Tue 03-03 lunch: rice and beans, dish without recipe; dinner (00002): rice and beans
+//   Wed 03-04 lunch: chicken as option, and nothing else
 //   Mon 03-09 lunch: chicken
+// Menu 0000000001 of menu type 0000000002 (crèche: 0.6 portions): Mon 03-02 lunch, rice and beans.
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -26,6 +29,9 @@ inline const QString kUnlinked = QStringLiteral("0012");   // aggregated to 0010
 inline const QString kOtherCentral = QStringLiteral("0020");
 inline const QString kForeign = QStringLiteral("0021"); // aggregated to 0020
 inline const QString kMenuType = QStringLiteral("0000000001");
+inline const QString kCrecheMenuType = QStringLiteral("0000000002");
+inline constexpr double kAdultPortion = 1.2;
+inline constexpr double kCrechePortion = 0.6;
 inline const QString kLunch = QStringLiteral("00001");
 inline const QString kDinner = QStringLiteral("00002");
 // The salad's name holds what array and string literals must escape.

@@ -293,11 +293,11 @@ void TestKavServer::clientLeavingMidCallLeavesNoHalfData()
         client.abort();
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 0, kAnswerTimeoutMs);
-    // Whatever finished is whole (24 rows per key); nothing stands without its header.
+    // Whatever finished is whole (28 rows per key); nothing stands without its header.
     QSqlQuery keys(db);
     QVERIFY(keys.exec("SELECT NRSEQUNUTR FROM NUTRICARDCAB"));
     while (keys.next())
-        QCOMPARE(rowCount(db, keys.value(0).toString()), 24);
+        QCOMPARE(rowCount(db, keys.value(0).toString()), 28);
     QSqlQuery orphans(db);
     QVERIFY(orphans.exec(
         "SELECT COUNT(*) FROM NUTRICARD WHERE NRSEQUNUTR NOT IN (SELECT NRSEQUNUTR FROM NUTRICARDCAB)"));

@@ -90,6 +90,8 @@ private slots:
     void dailyTotalsLeaveOptionsOut();
     void weeklyMeansOverTheDaysServed();
     void weeksRunMondayToSundayFromThePeriodsFirstDay();
+    void weeksCountFromTheFirstDayWithAMenu();
+    void ndpcalOnIncompleteEnergyCarriesTheMark();
     void withoutNdpCalNothingIsComputed();
     void codeListsAreSplitAndNormalised_data();
     void codeListsAreSplitAndNormalised();
@@ -247,24 +249,77 @@ void TestNutriCardBuilder::weeklyMeansOverTheDaysServed()
     builder.addItem(item(monday, "00001", 3, "1"), amounts(100, 1, amount(1)));
     builder.addItem(item(monday, "00001", 3, "2"), amounts(50, 1, amount(1)));
     builder.addItem(item(monday.addDays(2), "00001", 3, "1"), amounts(90, 1, NutrientAmount::notAnalysed()));
-    // An option on Tuesday makes Tuesday a served day but adds nothing: 240 / 3 = 80.
+    // An option alone on Tuesday is no day of the menu: it neither adds nor counts.
     builder.addItem(item(monday.addDays(1), "00001", 3, "9", true), amounts(999, 9, amount(9)));
     // Dinner only on Monday: 30.
     builder.addItem(item(monday, "00002", 5, "1"), amounts(30, 1, amount(1)));
     // Next week's lunch: its own mean.
     builder.addItem(item(monday.addDays(7), "00001", 3, "1"), amounts(60, 1, amount(1)));
     const QList<NutriCardRow> rows = builder.rows(ReportKind::Layout::WeeklyMeans);
-    QCOMPARE(rows.size(), 3 * kColumns.size());
-    QCOMPARE(*find(rows, kEnergy, QDate(), "00001", 1)->amount.value, 80.0);
+    // Per week: each service's mean, then each day's total, then the week's mean of those totals.
+    QCOMPARE(rows.size(), (3 + 3 + 2) * kColumns.size());
+    QCOMPARE(*find(rows, kEnergy, QDate(), "00001", 1)->amount.value, 120.0);
+    QCOMPARE(find(rows, kEnergy, QDate(), "00001", 1)->days, 2);
     QCOMPARE(*find(rows, kEnergy, QDate(), "00002", 1)->amount.value, 30.0);
     QCOMPARE(*find(rows, kEnergy, QDate(), "00001", 2)->amount.value, 60.0);
     QVERIFY(find(rows, kCalcium, QDate(), "00001", 1)->amount.incomplete);
     QVERIFY(!find(rows, kCalcium, QDate(), "00002", 1)->amount.incomplete);
-    // Ordered by week, then by the services' order of the day.
+    QVERIFY(!find(rows, kEnergy, monday.addDays(1))); // Tuesday
+    QCOMPARE(*find(rows, kEnergy, monday)->amount.value, 180.0);
+    // Week 1 over its two days: (180 + 90) / 2.
+    const auto weekMean = [&](int week) {
+        for (const NutriCardRow& row : rows)
+            if (row.week == week && row.day.isNull() && row.service.isNull() && row.nutrient == kEnergy)
+                return &row;
+        return static_cast<const NutriCardRow*>(nullptr);
+    };
+    QCOMPARE(*weekMean(1)->amount.value, 135.0);
+    QCOMPARE(weekMean(1)->days, 2);
+    QCOMPARE(*weekMean(2)->amount.value, 60.0);
+    // Ordered by week, then by the services' order of the day, days and the week's mean last.
     QCOMPARE(rows[0].service, QString("00001"));
     QCOMPARE(rows[kColumns.size()].service, QString("00002"));
-    QCOMPARE(rows[2 * kColumns.size()].week, 2);
+    QCOMPARE(rows[2 * kColumns.size()].day, monday);
+    QCOMPARE(rows[5 * kColumns.size()].week, 2);
     QVERIFY(rows[0].day.isNull());
+}
+
+void TestNutriCardBuilder::weeksCountFromTheFirstDayWithAMenu()
+{
+    // The period starts on a Saturday; the menu on the Monday after: that Monday's week is week 1.
+    const QDate saturday(2025, 3, 1);
+    const QDate monday(2025, 3, 3);
+    NutriCardBuilder builder(saturday, kColumns, false);
+    builder.addItem(item(monday.addDays(7), "00001", 3, "1"), amounts(1, 1, amount(1)));
+    builder.addItem(item(monday, "00001", 3, "1"), amounts(1, 1, amount(1)));
+    QCOMPARE(builder.weekOf(monday), 1);
+    QCOMPARE(builder.weekOf(monday.addDays(6)), 1);
+    QCOMPARE(builder.weekOf(monday.addDays(7)), 2);
+    QCOMPARE(builder.weekStart(1), monday);
+    for (const NutriCardRow& row : builder.rows(ReportKind::Layout::DailyTotals))
+        QCOMPARE(row.week, row.day == monday ? 1 : 2);
+}
+
+void TestNutriCardBuilder::ndpcalOnIncompleteEnergyCarriesTheMark()
+{
+    // Milk without its energy value: the day's NDpCal% rests on a partial energy.
+    const QDate monday(2026, 3, 2);
+    NutriCardBuilder builder(monday, kColumns, true);
+    builder.addItem(item(monday, "00001", 3, "1"), amounts(400, 10, amount(1)), amount(400), amount(5));
+    builder.addItem(item(monday, "00002", 5, "2"), amounts(0, 6, amount(1)),
+                    NutrientAmount{std::nullopt, true}, amount(4.2));
+    builder.addItem(item(monday.addDays(1), "00001", 3, "1"), amounts(400, 10, amount(1)), amount(400),
+                    amount(5));
+    for (const ReportKind::Layout layout :
+         {ReportKind::Layout::PerDish, ReportKind::Layout::DailyTotals, ReportKind::Layout::WeeklyMeans}) {
+        for (const NutriCardRow& row : builder.rows(layout)) {
+            QVERIFY(row.ndpcal);
+            // The week holds Monday, so its NDpCal% is marked too.
+            QCOMPARE(row.ndpcalIncomplete, row.day != monday.addDays(1));
+        }
+    }
+    QCOMPARE(*find(builder.rows(ReportKind::Layout::DailyTotals), kEnergy, monday)->ndpcal,
+             9.2 * 4 / 400 * 100);
 }
 
 void TestNutriCardBuilder::weeksRunMondayToSundayFromThePeriodsFirstDay()

@@ -40,6 +40,8 @@ struct StoredRow
     QVariant value;
     QString incomplete;
     QVariant ndpcal;
+    QString ndpcalIncomplete;
+    QVariant days;
 };
 
 QList<StoredRow> storedRows(const QSqlDatabase& db, const QString& key)
@@ -47,7 +49,8 @@ QList<StoredRow> storedRows(const QSqlDatabase& db, const QString& key)
     QSqlQuery query(db);
     query.prepare(
         "SELECT NRLINHA, DTCARDAPIO, NRSEMANA, DTINISEMANA, CDSERVFILI, NMSERVICO, CDPRATO, IDOPCAO,"
-        " NMPRATO, CDNUTRIENTE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL FROM NUTRICARD WHERE NRSEQUNUTR = ?"
+        " NMPRATO, CDNUTRIENTE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL, IDNDPCALINCOMPL, QTDIAS FROM NUTRICARD"
+        " WHERE NRSEQUNUTR = ?"
         " ORDER BY NRLINHA");
     query.bindValue(0, key);
     if (!query.exec())
@@ -57,10 +60,23 @@ QList<StoredRow> storedRows(const QSqlDatabase& db, const QString& key)
         rows.append({query.value(0).toInt(), query.value(1).toDate(), query.value(2).toInt(),
                      query.value(3).toDate(), query.value(4).toString(), query.value(5).toString(),
                      query.value(6).toString(), query.value(7).toString(), query.value(8).toString(),
-                     query.value(9).toString(), query.value(10), query.value(11).toString(),
-                     query.value(12)});
+                     query.value(9).toString(), query.value(10), query.value(11).toString(), query.value(12),
+                     query.value(13).toString(), query.value(14)});
     }
     return rows;
+}
+
+QStringList storedNotes(const QSqlDatabase& db, const QString& key)
+{
+    QSqlQuery query(db);
+    query.prepare("SELECT DSNOTA FROM NUTRICARDNOTA WHERE NRSEQUNUTR = ? ORDER BY NRLINHA");
+    query.bindValue(0, key);
+    if (!query.exec())
+        throw Kav::Exception("cannot read NUTRICARDNOTA");
+    QStringList notes;
+    while (query.next())
+        notes << query.value(0).toString();
+    return notes;
 }
 
 const StoredRow* findRow(const QList<StoredRow>& rows, const QDate& day, const QString& dish,
@@ -71,6 +87,14 @@ const StoredRow* findRow(const QList<StoredRow>& rows, const QDate& day, const Q
             (service.isEmpty() || row.service == service) && (week == 0 || row.week == week))
             return &row;
     return nullptr;
+}
+
+int generatorValue(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec("SELECT NRVALOR FROM GERADOR WHERE NMGERADOR = 'NUTRICARD'"))
+        throw Kav::Exception("cannot read GERADOR");
+    return query.next() ? query.value(0).toInt() : 0;
 }
 
 double rounded(const QVariant& value, int decimals)
@@ -171,6 +195,14 @@ private slots:
     void dailyTotalsCarryTheNdpCalOfTheWorkedExample();
     void weeklyMeansPerServiceOverTheDaysServed_data() { addEngines(); }
     void weeklyMeansPerServiceOverTheDaysServed();
+    void portionServedScalesEveryFigure_data() { addEngines(); }
+    void portionServedScalesEveryFigure();
+    void notesNameTheFoodsBehindEachGap_data() { addEngines(); }
+    void notesNameTheFoodsBehindEachGap();
+    void complementFillsOnlyEmptyCellsAndIsNoted_data() { addEngines(); }
+    void complementFillsOnlyEmptyCellsAndIsNoted();
+    void servicesOfAnotherMenuTypeAreRefused_data() { addEngines(); }
+    void servicesOfAnotherMenuTypeAreRefused();
     void allNutrientsAndListsHandedBackNormalised_data() { addEngines(); }
     void allNutrientsAndListsHandedBackNormalised();
     void aggregatedBranchPrintsItsOwnServiceNames();
@@ -264,20 +296,20 @@ void TestRdmNutriCard::perDishRowsHoldTheRecipesNumbers()
     QVERIFY(answer.key.size() <= 10);
     QCOMPARE(answer.columns, QString("_001_002_003_004"));
     const QList<StoredRow> rows = storedRows(h->db(), answer.key);
-    QCOMPARE(rows.size(), 6 * 4); // six lunch items in the period, four nutrients
+    QCOMPARE(rows.size(), 7 * 4); // seven lunch items in the period, four nutrients
     for (int i = 0; i < rows.size(); ++i)
         QCOMPARE(rows[i].line, i + 1);
     const QDate monday(2026, 3, 2);
     const StoredRow* energy = findRow(rows, monday, "0000000001", "001");
     QVERIFY(energy);
-    QCOMPARE(energy->value.toDouble(), 343.532);
+    QCOMPARE(energy->value.toDouble(), 343.532 * kAdultPortion);
     QCOMPARE(energy->incomplete, QString("N"));
     QCOMPARE(energy->serviceName, QString("Almoço"));
     QCOMPARE(energy->week, 1);
-    QCOMPARE(findRow(rows, monday, "0000000001", "002")->value.toDouble(), 9.445);
-    QCOMPARE(findRow(rows, monday, "0000000001", "003")->value.toDouble(), 31.051);
+    QCOMPARE(findRow(rows, monday, "0000000001", "002")->value.toDouble(), 11.334);
+    QCOMPARE(findRow(rows, monday, "0000000001", "003")->value.toDouble(), 37.2612);
     const StoredRow* iron = findRow(rows, monday, "0000000001", "004");
-    QCOMPARE(iron->value.toDouble(), 1.0725); // beans only: the rice's iron is not analysed
+    QCOMPARE(iron->value.toDouble(), 1.287); // beans only: the rice's iron is not analysed
     QCOMPARE(iron->incomplete, QString("S"));
     const StoredRow* saladCalcium = findRow(rows, monday, "0000000002", "003");
     QVERIFY(saladCalcium->value.isNull()); // not analysed, not zero
@@ -287,7 +319,7 @@ void TestRdmNutriCard::perDishRowsHoldTheRecipesNumbers()
     QCOMPARE(saladIron->value.toDouble(), 0.0); // analysed as zero
     QCOMPARE(saladIron->incomplete, QString("N"));
     QCOMPARE(findRow(rows, monday, "0000000003", "001")->option, QString("S"));
-    QCOMPARE(findRow(rows, monday, "0000000003", "002")->value.toDouble(), 31.5);
+    QCOMPARE(findRow(rows, monday, "0000000003", "002")->value.toDouble(), 37.8);
     const StoredRow* noRecipe = findRow(rows, QDate(2026, 3, 3), "0000000004", "001");
     QVERIFY(noRecipe->value.isNull());
     QCOMPARE(noRecipe->incomplete, QString("S"));
@@ -308,23 +340,29 @@ void TestRdmNutriCard::dailyTotalsCarryTheNdpCalOfTheWorkedExample()
     const Prepared lunch = prepared(h->client(), criteria);
     QCOMPARE(lunch.columns, QString("_001_003"));
     const QList<StoredRow> rows = storedRows(h->db(), lunch.key);
-    QCOMPARE(rows.size(), 3 * 2); // three days with lunch, two nutrients
+    // Three days with a main dish at lunch, two nutrients: Wednesday, with its option alone, is no
+    // day of the menu.
+    QCOMPARE(rows.size(), 3 * 2);
+    QVERIFY(!findRow(rows, QDate(2026, 3, 4), QString(), "001"));
     const QDate monday(2026, 3, 2);
     const StoredRow* energy = findRow(rows, monday, QString(), "001");
     QVERIFY(energy);
-    // 343.532 + 172.61868; the chicken is an option and is not added
-    QCOMPARE(rounded(energy->value, 2), 516.15);
+    // (343.532 + 172.61868) × 1.2; the chicken is an option and is not added
+    QCOMPARE(rounded(energy->value, 4), 619.3808);
     QVERIFY(energy->service.isEmpty());
     // (5.485 × 0.5 + 3.96 × 0.6) × 4 / 516.15 × 100
     QCOMPARE(rounded(energy->ndpcal, 2), 3.97);
+    QCOMPARE(energy->ndpcalIncomplete, QString("N"));
     QCOMPARE(findRow(rows, monday, QString(), "003")->incomplete, QString("S"));
+    // Tuesday's energy lacks the dish without a recipe: its NDpCal% carries the mark.
+    QCOMPARE(findRow(rows, QDate(2026, 3, 3), QString(), "001")->ndpcalIncomplete, QString("S"));
 
     criteria.services = QString(kLunch) + "_" + kDinner;
     criteria.nutrients = "001";
     const QList<StoredRow> both = storedRows(h->db(), prepared(h->client(), criteria).key);
     const StoredRow* tuesday = findRow(both, QDate(2026, 3, 3), QString(), "001");
-    QCOMPARE(rounded(tuesday->value, 3), 687.064); // rice and beans at lunch and at dinner
-    QCOMPARE(tuesday->incomplete, QString("S"));   // the dish without a recipe
+    QCOMPARE(rounded(tuesday->value, 4), 824.4768); // rice and beans at lunch and at dinner
+    QCOMPARE(tuesday->incomplete, QString("S"));    // the dish without a recipe
 }
 
 void TestRdmNutriCard::weeklyMeansPerServiceOverTheDaysServed()
@@ -335,18 +373,106 @@ void TestRdmNutriCard::weeklyMeansPerServiceOverTheDaysServed()
     criteria.nutrients = "001";
     criteria.services = QString(kDinner) + "_" + kLunch;
     const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
-    QCOMPARE(rows.size(), 3);
-    // Week 1 lunch: (516.15068 + 343.532) / 2 days; dinner: 343.532 on its one day; week 2: 163.
+    // Week 1: lunch, dinner, the days Monday and Tuesday, the week's mean; week 2: lunch, its day,
+    // its mean. Wednesday's lone option dish makes no day.
+    QCOMPARE(rows.size(), 8);
+    // Lunch: (516.15068 + 343.532) × 1.2 / 2 days; dinner: 343.532 × 1.2 on its one day.
     QCOMPARE(rows[0].service, kLunch);
     QCOMPARE(rows[0].week, 1);
-    QCOMPARE(rounded(rows[0].value, 5), 429.84134);
+    QCOMPARE(rounded(rows[0].value, 5), 515.80961);
+    QCOMPARE(rows[0].days, 2);
     QCOMPARE(rows[0].incomplete, QString("S"));
     QVERIFY(rows[0].day.isNull());
     QCOMPARE(rows[0].weekStart, kFirstDay);
     QCOMPARE(rows[1].service, kDinner);
-    QCOMPARE(rows[1].value.toDouble(), 343.532);
-    QCOMPARE(rows[2].week, 2);
-    QCOMPARE(rows[2].value.toDouble(), 163.0);
+    QCOMPARE(rows[1].value.toDouble(), 343.532 * kAdultPortion);
+    QCOMPARE(rows[1].days, 1);
+    // The days' totals over both services, then their mean: (619.380816 + 824.4768) / 2.
+    QCOMPARE(rows[2].day, QDate(2026, 3, 2));
+    QVERIFY(rows[2].service.isEmpty());
+    QCOMPARE(rounded(rows[3].value, 4), 824.4768);
+    QVERIFY(rows[4].day.isNull());
+    QVERIFY(rows[4].service.isEmpty());
+    QCOMPARE(rounded(rows[4].value, 6), 721.928808);
+    QCOMPARE(rows[4].days, 2);
+    QCOMPARE(rows[5].week, 2);
+    QCOMPARE(rows[5].value.toDouble(), 163.0 * kAdultPortion);
+    QCOMPARE(rows[7].days, 1);
+}
+
+void TestRdmNutriCard::portionServedScalesEveryFigure()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.nutrients = "001_002";
+    criteria.first = criteria.last = QDate(2026, 3, 2);
+    const QList<StoredRow> adult = storedRows(h->db(), prepared(h->client(), criteria).key);
+    criteria.menuType = kCrecheMenuType;
+    const QList<StoredRow> creche = storedRows(h->db(), prepared(h->client(), criteria).key);
+    const QDate monday(2026, 3, 2);
+    for (const QString& nutrient : {QString("001"), QString("002")}) {
+        const StoredRow* full = findRow(adult, monday, "0000000001", nutrient);
+        const StoredRow* small = findRow(creche, monday, "0000000001", nutrient);
+        QVERIFY(full && small);
+        QCOMPARE(small->value.toDouble() / full->value.toDouble(), kCrechePortion / kAdultPortion);
+    }
+    QCOMPARE(findRow(creche, monday, "0000000001", "001")->value.toDouble(), 343.532 * kCrechePortion);
+}
+
+void TestRdmNutriCard::notesNameTheFoodsBehindEachGap()
+{
+    HARNESS(h);
+    const Prepared answer = prepared(h->client(), Criteria());
+    const QStringList notes = storedNotes(h->db(), answer.key);
+    QCOMPARE(notes,
+             QStringList({"Sem valor de Cálcio (mg) na tabela de alimentos: Óleo, de soja (nº 3)",
+                          "Sem valor de Ferro (mg) na tabela de alimentos: Arroz, tipo 1, cozido (nº 1)",
+                          "Pratos sem ficha técnica: Purê sem ficha"}));
+    // Deleting the key takes its notes too.
+    QString key = answer.key;
+    QCOMPARE(NutriCardServer(&h->client()).DelNutriCard(key).toString(), QString());
+    QVERIFY(storedNotes(h->db(), answer.key).isEmpty());
+}
+
+void TestRdmNutriCard::complementFillsOnlyEmptyCellsAndIsNoted()
+{
+    HARNESS(h);
+    QSqlQuery complement(h->db());
+    QVERIFY(complement.exec("INSERT INTO COMPALIMCOMPL (CDALIMENTO, CDNUTRIENTE, VRNUTRIENTE, DSFONTE)"
+                            " VALUES (1, '004', 0.2, 'Fonte do ferro')"));
+    QVERIFY(complement.exec("INSERT INTO COMPALIMCOMPL (CDALIMENTO, CDNUTRIENTE, VRNUTRIENTE, DSFONTE)"
+                            " VALUES (2, '001', 999, 'Fonte ignorada')"));
+    Criteria criteria;
+    criteria.first = criteria.last = QDate(2026, 3, 2);
+    const Prepared answer = prepared(h->client(), criteria);
+    QVERIFY(complement.exec("DELETE FROM COMPALIMCOMPL"));
+    const QList<StoredRow> rows = storedRows(h->db(), answer.key);
+    const QDate monday(2026, 3, 2);
+    // Rice now has iron (2194 g × 0.2 + 825 g × 1.3) / 100 / 10 portions × 1.2; the beans' energy
+    // stays the table's own.
+    const StoredRow* iron = findRow(rows, monday, "0000000001", "004");
+    QCOMPARE(rounded(iron->value, 6), 1.81356);
+    QCOMPARE(iron->incomplete, QString("N"));
+    QCOMPARE(findRow(rows, monday, "0000000001", "001")->value.toDouble(), 343.532 * kAdultPortion);
+    const QStringList notes = storedNotes(h->db(), answer.key);
+    QVERIFY(notes.contains("valores complementados: Fonte do ferro"));
+    QVERIFY(!notes.join('\n').contains("Fonte ignorada"));
+    QVERIFY(!notes.join('\n').contains("Ferro"));
+}
+
+void TestRdmNutriCard::servicesOfAnotherMenuTypeAreRefused()
+{
+    HARNESS(h);
+    // Dinner is a service of the adults' menu type, not of the crèche's.
+    Criteria criteria;
+    criteria.menuType = kCrecheMenuType;
+    criteria.services = QString(kLunch) + "_" + kDinner + "_00009";
+    const int headers = allRows(h->db(), "NUTRICARDCAB");
+    QCOMPARE(
+        prepare(h->client(), criteria).toString(),
+        QString("Serviços 00002, 00009 não cadastrados para o tipo de cardápio 0000000002 da filial central "
+                "0010."));
+    QCOMPARE(allRows(h->db(), "NUTRICARDCAB"), headers);
 }
 
 void TestRdmNutriCard::allNutrientsAndListsHandedBackNormalised()
@@ -414,6 +540,12 @@ void TestRdmNutriCard::refusalsAreTextsAndStoreNothing_data()
     QTest::addRow("no nutrient in a list report") << "nutrients"
                                                   << ""
                                                   << "Nutriente deve ser informado.";
+    QTest::addRow("no service") << "services"
+                                << ""
+                                << "Serviço deve ser informado.";
+    QTest::addRow("unknown service") << "services"
+                                     << "7_1"
+                                     << "Serviço 00007 não cadastrado para o tipo de cardápio 0000000001";
     QTest::addRow("period backwards") << "first"
                                       << "2026-03-20"
                                       << "Período inválido";
@@ -440,11 +572,13 @@ void TestRdmNutriCard::refusalsAreTextsAndStoreNothing()
         *texts.at(field) = value;
     const int headers = allRows(h->db(), "NUTRICARDCAB");
     const int rows = allRows(h->db(), "NUTRICARD");
+    const int keysTaken = generatorValue(h->db());
     const QVariant answer = prepare(h->client(), criteria);
     QCOMPARE(answer.metaType().id(), int(QMetaType::QString));
     QVERIFY2(answer.toString().contains(expected), qPrintable(answer.toString()));
     QCOMPARE(allRows(h->db(), "NUTRICARDCAB"), headers);
     QCOMPARE(allRows(h->db(), "NUTRICARD"), rows);
+    QCOMPARE(generatorValue(h->db()), keysTaken); // no key is spent on a refusal
 }
 
 void TestRdmNutriCard::deletionIsIdempotentAndTouchesOnlyItsKey()
@@ -461,10 +595,10 @@ void TestRdmNutriCard::deletionIsIdempotentAndTouchesOnlyItsKey()
     QCOMPARE(key, mine.key);
     QCOMPARE(rowCount(h->db(), mine.key), 0);
     QCOMPARE(headerCount(h->db(), mine.key), 0);
-    QCOMPARE(rowCount(h->db(), other.key), 24);
+    QCOMPARE(rowCount(h->db(), other.key), 28);
     QString tooLong = "12345678901";
     QVERIFY(server.DelNutriCard(tooLong).toString().contains("inválida"));
-    QCOMPARE(rowCount(h->db(), other.key), 24);
+    QCOMPARE(rowCount(h->db(), other.key), 28);
 }
 
 void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()
@@ -485,20 +619,24 @@ void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()
         insert.prepare("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, CDNUTRIENTE) VALUES (?, 1, '001')");
         insert.addBindValue(old);
         QVERIFY(insert.exec());
+        insert.prepare("INSERT INTO NUTRICARDNOTA (NRSEQUNUTR, NRLINHA, DSNOTA) VALUES (?, 1, 'nota')");
+        insert.addBindValue(old);
+        QVERIFY(insert.exec());
     }
     h->runtime().dispatcher().runTask("expiry", Zve41300::nutriCardExpiryTask(24));
     QTRY_COMPARE(h->runtime().dispatcher().callsInFlight(), 0);
     QCOMPARE(headerCount(h->db(), old), 0);
     QCOMPARE(rowCount(h->db(), old), 0);
+    QVERIFY(storedNotes(h->db(), old).isEmpty());
     QCOMPARE(headerCount(h->db(), fresh.key), 1);
-    QCOMPARE(rowCount(h->db(), fresh.key), 24);
+    QCOMPARE(rowCount(h->db(), fresh.key), 28);
 }
 
 void TestRdmNutriCard::clientsPreparingAndDeletingAtOnceKeepApart()
 {
     HARNESS(h);
     const int before = allRows(h->db(), "NUTRICARD");
-    const int perKey = 24;
+    const int perKey = 28;
     QList<QString> keys(kClients);
     QStringList errors = runClients(h->port(), kClients, [&](int i, TNetConnection& connection) {
         keys[i] = prepared(connection, Criteria()).key;

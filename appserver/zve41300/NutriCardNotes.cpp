@@ -1,0 +1,57 @@
+#include "NutriCardNotes.h"
+
+namespace NutriCardNotes {
+
+namespace {
+
+const QString kSeparator = QStringLiteral("; ");
+const QString kContinued = QStringLiteral(" (continuação)");
+
+// "heading: item; item...", split over as many lines as the length cap needs.
+QStringList listLines(const QString& heading, const QStringList& items)
+{
+    QStringList result;
+    QString line = heading + QStringLiteral(": ");
+    bool lineHasItem = false;
+    for (const QString& item : items) {
+        const QString addition = (lineHasItem ? kSeparator : QString()) + item;
+        if (lineHasItem && line.size() + addition.size() > kMaxLineLength) {
+            result.append(line);
+            line = heading + kContinued + QStringLiteral(": ") + item;
+        } else {
+            line += addition;
+        }
+        lineHasItem = true;
+    }
+    result.append(line.left(kMaxLineLength));
+    return result;
+}
+
+QString columnTitle(const NutrientColumn& column)
+{
+    return column.unit.isEmpty() ? column.name : QStringLiteral("%1 (%2)").arg(column.name, column.unit);
+}
+
+} // namespace
+
+QStringList lines(const QList<NutrientColumn>& columns, const QList<NutriCardSource::Gap>& gaps,
+                  const QStringList& complementSources, const QStringList& dishesWithoutRecipe)
+{
+    QStringList result;
+    for (const NutrientColumn& column : columns) {
+        QStringList foods;
+        for (const NutriCardSource::Gap& gap : gaps)
+            if (gap.nutrient == column.code)
+                foods.append(QStringLiteral("%1 (nº %2)").arg(gap.foodName).arg(gap.food));
+        if (!foods.isEmpty())
+            result += listLines(
+                QStringLiteral("Sem valor de %1 na tabela de alimentos").arg(columnTitle(column)), foods);
+    }
+    if (!dishesWithoutRecipe.isEmpty())
+        result += listLines(QStringLiteral("Pratos sem ficha técnica"), dishesWithoutRecipe);
+    if (!complementSources.isEmpty())
+        result += listLines(QStringLiteral("valores complementados"), complementSources);
+    return result;
+}
+
+} // namespace NutriCardNotes
