@@ -347,7 +347,8 @@ private:
             element.text = m_xml.readElementText();
         } else if (name == QLatin1String("field") || name == QLatin1String("expression")) {
             const bool field = name == QLatin1String("field");
-            allowOnly(geometry + kStyleAttributes + QStringList{field ? "column" : "value", "format"});
+            allowOnly(geometry + kStyleAttributes +
+                      QStringList{field ? "column" : "value", "format", "wrap"});
             element.kind = field ? ReportElement::Kind::Field : ReportElement::Kind::Expression;
             readStyle(element);
             const QString source = attribute(field ? "column" : "value");
@@ -357,6 +358,7 @@ private:
                 fail(QStringLiteral("<%1> sem valor").arg(name));
             element.value = expression(source);
             element.format = attribute("format");
+            element.wrap = flag("wrap");
             m_xml.skipCurrentElement();
         } else if (name == QLatin1String("line") || name == QLatin1String("box")) {
             const bool box = name == QLatin1String("box");

@@ -164,6 +164,8 @@ private:
             break;
         }
         optional(QStringLiteral("format"), element.format);
+        if (element.wrap)
+            m_xml.writeAttribute(QStringLiteral("wrap"), QStringLiteral("true"));
         if (element.kind == Kind::Chart) {
             m_xml.writeAttribute(QStringLiteral("label"), element.label.text());
             optional(QStringLiteral("label-format"), element.labelFormat);

@@ -5,6 +5,7 @@
 #include "ReportCancelled.h"
 #include "ReportData.h"
 #include "ReportLayout.h"
+#include "TextWrapper.h"
 #include "TParams.h"
 #include "ValueFormatter.h"
 
@@ -373,18 +374,49 @@ private:
     {
         if (!band.printWhen.isEmpty() && !band.printWhen.isTrue(context))
             return;
-        if (m_y + band.height > m_bodyHeight - m_footerHeight && !m_fresh) {
+        const WrappedLines wrapped = wrapLines(band, context);
+        const double height = band.height + extraHeight(band, wrapped);
+        if (m_y + height > m_bodyHeight - m_footerHeight && !m_fresh) {
             newPage(band.kind == BandKind::List ? m_lastRow : context.row);
             context.page = int(m_model.pages.size());
         }
-        emitBand(band, context, m_y);
-        m_y += band.height;
+        emitBand(band, context, m_y, wrapped);
+        m_y += height;
         m_fresh = false;
         if (band.kind != BandKind::List)
             m_lastRow = context.row;
     }
 
-    void emitBand(const ReportBand& band, const RowContext& context, double top)
+    // The lines of each wrapping element of a band about to be printed.
+    using WrappedLines = QHash<const ReportElement*, QStringList>;
+
+    WrappedLines wrapLines(const ReportBand& band, const RowContext& context) const
+    {
+        WrappedLines wrapped;
+        for (const ReportElement& element : band.elements) {
+            if (!element.wrap || (!element.printWhen.isEmpty() && !element.printWhen.isTrue(context)))
+                continue;
+            const double size = element.style.fontSize > 0 ? element.style.fontSize : m_layout.fontSize;
+            const TextWrapper wrapper(m_layout.fontFamily, size, element.style.bold, element.style.italic);
+            wrapped.insert(&element, wrapper.wrap(ValueFormatter::format(element.value.evaluate(context),
+                                                                         element.format),
+                                                  element.rect.width()));
+        }
+        return wrapped;
+    }
+
+    // What the band grows by: the most lines any wrapping element needs beyond its first.
+    static double extraHeight(const ReportBand& band, const WrappedLines& wrapped)
+    {
+        double extra = 0;
+        for (const ReportElement& element : band.elements)
+            if (const auto it = wrapped.constFind(&element); it != wrapped.cend())
+                extra = std::max(extra, (it->size() - 1) * element.rect.height());
+        return extra;
+    }
+
+    void emitBand(const ReportBand& band, const RowContext& context, double top,
+                  const WrappedLines& wrapped = {})
     {
         ++m_bandSequence;
         Page& page = m_model.pages.last();
@@ -407,15 +439,16 @@ private:
                 break;
             case ReportElement::Kind::Field:
             case ReportElement::Kind::Expression:
+                applyEmphasis(item, element, context);
+                if (const auto lines = wrapped.constFind(&element); lines != wrapped.cend()) {
+                    emitLines(page, item, *lines);
+                    continue;
+                }
                 if (element.value.usesPageCount())
                     m_deferred.append(
                         {int(m_model.pages.size()) - 1, int(page.items.size()), &element, context});
                 else
                     item.text = ValueFormatter::format(element.value.evaluate(context), element.format);
-                if (!element.emphasis.isEmpty() && element.emphasis.isTrue(context)) {
-                    item.style.bold = true;
-                    item.style.color = kEmphasisColor;
-                }
                 break;
             case ReportElement::Kind::Line:
                 item.kind = PageItem::Kind::Line;
@@ -429,6 +462,25 @@ private:
                 break;
             }
             page.items.append(std::move(item));
+        }
+    }
+
+    static void applyEmphasis(PageItem& item, const ReportElement& element, const RowContext& context)
+    {
+        if (!element.emphasis.isEmpty() && element.emphasis.isTrue(context)) {
+            item.style.bold = true;
+            item.style.color = kEmphasisColor;
+        }
+    }
+
+    // One item per line of a wrapped text, each under the one before.
+    static void emitLines(Page& page, const PageItem& first, const QStringList& lines)
+    {
+        PageItem item = first;
+        for (const QString& line : lines) {
+            item.text = line;
+            page.items.append(item);
+            item.rect.translate(0, first.rect.height());
         }
     }
 

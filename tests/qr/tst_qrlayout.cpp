@@ -91,6 +91,8 @@ void TstQrLayout::writtenLayoutReadsBackTheSame()
     QCOMPARE(again.lists.size(), 1);
     QCOMPARE(again.lists[0].query, layout.lists[0].query);
     QCOMPARE(again.lists[0].band.height, layout.lists[0].band.height);
+    QVERIFY(again.lists[0].band.elements[0].wrap);
+    QVERIFY(!again.detail->elements[0].wrap);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Zve41399.QR2"));

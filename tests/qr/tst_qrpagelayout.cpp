@@ -106,6 +106,7 @@ private slots:
     void continuationPagesRepeatTheDayHeading();
     void noPageEndsOnAHeadingOrStartsWithATotal();
     void listPrintsItsOwnRowsAfterTheSummary();
+    void longTextWrapsAndTheBandGrows();
     void cancelStopsTheLayout();
     void unknownColumnIsAnError();
 
@@ -355,6 +356,33 @@ void TstQrPageLayout::listPrintsItsOwnRowsAfterTheSummary()
     // Without rows the list prints nothing.
     data.lists.front().rows.clear();
     QVERIFY(itemsOf(layOut(m_layout, data, params(m_layout)), BandKind::List).isEmpty());
+}
+
+void TstQrPageLayout::longTextWrapsAndTheBandGrows()
+{
+    ReportData data = menu(1);
+    ReportData notes;
+    notes.columns = {QStringLiteral("NOTA")};
+    QStringList words;
+    for (int i = 1; i <= 120; ++i)
+        words.append(QStringLiteral("alimento%1").arg(i));
+    const QString longNote = words.join(QLatin1Char(' '));
+    notes.rows = {{longNote}, {QStringLiteral("Nota curta")}};
+    data.lists.push_back(notes);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    const QList<const PageItem*> items = itemsOf(model, BandKind::List);
+    QVERIFY2(items.size() >= 4, qPrintable(QString::number(items.size())));
+    // Every word is printed once, in order, none cut; each line lies under the one before, and
+    // the next note under the last line.
+    QStringList printed;
+    for (int i = 0; i + 1 < items.size(); ++i) {
+        printed.append(items[i]->text);
+        if (items[i + 1]->rect.top() > items[i]->rect.top())
+            QCOMPARE(items[i + 1]->rect.top(), items[i]->rect.bottom());
+        QVERIFY(items[i]->text.size() < longNote.size());
+    }
+    QCOMPARE(printed.join(QLatin1Char(' ')), longNote);
+    QCOMPARE(items.last()->text, QStringLiteral("Nota curta"));
 }
 
 void TstQrPageLayout::cancelStopsTheLayout()
