@@ -70,6 +70,8 @@ public:
                 readList();
             else if (name == QLatin1String("column-blocks"))
                 readColumnBlocks();
+            else if (name == QLatin1String("data-export"))
+                readDataExport();
             else
                 fail(QStringLiteral("elemento desconhecido <%1>").arg(name));
         }
@@ -318,6 +320,19 @@ private:
         m_xml.skipCurrentElement();
     }
 
+    // <data-export><query>...</query></data-export>
+    void readDataExport()
+    {
+        allowOnly({});
+        if (!nextChild() || m_xml.name() != QLatin1String("query"))
+            fail(QStringLiteral("<data-export> deve conter a sua <query>"));
+        m_layout.exportQuery = m_xml.readElementText();
+        if (m_layout.exportQuery.trimmed().isEmpty())
+            fail(QStringLiteral("<data-export> sem consulta"));
+        if (nextChild())
+            fail(QStringLiteral("<data-export> contém só a sua <query>"));
+    }
+
     void readStyle(ReportElement& element)
     {
         element.style.fontSize = number("size", 0);
@@ -411,7 +426,7 @@ private:
     {
         if (m_layout.query.trimmed().isEmpty())
             fail(QStringLiteral("o relatório não tem consulta (<query>)"), 1);
-        QStringList queries = {m_layout.query};
+        QStringList queries = {m_layout.query, m_layout.exportQuery};
         for (const ReportList& list : std::as_const(m_layout.lists))
             queries.append(list.query);
         for (const QString& query : std::as_const(queries))

@@ -59,6 +59,14 @@ public:
         m_xml.writeCDATA(layout.query);
         m_xml.writeEndElement();
 
+        if (!layout.exportQuery.isEmpty()) {
+            m_xml.writeStartElement(QStringLiteral("data-export"));
+            m_xml.writeStartElement(QStringLiteral("query"));
+            m_xml.writeCDATA(layout.exportQuery);
+            m_xml.writeEndElement();
+            m_xml.writeEndElement();
+        }
+
         writeBands(layout);
 
         m_xml.writeEndElement();

@@ -41,6 +41,8 @@ struct ReportLayout
     QList<ReportGroup> groups;
     QList<ReportList> lists; // printed after the summary, in this order
     std::optional<ColumnBlocks> columnBlocks;
+    // The rows a CSV file receives instead of the printed lines (<data-export>); empty: none.
+    QString exportQuery;
 
     // A fresh parameter collection: one parameter per declaration, with its declared type.
     TParams createParams() const;

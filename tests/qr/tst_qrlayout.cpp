@@ -92,6 +92,8 @@ void TstQrLayout::writtenLayoutReadsBackTheSame()
     QCOMPARE(again.lists[0].query, layout.lists[0].query);
     QCOMPARE(again.lists[0].band.height, layout.lists[0].band.height);
     QVERIFY(again.lists[0].band.elements[0].wrap);
+    QCOMPARE(again.exportQuery, layout.exportQuery);
+    QVERIFY(layout.exportQuery.contains(QLatin1String("FROM LINHAS")));
     QVERIFY(!again.detail->elements[0].wrap);
 
     QTemporaryDir dir;
@@ -165,6 +167,11 @@ void TstQrLayout::faultsNameTheLine_data()
         << layoutWith({}, QStringLiteral("<list name=\"notas\" height=\"5\"><query>SELECT N FROM T WHERE "
                                          "K = :P_K</query></list>"))
         << "a consulta usa o parâmetro :P_K, que não está declarado";
+    QTest::addRow("data export without query")
+        << layoutWith({}, QStringLiteral("<data-export/>")) << "<data-export> deve conter a sua <query>";
+    QTest::addRow("column blocks of undeclared parameters")
+        << layoutWith({}, QStringLiteral("<column-blocks prefix=\"P_N\" size=\"2\" count=\"2\"/>"))
+        << "<column-blocks> usa o parâmetro P_N1, que não está declarado";
     QTest::addRow("unknown paper") << QByteArray("<report><page paper=\"A9\"/></report>")
                                    << "papel desconhecido 'A9'";
     QTest::addRow("placeholder-like text kept")

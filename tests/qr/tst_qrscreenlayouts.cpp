@@ -211,6 +211,9 @@ private slots:
     void incompleteNdpcalIsMarked();
     void optionDishFollowsTheMainDish();
     void moreThanEightNutrientsPrintInASecondBlock();
+    void dataExportHasOneRowPerDishAndNutrient();
+    void dataExportLoadsInPython();
+    void dataExportAgreesWithThePrintedText();
     void dailyChartHasEnergyOfEachDay();
     void yearKeepsHeadingsWithTheirRows_data();
     void yearKeepsHeadingsWithTheirRows();
@@ -225,6 +228,9 @@ private:
     void writeReportPicture(const QString& pdf, const QString& name);
     // Prints a layout to PDF and returns the text pdftotext reads from it; empty when it failed.
     QString printedText(const QString& layoutCode, const Criteria& criteria, const QString& pdf);
+    // The data export (CSV) of a layout.
+    QString exported(const QString& layoutCode, const Criteria& criteria,
+                     const QString& connection = kConnection);
 
     QTemporaryDir m_dir;
 };
@@ -598,6 +604,165 @@ void TstQrScreenLayouts::moreThanEightNutrientsPrintInASecondBlock()
     QCOMPARE(int(text.count(QStringLiteral("TACO 565"))), 1);
 }
 
+namespace {
+
+// A data export read back: the header and the rows, split at commas (the fixture's texts hold
+// none).
+struct ExportedRows
+{
+    QStringList header;
+    QList<QStringList> rows;
+
+    QString at(int row, const QString& column) const { return rows[row].value(header.indexOf(column)); }
+};
+
+ExportedRows readExport(const QString& csv)
+{
+    ExportedRows read;
+    QStringList lines = csv.split(QStringLiteral("\r\n"));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    read.header = lines.takeFirst().split(QLatin1Char(','));
+    for (const QString& line : lines)
+        read.rows.append(line.split(QLatin1Char(',')));
+    return read;
+}
+
+Criteria allNutrients()
+{
+    Criteria criteria{NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
+    criteria.nutrients += NutriCardFixture::extraNutrients();
+    return criteria;
+}
+
+} // namespace
+
+QString TstQrScreenLayouts::exported(const QString& layoutCode, const Criteria& criteria,
+                                     const QString& connection)
+{
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = criteria;
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(connection);
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+    const QString out = m_dir.filePath(QStringLiteral("dados.csv"));
+    if (!dialog.SaveToFile(out))
+        return {};
+    QFile file(out);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void TstQrScreenLayouts::dataExportHasOneRowPerDishAndNutrient()
+{
+    const QString csv = exported(QStringLiteral("01"), allNutrients());
+    QVERIFY(!csv.startsWith(QChar(0xFEFF)));
+    const ExportedRows read = readExport(csv);
+    QCOMPARE(read.header, QStringList({"dia", "cod_servico", "servico", "cod_tipo_prato", "tipo_prato",
+                                       "cod_prato", "prato", "opcao", "cod_nutriente", "nutriente", "unidade",
+                                       "valor", "incompleto", "ndpcal", "ndpcal_incompleto"}));
+    const int nutrients = int(allNutrients().nutrients.size());
+    QCOMPARE(read.rows.size(), NutriCardFixture::dishes().size() * nutrients);
+    for (const QStringList& row : read.rows)
+        QCOMPARE(row.size(), read.header.size());
+    // The first dish: Monday's chicken (the main dish before its option), energy first.
+    QCOMPARE(read.at(0, "dia"), QStringLiteral("2025-03-03"));
+    QCOMPARE(read.at(0, "prato"), QStringLiteral("Frango ensopado"));
+    QCOMPARE(read.at(0, "opcao"), QStringLiteral("N"));
+    QCOMPARE(read.at(0, "valor"), QStringLiteral("190"));
+    QCOMPARE(read.at(nutrients, "prato"), QStringLiteral("Omelete"));
+    QCOMPARE(read.at(nutrients, "opcao"), QStringLiteral("S"));
+    QCOMPARE(read.at(4, "valor"), QStringLiteral("0.4")); // the chicken's fibre, incomplete
+    QCOMPARE(read.at(4, "incompleto"), QStringLiteral("S"));
+    QCOMPARE(read.at(8, "cod_nutriente"), QStringLiteral("009")); // every nutrient, not only eight
+    QCOMPARE(read.at(0, "ndpcal"), QStringLiteral("7.8"));
+    // Without option dishes and NDpCal% the export follows the printed report.
+    Criteria plain = allNutrients();
+    plain.options = false;
+    plain.ndpcal = false;
+    const ExportedRows without = readExport(exported(QStringLiteral("01"), plain));
+    QCOMPARE(without.rows.size(), (NutriCardFixture::dishes().size() - 1) * nutrients);
+    QCOMPARE(without.at(0, "ndpcal"), QString());
+}
+
+void TstQrScreenLayouts::dataExportLoadsInPython()
+{
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        QSKIP("python3 is not installed");
+    const QString csv = exported(QStringLiteral("05"), kWeeks);
+    const QString path = m_dir.filePath(QStringLiteral("semanas.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(csv.toUtf8());
+    file.close();
+    // Every field of a number column reads as a number; dates as ISO dates.
+    QProcess process;
+    process.start(python, {QStringLiteral("-c"), QStringLiteral(R"(
+import csv, datetime, sys
+with open(sys.argv[1], encoding='utf-8', newline='') as f:
+    rows = list(csv.DictReader(f))
+total = 0.0
+for row in rows:
+    if row['valor']:
+        total += float(row['valor'])
+    if row['dia']:
+        datetime.date.fromisoformat(row['dia'])
+    int(row['semana'])
+print(len(rows), round(total, 3), ','.join(sorted({row['linha'] for row in rows})))
+)"),
+                           path});
+    QVERIFY(process.waitForFinished());
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    const QStringList answer =
+        QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+    QCOMPARE(answer.value(2), QStringLiteral("dia,media_semana,media_servico"));
+    // Week rows of the fixture: 9 days, 2 week means and 2 weeks of 2 services, 8 nutrients each.
+    QCOMPARE(answer.value(0), QString::number((9 + 2 + 4) * 8));
+    double total = 0;
+    for (int week = 0; week < 2; ++week)
+        for (int n = 0; n < 8; ++n) {
+            double sum = 0;
+            for (int day = 0; day < NutriCardFixture::weekDays(week); ++day)
+                sum += NutriCardFixture::weekDayValue(day, n);
+            total += sum + sum / NutriCardFixture::weekDays(week);
+        }
+    QVERIFY(answer.value(1).toDouble() > total); // the service means come on top of the days
+}
+
+void TstQrScreenLayouts::dataExportAgreesWithThePrintedText()
+{
+    const Criteria criteria = allNutrients();
+    const ExportedRows read = readExport(exported(QStringLiteral("01"), criteria));
+    const QString text = run(QStringLiteral("01"), criteria);
+    // The first block prints the first eight nutrients; each dish's line, in order, against the
+    // export's rows of that dish.
+    const QString firstBlock = text.left(text.indexOf(QStringLiteral("Magnésio")));
+    QStringList dishLines;
+    QSet<QString> names;
+    for (const FixtureDish& dish : NutriCardFixture::dishes())
+        names.insert(dish.dish);
+    for (const QString& line : firstBlock.split(QLatin1Char('\n')))
+        if (names.contains(cellsOf(line).value(0).remove(QStringLiteral(" (opção)"))))
+            dishLines.append(line);
+    const int nutrients = int(criteria.nutrients.size());
+    QCOMPARE(dishLines.size(), read.rows.size() / nutrients);
+    int compared = 0;
+    for (int d = 0; d < dishLines.size(); ++d) {
+        const QStringList cells = cellsOf(dishLines[d]).mid(2);
+        for (int n = 0; n < 8; ++n) {
+            const int row = d * nutrients + n;
+            const QString value = read.at(row, "valor");
+            const QString printed = (value.isEmpty() ? QString() : amount(value.toDouble())) +
+                                    (read.at(row, "incompleto") == QLatin1String("S") ? "*" : "");
+            QCOMPARE(cells.value(n), printed);
+            ++compared;
+        }
+    }
+    QCOMPARE(compared, NutriCardFixture::dishes().size() * 8);
+}
+
 void TstQrScreenLayouts::optionDishFollowsTheMainDish()
 {
     const QStringList lines =
@@ -808,8 +973,11 @@ void TstQrScreenLayouts::layoutsPrintTheSameOnEveryEngine()
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
     // The same cases as the golden files, which the embedded engine printed.
-    for (const GoldenCase& golden : goldenCases())
+    for (const GoldenCase& golden : goldenCases()) {
         QCOMPARE(run(golden.layout, golden.criteria, connection), readText(goldenFile(golden.tag)));
+        QCOMPARE(exported(golden.layout, golden.criteria, connection),
+                 exported(golden.layout, golden.criteria));
+    }
     Kav::DatabaseConnection::close(connection);
 }
 
