@@ -24,7 +24,8 @@ struct PageItem
     Kind kind = Kind::Text;
     QRectF rect;
     QString text;
-    ElementStyle style; // font size resolved (never 0)
+    ElementStyle style;    // font size resolved (never 0)
+    bool emphasis = false; // shown with emphasis (a value out of its range)
     QColor fill;
     double lineWidth = 0;
     int band = 0; // sequence number of the printed band, counted over the whole report

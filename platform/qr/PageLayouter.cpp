@@ -468,6 +468,7 @@ private:
     static void applyEmphasis(PageItem& item, const ReportElement& element, const RowContext& context)
     {
         if (!element.emphasis.isEmpty() && element.emphasis.isTrue(context)) {
+            item.emphasis = true;
             item.style.bold = true;
             item.style.color = kEmphasisColor;
         }

@@ -96,7 +96,8 @@ class TstQrRenderers : public QObject
     Q_OBJECT
 private slots:
     void textPlacesItemsOnCharacterColumns();
-    void textCutsToWidthAndKeepsGap();
+    void textWrapsToWidthAndKeepsGap();
+    void textMarksEmphasis();
     void csvQuotesAndKeepsFrameOnce();
     void htmlEscapesAndHasOnePagePerPage();
     void pdfReadsBack();
@@ -127,15 +128,34 @@ void TstQrRenderers::textPlacesItemsOnCharacterColumns()
     QVERIFY(pages[1].contains(QStringLiteral("Página 2 de 2")));
 }
 
-void TstQrRenderers::textCutsToWidthAndKeepsGap()
+void TstQrRenderers::textWrapsToWidthAndKeepsGap()
 {
     PageModel model;
     Page page;
     page.items << text(1, BandKind::Detail, 0, 0, 15, QStringLiteral("Feijão carioca cozido"))
                << text(1, BandKind::Detail, 15, 0, 15, QStringLiteral("Guarnição"));
     model.pages.append(page);
-    // 15 mm are 10 columns: 9 characters and a blank.
-    QCOMPARE(TextRenderer::toText(model), QStringLiteral("Feijão ca Guarnição\n"));
+    // 15 mm are 10 columns: 9 characters and a blank; the rest goes on below, nothing is cut.
+    QCOMPARE(TextRenderer::toText(model), QStringLiteral("Feijão    Guarnição\ncarioca\ncozido\n"));
+    // A word longer than its column is broken inside, still whole over the lines.
+    model.pages[0].items[0].text = QStringLiteral("Hortifrutigranjeiros");
+    QCOMPARE(TextRenderer::toText(model), QStringLiteral("Hortifrut Guarnição\nigranjeir\nos\n"));
+}
+
+void TstQrRenderers::textMarksEmphasis()
+{
+    PageModel model;
+    Page page;
+    page.items << text(1, BandKind::Detail, 0, 0, 15, QStringLiteral("12,5"))
+               << text(1, BandKind::Detail, 15, 0, 15, QStringLiteral("980,0"));
+    page.items[1].emphasis = true;
+    model.pages.append(page);
+    const QStringList lines = TextRenderer::toText(model).split(QLatin1Char('\n'));
+    QCOMPARE(lines.value(0), QStringLiteral("12,5      980,0!"));
+    QVERIFY(lines.value(1).startsWith(QStringLiteral("! valor em destaque")));
+    page.items[1].emphasis = false;
+    model.pages[0] = page;
+    QVERIFY(!TextRenderer::toText(model).contains(QLatin1Char('!')));
 }
 
 void TstQrRenderers::csvQuotesAndKeepsFrameOnce()

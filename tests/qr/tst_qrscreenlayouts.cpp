@@ -461,20 +461,22 @@ void TstQrScreenLayouts::dayAndWeekComparedWithTheMenuTypesReference()
     // age band (1,500 kcal) and coverage (500 kcal at most) do not apply.
     const QStringList monday = cellsOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
     QCOMPARE(monday.mid(1),
-             QStringList({amount(794), amount(44), amount(20.3), amount(95.6), amount(9.6) + " ↓",
-                          amount(54) + " ↓", amount(4.5) + " ↓", amount(868)}));
+             QStringList({amount(794), amount(44), amount(20.3), amount(95.6), amount(9.6) + " ↓!",
+                          amount(54) + " ↓!", amount(4.5) + " ↓!", amount(868)}));
+    // In plain text a value out of its reference also carries the emphasis mark "!"; 5,8 is an
+    // NDpCal% under 6.
     const QStringList tuesday = cellsOf(lineStarting(text, QStringLiteral("ter. 04/03/2025")));
-    QCOMPARE(tuesday.value(7), amount(NutriCardFixture::weekDayValue(1, 6)) + " ↓");
+    QCOMPARE(tuesday.value(7), amount(NutriCardFixture::weekDayValue(1, 6)) + " ↓!");
     QCOMPARE(tuesday.value(5), amount(NutriCardFixture::weekDayValue(1, 4)));
     const QStringList thursday = cellsOf(lineStarting(text, QStringLiteral("qui. 06/03/2025")));
-    QCOMPARE(thursday.value(1), amount(NutriCardFixture::weekDayValue(3, 0)) + " ↑");
-    QCOMPARE(thursday.value(8), amount(NutriCardFixture::weekDayValue(3, 7)) + " ↑");
+    QCOMPARE(thursday.value(1), amount(NutriCardFixture::weekDayValue(3, 0)) + " ↑!");
+    QCOMPARE(thursday.value(8), amount(NutriCardFixture::weekDayValue(3, 7)) + " ↑!");
     // The week's daily mean is compared too: week 2's iron mean is under the minimum.
     double iron = 0;
     for (int day = 0; day < NutriCardFixture::weekDays(1); ++day)
         iron += NutriCardFixture::weekDayValue(day, 6);
     const QString week2 = lineStarting(text, QStringLiteral("Média diária da semana (4 dias)"));
-    QCOMPARE(cellsOf(week2).value(7), amount(iron / NutriCardFixture::weekDays(1)) + " ↓");
+    QCOMPARE(cellsOf(week2).value(7), amount(iron / NutriCardFixture::weekDays(1)) + " ↓!");
     // The reference's bounds head the columns, and the set with its source heads every page.
     QVERIFY(lineStarting(text, QStringLiteral("Referência do dia")).contains(QStringLiteral("700 a 900")));
     const int pages = int(text.count(QStringLiteral("Emitido em")));
@@ -496,7 +498,8 @@ void TstQrScreenLayouts::macronutrientsAsShareOfEnergy()
     const QStringList lines = text.split(QLatin1Char('\n'));
     const qsizetype monday = lines.indexOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
     QVERIFY(monday >= 0);
-    QCOMPARE(cellsOf(lines[monday + 1]), QStringList({"NDpCal% 5,8", "22% VET ↑", "23% VET", "48% VET ↓"}));
+    QCOMPARE(cellsOf(lines[monday + 1]),
+             QStringList({"NDpCal% 5,8!", "22% VET ↑!", "23% VET", "48% VET ↓!"}));
     QVERIFY(lineStarting(text, QStringLiteral("10 a 15% VET")).contains(QStringLiteral("55 a 65% VET")));
 }
 
@@ -558,7 +561,8 @@ void TstQrScreenLayouts::incompleteNdpcalIsMarked()
     // Tuesday's NDpCal% rests on incomplete energy or protein; Monday's does not.
     const QString dishes =
         run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
-    QVERIFY(lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*")));
+    QVERIFY(
+        lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*!")));
     QVERIFY(
         lineStarting(dishes, QStringLiteral("segunda-feira, 03/03/2025")).endsWith(QStringLiteral("7,8")));
     QVERIFY(dishes.contains(QStringLiteral("NDpCal% do dia: calculado sobre os serviços escolhidos")));
