@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QToolButton>
 #include <QtTest>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -100,6 +101,7 @@ private slots:
     void textMarksEmphasis();
     void csvQuotesAndKeepsFrameOnce();
     void htmlEscapesAndHasOnePagePerPage();
+    void htmlIsAWellFormedTableOfColumns();
     void pdfReadsBack();
     void fileRenderersCancel_data();
     void fileRenderersCancel();
@@ -187,7 +189,50 @@ void TstQrRenderers::htmlEscapesAndHasOnePagePerPage()
     QVERIFY(html.contains(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &amp; cia")));
     QVERIFY(html.contains(QStringLiteral("<title>Cardápio &lt;teste&gt; %3</title>")));
     QVERIFY(html.contains(QStringLiteral("text-align:right")));
-    QVERIFY(html.contains(QStringLiteral("width:210.00mm;height:297.00mm")));
+    QVERIFY(html.contains(QStringLiteral("width:210.00mm;min-height:297.00mm")));
+}
+
+void TstQrRenderers::htmlIsAWellFormedTableOfColumns()
+{
+    PageModel model = twoPages();
+    model.pages[0].items[3].emphasis = true; // the first dish's value
+    const QString html = HtmlRenderer::toHtml(model);
+    // Read as XML: well-formed; per table, the rows and their cells' texts.
+    QXmlStreamReader xml(html);
+    QList<QList<QStringList>> tables;
+    QString cell;
+    bool inCell = false;
+    QStringList emphasised;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("table"))
+            tables.append(QList<QStringList>());
+        else if (xml.isStartElement() && xml.name() == QLatin1String("tr"))
+            tables.last().append(QStringList());
+        else if (xml.isStartElement() && xml.name() == QLatin1String("td")) {
+            inCell = true;
+            cell.clear();
+            if (xml.attributes().value(QLatin1String("class")).contains(QLatin1String("d")))
+                emphasised.append(QStringLiteral("?"));
+        } else if (xml.isCharacters() && inCell)
+            cell += xml.text();
+        else if (xml.isEndElement() && xml.name() == QLatin1String("td")) {
+            inCell = false;
+            tables.last().last().append(cell);
+            if (!emphasised.isEmpty() && emphasised.last() == QLatin1String("?"))
+                emphasised.last() = cell;
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(tables.size(), 2);
+    // Columns: the left edges 0, 45 and 60 (the page number); every row has all three.
+    for (const QList<QStringList>& rows : tables)
+        for (const QStringList& cells : rows)
+            QCOMPARE(cells.size(), 3);
+    QCOMPARE(tables[0][1], QStringList({"Prato 0", "100,5", ""}));
+    QCOMPARE(tables[0][2], QStringList({"Arroz; feijão \"tropeiro\"", "125,5", ""}));
+    QCOMPARE(tables[1].last(), QStringList({"", "", "Página 2 de 2"}));
+    QCOMPARE(emphasised, QStringList({"100,5"}));
 }
 
 void TstQrRenderers::pdfReadsBack()
