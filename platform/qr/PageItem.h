@@ -23,7 +23,7 @@ struct PageItem
 
     Kind kind = Kind::Text;
     QRectF rect;
-    QString text;
+    QString text;          // Text: what it shows; Chart: what a bar stands for when rows were averaged
     ElementStyle style;    // font size resolved (never 0)
     bool emphasis = false; // shown with emphasis (a value out of its range)
     QColor fill;

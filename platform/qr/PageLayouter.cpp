@@ -1,5 +1,6 @@
 #include "PageLayouter.h"
 
+#include "ChartAggregator.h"
 #include "ExpressionContext.h"
 #include "KavException.h"
 #include "ReportCancelled.h"
@@ -456,10 +457,13 @@ private:
             case ReportElement::Kind::Box:
                 item.kind = PageItem::Kind::Box;
                 break;
-            case ReportElement::Kind::Chart:
+            case ReportElement::Kind::Chart: {
                 item.kind = PageItem::Kind::Chart;
-                item.bars = chartBars(element, context);
+                ChartAggregator::Result chart = chartBars(element, context);
+                item.bars = std::make_shared<const QList<ChartBar>>(std::move(chart.bars));
+                item.text = chart.note;
                 break;
+            }
             }
             page.items.append(std::move(item));
         }
@@ -485,17 +489,14 @@ private:
         }
     }
 
-    std::shared_ptr<const QList<ChartBar>> chartBars(const ReportElement& element,
-                                                     const RowContext& context) const
+    // The bars of the rows of the band's scope, averaged per week or month when there are many.
+    static ChartAggregator::Result chartBars(const ReportElement& element, const RowContext& context)
     {
-        auto bars = std::make_shared<QList<ChartBar>>();
+        QList<ChartAggregator::Point> points;
         context.forEachRowInScope([&](const ExpressionContext& row) {
-            const QVariant value = element.value.evaluate(row);
-            bars->append({ValueFormatter::format(element.label.evaluate(row), element.labelFormat),
-                          value.isNull() ? 0.0 : value.toDouble(),
-                          ValueFormatter::format(value, element.format)});
+            points.append({element.label.evaluate(row), element.value.evaluate(row)});
         });
-        return bars;
+        return ChartAggregator::aggregate(points, element.format, element.labelFormat);
     }
 
     void fillDeferred()

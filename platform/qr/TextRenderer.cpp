@@ -75,6 +75,11 @@ QStringList chartLines(const PageItem& item, double left)
         valueWidth = std::max(valueWidth, bar.valueText.size());
     }
     const int start = column(item.rect.left() - left);
+    if (!item.text.isEmpty()) {
+        QString note;
+        put(note, start, item.text);
+        lines.append(note);
+    }
     const int barColumns = std::max(1, column(item.rect.width()) - kChartLabelColumns - int(valueWidth) - 2);
     for (const ChartBar& bar : *item.bars) {
         const int length = top > 0 ? int(std::lround(std::max(bar.value, 0.0) / top * barColumns)) : 0;

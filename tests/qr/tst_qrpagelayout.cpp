@@ -1,6 +1,8 @@
 // Laying a report out into pages: groups and their sums, the frame of every page, page numbers,
 // page breaks, conditional bands and emphasis, charts, cancelling.
 
+#include "ChartAggregator.h"
+#include "ChartScale.h"
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "PageLayouter.h"
@@ -107,6 +109,9 @@ private slots:
     void noPageEndsOnAHeadingOrStartsWithATotal();
     void listPrintsItsOwnRowsAfterTheSummary();
     void longTextWrapsAndTheBandGrows();
+    void chartAveragesPerWeekAndMonthPastAMonth_data();
+    void chartAveragesPerWeekAndMonthPastAMonth();
+    void chartScaleHasRoundTicks();
     void cancelStopsTheLayout();
     void unknownColumnIsAnError();
 
@@ -383,6 +388,62 @@ void TstQrPageLayout::longTextWrapsAndTheBandGrows()
     }
     QCOMPARE(printed.join(QLatin1Char(' ')), longNote);
     QCOMPARE(items.last()->text, QStringLiteral("Nota curta"));
+}
+
+void TstQrPageLayout::chartAveragesPerWeekAndMonthPastAMonth_data()
+{
+    QTest::addColumn<int>("days");
+    QTest::addColumn<int>("bars");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("firstLabel");
+    // From Monday 3 March 2025, every day: 31 days stay days; 35 days are 5 weeks; a year of
+    // days is 12 months (53 weeks would not fit).
+    QTest::addRow("a month") << 31 << 31 << ""
+                             << "03/03";
+    QTest::addRow("five weeks") << 35 << 5 << "média por dia de cada semana (a partir da segunda-feira)"
+                                << "03/03";
+    QTest::addRow("a year") << 365 << 13 << "média por dia de cada mês"
+                            << "03/2025";
+}
+
+void TstQrPageLayout::chartAveragesPerWeekAndMonthPastAMonth()
+{
+    QFETCH(int, days);
+    QFETCH(int, bars);
+    QFETCH(QString, note);
+    QFETCH(QString, firstLabel);
+    QList<ChartAggregator::Point> points;
+    for (int day = 0; day < days; ++day)
+        points.append(
+            {QDate(2025, 3, 3).addDays(day), day % 7 == 6 ? QVariant() : QVariant(100.0 + day % 7)});
+    const ChartAggregator::Result result =
+        ChartAggregator::aggregate(points, QStringLiteral("0.0"), QStringLiteral("dd/MM"));
+    QCOMPARE(result.bars.size(), bars);
+    QCOMPARE(result.note, note);
+    QCOMPARE(result.bars.first().label, firstLabel);
+    if (days == 35) {
+        // Monday to Saturday 100 to 105, Sunday unknown: a week's mean is 102.5.
+        QCOMPARE(result.bars.first().value, 102.5);
+        QCOMPARE(result.bars.first().valueText, QStringLiteral("102,5"));
+    }
+    // Labels that are not dates are never averaged.
+    QList<ChartAggregator::Point> named;
+    for (int i = 0; i < days; ++i)
+        named.append({QStringLiteral("Prato %1").arg(i), 1.0});
+    QCOMPARE(ChartAggregator::aggregate(named, {}, {}).bars.size(), days);
+}
+
+void TstQrPageLayout::chartScaleHasRoundTicks()
+{
+    const ChartScale energy(1254.4);
+    QCOMPARE(energy.step(), 500.0);
+    QCOMPARE(energy.top(), 1500.0);
+    QCOMPARE(energy.ticks(), QList<double>({0, 500, 1000, 1500}));
+    QCOMPARE(energy.label(1000), QStringLiteral("1.000"));
+    const ChartScale small(0.9);
+    QCOMPARE(small.step(), 0.5);
+    QCOMPARE(small.label(0.5), QStringLiteral("0,5"));
+    QCOMPARE(ChartScale(0).top(), 1.0); // an empty chart still has an axis
 }
 
 void TstQrPageLayout::cancelStopsTheLayout()
