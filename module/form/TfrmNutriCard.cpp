@@ -46,10 +46,11 @@ constexpr int kModuFiliPrefix = 5;
 constexpr int kMaxKeyLength = 10;
 // The virtual-key code of F9.
 constexpr quint16 kVkF9 = 120;
-// ListaNutrRel: codes of three characters, each followed by one separator; eight columns.
+// ListaNutrRel: codes of three characters, each followed by one separator. A layout's columns
+// take P_NUTRIENTE1 to 8; the report engine prints 9 to 24 in further blocks of those columns.
 constexpr int kNutrientCodeLength = 3;
 constexpr int kNutrientStride = kNutrientCodeLength + 1;
-constexpr int kNutrientColumns = 8;
+constexpr int kNutrientColumns = 24;
 
 const QString kSim = QStringLiteral("S");
 const QString kNao = QStringLiteral("N");

@@ -41,7 +41,8 @@ enum class Function {
     IsNull,
     Page,
     Pages,
-    Now
+    Now,
+    Continued
 };
 enum class AggregateKind { Sum, Avg, Count, Min, Max, Distinct };
 
@@ -87,6 +88,7 @@ const QHash<QString, FunctionInfo>& functions()
         {QStringLiteral("page"), {Function::Page, 0, 0}},
         {QStringLiteral("pages"), {Function::Pages, 0, 0}},
         {QStringLiteral("now"), {Function::Now, 0, 0}},
+        {QStringLiteral("continued"), {Function::Continued, 0, 0}},
     };
     return table;
 }
@@ -600,6 +602,8 @@ QVariant callFunction(const Node& node, const ExpressionContext& context)
         return qlonglong(context.pageCount());
     case Function::Now:
         return context.now();
+    case Function::Continued:
+        return context.continued();
     }
     return {};
 }

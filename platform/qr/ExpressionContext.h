@@ -19,4 +19,6 @@ public:
     virtual int pageNumber() const = 0;
     virtual int pageCount() const = 0;
     virtual QDateTime now() const = 0;
+    // True while a group header is printed again at the top of a page its group continues on.
+    virtual bool continued() const { return false; }
 };

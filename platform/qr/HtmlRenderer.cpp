@@ -1,68 +1,128 @@
 #include "HtmlRenderer.h"
 
 #include "KavException.h"
+#include "PageLines.h"
 #include "PageModel.h"
 
+#include <algorithm>
+#include <cmath>
 #include <QSaveFile>
 
 namespace {
+
+// Items whose left edges lie closer than this share a column of the page's table.
+constexpr double kColumnStepMm = 1.0;
 
 QString mm(double value)
 {
     return QString::number(value, 'f', 2) + QLatin1String("mm");
 }
 
-QString box(const QRectF& rect)
+int columnKey(double left)
 {
-    return QStringLiteral("left:%1;top:%2;width:%3;height:%4")
-        .arg(mm(rect.left()), mm(rect.top()), mm(rect.width()), mm(rect.height()));
+    return int(std::lround(left / kColumnStepMm));
 }
 
-QString textItem(const PageItem& item)
+// The columns of a page's table: every distinct left edge of its texts (and charts' labels),
+// left to right, so that what is printed one under the other stays in one column.
+QList<int> columnsOf(const Page& page)
 {
-    QString style = box(item.rect) + QStringLiteral(";font-size:%1pt").arg(item.style.fontSize);
+    QList<int> keys;
+    for (const PageItem& item : page.items)
+        if (item.kind == PageItem::Kind::Text || item.kind == PageItem::Kind::Chart)
+            keys.append(columnKey(item.rect.left()));
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    return keys;
+}
+
+QString cellClass(const PageItem& item)
+{
+    QStringList classes;
+    if (item.style.align == ElementStyle::Align::Right)
+        classes.append(QStringLiteral("r"));
+    else if (item.style.align == ElementStyle::Align::Center)
+        classes.append(QStringLiteral("c"));
     if (item.style.bold)
-        style += QLatin1String(";font-weight:bold");
+        classes.append(QStringLiteral("b"));
     if (item.style.italic)
-        style += QLatin1String(";font-style:italic");
-    if (item.style.align != ElementStyle::Align::Left)
-        style += QLatin1String(";text-align:") + ElementStyle::alignName(item.style.align);
-    if (item.style.color != QColor(Qt::black))
-        style += QLatin1String(";color:") + item.style.color.name();
-    return QStringLiteral("<div class=\"t\" style=\"%1\">%2</div>\n").arg(style, item.text.toHtmlEscaped());
+        classes.append(QStringLiteral("i"));
+    if (item.emphasis)
+        classes.append(QStringLiteral("d"));
+    return classes.isEmpty() ? QString()
+                             : QStringLiteral(" class=\"%1\"").arg(classes.join(QLatin1Char(' ')));
 }
 
-QString graphicItem(const PageItem& item)
+// One table row: each text in the column of its left edge, empty cells elsewhere.
+QString row(const QList<const PageItem*>& items, const QList<int>& columns, const QString& rowClass)
 {
-    const QString pen =
-        QStringLiteral("%1 solid %2").arg(mm(std::max(item.lineWidth, 0.1)), item.style.color.name());
-    if (item.kind == PageItem::Kind::Line) {
-        // A line runs along its rectangle's top (flat) or left (upright) edge.
-        const bool flat = item.rect.width() >= item.rect.height();
-        return QStringLiteral("<div class=\"g\" style=\"%1;%2:%3\"></div>\n")
-            .arg(box(item.rect), flat ? QStringLiteral("border-top") : QStringLiteral("border-left"), pen);
+    QStringList cells(columns.size());
+    for (const PageItem* item : items) {
+        const qsizetype column = columns.indexOf(columnKey(item->rect.left()));
+        if (column < 0 || item->text.isEmpty())
+            continue;
+        cells[column] = QStringLiteral("<td%1>%2</td>").arg(cellClass(*item), item->text.toHtmlEscaped());
     }
-    const QString fill = item.fill.isValid() ? QLatin1String(";background:") + item.fill.name() : QString();
-    return QStringLiteral("<div class=\"g\" style=\"%1;border:%2%3\"></div>\n")
-        .arg(box(item.rect), pen, fill);
+    QString html = QStringLiteral("<tr%1>").arg(rowClass);
+    for (const QString& cell : std::as_const(cells))
+        html += cell.isEmpty() ? QStringLiteral("<td></td>") : cell;
+    return html + QLatin1String("</tr>\n");
 }
 
-QString chartItem(const PageItem& item)
+// A chart as rows of its own: the label in the chart's column, the value in the next one.
+QString chartRows(const PageItem& chart, const QList<int>& columns)
 {
-    double top = 0;
-    for (const ChartBar& bar : *item.bars)
-        top = std::max(top, bar.value);
-    QString html = QStringLiteral("<div class=\"c\" style=\"%1\">\n").arg(box(item.rect));
-    const QString fill = item.fill.isValid() ? item.fill.name() : QStringLiteral("#4a7ab5");
-    for (const ChartBar& bar : *item.bars) {
-        const double share = top > 0 ? std::max(bar.value, 0.0) / top * 100 : 0;
-        html += QStringLiteral(
-                    "<div class=\"b\"><span class=\"v\">%1</span><div style=\"height:%2%;background:%3\">"
-                    "</div><span class=\"l\">%4</span></div>\n")
-                    .arg(bar.valueText.toHtmlEscaped(), QString::number(share, 'f', 1), fill,
-                         bar.label.toHtmlEscaped());
+    QString html;
+    const qsizetype column = columns.indexOf(columnKey(chart.rect.left()));
+    for (const ChartBar& bar : *chart.bars) {
+        QStringList cells(columns.size());
+        cells[column] = QStringLiteral("<td>%1</td>").arg(bar.label.toHtmlEscaped());
+        const QString value = QStringLiteral("<td class=\"r\">%1</td>").arg(bar.valueText.toHtmlEscaped());
+        if (column + 1 < columns.size())
+            cells[column + 1] = value;
+        else
+            cells.append(value);
+        html += QLatin1String("<tr class=\"chart\">");
+        for (const QString& cell : std::as_const(cells))
+            html += cell.isEmpty() ? QStringLiteral("<td></td>") : cell;
+        html += QLatin1String("</tr>\n");
     }
-    return html + QLatin1String("</div>\n");
+    return html;
+}
+
+QString rowClassOf(BandKind kind)
+{
+    switch (kind) {
+    case BandKind::PageHeader:
+    case BandKind::ColumnHeader:
+    case BandKind::Title:
+        return QStringLiteral(" class=\"head\"");
+    case BandKind::GroupHeader:
+        return QStringLiteral(" class=\"group\"");
+    case BandKind::GroupFooter:
+    case BandKind::Summary:
+        return QStringLiteral(" class=\"total\"");
+    default:
+        return {};
+    }
+}
+
+QString pageTable(const Page& page)
+{
+    const QList<int> columns = columnsOf(page);
+    QString html = QLatin1String("<div class=\"page\">\n<table>\n");
+    for (const PageLine& line : PageLines::of(page)) {
+        QList<const PageItem*> texts;
+        for (const PageItem* item : line.items) {
+            if (item->kind == PageItem::Kind::Text)
+                texts.append(item);
+            else if (item->kind == PageItem::Kind::Chart)
+                html += chartRows(*item, columns);
+        }
+        if (!texts.isEmpty())
+            html += row(texts, columns, rowClassOf(line.bandKind));
+    }
+    return html + QLatin1String("</table>\n</div>\n");
 }
 
 } // namespace
@@ -72,37 +132,22 @@ QString HtmlRenderer::toHtml(const PageModel& model)
     const QSizeF size = model.page.pageSizeMm();
     QString html =
         QStringLiteral(
-            "<!DOCTYPE html>\n<html lang=\"pt-BR\">\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n"
+            "<!DOCTYPE html>\n<html lang=\"pt-BR\">\n<head>\n<meta charset=\"utf-8\"/>\n<title>%1</title>\n"
             "<style>\nbody{background:#888;margin:0}\n"
-            ".page{position:relative;background:#fff;margin:8mm auto;width:%2;height:%3;overflow:hidden;"
+            ".page{background:#fff;margin:8mm auto;padding:%6;box-sizing:border-box;width:%2;min-height:%3;"
             "font-family:'%4',sans-serif;font-size:%5pt}\n"
-            ".t,.g,.c{position:absolute;box-sizing:border-box}\n.t{white-space:pre;overflow:hidden}\n"
-            ".c{display:flex;align-items:flex-end;gap:2px}\n"
-            ".b{flex:1;height:100%;display:flex;flex-direction:column;justify-content:flex-end;"
-            "text-align:center;font-size:6pt}\n"
+            "table{border-collapse:collapse;width:100%}\ntd{padding:0 "
+            "1mm;white-space:nowrap;vertical-align:top}\n"
+            ".r{text-align:right}\n.c{text-align:center}\n.b{font-weight:bold}\n.i{font-style:italic}\n"
+            ".d{font-weight:bold;color:#b00000}\n.group td{background:#e4e8ee}\n.total td{border-top:1px "
+            "solid #000}\n"
             "@media print{body{background:none}.page{margin:0;page-break-after:always}}\n"
             "</style>\n</head>\n<body>\n")
             .arg(model.title.toHtmlEscaped(), mm(size.width()), mm(size.height()),
                  QString(model.fontFamily).remove(QLatin1Char('\'')).toHtmlEscaped(),
-                 QString::number(model.fontSize));
-    for (const Page& page : model.pages) {
-        html += QLatin1String("<div class=\"page\">\n");
-        for (const PageItem& item : page.items) {
-            switch (item.kind) {
-            case PageItem::Kind::Text:
-                html += textItem(item);
-                break;
-            case PageItem::Kind::Line:
-            case PageItem::Kind::Box:
-                html += graphicItem(item);
-                break;
-            case PageItem::Kind::Chart:
-                html += chartItem(item);
-                break;
-            }
-        }
-        html += QLatin1String("</div>\n");
-    }
+                 QString::number(model.fontSize), mm(model.page.margins.top()));
+    for (const Page& page : model.pages)
+        html += pageTable(page);
     return html + QLatin1String("</body>\n</html>\n");
 }
 

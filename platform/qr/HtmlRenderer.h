@@ -1,6 +1,7 @@
 #pragma once
-// Writes a report as one HTML file: each page a sheet of its paper size, each item placed where
-// it is printed, texts escaped.
+// Writes a report as one HTML file: each page a table whose columns are the distinct left edges of
+// its texts, one row per printed line, so that a paste into a spreadsheet keeps the columns; texts
+// escaped, well-formed (XHTML syntax), emphasis as a class.
 
 #include "ReportRenderer.h"
 

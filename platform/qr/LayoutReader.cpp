@@ -66,6 +66,12 @@ public:
                 readFixedBand();
             else if (name == QLatin1String("group"))
                 readGroup();
+            else if (name == QLatin1String("list"))
+                readList();
+            else if (name == QLatin1String("column-blocks"))
+                readColumnBlocks();
+            else if (name == QLatin1String("data-export"))
+                readDataExport();
             else
                 fail(QStringLiteral("elemento desconhecido <%1>").arg(name));
         }
@@ -257,13 +263,14 @@ private:
 
     void readGroup()
     {
-        allowOnly({"name", "expression", "page-break"});
+        allowOnly({"name", "expression", "page-break", "repeat-header"});
         ReportGroup group;
         group.name = attribute("name");
         if (attribute("expression").trimmed().isEmpty())
             fail(QStringLiteral("o grupo '%1' não tem expressão").arg(group.name));
         group.key = expression(attribute("expression"));
         group.pageBreak = flag("page-break");
+        group.repeatHeader = flag("repeat-header");
         while (nextChild()) {
             const bool header = m_xml.name() == QLatin1String("header");
             if (!header && m_xml.name() != QLatin1String("footer"))
@@ -275,6 +282,55 @@ private:
             slot = readBandBody(header ? BandKind::GroupHeader : BandKind::GroupFooter, {});
         }
         m_layout.groups.append(group);
+    }
+
+    // <list name height print-when>: its <query> first, then the elements of its band.
+    void readList()
+    {
+        allowOnly({"name", "height", "print-when"});
+        ReportList list;
+        list.name = attribute("name");
+        list.band.kind = BandKind::List;
+        list.band.height = number("height", 0, true);
+        list.band.printWhen = expression(attribute("print-when"));
+        if (!nextChild() || m_xml.name() != QLatin1String("query"))
+            fail(QStringLiteral("a lista '%1' deve começar pela sua <query>").arg(list.name));
+        list.query = m_xml.readElementText();
+        if (list.query.trimmed().isEmpty())
+            fail(QStringLiteral("a lista '%1' não tem consulta").arg(list.name));
+        while (nextChild())
+            list.band.elements.append(readElement(list.band));
+        m_layout.lists.append(list);
+    }
+
+    // <column-blocks prefix size count/>: the parameters prefix1..size*count, all declared.
+    void readColumnBlocks()
+    {
+        allowOnly({"prefix", "size", "count"});
+        if (m_layout.columnBlocks)
+            fail(QStringLiteral("<column-blocks> repetido"));
+        ColumnBlocks blocks;
+        blocks.prefix = attribute("prefix");
+        blocks.size = int(number("size", 0, true));
+        blocks.count = int(number("count", 0, true));
+        if (blocks.prefix.isEmpty() || blocks.size < 1 || blocks.count < 1)
+            fail(QStringLiteral("<column-blocks> pede 'prefix', 'size' e 'count' positivos"));
+        m_columnBlocksLine = m_xml.lineNumber();
+        m_layout.columnBlocks = blocks;
+        m_xml.skipCurrentElement();
+    }
+
+    // <data-export><query>...</query></data-export>
+    void readDataExport()
+    {
+        allowOnly({});
+        if (!nextChild() || m_xml.name() != QLatin1String("query"))
+            fail(QStringLiteral("<data-export> deve conter a sua <query>"));
+        m_layout.exportQuery = m_xml.readElementText();
+        if (m_layout.exportQuery.trimmed().isEmpty())
+            fail(QStringLiteral("<data-export> sem consulta"));
+        if (nextChild())
+            fail(QStringLiteral("<data-export> contém só a sua <query>"));
     }
 
     void readStyle(ReportElement& element)
@@ -306,7 +362,8 @@ private:
             element.text = m_xml.readElementText();
         } else if (name == QLatin1String("field") || name == QLatin1String("expression")) {
             const bool field = name == QLatin1String("field");
-            allowOnly(geometry + kStyleAttributes + QStringList{field ? "column" : "value", "format"});
+            allowOnly(geometry + kStyleAttributes +
+                      QStringList{field ? "column" : "value", "format", "wrap"});
             element.kind = field ? ReportElement::Kind::Field : ReportElement::Kind::Expression;
             readStyle(element);
             const QString source = attribute(field ? "column" : "value");
@@ -316,6 +373,7 @@ private:
                 fail(QStringLiteral("<%1> sem valor").arg(name));
             element.value = expression(source);
             element.format = attribute("format");
+            element.wrap = flag("wrap");
             m_xml.skipCurrentElement();
         } else if (name == QLatin1String("line") || name == QLatin1String("box")) {
             const bool box = name == QLatin1String("box");
@@ -368,9 +426,20 @@ private:
     {
         if (m_layout.query.trimmed().isEmpty())
             fail(QStringLiteral("o relatório não tem consulta (<query>)"), 1);
-        for (const QString& name : SqlParameters::names(m_layout.query))
-            if (!isDeclared(name))
-                fail(QStringLiteral("a consulta usa o parâmetro :%1, que não está declarado").arg(name), 1);
+        QStringList queries = {m_layout.query, m_layout.exportQuery};
+        for (const ReportList& list : std::as_const(m_layout.lists))
+            queries.append(list.query);
+        for (const QString& query : std::as_const(queries))
+            for (const QString& name : SqlParameters::names(query))
+                if (!isDeclared(name))
+                    fail(QStringLiteral("a consulta usa o parâmetro :%1, que não está declarado").arg(name),
+                         1);
+        if (const auto& blocks = m_layout.columnBlocks)
+            for (int n = 1; n <= blocks->size * blocks->count; ++n)
+                if (!isDeclared(blocks->parameterName(n)))
+                    fail(QStringLiteral("<column-blocks> usa o parâmetro %1, que não está declarado")
+                             .arg(blocks->parameterName(n)),
+                         m_columnBlocksLine);
         for (auto it = m_expressionParameters.cbegin(); it != m_expressionParameters.cend(); ++it)
             if (!isDeclared(it.key()))
                 fail(QStringLiteral("a expressão usa o parâmetro :%1, que não está declarado").arg(it.key()),
@@ -380,7 +449,10 @@ private:
         double repeated = 0;
         for (const auto* band : {&m_layout.pageHeader, &m_layout.columnHeader, &m_layout.pageFooter})
             repeated += *band ? (*band)->height : 0;
-        for (const ReportBand* band : m_layout.bands()) {
+        QList<const ReportBand*> bands = m_layout.bands();
+        for (const ReportList& list : std::as_const(m_layout.lists))
+            bands.append(&list.band);
+        for (const ReportBand* band : std::as_const(bands)) {
             const double needed =
                 band->height + (band->kind == BandKind::PageHeader || band->kind == BandKind::ColumnHeader ||
                                         band->kind == BandKind::PageFooter
@@ -399,6 +471,7 @@ private:
     QString m_source;
     ReportLayout m_layout;
     QMap<QString, qint64> m_expressionParameters; // name (upper case) -> line of first use
+    qint64 m_columnBlocksLine = 0;
 };
 
 } // namespace

@@ -48,9 +48,24 @@ public:
         }
         m_xml.writeEndElement();
 
+        if (const auto& blocks = layout.columnBlocks) {
+            m_xml.writeEmptyElement(QStringLiteral("column-blocks"));
+            m_xml.writeAttribute(QStringLiteral("prefix"), blocks->prefix);
+            m_xml.writeAttribute(QStringLiteral("size"), QString::number(blocks->size));
+            m_xml.writeAttribute(QStringLiteral("count"), QString::number(blocks->count));
+        }
+
         m_xml.writeStartElement(QStringLiteral("query"));
         m_xml.writeCDATA(layout.query);
         m_xml.writeEndElement();
+
+        if (!layout.exportQuery.isEmpty()) {
+            m_xml.writeStartElement(QStringLiteral("data-export"));
+            m_xml.writeStartElement(QStringLiteral("query"));
+            m_xml.writeCDATA(layout.exportQuery);
+            m_xml.writeEndElement();
+            m_xml.writeEndElement();
+        }
 
         writeBands(layout);
 
@@ -69,15 +84,21 @@ public:
             m_xml.writeAttribute(QStringLiteral("expression"), group.key.text());
             if (group.pageBreak)
                 m_xml.writeAttribute(QStringLiteral("page-break"), QStringLiteral("true"));
+            if (group.repeatHeader)
+                m_xml.writeAttribute(QStringLiteral("repeat-header"), QStringLiteral("true"));
             if (group.header)
                 writeBand(QStringLiteral("header"), *group.header);
             if (group.footer)
                 writeBand(QStringLiteral("footer"), *group.footer);
             m_xml.writeEndElement();
         }
-        for (const auto* band : {&layout.detail, &layout.summary, &layout.pageFooter})
+        for (const auto* band : {&layout.detail, &layout.summary})
             if (*band)
                 writeBand(QStringLiteral("band"), **band);
+        for (const ReportList& list : layout.lists)
+            writeList(list);
+        if (layout.pageFooter)
+            writeBand(QStringLiteral("band"), *layout.pageFooter);
     }
 
 private:
@@ -92,6 +113,25 @@ private:
         m_xml.writeStartElement(tag);
         if (tag == QLatin1String("band"))
             m_xml.writeAttribute(QStringLiteral("kind"), bandKindName(band.kind));
+        writeBandBody(band);
+    }
+
+    void writeList(const ReportList& list)
+    {
+        m_xml.writeStartElement(QStringLiteral("list"));
+        m_xml.writeAttribute(QStringLiteral("name"), list.name);
+        m_xml.writeAttribute(QStringLiteral("height"), number(list.band.height));
+        optional(QStringLiteral("print-when"), list.band.printWhen.text());
+        m_xml.writeStartElement(QStringLiteral("query"));
+        m_xml.writeCDATA(list.query);
+        m_xml.writeEndElement();
+        for (const ReportElement& element : list.band.elements)
+            writeElement(element);
+        m_xml.writeEndElement();
+    }
+
+    void writeBandBody(const ReportBand& band)
+    {
         m_xml.writeAttribute(QStringLiteral("height"), number(band.height));
         optional(QStringLiteral("print-when"), band.printWhen.text());
         for (const ReportElement& element : band.elements)
@@ -132,6 +172,8 @@ private:
             break;
         }
         optional(QStringLiteral("format"), element.format);
+        if (element.wrap)
+            m_xml.writeAttribute(QStringLiteral("wrap"), QStringLiteral("true"));
         if (element.kind == Kind::Chart) {
             m_xml.writeAttribute(QStringLiteral("label"), element.label.text());
             optional(QStringLiteral("label-format"), element.labelFormat);

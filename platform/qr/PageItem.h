@@ -23,8 +23,9 @@ struct PageItem
 
     Kind kind = Kind::Text;
     QRectF rect;
-    QString text;
-    ElementStyle style; // font size resolved (never 0)
+    QString text;          // Text: what it shows; Chart: what a bar stands for when rows were averaged
+    ElementStyle style;    // font size resolved (never 0)
+    bool emphasis = false; // shown with emphasis (a value out of its range)
     QColor fill;
     double lineWidth = 0;
     int band = 0; // sequence number of the printed band, counted over the whole report

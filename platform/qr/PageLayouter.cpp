@@ -1,12 +1,16 @@
 #include "PageLayouter.h"
 
+#include "ChartAggregator.h"
 #include "ExpressionContext.h"
+#include "KavException.h"
 #include "ReportCancelled.h"
 #include "ReportData.h"
 #include "ReportLayout.h"
+#include "TextWrapper.h"
 #include "TParams.h"
 #include "ValueFormatter.h"
 
+#include <deque>
 #include <QHash>
 
 namespace {
@@ -26,6 +30,7 @@ public:
     int scopeEnd = 0;
     int page = 0;
     int pages = 0;
+    bool repeated = false; // a group header printed again on a continuation page
     QDateTime clock;
 
     QVariant column(int index) const override
@@ -46,6 +51,7 @@ public:
     int pageNumber() const override { return page; }
     int pageCount() const override { return pages; }
     QDateTime now() const override { return clock; }
+    bool continued() const override { return repeated; }
 };
 
 bool sameKey(const QVariant& a, const QVariant& b)
@@ -68,14 +74,10 @@ void bindBand(const ReportBand& band, const QStringList& columns)
 class Run
 {
 public:
-    Run(const ReportLayout& layout, const ReportData& data, const TParams& params,
+    Run(const ReportLayout& layout, const QList<PageLayouter::Part>& parts,
         const PageLayouter::Options& options)
-        : m_layout(layout), m_data(data), m_options(options)
+        : m_layout(layout), m_parts(parts), m_options(options)
     {
-        for (const TParam& param : params)
-            m_params.insert(param.Name().toUpper(), param.Value());
-        m_context.data = &m_data;
-        m_context.params = &m_params;
         m_context.clock = options.now;
         m_model.title = layout.title;
         m_model.page = layout.page;
@@ -87,39 +89,15 @@ public:
 
     PageModel run()
     {
-        for (const ReportBand* band : m_layout.bands())
-            bindBand(*band, m_data.columns);
-        for (const ReportGroup& group : m_layout.groups)
-            group.key.bindColumns(m_data.columns);
-        computeGroups();
-
-        const int rowCount = int(m_data.rows.size());
-        const int groupCount = int(m_layout.groups.size());
-        QList<int> groupStart(groupCount, 0);
-        startPage(0);
-        for (int i = 0; i < rowCount; ++i) {
-            const int level = m_changeLevel[i];
-            if (i > 0) {
-                for (int g = groupCount - 1; g >= level; --g)
-                    placeGroupBand(m_layout.groups[g].footer, i - 1, groupStart[g], i);
-            }
-            for (int g = level; g < groupCount; ++g) {
-                groupStart[g] = i;
-                if (m_layout.groups[g].pageBreak && i > 0 && !m_fresh)
-                    newPage(i);
-                placeGroupBand(m_layout.groups[g].header, i, i, m_groupEnd[g][i]);
-            }
-            if (m_layout.detail)
-                place(*m_layout.detail, contextFor(i, 0, rowCount));
-            if ((i + 1) % PageLayouter::ProgressStep == 0)
-                reportProgress(i + 1);
+        for (int part = 0; part < int(m_parts.size()); ++part) {
+            if (part > 0)
+                finishPage();
+            startPart(part);
+            startPage(0);
+            layOutRows();
         }
-        for (int g = groupCount - 1; g >= 0 && rowCount > 0; --g)
-            placeGroupBand(m_layout.groups[g].footer, rowCount - 1, groupStart[g], rowCount);
-        if (m_layout.summary)
-            place(*m_layout.summary, contextFor(rowCount - 1, 0, rowCount));
+        placeLists();
         finishPage();
-        reportProgress(rowCount);
         fillDeferred();
         return std::move(m_model);
     }
@@ -133,9 +111,58 @@ private:
         RowContext context;
     };
 
+    // The rows and parameters of one part (a block of columns): bound, grouped, measured.
+    void startPart(int part)
+    {
+        m_data = m_parts[part].data;
+        QHash<QString, QVariant>& params = m_partParams.emplace_back();
+        for (const TParam& param : m_parts[part].params)
+            params.insert(param.Name().toUpper(), param.Value());
+        m_context.data = m_data;
+        m_context.params = &params;
+        for (const ReportBand* band : m_layout.bands())
+            bindBand(*band, m_data->columns);
+        for (const ReportGroup& group : m_layout.groups)
+            group.key.bindColumns(m_data->columns);
+        computeGroups();
+        computeDetailHeights();
+    }
+
+    void layOutRows()
+    {
+        const int rowCount = int(m_data->rows.size());
+        const int groupCount = int(m_layout.groups.size());
+        m_groupStart.assign(groupCount, 0);
+        m_open.assign(groupCount, false);
+        for (int i = 0; i < rowCount; ++i) {
+            const int level = m_changeLevel[i];
+            if (i > 0)
+                placeFooters(i, level);
+            keepTogether(headersHeight(i, level) + rowChainHeight(nextPrinted(i)), i);
+            for (int g = level; g < groupCount; ++g) {
+                m_groupStart[g] = i;
+                if (m_layout.groups[g].pageBreak && i > 0 && !m_fresh)
+                    newPage(i);
+                placeGroupBand(m_layout.groups[g].header, i, i, m_groupEnd[g][i]);
+                m_open[g] = true;
+            }
+            if (m_detailHeight[i] > 0) {
+                keepTogether(rowChainHeight(i), i);
+                place(*m_layout.detail, contextFor(i, 0, rowCount));
+            }
+            if ((i + 1) % PageLayouter::ProgressStep == 0)
+                reportProgress(i + 1);
+        }
+        if (rowCount > 0)
+            placeFooters(rowCount, 0);
+        if (m_layout.summary)
+            place(*m_layout.summary, contextFor(rowCount - 1, 0, rowCount));
+        reportProgress(rowCount);
+    }
+
     void reportProgress(int done)
     {
-        if (m_options.progress && !m_options.progress(done, int(m_data.rows.size())))
+        if (m_options.progress && !m_options.progress(done, int(m_data->rows.size())))
             throw ReportCancelled();
     }
 
@@ -144,7 +171,7 @@ private:
     // contains row i.
     void computeGroups()
     {
-        const int rowCount = int(m_data.rows.size());
+        const int rowCount = int(m_data->rows.size());
         const int groupCount = int(m_layout.groups.size());
         m_changeLevel.assign(rowCount, groupCount);
         QList<QVariant> previous(groupCount);
@@ -168,6 +195,93 @@ private:
         }
     }
 
+    // Detail height each row takes on the page: none where the detail is not printed.
+    void computeDetailHeights()
+    {
+        const int rowCount = int(m_data->rows.size());
+        m_detailHeight.assign(rowCount, 0);
+        if (!m_layout.detail)
+            return;
+        for (int i = 0; i < rowCount; ++i)
+            m_detailHeight[i] = heightIfPrinted(*m_layout.detail, contextFor(i, 0, rowCount));
+    }
+
+    static double heightIfPrinted(const ReportBand& band, const RowContext& context)
+    {
+        return band.printWhen.isEmpty() || band.printWhen.isTrue(context) ? band.height : 0;
+    }
+
+    // The first row from `row` on whose detail is printed; the number of rows when none is.
+    int nextPrinted(int row) const
+    {
+        while (row < int(m_detailHeight.size()) && m_detailHeight[row] <= 0)
+            ++row;
+        return row;
+    }
+
+    // Footers of the groups that end before `row` (all of them at the end of the rows), innermost
+    // first, each group closed as its footer is placed.
+    void placeFooters(int row, int level)
+    {
+        for (int g = int(m_layout.groups.size()) - 1; g >= level; --g) {
+            placeGroupBand(m_layout.groups[g].footer, row - 1, m_groupStart[g], row);
+            m_open[g] = false;
+        }
+    }
+
+    // Height of the footers printed before `row`; `starts[g]` is where group g began.
+    double footersHeight(int row, const std::vector<int>& starts) const
+    {
+        const int rowCount = int(m_data->rows.size());
+        const int level = row < rowCount ? m_changeLevel[row] : 0;
+        double height = 0;
+        for (int g = int(m_layout.groups.size()) - 1; g >= level; --g)
+            if (const auto& footer = m_layout.groups[g].footer)
+                height += heightIfPrinted(*footer, contextFor(row - 1, starts[g], row));
+        return height;
+    }
+
+    // Height of the headers of the groups that start at `row` from `level` in.
+    double headersHeight(int row, int level) const
+    {
+        double height = 0;
+        for (int g = level; g < int(m_layout.groups.size()); ++g)
+            if (const auto& header = m_layout.groups[g].header)
+                height += heightIfPrinted(*header, contextFor(row, row, m_groupEnd[g][row]));
+        return height;
+    }
+
+    // A printed row with the totals that follow it before the next printed row, and the summary
+    // after the last row: a total never starts a page without one of its rows.
+    double rowChainHeight(int row) const
+    {
+        const int rowCount = int(m_data->rows.size());
+        if (row >= rowCount)
+            return 0;
+        std::vector<int> starts = m_groupStart;
+        for (int g = m_changeLevel[row]; g < int(starts.size()); ++g)
+            starts[g] = row;
+        double height = m_detailHeight[row];
+        const int next = nextPrinted(row + 1);
+        for (int boundary = row + 1; boundary <= next && boundary <= rowCount; ++boundary) {
+            height += footersHeight(boundary, starts);
+            if (boundary < rowCount)
+                for (int g = m_changeLevel[boundary]; g < int(starts.size()); ++g)
+                    starts[g] = boundary;
+        }
+        return height;
+    }
+
+    // Starts a new page before `row` when what must stay together does not fit on this one but
+    // would on an empty page.
+    void keepTogether(double height, int row)
+    {
+        const double limit = m_bodyHeight - m_footerHeight;
+        if (m_fresh || m_y + height <= limit || m_frameHeight + height > limit)
+            return;
+        newPage(row);
+    }
+
     RowContext contextFor(int row, int scopeBegin, int scopeEnd) const
     {
         RowContext context = m_context;
@@ -188,22 +302,56 @@ private:
     {
         m_model.pages.append(Page());
         m_y = 0;
-        const RowContext context = contextFor(nextRow, 0, int(m_data.rows.size()));
+        const RowContext context = contextFor(nextRow, 0, int(m_data->rows.size()));
         if (m_model.pages.size() == 1 && m_layout.titleBand)
             placeAt(*m_layout.titleBand, context);
         if (m_layout.pageHeader)
             placeAt(*m_layout.pageHeader, context);
         if (m_layout.columnHeader)
             placeAt(*m_layout.columnHeader, context);
+        m_frameHeight = std::max(m_frameHeight, m_y);
+        repeatOpenHeaders();
         m_fresh = true;
         m_lastRow = nextRow;
+    }
+
+    // The headers of the groups a new page continues, marked as continued.
+    void repeatOpenHeaders()
+    {
+        for (int g = 0; g < int(m_open.size()); ++g) {
+            const ReportGroup& group = m_layout.groups[g];
+            if (!m_open[g] || !group.repeatHeader || !group.header)
+                continue;
+            const int start = m_groupStart[g];
+            RowContext context = contextFor(start, start, m_groupEnd[g][start]);
+            context.repeated = true;
+            placeAt(*group.header, context);
+        }
+    }
+
+    // Each list's band once per row of the list's own query (read with the first part), after the
+    // summary of the last part.
+    void placeLists()
+    {
+        const std::vector<ReportData>& lists = m_parts.first().data->lists;
+        for (int l = 0; l < int(m_layout.lists.size()) && l < int(lists.size()); ++l) {
+            const ReportBand& band = m_layout.lists[l].band;
+            const ReportData& rows = lists[l];
+            bindBand(band, rows.columns);
+            RowContext context = contextFor(0, 0, int(rows.rows.size()));
+            context.data = &rows;
+            for (int i = 0; i < int(rows.rows.size()); ++i) {
+                context.row = i;
+                place(band, context);
+            }
+        }
     }
 
     void finishPage()
     {
         if (!m_layout.pageFooter)
             return;
-        const RowContext context = contextFor(m_lastRow, 0, int(m_data.rows.size()));
+        const RowContext context = contextFor(m_lastRow, 0, int(m_data->rows.size()));
         if (m_layout.pageFooter->printWhen.isEmpty() || m_layout.pageFooter->printWhen.isTrue(context))
             emitBand(*m_layout.pageFooter, context, m_bodyHeight - m_footerHeight);
     }
@@ -227,17 +375,49 @@ private:
     {
         if (!band.printWhen.isEmpty() && !band.printWhen.isTrue(context))
             return;
-        if (m_y + band.height > m_bodyHeight - m_footerHeight && !m_fresh) {
-            newPage(context.row);
+        const WrappedLines wrapped = wrapLines(band, context);
+        const double height = band.height + extraHeight(band, wrapped);
+        if (m_y + height > m_bodyHeight - m_footerHeight && !m_fresh) {
+            newPage(band.kind == BandKind::List ? m_lastRow : context.row);
             context.page = int(m_model.pages.size());
         }
-        emitBand(band, context, m_y);
-        m_y += band.height;
+        emitBand(band, context, m_y, wrapped);
+        m_y += height;
         m_fresh = false;
-        m_lastRow = context.row;
+        if (band.kind != BandKind::List)
+            m_lastRow = context.row;
     }
 
-    void emitBand(const ReportBand& band, const RowContext& context, double top)
+    // The lines of each wrapping element of a band about to be printed.
+    using WrappedLines = QHash<const ReportElement*, QStringList>;
+
+    WrappedLines wrapLines(const ReportBand& band, const RowContext& context) const
+    {
+        WrappedLines wrapped;
+        for (const ReportElement& element : band.elements) {
+            if (!element.wrap || (!element.printWhen.isEmpty() && !element.printWhen.isTrue(context)))
+                continue;
+            const double size = element.style.fontSize > 0 ? element.style.fontSize : m_layout.fontSize;
+            const TextWrapper wrapper(m_layout.fontFamily, size, element.style.bold, element.style.italic);
+            wrapped.insert(&element, wrapper.wrap(ValueFormatter::format(element.value.evaluate(context),
+                                                                         element.format),
+                                                  element.rect.width()));
+        }
+        return wrapped;
+    }
+
+    // What the band grows by: the most lines any wrapping element needs beyond its first.
+    static double extraHeight(const ReportBand& band, const WrappedLines& wrapped)
+    {
+        double extra = 0;
+        for (const ReportElement& element : band.elements)
+            if (const auto it = wrapped.constFind(&element); it != wrapped.cend())
+                extra = std::max(extra, (it->size() - 1) * element.rect.height());
+        return extra;
+    }
+
+    void emitBand(const ReportBand& band, const RowContext& context, double top,
+                  const WrappedLines& wrapped = {})
     {
         ++m_bandSequence;
         Page& page = m_model.pages.last();
@@ -260,15 +440,16 @@ private:
                 break;
             case ReportElement::Kind::Field:
             case ReportElement::Kind::Expression:
+                applyEmphasis(item, element, context);
+                if (const auto lines = wrapped.constFind(&element); lines != wrapped.cend()) {
+                    emitLines(page, item, *lines);
+                    continue;
+                }
                 if (element.value.usesPageCount())
                     m_deferred.append(
                         {int(m_model.pages.size()) - 1, int(page.items.size()), &element, context});
                 else
                     item.text = ValueFormatter::format(element.value.evaluate(context), element.format);
-                if (!element.emphasis.isEmpty() && element.emphasis.isTrue(context)) {
-                    item.style.bold = true;
-                    item.style.color = kEmphasisColor;
-                }
                 break;
             case ReportElement::Kind::Line:
                 item.kind = PageItem::Kind::Line;
@@ -276,26 +457,46 @@ private:
             case ReportElement::Kind::Box:
                 item.kind = PageItem::Kind::Box;
                 break;
-            case ReportElement::Kind::Chart:
+            case ReportElement::Kind::Chart: {
                 item.kind = PageItem::Kind::Chart;
-                item.bars = chartBars(element, context);
+                ChartAggregator::Result chart = chartBars(element, context);
+                item.bars = std::make_shared<const QList<ChartBar>>(std::move(chart.bars));
+                item.text = chart.note;
                 break;
+            }
             }
             page.items.append(std::move(item));
         }
     }
 
-    std::shared_ptr<const QList<ChartBar>> chartBars(const ReportElement& element,
-                                                     const RowContext& context) const
+    static void applyEmphasis(PageItem& item, const ReportElement& element, const RowContext& context)
     {
-        auto bars = std::make_shared<QList<ChartBar>>();
+        if (!element.emphasis.isEmpty() && element.emphasis.isTrue(context)) {
+            item.emphasis = true;
+            item.style.bold = true;
+            item.style.color = kEmphasisColor;
+        }
+    }
+
+    // One item per line of a wrapped text, each under the one before.
+    static void emitLines(Page& page, const PageItem& first, const QStringList& lines)
+    {
+        PageItem item = first;
+        for (const QString& line : lines) {
+            item.text = line;
+            page.items.append(item);
+            item.rect.translate(0, first.rect.height());
+        }
+    }
+
+    // The bars of the rows of the band's scope, averaged per week or month when there are many.
+    static ChartAggregator::Result chartBars(const ReportElement& element, const RowContext& context)
+    {
+        QList<ChartAggregator::Point> points;
         context.forEachRowInScope([&](const ExpressionContext& row) {
-            const QVariant value = element.value.evaluate(row);
-            bars->append({ValueFormatter::format(element.label.evaluate(row), element.labelFormat),
-                          value.isNull() ? 0.0 : value.toDouble(),
-                          ValueFormatter::format(value, element.format)});
+            points.append({element.label.evaluate(row), element.value.evaluate(row)});
         });
-        return bars;
+        return ChartAggregator::aggregate(points, element.format, element.labelFormat);
     }
 
     void fillDeferred()
@@ -308,19 +509,24 @@ private:
     }
 
     const ReportLayout& m_layout;
-    const ReportData& m_data;
+    const QList<PageLayouter::Part>& m_parts;
     const PageLayouter::Options& m_options;
-    QHash<QString, QVariant> m_params;
+    const ReportData* m_data = nullptr;
+    std::deque<QHash<QString, QVariant>> m_partParams; // stable: deferred values keep pointing here
     RowContext m_context;
     PageModel m_model;
     double m_bodyHeight = 0;
     double m_footerHeight = 0;
     double m_y = 0;
+    double m_frameHeight = 0; // page header and column header of a page after the first
     bool m_fresh = true;
     int m_lastRow = 0;
     int m_bandSequence = 0;
     std::vector<int> m_changeLevel;
     std::vector<std::vector<int>> m_groupEnd;
+    std::vector<double> m_detailHeight;
+    std::vector<int> m_groupStart; // first row of the current run of each group
+    std::vector<bool> m_open;      // the group's header was placed and its footer not yet
     QList<Deferred> m_deferred;
 };
 
@@ -329,5 +535,12 @@ private:
 PageModel PageLayouter::layOut(const ReportLayout& layout, const ReportData& data, const TParams& params,
                                const Options& options)
 {
-    return Run(layout, data, params, options).run();
+    return layOut(layout, {Part{&data, params}}, options);
+}
+
+PageModel PageLayouter::layOut(const ReportLayout& layout, const QList<Part>& parts, const Options& options)
+{
+    if (parts.isEmpty())
+        throw Kav::Exception(QStringLiteral("Relatório sem dados para montar."));
+    return Run(layout, parts, options).run();
 }

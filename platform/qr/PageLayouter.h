@@ -5,13 +5,13 @@
 // values filled in once the number of pages is known.
 
 #include "PageModel.h"
+#include "TParams.h"
 
 #include <functional>
 #include <QDateTime>
 
 struct ReportData;
 struct ReportLayout;
-class TParams;
 
 class PageLayouter
 {
@@ -28,7 +28,18 @@ public:
         Progress progress;
     };
 
+    // One run of the layout's bands over rows read with some parameters: the whole report, or one
+    // block of its columns (ColumnBlocks).
+    struct Part
+    {
+        const ReportData* data;
+        TParams params;
+    };
+
     // Kav::Exception when an expression names a column the query does not return.
     static PageModel layOut(const ReportLayout& layout, const ReportData& data, const TParams& params,
                             const Options& options);
+    // The parts one after the other, each from a new page; the lists (read with the first part)
+    // after the last. Kav::Exception also when there is no part.
+    static PageModel layOut(const ReportLayout& layout, const QList<Part>& parts, const Options& options);
 };

@@ -1,5 +1,8 @@
 #include "PagePainter.h"
 
+#include "ChartScale.h"
+
+#include <cmath>
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -11,6 +14,10 @@ const QColor kDefaultBarFill(0x4a, 0x7a, 0xb5);
 constexpr double kBarShare = 0.7;
 // The thinnest pen still visible on paper.
 constexpr double kHairlineMm = 0.1;
+// Length of an axis tick.
+constexpr double kTickMm = 1.0;
+// Room around a bar's label, as a share of its width.
+constexpr double kLabelGap = 1.3;
 
 QRectF scaled(const QRectF& mm, double pixelsPerMm)
 {
@@ -32,6 +39,8 @@ const QFont& PagePainter::font(const ElementStyle& style, double pointScale)
         font.setPointSizeF(style.fontSize * pointScale);
         font.setBold(style.bold);
         font.setItalic(style.italic);
+        // No ligatures: a PDF's text is searched and copied as written ("filiais", not "ﬁliais").
+        font.setStyleStrategy(QFont::PreferNoShaping);
         it = m_fonts.insert(key, font);
     }
     return *it;
@@ -106,23 +115,50 @@ void PagePainter::paintChart(QPainter& painter, const PageItem& item, const QRec
     double top = 0;
     for (const ChartBar& bar : bars)
         top = std::max(top, bar.value);
+    const ChartScale scale(top);
     const QFont& labelFont = font(item.style, pointScale);
     painter.setFont(labelFont);
-    const double textHeight = QFontMetricsF(labelFont, painter.device()).height();
-    const QRectF plot = rect.adjusted(0, textHeight, 0, -textHeight);
-    const double slot = plot.width() / double(bars.size());
+    const QFontMetricsF metrics(labelFont, painter.device());
+    const double textHeight = metrics.height();
+    const double tick = kTickMm * pixelsPerMm;
+    double axisWidth = 0;
+    for (const double value : scale.ticks())
+        axisWidth = std::max(axisWidth, metrics.horizontalAdvance(scale.label(value)));
+    const double noteHeight = item.text.isEmpty() ? 0 : textHeight;
+    const QRectF plot = rect.adjusted(axisWidth + 2 * tick, noteHeight + textHeight, 0, -textHeight);
     painter.setPen(QPen(item.style.color, kHairlineMm * pixelsPerMm));
+    if (!item.text.isEmpty())
+        painter.drawText(QPointF(rect.left(), rect.top() + metrics.ascent()), item.text);
+    // The axis: a baseline, an upright line with ticks and their values.
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+    painter.drawLine(plot.bottomLeft(), plot.topLeft());
+    for (const double value : scale.ticks()) {
+        const double y = plot.bottom() - value / scale.top() * plot.height();
+        painter.drawLine(QPointF(plot.left() - tick, y), QPointF(plot.left(), y));
+        const QString text = scale.label(value);
+        painter.drawText(QPointF(plot.left() - tick * 1.5 - metrics.horizontalAdvance(text),
+                                 y + (metrics.ascent() - metrics.descent()) / 2),
+                         text);
+    }
+    // Labels never cut: where they are wider than a bar's slot only every n-th is written.
+    const double slot = plot.width() / double(bars.size());
+    double widest = 0;
+    for (const ChartBar& bar : bars)
+        widest = std::max(widest, metrics.horizontalAdvance(bar.label));
+    const int labelEvery = std::max(1, int(std::ceil(widest * kLabelGap / slot)));
     for (qsizetype i = 0; i < bars.size(); ++i) {
         const ChartBar& bar = bars[i];
-        const double height = top > 0 ? std::max(bar.value, 0.0) / top * plot.height() : 0;
-        const double left = plot.left() + slot * double(i);
-        const QRectF barRect(left + slot * (1 - kBarShare) / 2, plot.bottom() - height, slot * kBarShare,
-                             height);
+        const double height = std::max(bar.value, 0.0) / scale.top() * plot.height();
+        const double centre = plot.left() + slot * (double(i) + 0.5);
+        const QRectF barRect(centre - slot * kBarShare / 2, plot.bottom() - height, slot * kBarShare, height);
         painter.fillRect(barRect, item.fill.isValid() ? item.fill : kDefaultBarFill);
-        painter.drawText(QRectF(left, barRect.top() - textHeight, slot, textHeight),
-                         int(Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine), bar.valueText);
-        painter.drawText(QRectF(left, plot.bottom(), slot, textHeight),
-                         int(Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine), bar.label);
+        const double valueWidth = metrics.horizontalAdvance(bar.valueText);
+        if (valueWidth <= slot)
+            painter.drawText(QPointF(centre - valueWidth / 2, barRect.top() - metrics.descent()),
+                             bar.valueText);
+        if (i % labelEvery == 0)
+            painter.drawText(
+                QPointF(centre - metrics.horizontalAdvance(bar.label) / 2, plot.bottom() + metrics.ascent()),
+                bar.label);
     }
 }

@@ -17,6 +17,8 @@ QString bandKindName(BandKind kind)
         return QStringLiteral("group-footer");
     case BandKind::Summary:
         return QStringLiteral("summary");
+    case BandKind::List:
+        return QStringLiteral("list");
     case BandKind::PageFooter:
         return QStringLiteral("page-footer");
     }

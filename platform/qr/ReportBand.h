@@ -15,11 +15,12 @@ enum class BandKind {
     Detail,
     GroupFooter,
     Summary,
+    List,
     PageFooter
 };
 
 // "title", "page-header", "column-header", "group-header", "detail", "group-footer", "summary",
-// "page-footer".
+// "list", "page-footer".
 QString bandKindName(BandKind kind);
 
 struct ReportBand

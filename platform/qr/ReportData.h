@@ -4,9 +4,12 @@
 #include <QList>
 #include <QStringList>
 #include <QVariant>
+#include <vector>
 
 struct ReportData
 {
     QStringList columns;
     QList<QVariantList> rows;
+    // The rows of each of the layout's lists (ReportLayout::lists), in the same order.
+    std::vector<ReportData> lists;
 };

@@ -21,6 +21,7 @@ struct ReportElement
     QString format;         // ValueFormatter pattern of the value
     ::Expression printWhen; // empty: always printed
     ::Expression emphasis;  // true: shown bold in the emphasis colour (a value out of its range)
+    bool wrap = false;      // Field, Expression: lines as wide as the element, the band grows
 
     ::Expression label;   // Chart: the text under each bar
     QString labelFormat;  // Chart: pattern of the label

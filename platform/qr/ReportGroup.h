@@ -11,6 +11,9 @@ struct ReportGroup
     QString name;
     ::Expression key;
     bool pageBreak = false; // each group after the first starts on a new page
+    // The header is printed again at the top of a page the group continues on (its expressions
+    // see continued() true there).
+    bool repeatHeader = false;
     std::optional<ReportBand> header;
     std::optional<ReportBand> footer;
 };

@@ -2,9 +2,11 @@
 // A report layout as a .QR2 file holds it: title, page setup, font, the query with the parameters
 // it declares, the fixed bands and the groups (outermost first).
 
+#include "ColumnBlocks.h"
 #include "PageSetup.h"
 #include "ReportBand.h"
 #include "ReportGroup.h"
+#include "ReportList.h"
 #include "TParams.h"
 
 #include <optional>
@@ -37,9 +39,14 @@ struct ReportLayout
     std::optional<ReportBand> summary;
     std::optional<ReportBand> pageFooter;
     QList<ReportGroup> groups;
+    QList<ReportList> lists; // printed after the summary, in this order
+    std::optional<ColumnBlocks> columnBlocks;
+    // The rows a CSV file receives instead of the printed lines (<data-export>); empty: none.
+    QString exportQuery;
 
     // A fresh parameter collection: one parameter per declaration, with its declared type.
     TParams createParams() const;
-    // Every band, in the order they are written to the file.
+    // Every band of the report's own query, in the order they are written to the file (the lists'
+    // bands read their own rows and are not among them).
     QList<const ReportBand*> bands() const;
 };

@@ -1,5 +1,6 @@
 #include "TReportDesignerDialog.h"
 
+#include "DataCsvWriter.h"
 #include "DialogService.h"
 #include "dtmDBGeral.h"
 #include "Events.h"
@@ -118,26 +119,60 @@ TReportDesignerDialog::Progress TReportDesignerDialog::progressFor(const QString
     return [window](const QString& step, int done, int total) { return (*window)(step, done, total); };
 }
 
-std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
+std::optional<TParams> TReportDesignerDialog::askParams()
 {
-    const ReportLayout& layout = Layout();
-    TParams params = layout.createParams();
+    TParams params = Layout().createParams();
     bool cancel = false;
     Kav::fireEvent(this, "OnBeforeGetQueryParams", Q_ARG(TParams&, params), Q_ARG(bool&, cancel));
     m_params = params;
     if (cancel)
+        return std::nullopt;
+    return params;
+}
+
+bool TReportDesignerDialog::exportData(const QString& fileName)
+{
+    const std::optional<TParams> params = askParams();
+    if (!params)
+        return false;
+    const Progress progress = progressFor(Layout().title);
+    if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
+        return false;
+    DataCsvWriter::writeFile(ReportQuery::run(database(), Layout().exportQuery, *params), fileName);
+    return true;
+}
+
+std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
+{
+    const ReportLayout& layout = Layout();
+    const std::optional<TParams> asked = askParams();
+    if (!asked)
         return nullptr;
+    const TParams& params = *asked;
 
     const Progress progress = progressFor(layout.title);
     if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
         return nullptr;
-    const ReportData data = ReportQuery::run(database(), layout.query, params);
+    // One part per block of columns that has values; the lists once, with the first.
+    const int blocks = layout.columnBlocks ? layout.columnBlocks->count : 1;
+    std::vector<ReportData> data;
+    QList<PageLayouter::Part> parts;
+    data.reserve(blocks);
+    for (int block = 0; block < blocks; ++block) {
+        TParams blockParams = params;
+        if (layout.columnBlocks && !layout.columnBlocks->applyBlock(blockParams, block))
+            break;
+        data.push_back(ReportQuery::run(database(), layout.query, blockParams));
+        parts.append({&data.back(), blockParams});
+    }
+    for (const ReportList& list : layout.lists)
+        data.front().lists.push_back(ReportQuery::run(database(), list.query, params));
     PageLayouter::Options options;
     options.now = m_clock.isValid() ? m_clock : QDateTime::currentDateTime();
     options.progress = [&](int done, int total) {
         return progress(QStringLiteral("Montando as páginas..."), done, total);
     };
-    return std::make_shared<const PageModel>(PageLayouter::layOut(layout, data, params, options));
+    return std::make_shared<const PageModel>(PageLayouter::layOut(layout, parts, options));
 }
 
 bool TReportDesignerDialog::runRenderer(const QString& name, const PageModel& model, const QString& fileName)
@@ -192,6 +227,9 @@ bool TReportDesignerDialog::SaveToFile(const QString& fileName, const QString& r
                     .arg(fileName));
         if (name == QLatin1String("printer") || name == QLatin1String("preview"))
             throw Kav::Exception(QStringLiteral("%1 não grava arquivos.").arg(name));
+        // A layout that declares its data export gives a spreadsheet its rows, not printed lines.
+        if (name == QLatin1String("csv") && !Layout().exportQuery.isEmpty())
+            return exportData(fileName);
         const auto model = Prepare();
         return model && runRenderer(name, *model, fileName);
     });

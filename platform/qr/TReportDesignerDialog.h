@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QDateTime>
 #include <QObject>
 
@@ -84,6 +85,11 @@ public:
     Q_INVOKABLE bool SetupPage();
 
 private:
+    // Fills the query's parameters through OnBeforeGetQueryParams; none when the handler cancels.
+    std::optional<TParams> askParams();
+    // Writes the rows of the layout's data export to a CSV file.
+    bool exportData(const QString& fileName);
+
     QSqlDatabase database() const;
     bool runRenderer(const QString& name, const PageModel& model, const QString& fileName);
     bool printModel(const PageModel& model);

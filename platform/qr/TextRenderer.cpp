@@ -13,6 +13,10 @@ constexpr double kRuleHeightMm = 0.5;
 constexpr QChar kRule = QLatin1Char('-');
 constexpr QChar kBar = QLatin1Char('#');
 constexpr QChar kFormFeed = QLatin1Char('\f');
+// A value printed with emphasis (bold, in colour) carries this mark in plain text, explained once
+// at the end.
+constexpr QChar kEmphasisMark = QLatin1Char('!');
+const QString kEmphasisNote = QStringLiteral("! valor em destaque (na impressão, em negrito vermelho)\n");
 // Columns given to a chart's labels.
 constexpr int kChartLabelColumns = 12;
 
@@ -30,9 +34,24 @@ void put(QString& line, int start, const QString& text)
     line.replace(start, text.size(), text);
 }
 
-QString fitted(const QString& text, int width, ElementStyle::Align align)
+// The pieces of a text that fit a column, broken at blanks where it can: nothing is cut off.
+QStringList pieces(const QString& text, int width)
 {
-    const QString cut = text.left(width);
+    QStringList result;
+    QString rest = text;
+    while (rest.size() > width) {
+        qsizetype cut = rest.lastIndexOf(QLatin1Char(' '), width);
+        if (cut <= 0)
+            cut = width;
+        result.append(rest.left(cut).trimmed());
+        rest = rest.mid(cut).trimmed();
+    }
+    result.append(rest);
+    return result;
+}
+
+QString fitted(const QString& cut, int width, ElementStyle::Align align)
+{
     switch (align) {
     case ElementStyle::Align::Left:
         return cut;
@@ -56,6 +75,11 @@ QStringList chartLines(const PageItem& item, double left)
         valueWidth = std::max(valueWidth, bar.valueText.size());
     }
     const int start = column(item.rect.left() - left);
+    if (!item.text.isEmpty()) {
+        QString note;
+        put(note, start, item.text);
+        lines.append(note);
+    }
     const int barColumns = std::max(1, column(item.rect.width()) - kChartLabelColumns - int(valueWidth) - 2);
     for (const ChartBar& bar : *item.bars) {
         const int length = top > 0 ? int(std::lround(std::max(bar.value, 0.0) / top * barColumns)) : 0;
@@ -74,6 +98,7 @@ QString TextRenderer::toText(const PageModel& model)
 {
     QString out;
     const double left = model.page.margins.left();
+    bool emphasised = false;
     const auto writeLine = [&out](QString line) {
         while (line.endsWith(QLatin1Char(' ')))
             line.chop(1);
@@ -85,7 +110,7 @@ QString TextRenderer::toText(const PageModel& model)
         for (const PageLine& pageLine : PageLines::of(model.pages[p])) {
             // Rules get a line of their own, above or below the texts they run along.
             QString rules;
-            QString texts;
+            QStringList texts; // a text wider than its column goes on in the lines below
             bool hasRules = false;
             bool hasTexts = false;
             double rulesTop = 0;
@@ -95,13 +120,20 @@ QString TextRenderer::toText(const PageModel& model)
                 const int start = column(item->rect.left() - left);
                 const int width = std::max(1, column(item->rect.right() - left) - start);
                 switch (item->kind) {
-                case PageItem::Kind::Text:
+                case PageItem::Kind::Text: {
                     // The last column stays blank, so neighbouring items never run together.
-                    if (!item->text.isEmpty())
-                        put(texts, start, fitted(item->text, std::max(1, width - 1), item->style.align));
+                    const QString text = item->emphasis ? item->text + kEmphasisMark : item->text;
+                    emphasised = emphasised || item->emphasis;
+                    const int columns = std::max(1, width - 1);
+                    const QStringList parts = text.isEmpty() ? QStringList() : pieces(text, columns);
+                    while (texts.size() < parts.size())
+                        texts.append(QString());
+                    for (qsizetype k = 0; k < parts.size(); ++k)
+                        put(texts[k], start, fitted(parts[k], columns, item->style.align));
                     textsTop = hasTexts ? textsTop : item->rect.top();
                     hasTexts = true;
                     break;
+                }
                 case PageItem::Kind::Line:
                     if (item->rect.height() < kRuleHeightMm) {
                         put(rules, start, QString(width, kRule));
@@ -119,14 +151,18 @@ QString TextRenderer::toText(const PageModel& model)
             const bool rulesFirst = !hasTexts || rulesTop <= textsTop;
             if (hasRules && rulesFirst)
                 writeLine(rules);
-            if (hasTexts)
-                writeLine(texts);
+            if (hasTexts && texts.isEmpty())
+                writeLine(QString());
+            for (const QString& text : std::as_const(texts))
+                writeLine(text);
             if (hasRules && !rulesFirst)
                 writeLine(rules);
             for (const QString& chartLine : charts)
                 writeLine(chartLine);
         }
     }
+    if (emphasised)
+        out += kEmphasisNote;
     return out;
 }
 

@@ -428,6 +428,14 @@ private slots:
             << "001_002_003_004_005_006_007_008_009"
             << QVariantMap{{"P_NUTRIENTE7", "007"}, {"P_NUTRIENTE8", "008"}}
             << "001_002_003_004_005_006_007_008_009";
+        QTest::newRow("ninth code in a second block")
+            << (columns + QStringList{"P_NUTRIENTE9", "P_NUTRIENTE10", "P_NUTRIENTE24"}) << ""
+            << "001_002_003_004_005_006_007_008_009"
+            << QVariantMap{{"P_NUTRIENTE8", "008"},
+                           {"P_NUTRIENTE9", "009"},
+                           {"P_NUTRIENTE10", ""},
+                           {"P_NUTRIENTE24", ""}}
+            << "001_002_003_004_005_006_007_008_009";
         QTest::newRow("option without its pair") << QStringList{"P_OPCAO"} << ""
                                                  << "" << QVariantMap{{"P_OPCAO", unassigned}} << "";
         QTest::newRow("dish types without their pair")

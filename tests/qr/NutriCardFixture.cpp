@@ -29,6 +29,15 @@ const Nutrient kNutrients[] = {
 };
 
 constexpr int kNutrientCount = int(std::size(kNutrients));
+
+// Chosen besides the first eight: printed in a second block of columns.
+const Nutrient kExtraNutrients[] = {
+    {"009", "Magnésio", "mg", "magnesium"},
+    {"010", "Zinco", "mg", "zinc"},
+    {"011", "Vitamina C", "mg", "vitaminC"},
+};
+constexpr int kWeekDays = 5;
+constexpr double kWeekRise = 0.06; // each day of a week 6 % over the Monday
 const QDate kMonday(2025, 3, 3);
 
 QString run(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
@@ -70,6 +79,19 @@ QStringList NutriCardFixture::nutrients()
     for (const Nutrient& nutrient : kNutrients)
         codes.append(QString::fromLatin1(nutrient.code));
     return codes;
+}
+
+QStringList NutriCardFixture::extraNutrients()
+{
+    QStringList codes;
+    for (const Nutrient& nutrient : kExtraNutrients)
+        codes.append(QString::fromLatin1(nutrient.code));
+    return codes;
+}
+
+double NutriCardFixture::extraValue(const FixtureDish& dish, int nutrient)
+{
+    return dish.values[0].toDouble() * 0.1 * (nutrient + 1);
 }
 
 QList<FixtureDish> NutriCardFixture::dishes()
@@ -125,6 +147,12 @@ QString NutriCardFixture::fill(QSqlDatabase db)
         if (const QString error = run(db, sql, values); !error.isEmpty())
             errors.append(error);
     };
+    for (const Nutrient& n : kExtraNutrients)
+        exec(
+            QStringLiteral(
+                "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
+            {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
+             QString::fromLatin1(n.tacoColumn)});
     for (const Nutrient& n : kNutrients)
         exec(
             QStringLiteral(
@@ -161,9 +189,12 @@ QString NutriCardFixture::fill(QSqlDatabase db)
                                           "?, ?)");
     const QVariant null;
     int line = 0;
+    constexpr int kExtraCount = int(std::size(kExtraNutrients));
     for (const FixtureDish& d : dishes()) {
-        for (int n = 0; n < kNutrientCount; ++n) {
-            const QString code = QString::fromLatin1(kNutrients[n].code);
+        for (int n = 0; n < kNutrientCount + kExtraCount; ++n) {
+            const bool extra = n >= kNutrientCount;
+            const Nutrient& nutrient = extra ? kExtraNutrients[n - kNutrientCount] : kNutrients[n];
+            const QString code = QString::fromLatin1(nutrient.code);
             exec(insert, {DishKey,
                           ++line,
                           d.day,
@@ -179,9 +210,9 @@ QString NutriCardFixture::fill(QSqlDatabase db)
                           d.dish,
                           d.option ? QStringLiteral("S") : QStringLiteral("N"),
                           code,
-                          QString::fromUtf8(kNutrients[n].name),
-                          QString::fromUtf8(kNutrients[n].unit),
-                          d.values[n],
+                          QString::fromUtf8(nutrient.name),
+                          QString::fromUtf8(nutrient.unit),
+                          extra ? QVariant(extraValue(d, n - kNutrientCount)) : d.values[n],
                           d.incomplete.contains(code) ? QStringLiteral("S") : QStringLiteral("N"),
                           ndpcal(d.day)});
         }
@@ -244,5 +275,263 @@ QString NutriCardFixture::fill(QSqlDatabase db)
             }
         }
     }
+    fillReferences(exec);
+    fillWeekDays(exec, line);
+    fillNotes(exec);
+    // Tuesday's NDpCal% of the per-dish report and day 2 of the per-day report rest on an
+    // incomplete energy or protein figure.
+    exec(QStringLiteral(
+             "UPDATE NUTRICARD SET IDNDPCALINCOMPL = 'S' WHERE (NRSEQUNUTR = ? AND DTCARDAPIO = ?) OR "
+             "(NRSEQUNUTR = ? AND DTCARDAPIO = ?)"),
+         {DishKey, kMonday.addDays(1), DayKey, kMonday.addDays(1)});
+    return errors.join(QLatin1Char('\n'));
+}
+
+double NutriCardFixture::weekDayValue(int day, int nutrient)
+{
+    // The day's menu over lunch and the afternoon snack: energy, protein, lipids, carbohydrate,
+    // fibre, calcium, iron, sodium; rising through the week.
+    const double base[] = {794, 44.0, 20.3, 95.6, 9.6, 54, 4.5, 868};
+    return base[nutrient] * (1 + kWeekRise * (day % kWeekDays));
+}
+
+int NutriCardFixture::weekDays(int week)
+{
+    return week == 0 ? kWeekDays : kWeekDays - 1;
+}
+
+void NutriCardFixture::fillReferences(const Exec& exec)
+{
+    exec(QStringLiteral("INSERT INTO FAIXAETARIA (CDFAIXAETAR, NMFAIXAETAR) VALUES (?, ?)"),
+         {QStringLiteral("6A10"), QStringLiteral("6 a 10 anos")});
+    exec(QStringLiteral("INSERT INTO CONJREF (CDCONJREF, NMCONJREF, DSFONTE) VALUES (?, ?, ?)"),
+         {QStringLiteral("EX"), QStringLiteral("Exemplo (não oficial)"), QStringLiteral("Valores de teste")});
+    exec(QStringLiteral("INSERT INTO TIPOCARD (CDFILCENTZVE, CDTIPOCARD, NMTIPOCARD, CDCONJREF, CDFAIXAETAR, "
+                        "PCCOBERTURA) VALUES (?, ?, ?, ?, ?, ?)"),
+         {Central, QStringLiteral("0000000001"), QStringLiteral("Ensino fundamental - parcial"),
+          QStringLiteral("EX"), QStringLiteral("6A10"), 20});
+    const QVariant any;
+    const QString band = QStringLiteral("6A10");
+    struct Row
+    {
+        QVariant band;
+        QVariant coverage;
+        const char* nutrient;
+        const char* base;
+        QVariant minimum;
+        QVariant maximum;
+    };
+    const Row rows[] = {
+        {band, 20, "001", "Q", 700, 900},
+        {QStringLiteral("11A15"), 20, "001", "Q", 1500, any}, // another age band
+        {band, 30, "001", "Q", any, 500},                     // another coverage
+        {band, 20, "002", "E", 10, 15},
+        {band, 20, "003", "E", 15, 30},
+        {band, 20, "004", "E", 55, 65},
+        {band, 20, "005", "Q", 10, any},
+        {band, 20, "006", "Q", 57, any},
+        {band, 20, "007", "Q", 4.0, any},
+        {any, any, "007", "Q", 5.0, any}, // the stricter minimum applies
+        {any, any, "008", "Q", any, 1200},
+        {band, any, "008", "Q", any, 1000}, // the stricter maximum applies
+    };
+    int line = 0;
+    for (const Row& row : rows)
+        exec(
+            QStringLiteral("INSERT INTO VALORREF (CDCONJREF, NRLINHA, CDFAIXAETAR, PCCOBERTURA, CDNUTRIENTE, "
+                           "IDBASE, VRMINIMO, VRMAXIMO) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            {QStringLiteral("EX"), ++line, row.band, row.coverage, QString::fromLatin1(row.nutrient),
+             QString::fromLatin1(row.base), row.minimum, row.maximum});
+}
+
+// Rows of the per-week report for the menu of each day and for the week's daily mean, both over
+// the chosen services (no service code).
+void NutriCardFixture::fillWeekDays(const Exec& exec, int& line)
+{
+    const QString insert = QStringLiteral("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, "
+                                          "DTINISEMANA, CDNUTRIENTE, NMNUTRIENTE, "
+                                          "SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL, IDNDPCALINCOMPL, "
+                                          "QTDIAS) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
+                                          "?, ?, ?, ?, ?)");
+    const auto row = [&](const QVariant& day, int week, int n, double value, bool incomplete, double ndpcal,
+                         bool ndpcalIncomplete, const QVariant& days) {
+        exec(insert, {WeekKey, ++line, day, week + 1, kMonday.addDays(7 * week),
+                      QString::fromLatin1(kNutrients[n].code), QString::fromUtf8(kNutrients[n].name),
+                      QString::fromUtf8(kNutrients[n].unit), value,
+                      incomplete ? QStringLiteral("S") : QStringLiteral("N"), ndpcal,
+                      ndpcalIncomplete ? QStringLiteral("S") : QStringLiteral("N"), days});
+    };
+    for (int week = 0; week < 2; ++week) {
+        for (int n = 0; n < kNutrientCount; ++n) {
+            double sum = 0;
+            double ndpcalSum = 0;
+            bool incomplete = false;
+            for (int day = 0; day < weekDays(week); ++day) {
+                const bool dayIncomplete = n == 7 && day == 2;
+                row(kMonday.addDays(7 * week + day), week, n, weekDayValue(day, n), dayIncomplete,
+                    ndpcalOfDay(day), day == 1, QVariant());
+                sum += weekDayValue(day, n);
+                ndpcalSum += ndpcalOfDay(day);
+                incomplete = incomplete || dayIncomplete;
+            }
+            row(QVariant(QMetaType(QMetaType::QDate)), week, n, sum / weekDays(week), incomplete,
+                ndpcalSum / weekDays(week), true, weekDays(week));
+        }
+    }
+}
+
+void NutriCardFixture::fillNotes(const Exec& exec)
+{
+    const QStringList lines = {
+        QStringLiteral("Fibra alimentar (g) sem valor na tabela: Frango, peito, sem pele, cru (TACO 409)"),
+        QStringLiteral("Sódio (mg) sem valor na tabela: Laranja, suco natural (TACO 565)"),
+        QStringLiteral("valores complementados: Complemento de exemplo (não oficial)")};
+    for (const QString& key : {DishKey, DayKey, WeekKey})
+        for (int i = 0; i < lines.size(); ++i)
+            exec(QStringLiteral("INSERT INTO NUTRICARDNOTA (NRSEQUNUTR, NRLINHA, DSNOTA) VALUES (?, ?, ?)"),
+                 {key, i + 1, lines[i]});
+}
+
+namespace {
+
+// One generated menu day: the dishes of each service, with the amounts of every nutrient.
+struct YearDay
+{
+    QDate day;
+    int week; // from 1, counted from the first week with a menu day
+    QList<FixtureDish> dishes;
+};
+
+QList<YearDay> yearDays()
+{
+    static const char* const services[][2] = {
+        {"00002", "Desjejum"}, {"00003", "Almoço"}, {"00004", "Lanche da tarde"}};
+    QList<YearDay> days;
+    int week = 0;
+    int previousWeek = -1;
+    for (QDate day = NutriCardFixture::YearFirst; day <= NutriCardFixture::YearLast; day = day.addDays(1)) {
+        if (day.dayOfWeek() > 5 || day.month() == 7)
+            continue;
+        if (day.weekNumber() != previousWeek) {
+            previousWeek = day.weekNumber();
+            ++week;
+        }
+        const int seed = int(NutriCardFixture::YearFirst.daysTo(day));
+        YearDay menu{day, week, {}};
+        const int serviceCount = 2 + seed % 2;
+        for (int s = 3 - serviceCount; s < 3; ++s) {
+            const int dishCount = 2 + (seed * 7 + s * 3) % 5;
+            for (int d = 0; d < dishCount; ++d) {
+                const bool option = d == 1 && (seed + s) % 4 == 0;
+                const double energy = 60 + (seed * 13 + s * 29 + d * 41) % 240;
+                QList<QVariant> values;
+                for (int n = 0; n < kNutrientCount; ++n)
+                    values.append(energy * (n == 0 ? 1.0 : 0.05 * (n + 1)));
+                menu.dishes.append(
+                    {day,
+                     QString::fromLatin1(services[s][0]),
+                     QString::fromUtf8(services[s][1]),
+                     s + 2,
+                     QStringLiteral("0%1").arg(1 + d % 4),
+                     QStringLiteral("Tipo %1").arg(1 + d % 4),
+                     QStringLiteral("%1").arg(1000 + (seed * 5 + d) % 400, 10, 10, QLatin1Char('0')),
+                     QStringLiteral("Prato %1").arg(1000 + (seed * 5 + d) % 400),
+                     option,
+                     values,
+                     {}});
+            }
+        }
+        days.append(menu);
+    }
+    return days;
+}
+
+} // namespace
+
+QString NutriCardFixture::fillYear(QSqlDatabase db)
+{
+    const QList<YearDay> days = yearDays();
+    QStringList errors;
+    const auto exec = [&](const QString& sql, const QVariantList& values) {
+        if (const QString error = run(db, sql, values); !error.isEmpty())
+            errors.append(error);
+    };
+    const QDateTime created(YearFirst, QTime(9, 0));
+    for (const auto& [key, kind] :
+         {std::pair(YearDishKey, QStringLiteral("NL")), std::pair(YearWeekKey, QStringLiteral("SL"))})
+        exec(QStringLiteral(
+                 "INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
+                 "DTINICIAL, DTFINAL, IDTIPOREL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+             {key, created, Central, Central, QStringLiteral("0000000001"), YearFirst, YearLast, kind});
+
+    db.transaction();
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, "
+                                  "DTINISEMANA, CDSERVFILI, NMSERVICO, "
+                                  "NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT, NMPRATO, "
+                                  "IDOPCAO, CDNUTRIENTE, NMNUTRIENTE, "
+                                  "SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL, IDNDPCALINCOMPL, QTDIAS) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                  "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    int line = 0;
+    const QVariant null;
+    const auto add = [&](const QString& key, const QVariantList& place, int n, const QVariant& value,
+                         const QVariant& days) {
+        QVariantList values = {key, ++line};
+        values += place;
+        values += {QString::fromLatin1(kNutrients[n].code),
+                   QString::fromUtf8(kNutrients[n].name),
+                   QString::fromUtf8(kNutrients[n].unit),
+                   value,
+                   QStringLiteral("N"),
+                   7.5,
+                   QStringLiteral("N"),
+                   days};
+        for (const QVariant& v : values)
+            insert.addBindValue(v);
+        if (!insert.exec())
+            errors.append(insert.lastError().text());
+    };
+    QHash<int, QList<double>> weekSums; // week -> energy of each day
+    for (const YearDay& menu : days) {
+        const QDate monday = menu.day.addDays(1 - menu.day.dayOfWeek());
+        QList<double> total(kNutrientCount, 0);
+        for (const FixtureDish& d : menu.dishes) {
+            for (int n = 0; n < kNutrientCount; ++n) {
+                add(YearDishKey,
+                    {d.day, menu.week, monday, d.serviceCode, d.service, d.serviceOrder, d.typeCode, d.type,
+                     d.dishCode, QStringLiteral("P"), d.dish,
+                     d.option ? QStringLiteral("S") : QStringLiteral("N")},
+                    n, d.values[n], null);
+                total[n] += d.option ? 0 : d.values[n].toDouble();
+            }
+        }
+        for (int n = 0; n < kNutrientCount; ++n)
+            add(YearWeekKey,
+                {menu.day, menu.week, monday, null, null, null, null, null, null, null, null, null}, n,
+                total[n], null);
+        weekSums[menu.week].append(total[0]);
+    }
+    for (auto it = weekSums.cbegin(); it != weekSums.cend(); ++it) {
+        const QList<double>& energy = it.value();
+        double sum = 0;
+        for (double value : energy)
+            sum += value;
+        QDate monday;
+        for (const YearDay& menu : days)
+            if (menu.week == it.key() && !monday.isValid())
+                monday = menu.day.addDays(1 - menu.day.dayOfWeek());
+        for (int n = 0; n < kNutrientCount; ++n) {
+            const double mean = sum / energy.size() * (n == 0 ? 1.0 : 0.05 * (n + 1));
+            add(YearWeekKey, {null, it.key(), monday, null, null, null, null, null, null, null, null, null},
+                n, mean, int(energy.size()));
+            for (int s = 0; s < 2; ++s)
+                add(YearWeekKey,
+                    {null, it.key(), monday, QStringLiteral("0000%1").arg(3 + s),
+                     QStringLiteral("Serviço %1").arg(s + 1), 3 + s, null, null, null, null, null, null},
+                    n, mean / 2, null);
+        }
+    }
+    db.commit();
     return errors.join(QLatin1Char('\n'));
 }

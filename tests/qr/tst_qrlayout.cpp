@@ -67,6 +67,13 @@ void TstQrLayout::readsEveryPart()
     QCOMPARE(kcal.emphasis.text(), QStringLiteral("KCAL > :P_LIMITE"));
     QCOMPARE(layout.summary->elements[2].kind, ReportElement::Kind::Chart);
     QCOMPARE(layout.createParams().Count(), 3);
+    QVERIFY(layout.groups[0].repeatHeader);
+    QVERIFY(!layout.groups[1].repeatHeader);
+    QCOMPARE(layout.lists.size(), 1);
+    QCOMPARE(layout.lists[0].name, QStringLiteral("notas"));
+    QVERIFY(layout.lists[0].query.contains(QLatin1String("FROM NOTAS")));
+    QCOMPARE(layout.lists[0].band.kind, BandKind::List);
+    QCOMPARE(layout.lists[0].band.elements.size(), 1);
 }
 
 void TstQrLayout::writtenLayoutReadsBackTheSame()
@@ -80,6 +87,14 @@ void TstQrLayout::writtenLayoutReadsBackTheSame()
     QCOMPARE(again.bands().size(), layout.bands().size());
     QCOMPARE(again.detail->elements[1].emphasis.text(), layout.detail->elements[1].emphasis.text());
     QCOMPARE(again.summary->elements[2].label.text(), QStringLiteral("PRATO"));
+    QVERIFY(again.groups[0].repeatHeader);
+    QCOMPARE(again.lists.size(), 1);
+    QCOMPARE(again.lists[0].query, layout.lists[0].query);
+    QCOMPARE(again.lists[0].band.height, layout.lists[0].band.height);
+    QVERIFY(again.lists[0].band.elements[0].wrap);
+    QCOMPARE(again.exportQuery, layout.exportQuery);
+    QVERIFY(layout.exportQuery.contains(QLatin1String("FROM LINHAS")));
+    QVERIFY(!again.detail->elements[0].wrap);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Zve41399.QR2"));
@@ -144,10 +159,23 @@ void TstQrLayout::faultsNameTheLine_data()
         << "a faixa 'detail' não cabe na página";
     QTest::addRow("group without expression")
         << layoutWith({}, QStringLiteral("<group name=\"g\"/>")) << "o grupo 'g' não tem expressão";
+    QTest::addRow("list without query")
+        << layoutWith({}, QStringLiteral("<list name=\"notas\" height=\"5\"><text x=\"0\" y=\"0\" "
+                                         "width=\"9\" height=\"5\">x</text></list>"))
+        << "a lista 'notas' deve começar pela sua <query>";
+    QTest::addRow("list query with undeclared parameter")
+        << layoutWith({}, QStringLiteral("<list name=\"notas\" height=\"5\"><query>SELECT N FROM T WHERE "
+                                         "K = :P_K</query></list>"))
+        << "a consulta usa o parâmetro :P_K, que não está declarado";
+    QTest::addRow("data export without query")
+        << layoutWith({}, QStringLiteral("<data-export/>")) << "<data-export> deve conter a sua <query>";
+    QTest::addRow("column blocks of undeclared parameters")
+        << layoutWith({}, QStringLiteral("<column-blocks prefix=\"P_N\" size=\"2\" count=\"2\"/>"))
+        << "<column-blocks> usa o parâmetro P_N1, que não está declarado";
     QTest::addRow("unknown paper") << QByteArray("<report><page paper=\"A9\"/></report>")
                                    << "papel desconhecido 'A9'";
-    QTest::addRow("placeholder-like text kept") << QByteArray("<report><page paper=\"%2\"/></report>")
-                                                << ":1: papel desconhecido '%2'";
+    QTest::addRow("placeholder-like text kept")
+        << QByteArray("<report><page paper=\"%2\"/></report>") << ":1: papel desconhecido '%2'";
     QTest::addRow("no query") << QByteArray("<report title=\"x\"/>") << "o relatório não tem consulta";
     QTest::addRow("bad colour") << layoutWith({}, band.arg(QStringLiteral(
                                                       "<text x=\"0\" y=\"0\" width=\"9\" "

@@ -1,6 +1,8 @@
 // Laying a report out into pages: groups and their sums, the frame of every page, page numbers,
 // page breaks, conditional bands and emphasis, charts, cancelling.
 
+#include "ChartAggregator.h"
+#include "ChartScale.h"
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "PageLayouter.h"
@@ -60,6 +62,22 @@ QList<const PageItem*> itemsOf(const PageModel& model, BandKind kind)
     return items;
 }
 
+// The bands that carry the report's body on a page, in order: one entry per band printed.
+QList<BandKind> bodyBands(const Page& page)
+{
+    QList<BandKind> kinds;
+    int band = -1;
+    for (const PageItem& item : page.items) {
+        if (item.band == band)
+            continue;
+        band = item.band;
+        if (item.bandKind != BandKind::Title && item.bandKind != BandKind::PageHeader &&
+            item.bandKind != BandKind::ColumnHeader && item.bandKind != BandKind::PageFooter)
+            kinds.append(item.bandKind);
+    }
+    return kinds;
+}
+
 QStringList textsOf(const Page& page, BandKind kind)
 {
     QStringList texts;
@@ -87,6 +105,13 @@ private slots:
     void incompleteMarkOnlyOnItsDay();
     void chartHasOneBarPerRow();
     void emptyResultGivesOnePage();
+    void continuationPagesRepeatTheDayHeading();
+    void noPageEndsOnAHeadingOrStartsWithATotal();
+    void listPrintsItsOwnRowsAfterTheSummary();
+    void longTextWrapsAndTheBandGrows();
+    void chartAveragesPerWeekAndMonthPastAMonth_data();
+    void chartAveragesPerWeekAndMonthPastAMonth();
+    void chartScaleHasRoundTicks();
     void cancelStopsTheLayout();
     void unknownColumnIsAnError();
 
@@ -262,6 +287,163 @@ void TstQrPageLayout::emptyResultGivesOnePage()
     QCOMPARE(textsOf(model.pages[0], BandKind::Summary).first(), QStringLiteral("Média por dia: "));
     QCOMPARE(textsOf(model.pages[0], BandKind::PageFooter), QStringList(QStringLiteral("Página 1 de 1")));
     QVERIFY(itemsOf(model, BandKind::GroupHeader).isEmpty());
+}
+
+void TstQrPageLayout::continuationPagesRepeatTheDayHeading()
+{
+    const PageModel model = layOut(m_layout, menu(20), params(m_layout));
+    QVERIFY2(model.pages.size() >= 3, "the fixture should need several pages");
+    int continued = 0;
+    for (int p = 1; p < model.pages.size(); ++p) {
+        const Page& page = model.pages[p];
+        QVERIFY(!bodyBands(page).isEmpty());
+        QCOMPARE(bodyBands(page).first(), BandKind::GroupHeader);
+        // The heading names a day; it says "(continuação)" exactly when the day began on an earlier page.
+        const QStringList heading = textsOf(page, BandKind::GroupHeader);
+        const QString day = heading.first();
+        bool seenBefore = false;
+        for (int q = 0; q < p; ++q)
+            seenBefore = seenBefore || textsOf(model.pages[q], BandKind::GroupHeader).contains(day);
+        QCOMPARE(heading.mid(0, 3).contains(QStringLiteral("(continuação)")), seenBefore);
+        continued += seenBefore ? 1 : 0;
+    }
+    QVERIFY(continued > 0);
+    QCOMPARE(itemsOf(model, BandKind::Detail).size(), 20 * kServices.size() * kDishesPerService * 2);
+}
+
+void TstQrPageLayout::noPageEndsOnAHeadingOrStartsWithATotal()
+{
+    // From 1 to 30 days the page breaks fall at every place of a day.
+    int breaks = 0;
+    for (int days = 1; days <= 30; ++days) {
+        const PageModel model = layOut(m_layout, menu(days), params(m_layout));
+        for (int p = 0; p < model.pages.size(); ++p) {
+            const QList<BandKind> body = bodyBands(model.pages[p]);
+            if (p + 1 < model.pages.size()) {
+                ++breaks;
+                QVERIFY2(body.last() != BandKind::GroupHeader, qPrintable(QString::number(days)));
+            }
+            if (p > 0) {
+                // After the repeated day heading comes a service heading or a dish, never a total;
+                // a page without dishes holds the summary alone.
+                const qsizetype first = body.indexOf(BandKind::Detail);
+                if (first < 0)
+                    QCOMPARE(body, QList<BandKind>{BandKind::Summary});
+                else
+                    QVERIFY2(first > 0 && !body.mid(0, first).contains(BandKind::GroupFooter),
+                             qPrintable(QString::number(days)));
+            }
+        }
+    }
+    QVERIFY(breaks > 30);
+}
+
+void TstQrPageLayout::listPrintsItsOwnRowsAfterTheSummary()
+{
+    ReportData data = menu(1);
+    ReportData notes;
+    notes.columns = {QStringLiteral("NOTA")};
+    const int lines = 70; // more than a page holds: the list goes on on a new page
+    for (int i = 1; i <= lines; ++i)
+        notes.rows.append({QStringLiteral("Nota %1").arg(i)});
+    data.lists.push_back(notes);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    QStringList printed;
+    for (const PageItem* item : itemsOf(model, BandKind::List))
+        printed.append(item->text);
+    QCOMPARE(printed.size(), lines);
+    QCOMPARE(printed.first(), QStringLiteral("Nota 1"));
+    QCOMPARE(printed.last(), QStringLiteral("Nota %1").arg(lines));
+    QVERIFY(model.pages.size() >= 2);
+    // The summary comes before the first note.
+    const QList<BandKind> first = bodyBands(model.pages.first());
+    QVERIFY(first.indexOf(BandKind::Summary) < first.indexOf(BandKind::List));
+    // Without rows the list prints nothing.
+    data.lists.front().rows.clear();
+    QVERIFY(itemsOf(layOut(m_layout, data, params(m_layout)), BandKind::List).isEmpty());
+}
+
+void TstQrPageLayout::longTextWrapsAndTheBandGrows()
+{
+    ReportData data = menu(1);
+    ReportData notes;
+    notes.columns = {QStringLiteral("NOTA")};
+    QStringList words;
+    for (int i = 1; i <= 120; ++i)
+        words.append(QStringLiteral("alimento%1").arg(i));
+    const QString longNote = words.join(QLatin1Char(' '));
+    notes.rows = {{longNote}, {QStringLiteral("Nota curta")}};
+    data.lists.push_back(notes);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    const QList<const PageItem*> items = itemsOf(model, BandKind::List);
+    QVERIFY2(items.size() >= 4, qPrintable(QString::number(items.size())));
+    // Every word is printed once, in order, none cut; each line lies under the one before, and
+    // the next note under the last line.
+    QStringList printed;
+    for (int i = 0; i + 1 < items.size(); ++i) {
+        printed.append(items[i]->text);
+        if (items[i + 1]->rect.top() > items[i]->rect.top())
+            QCOMPARE(items[i + 1]->rect.top(), items[i]->rect.bottom());
+        QVERIFY(items[i]->text.size() < longNote.size());
+    }
+    QCOMPARE(printed.join(QLatin1Char(' ')), longNote);
+    QCOMPARE(items.last()->text, QStringLiteral("Nota curta"));
+}
+
+void TstQrPageLayout::chartAveragesPerWeekAndMonthPastAMonth_data()
+{
+    QTest::addColumn<int>("days");
+    QTest::addColumn<int>("bars");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("firstLabel");
+    // From Monday 3 March 2025, every day: 31 days stay days; 35 days are 5 weeks; a year of
+    // days is 12 months (53 weeks would not fit).
+    QTest::addRow("a month") << 31 << 31 << ""
+                             << "03/03";
+    QTest::addRow("five weeks") << 35 << 5 << "média por dia de cada semana (a partir da segunda-feira)"
+                                << "03/03";
+    QTest::addRow("a year") << 365 << 13 << "média por dia de cada mês"
+                            << "03/2025";
+}
+
+void TstQrPageLayout::chartAveragesPerWeekAndMonthPastAMonth()
+{
+    QFETCH(int, days);
+    QFETCH(int, bars);
+    QFETCH(QString, note);
+    QFETCH(QString, firstLabel);
+    QList<ChartAggregator::Point> points;
+    for (int day = 0; day < days; ++day)
+        points.append(
+            {QDate(2025, 3, 3).addDays(day), day % 7 == 6 ? QVariant() : QVariant(100.0 + day % 7)});
+    const ChartAggregator::Result result =
+        ChartAggregator::aggregate(points, QStringLiteral("0.0"), QStringLiteral("dd/MM"));
+    QCOMPARE(result.bars.size(), bars);
+    QCOMPARE(result.note, note);
+    QCOMPARE(result.bars.first().label, firstLabel);
+    if (days == 35) {
+        // Monday to Saturday 100 to 105, Sunday unknown: a week's mean is 102.5.
+        QCOMPARE(result.bars.first().value, 102.5);
+        QCOMPARE(result.bars.first().valueText, QStringLiteral("102,5"));
+    }
+    // Labels that are not dates are never averaged.
+    QList<ChartAggregator::Point> named;
+    for (int i = 0; i < days; ++i)
+        named.append({QStringLiteral("Prato %1").arg(i), 1.0});
+    QCOMPARE(ChartAggregator::aggregate(named, {}, {}).bars.size(), days);
+}
+
+void TstQrPageLayout::chartScaleHasRoundTicks()
+{
+    const ChartScale energy(1254.4);
+    QCOMPARE(energy.step(), 500.0);
+    QCOMPARE(energy.top(), 1500.0);
+    QCOMPARE(energy.ticks(), QList<double>({0, 500, 1000, 1500}));
+    QCOMPARE(energy.label(1000), QStringLiteral("1.000"));
+    const ChartScale small(0.9);
+    QCOMPARE(small.step(), 0.5);
+    QCOMPARE(small.label(0.5), QStringLiteral("0,5"));
+    QCOMPARE(ChartScale(0).top(), 1.0); // an empty chart still has an axis
 }
 
 void TstQrPageLayout::cancelStopsTheLayout()

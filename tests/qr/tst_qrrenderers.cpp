@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QToolButton>
 #include <QtTest>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -96,9 +97,11 @@ class TstQrRenderers : public QObject
     Q_OBJECT
 private slots:
     void textPlacesItemsOnCharacterColumns();
-    void textCutsToWidthAndKeepsGap();
+    void textWrapsToWidthAndKeepsGap();
+    void textMarksEmphasis();
     void csvQuotesAndKeepsFrameOnce();
     void htmlEscapesAndHasOnePagePerPage();
+    void htmlIsAWellFormedTableOfColumns();
     void pdfReadsBack();
     void fileRenderersCancel_data();
     void fileRenderersCancel();
@@ -127,15 +130,34 @@ void TstQrRenderers::textPlacesItemsOnCharacterColumns()
     QVERIFY(pages[1].contains(QStringLiteral("Página 2 de 2")));
 }
 
-void TstQrRenderers::textCutsToWidthAndKeepsGap()
+void TstQrRenderers::textWrapsToWidthAndKeepsGap()
 {
     PageModel model;
     Page page;
     page.items << text(1, BandKind::Detail, 0, 0, 15, QStringLiteral("Feijão carioca cozido"))
                << text(1, BandKind::Detail, 15, 0, 15, QStringLiteral("Guarnição"));
     model.pages.append(page);
-    // 15 mm are 10 columns: 9 characters and a blank.
-    QCOMPARE(TextRenderer::toText(model), QStringLiteral("Feijão ca Guarnição\n"));
+    // 15 mm are 10 columns: 9 characters and a blank; the rest goes on below, nothing is cut.
+    QCOMPARE(TextRenderer::toText(model), QStringLiteral("Feijão    Guarnição\ncarioca\ncozido\n"));
+    // A word longer than its column is broken inside, still whole over the lines.
+    model.pages[0].items[0].text = QStringLiteral("Hortifrutigranjeiros");
+    QCOMPARE(TextRenderer::toText(model), QStringLiteral("Hortifrut Guarnição\nigranjeir\nos\n"));
+}
+
+void TstQrRenderers::textMarksEmphasis()
+{
+    PageModel model;
+    Page page;
+    page.items << text(1, BandKind::Detail, 0, 0, 15, QStringLiteral("12,5"))
+               << text(1, BandKind::Detail, 15, 0, 15, QStringLiteral("980,0"));
+    page.items[1].emphasis = true;
+    model.pages.append(page);
+    const QStringList lines = TextRenderer::toText(model).split(QLatin1Char('\n'));
+    QCOMPARE(lines.value(0), QStringLiteral("12,5      980,0!"));
+    QVERIFY(lines.value(1).startsWith(QStringLiteral("! valor em destaque")));
+    page.items[1].emphasis = false;
+    model.pages[0] = page;
+    QVERIFY(!TextRenderer::toText(model).contains(QLatin1Char('!')));
 }
 
 void TstQrRenderers::csvQuotesAndKeepsFrameOnce()
@@ -167,7 +189,50 @@ void TstQrRenderers::htmlEscapesAndHasOnePagePerPage()
     QVERIFY(html.contains(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &amp; cia")));
     QVERIFY(html.contains(QStringLiteral("<title>Cardápio &lt;teste&gt; %3</title>")));
     QVERIFY(html.contains(QStringLiteral("text-align:right")));
-    QVERIFY(html.contains(QStringLiteral("width:210.00mm;height:297.00mm")));
+    QVERIFY(html.contains(QStringLiteral("width:210.00mm;min-height:297.00mm")));
+}
+
+void TstQrRenderers::htmlIsAWellFormedTableOfColumns()
+{
+    PageModel model = twoPages();
+    model.pages[0].items[3].emphasis = true; // the first dish's value
+    const QString html = HtmlRenderer::toHtml(model);
+    // Read as XML: well-formed; per table, the rows and their cells' texts.
+    QXmlStreamReader xml(html);
+    QList<QList<QStringList>> tables;
+    QString cell;
+    bool inCell = false;
+    QStringList emphasised;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("table"))
+            tables.append(QList<QStringList>());
+        else if (xml.isStartElement() && xml.name() == QLatin1String("tr"))
+            tables.last().append(QStringList());
+        else if (xml.isStartElement() && xml.name() == QLatin1String("td")) {
+            inCell = true;
+            cell.clear();
+            if (xml.attributes().value(QLatin1String("class")).contains(QLatin1String("d")))
+                emphasised.append(QStringLiteral("?"));
+        } else if (xml.isCharacters() && inCell)
+            cell += xml.text();
+        else if (xml.isEndElement() && xml.name() == QLatin1String("td")) {
+            inCell = false;
+            tables.last().last().append(cell);
+            if (!emphasised.isEmpty() && emphasised.last() == QLatin1String("?"))
+                emphasised.last() = cell;
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(tables.size(), 2);
+    // Columns: the left edges 0, 45 and 60 (the page number); every row has all three.
+    for (const QList<QStringList>& rows : tables)
+        for (const QStringList& cells : rows)
+            QCOMPARE(cells.size(), 3);
+    QCOMPARE(tables[0][1], QStringList({"Prato 0", "100,5", ""}));
+    QCOMPARE(tables[0][2], QStringList({"Arroz; feijão \"tropeiro\"", "125,5", ""}));
+    QCOMPARE(tables[1].last(), QStringList({"", "", "Página 2 de 2"}));
+    QCOMPARE(emphasised, QStringList({"100,5"}));
 }
 
 void TstQrRenderers::pdfReadsBack()

@@ -8,6 +8,7 @@
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "NutriCardFixture.h"
+#include "PageModel.h"
 #include "Qrddlgs.h"
 #include "ReportCatalog.h"
 #include "TReportDesignerDialog.h"
@@ -31,11 +32,17 @@ constexpr int kPictureDpi = 90;
 
 // Every parameter the screen binds, by name.
 const QStringList kScreenParameters = {
-    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE", "P_NMFILIAGRE", "P_CDSERVFILI",  "P_CDFILAUXPRAT",
-    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD", "P_NRSEQUNUTR", "P_DTINICIAL",   "P_DTFINAL",
-    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",     "P_FILNDPCAL",  "P_LISTATPRATO", "P_TODOSTPRATO",
-    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1", "P_NUTRIENTE2", "P_NUTRIENTE3",  "P_NUTRIENTE4",
-    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7", "P_NUTRIENTE8"};
+    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE",  "P_NMFILIAGRE",  "P_CDSERVFILI",  "P_CDFILAUXPRAT",
+    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD",  "P_NRSEQUNUTR",  "P_DTINICIAL",   "P_DTFINAL",
+    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",      "P_FILNDPCAL",   "P_LISTATPRATO", "P_TODOSTPRATO",
+    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1",  "P_NUTRIENTE2",  "P_NUTRIENTE3",  "P_NUTRIENTE4",
+    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7",  "P_NUTRIENTE8",  "P_NUTRIENTE9",  "P_NUTRIENTE10",
+    "P_NUTRIENTE11",  "P_NUTRIENTE12",  "P_NUTRIENTE13", "P_NUTRIENTE14", "P_NUTRIENTE15", "P_NUTRIENTE16",
+    "P_NUTRIENTE17",  "P_NUTRIENTE18",  "P_NUTRIENTE19", "P_NUTRIENTE20", "P_NUTRIENTE21", "P_NUTRIENTE22",
+    "P_NUTRIENTE23",  "P_NUTRIENTE24"};
+
+// The screen binds the codes of ListaNutrRel to P_NUTRIENTE1 and on, up to this many.
+constexpr int kNutrientParameters = 24;
 
 struct Criteria
 {
@@ -44,6 +51,7 @@ struct Criteria
     bool options = true;
     QString dishTypes; // empty: all
     bool ndpcal = false;
+    QStringList nutrients = NutriCardFixture::nutrients(); // as the server returned them
 };
 
 // Binds what the screen binds, the way it binds it: texts and dates as values, the shown
@@ -83,9 +91,8 @@ public:
         QHash<QString, QString> texts = {
             {"P_DTPERIINI", first.toString(QStringLiteral("dd/MM/yyyy"))},
             {"P_DTPERIFIN", criteria.last.toString(QStringLiteral("dd/MM/yyyy"))}};
-        const QStringList nutrients = NutriCardFixture::nutrients();
-        for (int k = 0; k < 8; ++k)
-            texts.insert(QStringLiteral("P_NUTRIENTE%1").arg(k + 1), nutrients.value(k));
+        for (int k = 0; k < kNutrientParameters; ++k)
+            texts.insert(QStringLiteral("P_NUTRIENTE%1").arg(k + 1), criteria.nutrients.value(k));
         for (auto it = texts.cbegin(); it != texts.cend(); ++it)
             if (Qrddlgs::ExistParam(Params, it.key()))
                 Params.ParamByName(it.key()).setAsString(it.value());
@@ -195,16 +202,34 @@ private slots:
     void optionDishesFollowThePrintOption();
     void printingOptionDishesMovesNoTotal();
     void dishTypeListLeavesOthersOut();
-    void weeklyShareOfReference();
+    void dayAndWeekComparedWithTheMenuTypesReference();
+    void macronutrientsAsShareOfEnergy();
+    void menuTypeWithoutReferenceIsNotCompared();
+    void weekMeansAreLabelledByTheirDays();
+    void everyLayoutListsTheGapsOfItsReport();
+    void incompleteNdpcalIsMarked();
+    void optionDishFollowsTheMainDish();
+    void moreThanEightNutrientsPrintInASecondBlock();
+    void dataExportHasOneRowPerDishAndNutrient();
+    void dataExportLoadsInPython();
+    void dataExportAgreesWithThePrintedText();
     void dailyChartHasEnergyOfEachDay();
+    void yearKeepsHeadingsWithTheirRows_data();
+    void yearKeepsHeadingsWithTheirRows();
     void printedPdfHasDishesAndDayTotal();
+    void printedWeekPdfIsSearchableAsWritten();
     void layoutsPrintTheSameOnEveryEngine_data();
     void layoutsPrintTheSameOnEveryEngine();
 
 private:
     QString run(const QString& layoutCode, const Criteria& criteria, const QString& connection = kConnection);
-    // Refreshes the documentation's picture of a page of layout 01 from the printed PDF.
-    void writeReportPicture(const QString& pdf);
+    // Refreshes a picture of the documentation (docs/<name>.png) from the first page of a PDF.
+    void writeReportPicture(const QString& pdf, const QString& name);
+    // Prints a layout to PDF and returns the text pdftotext reads from it; empty when it failed.
+    QString printedText(const QString& layoutCode, const Criteria& criteria, const QString& pdf);
+    // The data export (CSV) of a layout.
+    QString exported(const QString& layoutCode, const Criteria& criteria,
+                     const QString& connection = kConnection);
 
     QTemporaryDir m_dir;
 };
@@ -217,6 +242,8 @@ void TstQrScreenLayouts::initTestCase()
     QVERIFY(db.open());
     const QString error = NutriCardFixture::fill(db);
     QVERIFY2(error.isEmpty(), qPrintable(error));
+    const QString year = NutriCardFixture::fillYear(db);
+    QVERIFY2(year.isEmpty(), qPrintable(year));
 }
 
 void TstQrScreenLayouts::cleanupTestCase()
@@ -397,13 +424,363 @@ void TstQrScreenLayouts::dishTypeListLeavesOthersOut()
     QVERIFY(!text.contains(QStringLiteral("Frango ensopado")));
 }
 
-void TstQrScreenLayouts::weeklyShareOfReference()
+namespace {
+
+// The line of a text export that starts (after blanks) with `start`; empty when none does.
+QString lineStarting(const QString& text, const QString& start)
 {
-    // Week 1 lunch energy is 512 kcal against a reference of 329 kcal for one meal: 156 %.
-    const QString text =
-        run(QStringLiteral("05"), {NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, false});
-    QVERIFY2(text.contains(QStringLiteral("156%")), qPrintable(text));
-    QVERIFY(text.contains(QStringLiteral("329,0")));
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        if (line.trimmed().startsWith(start))
+            return line;
+    return {};
+}
+
+// The cells of a printed line: runs of text apart by two blanks or more.
+QStringList cellsOf(const QString& line)
+{
+    static const QRegularExpression gap(QStringLiteral("\\s{2,}"));
+    return line.trimmed().split(gap);
+}
+
+QString amount(double value)
+{
+    return ValueFormatter::format(value, QStringLiteral("#,##0.0"));
+}
+
+const Criteria kWeeks{NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, true};
+
+} // namespace
+
+void TstQrScreenLayouts::dayAndWeekComparedWithTheMenuTypesReference()
+{
+    const QString text = run(QStringLiteral("05"), kWeeks);
+    // Columns: energy, protein, lipids, carbohydrate, fibre, calcium, iron, sodium. The menu type's
+    // reference: energy 700 to 900 kcal, fibre at least 10 g, calcium 57 mg, iron 5 mg (the looser
+    // 4 mg row yields), sodium at most 1,000 mg (the looser 1,200 mg row yields); rows of another
+    // age band (1,500 kcal) and coverage (500 kcal at most) do not apply.
+    const QStringList monday = cellsOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
+    QCOMPARE(monday.mid(1),
+             QStringList({amount(794), amount(44), amount(20.3), amount(95.6), amount(9.6) + " ↓!",
+                          amount(54) + " ↓!", amount(4.5) + " ↓!", amount(868)}));
+    // In plain text a value out of its reference also carries the emphasis mark "!"; 5,8 is an
+    // NDpCal% under 6.
+    const QStringList tuesday = cellsOf(lineStarting(text, QStringLiteral("ter. 04/03/2025")));
+    QCOMPARE(tuesday.value(7), amount(NutriCardFixture::weekDayValue(1, 6)) + " ↓!");
+    QCOMPARE(tuesday.value(5), amount(NutriCardFixture::weekDayValue(1, 4)));
+    const QStringList thursday = cellsOf(lineStarting(text, QStringLiteral("qui. 06/03/2025")));
+    QCOMPARE(thursday.value(1), amount(NutriCardFixture::weekDayValue(3, 0)) + " ↑!");
+    QCOMPARE(thursday.value(8), amount(NutriCardFixture::weekDayValue(3, 7)) + " ↑!");
+    // The week's daily mean is compared too: week 2's iron mean is under the minimum.
+    double iron = 0;
+    for (int day = 0; day < NutriCardFixture::weekDays(1); ++day)
+        iron += NutriCardFixture::weekDayValue(day, 6);
+    const QString week2 = lineStarting(text, QStringLiteral("Média diária da semana (4 dias)"));
+    QCOMPARE(cellsOf(week2).value(7), amount(iron / NutriCardFixture::weekDays(1)) + " ↓!");
+    // The reference's bounds head the columns, and the set with its source heads every page.
+    QVERIFY(lineStarting(text, QStringLiteral("Referência do dia")).contains(QStringLiteral("700 a 900")));
+    const int pages = int(text.count(QStringLiteral("Emitido em")));
+    QVERIFY(pages >= 1);
+    QCOMPARE(int(text.count(QStringLiteral("Referência: Exemplo (não oficial) - 6 a 10 anos - 20% das "
+                                           "necessidades diárias"))),
+             pages);
+    QCOMPARE(int(text.count(QStringLiteral("Fonte: Valores de teste"))), pages);
+}
+
+void TstQrScreenLayouts::macronutrientsAsShareOfEnergy()
+{
+    const QString text = run(QStringLiteral("05"), kWeeks);
+    // Monday: 44 g of protein at 4 kcal/g in 794 kcal is 22 % (range 10 to 15 %), 20.3 g of
+    // lipids at 9 kcal/g 23 % (15 to 30 %), 95.6 g of carbohydrate 48 % (55 to 65 %).
+    QCOMPARE(qRound(44.0 * 4 * 100 / 794), 22);
+    QCOMPARE(qRound(20.3 * 9 * 100 / 794), 23);
+    QCOMPARE(qRound(95.6 * 4 * 100 / 794), 48);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const qsizetype monday = lines.indexOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
+    QVERIFY(monday >= 0);
+    QCOMPARE(cellsOf(lines[monday + 1]),
+             QStringList({"NDpCal% 5,8!", "22% VET ↑!", "23% VET", "48% VET ↓!"}));
+    QVERIFY(lineStarting(text, QStringLiteral("10 a 15% VET")).contains(QStringLiteral("55 a 65% VET")));
+}
+
+void TstQrScreenLayouts::menuTypeWithoutReferenceIsNotCompared()
+{
+    QSqlDatabase db = QSqlDatabase::database(kConnection);
+    QSqlQuery query(db);
+    QVERIFY(query.exec(QStringLiteral("UPDATE TIPOCARD SET CDCONJREF = NULL")));
+    const QString text = run(QStringLiteral("05"), kWeeks);
+    QVERIFY(query.exec(QStringLiteral("UPDATE TIPOCARD SET CDCONJREF = 'EX'")));
+    QVERIFY2(text.contains(QStringLiteral("Tipo de cardápio sem valores de referência cadastrados")),
+             qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("Referência: ")));
+    QVERIFY(!text.contains(QStringLiteral("↓")) && !text.contains(QStringLiteral("↑")));
+    QVERIFY(!lineStarting(text, QStringLiteral("Referência do dia")).contains(QStringLiteral("700")));
+    // The figures themselves are printed as they are.
+    QVERIFY(lineStarting(text, QStringLiteral("seg. 03/03/2025")).contains(amount(794)));
+}
+
+void TstQrScreenLayouts::weekMeansAreLabelledByTheirDays()
+{
+    // The week's mean covers the days it counts (4 in week 2); the period's mean all 9 days.
+    double week2 = 0;
+    double period = 0;
+    for (int week = 0; week < 2; ++week)
+        for (int day = 0; day < NutriCardFixture::weekDays(week); ++day) {
+            period += NutriCardFixture::weekDayValue(day, 0);
+            week2 += week == 1 ? NutriCardFixture::weekDayValue(day, 0) : 0;
+        }
+    for (const QString& layout : {QStringLiteral("04"), QStringLiteral("05")}) {
+        const QString text = run(layout, kWeeks);
+        QVERIFY2(
+            lineStarting(text, QStringLiteral("Média diária da semana (4 dias)")).contains(amount(week2 / 4)),
+            qPrintable(layout + text));
+        QVERIFY(lineStarting(text, QStringLiteral("Média diária da semana (5 dias)")).size() > 0);
+        QVERIFY2(lineStarting(text, QStringLiteral("Média diária do período (9 dias)"))
+                     .contains(amount(period / 9)),
+                 qPrintable(layout + text));
+        QVERIFY(text.contains(QStringLiteral("NDpCal% da semana")) || layout == QLatin1String("05"));
+    }
+}
+
+void TstQrScreenLayouts::everyLayoutListsTheGapsOfItsReport()
+{
+    for (const GoldenCase& golden : goldenCases()) {
+        const QString text = run(golden.layout, golden.criteria);
+        QVERIFY2(
+            text.contains(QStringLiteral("Sódio (mg) sem valor na tabela: Laranja, suco natural (TACO 565)")),
+            golden.tag);
+        QVERIFY2(
+            text.contains(QStringLiteral("valores complementados: Complemento de exemplo (não oficial)")),
+            golden.tag);
+        QVERIFY2(!text.contains(QStringLiteral("o valor real é maior")), golden.tag);
+    }
+}
+
+void TstQrScreenLayouts::incompleteNdpcalIsMarked()
+{
+    // Tuesday's NDpCal% rests on incomplete energy or protein; Monday's does not.
+    const QString dishes =
+        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
+    QVERIFY(
+        lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*!")));
+    QVERIFY(
+        lineStarting(dishes, QStringLiteral("segunda-feira, 03/03/2025")).endsWith(QStringLiteral("7,8")));
+    QVERIFY(dishes.contains(QStringLiteral("NDpCal% do dia: calculado sobre os serviços escolhidos")));
+    const QString days =
+        run(QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
+    QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("ter. 04/03/2025"))).value(1), QStringLiteral("6,4*"));
+    QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("qua. 05/03/2025"))).value(1), QStringLiteral("7,0"));
+    const QString weeks = run(QStringLiteral("05"), kWeeks);
+    QVERIFY(weeks.contains(QStringLiteral("NDpCal% 6,4*")));
+}
+
+void TstQrScreenLayouts::moreThanEightNutrientsPrintInASecondBlock()
+{
+    Criteria criteria{NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, false};
+    criteria.nutrients += NutriCardFixture::extraNutrients();
+    const QString text = run(QStringLiteral("01"), criteria);
+    const QStringList pages = text.split(QLatin1Char('\f'));
+    // The first block's pages head the first eight nutrients; the second block's the other three,
+    // with the days, services and dishes again.
+    const auto blockOf = [](const QString& page) {
+        return page.contains(QStringLiteral("Magnésio")) ? 2 : 1;
+    };
+    QVERIFY(pages.size() >= 2);
+    QCOMPARE(blockOf(pages.first()), 1);
+    QCOMPARE(blockOf(pages.last()), 2);
+    QString second;
+    for (const QString& page : pages) {
+        QCOMPARE(page.contains(QStringLiteral("Energia")), blockOf(page) == 1);
+        if (blockOf(page) == 2)
+            second += page;
+    }
+    QVERIFY(second.contains(QStringLiteral("Zinco")) && second.contains(QStringLiteral("Vitamina C")));
+    for (const FixtureDish& dish : NutriCardFixture::dishes()) {
+        const QString line = lineStarting(second, dish.dish);
+        QVERIFY2(!line.isEmpty(), qPrintable(dish.dish));
+        QCOMPARE(cellsOf(line).mid(2), QStringList({amount(NutriCardFixture::extraValue(dish, 0)),
+                                                    amount(NutriCardFixture::extraValue(dish, 1)),
+                                                    amount(NutriCardFixture::extraValue(dish, 2))}));
+    }
+    // Monday's totals in the second block: 736 kcal of main dishes, magnesium a tenth of it.
+    QVERIFY(lineStarting(second, QStringLiteral("Total do dia")).contains(amount(73.6)));
+    // The notes follow the last block only.
+    QCOMPARE(int(text.count(QStringLiteral("TACO 565"))), 1);
+}
+
+namespace {
+
+// A data export read back: the header and the rows, split at commas (the fixture's texts hold
+// none).
+struct ExportedRows
+{
+    QStringList header;
+    QList<QStringList> rows;
+
+    QString at(int row, const QString& column) const { return rows[row].value(header.indexOf(column)); }
+};
+
+ExportedRows readExport(const QString& csv)
+{
+    ExportedRows read;
+    QStringList lines = csv.split(QStringLiteral("\r\n"));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    read.header = lines.takeFirst().split(QLatin1Char(','));
+    for (const QString& line : lines)
+        read.rows.append(line.split(QLatin1Char(',')));
+    return read;
+}
+
+Criteria allNutrients()
+{
+    Criteria criteria{NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
+    criteria.nutrients += NutriCardFixture::extraNutrients();
+    return criteria;
+}
+
+} // namespace
+
+QString TstQrScreenLayouts::exported(const QString& layoutCode, const Criteria& criteria,
+                                     const QString& connection)
+{
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = criteria;
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(connection);
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+    const QString out = m_dir.filePath(QStringLiteral("dados.csv"));
+    if (!dialog.SaveToFile(out))
+        return {};
+    QFile file(out);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void TstQrScreenLayouts::dataExportHasOneRowPerDishAndNutrient()
+{
+    const QString csv = exported(QStringLiteral("01"), allNutrients());
+    QVERIFY(!csv.startsWith(QChar(0xFEFF)));
+    const ExportedRows read = readExport(csv);
+    QCOMPARE(read.header, QStringList({"dia", "cod_servico", "servico", "cod_tipo_prato", "tipo_prato",
+                                       "cod_prato", "prato", "opcao", "cod_nutriente", "nutriente", "unidade",
+                                       "valor", "incompleto", "ndpcal", "ndpcal_incompleto"}));
+    const int nutrients = int(allNutrients().nutrients.size());
+    QCOMPARE(read.rows.size(), NutriCardFixture::dishes().size() * nutrients);
+    for (const QStringList& row : read.rows)
+        QCOMPARE(row.size(), read.header.size());
+    // The first dish: Monday's chicken (the main dish before its option), energy first.
+    QCOMPARE(read.at(0, "dia"), QStringLiteral("2025-03-03"));
+    QCOMPARE(read.at(0, "prato"), QStringLiteral("Frango ensopado"));
+    QCOMPARE(read.at(0, "opcao"), QStringLiteral("N"));
+    QCOMPARE(read.at(0, "valor"), QStringLiteral("190"));
+    QCOMPARE(read.at(nutrients, "prato"), QStringLiteral("Omelete"));
+    QCOMPARE(read.at(nutrients, "opcao"), QStringLiteral("S"));
+    QCOMPARE(read.at(4, "valor"), QStringLiteral("0.4")); // the chicken's fibre, incomplete
+    QCOMPARE(read.at(4, "incompleto"), QStringLiteral("S"));
+    QCOMPARE(read.at(8, "cod_nutriente"), QStringLiteral("009")); // every nutrient, not only eight
+    QCOMPARE(read.at(0, "ndpcal"), QStringLiteral("7.8"));
+    // Without option dishes and NDpCal% the export follows the printed report.
+    Criteria plain = allNutrients();
+    plain.options = false;
+    plain.ndpcal = false;
+    const ExportedRows without = readExport(exported(QStringLiteral("01"), plain));
+    QCOMPARE(without.rows.size(), (NutriCardFixture::dishes().size() - 1) * nutrients);
+    QCOMPARE(without.at(0, "ndpcal"), QString());
+}
+
+void TstQrScreenLayouts::dataExportLoadsInPython()
+{
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        QSKIP("python3 is not installed");
+    const QString csv = exported(QStringLiteral("05"), kWeeks);
+    const QString path = m_dir.filePath(QStringLiteral("semanas.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(csv.toUtf8());
+    file.close();
+    // Every field of a number column reads as a number; dates as ISO dates.
+    QProcess process;
+    process.start(python, {QStringLiteral("-c"), QStringLiteral(R"(
+import csv, datetime, sys
+with open(sys.argv[1], encoding='utf-8', newline='') as f:
+    rows = list(csv.DictReader(f))
+total = 0.0
+for row in rows:
+    if row['valor']:
+        total += float(row['valor'])
+    if row['dia']:
+        datetime.date.fromisoformat(row['dia'])
+    int(row['semana'])
+print(len(rows), round(total, 3), ','.join(sorted({row['linha'] for row in rows})))
+)"),
+                           path});
+    QVERIFY(process.waitForFinished());
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    const QStringList answer =
+        QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+    QCOMPARE(answer.value(2), QStringLiteral("dia,media_semana,media_servico"));
+    // Week rows of the fixture: 9 days, 2 week means and 2 weeks of 2 services, 8 nutrients each.
+    QCOMPARE(answer.value(0), QString::number((9 + 2 + 4) * 8));
+    double total = 0;
+    for (int week = 0; week < 2; ++week)
+        for (int n = 0; n < 8; ++n) {
+            double sum = 0;
+            for (int day = 0; day < NutriCardFixture::weekDays(week); ++day)
+                sum += NutriCardFixture::weekDayValue(day, n);
+            total += sum + sum / NutriCardFixture::weekDays(week);
+        }
+    QVERIFY(answer.value(1).toDouble() > total); // the service means come on top of the days
+}
+
+void TstQrScreenLayouts::dataExportAgreesWithThePrintedText()
+{
+    const Criteria criteria = allNutrients();
+    const ExportedRows read = readExport(exported(QStringLiteral("01"), criteria));
+    const QString text = run(QStringLiteral("01"), criteria);
+    // The first block prints the first eight nutrients; each dish's line, in order, against the
+    // export's rows of that dish.
+    const QString firstBlock = text.left(text.indexOf(QStringLiteral("Magnésio")));
+    QStringList dishLines;
+    QSet<QString> names;
+    for (const FixtureDish& dish : NutriCardFixture::dishes())
+        names.insert(dish.dish);
+    for (const QString& line : firstBlock.split(QLatin1Char('\n')))
+        if (names.contains(cellsOf(line).value(0).remove(QStringLiteral(" (opção)"))))
+            dishLines.append(line);
+    const int nutrients = int(criteria.nutrients.size());
+    QCOMPARE(dishLines.size(), read.rows.size() / nutrients);
+    int compared = 0;
+    for (int d = 0; d < dishLines.size(); ++d) {
+        const QStringList cells = cellsOf(dishLines[d]).mid(2);
+        for (int n = 0; n < 8; ++n) {
+            const int row = d * nutrients + n;
+            const QString value = read.at(row, "valor");
+            const QString printed = (value.isEmpty() ? QString() : amount(value.toDouble())) +
+                                    (read.at(row, "incompleto") == QLatin1String("S") ? "*" : "");
+            QCOMPARE(cells.value(n), printed);
+            ++compared;
+        }
+    }
+    QCOMPARE(compared, NutriCardFixture::dishes().size() * 8);
+}
+
+void TstQrScreenLayouts::optionDishFollowsTheMainDish()
+{
+    const QStringList lines =
+        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, false})
+            .split(QLatin1Char('\n'));
+    qsizetype chicken = -1;
+    qsizetype omelette = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].trimmed().startsWith(QStringLiteral("Frango ensopado")))
+            chicken = i;
+        if (lines[i].trimmed().startsWith(QStringLiteral("Omelete (opção)")))
+            omelette = i;
+    }
+    QVERIFY(chicken > 0);
+    QCOMPARE(omelette, chicken + 1);
 }
 
 void TstQrScreenLayouts::dailyChartHasEnergyOfEachDay()
@@ -419,6 +796,65 @@ void TstQrScreenLayouts::dailyChartHasEnergyOfEachDay()
                 found || (line.startsWith(label) && line.contains(QLatin1Char('#')) && line.endsWith(energy));
         QVERIFY2(found, qPrintable(label + QLatin1Char(' ') + energy + QLatin1Char('\n') + text));
     }
+}
+
+void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("heading"); // how the day's or week's heading starts
+    QTest::addRow("01 por dia") << "01" << NutriCardFixture::YearDishKey << "";
+    QTest::addRow("04 por semana") << "04" << NutriCardFixture::YearWeekKey << "Semana ";
+    QTest::addRow("05 por semana") << "05" << NutriCardFixture::YearWeekKey << "Semana ";
+}
+
+void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, key);
+    QFETCH(QString, heading);
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = {key, NutriCardFixture::YearLast, true, {}, true};
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(kConnection);
+    dialog.setClock(kPrintedAt);
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
+    const std::shared_ptr<const PageModel> model = dialog.Prepare();
+    QVERIFY(model);
+    QVERIFY2(model->pages.size() > 5, qPrintable(QString::number(model->pages.size())));
+    int withoutHeading = 0;
+    int endingOnHeading = 0;
+    int continued = 0;
+    for (int p = 0; p < model->pages.size(); ++p) {
+        // The report's body on the page, band by band: its kind and its first text.
+        QList<std::pair<BandKind, QString>> body;
+        int band = -1;
+        for (const PageItem& item : model->pages[p].items) {
+            if (item.band == band || item.bandKind == BandKind::Title ||
+                item.bandKind == BandKind::PageHeader || item.bandKind == BandKind::ColumnHeader ||
+                item.bandKind == BandKind::PageFooter || item.kind != PageItem::Kind::Text)
+                continue;
+            band = item.band;
+            body.append({item.bandKind, item.text});
+        }
+        const bool hasRows = std::any_of(body.cbegin(), body.cend(), [](const auto& b) {
+            return b.first == BandKind::Detail || b.first == BandKind::GroupFooter;
+        });
+        if (p > 0 && hasRows) {
+            const bool headed = body.first().first == BandKind::GroupHeader &&
+                                (heading.isEmpty() ? body.first().second.contains(QStringLiteral("/2025"))
+                                                   : body.first().second.startsWith(heading));
+            withoutHeading += headed ? 0 : 1;
+            continued += body.first().second.contains(QStringLiteral("(continuação)")) ? 1 : 0;
+        }
+        if (p + 1 < model->pages.size() && !body.isEmpty() && body.last().first == BandKind::GroupHeader)
+            ++endingOnHeading;
+    }
+    QCOMPARE(withoutHeading, 0);
+    QCOMPARE(endingOnHeading, 0);
+    QVERIFY(continued > 0);
 }
 
 void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
@@ -450,12 +886,51 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
     // 212 + 161 + 76 + 56 + 270 + 130 kcal on Tuesday.
     QCOMPARE(tuesday, 905.0);
     QVERIFY2(text.contains(QStringLiteral("905,0")), qPrintable(text));
-    QVERIFY(text.contains(QStringLiteral("Página 1 de 1")));
+    QVERIFY(text.contains(QStringLiteral("Página 1 de ")));
+    QVERIFY(text.contains(QStringLiteral("Laranja, suco natural (TACO 565)")));
     if (qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
-        writeReportPicture(pdf);
+        writeReportPicture(pdf, QStringLiteral("report"));
 }
 
-void TstQrScreenLayouts::writeReportPicture(const QString& pdf)
+QString TstQrScreenLayouts::printedText(const QString& layoutCode, const Criteria& criteria,
+                                        const QString& pdf)
+{
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = criteria;
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(kConnection);
+    dialog.setClock(kPrintedAt);
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+    if (!dialog.SaveToFile(pdf))
+        return {};
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    pdftotext.waitForFinished();
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+void TstQrScreenLayouts::printedWeekPdfIsSearchableAsWritten()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("pdftotext (poppler-utils) is missing");
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    const QString pdf = m_dir.filePath(QStringLiteral("r05.pdf"));
+    const QString text = printedText(QStringLiteral("05"), kWeeks, pdf);
+    QVERIFY2(text.contains(QStringLiteral("Referência: Exemplo (não oficial)")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("↓")));
+    // Words read back as they were written: "filiais", not a ligature of "fi".
+    QVERIFY2(text.contains(QStringLiteral("todas as filiais da central")), qPrintable(text));
+    for (char16_t ligature = 0xFB00; ligature <= 0xFB06; ++ligature)
+        QVERIFY2(!text.contains(QChar(ligature)), qPrintable(text));
+    if (qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
+        writeReportPicture(pdf, QStringLiteral("report-week"));
+}
+
+void TstQrScreenLayouts::writeReportPicture(const QString& pdf, const QString& name)
 {
     const QString base = m_dir.filePath(QStringLiteral("report"));
     QProcess pdftoppm;
@@ -464,7 +939,7 @@ void TstQrScreenLayouts::writeReportPicture(const QString& pdf)
                     QString::number(kPictureDpi), pdf, base});
     QVERIFY(pdftoppm.waitForFinished());
     QVERIFY2(pdftoppm.exitCode() == 0, pdftoppm.readAllStandardError().constData());
-    const QString target = QStringLiteral(KAV_SOURCE_DIR "/docs/report.png");
+    const QString target = QStringLiteral(KAV_SOURCE_DIR "/docs/") + name + QStringLiteral(".png");
     QFile::remove(target);
     QVERIFY(QFile::copy(base + QStringLiteral(".png"), target));
 }
@@ -501,8 +976,11 @@ void TstQrScreenLayouts::layoutsPrintTheSameOnEveryEngine()
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
     // The same cases as the golden files, which the embedded engine printed.
-    for (const GoldenCase& golden : goldenCases())
+    for (const GoldenCase& golden : goldenCases()) {
         QCOMPARE(run(golden.layout, golden.criteria, connection), readText(goldenFile(golden.tag)));
+        QCOMPARE(exported(golden.layout, golden.criteria, connection),
+                 exported(golden.layout, golden.criteria));
+    }
     Kav::DatabaseConnection::close(connection);
 }
 
