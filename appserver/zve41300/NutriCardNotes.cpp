@@ -29,7 +29,10 @@ QStringList listLines(const QString& heading, const QStringList& items)
 
 QString columnTitle(const NutrientColumn& column)
 {
-    return column.unit.isEmpty() ? column.name : QStringLiteral("%1 (%2)").arg(column.name, column.unit);
+    const QString unit = QStringLiteral("(%1)").arg(column.unit);
+    return column.unit.isEmpty() || column.name.endsWith(unit)
+               ? column.name
+               : QStringLiteral("%1 %2").arg(column.name, unit);
 }
 
 } // namespace
