@@ -9,6 +9,7 @@
 #include "NutriCardData.h"
 #include "NutriCardServer.h"
 #include "Pesqlista.h"
+#include "PreparedReportData.h"
 #include "Qrddlgs.h"
 #include "Showavi.h"
 #include "TADOIBQuery.h"
@@ -269,9 +270,14 @@ void TfrmNutriCard::FormActivate(QObject* Sender)
 void TfrmNutriCard::FormClose(QObject* Sender, TCloseAction& Action)
 {
     netNutriCard->setConnected(false);
-    Cli_Zve41300::boIdCriado = false;
+    // Only the module's own instance is forgotten: closing any other form of this class must
+    // not make the module lose the live one and open a second.
+    const bool isTheInstance = Cli_Zve41300::frmNutriCard == this;
+    if (isTheInstance)
+        Cli_Zve41300::boIdCriado = false;
     TfrmDadosGerRel::FormClose(Sender, Action);
-    Cli_Zve41300::frmNutriCard = nullptr;
+    if (isTheInstance)
+        Cli_Zve41300::frmNutriCard = nullptr;
 }
 
 void TfrmNutriCard::netNutriCardBeforeConnect(QObject*)
@@ -615,6 +621,7 @@ void TfrmNutriCard::prepareOutput(ListCheckOrder order)
         Vd_ListaNutr(true);
     }
     PrepImp();
+    PreparedReportData::requirePresent(NrSequNutr);
 }
 
 void TfrmNutriCard::PrepImp()

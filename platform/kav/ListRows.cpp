@@ -3,6 +3,7 @@
 #include "TDataSet.h"
 #include "TField.h"
 
+#include <QDate>
 #include <QHeaderView>
 #include <QTableWidget>
 
@@ -11,6 +12,19 @@ namespace Kav {
 namespace {
 // Room for the cell's margins beside the characters of the display width.
 constexpr int kCellPadding = 12;
+const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
+const QString kFormDate = QStringLiteral("dd/MM/yyyy");
+
+// A date that travels as text (a data packet's "2025-03-01") is shown, and so searched, as the
+// form's date boxes show dates.
+QString cellText(const TField* field)
+{
+    const QString text = field->AsString();
+    if (field->dataType() != FieldDef::Type::String || text.size() != kIsoDate.size())
+        return text;
+    const QDate date = QDate::fromString(text, kIsoDate);
+    return date.isValid() ? date.toString(kFormDate) : text;
+}
 } // namespace
 
 int ListRows::columnOf(const QString& fieldName) const
@@ -34,7 +48,7 @@ ListRows readListRows(TDataSet* dataSet, const QString& keyField)
         dataSet->setRecNo(recNo);
         QStringList cells;
         for (const TField* field : fields)
-            cells.append(field->AsString());
+            cells.append(cellText(field));
         rows.cells.append(cells);
         rows.recNos.append(recNo);
         if (key)

@@ -294,6 +294,22 @@ private slots:
         QCOMPARE(dialog.typedText(), kept);
     }
 
+    // Dates that travel as text (the periods of a data packet) are shown and searched as the
+    // form's date boxes show them; other texts are left alone.
+    void textDatesAreShownAndSearchedAsTheFormShowsThem()
+    {
+        LookupFixture fixture;
+        fixture.fill({{"2025-03-01", "2025-13-01", "a1"}, {"2025-04-01", "Abril", "a2"}});
+        const Kav::ListRows rows = Kav::readListRows(fixture.dataSet);
+        QCOMPARE(rows.cells.value(0), (QStringList{"01/03/2025", "2025-13-01"})); // no such month
+        QCOMPARE(rows.cells.value(1), (QStringList{"01/04/2025", "Abril"}));
+        LookupListDialog dialog("Teste", rows);
+        auto* table = dialog.findChild<QTableWidget*>();
+        emit table->horizontalHeader()->sectionClicked(0);
+        QTest::keyClicks(table, "01/04");
+        QCOMPARE(dialog.currentRow(), 1);
+    }
+
     void listClosesWithEnterOrEscape_data()
     {
         QTest::addColumn<int>("key");

@@ -20,6 +20,7 @@
 #include "TRadioButton.h"
 #include "TSpeedButton.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -36,6 +37,17 @@ int preparedRows(const QString& key)
     query.prepare("SELECT COUNT(*) FROM NUTRICARD WHERE NRSEQUNUTR = ?");
     query.addBindValue(key);
     return query.exec() && query.next() ? query.value(0).toInt() : -1;
+}
+
+void copyPreparedHeader(const QString& key, const QString& copy)
+{
+    QSqlQuery query(dtmDBGeral::database());
+    query.prepare("INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
+                  "DTINICIAL, DTFINAL, IDTIPOREL) SELECT ?, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
+                  "DTINICIAL, DTFINAL, IDTIPOREL FROM NUTRICARDCAB WHERE NRSEQUNUTR = ?");
+    query.addBindValue(copy);
+    query.addBindValue(key);
+    QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
 }
 
 QJsonValue argument(const RecordingProxy::Call& call, int number)
@@ -277,6 +289,8 @@ private slots:
         QFETCH(bool, accepted);
         chooseCriteria();
         server().rewriteNextAnswer("CriaNutriCard", [key](QJsonObject& result) {
+            // The prepared header is found under the rewritten key too, as the report requires.
+            copyPreparedHeader(result.value("value").toArray().at(0).toString(), key);
             result.insert("value", QJsonArray{key, "_001_002"});
         });
         screen.answerFile(output("key.pdf"));
