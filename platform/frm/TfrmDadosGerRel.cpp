@@ -28,6 +28,7 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -121,7 +122,7 @@ void TfrmDadosGerRel::create()
     if (m_borderStyle != bsSizeable && m_borderStyle != bsSizeToolWin)
         setFixedSize(size());
     rpddPadrao->setParentWidget(this);
-    new Frm::LeaveEvents(this);
+    new Frm::LeaveEvents(this, [this] { return m_closing || m_closed; });
     qApp->installEventFilter(this);
     runPassingErrors([this] {
         QObject* sender = this;
@@ -225,8 +226,10 @@ void TfrmDadosGerRel::applyCloseAction(TCloseAction action)
 
 void TfrmDadosGerRel::Close()
 {
-    if (!m_closed)
-        applyCloseAction(queryClose());
+    if (m_closed)
+        return;
+    const QScopedValueRollback closing(m_closing, true);
+    applyCloseAction(queryClose());
 }
 
 void TfrmDadosGerRel::closeEvent(QCloseEvent* event)
@@ -236,6 +239,7 @@ void TfrmDadosGerRel::closeEvent(QCloseEvent* event)
         return;
     }
     event->ignore();
+    const QScopedValueRollback closing(m_closing, true);
     const TCloseAction action = queryClose();
     if (action != caFree) {
         applyCloseAction(action);

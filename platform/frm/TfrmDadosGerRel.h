@@ -190,5 +190,6 @@ private:
     TFormStyle m_formStyle = fsNormal;
     bool m_closed = false;
     bool m_closeDecided = false;
+    bool m_closing = false; // a close is being decided or carried out
     QPointer<QMdiSubWindow> m_subWindow;
 };

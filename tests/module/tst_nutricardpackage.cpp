@@ -10,6 +10,7 @@
 #include "Kavenso.h"
 #include "KavException.h"
 #include "TfrmNutriCard.h"
+#include "TMaskEdit.h"
 #include "TNetConnection.h"
 
 #include <QLibrary>
@@ -242,6 +243,39 @@ private slots:
 
         closeScreen();
         QVERIFY(!boIdCriado);
+    }
+
+    // Closing never validates: a code typed but not yet checked is left, not checked, when the
+    // window goes (its close button, or the form's own close as the menu's Sair does).
+    void closingWithAnUncheckedCodeValidatesNothing_data()
+    {
+        QTest::addColumn<bool>("byCloseButton");
+        QTest::addRow("close button") << true;
+        QTest::addRow("Sair") << false;
+    }
+    void closingWithAnUncheckedCodeValidatesNothing()
+    {
+        QFETCH(bool, byCloseButton);
+        QMainWindow main;
+        auto* area = new QMdiArea;
+        main.setCentralWidget(area);
+        main.resize(1100, 800);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TfrmDadosGerRel::setMdiArea(area);
+        IniProc();
+        TfrmNutriCard* form = frmNutriCard;
+        QVERIFY(form);
+        QTRY_VERIFY(form->medCdTipoCard->hasFocus());
+        QTest::keyClicks(form->medCdTipoCard, "99");
+        Kav::DialogService::instance().clearMessages();
+        if (byCloseButton)
+            area->subWindowList().first()->close();
+        else
+            Kav::runHandler([form] { form->Close(); });
+        QTRY_VERIFY(area->subWindowList().isEmpty());
+        QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList());
+        QVERIFY(!frmNutriCard);
     }
 
     void screenOpensAsAnMdiChildOfTheMainWindow()
