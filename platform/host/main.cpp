@@ -5,6 +5,7 @@
 #include "DialogService.h"
 #include "dtmDBGeral.h"
 #include "HostConfiguration.h"
+#include "HostIdentity.h"
 #include "HostLanguage.h"
 #include "HostMainWindow.h"
 #include "KavException.h"
@@ -95,7 +96,8 @@ int main(int argc, char** argv)
         chooseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kavhost"));
-    QApplication::setApplicationDisplayName(QStringLiteral("kavhost"));
+    QApplication::setApplicationDisplayName(HostIdentity::productName());
+    QApplication::setWindowIcon(HostIdentity::icon());
     if (!HostLanguage::install(app))
         std::fprintf(stderr, "kavhost: Qt's Brazilian Portuguese translation is not installed "
                              "(qt6-translations-l10n); Qt's own dialogs stay in English.\n");
