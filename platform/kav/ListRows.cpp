@@ -79,13 +79,13 @@ void fillListTable(QTableWidget* table, const ListRows& rows)
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
+    // Each column as wide as its texts and its title, and at least its display width: a code is
+    // never squashed and a title never cut.
     const int charWidth = table->fontMetrics().averageCharWidth();
     for (int column = 0; column < rows.columns.size(); ++column) {
-        const int width = rows.columns[column].displayWidth;
-        if (width > 0)
-            table->setColumnWidth(column, width * charWidth + kCellPadding);
-        else
-            table->resizeColumnToContents(column);
+        table->resizeColumnToContents(column);
+        const int displayWidth = rows.columns[column].displayWidth * charWidth + kCellPadding;
+        table->setColumnWidth(column, std::max(table->columnWidth(column), displayWidth));
     }
 }
 

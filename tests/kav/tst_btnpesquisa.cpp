@@ -1,5 +1,6 @@
 #include "DialogService.h"
 #include "Events.h"
+#include "ListRows.h"
 #include "LookupFixture.h"
 #include "LookupListDialog.h"
 #include "TBtnPesquisa.h"
@@ -308,6 +309,20 @@ private slots:
         emit table->horizontalHeader()->sectionClicked(0);
         QTest::keyClicks(table, "01/04");
         QCOMPARE(dialog.currentRow(), 1);
+    }
+
+    // A column is as wide as its title and its texts, even when its display width is smaller:
+    // no "ódig" for "Código", no squashed codes.
+    void columnsFitTheirTitlesAndTexts()
+    {
+        LookupFixture fixture;
+        fixture.dataSet->FieldByName("CODIGO")->setDisplayWidth(1);
+        fixture.fill({{"0000000001", "Arroz", "a1"}});
+        QTableWidget table;
+        Kav::fillListTable(&table, Kav::readListRows(fixture.dataSet));
+        const QFontMetrics header(table.horizontalHeader()->font());
+        QVERIFY(table.columnWidth(0) > header.horizontalAdvance(QStringLiteral("Código")));
+        QVERIFY(table.columnWidth(0) > table.fontMetrics().horizontalAdvance(QStringLiteral("0000000001")));
     }
 
     void listClosesWithEnterOrEscape_data()
