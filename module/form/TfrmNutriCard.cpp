@@ -6,6 +6,7 @@
 #include "ConsisteServ.h"
 #include "Kavenso.h"
 #include "KavException.h"
+#include "ListChoiceLabel.h"
 #include "NutriCardData.h"
 #include "NutriCardServer.h"
 #include "Pesqlista.h"
@@ -203,6 +204,9 @@ void TfrmNutriCard::bindComponents()
     bind(qryVdPrato, "qryVdPrato");
     bind(dtsVdPrato, "dtsVdPrato");
     bind(qryParamGeral, "qryParamGeral");
+    m_servChoice = new ListChoiceLabel(sbtServico);
+    m_nutrChoice = new ListChoiceLabel(sbtNutriente);
+    m_tpratoChoice = new ListChoiceLabel(btpTipoPrat);
 }
 
 void TfrmNutriCard::applyPrintOptions()
@@ -262,6 +266,7 @@ void TfrmNutriCard::FormActivate(QObject* Sender)
     ListaServ.clear();
     ListaServPesq.clear();
     ListaTPrato.clear();
+    showListChoices();
     boPrimeiraAtivacao = false;
     medCdTipoCard->setFocus(Qt::OtherFocusReason);
     applyPrintOptions();
@@ -401,6 +406,14 @@ void TfrmNutriCard::Vd_Data()
 void TfrmNutriCard::rbtListaServClick(QObject*)
 {
     sbtServico->setEnabled(rbtListaServ->isChecked());
+    showListChoices();
+}
+
+void TfrmNutriCard::showListChoices()
+{
+    m_servChoice->showChoice(rbtListaServ->isChecked(), ListaServPesq);
+    m_nutrChoice->showChoice(rbtListaNutr->isChecked(), ListaNutr);
+    m_tpratoChoice->showChoice(rbtListaTPrato->isChecked(), ListaTPrato);
 }
 
 void TfrmNutriCard::rbtListaServKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers)
@@ -422,6 +435,7 @@ void TfrmNutriCard::sbtServicoClick(QObject*)
     const QString texto = msgPadrao->Msg(QStringLiteral("SERVICO")) + kDialogTextSeparator +
                           msgPadrao->Msg(QStringLiteral("Serv_cad"));
     Pesqlista::PesquisaLista(dtsServico, QStringLiteral("CDSERVFILI"), texto, false, ListaServPesq);
+    showListChoices();
 }
 
 void TfrmNutriCard::rbtListaNutrClick(QObject*)
@@ -429,6 +443,7 @@ void TfrmNutriCard::rbtListaNutrClick(QObject*)
     sbtNutriente->setEnabled(rbtListaNutr->isChecked());
     // A "Lista" choice always starts from an empty list.
     ListaNutr.clear();
+    showListChoices();
 }
 
 void TfrmNutriCard::rbtListaNutrKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers)
@@ -441,13 +456,18 @@ void TfrmNutriCard::sbtNutrienteClick(QObject*)
 {
     qryNutriente->Close();
     qryNutriente->Open();
-    Pesqlista::PesquisaLista(dtsNutriente, QStringLiteral("CDNUTRIENTE"),
-                             msgPadrao->Msg(QStringLiteral("NUTRIENTE")), false, ListaNutr);
+    Pesqlista::PesquisaLista(
+        dtsNutriente, QStringLiteral("CDNUTRIENTE"), msgPadrao->Msg(QStringLiteral("NUTRIENTE")), false,
+        ListaNutr,
+        QStringLiteral("O relatório imprime todos os nutrientes escolhidos, em blocos de 8 "
+                       "colunas."));
+    showListChoices();
 }
 
 void TfrmNutriCard::rbtTodoTPratoClick(QObject*)
 {
     btpTipoPrat->setEnabled(rbtListaTPrato->isChecked());
+    showListChoices();
 }
 
 void TfrmNutriCard::rbtListaTPratoClick(QObject* Sender)
@@ -462,6 +482,7 @@ void TfrmNutriCard::btpTipoPratClick(QObject*)
     const QString texto = msgPadrao->Msg(QStringLiteral("TipoPrato")) + kDialogTextSeparator +
                           msgPadrao->Msg(QStringLiteral("TPrato_NCad"));
     Pesqlista::PesquisaLista(dtsTipoPrat, QStringLiteral("CDTIPOPRAT"), texto, false, ListaTPrato);
+    showListChoices();
 }
 
 void TfrmNutriCard::MontaListaServ()

@@ -20,6 +20,7 @@ class TNetConnection;
 class TParams;
 class TRadioButton;
 
+class ListChoiceLabel;
 class TfrmNutriCard : public TfrmDadosGerRel
 {
     Q_OBJECT
@@ -172,7 +173,12 @@ private:
     void openDishes();
     // Shows the catalogue text of `key` and ends the running command.
     void raiseMessage(const QString& key) const;
+    // Beside each "Lista", what the user chose in it.
+    void showListChoices();
 
     // True from creation until the first activation has done its work.
     bool boPrimeiraAtivacao = false;
+    ListChoiceLabel* m_servChoice = nullptr;
+    ListChoiceLabel* m_nutrChoice = nullptr;
+    ListChoiceLabel* m_tpratoChoice = nullptr;
 };
