@@ -409,6 +409,15 @@ void TfrmNutriCard::rbtListaServClick(QObject*)
     showListChoices();
 }
 
+QString TfrmNutriCard::reportPeriod() const
+{
+    if (Consiste::EmptyString(depIniPeriodo->text()) || Consiste::EmptyString(depFinPeriodo->text()))
+        return {};
+    const QString format = QStringLiteral("dd-MM-yyyy");
+    return QStringLiteral("%1 a %2").arg(depIniPeriodo->GetDate().toString(format),
+                                         depFinPeriodo->GetDate().toString(format));
+}
+
 void TfrmNutriCard::showListChoices()
 {
     m_servChoice->showChoice(rbtListaServ->isChecked(), ListaServPesq);

@@ -153,6 +153,7 @@ public:
 protected:
     QStringList layoutFiles() const override;
     void bindComponents() override;
+    QString reportPeriod() const override;
 
 private:
     // The order of the three list checks: A for print, save as and report edit, B for preview.

@@ -116,6 +116,7 @@ std::optional<QString> DialogService::takeAnswer(DialogKind kind, const QString&
 QString DialogService::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter)
 {
+    m_lastOffered = dir;
     if (const auto answer = takeAnswer(DialogKind::File, caption))
         return *answer == kCancel ? QString() : *answer;
     return ContentBlindFileDialog::choose(ContentBlindFileDialog::Purpose::Save, parent, caption, dir,

@@ -197,11 +197,13 @@ bool TReportDesignerDialog::SaveToFile(const QString& fileName, const QString& r
     });
 }
 
-bool TReportDesignerDialog::SaveAs()
+bool TReportDesignerDialog::SaveAs(const QString& suggestedName)
 {
-    return command([this] {
+    return command([this, suggestedName] {
+        const QString start =
+            suggestedName.isEmpty() ? QDir::homePath() : QDir::home().filePath(suggestedName);
         const QString chosen = Kav::DialogService::instance().saveFileName(
-            parentWidget(), QStringLiteral("Salvar como"), QDir::homePath(), ReportRenderers::saveFilter());
+            parentWidget(), QStringLiteral("Salvar como"), start, ReportRenderers::saveFilter());
         if (chosen.isEmpty())
             return false;
         // A name without an ending known here is saved as PDF.
@@ -209,7 +211,10 @@ bool TReportDesignerDialog::SaveAs()
             ReportRenderers::nameForFile(chosen).isEmpty() && QFileInfo(chosen).suffix().isEmpty()
                 ? withSuffix(chosen, QStringLiteral("pdf"))
                 : chosen;
-        return SaveToFile(fileName);
+        if (!SaveToFile(fileName))
+            return false;
+        m_savedFileName = fileName;
+        return true;
     });
 }
 

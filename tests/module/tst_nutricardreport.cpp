@@ -20,8 +20,11 @@
 #include "TRadioButton.h"
 #include "TSpeedButton.h"
 
+#include <QMainWindow>
+#include <QMdiArea>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace Cli_Zve41300;
@@ -343,6 +346,34 @@ private slots:
     }
 
     // ---- deletion of the prepared data
+
+    // "Salvar como" suggests "<report>-<period>.pdf" and, once saved, says so in the host's
+    // status bar.
+    void saveAsSuggestsANameAndConfirmsInTheStatusBar()
+    {
+        ScreenDriver::close();
+        QMainWindow main;
+        auto* area = new QMdiArea;
+        main.setCentralWidget(area);
+        main.resize(1100, 800);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TfrmDadosGerRel::setMdiArea(area);
+        const auto noArea = qScopeGuard([] { TfrmDadosGerRel::setMdiArea(nullptr); });
+        form = screen.open();
+        QVERIFY(form);
+        chooseCriteria();
+        const QString saved = output("salvo.pdf");
+        screen.answerFile(saved);
+        form->sbtSalvarComo->Click();
+        QVERIFY2(ScreenDriver::messages().isEmpty(), qPrintable(noMessages()));
+        const QString offered = ScreenDriver::dialogs().lastOfferedFile();
+        QCOMPARE(QFileInfo(offered).fileName(),
+                 form->cbbReportNames->currentText() + QStringLiteral("-01-03-2025 a 31-03-2025.pdf"));
+        QVERIFY(QFile::exists(saved));
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Relatório salvo em ") + saved);
+        ScreenDriver::close();
+    }
 
     void preparedDataIsDeletedAfterPrintPreviewAndText_data()
     {
