@@ -340,14 +340,10 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
 bool TReportDesignerDialog::SetupPage()
 {
     return command([this] {
-        ReportLayout layout = Layout();
-        const auto setup = PageSetupDialog::ask(layout.page, parentWidget());
-        if (!setup)
+        const auto checked = PageSetupDialog::askFor(Layout(), m_fileName, parentWidget());
+        if (!checked)
             return false;
-        layout.page = *setup;
-        // The bands must still fit the new page.
-        const ReportLayout checked = LayoutReader::read(LayoutWriter::write(layout), m_fileName);
-        setLayout(checked, saveToUserFolder(checked, m_fileName));
+        setLayout(*checked, saveToUserFolder(*checked, m_fileName));
         return true;
     });
 }
