@@ -102,6 +102,21 @@ ReportEditorDialog::ReportEditorDialog(const ReportLayout& layout, const QString
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
+bool ReportEditorDialog::hasChanges() const
+{
+    return m_title->text() != m_original.title || m_query->toPlainText() != m_original.query ||
+           m_bands->toPlainText() != QString::fromUtf8(LayoutWriter::writeBands(m_original)) ||
+           declaredParameters() != m_original.parameters;
+}
+
+void ReportEditorDialog::reject()
+{
+    if (hasChanges() && !Kav::DialogService::instance().askQuestion(
+                            QStringLiteral("Descartar as alterações feitas no relatório?")))
+        return;
+    QDialog::reject();
+}
+
 void ReportEditorDialog::setTitleText(const QString& title)
 {
     m_title->setText(title);

@@ -35,10 +35,15 @@ public:
     int declareQueryParameters();
     void addParameter(const QString& name, TFieldType type);
 
+    // Whether anything differs from the layout the editor opened with.
+    bool hasChanges() const;
+
 public slots:
     // Accepts when the layout checks out; otherwise shows the fault and stays open.
     void save();
     void trialPreview();
+    // Escape, Cancel and the close button: changes are thrown away only once the user agrees.
+    void reject() override;
 
 private:
     void removeSelectedParameter();
