@@ -1,10 +1,13 @@
 // The layout editor never throws work away unasked: leaving it with changes asks first, and
-// leaving it untouched does not.
+// leaving it untouched does not. A user's copy can be put back to the standard layout.
 #include "DialogService.h"
+#include "Kavenso.h"
 #include "LayoutReader.h"
 #include "ReportEditorDialog.h"
 
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TstReportEditor : public QObject
@@ -53,6 +56,31 @@ private slots:
         editor.reject();
         QVERIFY(!editor.isVisible());
         QCOMPARE(editor.result(), int(QDialog::Rejected));
+    }
+
+    void userCopyCanBeRestoredToTheStandard()
+    {
+        Kavenso::Session session = Kavenso::CurrentSession();
+        session.reportsDir = QStringLiteral(KAV_SOURCE_DIR "/reports");
+        Kavenso::SetSession(session);
+        QTemporaryDir userDir;
+        ReportLayout copy = layout;
+        copy.title = QStringLiteral("Minha cópia");
+        ReportEditorDialog editor(copy, userDir.filePath(QStringLiteral("Zve41301.QR2")));
+        auto* restore = editor.findChild<QPushButton*>(QStringLiteral("btnRestaurarPadrao"));
+        QVERIFY(restore->isEnabled());
+        dialogs.queueAnswer(Kav::DialogKind::Question, QStringLiteral("no"));
+        restore->click();
+        QCOMPARE(editor.findChild<QLineEdit*>(QStringLiteral("edtTitulo"))->text(),
+                 QStringLiteral("Minha cópia"));
+        dialogs.queueAnswer(Kav::DialogKind::Question, QStringLiteral("yes"));
+        restore->click();
+        QCOMPARE(editor.findChild<QLineEdit*>(QStringLiteral("edtTitulo"))->text(), layout.title);
+        QCOMPARE(editor.editedLayout().query, layout.query);
+
+        // The standard itself has nothing to be restored to.
+        ReportEditorDialog standard(layout, QStringLiteral(KAV_SOURCE_DIR "/reports/Zve41301.QR2"));
+        QVERIFY(!standard.findChild<QPushButton*>(QStringLiteral("btnRestaurarPadrao"))->isEnabled());
     }
 };
 
