@@ -12,16 +12,26 @@ Kav::AppServer appServerOf(TNetConnection* connection)
     return connection->AppServer();
 }
 
+const Kav::CallActivity kServicos{QStringLiteral("Buscando os serviços"),
+                                  QStringLiteral("buscar os serviços")};
+const Kav::CallActivity kPeriodos{QStringLiteral("Buscando os períodos do cardápio"),
+                                  QStringLiteral("buscar os períodos do cardápio")};
+const Kav::CallActivity kPreparo{QStringLiteral("Preparando o relatório"),
+                                 QStringLiteral("preparar o relatório")};
+const Kav::CallActivity kLimpeza{QStringLiteral("Apagando os dados do relatório"),
+                                 QStringLiteral("apagar os dados do relatório")};
+
 } // namespace
 
 QVariant NutriCardServer::GetServico(const QString& filial, const QString& tipoCard) const
 {
-    return appServerOf(m_connection).call(QStringLiteral("GetServico"), {filial, tipoCard});
+    return appServerOf(m_connection).call(QStringLiteral("GetServico"), {filial, tipoCard}, kServicos);
 }
 
 QVariant NutriCardServer::GetPesqPeriodoCard(const QString& filial, const QString& tipoCard) const
 {
-    return appServerOf(m_connection).call(QStringLiteral("GetPesqPeriodoCard"), {filial, tipoCard});
+    return appServerOf(m_connection)
+        .call(QStringLiteral("GetPesqPeriodoCard"), {filial, tipoCard}, kPeriodos);
 }
 
 QVariant NutriCardServer::CriaNutriCard(const QString& filCentral, QString& filial, QString& listaNutr,
@@ -34,11 +44,12 @@ QVariant NutriCardServer::CriaNutriCard(const QString& filCentral, QString& fili
         .call(QStringLiteral("CriaNutriCard"),
               {filCentral, Kav::RemoteArg::byRef(filial), Kav::RemoteArg::byRef(listaNutr),
                Kav::RemoteArg::byRef(listaServ), dtInicial.date(), dtFinal.date(), reservado1, reservado2,
-               imprimeNdpCal, tipoCard, tipoRel});
+               imprimeNdpCal, tipoCard, tipoRel},
+              kPreparo);
 }
 
 QVariant NutriCardServer::DelNutriCard(QString& nrSequNutr) const
 {
     return appServerOf(m_connection)
-        .call(QStringLiteral("DelNutriCard"), {Kav::RemoteArg::byRef(nrSequNutr)});
+        .call(QStringLiteral("DelNutriCard"), {Kav::RemoteArg::byRef(nrSequNutr)}, kLimpeza);
 }

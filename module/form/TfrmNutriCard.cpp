@@ -6,9 +6,11 @@
 #include "ConsisteServ.h"
 #include "Kavenso.h"
 #include "KavException.h"
+#include "ListChoiceLabel.h"
 #include "NutriCardData.h"
 #include "NutriCardServer.h"
 #include "Pesqlista.h"
+#include "PreparedReportData.h"
 #include "Qrddlgs.h"
 #include "Showavi.h"
 #include "TADOIBQuery.h"
@@ -203,6 +205,9 @@ void TfrmNutriCard::bindComponents()
     bind(qryVdPrato, "qryVdPrato");
     bind(dtsVdPrato, "dtsVdPrato");
     bind(qryParamGeral, "qryParamGeral");
+    m_servChoice = new ListChoiceLabel(sbtServico);
+    m_nutrChoice = new ListChoiceLabel(sbtNutriente);
+    m_tpratoChoice = new ListChoiceLabel(btpTipoPrat);
 }
 
 void TfrmNutriCard::applyPrintOptions()
@@ -262,6 +267,7 @@ void TfrmNutriCard::FormActivate(QObject* Sender)
     ListaServ.clear();
     ListaServPesq.clear();
     ListaTPrato.clear();
+    showListChoices();
     boPrimeiraAtivacao = false;
     medCdTipoCard->setFocus(Qt::OtherFocusReason);
     applyPrintOptions();
@@ -270,9 +276,14 @@ void TfrmNutriCard::FormActivate(QObject* Sender)
 void TfrmNutriCard::FormClose(QObject* Sender, TCloseAction& Action)
 {
     netNutriCard->setConnected(false);
-    Cli_Zve41300::boIdCriado = false;
+    // Only the module's own instance is forgotten: closing any other form of this class must
+    // not make the module lose the live one and open a second.
+    const bool isTheInstance = Cli_Zve41300::frmNutriCard == this;
+    if (isTheInstance)
+        Cli_Zve41300::boIdCriado = false;
     TfrmDadosGerRel::FormClose(Sender, Action);
-    Cli_Zve41300::frmNutriCard = nullptr;
+    if (isTheInstance)
+        Cli_Zve41300::frmNutriCard = nullptr;
 }
 
 void TfrmNutriCard::netNutriCardBeforeConnect(QObject*)
@@ -396,6 +407,23 @@ void TfrmNutriCard::Vd_Data()
 void TfrmNutriCard::rbtListaServClick(QObject*)
 {
     sbtServico->setEnabled(rbtListaServ->isChecked());
+    showListChoices();
+}
+
+QString TfrmNutriCard::reportPeriod() const
+{
+    if (Consiste::EmptyString(depIniPeriodo->text()) || Consiste::EmptyString(depFinPeriodo->text()))
+        return {};
+    const QString format = QStringLiteral("dd-MM-yyyy");
+    return QStringLiteral("%1 a %2").arg(depIniPeriodo->GetDate().toString(format),
+                                         depFinPeriodo->GetDate().toString(format));
+}
+
+void TfrmNutriCard::showListChoices()
+{
+    m_servChoice->showChoice(rbtListaServ->isChecked(), ListaServPesq);
+    m_nutrChoice->showChoice(rbtListaNutr->isChecked(), ListaNutr);
+    m_tpratoChoice->showChoice(rbtListaTPrato->isChecked(), ListaTPrato);
 }
 
 void TfrmNutriCard::rbtListaServKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers)
@@ -417,6 +445,7 @@ void TfrmNutriCard::sbtServicoClick(QObject*)
     const QString texto = msgPadrao->Msg(QStringLiteral("SERVICO")) + kDialogTextSeparator +
                           msgPadrao->Msg(QStringLiteral("Serv_cad"));
     Pesqlista::PesquisaLista(dtsServico, QStringLiteral("CDSERVFILI"), texto, false, ListaServPesq);
+    showListChoices();
 }
 
 void TfrmNutriCard::rbtListaNutrClick(QObject*)
@@ -424,6 +453,7 @@ void TfrmNutriCard::rbtListaNutrClick(QObject*)
     sbtNutriente->setEnabled(rbtListaNutr->isChecked());
     // A "Lista" choice always starts from an empty list.
     ListaNutr.clear();
+    showListChoices();
 }
 
 void TfrmNutriCard::rbtListaNutrKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers)
@@ -436,13 +466,18 @@ void TfrmNutriCard::sbtNutrienteClick(QObject*)
 {
     qryNutriente->Close();
     qryNutriente->Open();
-    Pesqlista::PesquisaLista(dtsNutriente, QStringLiteral("CDNUTRIENTE"),
-                             msgPadrao->Msg(QStringLiteral("NUTRIENTE")), false, ListaNutr);
+    Pesqlista::PesquisaLista(
+        dtsNutriente, QStringLiteral("CDNUTRIENTE"), msgPadrao->Msg(QStringLiteral("NUTRIENTE")), false,
+        ListaNutr,
+        QStringLiteral("O relatório imprime todos os nutrientes escolhidos, em blocos de 8 "
+                       "colunas."));
+    showListChoices();
 }
 
 void TfrmNutriCard::rbtTodoTPratoClick(QObject*)
 {
     btpTipoPrat->setEnabled(rbtListaTPrato->isChecked());
+    showListChoices();
 }
 
 void TfrmNutriCard::rbtListaTPratoClick(QObject* Sender)
@@ -457,6 +492,7 @@ void TfrmNutriCard::btpTipoPratClick(QObject*)
     const QString texto = msgPadrao->Msg(QStringLiteral("TipoPrato")) + kDialogTextSeparator +
                           msgPadrao->Msg(QStringLiteral("TPrato_NCad"));
     Pesqlista::PesquisaLista(dtsTipoPrat, QStringLiteral("CDTIPOPRAT"), texto, false, ListaTPrato);
+    showListChoices();
 }
 
 void TfrmNutriCard::MontaListaServ()
@@ -616,6 +652,7 @@ void TfrmNutriCard::prepareOutput(ListCheckOrder order)
         Vd_ListaNutr(true);
     }
     PrepImp();
+    PreparedReportData::requirePresent(NrSequNutr);
 }
 
 void TfrmNutriCard::PrepImp()

@@ -20,6 +20,7 @@ class TNetConnection;
 class TParams;
 class TRadioButton;
 
+class ListChoiceLabel;
 class TfrmNutriCard : public TfrmDadosGerRel
 {
     Q_OBJECT
@@ -152,6 +153,7 @@ public:
 protected:
     QStringList layoutFiles() const override;
     void bindComponents() override;
+    QString reportPeriod() const override;
 
 private:
     // The order of the three list checks: A for print, save as and report edit, B for preview.
@@ -172,7 +174,12 @@ private:
     void openDishes();
     // Shows the catalogue text of `key` and ends the running command.
     void raiseMessage(const QString& key) const;
+    // Beside each "Lista", what the user chose in it.
+    void showListChoices();
 
     // True from creation until the first activation has done its work.
     bool boPrimeiraAtivacao = false;
+    ListChoiceLabel* m_servChoice = nullptr;
+    ListChoiceLabel* m_nutrChoice = nullptr;
+    ListChoiceLabel* m_tpratoChoice = nullptr;
 };

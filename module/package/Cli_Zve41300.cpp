@@ -4,6 +4,7 @@
 #include "TfrmNutriCard.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 namespace Cli_Zve41300 {
 
@@ -39,10 +40,11 @@ void CriaNutriCard(const std::function<void()>& createForm)
 {
     const WaitCursor waiting;
     if (!boIdCriado) {
+        // The flag says whether a form exists, on every way out of the creation: a form that
+        // refused to start closed itself (the next call tries again), and one whose first
+        // activation failed stays open as the one instance (its next activation tries again).
+        const auto settle = qScopeGuard([] { boIdCriado = frmNutriCard != nullptr; });
         createForm();
-        // A form that refused to start closed itself while being created: the flag stays down
-        // so that the next call tries again.
-        boIdCriado = frmNutriCard != nullptr;
     }
     if (frmNutriCard) {
         frmNutriCard->Show();

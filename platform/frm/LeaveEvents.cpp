@@ -7,7 +7,8 @@
 
 namespace Frm {
 
-LeaveEvents::LeaveEvents(QWidget* form) : QObject(form), m_form(form)
+LeaveEvents::LeaveEvents(QWidget* form, std::function<bool()> closing)
+    : QObject(form), m_form(form), m_closing(std::move(closing))
 {
     connect(qApp, &QApplication::focusChanged, this, &LeaveEvents::focusChanged);
 }
@@ -19,7 +20,7 @@ bool LeaveEvents::belongsToForm(const QWidget* widget) const
 
 void LeaveEvents::focusChanged(QWidget* old, QWidget* now)
 {
-    if (m_dispatching || !belongsToForm(old) || !belongsToForm(now) || old == now)
+    if (m_dispatching || !belongsToForm(old) || !belongsToForm(now) || old == now || m_closing())
         return;
     m_dispatching = true;
     struct Reset

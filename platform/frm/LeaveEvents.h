@@ -5,10 +5,13 @@
 // box, a dialog or another window taking the focus leaves nothing, and the focus coming back
 // from one enters nothing. A container (a group box) is left when the focus goes to a control
 // outside it. When a leave handler moves the focus itself (back to the control to fix), that
-// move fires no events of its own.
+// move fires no events of its own. While the form closes nothing is left or entered: closing
+// never validates.
 
 #include <QObject>
 #include <QPointer>
+
+#include <functional>
 
 class QWidget;
 
@@ -18,13 +21,15 @@ class LeaveEvents : public QObject
 {
     Q_OBJECT
 public:
-    explicit LeaveEvents(QWidget* form);
+    // `closing` tells whether the form is closing or closed.
+    LeaveEvents(QWidget* form, std::function<bool()> closing);
 
 private:
     void focusChanged(QWidget* old, QWidget* now);
     bool belongsToForm(const QWidget* widget) const;
 
     QWidget* m_form;
+    std::function<bool()> m_closing;
     bool m_dispatching = false;
 };
 

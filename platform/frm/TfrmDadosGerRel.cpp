@@ -25,14 +25,21 @@
 #include <exception>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
+#include <QStatusBar>
 
 namespace {
 
 const QString kBaseLayout = QStringLiteral(":/frm/TfrmDadosGerRel.kfm");
 constexpr int kReportCodeLength = 6;
+// How long a confirmation stays in the status bar.
+constexpr int kConfirmationMs = 10000;
 const QChar kEscape = QChar(27);
 
 QPointer<QMdiArea>& mdiArea()
@@ -121,7 +128,7 @@ void TfrmDadosGerRel::create()
     if (m_borderStyle != bsSizeable && m_borderStyle != bsSizeToolWin)
         setFixedSize(size());
     rpddPadrao->setParentWidget(this);
-    new Frm::LeaveEvents(this);
+    new Frm::LeaveEvents(this, [this] { return m_closing || m_closed; });
     qApp->installEventFilter(this);
     runPassingErrors([this] {
         QObject* sender = this;
@@ -225,8 +232,10 @@ void TfrmDadosGerRel::applyCloseAction(TCloseAction action)
 
 void TfrmDadosGerRel::Close()
 {
-    if (!m_closed)
-        applyCloseAction(queryClose());
+    if (m_closed)
+        return;
+    const QScopedValueRollback closing(m_closing, true);
+    applyCloseAction(queryClose());
 }
 
 void TfrmDadosGerRel::closeEvent(QCloseEvent* event)
@@ -236,6 +245,7 @@ void TfrmDadosGerRel::closeEvent(QCloseEvent* event)
         return;
     }
     event->ignore();
+    const QScopedValueRollback closing(m_closing, true);
     const TCloseAction action = queryClose();
     if (action != caFree) {
         applyCloseAction(action);
@@ -448,7 +458,32 @@ void TfrmDadosGerRel::sbtPreviewClick(QObject*)
 void TfrmDadosGerRel::sbtSalvarComoClick(QObject*)
 {
     loadChosenLayout();
-    rpddPadrao->SaveAs();
+    if (rpddPadrao->SaveAs(suggestedFileName()))
+        confirmInStatusBar(QStringLiteral("Relatório salvo em %1")
+                               .arg(QDir::toNativeSeparators(rpddPadrao->SavedFileName())));
+}
+
+QString TfrmDadosGerRel::reportPeriod() const
+{
+    return {};
+}
+
+QString TfrmDadosGerRel::suggestedFileName() const
+{
+    QString name = cbbReportNames->currentText().trimmed();
+    if (name.isEmpty())
+        name = reportCode();
+    if (const QString period = reportPeriod(); !period.isEmpty())
+        name += QLatin1Char('-') + period;
+    // Characters a file name cannot hold on the systems the files travel to.
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|]"));
+    return name.replace(unsafe, QStringLiteral("-")) + QStringLiteral(".pdf");
+}
+
+void TfrmDadosGerRel::confirmInStatusBar(const QString& text)
+{
+    if (auto* main = qobject_cast<QMainWindow*>(window()))
+        main->statusBar()->showMessage(text, kConfirmationMs);
 }
 
 void TfrmDadosGerRel::mnuSalvarTextoClick(QObject*)

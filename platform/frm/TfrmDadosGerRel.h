@@ -139,6 +139,13 @@ protected:
     virtual QStringList layoutFiles() const;
     // Sets the component fields from the built form; a screen binds its own after the base's.
     virtual void bindComponents();
+    // The period the criteria cover, as a file name may carry it ("01-03-2025 a 31-03-2025");
+    // empty by default.
+    virtual QString reportPeriod() const;
+    // What "Salvar como" suggests: "<report>-<period>.pdf".
+    QString suggestedFileName() const;
+    // A short message in the host's status bar, when the form lives in the host's window.
+    void confirmInStatusBar(const QString& text);
 
     // Sets `field` to the component `name` of the form; throws when it is missing or of
     // another class.
@@ -190,5 +197,6 @@ private:
     TFormStyle m_formStyle = fsNormal;
     bool m_closed = false;
     bool m_closeDecided = false;
+    bool m_closing = false; // a close is being decided or carried out
     QPointer<QMdiSubWindow> m_subWindow;
 };

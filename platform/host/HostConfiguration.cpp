@@ -30,7 +30,18 @@ const Setting kSettings[] = {
     {nullptr, "KAV_SERVER_TOKEN", "Server/AccessToken", &HostConfiguration::serverToken, false},
     {nullptr, "KAV_SERVER_CERTIFICATE", "Server/TrustedCertificate", &HostConfiguration::serverCertificate,
      true},
+    {nullptr, "KAV_SERVER_TIMEOUT", "Server/Timeout", &HostConfiguration::serverTimeout, false},
 };
+
+constexpr int kMsPerSecond = 1000;
+constexpr int kMaxTimeoutSeconds = 24 * 60 * 60;
+
+int timeoutSeconds(const QString& text)
+{
+    bool ok = false;
+    const int seconds = text.trimmed().toInt(&ok);
+    return ok && seconds > 0 && seconds <= kMaxTimeoutSeconds ? seconds : 0;
+}
 
 QList<QCommandLineOption> options()
 {
@@ -147,6 +158,11 @@ HostConfiguration HostConfiguration::resolve(const QStringList& arguments,
     }
     if (parser.isSet("server"))
         parseServer(parser.value("server"), "--server", config);
+    if (!config.serverTimeout.isEmpty() && timeoutSeconds(config.serverTimeout) == 0)
+        throw Kav::Exception(QStringLiteral("Server/Timeout (KAV_SERVER_TIMEOUT): \"%1\" is not a number of "
+                                            "seconds from 1 to %2")
+                                 .arg(config.serverTimeout)
+                                 .arg(kMaxTimeoutSeconds));
     config.scriptFile = parser.value("script");
     config.grabFile = parser.value("grab");
     return config;
@@ -159,6 +175,11 @@ QString HostConfiguration::helpText()
     parser.addOptions(options());
     parser.addHelpOption();
     return parser.helpText();
+}
+
+int HostConfiguration::serverTimeoutMs() const
+{
+    return timeoutSeconds(serverTimeout) * kMsPerSecond;
 }
 
 Kavenso::Session HostConfiguration::session() const

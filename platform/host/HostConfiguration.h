@@ -21,6 +21,7 @@ public:
     QString userReportsDir;
     QString serverToken;       // presented to the application server on connect
     QString serverCertificate; // PEM the server's TLS certificate must match; empty: plain TCP
+    QString serverTimeout;     // seconds a server call may take; empty: the client's default
     QString scriptFile;        // run this script instead of waiting for the user
     QString grabFile;          // after the script, save a picture of the main window here
     bool helpRequested = false;
@@ -32,4 +33,6 @@ public:
     static QString helpText();
 
     Kavenso::Session session() const;
+    // serverTimeout in milliseconds; 0 when not set.
+    int serverTimeoutMs() const;
 };

@@ -1,10 +1,12 @@
 #include "HostMainWindow.h"
 
 #include "Events.h"
+#include "HostIdentity.h"
 #include "ModuleTable.h"
 #include "TfrmDadosGerRel.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -31,9 +33,13 @@ HostMainWindow::HostMainWindow(const QString& packageDir, const QString& status,
     setCentralWidget(m_mdiArea);
     // MDI child forms the packages create open in this area.
     TfrmDadosGerRel::setMdiArea(m_mdiArea);
-    setWindowTitle(QStringLiteral("kavhost"));
+    setWindowTitle(HostIdentity::productName());
+    setWindowIcon(HostIdentity::icon());
     resize(kInitialWidth, kInitialHeight);
-    statusBar()->showMessage(status);
+    // A widget of the status bar, not a message: menus' status tips hide it only while shown.
+    auto* statusLabel = new QLabel(status, this);
+    statusLabel->setObjectName(QStringLiteral("lblStatus"));
+    statusBar()->addWidget(statusLabel, 1);
     buildMenus();
 }
 
@@ -56,7 +62,29 @@ void HostMainWindow::buildMenus()
 
     QMenu* windowMenu = menuBar()->addMenu(QStringLiteral("&Janela"));
     windowMenu->addAction(QStringLiteral("&Cascata"), m_mdiArea, &QMdiArea::cascadeSubWindows);
-    windowMenu->addAction(QStringLiteral("&Lado a lado"), m_mdiArea, &QMdiArea::tileSubWindows);
+    windowMenu->addAction(QStringLiteral("&Lado a lado"), this, &HostMainWindow::tileAtOwnSize);
+}
+
+// Side by side, each window at its own size: the screens have a fixed size, and stretching
+// their frames around them only shows empty space.
+void HostMainWindow::tileAtOwnSize()
+{
+    const int width = m_mdiArea->viewport()->width();
+    QPoint at(0, 0);
+    int rowHeight = 0;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
+        if (window->isHidden())
+            continue;
+        window->showNormal();
+        const QSize size = window->size();
+        if (at.x() > 0 && at.x() + size.width() > width) {
+            at = QPoint(0, at.y() + rowHeight);
+            rowHeight = 0;
+        }
+        window->move(at);
+        at.rx() += size.width();
+        rowHeight = std::max(rowHeight, size.height());
+    }
 }
 
 void HostMainWindow::openPackage(const QString& package)

@@ -32,6 +32,7 @@ protected:
 
 private:
     void buildMenus();
+    void tileAtOwnSize();
     QMdiSubWindow* currentSubWindow() const;
 
     QMdiArea* m_mdiArea;

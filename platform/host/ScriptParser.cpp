@@ -1,5 +1,7 @@
 #include "ScriptParser.h"
 
+#include "PreviewWindowScript.h"
+
 #include "Colors.h"
 #include "ScriptKey.h"
 
@@ -33,7 +35,7 @@ const QList<Rule>& rules()
         {{"answer", "lookup"}, ScriptVerb::AnswerLookup, 1, 1, "answer lookup N|FIELD=VALUE|cancel"},
         {{"answer", "list"}, ScriptVerb::AnswerList, 1, -1, "answer list KEY...|none|cancel"},
         {{"answer", "file"}, ScriptVerb::AnswerFile, 1, 1, "answer file PATH|cancel"},
-        {{"answer", "preview"}, ScriptVerb::AnswerPreview, 1, 1, "answer preview close"},
+        {{"answer", "preview"}, ScriptVerb::AnswerPreview, 1, -1, "answer preview [STEP...] close"},
         {{"answer", "question"}, ScriptVerb::AnswerQuestion, 1, 1, "answer question yes|no"},
         {{"expect", "messages"}, ScriptVerb::ExpectNoMessages, 1, 1, "expect messages none"},
         {{"expect", "message"}, ScriptVerb::ExpectMessage, 1, 1, "expect message TEXT"},
@@ -94,8 +96,15 @@ QString checkWords(ScriptVerb verb, const QStringList& args)
             return QStringLiteral("\"none\" and \"cancel\" stand alone in a list answer");
         return {};
     case ScriptVerb::AnswerPreview:
-        return args[0] == QLatin1String("close") ? QString()
-                                                 : QStringLiteral("a preview is answered with close");
+        for (const QString& step : args) {
+            if (const QString error = PreviewWindowScript::stepError(step); !error.isEmpty())
+                return error;
+        }
+        // Printing from the preview would need a printer: scripts only close it.
+        return args.last() == QLatin1String("close") &&
+                       args.indexOf(QLatin1String("close")) == args.size() - 1
+                   ? QString()
+                   : QStringLiteral("a preview's steps end with close, and only there");
     case ScriptVerb::AnswerQuestion:
         return isOneOf(args[0], kYesNo) ? QString() : QStringLiteral("a question is answered yes or no");
     case ScriptVerb::ExpectNoMessages:

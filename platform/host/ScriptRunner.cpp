@@ -205,9 +205,17 @@ std::optional<ScriptRunner::Mismatch> ScriptRunner::execute(const ScriptCommand&
         queueAnswer(command, Kav::DialogKind::File,
                     args[0] == QLatin1String("cancel") ? args[0] : m_scriptDir.absoluteFilePath(args[0]));
         return std::nullopt;
-    case ScriptVerb::AnswerPreview:
-        queueAnswer(command, Kav::DialogKind::Preview, args[0]);
+    case ScriptVerb::AnswerPreview: {
+        // Pictures land beside the script, as the files it answers do.
+        static const QString grab = QStringLiteral("grab=");
+        QStringList steps = args;
+        for (QString& step : steps) {
+            if (step.startsWith(grab))
+                step = grab + m_scriptDir.absoluteFilePath(step.mid(grab.size()));
+        }
+        queueAnswer(command, Kav::DialogKind::Preview, steps.join(QLatin1Char(' ')));
         return std::nullopt;
+    }
     case ScriptVerb::AnswerQuestion:
         queueAnswer(command, Kav::DialogKind::Question, args[0]);
         return std::nullopt;

@@ -5,6 +5,8 @@
 #include "DialogService.h"
 #include "dtmDBGeral.h"
 #include "HostConfiguration.h"
+#include "HostIdentity.h"
+#include "HostLanguage.h"
 #include "HostMainWindow.h"
 #include "KavException.h"
 #include "SchemaVersion.h"
@@ -12,6 +14,7 @@
 #include "TNetConnection.h"
 
 #include <cstdio>
+#include <optional>
 #include <QApplication>
 #include <QTextStream>
 #include <QTimer>
@@ -21,16 +24,6 @@ namespace {
 
 constexpr int kExitScriptFailed = 1;
 constexpr int kExitBadConfiguration = 2;
-
-bool hasScriptOption(int argc, char** argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--script" || argument.startsWith("--script="))
-            return true;
-    }
-    return false;
-}
 
 // A script runs headless when there is no display to show it on.
 void chooseOffscreenWithoutDisplay()
@@ -69,21 +62,15 @@ int runScript(HostMainWindow& window, const HostConfiguration& config)
     return result.ok ? 0 : kExitScriptFailed;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Reads the configuration before any display is needed, so that --help and a refused
+// configuration are answered on a terminal without one. Returns the exit code when the program
+// ends here.
+std::optional<int> readConfiguration(int argc, char** argv, HostConfiguration& config, HostDefaults& defaults)
 {
-    const bool scripted = hasScriptOption(argc, argv);
-    if (scripted)
-        chooseOffscreenWithoutDisplay();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kavhost"));
-    QApplication::setApplicationDisplayName(QStringLiteral("kavhost"));
-
-    HostConfiguration config;
-    const HostDefaults defaults = HostDefaults::forThisProcess();
+    const QCoreApplication core(argc, argv);
+    defaults = HostDefaults::forThisProcess();
     try {
-        config = HostConfiguration::resolve(QApplication::arguments(),
+        config = HostConfiguration::resolve(QCoreApplication::arguments(),
                                             QProcessEnvironment::systemEnvironment(), defaults);
     } catch (const Kav::Exception& error) {
         std::fprintf(stderr, "kavhost: %s\n%s", qPrintable(error.message()),
@@ -94,8 +81,32 @@ int main(int argc, char** argv)
         std::printf("%s", qPrintable(HostConfiguration::helpText()));
         return 0;
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    HostConfiguration config;
+    HostDefaults defaults;
+    if (const std::optional<int> exitCode = readConfiguration(argc, argv, config, defaults))
+        return *exitCode;
+    const bool scripted = !config.scriptFile.isEmpty();
+    if (scripted)
+        chooseOffscreenWithoutDisplay();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kavhost"));
+    QApplication::setApplicationDisplayName(HostIdentity::productName());
+    QApplication::setWindowIcon(HostIdentity::icon());
+    if (!HostLanguage::install(app))
+        std::fprintf(stderr, "kavhost: Qt's Brazilian Portuguese translation is not installed "
+                             "(qt6-translations-l10n); Qt's own dialogs stay in English.\n");
+
     Kavenso::SetSession(config.session());
     TNetConnection::setDefaultAccess(config.serverToken, config.serverCertificate);
+    if (config.serverTimeoutMs() > 0)
+        TNetConnection::setDefaultCallTimeout(config.serverTimeoutMs());
 
     auto& dialogs = Kav::DialogService::instance();
     dialogs.setAutomated(scripted);

@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -14,7 +15,7 @@ constexpr int kMinimumHeight = 320;
 
 CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows,
                                  const QSet<QString>& checked, QWidget* parent)
-    : QDialog(parent), m_table(new QTableWidget(this)), m_keys(rows.keys)
+    : QDialog(parent), m_table(new QTableWidget(this)), m_keys(rows.keys), m_note(new QLabel(this))
 {
     setWindowTitle(title);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
@@ -43,8 +44,12 @@ CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows
     marks->addWidget(selectAll);
     marks->addWidget(clearAll);
     marks->addStretch();
+    m_note->setObjectName(QStringLiteral("lblNota"));
+    m_note->setWordWrap(true);
+    m_note->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
+    layout->addWidget(m_note);
     layout->addLayout(marks);
     layout->addWidget(buttons);
     m_table->setFocus();
@@ -58,6 +63,17 @@ QStringList CheckListDialog::checkedKeys() const
             keys.append(m_keys.value(row));
     }
     return keys;
+}
+
+void CheckListDialog::setNote(const QString& note)
+{
+    m_note->setText(note);
+    m_note->setVisible(!note.isEmpty());
+}
+
+QString CheckListDialog::note() const
+{
+    return m_note->text();
 }
 
 void CheckListDialog::setAllChecked(bool checked)

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QSet>
 
+class QLabel;
 class QTableWidget;
 
 class CheckListDialog : public QDialog
@@ -18,6 +19,9 @@ public:
                     QWidget* parent = nullptr);
 
     QStringList checkedKeys() const;
+    // A line under the list saying what the choice leads to; empty shows none.
+    void setNote(const QString& note);
+    QString note() const;
     void setAllChecked(bool checked);
     // Space toggles the row under the cursor.
     void toggleCurrent();
@@ -28,4 +32,5 @@ protected:
 private:
     QTableWidget* m_table;
     QStringList m_keys;
+    QLabel* m_note;
 };

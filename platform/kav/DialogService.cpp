@@ -1,7 +1,9 @@
 #include "DialogService.h"
 
+#include "CallWaitPanel.h"
+#include "ContentBlindFileDialog.h"
+
 #include <QApplication>
-#include <QFileDialog>
 #include <QMessageBox>
 
 #include "Events.h"
@@ -20,11 +22,16 @@ QWidget* dialogParent()
 QString dialogKindName(DialogKind kind)
 {
     switch (kind) {
-    case DialogKind::Lookup: return QStringLiteral("lookup");
-    case DialogKind::List: return QStringLiteral("list");
-    case DialogKind::File: return QStringLiteral("file");
-    case DialogKind::Preview: return QStringLiteral("preview");
-    case DialogKind::Question: return QStringLiteral("question");
+    case DialogKind::Lookup:
+        return QStringLiteral("lookup");
+    case DialogKind::List:
+        return QStringLiteral("list");
+    case DialogKind::File:
+        return QStringLiteral("file");
+    case DialogKind::Preview:
+        return QStringLiteral("preview");
+    case DialogKind::Question:
+        return QStringLiteral("question");
     }
     return {};
 }
@@ -35,6 +42,8 @@ DialogService& DialogService::instance()
         auto* created = new DialogService;
         // Errors that end a command are shown as this service's error messages.
         setErrorDisplay([created](const QString& message) { created->showError(message); });
+        // Waits on the application server show their panel, with "Cancelar".
+        setCallWaitPresenter(&CallWaitPanel::present);
         return created;
     }();
     return *service;
@@ -107,9 +116,11 @@ std::optional<QString> DialogService::takeAnswer(DialogKind kind, const QString&
 QString DialogService::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter)
 {
+    m_lastOffered = dir;
     if (const auto answer = takeAnswer(DialogKind::File, caption))
         return *answer == kCancel ? QString() : *answer;
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    return ContentBlindFileDialog::choose(ContentBlindFileDialog::Purpose::Save, parent, caption, dir,
+                                          filter);
 }
 
 QString DialogService::openFileName(QWidget* parent, const QString& caption, const QString& dir,
@@ -117,7 +128,8 @@ QString DialogService::openFileName(QWidget* parent, const QString& caption, con
 {
     if (const auto answer = takeAnswer(DialogKind::File, caption))
         return *answer == kCancel ? QString() : *answer;
-    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+    return ContentBlindFileDialog::choose(ContentBlindFileDialog::Purpose::Open, parent, caption, dir,
+                                          filter);
 }
 
 } // namespace Kav

@@ -3,9 +3,9 @@
 // messages shown, and in automated mode (tests, scripts) it never blocks: dialogs take their
 // answers from a queue filled beforehand.
 
+#include <optional>
 #include <QObject>
 #include <QStringList>
-#include <optional>
 
 class QWidget;
 
@@ -46,10 +46,11 @@ public:
     std::optional<QString> takeAnswer(DialogKind kind, const QString& title);
 
     // File dialogs: an empty text means cancelled.
-    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                         const QString& filter);
-    QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
-                         const QString& filter);
+    // `dir` may name a file: the name the dialog suggests. The last one offered is kept.
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
+    QString openFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
+
+    const QString& lastOfferedFile() const { return m_lastOffered; }
 
 signals:
     void messageShown(const QString& text);
@@ -60,6 +61,7 @@ private:
 
     bool m_automated = false;
     QStringList m_messages;
+    QString m_lastOffered;
     QList<QPair<DialogKind, QString>> m_answers;
 };
 

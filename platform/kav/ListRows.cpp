@@ -3,6 +3,7 @@
 #include "TDataSet.h"
 #include "TField.h"
 
+#include <QDate>
 #include <QHeaderView>
 #include <QTableWidget>
 
@@ -11,6 +12,19 @@ namespace Kav {
 namespace {
 // Room for the cell's margins beside the characters of the display width.
 constexpr int kCellPadding = 12;
+const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
+const QString kFormDate = QStringLiteral("dd/MM/yyyy");
+
+// A date that travels as text (a data packet's "2025-03-01") is shown, and so searched, as the
+// form's date boxes show dates.
+QString cellText(const TField* field)
+{
+    const QString text = field->AsString();
+    if (field->dataType() != FieldDef::Type::String || text.size() != kIsoDate.size())
+        return text;
+    const QDate date = QDate::fromString(text, kIsoDate);
+    return date.isValid() ? date.toString(kFormDate) : text;
+}
 } // namespace
 
 int ListRows::columnOf(const QString& fieldName) const
@@ -34,7 +48,7 @@ ListRows readListRows(TDataSet* dataSet, const QString& keyField)
         dataSet->setRecNo(recNo);
         QStringList cells;
         for (const TField* field : fields)
-            cells.append(field->AsString());
+            cells.append(cellText(field));
         rows.cells.append(cells);
         rows.recNos.append(recNo);
         if (key)
@@ -65,13 +79,13 @@ void fillListTable(QTableWidget* table, const ListRows& rows)
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
+    // Each column as wide as its texts and its title, and at least its display width: a code is
+    // never squashed and a title never cut.
     const int charWidth = table->fontMetrics().averageCharWidth();
     for (int column = 0; column < rows.columns.size(); ++column) {
-        const int width = rows.columns[column].displayWidth;
-        if (width > 0)
-            table->setColumnWidth(column, width * charWidth + kCellPadding);
-        else
-            table->resizeColumnToContents(column);
+        table->resizeColumnToContents(column);
+        const int displayWidth = rows.columns[column].displayWidth * charWidth + kCellPadding;
+        table->setColumnWidth(column, std::max(table->columnWidth(column), displayWidth));
     }
 }
 

@@ -45,6 +45,12 @@ std::optional<QStringList> answeredKeys(const QString& answer, const Kav::ListRo
 bool PesquisaLista(TDataSource* dataSource, const QString& keyField, const QString& texto, bool marcarTodos,
                    QString& list)
 {
+    return PesquisaLista(dataSource, keyField, texto, marcarTodos, list, QString());
+}
+
+bool PesquisaLista(TDataSource* dataSource, const QString& keyField, const QString& texto, bool marcarTodos,
+                   QString& list, const QString& note)
+{
     if (!dataSource || !dataSource->DataSet())
         throw Kav::Exception(QStringLiteral("A lista \"%1\" não tem um conjunto de dados.").arg(texto));
     TDataSet* dataSet = dataSource->DataSet();
@@ -67,6 +73,7 @@ bool PesquisaLista(TDataSource* dataSource, const QString& keyField, const QStri
         if (current.isEmpty() && marcarTodos)
             checked = QSet<QString>(rows.keys.cbegin(), rows.keys.cend());
         CheckListDialog dialog(title, rows, checked, QApplication::activeWindow());
+        dialog.setNote(note);
         if (dialog.exec() == QDialog::Accepted)
             chosen = dialog.checkedKeys();
     }

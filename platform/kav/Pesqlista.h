@@ -21,5 +21,8 @@ inline constexpr QChar kSeparator = QLatin1Char('_');
 // key, "cancel".
 bool PesquisaLista(TDataSource* dataSource, const QString& keyField, const QString& texto, bool marcarTodos,
                    QString& list);
+// The same, with `note` shown under the list (what the choice leads to).
+bool PesquisaLista(TDataSource* dataSource, const QString& keyField, const QString& texto, bool marcarTodos,
+                   QString& list, const QString& note);
 
 } // namespace Pesqlista

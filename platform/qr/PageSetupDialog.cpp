@@ -2,8 +2,11 @@
 
 #include "DialogService.h"
 #include "KavException.h"
+#include "LayoutReader.h"
+#include "LayoutWriter.h"
 
 #include <QComboBox>
+#include <QDebug>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -103,4 +106,47 @@ std::optional<PageSetup> PageSetupDialog::ask(const PageSetup& current, QWidget*
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.pageSetup();
+}
+
+namespace {
+
+QString orientationName(QPageLayout::Orientation orientation)
+{
+    return orientation == QPageLayout::Landscape ? QStringLiteral("paisagem") : QStringLiteral("retrato");
+}
+
+QString doesNotFit(const PageSetup& setup)
+{
+    return QStringLiteral(
+               "Este relatório não cabe na página %1 em %2 com estas margens: seus elementos passam da "
+               "largura ou da altura do papel. Escolha %3, um papel maior ou margens menores.")
+        .arg(PageSetup::paperName(setup.paper), orientationName(setup.orientation),
+             orientationName(setup.orientation == QPageLayout::Landscape ? QPageLayout::Portrait
+                                                                         : QPageLayout::Landscape));
+}
+
+} // namespace
+
+std::optional<ReportLayout> PageSetupDialog::askFor(const ReportLayout& layout, const QString& fileName,
+                                                    QWidget* parent)
+{
+    auto& dialogs = Kav::DialogService::instance();
+    PageSetup current = layout.page;
+    for (;;) {
+        const std::optional<PageSetup> setup = ask(current, parent);
+        if (!setup)
+            return std::nullopt;
+        ReportLayout candidate = layout;
+        candidate.page = *setup;
+        try {
+            // The bands must still fit the new page: read back as any layout file is.
+            return LayoutReader::read(LayoutWriter::write(candidate), fileName);
+        } catch (const Kav::Exception& error) { // the reader names the file and line: for the log
+            qWarning().noquote() << "page setup refused:" << error.message();
+            if (dialogs.isAutomated())
+                throw Kav::Exception(doesNotFit(*setup));
+            dialogs.showError(doesNotFit(*setup));
+            current = *setup;
+        }
+    }
 }

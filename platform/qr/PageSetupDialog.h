@@ -4,6 +4,7 @@
 // ("A4 landscape 10 12 10 12": left, top, right, bottom).
 
 #include "PageSetup.h"
+#include "ReportLayout.h"
 
 #include <optional>
 #include <QDialog>
@@ -22,6 +23,13 @@ public:
     // automated answer that is not a page setup.
     static std::optional<PageSetup> ask(const PageSetup& current, QWidget* parent);
     static PageSetup parseAnswer(const QString& answer, const PageSetup& current);
+
+    // Asks the page setup of `layout` (read from `fileName`) and answers the layout laid on the
+    // new page, or nullopt when cancelled. A setup the layout's bands do not fit is said in
+    // words (which orientation, what to do), never as a file and line: a person is asked again,
+    // an automated answer ends with Kav::Exception.
+    static std::optional<ReportLayout> askFor(const ReportLayout& layout, const QString& fileName,
+                                              QWidget* parent);
 
 private:
     QComboBox* m_paper;

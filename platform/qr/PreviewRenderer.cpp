@@ -3,6 +3,7 @@
 #include "DialogService.h"
 #include "PageModel.h"
 #include "PreviewWindow.h"
+#include "PreviewWindowScript.h"
 
 bool PreviewRenderer::render(const PageModel& model, const RenderTarget& target)
 {
@@ -12,7 +13,12 @@ bool PreviewRenderer::render(const PageModel& model, const RenderTarget& target)
         window.show();
         window.grab(); // paints the first page, as a person would see it
         const auto answer = dialogs.takeAnswer(Kav::DialogKind::Preview, window.windowTitle());
-        if (answer == QStringLiteral("print") && target.print)
+        QStringList failures;
+        const QString action =
+            PreviewWindowScript::play(window, answer.value_or(QString()).split(' '), failures);
+        for (const QString& failure : failures)
+            dialogs.showError(failure);
+        if (action == QStringLiteral("print") && target.print)
             target.print();
         window.close();
         return true;

@@ -8,48 +8,59 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 
-constexpr int kZoomPercents[] = {50, 75, 100, 125, 150, 200};
-constexpr int kDefaultZoomPercent = 100;
+constexpr double kZoomFactors[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0};
 constexpr double kPercent = 100.0;
-// Where the window opens: enough for a portrait A4 sheet at 100 % on a common screen.
-constexpr QSize kInitialSize(900, 1000);
+// What the window asks for: a portrait A4 sheet at 100 % on a large screen; it opens smaller
+// on a smaller screen.
+constexpr QSize kPreferredSize(900, 1000);
+// The share of the screen's free area the window may take.
+constexpr double kScreenShare = 0.92;
+// Room kept around the sheet when it is fitted to the window.
+constexpr int kFitMargin = 8;
+const QString kZoomSetting = QStringLiteral("Preview/Zoom");
+// Lines one arrow key or one wheel notch scrolls the sheet.
+constexpr int kLinesPerStep = 3;
 
 } // namespace
 
 PreviewWindow::PreviewWindow(const PageModel& model, std::function<void()> print, QWidget* parent)
-    : QDialog(parent), m_model(model)
+    : QDialog(parent), m_model(model), m_zoomChoice(rememberedZoom())
 {
     setWindowTitle(QStringLiteral("Visualizar - %1").arg(model.title));
     setObjectName(QStringLiteral("frmPreview"));
 
-    const auto button = [this](const QString& text, const QString& name) {
-        auto* b = new QToolButton(this);
-        b->setText(text);
-        b->setObjectName(name);
-        return b;
-    };
-    m_first = button(QStringLiteral("|<"), QStringLiteral("btnPrimeira"));
-    m_previous = button(QStringLiteral("<"), QStringLiteral("btnAnterior"));
-    m_next = button(QStringLiteral(">"), QStringLiteral("btnProxima"));
-    m_last = button(QStringLiteral(">|"), QStringLiteral("btnUltima"));
+    m_first = addButton(QStringLiteral("|<"), QStringLiteral("btnPrimeira"),
+                        QStringLiteral("Primeira página (Home)"));
+    m_previous = addButton(QStringLiteral("<"), QStringLiteral("btnAnterior"),
+                           QStringLiteral("Página anterior (Page Up)"));
+    m_next = addButton(QStringLiteral(">"), QStringLiteral("btnProxima"),
+                       QStringLiteral("Próxima página (Page Down, Espaço)"));
+    m_last =
+        addButton(QStringLiteral(">|"), QStringLiteral("btnUltima"), QStringLiteral("Última página (End)"));
     m_pageLabel = new QLabel(this);
     m_pageLabel->setObjectName(QStringLiteral("lblPagina"));
     m_zoom = new QComboBox(this);
     m_zoom->setObjectName(QStringLiteral("cbbZoom"));
-    for (int percent : kZoomPercents)
-        m_zoom->addItem(QStringLiteral("%1%").arg(percent), percent / kPercent);
+    m_zoom->setToolTip(QStringLiteral("Zoom (Ctrl++ aumenta, Ctrl+- diminui)"));
+    fillZoomBox();
     auto* printButton = new QPushButton(QStringLiteral("Imprimir"), this);
     printButton->setObjectName(QStringLiteral("btnImprimir"));
+    printButton->setToolTip(QStringLiteral("Imprimir o relatório (Ctrl+P)"));
     printButton->setEnabled(bool(print));
     auto* closeButton = new QPushButton(QStringLiteral("Fechar"), this);
     closeButton->setObjectName(QStringLiteral("btnFechar"));
+    closeButton->setToolTip(QStringLiteral("Fechar a visualização (Esc)"));
 
     auto* bar = new QHBoxLayout;
     for (QWidget* widget : {static_cast<QWidget*>(m_first), static_cast<QWidget*>(m_previous),
@@ -65,23 +76,71 @@ PreviewWindow::PreviewWindow(const PageModel& model, std::function<void()> print
     m_scroll->setWidget(m_view);
     m_scroll->setAlignment(Qt::AlignHCenter);
     m_scroll->setBackgroundRole(QPalette::Dark);
+    // Paging keys and the wheel are the window's wherever the focus is, the zoom box included.
+    for (QObject* watched : {static_cast<QObject*>(m_scroll), static_cast<QObject*>(m_scroll->viewport()),
+                             static_cast<QObject*>(m_zoom), static_cast<QObject*>(m_view)})
+        watched->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(m_scroll);
-    resize(kInitialSize);
+    fitToScreen();
 
     connect(m_first, &QToolButton::clicked, this, &PreviewWindow::firstPage);
     connect(m_previous, &QToolButton::clicked, this, &PreviewWindow::previousPage);
     connect(m_next, &QToolButton::clicked, this, &PreviewWindow::nextPage);
     connect(m_last, &QToolButton::clicked, this, &PreviewWindow::lastPage);
-    connect(m_zoom, &QComboBox::currentIndexChanged, this,
-            [this](int index) { setZoom(m_zoom->itemData(index).toDouble()); });
+    connect(m_zoom, &QComboBox::activated, this, [this](int index) {
+        setZoomChoice(PreviewWindowZoom::fromText(m_zoom->itemData(index).toString()));
+        m_scroll->setFocus(); // the paging keys page again, they do not change the zoom
+    });
     connect(printButton, &QPushButton::clicked, this, [print] { print(); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    const auto stepZoom = [this](int step) {
+        const int index = std::clamp(m_zoom->currentIndex() + step, 0, m_zoom->count() - 1);
+        setZoomChoice(PreviewWindowZoom::fromText(m_zoom->itemData(index).toString()));
+    };
+    connect(new QShortcut(QKeySequence::ZoomIn, this), &QShortcut::activated, this,
+            [stepZoom] { stepZoom(1); });
+    connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this,
+            [stepZoom] { stepZoom(-1); });
+    if (print)
+        connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, [print] { print(); });
 
-    m_zoom->setCurrentIndex(m_zoom->findData(kDefaultZoomPercent / kPercent));
+    setZoomChoice(m_zoomChoice);
     showPage(0);
+    m_scroll->setFocus();
+}
+
+QToolButton* PreviewWindow::addButton(const QString& text, const QString& name, const QString& toolTip)
+{
+    auto* button = new QToolButton(this);
+    button->setText(text);
+    button->setObjectName(name);
+    button->setToolTip(toolTip);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+void PreviewWindow::fillZoomBox()
+{
+    m_zoom->addItem(QStringLiteral("Página inteira"), PreviewWindowZoom::wholePage().toText());
+    m_zoom->addItem(QStringLiteral("Largura da página"), PreviewWindowZoom::pageWidth().toText());
+    for (double factor : kZoomFactors)
+        m_zoom->addItem(QStringLiteral("%1%").arg(qRound(factor * kPercent)),
+                        PreviewWindowZoom::fixed(factor).toText());
+}
+
+void PreviewWindow::fitToScreen()
+{
+    QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    const QSize room = screen ? (QSizeF(screen->availableSize()) * kScreenShare).toSize() : kPreferredSize;
+    resize(kPreferredSize.boundedTo(room));
+}
+
+PreviewWindowZoom PreviewWindow::rememberedZoom()
+{
+    return PreviewWindowZoom::fromText(QSettings().value(kZoomSetting).toString());
 }
 
 int PreviewWindow::pageCount() const
@@ -104,10 +163,35 @@ void PreviewWindow::showPage(int page)
 
 void PreviewWindow::setZoom(double zoom)
 {
-    m_view->setZoom(zoom);
-    const int index = m_zoom->findData(zoom);
+    setZoomChoice(PreviewWindowZoom::fixed(zoom));
+}
+
+void PreviewWindow::setZoomChoice(const PreviewWindowZoom& choice)
+{
+    m_zoomChoice = choice;
+    QSettings().setValue(kZoomSetting, choice.toText());
+    const int index = m_zoom->findData(choice.toText());
     if (index >= 0 && index != m_zoom->currentIndex())
         m_zoom->setCurrentIndex(index);
+    applyZoom();
+}
+
+void PreviewWindow::applyZoom()
+{
+    const QSizeF sheetAtOne = QSizeF(m_view->size()) / m_view->zoom();
+    // The width fit leaves room for the vertical scroll bar it will need.
+    const int scrollBar = m_zoomChoice.mode == PreviewWindowZoom::Mode::PageWidth
+                              ? m_scroll->verticalScrollBar()->sizeHint().width()
+                              : 0;
+    const QSizeF room(m_scroll->width() - scrollBar - 2 * kFitMargin, m_scroll->height() - 2 * kFitMargin);
+    m_view->setZoom(m_zoomChoice.factorFor(sheetAtOne, room));
+}
+
+void PreviewWindow::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (m_zoomChoice.mode != PreviewWindowZoom::Mode::Fixed)
+        applyZoom();
 }
 
 void PreviewWindow::updateControls()
@@ -119,22 +203,82 @@ void PreviewWindow::updateControls()
     m_last->setEnabled(m_page + 1 < pageCount());
 }
 
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (pageByKey(key->key(), key->modifiers()))
+            return true;
+    } else if (event->type() == QEvent::Wheel && watched != m_zoom) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (!(wheel->modifiers() & Qt::ControlModifier) && pageByWheel(wheel->angleDelta().y()))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void PreviewWindow::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
+    if (!pageByKey(event->key(), event->modifiers()))
+        QDialog::keyPressEvent(event);
+}
+
+bool PreviewWindow::pageByKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    switch (key) {
     case Qt::Key_PageDown:
+    case Qt::Key_Right:
         nextPage();
-        break;
+        return true;
+    case Qt::Key_Space:
+        if (modifiers & Qt::ShiftModifier)
+            previousPage();
+        else
+            nextPage();
+        return true;
     case Qt::Key_PageUp:
+    case Qt::Key_Left:
+    case Qt::Key_Backspace:
         previousPage();
-        break;
+        return true;
     case Qt::Key_Home:
         firstPage();
-        break;
+        return true;
     case Qt::Key_End:
         lastPage();
-        break;
+        return true;
+    case Qt::Key_Down:
+        scrollOrTurn(true);
+        return true;
+    case Qt::Key_Up:
+        scrollOrTurn(false);
+        return true;
     default:
-        QDialog::keyPressEvent(event);
+        return false;
+    }
+}
+
+bool PreviewWindow::pageByWheel(int delta)
+{
+    if (delta == 0)
+        return false;
+    scrollOrTurn(delta < 0);
+    return true;
+}
+
+// Down and up scroll the sheet; past its end they turn to the next or previous page, as a
+// document viewer does.
+void PreviewWindow::scrollOrTurn(bool down)
+{
+    QScrollBar* bar = m_scroll->verticalScrollBar();
+    if (down && bar->value() < bar->maximum()) {
+        bar->setValue(bar->value() + bar->singleStep() * kLinesPerStep);
+    } else if (!down && bar->value() > bar->minimum()) {
+        bar->setValue(bar->value() - bar->singleStep() * kLinesPerStep);
+    } else if (down && m_page + 1 < pageCount()) {
+        nextPage();
+    } else if (!down && m_page > 0) {
+        previousPage();
+        bar->setValue(bar->maximum());
     }
 }

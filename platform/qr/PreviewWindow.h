@@ -1,6 +1,9 @@
 #pragma once
-// The window that shows a laid-out report on screen: one page at a time, zoom, page navigation
-// and a print button.
+// The window that shows a laid-out report on screen: one page at a time, zoom (fixed, whole
+// page or page width, the last choice kept for the next preview), the paging keys and wheel of
+// any document viewer, and a print button. It opens no larger than the screen it is on.
+
+#include "PreviewWindowZoom.h"
 
 #include <functional>
 #include <QDialog>
@@ -21,6 +24,10 @@ public:
     int currentPage() const { return m_page; } // 0-based
     int pageCount() const;
     double zoom() const;
+    PreviewWindowZoom zoomChoice() const { return m_zoomChoice; }
+
+    // The zoom the next preview opens with (kept in the user's settings).
+    static PreviewWindowZoom rememberedZoom();
 
 public slots:
     void showPage(int page);
@@ -29,15 +36,26 @@ public slots:
     void firstPage() { showPage(0); }
     void lastPage() { showPage(pageCount() - 1); }
     void setZoom(double zoom);
+    void setZoomChoice(const PreviewWindowZoom& choice);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QToolButton* addButton(const QString& text, const QString& name, const QString& toolTip);
+    void fillZoomBox();
+    void fitToScreen();
+    void applyZoom();
+    bool pageByKey(int key, Qt::KeyboardModifiers modifiers);
+    bool pageByWheel(int delta);
+    void scrollOrTurn(bool down);
     void updateControls();
 
     const PageModel& m_model;
     int m_page = 0;
+    PreviewWindowZoom m_zoomChoice;
     PreviewPage* m_view = nullptr;
     QScrollArea* m_scroll = nullptr;
     QComboBox* m_zoom = nullptr;

@@ -1,6 +1,7 @@
 #include "ReportEditorDialog.h"
 
 #include "DialogService.h"
+#include "Kavenso.h"
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
@@ -8,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -48,19 +50,15 @@ ReportEditorDialog::ReportEditorDialog(const ReportLayout& layout, const QString
     setObjectName(QStringLiteral("frmEditorRelatorio"));
     setWindowTitle(QStringLiteral("Editar relatório - %1").arg(QFileInfo(fileName).fileName()));
 
-    m_title = new QLineEdit(layout.title, this);
+    m_title = new QLineEdit(this);
     m_title->setObjectName(QStringLiteral("edtTitulo"));
     m_query = codeEditor(this, QStringLiteral("mmoConsulta"));
-    m_query->setPlainText(layout.query);
     m_bands = codeEditor(this, QStringLiteral("mmoFaixas"));
-    m_bands->setPlainText(QString::fromUtf8(LayoutWriter::writeBands(layout)));
-
     m_parameters = new QTableWidget(0, 2, this);
     m_parameters->setObjectName(QStringLiteral("grdParametros"));
     m_parameters->setHorizontalHeaderLabels({QStringLiteral("Parâmetro"), QStringLiteral("Tipo")});
     m_parameters->horizontalHeader()->setStretchLastSection(true);
-    for (const ParameterDeclaration& declaration : layout.parameters)
-        addParameter(declaration.name, declaration.type);
+    showLayout(layout);
 
     auto* parameterPage = new QWidget(this);
     auto* parameterButtons = new QHBoxLayout;
@@ -82,6 +80,10 @@ ReportEditorDialog::ReportEditorDialog(const ReportLayout& layout, const QString
 
     auto* buttons = new QDialogButtonBox(this);
     auto* preview = buttons->addButton(QStringLiteral("Visualizar"), QDialogButtonBox::ActionRole);
+    auto* restore = buttons->addButton(QStringLiteral("Restaurar padrão"), QDialogButtonBox::ResetRole);
+    restore->setObjectName(QStringLiteral("btnRestaurarPadrao"));
+    restore->setToolTip(QStringLiteral("Trazer de volta o relatório padrão no lugar desta cópia"));
+    restore->setEnabled(!standardLayoutPath().isEmpty());
     buttons->addButton(QDialogButtonBox::Save);
     buttons->addButton(QDialogButtonBox::Cancel);
 
@@ -98,8 +100,57 @@ ReportEditorDialog::ReportEditorDialog(const ReportLayout& layout, const QString
     connect(remove, &QPushButton::clicked, this, &ReportEditorDialog::removeSelectedParameter);
     connect(fromQuery, &QPushButton::clicked, this, &ReportEditorDialog::declareQueryParameters);
     connect(preview, &QPushButton::clicked, this, &ReportEditorDialog::trialPreview);
+    connect(restore, &QPushButton::clicked, this, &ReportEditorDialog::restoreStandard);
     connect(buttons, &QDialogButtonBox::accepted, this, &ReportEditorDialog::save);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void ReportEditorDialog::showLayout(const ReportLayout& layout)
+{
+    m_title->setText(layout.title);
+    m_query->setPlainText(layout.query);
+    m_bands->setPlainText(QString::fromUtf8(LayoutWriter::writeBands(layout)));
+    m_parameters->setRowCount(0);
+    for (const ParameterDeclaration& declaration : layout.parameters)
+        addParameter(declaration.name, declaration.type);
+}
+
+QString ReportEditorDialog::standardLayoutPath() const
+{
+    const QString reportsDir = Kavenso::CurrentSession().reportsDir;
+    if (reportsDir.isEmpty())
+        return {};
+    const QFileInfo standard(QDir(reportsDir).filePath(QFileInfo(m_fileName).fileName()));
+    const bool isACopy = standard.absoluteFilePath() != QFileInfo(m_fileName).absoluteFilePath();
+    return isACopy && standard.isFile() ? standard.absoluteFilePath() : QString();
+}
+
+void ReportEditorDialog::restoreStandard()
+{
+    const QString path = standardLayoutPath();
+    if (path.isEmpty() || !Kav::DialogService::instance().askQuestion(QStringLiteral(
+                              "Restaurar o relatório padrão? As mudanças desta cópia se perdem ao salvar.")))
+        return;
+    try {
+        showLayout(LayoutReader::readFile(path));
+    } catch (const Kav::Exception& error) {
+        Kav::DialogService::instance().showError(error.message());
+    }
+}
+
+bool ReportEditorDialog::hasChanges() const
+{
+    return m_title->text() != m_original.title || m_query->toPlainText() != m_original.query ||
+           m_bands->toPlainText() != QString::fromUtf8(LayoutWriter::writeBands(m_original)) ||
+           declaredParameters() != m_original.parameters;
+}
+
+void ReportEditorDialog::reject()
+{
+    if (hasChanges() && !Kav::DialogService::instance().askQuestion(
+                            QStringLiteral("Descartar as alterações feitas no relatório?")))
+        return;
+    QDialog::reject();
 }
 
 void ReportEditorDialog::setTitleText(const QString& title)

@@ -35,12 +35,22 @@ public:
     int declareQueryParameters();
     void addParameter(const QString& name, TFieldType type);
 
+    // Whether anything differs from the layout the editor opened with.
+    bool hasChanges() const;
+    // The standard layout this file is a user's copy of; empty when it is none.
+    QString standardLayoutPath() const;
+
 public slots:
     // Accepts when the layout checks out; otherwise shows the fault and stays open.
     void save();
     void trialPreview();
+    // Escape, Cancel and the close button: changes are thrown away only once the user agrees.
+    void reject() override;
+    // Puts the standard layout back in the editor (saved as the user's copy when saved).
+    void restoreStandard();
 
 private:
+    void showLayout(const ReportLayout& layout);
     void removeSelectedParameter();
     QList<ParameterDeclaration> declaredParameters() const;
 

@@ -235,11 +235,13 @@ bool TReportDesignerDialog::SaveToFile(const QString& fileName, const QString& r
     });
 }
 
-bool TReportDesignerDialog::SaveAs()
+bool TReportDesignerDialog::SaveAs(const QString& suggestedName)
 {
-    return command([this] {
+    return command([this, suggestedName] {
+        const QString start =
+            suggestedName.isEmpty() ? QDir::homePath() : QDir::home().filePath(suggestedName);
         const QString chosen = Kav::DialogService::instance().saveFileName(
-            parentWidget(), QStringLiteral("Salvar como"), QDir::homePath(), ReportRenderers::saveFilter());
+            parentWidget(), QStringLiteral("Salvar como"), start, ReportRenderers::saveFilter());
         if (chosen.isEmpty())
             return false;
         // A name without an ending known here is saved as PDF.
@@ -247,7 +249,10 @@ bool TReportDesignerDialog::SaveAs()
             ReportRenderers::nameForFile(chosen).isEmpty() && QFileInfo(chosen).suffix().isEmpty()
                 ? withSuffix(chosen, QStringLiteral("pdf"))
                 : chosen;
-        return SaveToFile(fileName);
+        if (!SaveToFile(fileName))
+            return false;
+        m_savedFileName = fileName;
+        return true;
     });
 }
 
@@ -373,14 +378,10 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
 bool TReportDesignerDialog::SetupPage()
 {
     return command([this] {
-        ReportLayout layout = Layout();
-        const auto setup = PageSetupDialog::ask(layout.page, parentWidget());
-        if (!setup)
+        const auto checked = PageSetupDialog::askFor(Layout(), m_fileName, parentWidget());
+        if (!checked)
             return false;
-        layout.page = *setup;
-        // The bands must still fit the new page.
-        const ReportLayout checked = LayoutReader::read(LayoutWriter::write(layout), m_fileName);
-        setLayout(checked, saveToUserFolder(checked, m_fileName));
+        setLayout(*checked, saveToUserFolder(*checked, m_fileName));
         return true;
     });
 }

@@ -72,8 +72,11 @@ public:
     Q_INVOKABLE bool Preview();
     // The output by name ("pdf", "text", "csv", "html"), or by the file's ending when empty.
     Q_INVOKABLE bool SaveToFile(const QString& fileName, const QString& renderer = QString());
-    // Asks the file (PDF, text, CSV or HTML by its type) through the dialog service.
-    Q_INVOKABLE bool SaveAs();
+    // Asks the file (PDF, text, CSV or HTML by its type) through the dialog service, offering
+    // `suggestedName` in the user's home folder when given.
+    Q_INVOKABLE bool SaveAs(const QString& suggestedName = QString());
+    // The file the last SaveAs wrote.
+    QString SavedFileName() const { return m_savedFileName; }
     Q_INVOKABLE bool SaveAsText();
 
     // The layout editor on the loaded layout; saved to the user's reports folder.
@@ -100,6 +103,7 @@ private:
     QString m_fileName;
     QString m_connectionName;
     QString m_userReportsDir;
+    QString m_savedFileName;
     QWidget* m_parentWidget = nullptr;
     QDateTime m_clock;
     Progress m_progress;

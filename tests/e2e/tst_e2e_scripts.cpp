@@ -239,6 +239,26 @@ private slots:
             QVERIFY(QFile::copy(picture, target));
         }
     }
+
+    // The preview window as the host shows it, taken by the window itself from the script.
+    void previewPicture()
+    {
+        requireParts();
+        const QString copy = m_dir.filePath(QStringLiteral("picture/preview.kscript"));
+        QVERIFY(QDir().mkpath(QFileInfo(copy).absolutePath()));
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(QStringLiteral(KAV_TEST_DIR "/picture/preview.kscript"), copy));
+        const Outcome outcome = runHost(copy);
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.output));
+        const QString picture = m_dir.filePath(QStringLiteral("picture/preview.png"));
+        const QImage image(picture);
+        QVERIFY2(!image.isNull(), qPrintable(outcome.output));
+        if (qEnvironmentVariableIsSet("KAV_UPDATE_SCREENSHOT")) {
+            const QString target = QStringLiteral(KAV_SOURCE_DIR "/docs/preview.png");
+            QFile::remove(target);
+            QVERIFY(QFile::copy(picture, target));
+        }
+    }
 };
 
 QTEST_MAIN(EndToEndTest)

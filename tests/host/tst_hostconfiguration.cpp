@@ -170,6 +170,18 @@ private slots:
         QTest::addRow("unknown option") << QStringList{"--filal", "0010"} << QStringList{} << "filal";
         QTest::addRow("option without value") << QStringList{"--filial"} << QStringList{} << "filial";
         QTest::addRow("stray argument") << QStringList{"demo.kscript"} << QStringList{} << "demo.kscript";
+        QTest::addRow("timeout not a number")
+            << QStringList{} << QStringList{"KAV_SERVER_TIMEOUT=um minuto"} << "um minuto";
+        QTest::addRow("timeout zero")
+            << QStringList{} << QStringList{"KAV_SERVER_TIMEOUT=0"} << "Server/Timeout";
+    }
+
+    void serverTimeoutIsInSeconds()
+    {
+        QCOMPARE(resolve({}).serverTimeoutMs(), 0); // the client's default
+        QCOMPARE(resolve({}, {"KAV_SERVER_TIMEOUT=45"}).serverTimeoutMs(), 45000);
+        writeFile(m_dir.filePath("tempo.ini"), "[Server]\nTimeout=20\n");
+        QCOMPARE(resolve({"--config", m_dir.filePath("tempo.ini")}).serverTimeoutMs(), 20000);
     }
     void badInputIsRefused()
     {

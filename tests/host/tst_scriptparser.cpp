@@ -76,6 +76,11 @@ private slots:
             << "answer list 001 003" << ScriptVerb::AnswerList << QStringList{"001", "003"};
         QTest::addRow("answer list none")
             << "answer list none" << ScriptVerb::AnswerList << QStringList{"none"};
+        QTest::addRow("answer preview steps")
+            << "answer preview PgDn Shift+Space WheelDown zoom=largura page=2 fits=largura grab=p.png close"
+            << ScriptVerb::AnswerPreview
+            << QStringList{"PgDn",   "Shift+Space",  "WheelDown",  "zoom=largura",
+                           "page=2", "fits=largura", "grab=p.png", "close"};
         QTest::addRow("expect message")
             << "expect message \"Texto.\"" << ScriptVerb::ExpectMessage << QStringList{"Texto."};
         QTest::addRow("expect messages none")
@@ -129,6 +134,10 @@ private slots:
                                              << "stand alone";
         QTest::addRow("preview not close") << "answer preview print"
                                            << "close";
+        QTest::addRow("preview unknown step") << "answer preview Jump close"
+                                              << "no preview step";
+        QTest::addRow("preview close before its steps") << "answer preview close PgDn"
+                                                        << "end with close";
         QTest::addRow("question maybe") << "answer question maybe"
                                         << "yes or no";
         QTest::addRow("enabled true") << "expect enabled sbtPrint true"

@@ -1,5 +1,6 @@
 #include "DialogService.h"
 #include "Events.h"
+#include "ListRows.h"
 #include "LookupFixture.h"
 #include "LookupListDialog.h"
 #include "TBtnPesquisa.h"
@@ -292,6 +293,36 @@ private slots:
             QTest::keyClick(table, Qt::Key_Backspace);
         QCOMPARE(dialog.currentRow(), row);
         QCOMPARE(dialog.typedText(), kept);
+    }
+
+    // Dates that travel as text (the periods of a data packet) are shown and searched as the
+    // form's date boxes show them; other texts are left alone.
+    void textDatesAreShownAndSearchedAsTheFormShowsThem()
+    {
+        LookupFixture fixture;
+        fixture.fill({{"2025-03-01", "2025-13-01", "a1"}, {"2025-04-01", "Abril", "a2"}});
+        const Kav::ListRows rows = Kav::readListRows(fixture.dataSet);
+        QCOMPARE(rows.cells.value(0), (QStringList{"01/03/2025", "2025-13-01"})); // no such month
+        QCOMPARE(rows.cells.value(1), (QStringList{"01/04/2025", "Abril"}));
+        LookupListDialog dialog("Teste", rows);
+        auto* table = dialog.findChild<QTableWidget*>();
+        emit table->horizontalHeader()->sectionClicked(0);
+        QTest::keyClicks(table, "01/04");
+        QCOMPARE(dialog.currentRow(), 1);
+    }
+
+    // A column is as wide as its title and its texts, even when its display width is smaller:
+    // no "ódig" for "Código", no squashed codes.
+    void columnsFitTheirTitlesAndTexts()
+    {
+        LookupFixture fixture;
+        fixture.dataSet->FieldByName("CODIGO")->setDisplayWidth(1);
+        fixture.fill({{"0000000001", "Arroz", "a1"}});
+        QTableWidget table;
+        Kav::fillListTable(&table, Kav::readListRows(fixture.dataSet));
+        const QFontMetrics header(table.horizontalHeader()->font());
+        QVERIFY(table.columnWidth(0) > header.horizontalAdvance(QStringLiteral("Código")));
+        QVERIFY(table.columnWidth(0) > table.fontMetrics().horizontalAdvance(QStringLiteral("0000000001")));
     }
 
     void listClosesWithEnterOrEscape_data()

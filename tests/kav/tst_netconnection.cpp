@@ -277,11 +277,13 @@ void TestNetConnection::callTimesOutWithAClearError()
     QElapsedTimer timer;
     timer.start();
     try {
-        m_connection->AppServer().call("CriaNutriCard");
+        m_connection->AppServer().call("CriaNutriCard", {},
+                                       {"Preparando o relatório", "preparar o relatório"});
         QFAIL("no timeout");
     } catch (const Kav::Exception& error) {
-        QVERIFY2(error.message().contains("não respondeu"), qPrintable(error.message()));
-        QVERIFY(error.message().contains("CriaNutriCard"));
+        QVERIFY2(error.message().contains("não respondeu ao preparar o relatório"),
+                 qPrintable(error.message()));
+        QVERIFY(!error.message().contains("CriaNutriCard")); // the user's action, not the method
         QVERIFY(error.message().contains(QStringLiteral("127.0.0.1:%1").arg(m_server->port())));
     }
     QVERIFY(timer.elapsed() >= 300);

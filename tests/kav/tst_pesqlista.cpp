@@ -3,6 +3,7 @@
 #include "LookupFixture.h"
 #include "Pesqlista.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -188,6 +189,26 @@ private slots:
         });
         QCOMPARE(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, text), accepted);
         QCOMPARE(text, list);
+    }
+
+    // What the choice leads to is said under the list (the report prints the nutrients chosen).
+    void noteIsShownUnderTheList()
+    {
+        dialogs.setAutomated(false);
+        LookupFixture fixture;
+        QString text;
+        QStringList atStart;
+        QString shown;
+        bool visible = false;
+        whenTheListOpens(atStart, [&](CheckListDialog* dialog) {
+            auto* note = dialog->findChild<QLabel*>(QStringLiteral("lblNota"));
+            shown = note->text();
+            visible = note->isVisible();
+            QTest::keyClick(dialog->findChild<QTableWidget*>(), Qt::Key_Escape);
+        });
+        Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, text, "Impressos em blocos de 8.");
+        QCOMPARE(shown, QStringLiteral("Impressos em blocos de 8."));
+        QVERIFY(visible);
     }
 };
 

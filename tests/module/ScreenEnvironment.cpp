@@ -28,12 +28,25 @@ ScreenEnvironment::~ScreenEnvironment()
 {
     dtmDBGeral::close();
     m_proxy.reset();
-    if (m_server.state() == QProcess::NotRunning)
-        return;
-    m_server.terminate();
-    if (!m_server.waitForFinished(kServerStopMs))
+    if (!stopServer())
         m_server.kill();
     m_server.waitForFinished();
+}
+
+bool ScreenEnvironment::stopServer()
+{
+    if (m_server.state() == QProcess::NotRunning)
+        return true;
+    m_server.terminate();
+    return m_server.waitForFinished(kServerStopMs);
+}
+
+QString ScreenEnvironment::restartServer()
+{
+    const quint16 port = m_serverPort;
+    if (!stopServer())
+        return QStringLiteral("kavserver did not stop on SIGTERM");
+    return startServer(port);
 }
 
 bool ScreenEnvironment::inCi()
@@ -76,11 +89,12 @@ QString ScreenEnvironment::start(bool withServer, const QStringList& statements)
     return withServer ? startServer() : QString();
 }
 
-QString ScreenEnvironment::startServer()
+QString ScreenEnvironment::startServer(quint16 wantedPort)
 {
     m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.start(binary(QStringLiteral("kavserver")), {QStringLiteral("--database"), m_databaseUrl,
-                                                         QStringLiteral("--port"), QStringLiteral("0")});
+    m_server.start(
+        binary(QStringLiteral("kavserver")),
+        {QStringLiteral("--database"), m_databaseUrl, QStringLiteral("--port"), QString::number(wantedPort)});
     static const QRegularExpression listening(QStringLiteral("listening on [^ ]*:([0-9]+)"));
     QString log;
     quint16 port = 0;
@@ -93,6 +107,9 @@ QString ScreenEnvironment::startServer()
     }
     if (port == 0)
         return QStringLiteral("kavserver did not start: ") + log;
+    m_serverPort = port;
+    if (m_proxy) // a restart: the proxy already leads to this port
+        return {};
     m_proxy = std::make_unique<RecordingProxy>(port);
     if (!m_proxy->listen())
         return QStringLiteral("the proxy cannot listen on a loopback port");

@@ -24,6 +24,10 @@ public:
     // built yet, a tool that failed); empty when ready.
     QString start(bool withServer, const QStringList& statements = {});
 
+    // Stops kavserver with SIGTERM, as a service manager does, and starts it again on the same
+    // port. Returns why it could not; empty when it serves again.
+    QString restartServer();
+
     // The session of a user logged in to `filial`, the server reached through the proxy.
     void logIn(const QString& filial);
 
@@ -36,11 +40,13 @@ public:
 
 private:
     QString runKavdb(const QStringList& arguments);
-    QString startServer();
+    QString startServer(quint16 port = 0);
+    bool stopServer();
 
     QTemporaryDir m_dir;
     QString m_databaseUrl;
     QProcess m_server;
+    quint16 m_serverPort = 0;
     std::unique_ptr<RecordingProxy> m_proxy;
 };
 

@@ -19,6 +19,7 @@
 #include "TRadioButton.h"
 #include "TSpeedButton.h"
 
+#include <QLabel>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -376,6 +377,27 @@ private slots:
                                        << "04"
                                        << "04";
     }
+    // Beside "Lista" the form says what was chosen: the count, the codes in its tooltip; with
+    // "Todos" (or nothing chosen) nothing is said.
+    void listChoiceIsShownBesideLista()
+    {
+        screen.answerLookup("CDTIPOCARD=" + kCreche);
+        screen.click(form->btpTipoCard);
+        auto* choice = form->findChild<QLabel*>(QStringLiteral("sbtServicoEscolha"));
+        QVERIFY(choice);
+        QVERIFY(!choice->isVisible());
+        screen.answerList("00001 00003");
+        screen.click(form->rbtListaServ);
+        screen.click(form->sbtServico);
+        QVERIFY(choice->isVisible());
+        QCOMPARE(choice->text(), QStringLiteral("2 itens"));
+        QCOMPARE(choice->toolTip(), QStringLiteral("Escolhidos: 00001, 00003"));
+        screen.click(form->rbtTodosServ);
+        QVERIFY(!choice->isVisible());
+        screen.click(form->rbtListaServ);
+        QVERIFY(choice->isVisible()); // the picks are kept while the screen is open
+    }
+
     void pickedListsJoinCodesWithSeparatorsOnlyBetween()
     {
         QFETCH(QString, group);

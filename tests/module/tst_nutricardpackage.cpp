@@ -4,16 +4,21 @@
 #include "Cli_Zve41300.h"
 #include "DemoDatabase.h"
 #include "DialogService.h"
+#include "dtmDBGeral.h"
+#include "Events.h"
 #include "FormFactory.h"
 #include "Kavenso.h"
 #include "KavException.h"
 #include "TfrmNutriCard.h"
+#include "TMaskEdit.h"
 #include "TNetConnection.h"
 
 #include <QLibrary>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopeGuard>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -197,6 +202,80 @@ private slots:
         IniProc();
         QVERIFY(frmNutriCard); // the real screen opens
         closeScreen();
+    }
+
+    // Through the host's own path: the entry inside the dispatcher, the form in an MDI area. The
+    // database refuses the first activation's query; the form that stays open is the one
+    // instance, and a later call shows it instead of opening a second.
+    void failedFirstActivationKeepsOneInstance()
+    {
+        QMainWindow main;
+        auto* area = new QMdiArea;
+        main.setCentralWidget(area);
+        main.resize(1100, 800);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TfrmDadosGerRel::setMdiArea(area);
+        QSqlQuery schema(dtmDBGeral::database());
+        QVERIFY(schema.exec(QStringLiteral("ALTER TABLE PARAMGERAL RENAME TO PARAMGERAL_FORA")));
+        const auto restore = qScopeGuard([] {
+            QSqlQuery(dtmDBGeral::database())
+                .exec(QStringLiteral("ALTER TABLE PARAMGERAL_FORA RENAME TO PARAMGERAL"));
+        });
+        auto& dialogs = Kav::DialogService::instance();
+
+        Kav::runHandler([] { IniProc(); });
+        QCOMPARE(dialogs.shownMessages().size(), 1);
+        TfrmNutriCard* first = frmNutriCard;
+        QVERIFY(first);
+        QVERIFY(boIdCriado);
+        Kav::runHandler([] { IniProc(); });
+        QCOMPARE(frmNutriCard, first);
+        QCOMPARE(area->subWindowList().size(), 1);
+
+        // A stray form of the same class closing does not make the module forget the live one.
+        auto* stray = new TfrmNutriCard;
+        stray->create();
+        QCOMPARE(frmNutriCard, first);
+        stray->Close();
+        QCOMPARE(frmNutriCard, first);
+        QVERIFY(boIdCriado);
+
+        closeScreen();
+        QVERIFY(!boIdCriado);
+    }
+
+    // Closing never validates: a code typed but not yet checked is left, not checked, when the
+    // window goes (its close button, or the form's own close as the menu's Sair does).
+    void closingWithAnUncheckedCodeValidatesNothing_data()
+    {
+        QTest::addColumn<bool>("byCloseButton");
+        QTest::addRow("close button") << true;
+        QTest::addRow("Sair") << false;
+    }
+    void closingWithAnUncheckedCodeValidatesNothing()
+    {
+        QFETCH(bool, byCloseButton);
+        QMainWindow main;
+        auto* area = new QMdiArea;
+        main.setCentralWidget(area);
+        main.resize(1100, 800);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TfrmDadosGerRel::setMdiArea(area);
+        IniProc();
+        TfrmNutriCard* form = frmNutriCard;
+        QVERIFY(form);
+        QTRY_VERIFY(form->medCdTipoCard->hasFocus());
+        QTest::keyClicks(form->medCdTipoCard, "99");
+        Kav::DialogService::instance().clearMessages();
+        if (byCloseButton)
+            area->subWindowList().first()->close();
+        else
+            Kav::runHandler([form] { form->Close(); });
+        QTRY_VERIFY(area->subWindowList().isEmpty());
+        QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList());
+        QVERIFY(!frmNutriCard);
     }
 
     void screenOpensAsAnMdiChildOfTheMainWindow()

@@ -20,7 +20,11 @@
 #include "TRadioButton.h"
 #include "TSpeedButton.h"
 
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace Cli_Zve41300;
@@ -36,6 +40,17 @@ int preparedRows(const QString& key)
     query.prepare("SELECT COUNT(*) FROM NUTRICARD WHERE NRSEQUNUTR = ?");
     query.addBindValue(key);
     return query.exec() && query.next() ? query.value(0).toInt() : -1;
+}
+
+void copyPreparedHeader(const QString& key, const QString& copy)
+{
+    QSqlQuery query(dtmDBGeral::database());
+    query.prepare("INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
+                  "DTINICIAL, DTFINAL, IDTIPOREL) SELECT ?, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
+                  "DTINICIAL, DTFINAL, IDTIPOREL FROM NUTRICARDCAB WHERE NRSEQUNUTR = ?");
+    query.addBindValue(copy);
+    query.addBindValue(key);
+    QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
 }
 
 QJsonValue argument(const RecordingProxy::Call& call, int number)
@@ -277,6 +292,8 @@ private slots:
         QFETCH(bool, accepted);
         chooseCriteria();
         server().rewriteNextAnswer("CriaNutriCard", [key](QJsonObject& result) {
+            // The prepared header is found under the rewritten key too, as the report requires.
+            copyPreparedHeader(result.value("value").toArray().at(0).toString(), key);
             result.insert("value", QJsonArray{key, "_001_002"});
         });
         screen.answerFile(output("key.pdf"));
@@ -329,6 +346,34 @@ private slots:
     }
 
     // ---- deletion of the prepared data
+
+    // "Salvar como" suggests "<report>-<period>.pdf" and, once saved, says so in the host's
+    // status bar.
+    void saveAsSuggestsANameAndConfirmsInTheStatusBar()
+    {
+        ScreenDriver::close();
+        QMainWindow main;
+        auto* area = new QMdiArea;
+        main.setCentralWidget(area);
+        main.resize(1100, 800);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TfrmDadosGerRel::setMdiArea(area);
+        const auto noArea = qScopeGuard([] { TfrmDadosGerRel::setMdiArea(nullptr); });
+        form = screen.open();
+        QVERIFY(form);
+        chooseCriteria();
+        const QString saved = output("salvo.pdf");
+        screen.answerFile(saved);
+        form->sbtSalvarComo->Click();
+        QVERIFY2(ScreenDriver::messages().isEmpty(), qPrintable(noMessages()));
+        const QString offered = ScreenDriver::dialogs().lastOfferedFile();
+        QCOMPARE(QFileInfo(offered).fileName(),
+                 form->cbbReportNames->currentText() + QStringLiteral("-01-03-2025 a 31-03-2025.pdf"));
+        QVERIFY(QFile::exists(saved));
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Relatório salvo em ") + saved);
+        ScreenDriver::close();
+    }
 
     void preparedDataIsDeletedAfterPrintPreviewAndText_data()
     {

@@ -428,6 +428,9 @@ void TstQrDialog::setupPageRefusesPageTooSmall()
     QVERIFY(!dialog.SetupPage());
     QVERIFY2(Kav::DialogService::instance().shownMessages().value(0).contains(QStringLiteral("não cabe")),
              qPrintable(Kav::DialogService::instance().shownMessages().join(QLatin1Char('\n'))));
+    // Said in words: the orientation and what to do, never the layout file and its line.
+    QVERIFY(Kav::DialogService::instance().shownMessages().value(0).contains(QStringLiteral("em paisagem")));
+    QVERIFY(!Kav::DialogService::instance().shownMessages().value(0).contains(QStringLiteral(".QR2")));
     QCOMPARE(dialog.Layout().page.orientation, QPageLayout::Portrait);
     Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
                                                QStringLiteral("A4 sideways 1 1 1 1"));

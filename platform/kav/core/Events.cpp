@@ -2,10 +2,12 @@
 
 #include "KavException.h"
 
+#include <QDebug>
 #include <QHash>
 #include <QMetaMethod>
 #include <QPointer>
-#include <QDebug>
+
+#include <vector>
 
 namespace Kav {
 
@@ -34,6 +36,23 @@ ErrorDisplay& errorDisplay()
 {
     static ErrorDisplay display = [](const QString& message) { qWarning().noquote() << message; };
     return display;
+}
+
+std::vector<std::function<void()>>& commandEndListeners()
+{
+    static std::vector<std::function<void()>> listeners;
+    return listeners;
+}
+
+void notifyCommandEnd()
+{
+    for (const auto& listener : commandEndListeners()) {
+        try {
+            listener();
+        } catch (const std::exception& error) {
+            qWarning().noquote() << "after the command:" << error.what();
+        }
+    }
 }
 
 struct DepthGuard
@@ -125,11 +144,17 @@ void runHandler(const std::function<void()>& handler)
     } catch (...) {
         errorDisplay()(QStringLiteral("Erro inesperado."));
     }
+    notifyCommandEnd();
 }
 
 bool isHandlerRunning()
 {
     return handlerDepth() > 0;
+}
+
+void addCommandEndListener(std::function<void()> listener)
+{
+    commandEndListeners().push_back(std::move(listener));
 }
 
 void setErrorDisplay(ErrorDisplay display)

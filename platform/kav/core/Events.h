@@ -12,10 +12,10 @@
 // Qt's event loop. A handler started while another one runs (a change fired by a text a check
 // writes back, a click pressed by a shortcut) passes its exception on to that caller.
 
+#include <functional>
 #include <QByteArray>
 #include <QGenericArgument>
 #include <QObject>
-#include <functional>
 
 namespace Kav {
 
@@ -43,6 +43,10 @@ bool hasHandler(const QObject* target, const QByteArray& handler);
 // The dispatcher. At the outermost level it catches and shows; nested, it rethrows.
 void runHandler(const std::function<void()>& handler);
 bool isHandlerRunning();
+
+// Called after every outermost command, whatever its outcome: what must not be held while the
+// screen waits for the user is let go here (the shared database connection).
+void addCommandEndListener(std::function<void()> listener);
 
 // How an error that ends a command is shown (set by the visual library to its message box).
 using ErrorDisplay = std::function<void(const QString& message)>;

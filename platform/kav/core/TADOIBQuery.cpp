@@ -6,6 +6,7 @@
 #include "TDataSource.h"
 #include "TParameter.h"
 
+#include <QDebug>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -141,7 +142,25 @@ QList<TParameter*> TADOIBQuery::Params() const
 
 TDataSet::Result TADOIBQuery::fetch()
 {
-    QSqlDatabase db = database();
+    try {
+        return read(database());
+    } catch (const Kav::Exception&) {
+        if (!m_connectionName.isEmpty() || !dtmDBGeral::reconnectAfterFailure())
+            throw;
+    }
+    // The shared connection had been lost and is open again: a read runs once more.
+    return read(database());
+}
+
+[[noreturn]] void TADOIBQuery::failed(const QString& what, const QSqlError& error) const
+{
+    qWarning().noquote() << displayName() << what << error.text();
+    throw Kav::Exception(QStringLiteral("Não foi possível ler os dados de %1 no banco de dados (%2).")
+                             .arg(displayName(), what));
+}
+
+TDataSet::Result TADOIBQuery::read(const QSqlDatabase& db)
+{
     const QString statement = statementFor(Kav::dialectOf(db));
     const QString verb = firstWord(statement);
     if (verb != QLatin1String("SELECT") && verb != QLatin1String("WITH"))
@@ -152,13 +171,11 @@ TDataSet::Result TADOIBQuery::fetch()
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
     if (!query.prepare(statement))
-        throw Kav::Exception(QStringLiteral("%1: the database refused the statement: %2")
-                                 .arg(displayName(), query.lastError().text()));
+        failed(QStringLiteral("consulta recusada"), query.lastError());
     for (const QString& name : Kav::sqlPlaceholders(statement))
         query.bindValue(QLatin1Char(':') + name, ParamByName(name)->boundValue());
     if (!query.exec())
-        throw Kav::Exception(
-            QStringLiteral("%1: the query failed: %2").arg(displayName(), query.lastError().text()));
+        failed(QStringLiteral("consulta falhou"), query.lastError());
 
     Result result;
     const QSqlRecord record = query.record();
@@ -172,7 +189,6 @@ TDataSet::Result TADOIBQuery::fetch()
         result.rows << row;
     }
     if (query.lastError().isValid())
-        throw Kav::Exception(
-            QStringLiteral("%1: reading the rows failed: %2").arg(displayName(), query.lastError().text()));
+        failed(QStringLiteral("leitura interrompida"), query.lastError());
     return result;
 }

@@ -11,6 +11,7 @@
 
 #include "TDataSource.h"
 class QSqlDatabase;
+class QSqlError;
 class TParameter;
 
 class TADOIBQuery : public TDataSet
@@ -67,6 +68,9 @@ protected:
 private:
     TParameter* findParam(const QString& name) const;
     QSqlDatabase database() const;
+    Result read(const QSqlDatabase& db);
+    // The user is told in words which data could not be read; the database's reason is logged.
+    [[noreturn]] void failed(const QString& what, const QSqlError& error) const;
 
     QStringList m_sql;
     QStringList m_sqlOracle;

@@ -1,5 +1,6 @@
 #include "TNetConnection.h"
 
+#include "CallWait.h"
 #include "Events.h"
 #include "KavException.h"
 #include "RpcError.h"
@@ -26,6 +27,7 @@ struct DefaultAccess
 {
     QString token;
     QString trustedCertificate;
+    int callTimeoutMs = TNetConnection::kDefaultCallTimeoutMs;
 };
 
 DefaultAccess& defaultAccess()
@@ -38,7 +40,13 @@ DefaultAccess& defaultAccess()
 
 void TNetConnection::setDefaultAccess(const QString& token, const QString& trustedCertificate)
 {
-    defaultAccess() = {token, trustedCertificate};
+    defaultAccess().token = token;
+    defaultAccess().trustedCertificate = trustedCertificate;
+}
+
+void TNetConnection::setDefaultCallTimeout(int ms)
+{
+    defaultAccess().callTimeoutMs = ms;
 }
 
 TNetConnection::TNetConnection(QObject* parent)
@@ -46,6 +54,7 @@ TNetConnection::TNetConnection(QObject* parent)
       m_trustedCertificate(defaultAccess().trustedCertificate), m_socket(new QSslSocket(this)),
       m_buffer(std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap))
 {
+    m_callTimeoutMs = defaultAccess().callTimeoutMs;
     connect(m_socket, &QSslSocket::readyRead, this, &TNetConnection::readAnswers);
 }
 
@@ -160,7 +169,9 @@ bool TNetConnection::authenticate()
     m_socket->write(request.toLine());
     QString reason;
     try {
-        const Kav::Rpc::RpcResponse response = waitForAnswer(m_nextId, request.qualifiedMethod());
+        const Kav::Rpc::RpcResponse response =
+            waitForAnswer(m_nextId, {QStringLiteral("Conectando ao servidor de aplicação"),
+                                     QStringLiteral("verificar o acesso")});
         if (!response.isError())
             return true;
         reason = response.errorMessage;
@@ -203,7 +214,7 @@ void TNetConnection::readAnswers()
         emit answerArrived();
 }
 
-Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const QString& method)
+Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const Kav::CallActivity& activity)
 {
     QPointer<TNetConnection> self(this);
     QEventLoop loop;
@@ -211,6 +222,7 @@ Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const QString& me
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     bool timedOut = false;
+    bool cancelled = false;
     connect(&timer, &QTimer::timeout, &loop, [&] {
         timedOut = true;
         loop.quit();
@@ -224,28 +236,42 @@ Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const QString& me
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
     if (!m_answers.contains(id) && Connected()) {
         timer.start(m_callTimeoutMs);
-        loop.exec(kWaitFlags);
+        Kav::waitForCall(loop, activity.doing, [&] {
+            cancelled = true;
+            loop.quit();
+        });
     }
     if (!self)
         throw Kav::Exception(
-            QStringLiteral("A conexão com o servidor de aplicação foi fechada durante a chamada %1.")
-                .arg(method));
+            QStringLiteral("A conexão com o servidor de aplicação foi fechada durante a chamada para %1.")
+                .arg(activity.action));
     if (!m_answers.contains(id) && m_socket->bytesAvailable() > 0)
         readAnswers();
     if (m_answers.contains(id))
         return m_answers.take(id);
-    // No answer will come for this call any more: start afresh on the next one.
+    // No answer will come for this call any more (or none is awaited): start afresh on the next.
     m_socket->abort();
+    if (cancelled) {
+        m_lastError = QStringLiteral("Espera cancelada pelo usuário.");
+        throw Kav::SilentAbort(m_lastError); // the user's own choice needs no message
+    }
     if (timedOut)
-        fail(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3 s.")
-                 .arg(address(), method)
+        fail(QStringLiteral("O servidor de aplicação (%1) não respondeu ao %2 em %3 s. Tente novamente em "
+                            "instantes; se persistir, avise o suporte.")
+                 .arg(address(), activity.action)
                  .arg(m_callTimeoutMs / kMsPerSecond));
-    fail(QStringLiteral("A conexão com o servidor de aplicação em %1 caiu durante a chamada %2.")
-             .arg(address(), method));
+    fail(QStringLiteral("A conexão com o servidor de aplicação (%1) caiu durante a chamada para %2.")
+             .arg(address(), activity.action));
 }
 
-QVariant TNetConnection::call(const QString& method, const QList<Kav::RemoteArg>& args)
+QVariant TNetConnection::call(const QString& method, const QList<Kav::RemoteArg>& args,
+                              const Kav::CallActivity& given)
 {
+    // Messages speak of what the user asked for, never of the method's name.
+    const Kav::CallActivity activity =
+        given.action.isEmpty() ? Kav::CallActivity{QStringLiteral("Aguardando o servidor de aplicação"),
+                                                   QStringLiteral("atender o pedido")}
+                               : given;
     ensureConnected();
 
     Kav::Rpc::RpcRequest request;
@@ -259,7 +285,7 @@ QVariant TNetConnection::call(const QString& method, const QList<Kav::RemoteArg>
     }
     m_socket->write(request.toLine());
 
-    const Kav::Rpc::RpcResponse response = waitForAnswer(m_nextId, method);
+    const Kav::Rpc::RpcResponse response = waitForAnswer(m_nextId, activity);
     if (response.isError()) {
         m_lastError = response.errorMessage;
         throw Kav::Rpc::RpcError(response.errorCode, response.errorMessage);

@@ -5,6 +5,7 @@
 // it presents the token right after connecting, before any call.
 
 #include "AppServer.h"
+#include "CallWait.h"
 #include "RemoteArg.h"
 #include "RpcResponse.h"
 
@@ -34,7 +35,9 @@ class TNetConnection : public QObject
     Q_PROPERTY(QString TrustedCertificate READ TrustedCertificate WRITE setTrustedCertificate)
 
 public:
-    static constexpr int kDefaultCallTimeoutMs = 120000;
+    // A minute: long enough for a month's report to be prepared, short enough for a person
+    // looking at the screen (who may also cancel sooner). The host's configuration may change it.
+    static constexpr int kDefaultCallTimeoutMs = 60000;
     static constexpr int kDefaultConnectTimeoutMs = 10000;
 
     explicit TNetConnection(QObject* parent = nullptr);
@@ -63,6 +66,7 @@ public:
     void setTrustedCertificate(const QString& path) { m_trustedCertificate = path; }
     // What every connection made afterwards starts with: the client's configuration.
     static void setDefaultAccess(const QString& token, const QString& trustedCertificate);
+    static void setDefaultCallTimeout(int ms);
 
     bool Connected() const;
     // Connecting fires OnBeforeConnect first. A failed connect raises only with ThrowException
@@ -77,7 +81,10 @@ public:
     // A connection that is down is connected again first (firing OnBeforeConnect); a failure
     // to connect, a drop during the call, the timeout and an error from the server raise
     // Kav::Exception (Kav::Rpc::RpcError for the server's errors), whatever ThrowException says.
-    QVariant call(const QString& method, const QList<Kav::RemoteArg>& args);
+    // `activity` says in the user's words what the call does, for the wait panel and messages.
+    // The user cancelling the wait raises Kav::SilentAbort. No call is ever sent twice.
+    QVariant call(const QString& method, const QList<Kav::RemoteArg>& args,
+                  const Kav::CallActivity& activity = {});
 
 signals:
     void answerArrived();
@@ -88,7 +95,7 @@ private:
     bool authenticate();
     void ensureConnected();
     void readAnswers();
-    Kav::Rpc::RpcResponse waitForAnswer(qint64 id, const QString& method);
+    Kav::Rpc::RpcResponse waitForAnswer(qint64 id, const Kav::CallActivity& activity);
     QString address() const;
     [[noreturn]] void fail(const QString& message);
 

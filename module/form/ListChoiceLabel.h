@@ -1,0 +1,16 @@
+#pragma once
+// Says beside a list's lookup button what the user chose with "Lista": how many items, and in
+// its tooltip which codes. Hidden while the list is not in use or nothing was chosen.
+
+#include <QLabel>
+
+class ListChoiceLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    // Placed right of `lookupButton`, in the same group box.
+    explicit ListChoiceLabel(QWidget* lookupButton);
+
+    // `codes` joined by "_" as the lists keep them; `inUse` tells whether "Lista" is chosen.
+    void showChoice(bool inUse, const QString& codes);
+};

@@ -1,0 +1,28 @@
+#include "PreparedReportData.h"
+
+#include "KavException.h"
+#include "TADOIBQuery.h"
+#include "TParameter.h"
+
+namespace {
+
+const QStringList kHeaderOfKey{QStringLiteral("SELECT NRSEQUNUTR FROM NUTRICARDCAB"),
+                               QStringLiteral("WHERE NRSEQUNUTR = CAST(:P_NRSEQUNUTR AS VARCHAR(10))")};
+
+} // namespace
+
+void PreparedReportData::requirePresent(const QString& key)
+{
+    TADOIBQuery header;
+    header.setObjectName(QStringLiteral("qryDadosPreparados"));
+    header.setSQL(kHeaderOfKey);
+    header.setSQL_IB(kHeaderOfKey);
+    header.ParamByName(QStringLiteral("P_NRSEQUNUTR"))->setAsString(key);
+    header.Open();
+    if (header.IsEmpty())
+        throw Kav::Exception(
+            QStringLiteral(
+                "Os dados do relatório preparados pelo servidor (chave %1) não foram encontrados no "
+                "banco de dados. O relatório não foi emitido; tente novamente.")
+                .arg(key));
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The product's name and icon, as the host's windows show them (never the toolkit's logo).
+
+#include <QIcon>
+#include <QString>
+
+class HostIdentity
+{
+public:
+    static QString productName();
+    // Drawn here, so that no image file has to travel with the program.
+    static QIcon icon();
+};

@@ -1,0 +1,62 @@
+#include "CallWaitPanel.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace Kav {
+
+namespace {
+constexpr int kTickMs = 1000;
+constexpr int kMsPerSecond = 1000;
+} // namespace
+
+CallWaitPanel::CallWaitPanel(QWidget* parent, const QString& doing, std::function<void()> cancel)
+    : QDialog(parent), m_doing(doing), m_cancel(std::move(cancel)), m_label(new QLabel(this))
+{
+    setObjectName(QStringLiteral("CallWaitPanel"));
+    setWindowTitle(QStringLiteral("Aguarde"));
+    setWindowModality(Qt::ApplicationModal);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    buttons->button(QDialogButtonBox::Cancel)
+        ->setToolTip(QStringLiteral("Parar de esperar pelo servidor (Esc)"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &CallWaitPanel::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_label);
+    layout->addWidget(buttons);
+    m_elapsed.start();
+    connect(&m_clock, &QTimer::timeout, this, &CallWaitPanel::showElapsed);
+    m_clock.start(kTickMs);
+    showElapsed();
+    show();
+}
+
+CallWaitPanel::~CallWaitPanel() = default;
+
+std::unique_ptr<CallWaitView> CallWaitPanel::present(const QString& doing,
+                                                     const std::function<void()>& cancel)
+{
+    return std::make_unique<CallWaitPanel>(QApplication::activeWindow(), doing, cancel);
+}
+
+QString CallWaitPanel::text() const
+{
+    return m_label->text();
+}
+
+void CallWaitPanel::showElapsed()
+{
+    m_label->setText(QStringLiteral("%1… (%2 s)").arg(m_doing).arg(m_elapsed.elapsed() / kMsPerSecond));
+}
+
+void CallWaitPanel::reject()
+{
+    // The panel goes when the wait ends, not before.
+    if (m_cancel)
+        m_cancel();
+}
+
+} // namespace Kav

@@ -1,0 +1,71 @@
+// The host's main window as a user sees it: the product's name and icon, a status bar whose
+// text stays after the menus were used, and side-by-side windows kept at their own size.
+#include "HostIdentity.h"
+#include "HostMainWindow.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QtTest>
+
+class TstHostMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowCarriesTheProductsNameAndIcon()
+    {
+        HostMainWindow window(QString(), QStringLiteral("Filial 0010"));
+        QCOMPARE(window.windowTitle(), HostIdentity::productName());
+        QVERIFY(!window.windowTitle().contains(QStringLiteral("kavhost")));
+        QVERIFY(!window.windowIcon().isNull());
+        QVERIFY(window.windowIcon().availableSizes().contains(QSize(16, 16)));
+    }
+
+    void statusTextStaysAfterTheMenusWereUsed()
+    {
+        HostMainWindow window(QString(), QStringLiteral("Filial 0010 · servidor 127.0.0.1:8211"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* label = window.findChild<QLabel*>(QStringLiteral("lblStatus"));
+        QVERIFY(label);
+        // What hovering a menu item does: a status tip, then an empty one as the menu closes.
+        QStatusTipEvent tip(QStringLiteral("Sair do programa"));
+        QApplication::sendEvent(&window, &tip);
+        QStatusTipEvent none{QString()};
+        QApplication::sendEvent(&window, &none);
+        QTRY_VERIFY(label->isVisible());
+        QCOMPARE(label->text(), QStringLiteral("Filial 0010 · servidor 127.0.0.1:8211"));
+    }
+
+    void sideBySideKeepsEachWindowsSize()
+    {
+        HostMainWindow window{QString(), QString()};
+        window.resize(1100, 760);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QList<QMdiSubWindow*> windows;
+        for (int i = 0; i < 2; ++i) {
+            auto* form = new QWidget;
+            form->setFixedSize(490, 376);
+            windows << window.mdiArea()->addSubWindow(form);
+            windows.last()->show();
+        }
+        const QSize frame = windows.first()->size();
+        QAction* tile = nullptr;
+        for (QAction* action : window.findChildren<QAction*>())
+            if (action->text() == QStringLiteral("&Lado a lado"))
+                tile = action;
+        QVERIFY(tile);
+        tile->trigger();
+        for (QMdiSubWindow* sub : windows)
+            QCOMPARE(sub->size(), frame);
+        QCOMPARE(windows[0]->pos(), QPoint(0, 0));
+        QCOMPARE(windows[1]->pos(), QPoint(frame.width(), 0)); // beside, not over
+    }
+};
+
+QTEST_MAIN(TstHostMainWindow)
+#include "tst_hostmainwindow.moc"
