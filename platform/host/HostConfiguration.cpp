@@ -98,6 +98,8 @@ void readIni(const QString& file, HostConfiguration& config)
     const QString host = ini.value("Server/Host").toStringList().join(',').trimmed();
     const QString port = ini.value("Server/Port").toString().trimmed();
     const QString origin = file + QStringLiteral(" [Server]");
+    // The file's port first, as "host:PORT" for the host so far ("host:0" without its "0"), so
+    // that the file's host entries without a port of their own take it.
     if (!port.isEmpty())
         parseServer(Kav::ServerAddress{config.serverHost, 0}.toString().chopped(1) + port, origin, config);
     if (!host.isEmpty())
