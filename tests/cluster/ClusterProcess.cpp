@@ -55,9 +55,6 @@ QString ClusterProcess::run(const QStringList& arguments, bool* ok) const
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KAV_CLUSTER_DIR"), m_dir.path());
     environment.insert(QStringLiteral("KAV_BUILD"), QStringLiteral(KAV_BINARY_DIR));
-    // haproxy lives in /usr/sbin, which a plain user's PATH may leave out.
-    environment.insert(QStringLiteral("PATH"),
-                       environment.value(QStringLiteral("PATH")) + QStringLiteral(":/usr/sbin:/sbin"));
     script.setProcessEnvironment(environment);
     script.start(QStringLiteral(KAV_SOURCE_DIR "/scripts/start-cluster"), arguments);
     *ok = script.waitForFinished(kScriptTimeoutMs) && script.exitStatus() == QProcess::NormalExit &&
