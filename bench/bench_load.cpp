@@ -3,10 +3,11 @@
 // the screen's command cycle for one of the central's schools (GetServico, GetPesqPeriodoCard, CriaNutriCard,
 // DelNutriCard) for a fixed time. Prints one Markdown table row per client count: calls per second, median
 // and 99th percentile latency, the server's peak memory, errors, prepared rows left, and the throughput
-// against the single client measured in the same run.
+// against the single client measured in the same run. With --server the clients go to servers
+// already running there instead (a balancer, or a list tried in order), and the memory is "-".
 //
 //   kavbench_load --database URL --central C --menu-type T --first D --last D
-//                 [--clients 1,8,64] [--seconds S]
+//                 [--clients 1,8,64] [--seconds S] [--server HOST:PORT]
 
 #include "BenchData.h"
 #include "BenchStats.h"
@@ -56,13 +57,12 @@ struct Outcome
 };
 
 // Runs the command cycle on its own connection until the deadline.
-Outcome runClient(const Cycle& cycle, quint16 port, QDeadlineTimer deadline)
+Outcome runClient(const Cycle& cycle, const QString& servers, QDeadlineTimer deadline)
 {
     Outcome outcome;
     TNetConnection connection;
     connection.setServerName(Zve41300::kServerName);
-    connection.setHost(QStringLiteral("127.0.0.1"));
-    connection.setPort(port);
+    connection.setHost(servers);
     const NutriCardServer calls(&connection);
     const auto timed = [&](auto&& call) -> QVariant {
         QElapsedTimer timer;
@@ -128,13 +128,15 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addOptions({{"database", "Database URL.", "URL"},
-                       {"central", "Central kitchen.", "CODE"},
-                       {"menu-type", "Menu type.", "CODE"},
-                       {"first", "First day.", "YYYY-MM-DD"},
-                       {"last", "Last day.", "YYYY-MM-DD"},
-                       {"clients", "Client counts (default 1,8,64).", "LIST"},
-                       {"seconds", "Seconds per client count (default 10).", "S"}});
+    parser.addOptions(
+        {{"database", "Database URL.", "URL"},
+         {"central", "Central kitchen.", "CODE"},
+         {"menu-type", "Menu type.", "CODE"},
+         {"first", "First day.", "YYYY-MM-DD"},
+         {"last", "Last day.", "YYYY-MM-DD"},
+         {"clients", "Client counts (default 1,8,64).", "LIST"},
+         {"seconds", "Seconds per client count (default 10).", "S"},
+         {"server", "Servers already running (default: a fresh kavserver per row).", "HOST:PORT"}});
     parser.process(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -158,8 +160,11 @@ int main(int argc, char* argv[])
         for (const QString& count : counts) {
             const int clients = count.toInt();
             KavServerProcess server;
-            if (!server.start({"--port", "0", "--database", url}))
+            const bool ownServer = !parser.isSet("server");
+            if (ownServer && !server.start({"--port", "0", "--database", url}))
                 throw Kav::Exception(QStringLiteral("kavserver did not start: %1").arg(server.log()));
+            const QString servers =
+                ownServer ? QStringLiteral("127.0.0.1:%1").arg(server.port()) : parser.value("server");
             QMutex mutex;
             Outcome total;
             QList<QThread*> threads;
@@ -168,7 +173,7 @@ int main(int argc, char* argv[])
             wall.start();
             for (int c = 0; c < clients; ++c) {
                 threads << QThread::create([&] {
-                    const Outcome outcome = runClient(cycle, server.port(), deadline);
+                    const Outcome outcome = runClient(cycle, servers, deadline);
                     const QMutexLocker lock(&mutex);
                     total.latenciesMs += outcome.latenciesMs;
                     total.errors += outcome.errors;
@@ -182,8 +187,8 @@ int main(int argc, char* argv[])
                 delete thread;
             }
             const double elapsedSeconds = double(wall.elapsed()) / kMsPerSecond;
-            const double peak = peakRssMiB(server.pid());
-            if (server.terminate() != 0)
+            const double peak = ownServer ? peakRssMiB(server.pid()) : 0.0;
+            if (ownServer && server.terminate() != 0)
                 throw Kav::Exception(
                     QStringLiteral("kavserver did not stop cleanly: %1").arg(server.log().right(kLogTail)));
             const qint64 left = preparedRows(db);
@@ -195,7 +200,7 @@ int main(int argc, char* argv[])
                        .arg(rate, 0, 'f', 1)
                        .arg(BenchStats::median(total.latenciesMs), 0, 'f', 2)
                        .arg(BenchStats::percentile(total.latenciesMs, kPercentile), 0, 'f', 2)
-                       .arg(peak, 0, 'f', 1)
+                       .arg(ownServer ? QString::number(peak, 'f', 1) : QStringLiteral("-"))
                        .arg(total.errors)
                        .arg(left)
                        .arg(singleClientRate > 0 ? QString::number(rate / singleClientRate, 'f', 2)

@@ -115,11 +115,3 @@ bool NutriCardWriter::remove(const QString& key) const
 {
     return removeWhere(QStringLiteral("NRSEQUNUTR = :KEY"), QStringLiteral(":KEY"), key) > 0;
 }
-
-int NutriCardWriter::removeCreatedBefore(const QDateTime& limitUtc) const
-{
-    // The header goes last: the rows and notes are found through it.
-    return removeWhere(
-        QStringLiteral("NRSEQUNUTR IN (SELECT NRSEQUNUTR FROM NUTRICARDCAB WHERE DTCRIACAO < :LIMIT)"),
-        QStringLiteral(":LIMIT"), limitUtc);
-}

@@ -25,9 +25,6 @@ public:
     // Removes the rows, the notes and the header of one key; true when a header was there.
     bool remove(const QString& key) const;
 
-    // Removes every key created before `limitUtc`; returns how many.
-    int removeCreatedBefore(const QDateTime& limitUtc) const;
-
 private:
     // Deletes from each table the rows of the keys `keyFilter` (a condition on NRSEQUNUTR) selects.
     int removeWhere(const QString& keyFilter, const QString& name, const QVariant& value) const;

@@ -4,6 +4,7 @@
 #include "CallContext.h"
 #include "ConsisteCore.h"
 #include "DataPacket.h"
+#include "NutriCardExpirySweep.h"
 #include "NutriCardKeyGenerator.h"
 #include "NutriCardPreparer.h"
 #include "NutriCardRefusal.h"
@@ -133,11 +134,11 @@ RemoteMethod nutriCardExpiryTask(int maxAgeHours)
 {
     return {QStringLiteral("NutriCardExpiry"),
             {},
-            RemoteMethod::Transaction::Write,
+            RemoteMethod::Transaction::Own,
             [maxAgeHours](CallContext& context) {
                 const QDateTime limit =
                     QDateTime::currentDateTimeUtc().addSecs(-qint64(maxAgeHours) * kSecondsPerHour);
-                const int removed = NutriCardWriter(context.db()).removeCreatedBefore(limit);
+                const int removed = NutriCardExpirySweep(context.db()).removeCreatedBefore(limit);
                 return QVariant(QStringLiteral("%1 expired keys removed").arg(removed));
             }};
 }

@@ -1,6 +1,7 @@
 #include "HostConfiguration.h"
 
 #include "KavException.h"
+#include "ServerList.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -8,8 +9,6 @@
 #include <QSettings>
 
 namespace {
-
-constexpr int kMaxPort = 65535;
 
 // A value taken from the INI key, then the environment variable, then the option, the last one
 // given winning. Paths in the INI file are relative to the file's folder.
@@ -58,29 +57,29 @@ QList<QCommandLineOption> options()
     };
 }
 
+// The connection takes a bare IPv6 address as a host, but in a setting "::1:8211" would be
+// ambiguous: there it comes in brackets, "[::1]:8211".
+bool hasBareIpv6(const QString& address)
+{
+    for (const QString& entry : address.split(QLatin1Char(',')))
+        if (entry.count(QLatin1Char(':')) > 1 && !entry.trimmed().startsWith(QLatin1Char('[')))
+            return true;
+    return false;
+}
+
+// One address, or several "host:port" entries separated by commas that the connection tries in
+// order; entries without a port take the one configured so far.
 void parseServer(const QString& address, const QString& origin, HostConfiguration& config)
 {
-    QString host = address.trimmed();
-    QString port;
-    const bool bracketed = host.startsWith(QLatin1Char('['));
-    // An IPv6 address carries colons of its own: it comes in brackets, "[::1]:8211".
-    const qsizetype close = bracketed ? host.indexOf(QLatin1Char(']')) : -1;
-    const qsizetype colon = host.indexOf(QLatin1Char(':'), bracketed ? close : 0);
-    bool valid = !bracketed || close > 0;
-    if (colon >= 0) {
-        port = host.mid(colon + 1);
-        host.truncate(colon);
-        valid = valid && (!bracketed || colon == close + 1);
-    }
-    if (bracketed && valid)
-        host = host.mid(1, close - 1);
-    bool portOk = true;
-    const int portNumber = colon >= 0 ? port.toInt(&portOk) : config.serverPort;
-    if (!valid || host.isEmpty() || !portOk || portNumber < 1 || portNumber > kMaxPort)
+    const std::optional<Kav::ServerList> servers = Kav::ServerList::parse(address, config.serverPort);
+    if (!servers || hasBareIpv6(address))
         throw Kav::Exception(
             QStringLiteral("%1: \"%2\" is not a server address HOST:PORT").arg(origin, address));
-    config.serverHost = host;
-    config.serverPort = portNumber;
+    const Kav::ServerAddress first = servers->addresses().constFirst();
+    const bool single = servers->addresses().size() == 1;
+    config.serverHost = single ? first.host : servers->toString();
+    if (single)
+        config.serverPort = first.port;
 }
 
 QString configFileFor(const QCommandLineParser& parser, const QProcessEnvironment& environment,
@@ -106,11 +105,16 @@ void readIni(const QString& file, HostConfiguration& config)
         if (!value.isEmpty())
             config.*setting.field = setting.isPath ? folder.absoluteFilePath(value) : value;
     }
-    const QString host = ini.value("Server/Host").toString().trimmed();
+    // Unquoted commas make a list in an INI file: "Host=a:8211, b:8211" is one.
+    const QString host = ini.value("Server/Host").toStringList().join(',').trimmed();
     const QString port = ini.value("Server/Port").toString().trimmed();
-    if (!host.isEmpty() || !port.isEmpty())
-        parseServer((host.isEmpty() ? config.serverHost : host) + (port.isEmpty() ? QString() : ':' + port),
-                    file + QStringLiteral(" [Server]"), config);
+    const QString origin = file + QStringLiteral(" [Server]");
+    // The file's port first, as "host:PORT" for the host so far ("host:0" without its "0"), so
+    // that the file's host entries without a port of their own take it.
+    if (!port.isEmpty())
+        parseServer(Kav::ServerAddress{config.serverHost, 0}.toString().chopped(1) + port, origin, config);
+    if (!host.isEmpty())
+        parseServer(host, origin, config);
     config.configFile = QFileInfo(file).absoluteFilePath();
 }
 

@@ -14,7 +14,7 @@ class HostConfiguration
 public:
     QString configFile; // the INI file read; empty when there was none
     QString filial;
-    QString serverHost;
+    QString serverHost; // one host, or a list "host:port,host:port" tried in order
     int serverPort = HostDefaults::kServerPort;
     QString databaseUrl;
     QString reportsDir;

@@ -97,6 +97,14 @@ private slots:
             << QStringList{"--config", ini, "--server", "outro"} << QStringList{} << "0001"
             << "outro:9000"
             << "postgresql://kav:kav@db:5432/kav";
+        QTest::addRow("a list of servers, in the order given")
+            << QStringList{"--config", ini, "--server", "a:7001, b"} << QStringList{} << "0001"
+            << "a:7001,b:9000:9000"
+            << "postgresql://kav:kav@db:5432/kav";
+        QTest::addRow("a list in KAV_SERVER")
+            << QStringList{} << QStringList{"KAV_SERVER=[::1]:7001,c:7002"} << "0010"
+            << "[::1]:7001,c:7002:8211"
+            << "sqlite://" + m_dir.filePath("data/demo.db");
         QTest::addRow("bracketed IPv6 address")
             << QStringList{"--server", "[::1]:8300"} << QStringList{} << "0010"
             << "::1:8300"
@@ -115,6 +123,16 @@ private slots:
         QCOMPARE(config.filial, filial);
         QCOMPARE(config.serverHost + ':' + QString::number(config.serverPort), server);
         QCOMPARE(config.databaseUrl, database);
+    }
+
+    // Unquoted commas make a list in an INI file; the file's port serves entries without one.
+    void iniHostMayListServers()
+    {
+        writeFile(m_dir.filePath("list.ini"), "[Server]\nHost=app1:8300, app2\nPort=8400\n");
+        const HostConfiguration config = resolve({"--config", m_dir.filePath("list.ini")});
+        QCOMPARE(config.serverHost, QStringLiteral("app1:8300,app2:8400"));
+        QCOMPARE(config.session().webUrl, QStringLiteral("app1:8300,app2:8400"));
+        QVERIFY_THROWS_EXCEPTION(Kav::Exception, resolve({"--server", "a:1,,b:2"}));
     }
 
     void defaultConfigFileIsReadWhenPresent()

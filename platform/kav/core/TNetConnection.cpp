@@ -81,7 +81,7 @@ void TNetConnection::setConnected(bool connected)
 
 QString TNetConnection::address() const
 {
-    return QStringLiteral("%1:%2").arg(m_host).arg(m_port);
+    return m_server.toString();
 }
 
 void TNetConnection::fail(const QString& message)
@@ -94,14 +94,26 @@ bool TNetConnection::connectNow()
 {
     // The handler may set the host and the port: they are read only afterwards.
     Kav::fireEvent(this, "OnBeforeConnect", Q_ARG(QObject*, this));
+    const std::optional<Kav::ServerList> servers = Kav::ServerList::parse(m_host, m_port);
+    if (!servers) {
+        m_socket->abort();
+        m_lastError = QStringLiteral("Servidor de aplicação não configurado (endereço \"%1:%2\").")
+                          .arg(m_host)
+                          .arg(m_port);
+        return false;
+    }
+    m_lastError = servers->connectFirst([this](const Kav::ServerAddress& server) {
+        m_server = server;
+        return connectToServer() ? QString() : m_lastError;
+    });
+    return m_lastError.isEmpty();
+}
+
+bool TNetConnection::connectToServer()
+{
     m_socket->abort();
     m_buffer = std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap);
     m_answers.clear();
-    if (m_host.isEmpty() || m_port <= 0 || m_port > 65535) {
-        m_lastError =
-            QStringLiteral("Servidor de aplicação não configurado (endereço \"%1\").").arg(address());
-        return false;
-    }
 
     const bool tls = !m_trustedCertificate.isEmpty();
     if (tls && !startTls())
@@ -118,9 +130,9 @@ bool TNetConnection::connectNow()
         connect(m_socket, &QSslSocket::connected, &loop, &QEventLoop::quit);
     connect(m_socket, &QSslSocket::errorOccurred, &loop, &QEventLoop::quit);
     if (tls)
-        m_socket->connectToHostEncrypted(m_host, quint16(m_port));
+        m_socket->connectToHostEncrypted(m_server.host, quint16(m_server.port));
     else
-        m_socket->connectToHost(m_host, quint16(m_port));
+        m_socket->connectToHost(m_server.host, quint16(m_server.port));
     if (!Connected() && m_socket->state() != QAbstractSocket::UnconnectedState) {
         timer.start(m_connectTimeoutMs);
         loop.exec(kWaitFlags);

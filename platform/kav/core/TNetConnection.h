@@ -8,6 +8,7 @@
 #include "CallWait.h"
 #include "RemoteArg.h"
 #include "RpcResponse.h"
+#include "ServerList.h"
 
 #include <memory>
 #include <QHash>
@@ -45,6 +46,8 @@ public:
 
     QString ServerName() const { return m_serverName; }
     void setServerName(const QString& name) { m_serverName = name; }
+    // One host, or several "host:port" entries separated by commas, tried in order (ServerList);
+    // Port serves the entries that name none.
     QString Host() const { return m_host; }
     void setHost(const QString& host) { m_host = host; }
     int Port() const { return m_port; }
@@ -90,7 +93,10 @@ signals:
     void answerArrived();
 
 private:
+    // Tries the servers the host names, in order (ServerList); a call in flight is never sent
+    // again elsewhere: only the next connect moves on to a server that is up.
     bool connectNow();
+    bool connectToServer();
     bool startTls();
     bool authenticate();
     void ensureConnected();
@@ -106,6 +112,7 @@ private:
     int m_callTimeoutMs = kDefaultCallTimeoutMs;
     int m_connectTimeoutMs = kDefaultConnectTimeoutMs;
     QString m_lastError;
+    Kav::ServerAddress m_server; // the one connected to, or tried last
     QString m_accessToken;
     QString m_trustedCertificate;
     QSslSocket* m_socket;

@@ -1,0 +1,27 @@
+#pragma once
+// Removes the prepared data older than a limit, a few keys at a time, each few in its own short
+// transaction. Several servers on one database sweep at once: none holds a lock across the whole
+// sweep, and a key that another sweep or a DelNutriCard removed first is simply no longer there.
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QStringList>
+
+class NutriCardExpirySweep
+{
+public:
+    // Small enough that a batch's locks are held for milliseconds.
+    static constexpr int kKeysPerBatch = 50;
+
+    explicit NutriCardExpirySweep(QSqlDatabase& db) : m_db(db) {}
+
+    // How many keys this sweep removed. A batch that fails (a lock given up, the database gone)
+    // is left for the next sweep; after trying the others, Kav::Exception says how many were left.
+    int removeCreatedBefore(const QDateTime& limitUtc) const;
+
+private:
+    QStringList expiredKeys(const QDateTime& limitUtc) const;
+    int removeBatch(const QStringList& keys) const;
+
+    QSqlDatabase& m_db;
+};
