@@ -13,6 +13,14 @@
 //   Mon 03-02 lunch (00001): rice and beans, salad, chicken as option
 //   Tue 03-03 lunch: rice and beans, dish without recipe; dinner (00002): rice and beans
 //   Mon 03-09 lunch: chicken
+// Menu 0000000003 of central 0020 (whose aggregated school 0021 orders the services the other way
+// round: dinner 2, lunch 9, where the central has lunch 3, dinner 5), Wednesday 2026-03-04 to
+// 2026-03-17, with foods that have no protein factor (counted at 0.5), one portion per recipe:
+//   porridge (100 g of a food without group): 100 kcal, 10 g protein, net 5 g
+//   cheese toast (100 g of a food whose group has no factor): 300 kcal, 6 g protein, net 3 g
+//   Wed 03-04 lunch: porridge; dinner: cheese toast
+//   Thu 03-05 lunch: cheese toast
+//   Mon 03-09 lunch: porridge
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -32,6 +40,10 @@ inline const QString kDinner = QStringLiteral("00002");
 inline const QString kOddDishName = QStringLiteral("Salada \"verde\", {azeite}\\ l'imão");
 inline const QDate kFirstDay(2026, 3, 2);
 inline const QDate kLastDay(2026, 3, 13);
+inline const QDate kMidWeekFirstDay(2026, 3, 4);
+inline const QDate kMidWeekLastDay(2026, 3, 17);
+inline const QString kPorridge = QStringLiteral("0000000005");
+inline const QString kCheeseToast = QStringLiteral("0000000006");
 
 // Creates the schema (replacing any) and fills the fixture. Throws Kav::Exception.
 void install(QSqlDatabase db);
