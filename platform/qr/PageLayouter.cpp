@@ -1,5 +1,6 @@
 #include "PageLayouter.h"
 
+#include "ColumnMap.h"
 #include "ExpressionContext.h"
 #include "ReportCancelled.h"
 #include "ReportData.h"
@@ -20,6 +21,7 @@ class RowContext : public ExpressionContext
 {
 public:
     const ReportData* data = nullptr;
+    const ColumnMap* columns = nullptr; // this run's, never the layout's
     const QHash<QString, QVariant>* params = nullptr;
     int row = -1;
     int scopeBegin = 0;
@@ -28,11 +30,11 @@ public:
     int pages = 0;
     QDateTime clock;
 
-    QVariant column(int index) const override
+    QVariant column(const QString& key) const override
     {
         if (row < 0 || row >= data->rows.size())
             return {};
-        return data->rows[row].value(index);
+        return data->rows[row].value(columns->indexOf(key));
     }
     QVariant parameter(const QString& name) const override { return params->value(name.toUpper()); }
     void forEachRowInScope(const std::function<void(const ExpressionContext&)>& visit) const override
@@ -55,13 +57,13 @@ bool sameKey(const QVariant& a, const QVariant& b)
     return a == b;
 }
 
-void bindBand(const ReportBand& band, const QStringList& columns)
+void checkBand(const ReportBand& band, const QStringList& columns)
 {
-    band.printWhen.bindColumns(columns);
+    band.printWhen.checkColumns(columns);
     for (const ReportElement& element : band.elements) {
         for (const Expression* expression :
              {&element.value, &element.printWhen, &element.emphasis, &element.label})
-            expression->bindColumns(columns);
+            expression->checkColumns(columns);
     }
 }
 
@@ -70,11 +72,12 @@ class Run
 public:
     Run(const ReportLayout& layout, const ReportData& data, const TParams& params,
         const PageLayouter::Options& options)
-        : m_layout(layout), m_data(data), m_options(options)
+        : m_layout(layout), m_data(data), m_columns(data.columns), m_options(options)
     {
         for (const TParam& param : params)
             m_params.insert(param.Name().toUpper(), param.Value());
         m_context.data = &m_data;
+        m_context.columns = &m_columns;
         m_context.params = &m_params;
         m_context.clock = options.now;
         m_model.title = layout.title;
@@ -88,9 +91,9 @@ public:
     PageModel run()
     {
         for (const ReportBand* band : m_layout.bands())
-            bindBand(*band, m_data.columns);
+            checkBand(*band, m_data.columns);
         for (const ReportGroup& group : m_layout.groups)
-            group.key.bindColumns(m_data.columns);
+            group.key.checkColumns(m_data.columns);
         computeGroups();
 
         const int rowCount = int(m_data.rows.size());
@@ -309,6 +312,7 @@ private:
 
     const ReportLayout& m_layout;
     const ReportData& m_data;
+    const ColumnMap m_columns;
     const PageLayouter::Options& m_options;
     QHash<QString, QVariant> m_params;
     RowContext m_context;
