@@ -8,7 +8,7 @@ namespace Kav::Rpc::JsonText {
 
 namespace {
 
-// A cursor over text known to be valid JSON: no step needs to check for malformed input.
+// A cursor over text known to be valid JSON: it only stops at the end of malformed input.
 class Cursor
 {
 public:
@@ -28,7 +28,7 @@ public:
     void skipString()
     {
         step(); // opening quote
-        while (peek() != '"') {
+        while (!atEnd() && peek() != '"') {
             if (peek() == '\\')
                 step();
             step();
@@ -58,7 +58,7 @@ public:
                     return;
             }
             step();
-        } while (depth > 0 || (!atEnd() && isScalarChar(peek())));
+        } while (!atEnd() && (depth > 0 || isScalarChar(peek())));
     }
 
     QByteArray slice(qsizetype from) const { return m_text.mid(from, m_position - from); }
@@ -87,6 +87,8 @@ QList<QByteArray> arrayElements(const QByteArray& array)
     while (cursor.peek() != ']') {
         const qsizetype start = cursor.position();
         cursor.skipValue();
+        if (cursor.position() == start)
+            break; // not a value: the text was not valid JSON after all
         elements.append(cursor.slice(start));
         cursor.skipBlanks();
         if (cursor.peek() == ',')
