@@ -1,12 +1,11 @@
 #include "AccessGate.h"
 
 #include "CallLog.h"
+#include "ClientStream.h"
 #include "RpcError.h"
 #include "RpcRequest.h"
 #include "RpcResponse.h"
 #include "ServerSecurity.h"
-
-#include <QTcpSocket>
 
 using Kav::Rpc::RpcResponse;
 
@@ -19,12 +18,11 @@ constexpr int kCloseGraceMs = 2000;
 
 } // namespace
 
-AccessGate::AccessGate(QTcpSocket* socket, const ServerSecurity& security, qsizetype lineCap, int timeoutMs,
+AccessGate::AccessGate(ClientStream* stream, const ServerSecurity& security, qsizetype lineCap, int timeoutMs,
                        QObject* parent)
-    : QObject(parent), m_socket(socket), m_security(security), m_lineCap(lineCap),
-      m_peer(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort()))
+    : QObject(parent), m_stream(stream), m_security(security), m_lineCap(lineCap), m_peer(stream->peer())
 {
-    socket->setParent(this);
+    stream->setParent(this);
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         if (m_refusing)
@@ -34,8 +32,10 @@ AccessGate::AccessGate(QTcpSocket* socket, const ServerSecurity& security, qsize
                    QStringLiteral("no access token within %1 s").arg(m_timeout.interval() / 1000));
     });
     m_timeout.start(timeoutMs);
-    connect(socket, &QTcpSocket::readyRead, this, &AccessGate::readToken);
-    connect(socket, &QTcpSocket::disconnected, this, [this] {
+    connect(stream, &ClientStream::readyRead, this, &AccessGate::readToken);
+    // A client that ended its input after the token line still has its calls answered.
+    connect(stream, &ClientStream::inputEnded, this, &AccessGate::readToken);
+    connect(stream, &ClientStream::closed, this, [this] {
         if (!m_done) {
             m_done = true;
             m_timeout.stop();
@@ -47,15 +47,17 @@ AccessGate::AccessGate(QTcpSocket* socket, const ServerSecurity& security, qsize
 
 void AccessGate::readToken()
 {
-    if (m_done || m_refusing || !m_socket)
+    if (m_done || m_refusing || !m_stream)
         return;
-    if (!m_socket->canReadLine()) {
-        if (m_socket->bytesAvailable() > m_lineCap)
+    if (!m_stream->canReadLine()) {
+        if (m_stream->bytesAvailable() > m_lineCap)
             refuse(QJsonValue::Null, QStringLiteral("request line longer than %1 bytes").arg(m_lineCap));
+        else if (m_stream->hasInputEnded())
+            refuse(QJsonValue::Null, QStringLiteral("the server needs the access token first (rpc.auth)"));
         return;
     }
     // Only the first line is taken: what follows stays in the socket for the connection.
-    const QByteArray line = m_socket->readLine(m_lineCap + 1).trimmed();
+    const QByteArray line = m_stream->readLine(m_lineCap + 1).trimmed();
     QJsonValue id;
     try {
         const Kav::Rpc::RpcRequest request = Kav::Rpc::RpcRequest::parse(line, id);
@@ -69,11 +71,11 @@ void AccessGate::readToken()
         }
         m_done = true;
         m_timeout.stop();
-        m_socket->write(RpcResponse::success(request.id, true).toLine());
-        disconnect(m_socket, nullptr, this, nullptr);
-        QTcpSocket* socket = m_socket;
-        socket->setParent(nullptr);
-        emit finished(this, socket);
+        m_stream->write(RpcResponse::success(request.id, true).answering(request.rawId).toLine());
+        disconnect(m_stream, nullptr, this, nullptr);
+        ClientStream* stream = m_stream;
+        stream->setParent(nullptr);
+        emit finished(this, stream);
     } catch (const Kav::Rpc::RpcError&) {
         refuse(id, QStringLiteral("the server needs the access token first (rpc.auth)"));
     }
@@ -87,10 +89,10 @@ void AccessGate::refuse(const QJsonValue& id, const QString& message)
     // The token itself is never written anywhere.
     CallLog::write(
         CallLog::line(m_peer, QStringLiteral("rpc.auth"), 0, QStringLiteral("refused: %1").arg(message)));
-    if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState) {
-        m_socket->write(RpcResponse::failure(id, Kav::Rpc::Unauthorized, message).toLine());
+    if (m_stream && m_stream->canSend()) {
+        m_stream->write(RpcResponse::failure(id, Kav::Rpc::Unauthorized, message).toLine());
         m_timeout.start(kCloseGraceMs);
-        m_socket->disconnectFromHost();
+        m_stream->closeAfterSending();
     } else {
         m_done = true;
         m_timeout.stop();
@@ -100,8 +102,8 @@ void AccessGate::refuse(const QJsonValue& id, const QString& message)
 
 void AccessGate::close()
 {
-    if (m_socket)
-        m_socket->abort();
+    if (m_stream)
+        m_stream->abortNow();
     if (!m_done) {
         m_done = true;
         m_timeout.stop();

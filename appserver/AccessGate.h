@@ -8,29 +8,29 @@
 #include <QPointer>
 #include <QTimer>
 
-class QTcpSocket;
+class ClientStream;
 class ServerSecurity;
 
 class AccessGate : public QObject
 {
     Q_OBJECT
 public:
-    AccessGate(QTcpSocket* socket, const ServerSecurity& security, qsizetype lineCap, int timeoutMs,
+    AccessGate(ClientStream* stream, const ServerSecurity& security, qsizetype lineCap, int timeoutMs,
                QObject* parent = nullptr);
 
     // Closes the connection (the server is stopping); finished() follows.
     void close();
 
 signals:
-    // `socket` passed the gate (nullptr when it was refused or went away); the gate is done
+    // `stream` passed the gate (nullptr when it was refused or went away); the gate is done
     // either way and may be deleted.
-    void finished(AccessGate* gate, QTcpSocket* socket);
+    void finished(AccessGate* gate, ClientStream* stream);
 
 private:
     void readToken();
     void refuse(const QJsonValue& id, const QString& message);
 
-    QPointer<QTcpSocket> m_socket;
+    QPointer<ClientStream> m_stream;
     const ServerSecurity& m_security;
     qsizetype m_lineCap;
     QTimer m_timeout;

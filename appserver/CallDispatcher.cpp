@@ -5,6 +5,7 @@
 #include "DbTransaction.h"
 #include "KavException.h"
 #include "RpcError.h"
+#include "RpcValue.h"
 #include "ThreadDatabase.h"
 
 #include <QDateTime>
@@ -42,11 +43,9 @@ QVariant checkedArg(const QVariant& value, RemoteMethod::Arg type, int position)
             return value.toLongLong();
         break;
     }
-    throw RpcError(Kav::Rpc::InvalidParams,
-                   QStringLiteral("argument %1 must be %2, not %3")
-                       .arg(position + 1)
-                       .arg(argTypeName(type),
-                            value.isNull() ? QStringLiteral("null") : QString::fromLatin1(value.typeName())));
+    throw RpcError(Kav::Rpc::InvalidParams, QStringLiteral("argument %1 must be %2, not %3")
+                                                .arg(position + 1)
+                                                .arg(argTypeName(type), Kav::Rpc::typeName(value)));
 }
 
 QVariantList checkedArgs(const RemoteMethod& method, const RpcRequest& request)

@@ -1,12 +1,15 @@
 #include "RpcConnection.h"
 
+#include "BatchAnswers.h"
 #include "CallDispatcher.h"
+#include "ClientStream.h"
+#include "RpcBatch.h"
 #include "RpcError.h"
+#include "RpcJsonText.h"
 #include "RpcRequest.h"
 #include "RpcResponse.h"
 
-#include <QTcpSocket>
-
+using Kav::Rpc::RpcBatch;
 using Kav::Rpc::RpcError;
 using Kav::Rpc::RpcRequest;
 using Kav::Rpc::RpcResponse;
@@ -16,17 +19,24 @@ namespace {
 // The server's own object: "rpc.use" chooses the connection's server object, "rpc.objects"
 // lists the server objects and "rpc.methods" the methods of one.
 const QLatin1String kBuiltInObject("rpc");
+const QLatin1String kUse("use");
+const QLatin1String kObjects("objects");
+const QLatin1String kMethods("methods");
+
+// The id of a refused request as its client wrote it; `id` is null unless the line was JSON.
+QByteArray rawIdOf(const QByteArray& text, const QJsonValue& id)
+{
+    return id.isNull() ? QByteArray() : Kav::Rpc::JsonText::memberValue(text, QStringLiteral("id"));
+}
 
 } // namespace
 
-RpcConnection::RpcConnection(QTcpSocket* socket, CallDispatcher& dispatcher, qsizetype lineCap,
+RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap,
                              int idleTimeoutMs, QObject* parent)
-    : QObject(parent), m_socket(socket), m_dispatcher(dispatcher), m_buffer(lineCap),
-      m_peer(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort()))
+    : QObject(parent), m_stream(stream), m_dispatcher(dispatcher), m_buffer(lineCap), m_peer(stream->peer()),
+      m_inputEnded(stream->hasInputEnded())
 {
-    socket->setParent(this);
-    // Unread bytes stay in the kernel, so a client that outpaces the server is slowed by TCP.
-    socket->setReadBufferSize(lineCap);
+    stream->setParent(this);
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idleTimeoutMs);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] {
@@ -34,8 +44,15 @@ RpcConnection::RpcConnection(QTcpSocket* socket, CallDispatcher& dispatcher, qsi
             Kav::Rpc::InvalidRequest,
             QStringLiteral("request line not finished within %1 s").arg(m_idleTimer.interval() / 1000));
     });
-    connect(socket, &QTcpSocket::readyRead, this, &RpcConnection::readRequests);
-    connect(socket, &QTcpSocket::disconnected, this, &RpcConnection::onDisconnected);
+    connect(stream, &ClientStream::readyRead, this, &RpcConnection::readRequests);
+    // Answers drained by the client may let a held-back connection be read again.
+    // Queued: an answer written while reading requests must not start reading again within.
+    connect(stream, &ClientStream::bytesWritten, this, &RpcConnection::readRequests, Qt::QueuedConnection);
+    connect(stream, &ClientStream::inputEnded, this, [this] {
+        m_inputEnded = true;
+        readRequests();
+    });
+    connect(stream, &ClientStream::closed, this, &RpcConnection::onStreamClosed);
     readRequests();
 }
 
@@ -44,119 +61,178 @@ RpcConnection::~RpcConnection()
     m_gone->store(true);
 }
 
+bool RpcConnection::isHeldBack() const
+{
+    return m_callsInFlight >= kMaxCallsInFlight || (m_stream && m_stream->bytesToWrite() >= kMaxUnsentBytes);
+}
+
 void RpcConnection::readRequests()
 {
-    if (!m_socket)
+    if (!m_stream || !m_stream->canSend())
         return;
     bool tookLine = false;
-    while (m_callsInFlight < kMaxCallsInFlight) {
+    while (!isHeldBack()) {
         if (const std::optional<QByteArray> line = m_buffer.takeLine()) {
             tookLine = true;
             handleLine(*line);
             continue;
         }
-        if (m_socket->bytesAvailable() == 0)
+        if (!m_stream || m_stream->bytesAvailable() == 0)
             break;
-        m_buffer.append(m_socket->readAll());
+        m_buffer.append(m_stream->readAll());
     }
     if (m_buffer.overflowed()) {
         refuseAndClose(Kav::Rpc::InvalidRequest,
                        QStringLiteral("request line longer than %1 bytes").arg(m_buffer.lineCap()));
         return;
     }
+    if (m_inputEnded) {
+        // A last line the client left without its end is taken as it stands.
+        if (m_stream && m_stream->bytesAvailable() == 0)
+            m_buffer.finish();
+        m_idleTimer.stop();
+        closeIfInputDone();
+        return;
+    }
     // The clock runs from the start of an unfinished line; not while the connection is held
     // back, when the client may be unable to send the rest.
-    const bool heldBack = m_callsInFlight >= kMaxCallsInFlight;
-    if (heldBack || !m_buffer.hasPartialLine())
+    if (isHeldBack() || !m_buffer.hasPartialLine())
         m_idleTimer.stop();
     else if (tookLine || !m_idleTimer.isActive())
         m_idleTimer.start();
 }
 
+void RpcConnection::closeIfInputDone()
+{
+    // The client sent its last call: once every call it sent is answered, the connection closes.
+    const bool allRead = m_buffer.isEmpty() && (!m_stream || m_stream->bytesAvailable() == 0);
+    if (m_inputEnded && allRead && m_callsInFlight == 0)
+        close();
+    else if (m_inputEnded && !isHeldBack() && !m_buffer.isEmpty())
+        QMetaObject::invokeMethod(this, &RpcConnection::readRequests, Qt::QueuedConnection);
+}
+
 void RpcConnection::handleLine(const QByteArray& line)
+{
+    RpcBatch batch;
+    try {
+        batch = RpcBatch::split(line);
+    } catch (const RpcError& error) {
+        send(RpcResponse::failure(QJsonValue::Null, error.code(), error.message()).toLine());
+        return;
+    }
+    QPointer<RpcConnection> self(this);
+    if (!batch.isBatch) {
+        handleCall(line, [self](const RpcResponse& response) {
+            if (self && !response.id.isUndefined())
+                self->send(response.toLine());
+        });
+        return;
+    }
+    auto answers = std::make_shared<BatchAnswers>(batch.calls.size());
+    for (const QByteArray& call : std::as_const(batch.calls)) {
+        handleCall(call, [self, answers](const RpcResponse& response) {
+            const std::optional<QByteArray> line = answers->add(response);
+            if (self && line)
+                self->send(*line);
+        });
+    }
+}
+
+void RpcConnection::handleCall(const QByteArray& text, const Answer& answer)
 {
     QJsonValue id;
     RpcRequest request;
     try {
-        request = RpcRequest::parse(line, id);
+        request = RpcRequest::parse(text, id);
     } catch (const RpcError& error) {
-        send(RpcResponse::failure(id, error.code(), error.message()));
+        answer(RpcResponse::failure(id, error.code(), error.message()).answering(rawIdOf(text, id)));
         return;
     }
     if (!m_accepting) {
-        send(RpcResponse::failure(request.id, Kav::Rpc::ServerStopping,
-                                  QStringLiteral("the server is stopping")));
+        answer(RpcResponse::failure(request.id, Kav::Rpc::ServerStopping,
+                                    QStringLiteral("the server is stopping"))
+                   .answering(request.rawId));
         return;
     }
     if (request.object == kBuiltInObject) {
-        handleBuiltIn(request);
+        answer(builtIn(request).answering(request.rawId));
         return;
     }
     const QString object = request.object.isEmpty() ? m_object : request.object;
     QPointer<RpcConnection> self(this);
     ++m_callsInFlight;
-    m_dispatcher.dispatch(request, object, m_peer, m_gone, [self](const RpcResponse& response) {
-        if (self) {
-            self->send(response);
-            self->callFinished();
-        }
-    });
+    const QByteArray rawId = request.rawId;
+    m_dispatcher.dispatch(request, object, m_peer, m_gone,
+                          [self, answer, rawId](const RpcResponse& response) {
+                              answer(response.answering(rawId));
+                              if (self)
+                                  self->callFinished();
+                          });
 }
 
-void RpcConnection::handleBuiltIn(const RpcRequest& request)
+RpcResponse RpcConnection::builtIn(const RpcRequest& request)
 {
     const ModuleRegistry& modules = m_dispatcher.modules();
-    const QString argument = request.args.value(0).toString();
-    if (request.method == QLatin1String("use") && request.args.size() == 1) {
-        if (!modules.find(argument)) {
-            send(RpcResponse::failure(request.id, Kav::Rpc::MethodNotFound,
-                                      QStringLiteral("no server object named \"%1\"").arg(argument)));
-            return;
-        }
-        m_object = argument;
-        send(RpcResponse::success(request.id, argument));
-    } else if (request.method == QLatin1String("objects") && request.args.isEmpty()) {
-        send(RpcResponse::success(request.id, modules.serverNames()));
-    } else if (request.method == QLatin1String("methods") && request.args.size() == 1 &&
-               modules.find(argument)) {
-        send(RpcResponse::success(request.id, modules.find(argument)->methodNames()));
-    } else {
-        send(
-            RpcResponse::failure(request.id, Kav::Rpc::MethodNotFound,
-                                 QStringLiteral("unknown call rpc.%1 (use OBJECT | objects | methods OBJECT)")
-                                     .arg(request.method)));
+    const bool isUse = request.method == kUse;
+    if (!isUse && request.method != kObjects && request.method != kMethods)
+        return RpcResponse::failure(
+            request.id, Kav::Rpc::MethodNotFound,
+            QStringLiteral("unknown call rpc.%1 (use OBJECT | objects | methods OBJECT)")
+                .arg(request.method));
+    if (request.method == kObjects) {
+        if (!request.args.isEmpty())
+            return RpcResponse::failure(request.id, Kav::Rpc::InvalidParams,
+                                        QStringLiteral("rpc.objects takes no arguments"));
+        return RpcResponse::success(request.id, modules.serverNames());
     }
+    const QVariant argument = request.args.value(0);
+    if (request.args.size() != 1 || argument.metaType().id() != QMetaType::QString)
+        return RpcResponse::failure(
+            request.id, Kav::Rpc::InvalidParams,
+            QStringLiteral("rpc.%1 takes one argument, the server object's name (text)").arg(request.method));
+    const QString name = argument.toString();
+    const RemoteDataModule* module = modules.find(name);
+    if (!module)
+        return RpcResponse::failure(request.id, Kav::Rpc::MethodNotFound,
+                                    QStringLiteral("no server object named \"%1\"").arg(name));
+    if (isUse) {
+        m_object = name;
+        return RpcResponse::success(request.id, name);
+    }
+    return RpcResponse::success(request.id, module->methodNames());
 }
 
 void RpcConnection::callFinished()
 {
-    // Lines held back while the connection had its fill of calls are read now.
-    if (--m_callsInFlight == kMaxCallsInFlight - 1)
-        QMetaObject::invokeMethod(this, &RpcConnection::readRequests, Qt::QueuedConnection);
+    --m_callsInFlight;
+    // Lines held back while the connection had its fill of calls are read now; a client whose input
+    // ended may now have every answer.
+    QMetaObject::invokeMethod(this, &RpcConnection::readRequests, Qt::QueuedConnection);
 }
 
-void RpcConnection::send(const RpcResponse& response)
+void RpcConnection::send(const QByteArray& line)
 {
-    if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState && !response.id.isUndefined())
-        m_socket->write(response.toLine());
+    if (m_stream && m_stream->canSend())
+        m_stream->write(line);
 }
 
 void RpcConnection::refuseAndClose(int code, const QString& message)
 {
-    send(RpcResponse::failure(QJsonValue::Null, code, message));
+    send(RpcResponse::failure(QJsonValue::Null, code, message).toLine());
     close();
 }
 
 void RpcConnection::close()
 {
     m_idleTimer.stop();
-    if (m_socket && m_socket->state() != QAbstractSocket::UnconnectedState)
-        m_socket->disconnectFromHost(); // writes what is pending first
+    if (m_stream)
+        m_stream->closeAfterSending();
     else
-        onDisconnected();
+        onStreamClosed();
 }
 
-void RpcConnection::onDisconnected()
+void RpcConnection::onStreamClosed()
 {
     if (m_gone->exchange(true))
         return;

@@ -2,18 +2,21 @@
 // One client's connection to the server: reads request lines (refusing over-long ones and
 // closing on a line left unfinished too long), hands calls to the dispatcher and writes the
 // answers back. Calls of one client may run side by side; answers carry their call's id. A client
-// that sends calls faster than they finish is read no further until some are answered.
+// that sends calls faster than they finish, or that does not read its answers, is read no further
+// until it catches up. Once the client ends its input, the calls it sent are still finished and
+// answered before the connection closes.
 
 #include "RpcLineBuffer.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
 class CallDispatcher;
-class QTcpSocket;
+class ClientStream;
 
 namespace Kav::Rpc {
 struct RpcRequest;
@@ -26,8 +29,10 @@ class RpcConnection : public QObject
 public:
     // Calls of one connection running at once; further lines wait in the socket.
     static constexpr int kMaxCallsInFlight = 32;
+    // Answers waiting for the client to read them, in bytes, beyond which it is read no further.
+    static constexpr qint64 kMaxUnsentBytes = 1024 * 1024;
 
-    RpcConnection(QTcpSocket* socket, CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
+    RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
                   QObject* parent = nullptr);
     ~RpcConnection() override;
 
@@ -41,19 +46,25 @@ signals:
     void closed(RpcConnection* connection);
 
 private:
-    void readRequests();
-    void handleLine(const QByteArray& line);
-    void handleBuiltIn(const Kav::Rpc::RpcRequest& request);
-    void send(const Kav::Rpc::RpcResponse& response);
-    void refuseAndClose(int code, const QString& message);
-    void onDisconnected();
-    void callFinished();
+    using Answer = std::function<void(const Kav::Rpc::RpcResponse&)>;
 
-    QPointer<QTcpSocket> m_socket;
+    void readRequests();
+    bool isHeldBack() const;
+    void handleLine(const QByteArray& line);
+    void handleCall(const QByteArray& text, const Answer& answer);
+    Kav::Rpc::RpcResponse builtIn(const Kav::Rpc::RpcRequest& request);
+    void send(const QByteArray& line);
+    void refuseAndClose(int code, const QString& message);
+    void onStreamClosed();
+    void callFinished();
+    void closeIfInputDone();
+
+    QPointer<ClientStream> m_stream;
     CallDispatcher& m_dispatcher;
     Kav::Rpc::RpcLineBuffer m_buffer;
     QTimer m_idleTimer;
     QString m_peer;
+    bool m_inputEnded;
     QString m_object; // chosen with rpc.use
     bool m_accepting = true;
     int m_callsInFlight = 0;

@@ -3,14 +3,31 @@
 #include "AccessGate.h"
 #include "CallDispatcher.h"
 #include "RpcConnection.h"
+#include "TcpClientStream.h"
+#include "TlsClientStream.h"
 
+#include <functional>
 #include <QSslServer>
-#include <QTcpSocket>
+#include <QSslSocket>
+#include <unistd.h>
 
 namespace {
 
 // After the last answer, how long closing connections may take to send what is pending.
 constexpr int kCloseGraceMs = 2000;
+
+// Hands each accepted plain TCP connection on as its bare descriptor, for a TcpClientStream.
+class DescriptorListener : public QTcpServer
+{
+public:
+    explicit DescriptorListener(std::function<void(qintptr)> accept) : m_accept(std::move(accept)) {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override { m_accept(descriptor); }
+
+private:
+    std::function<void(qintptr)> m_accept;
+};
 
 } // namespace
 
@@ -25,12 +42,13 @@ RpcServer::RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTime
         auto tls = std::make_unique<QSslServer>();
         tls->setSslConfiguration(m_security.tls());
         tls->setHandshakeTimeout(idleTimeoutMs);
+        // Emitted for a TLS client only once its handshake is done.
+        connect(tls.get(), &QTcpServer::pendingConnectionAvailable, this, &RpcServer::acceptTls);
         m_listener = std::move(tls);
     } else {
-        m_listener = std::make_unique<QTcpServer>();
+        m_listener =
+            std::make_unique<DescriptorListener>([this](qintptr descriptor) { acceptPlain(descriptor); });
     }
-    // Emitted for a TLS client only once its handshake is done.
-    connect(m_listener.get(), &QTcpServer::pendingConnectionAvailable, this, &RpcServer::accept);
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, &RpcServer::closeAll);
     m_closeTimer.setSingleShot(true);
@@ -45,7 +63,7 @@ bool RpcServer::listen(const QHostAddress& address, quint16 port)
     return m_listener->listen(address, port);
 }
 
-void RpcServer::accept()
+void RpcServer::acceptTls()
 {
     while (QTcpSocket* socket = m_listener->nextPendingConnection()) {
         if (m_stopping) {
@@ -53,33 +71,48 @@ void RpcServer::accept()
             socket->deleteLater();
             continue;
         }
-        if (!m_security.requiresToken()) {
-            serve(socket);
-            continue;
-        }
-        auto* gate = new AccessGate(socket, m_security, m_lineCap, m_idleTimeoutMs, this);
-        m_gates.append(gate);
-        connect(gate, &AccessGate::finished, this, &RpcServer::admit);
+        receive(new TlsClientStream(static_cast<QSslSocket*>(socket), m_lineCap + 1));
     }
 }
 
-void RpcServer::admit(AccessGate* gate, QTcpSocket* socket)
+void RpcServer::acceptPlain(qintptr descriptor)
+{
+    if (m_stopping) {
+        ::close(int(descriptor));
+        return;
+    }
+    // One byte past the cap is read, so an over-long first line is seen as such.
+    receive(new TcpClientStream(descriptor, m_lineCap + 1));
+}
+
+void RpcServer::receive(ClientStream* stream)
+{
+    if (!m_security.requiresToken()) {
+        serve(stream);
+        return;
+    }
+    auto* gate = new AccessGate(stream, m_security, m_lineCap, m_idleTimeoutMs, this);
+    m_gates.append(gate);
+    connect(gate, &AccessGate::finished, this, &RpcServer::admit);
+}
+
+void RpcServer::admit(AccessGate* gate, ClientStream* stream)
 {
     m_gates.removeOne(gate);
     gate->deleteLater();
-    if (!socket)
+    if (!stream)
         return;
     if (m_stopping) {
-        socket->abort();
-        socket->deleteLater();
+        stream->abortNow();
+        stream->deleteLater();
         return;
     }
-    serve(socket);
+    serve(stream);
 }
 
-void RpcServer::serve(QTcpSocket* socket)
+void RpcServer::serve(ClientStream* stream)
 {
-    auto* connection = new RpcConnection(socket, m_dispatcher, m_lineCap, m_idleTimeoutMs, this);
+    auto* connection = new RpcConnection(stream, m_dispatcher, m_lineCap, m_idleTimeoutMs, this);
     m_connections.append(connection);
     connect(connection, &RpcConnection::closed, this, &RpcServer::forget);
 }

@@ -14,6 +14,7 @@
 
 class AccessGate;
 class CallDispatcher;
+class ClientStream;
 class RpcConnection;
 
 class RpcServer : public QObject
@@ -37,9 +38,11 @@ signals:
     void stopped();
 
 private:
-    void accept();
-    void admit(AccessGate* gate, QTcpSocket* socket);
-    void serve(QTcpSocket* socket);
+    void acceptTls();
+    void acceptPlain(qintptr descriptor);
+    void receive(ClientStream* stream);
+    void admit(AccessGate* gate, ClientStream* stream);
+    void serve(ClientStream* stream);
     void closeAll();
     void forget(RpcConnection* connection);
 

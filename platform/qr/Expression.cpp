@@ -1,5 +1,7 @@
 #include "Expression.h"
 
+#include "ColumnMap.h"
+
 #include "ExpressionContext.h"
 #include "KavException.h"
 #include "ValueFormatter.h"
@@ -49,9 +51,9 @@ enum class AggregateKind { Sum, Avg, Count, Min, Max, Distinct };
 struct Node
 {
     NodeKind kind = NodeKind::Literal;
-    QVariant value;          // Literal
-    QString name;            // Column, Parameter
-    mutable int column = -1; // Column, resolved by bindColumns
+    QVariant value; // Literal
+    QString name;   // Column, Parameter
+    QString key;    // Column: the name as the run's ColumnMap knows it
     BinaryOp op = BinaryOp::Add;
     Function function = Function::If;
     AggregateKind aggregate = AggregateKind::Sum;
@@ -402,6 +404,7 @@ private:
             }
             node->kind = NodeKind::Column;
             node->name = token.text;
+            node->key = ColumnMap::keyOf(token.text);
             if (!columns.contains(token.text, Qt::CaseInsensitive))
                 columns.append(token.text);
             return node;
@@ -614,10 +617,7 @@ QVariant evaluateNode(const Node& node, const ExpressionContext& context)
     case NodeKind::Literal:
         return node.value;
     case NodeKind::Column:
-        if (node.column < 0)
-            throw Kav::Exception(
-                QStringLiteral("Coluna %1 não ligada à consulta do relatório.").arg(node.name));
-        return context.column(node.column);
+        return context.column(node.key);
     case NodeKind::Parameter:
         return context.parameter(node.name);
     case NodeKind::Negate: {
@@ -679,21 +679,6 @@ QVariant evaluateNode(const Node& node, const ExpressionContext& context)
     }
 }
 
-void bindNode(const Node& node, const QStringList& columns)
-{
-    if (node.kind == NodeKind::Column) {
-        node.column = -1;
-        for (qsizetype i = 0; i < columns.size() && node.column < 0; ++i)
-            if (columns[i].compare(node.name, Qt::CaseInsensitive) == 0)
-                node.column = int(i);
-        if (node.column < 0)
-            throw Kav::Exception(
-                QStringLiteral("A consulta do relatório não tem a coluna %1.").arg(node.name));
-    }
-    for (const auto& child : node.children)
-        bindNode(*child, columns);
-}
-
 } // namespace
 
 Expression::Expression() = default;
@@ -713,10 +698,12 @@ Expression Expression::compile(const QString& text)
     return expression;
 }
 
-void Expression::bindColumns(const QStringList& columns) const
+void Expression::checkColumns(const QStringList& columns) const
 {
-    if (m_root)
-        bindNode(*m_root, columns);
+    for (const QString& name : m_columns) {
+        if (!columns.contains(name, Qt::CaseInsensitive))
+            throw Kav::Exception(QStringLiteral("A consulta do relatório não tem a coluna %1.").arg(name));
+    }
 }
 
 QVariant Expression::evaluate(const ExpressionContext& context) const

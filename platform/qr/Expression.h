@@ -26,9 +26,9 @@ public:
     const QString& text() const { return m_text; }
     bool isEmpty() const { return !m_root; }
 
-    // Resolves column names to the query's column positions (case-insensitive); Kav::Exception
-    // naming an unknown column.
-    void bindColumns(const QStringList& columns) const;
+    // Kav::Exception naming a column the expression reads that `columns` lacks (case-insensitive).
+    // The expression is not changed: each run finds its columns through its own ColumnMap.
+    void checkColumns(const QStringList& columns) const;
     QVariant evaluate(const ExpressionContext& context) const;
     // Evaluated as a condition: null and false are false.
     bool isTrue(const ExpressionContext& context) const;

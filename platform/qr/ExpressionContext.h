@@ -11,8 +11,8 @@ class ExpressionContext
 public:
     virtual ~ExpressionContext() = default;
 
-    // Value of the current row's column (indexes as bound by Expression::bindColumns).
-    virtual QVariant column(int index) const = 0;
+    // Value of the current row's column whose ColumnMap key is `key`.
+    virtual QVariant column(const QString& key) const = 0;
     virtual QVariant parameter(const QString& name) const = 0;
     // Calls `visit` with a context positioned on each row an aggregate of this band covers.
     virtual void forEachRowInScope(const std::function<void(const ExpressionContext& row)>& visit) const = 0;

@@ -1,6 +1,7 @@
 #include "PageLayouter.h"
 
 #include "ChartAggregator.h"
+#include "ColumnMap.h"
 #include "ExpressionContext.h"
 #include "KavException.h"
 #include "ReportCancelled.h"
@@ -24,6 +25,7 @@ class RowContext : public ExpressionContext
 {
 public:
     const ReportData* data = nullptr;
+    const ColumnMap* columns = nullptr; // this run's, never the layout's
     const QHash<QString, QVariant>* params = nullptr;
     int row = -1;
     int scopeBegin = 0;
@@ -33,11 +35,11 @@ public:
     bool repeated = false; // a group header printed again on a continuation page
     QDateTime clock;
 
-    QVariant column(int index) const override
+    QVariant column(const QString& key) const override
     {
         if (row < 0 || row >= data->rows.size())
             return {};
-        return data->rows[row].value(index);
+        return data->rows[row].value(columns->indexOf(key));
     }
     QVariant parameter(const QString& name) const override { return params->value(name.toUpper()); }
     void forEachRowInScope(const std::function<void(const ExpressionContext&)>& visit) const override
@@ -61,13 +63,13 @@ bool sameKey(const QVariant& a, const QVariant& b)
     return a == b;
 }
 
-void bindBand(const ReportBand& band, const QStringList& columns)
+void checkBand(const ReportBand& band, const QStringList& columns)
 {
-    band.printWhen.bindColumns(columns);
+    band.printWhen.checkColumns(columns);
     for (const ReportElement& element : band.elements) {
         for (const Expression* expression :
              {&element.value, &element.printWhen, &element.emphasis, &element.label})
-            expression->bindColumns(columns);
+            expression->checkColumns(columns);
     }
 }
 
@@ -119,11 +121,12 @@ private:
         for (const TParam& param : m_parts[part].params)
             params.insert(param.Name().toUpper(), param.Value());
         m_context.data = m_data;
+        m_context.columns = &m_partColumns.emplace_back(m_data->columns);
         m_context.params = &params;
         for (const ReportBand* band : m_layout.bands())
-            bindBand(*band, m_data->columns);
+            checkBand(*band, m_data->columns);
         for (const ReportGroup& group : m_layout.groups)
-            group.key.bindColumns(m_data->columns);
+            group.key.checkColumns(m_data->columns);
         computeGroups();
         computeDetailHeights();
     }
@@ -337,9 +340,10 @@ private:
         for (int l = 0; l < int(m_layout.lists.size()) && l < int(lists.size()); ++l) {
             const ReportBand& band = m_layout.lists[l].band;
             const ReportData& rows = lists[l];
-            bindBand(band, rows.columns);
+            checkBand(band, rows.columns);
             RowContext context = contextFor(0, 0, int(rows.rows.size()));
             context.data = &rows;
+            context.columns = &m_partColumns.emplace_back(rows.columns);
             for (int i = 0; i < int(rows.rows.size()); ++i) {
                 context.row = i;
                 place(band, context);
@@ -512,7 +516,9 @@ private:
     const QList<PageLayouter::Part>& m_parts;
     const PageLayouter::Options& m_options;
     const ReportData* m_data = nullptr;
-    std::deque<QHash<QString, QVariant>> m_partParams; // stable: deferred values keep pointing here
+    // Stable: deferred values keep pointing here.
+    std::deque<QHash<QString, QVariant>> m_partParams;
+    std::deque<ColumnMap> m_partColumns;
     RowContext m_context;
     PageModel m_model;
     double m_bodyHeight = 0;

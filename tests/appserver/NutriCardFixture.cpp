@@ -38,6 +38,38 @@ int count(const QSqlDatabase& db, const QString& sql, const QString& key)
     return query.value(0).toInt();
 }
 
+// The second central's menu (NutriCardFixture.h): a period starting mid-week, foods without a
+// protein factor and a school with its own order of the services.
+void installMidWeekMenu(const QSqlDatabase& db)
+{
+    insert(db, "GRUPOALIM", {"CDGRUPOALIM", "NMGRUPOALIM", "VRFATORPROT"},
+           {{5, "Leite e derivados", QVariant()}});
+    insert(db, "ALIMENTO", {"CDALIMENTO", "NMALIMENTO", "CDGRUPOALIM"},
+           {{5, "Mingau, sem grupo", QVariant()}, {6, "Queijo, minas", 5}});
+    insert(db, "COMPALIM", {"CDALIMENTO", "CDNUTRIENTE", "VRNUTRIENTE"},
+           {{5, "001", 100.0}, {5, "002", 10.0}, {6, "001", 300.0}, {6, "002", 6.0}});
+    insert(db, "PRATO", {"CDPRATO", "CDFILAUXPRAT", "NMPRATO", "CDNVPRATO", "CDTIPOPRAT", "QTRENDPRATO"},
+           {{kPorridge, "P", "Mingau", 1, "01", 1}, {kCheeseToast, "P", "Misto de queijo", 1, "01", 1}});
+    insert(db, "FICHATEC", {"CDPRATO", "CDFILAUXPRAT", "CDALIMENTO", "QTPESOLIQ"},
+           {{kPorridge, "P", 5, 100}, {kCheeseToast, "P", 6, 100}});
+    insert(db, "SERVFILI", {"CDFILIAL", "CDTIPOCARD", "CDSERVFILI", "NMSERVICO", "NRORDSERV"},
+           {{kOtherCentral, kMenuType, kLunch, "Almoço", 3},
+            {kOtherCentral, kMenuType, kDinner, "Jantar", 5},
+            {kForeign, kMenuType, kLunch, "Almoço da escola", 9},
+            {kForeign, kMenuType, kDinner, "Jantar da escola", 2}});
+    const QString menu = "0000000003";
+    insert(db, "CARDZVE",
+           {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "DTINICARDZVE", "DTFINCARDZVE", "DSCARDZVE"},
+           {{kOtherCentral, kMenuType, menu, kMidWeekFirstDay, kMidWeekLastDay, "Março, meio de semana"}});
+    insert(db, "ITCARDZVE",
+           {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "NRSEQITEM", "DTCARDAPIO", "CDSERVFILI", "CDTIPOPRAT",
+            "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"},
+           {{kOtherCentral, kMenuType, menu, 1, QDate(2026, 3, 4), kLunch, "01", kPorridge, "P", "N", 1},
+            {kOtherCentral, kMenuType, menu, 2, QDate(2026, 3, 4), kDinner, "01", kCheeseToast, "P", "N", 1},
+            {kOtherCentral, kMenuType, menu, 3, QDate(2026, 3, 5), kLunch, "01", kCheeseToast, "P", "N", 1},
+            {kOtherCentral, kMenuType, menu, 4, QDate(2026, 3, 9), kLunch, "01", kPorridge, "P", "N", 1}});
+}
+
 } // namespace
 
 void install(QSqlDatabase db)
@@ -131,6 +163,7 @@ void install(QSqlDatabase db)
          {kCentral, kCrecheMenuType, menu, 1, QDate(2026, 3, 2), kLunch, "01", "0000000001", "P", "N",
           kCrechePortion},
          {kCentral, kMenuType, menu, 9, kLateDay, kLunch, "01", "0000000001", "P", "N", adult}});
+    installMidWeekMenu(db);
     if (!db.commit())
         throw Kav::Exception(db.lastError().text());
 }

@@ -17,6 +17,14 @@
 //   Mon 03-09 lunch: chicken
 //   and, past the menu's period, Mon 04-06 lunch: rice and beans (week 6 of a period from 03-02)
 // Menu 0000000001 of menu type 0000000002 (crèche: 0.6 portions): Mon 03-02 lunch, rice and beans.
+// Menu 0000000003 of central 0020 (whose aggregated school 0021 orders the services the other way
+// round: dinner 2, lunch 9, where the central has lunch 3, dinner 5), Wednesday 2026-03-04 to
+// 2026-03-17, with foods that have no protein factor (counted at 0.5), one portion per recipe:
+//   porridge (100 g of a food without group): 100 kcal, 10 g protein, net 5 g
+//   cheese toast (100 g of a food whose group has no factor): 300 kcal, 6 g protein, net 3 g
+//   Wed 03-04 lunch: porridge; dinner: cheese toast
+//   Thu 03-05 lunch: cheese toast
+//   Mon 03-09 lunch: porridge
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -40,6 +48,10 @@ inline const QString kOddDishName = QStringLiteral("Salada \"verde\", {azeite}\\
 inline const QDate kFirstDay(2026, 3, 2);
 inline const QDate kLastDay(2026, 3, 13);
 inline const QDate kLateDay(2026, 4, 6);
+inline const QDate kMidWeekFirstDay(2026, 3, 4);
+inline const QDate kMidWeekLastDay(2026, 3, 17);
+inline const QString kPorridge = QStringLiteral("0000000005");
+inline const QString kCheeseToast = QStringLiteral("0000000006");
 
 // Creates the schema (replacing any) and fills the fixture. Throws Kav::Exception.
 void install(QSqlDatabase db);

@@ -208,10 +208,18 @@ private slots:
     void allNutrientsAndListsHandedBackNormalised_data() { addEngines(); }
     void allNutrientsAndListsHandedBackNormalised();
     void aggregatedBranchPrintsItsOwnServiceNames();
+    void aggregatedBranchKeepsItsOwnServiceOrder_data() { addEngines(); }
+    void aggregatedBranchKeepsItsOwnServiceOrder();
+    void foodsWithoutProteinFactorCountAtHalf_data() { addEngines(); }
+    void foodsWithoutProteinFactorCountAtHalf();
+    void weeklyNdpCalIsOfTheWeeksSums_data() { addEngines(); }
+    void weeklyNdpCalIsOfTheWeeksSums();
     void refusalsAreTextsAndStoreNothing_data();
     void refusalsAreTextsAndStoreNothing();
     void deletionIsIdempotentAndTouchesOnlyItsKey_data() { addEngines(); }
     void deletionIsIdempotentAndTouchesOnlyItsKey();
+    void keyGeneratorSetBackStillGivesFreshKeys_data() { addEngines(); }
+    void keyGeneratorSetBackStillGivesFreshKeys();
     void expiryRemovesOnlyKeysOlderThanTheAge_data() { addEngines(); }
     void expiryRemovesOnlyKeysOlderThanTheAge();
     void clientsPreparingAndDeletingAtOnceKeepApart_data() { addEngines(); }
@@ -534,6 +542,69 @@ void TestRdmNutriCard::aggregatedBranchPrintsItsOwnServiceNames()
     QCOMPARE(dinner->serviceName, QString("Jantar")); // the branch has no own name for it
 }
 
+// The second central's menu, which starts on a Wednesday (NutriCardFixture.h).
+Criteria midWeekMenu()
+{
+    Criteria criteria;
+    criteria.central = kOtherCentral;
+    criteria.branch = kOtherCentral;
+    criteria.nutrients = "001_002";
+    criteria.first = kMidWeekFirstDay;
+    criteria.last = kMidWeekLastDay;
+    return criteria;
+}
+
+void TestRdmNutriCard::aggregatedBranchKeepsItsOwnServiceOrder()
+{
+    HARNESS(h);
+    Criteria criteria = midWeekMenu();
+    criteria.branch = kForeign;
+    criteria.services = QString(kLunch) + "_" + kDinner;
+    criteria.nutrients = "001";
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    QCOMPARE(rows.size(), 4);
+    // The school serves dinner (its order 2) before lunch (9), the reverse of its central's order.
+    QCOMPARE(rows[0].day, kMidWeekFirstDay);
+    QCOMPARE(rows[0].service, kDinner);
+    QCOMPARE(rows[0].serviceName, QString("Jantar da escola"));
+    QCOMPARE(rows[1].service, kLunch);
+}
+
+void TestRdmNutriCard::foodsWithoutProteinFactorCountAtHalf()
+{
+    HARNESS(h);
+    Criteria criteria = midWeekMenu();
+    criteria.kind = "DL";
+    criteria.ndpcal = true;
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    // Porridge, a food without group: 10 g protein × 0.5 × 4 / 100 kcal × 100.
+    QCOMPARE(rounded(findRow(rows, kMidWeekFirstDay, QString(), "001")->ndpcal, 4), 20.0);
+    // Cheese toast, a food whose group has no factor: 6 g × 0.5 × 4 / 300 kcal × 100.
+    QCOMPARE(rounded(findRow(rows, QDate(2026, 3, 5), QString(), "001")->ndpcal, 4), 4.0);
+}
+
+void TestRdmNutriCard::weeklyNdpCalIsOfTheWeeksSums()
+{
+    HARNESS(h);
+    Criteria criteria = midWeekMenu();
+    criteria.kind = "SL";
+    criteria.ndpcal = true;
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    QCOMPARE(rows.size(), 2 * 2); // two weeks of lunch, two nutrients
+    // Week 1 is the week of the first menu day (a Wednesday) and holds Thursday too; the Monday
+    // after starts week 2.
+    const StoredRow* firstWeek = findRow(rows, QDate(), QString(), "001", kLunch, 1);
+    QVERIFY(firstWeek);
+    QCOMPARE(rounded(firstWeek->value, 4), 200.0); // (100 + 300) / 2 days
+    // (5 + 3) g net protein × 4 / (100 + 300) kcal × 100; neither day's own 20 or 4.
+    QCOMPARE(rounded(firstWeek->ndpcal, 4), 8.0);
+    const StoredRow* secondWeek = findRow(rows, QDate(), QString(), "001", kLunch, 2);
+    QVERIFY(secondWeek);
+    QCOMPARE(rounded(secondWeek->value, 4), 100.0);
+    QCOMPARE(rounded(secondWeek->ndpcal, 4), 20.0);
+    QCOMPARE(secondWeek->weekStart, QDate(2026, 3, 9));
+}
+
 void TestRdmNutriCard::refusalsAreTextsAndStoreNothing_data()
 {
     QTest::addColumn<QString>("field");
@@ -624,6 +695,19 @@ void TestRdmNutriCard::deletionIsIdempotentAndTouchesOnlyItsKey()
     QString tooLong = "12345678901";
     QVERIFY(server.DelNutriCard(tooLong).toString().contains("inválida"));
     QCOMPARE(rowCount(h->db(), other.key), 28);
+}
+
+void TestRdmNutriCard::keyGeneratorSetBackStillGivesFreshKeys()
+{
+    HARNESS(h);
+    const Prepared before = prepared(h->client(), Criteria());
+    // A database restored from a backup taken before the last keys: the generator is behind them.
+    QSqlQuery setBack(h->db());
+    QVERIFY(setBack.exec("UPDATE GERADOR SET NRVALOR = NRVALOR - 1 WHERE NMGERADOR = 'NUTRICARD'"));
+    const Prepared after = prepared(h->client(), Criteria());
+    QVERIFY(after.key != before.key);
+    QCOMPARE(rowCount(h->db(), before.key), 24);
+    QCOMPARE(rowCount(h->db(), after.key), 24);
 }
 
 void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()

@@ -1,6 +1,7 @@
 // The remote-call protocol on its own: typed values, requests and answers as lines, the line cap.
 
 #include "DataPacket.h"
+#include "RpcBatch.h"
 #include "RpcError.h"
 #include "RpcLineBuffer.h"
 #include "RpcRequest.h"
@@ -56,6 +57,10 @@ private slots:
     void badRequestsAreRefusedWithTheirCode_data();
     void badRequestsAreRefusedWithTheirCode();
     void refusalKnowsTheRequestId();
+    void idIsEchoedAsWritten_data();
+    void idIsEchoedAsWritten();
+    void batchIsCutIntoItsCalls();
+    void valueTypesAreNamedAsOnTheWire();
     void answerCarriesValueAndByRefValues();
     void errorAnswerRoundTrip();
     void unsendableAnswerBecomesInternalError();
@@ -64,6 +69,7 @@ private slots:
     void lineBufferCutsLines();
     void lineBufferOverflowsPastTheCap_data();
     void lineBufferOverflowsPastTheCap();
+    void lineBufferTakesTheLastLineAtTheEndOfInput();
 };
 
 void TestRpcProtocol::valuesSurviveTheWire_data()
@@ -226,15 +232,28 @@ void TestRpcProtocol::badRequestsAreRefusedWithTheirCode_data()
     QTest::addRow("not JSON") << QByteArray("hello") << int(ParseError);
     QTest::addRow("truncated JSON") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"x")")
                                     << int(ParseError);
+    // A batch is split before its calls are parsed (RpcBatch); an array is no single request.
     QTest::addRow("batch") << QByteArray(R"([{"jsonrpc":"2.0","id":1,"method":"a.b"}])")
                            << int(InvalidRequest);
+    QTest::addRow("bare number") << QByteArray("1") << int(InvalidRequest);
+    QTest::addRow("bare text") << QByteArray(R"("foo")") << int(InvalidRequest);
+    QTest::addRow("bare null") << QByteArray("null") << int(InvalidRequest);
+    QTest::addRow("bare true") << QByteArray(" true ") << int(InvalidRequest);
+    QTest::addRow("two bare values") << QByteArray("1,2") << int(ParseError);
+    QTest::addRow("byte-order mark") << QByteArray("\xEF\xBB\xBF"
+                                                   R"({"jsonrpc":"2.0","id":1,"method":"a.b"})")
+                                     << int(ParseError);
+    QTest::addRow("lone high surrogate")
+        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":["\ud800"]})") << int(ParseError);
+    QTest::addRow("lone low surrogate in a key")
+        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","\udc00":1})") << int(ParseError);
+    QTest::addRow("not UTF-8") << QByteArray("{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"a\xff\"}")
+                               << int(ParseError);
     QTest::addRow("not 2.0") << QByteArray(R"({"jsonrpc":"1.0","id":1,"method":"a.b"})")
                              << int(InvalidRequest);
     QTest::addRow("no method") << QByteArray(R"({"jsonrpc":"2.0","id":1})") << int(InvalidRequest);
     QTest::addRow("method not text") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":5})")
                                      << int(InvalidRequest);
-    QTest::addRow("method ends in a dot")
-        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a."})") << int(InvalidRequest);
     QTest::addRow("id an object") << QByteArray(R"({"jsonrpc":"2.0","id":{},"method":"a.b"})")
                                   << int(InvalidRequest);
     QTest::addRow("named params") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":{"x":1}})")
@@ -272,6 +291,60 @@ void TestRpcProtocol::refusalKnowsTheRequestId()
     // The answer to such a refusal names the same id, so the caller can match it.
     const RpcResponse answer = RpcResponse::parse(RpcResponse::failure(id, InvalidParams, "bad").toLine());
     QCOMPARE(answer.id.toString(), QString("call-9"));
+}
+
+void TestRpcProtocol::idIsEchoedAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("idText");
+    QTest::addRow("beyond a double's precision") << QByteArray("12345678901234567890");
+    QTest::addRow("negative and long") << QByteArray("-98765432109876543210");
+    QTest::addRow("with fraction") << QByteArray("1.50");
+    QTest::addRow("with exponent") << QByteArray("1e3");
+    QTest::addRow("text with escapes") << QByteArray(R"("a\"b\u00e9")");
+    QTest::addRow("null") << QByteArray("null");
+}
+
+void TestRpcProtocol::idIsEchoedAsWritten()
+{
+    QFETCH(QByteArray, idText);
+    // The id stands among other members, nested ones named "id" too, which are not the request's.
+    const QByteArray line =
+        R"({"params":["id"],"trace":{"id":2}, "id" : )" + idText + R"( ,"jsonrpc":"2.0","method":"a.b"})";
+    QJsonValue id;
+    const RpcRequest request = RpcRequest::parse(line, id);
+    QCOMPARE(request.rawId, idText);
+    const QByteArray answer = RpcResponse::success(request.id, true).answering(request.rawId).toLine();
+    QVERIFY2(answer.contains(R"("id":)" + idText + ','), answer.constData());
+    QVERIFY(RpcResponse::parse(answer).value.toBool());
+}
+
+void TestRpcProtocol::batchIsCutIntoItsCalls()
+{
+    const RpcBatch single = RpcBatch::split(R"({"jsonrpc":"2.0","id":1,"method":"a.b"})");
+    QVERIFY(!single.isBatch);
+    QCOMPARE(single.calls.size(), 1);
+    const RpcBatch batch = RpcBatch::split(R"( [ {"id":"[1,2]","m":[{}]} , 1,"x" ,[],null ] )");
+    QVERIFY(batch.isBatch);
+    QCOMPARE(batch.calls, (QList<QByteArray>{R"({"id":"[1,2]","m":[{}]})", "1", R"("x")", "[]", "null"}));
+    QVERIFY_THROWS_EXCEPTION(RpcError, RpcBatch::split(" [ ] "));
+    const QByteArray largest = '[' + QByteArray("1,").repeated(RpcBatch::kMaxCalls - 1) + "1]";
+    QCOMPARE(RpcBatch::split(largest).calls.size(), RpcBatch::kMaxCalls);
+    QVERIFY_THROWS_EXCEPTION(RpcError, RpcBatch::split("[1," + largest.mid(1)));
+    try {
+        RpcBatch::split(R"([{"jsonrpc":"2.0","method":"a.b"},)");
+        QFAIL("split");
+    } catch (const RpcError& error) {
+        QCOMPARE(error.code(), int(ParseError));
+    }
+}
+
+void TestRpcProtocol::valueTypesAreNamedAsOnTheWire()
+{
+    QCOMPARE(typeName(QVariant(qlonglong(3))), QString("integer"));
+    QCOMPARE(typeName(QVariant(QDateTime::currentDateTime())), QString("date-time"));
+    QCOMPARE(typeName(QVariant(QVariantList{})), QString("array"));
+    QCOMPARE(typeName(QVariant::fromValue(samplePacket())), QString("data packet"));
+    QCOMPARE(typeName(QVariant()), QString("null"));
 }
 
 void TestRpcProtocol::answerCarriesValueAndByRefValues()
@@ -373,6 +446,19 @@ void TestRpcProtocol::lineBufferOverflowsPastTheCap()
     } else {
         QVERIFY(lines > 0);
     }
+}
+
+void TestRpcProtocol::lineBufferTakesTheLastLineAtTheEndOfInput()
+{
+    RpcLineBuffer buffer(64);
+    buffer.append("{\"a\":1}\n{\"b\":2}");
+    QCOMPARE(buffer.takeLine().value_or("none"), QByteArray("{\"a\":1}"));
+    QVERIFY(!buffer.takeLine());
+    buffer.finish();
+    QCOMPARE(buffer.takeLine().value_or("none"), QByteArray("{\"b\":2}"));
+    QVERIFY(buffer.isEmpty());
+    buffer.finish(); // nothing left: no blank line is made up
+    QVERIFY(!buffer.takeLine());
 }
 
 QTEST_GUILESS_MAIN(TestRpcProtocol)

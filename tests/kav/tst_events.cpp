@@ -98,7 +98,12 @@ private slots:
         Receiver form;
         auto* button = new QObject;
         Kav::bindEvent(button, "OnClick", &form, "plainClick");
+        QVERIFY(Kav::isEventBound(button, "OnClick"));
+        // The deleted object's address is only looked up, never followed: a binding left behind
+        // would be inherited by the next object the allocator puts there.
+        const QObject* const goneAddress = button;
         delete button;
+        QVERIFY(!Kav::isEventBound(goneAddress, "OnClick"));
         QObject other;
         QVERIFY(!Kav::isEventBound(&other, "OnClick"));
     }

@@ -458,6 +458,13 @@ private slots:
         QTest::newRow("dish types") << "tprato"
                                     << "Tipo de prato deve ser informado."
                                     << "rbtListaTPrato";
+        // Order A checks the services before the nutrients, and those before the dish types.
+        QTest::newRow("services and nutrients") << "serv+nutr"
+                                                << "Serviço deve ser informado."
+                                                << "rbtListaServ";
+        QTest::newRow("nutrients and dish types") << "tprato+nutr"
+                                                  << "Nutriente deve ser informado."
+                                                  << "rbtListaNutr";
     }
     void listWithNothingPickedStopsTheCommand()
     {
@@ -465,9 +472,10 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, focus);
         chooseTypeAndPeriod(kCreche, "0000000003");
-        screen.click(group == "serv"   ? form->rbtListaServ
-                     : group == "nutr" ? form->rbtListaNutr
-                                       : form->rbtListaTPrato);
+        for (const QString& each : group.split('+'))
+            screen.click(each == "serv"   ? form->rbtListaServ
+                         : each == "nutr" ? form->rbtListaNutr
+                                          : form->rbtListaTPrato);
         screen.focus(form->chbOpcao);
         form->sbtPrint->Click();
         QCOMPARE(ScreenDriver::messages(), QStringList{message});

@@ -1,11 +1,14 @@
 // Layout expressions and value formats: what a band shows for a row, a group or the report.
 
+#include "ColumnMap.h"
 #include "Expression.h"
 #include "ExpressionContext.h"
 #include "KavException.h"
 #include "ValueFormatter.h"
 
+#include <atomic>
 #include <QtTest>
+#include <thread>
 
 namespace {
 
@@ -24,8 +27,9 @@ public:
         {QDate(2025, 3, 4), 89.5, QStringLiteral("N"), QStringLiteral("Maçã")},
     };
     int row = 1;
+    ColumnMap columns{kColumns};
 
-    QVariant column(int index) const override { return rows[row][index]; }
+    QVariant column(const QString& key) const override { return rows[row].value(columns.indexOf(key)); }
     QVariant parameter(const QString& name) const override
     {
         if (name == QLatin1String("P_OPCAO"))
@@ -57,6 +61,7 @@ private slots:
     void compileErrorsNamePosition();
     void unknownColumnIsNamed();
     void reportsWhatItUses();
+    void oneExpressionServesAnyColumnOrderOnAnyThread();
     void formats_data();
     void formats();
 };
@@ -136,7 +141,7 @@ void TstQrExpression::evaluates()
     QFETCH(QString, expression);
     QFETCH(QString, shown);
     const Expression compiled = Expression::compile(expression);
-    compiled.bindColumns(kColumns);
+    compiled.checkColumns(kColumns);
     QCOMPARE(ValueFormatter::format(compiled.evaluate(TableContext())), shown);
 }
 
@@ -179,8 +184,8 @@ void TstQrExpression::unknownColumnIsNamed()
 {
     const Expression compiled = Expression::compile(QStringLiteral("KCAL + VRNDPCAL"));
     try {
-        compiled.bindColumns(kColumns);
-        QFAIL("an unknown column was bound");
+        compiled.checkColumns(kColumns);
+        QFAIL("an unknown column was accepted");
     } catch (const Kav::Exception& error) {
         QVERIFY2(error.message().contains(QLatin1String("VRNDPCAL")), qPrintable(error.message()));
     }
@@ -195,6 +200,36 @@ void TstQrExpression::reportsWhatItUses()
     QVERIFY(compiled.usesAggregates());
     QVERIFY(compiled.usesPageCount());
     QVERIFY(!Expression::compile(QStringLiteral("page()")).usesPageCount());
+}
+
+void TstQrExpression::oneExpressionServesAnyColumnOrderOnAnyThread()
+{
+    const Expression compiled = Expression::compile(QStringLiteral("kcal * 2 + len(prato)"));
+    // The same rows with their columns in the opposite order.
+    TableContext reversed;
+    reversed.columns = ColumnMap({QStringLiteral("PRATO"), QStringLiteral("INCOMPLETO"),
+                                  QStringLiteral("KCAL"), QStringLiteral("DIA")});
+    for (QVariantList& row : reversed.rows)
+        std::reverse(row.begin(), row.end());
+    const TableContext inOrder;
+    const QVariant expected(120.0 * 2 + 6); // Feijão
+    QCOMPARE(compiled.evaluate(inOrder), expected);
+    QCOMPARE(compiled.evaluate(reversed), expected);
+    QCOMPARE(compiled.evaluate(inOrder), expected);
+
+    // Both orders at once on two threads, the expression shared.
+    constexpr int kRounds = 20000;
+    std::atomic_int wrong = 0;
+    const auto evaluateMany = [&](const TableContext& context) {
+        for (int i = 0; i < kRounds; ++i)
+            if (compiled.evaluate(context) != expected)
+                ++wrong;
+    };
+    std::thread first(evaluateMany, std::cref(inOrder));
+    std::thread second(evaluateMany, std::cref(reversed));
+    first.join();
+    second.join();
+    QCOMPARE(wrong.load(), 0);
 }
 
 void TstQrExpression::formats_data()

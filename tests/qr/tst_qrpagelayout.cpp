@@ -11,6 +11,7 @@
 #include "ValueFormatter.h"
 
 #include <QtTest>
+#include <thread>
 
 namespace {
 
@@ -114,6 +115,7 @@ private slots:
     void chartScaleHasRoundTicks();
     void cancelStopsTheLayout();
     void unknownColumnIsAnError();
+    void sameLayoutRunsWithAnyColumnOrderOnAnyThread();
 
 private:
     ReportLayout m_layout;
@@ -473,6 +475,38 @@ void TstQrPageLayout::unknownColumnIsAnError()
     } catch (const Kav::Exception& error) {
         QVERIFY2(error.message().contains(QLatin1String("KCAL")), qPrintable(error.message()));
     }
+}
+
+// The layout read once and kept: each run finds the columns in its own data's order.
+void TstQrPageLayout::sameLayoutRunsWithAnyColumnOrderOnAnyThread()
+{
+    const ReportData data = menu(3);
+    ReportData reversed;
+    reversed.columns = QStringList(data.columns.rbegin(), data.columns.rend());
+    for (const QVariantList& row : data.rows)
+        reversed.rows.append(QVariantList(row.rbegin(), row.rend()));
+    PageLayouter::Options options;
+    options.now = QDateTime(QDate(2025, 4, 1), QTime(8, 0));
+    const TParams values = params(m_layout);
+    const auto texts = [&](const ReportData& rows) {
+        QStringList all;
+        for (const Page& page : PageLayouter::layOut(m_layout, rows, values, options).pages)
+            for (const PageItem& item : page.items)
+                all.append(item.text);
+        return all;
+    };
+    const QStringList expected = texts(data);
+    QVERIFY(expected.join(' ').contains(QStringLiteral("Prato 5")));
+    QCOMPARE(texts(reversed), expected);
+    QCOMPARE(texts(data), expected);
+
+    QStringList onFirst, onSecond;
+    std::thread first([&] { onFirst = texts(data); });
+    std::thread second([&] { onSecond = texts(reversed); });
+    first.join();
+    second.join();
+    QCOMPARE(onFirst, expected);
+    QCOMPARE(onSecond, expected);
 }
 
 QTEST_MAIN(TstQrPageLayout)

@@ -35,9 +35,11 @@ bool KavServerProcess::start(const QStringList& arguments, const QStringList& ex
 {
     m_port = 0;
     m_process.setStandardErrorFile(m_logFile, QIODevice::Truncate);
-    QStringList environment = QProcess::systemEnvironment();
-    environment += extraEnvironment;
-    m_process.setEnvironment(environment);
+    // An extra NAME=VALUE replaces the variable NAME: a process reads the first one of a name.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& variable : extraEnvironment)
+        environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    m_process.setProcessEnvironment(environment);
     m_process.start(binary(QStringLiteral("kavserver")), arguments);
     if (!m_process.waitForStarted(kStartTimeoutMs))
         return false;

@@ -6,6 +6,10 @@ void RpcLineBuffer::append(const QByteArray& bytes)
 {
     if (m_overflowed)
         return;
+    // Taken lines are dropped here, not one by one, so a buffer of many short lines is not moved
+    // again for each.
+    m_pending.remove(0, m_taken);
+    m_taken = 0;
     m_pending.append(bytes);
     // Only the unfinished tail counts against the cap; complete lines are each checked as taken.
     const qsizetype lastEnd = m_pending.lastIndexOf('\n');
@@ -16,11 +20,11 @@ void RpcLineBuffer::append(const QByteArray& bytes)
 std::optional<QByteArray> RpcLineBuffer::takeLine()
 {
     while (!m_overflowed) {
-        const qsizetype end = m_pending.indexOf('\n');
+        const qsizetype end = m_pending.indexOf('\n', m_taken);
         if (end < 0)
             return std::nullopt;
-        QByteArray line = m_pending.left(end);
-        m_pending.remove(0, end + 1);
+        QByteArray line = m_pending.mid(m_taken, end - m_taken);
+        m_taken = end + 1;
         if (line.endsWith('\r'))
             line.chop(1);
         if (line.size() > m_lineCap) {
@@ -31,7 +35,14 @@ std::optional<QByteArray> RpcLineBuffer::takeLine()
             return line;
     }
     m_pending.clear();
+    m_taken = 0;
     return std::nullopt;
+}
+
+void RpcLineBuffer::finish()
+{
+    if (hasPartialLine())
+        append("\n");
 }
 
 } // namespace Kav::Rpc

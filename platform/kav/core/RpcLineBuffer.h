@@ -23,14 +23,22 @@ public:
     // Blank lines are skipped.
     std::optional<QByteArray> takeLine();
 
+    // The input ended: an unfinished last line is taken as it stands.
+    void finish();
+
     bool overflowed() const { return m_overflowed; }
     // Bytes of an unfinished line are waiting (after any complete lines not yet taken).
-    bool hasPartialLine() const { return !m_pending.isEmpty() && !m_pending.endsWith('\n'); }
+    bool hasPartialLine() const { return unread() > 0 && !m_pending.endsWith('\n'); }
+    // Nothing waits to be taken, not even part of a line.
+    bool isEmpty() const { return unread() == 0; }
     qsizetype lineCap() const { return m_lineCap; }
 
 private:
+    qsizetype unread() const { return m_pending.size() - m_taken; }
+
     qsizetype m_lineCap;
     QByteArray m_pending;
+    qsizetype m_taken = 0; // bytes of m_pending already taken as lines, dropped in bulk
     bool m_overflowed = false;
 };
 

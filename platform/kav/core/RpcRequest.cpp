@@ -1,8 +1,10 @@
 #include "RpcRequest.h"
 
 #include "RpcError.h"
+#include "RpcJsonText.h"
 #include "RpcValue.h"
 
+#include <algorithm>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,7 +26,48 @@ bool isByRefWrapper(const QJsonValue& json)
     return json.isObject() && object.size() == 1 && object.contains(kRefTag);
 }
 
+// An escape such as "\ud800" decodes to half a character: text no database or screen can hold.
+bool holdsLoneSurrogate(const QJsonValue& value)
+{
+    if (value.isString())
+        return !QStringView(value.toString()).isValidUtf16();
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::any_of(array.begin(), array.end(),
+                           [](const QJsonValue& v) { return holdsLoneSurrogate(v); });
+    }
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!QStringView(it.key()).isValidUtf16() || holdsLoneSurrogate(it.value()))
+            return true;
+    }
+    return false;
+}
+
+bool isBareValue(const QByteArray& line)
+{
+    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + line + ']');
+    return wrapped.isArray() && wrapped.array().size() == 1;
+}
+
 } // namespace
+
+QJsonDocument RpcRequest::readDocument(const QByteArray& line)
+{
+    if (line.startsWith("\xEF\xBB\xBF"))
+        throw RpcError(ParseError, QStringLiteral("malformed JSON: a byte-order mark leads the line"));
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(line, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        if (isBareValue(line))
+            throw RpcError(InvalidRequest, QStringLiteral("a request must be a JSON object"));
+        throw RpcError(ParseError, QStringLiteral("malformed JSON: %1").arg(parseError.errorString()));
+    }
+    const QJsonValue root = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
+    if (holdsLoneSurrogate(root))
+        throw RpcError(ParseError, QStringLiteral("malformed JSON: a text holds a lone surrogate escape"));
+    return document;
+}
 
 QString RpcRequest::qualifiedMethod() const
 {
@@ -49,12 +92,9 @@ QByteArray RpcRequest::toLine() const
 RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
 {
     id = QJsonValue::Null;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(line, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        throw RpcError(ParseError, QStringLiteral("malformed JSON: %1").arg(parseError.errorString()));
+    const QJsonDocument document = readDocument(line);
     if (document.isArray())
-        throw RpcError(InvalidRequest, QStringLiteral("batches of calls are not supported"));
+        throw RpcError(InvalidRequest, QStringLiteral("a request must be a JSON object"));
     const QJsonObject message = document.object();
     const QJsonValue messageId = message.value(QLatin1String("id"));
     if (!messageId.isUndefined() && isValidId(messageId))
@@ -72,12 +112,13 @@ RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
 
     RpcRequest request;
     request.id = messageId;
+    if (!messageId.isUndefined())
+        request.rawId = JsonText::memberValue(line, QStringLiteral("id"));
     const QString qualified = method.toString();
     const qsizetype dot = qualified.lastIndexOf(QLatin1Char('.'));
     request.object = dot < 0 ? QString() : qualified.left(dot);
+    // "Object." is a well-formed request for a method no object has.
     request.method = qualified.mid(dot + 1);
-    if (request.method.isEmpty())
-        throw RpcError(InvalidRequest, QStringLiteral("the request names no method"));
     const QJsonArray values = params.toArray();
     for (int i = 0; i < values.size(); ++i) {
         const bool byRef = isByRefWrapper(values[i]);

@@ -8,6 +8,7 @@
 // values (RpcValue.h); one wrapped as {"ref": value} is passed by reference and comes back with
 // the answer.
 
+#include <QJsonDocument>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
@@ -17,8 +18,9 @@ namespace Kav::Rpc {
 
 struct RpcRequest
 {
-    QJsonValue id;  // Undefined for a notification, which gets no answer
-    QString object; // empty: the connection's object
+    QJsonValue id;    // Undefined for a notification, which gets no answer
+    QByteArray rawId; // the id as the client wrote it, echoed in the answer (a number exactly)
+    QString object;   // empty: the connection's object
     QString method;
     QVariantList args;
     QList<int> byRef; // positions (from 0) of the arguments passed by reference
@@ -31,8 +33,14 @@ struct RpcRequest
     QByteArray toLine() const;
 
     // Throws RpcError (ParseError, InvalidRequest or InvalidParams). `id` receives the request's
-    // id as soon as it is known, so that even a refusal can be answered to the right call.
+    // id as soon as it is known, so that even a refusal can be answered to the right call. A batch
+    // is split first (RpcBatch.h); here an array is an invalid request.
     static RpcRequest parse(const QByteArray& line, QJsonValue& id);
+
+    // The line decoded as one JSON document. Throws RpcError(ParseError) for a line that is not
+    // JSON text: malformed, not UTF-8, led by a byte-order mark or holding a lone surrogate
+    // escape; RpcError(InvalidRequest) for a bare value, which is JSON but no request.
+    static QJsonDocument readDocument(const QByteArray& line);
 };
 
 } // namespace Kav::Rpc

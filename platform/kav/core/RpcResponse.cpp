@@ -3,6 +3,7 @@
 #include "RpcError.h"
 #include "RpcValue.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -10,23 +11,26 @@ namespace Kav::Rpc {
 
 namespace {
 
-QJsonObject envelope(const QJsonValue& id)
+QByteArray compactJson(const QJsonValue& value)
 {
-    return QJsonObject{{QLatin1String("jsonrpc"), QLatin1String("2.0")},
-                       {QLatin1String("id"), id.isUndefined() ? QJsonValue(QJsonValue::Null) : id}};
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
 }
 
-QByteArray compactLine(const QJsonObject& message)
+// The envelope is written by hand so that the id goes out exactly as the client wrote it.
+QByteArray message(const QJsonValue& id, const QByteArray& rawId, const QJsonObject& body)
 {
-    return QJsonDocument(message).toJson(QJsonDocument::Compact) + '\n';
+    const QByteArray idText = !rawId.isEmpty()   ? rawId
+                              : id.isUndefined() ? QByteArray("null")
+                                                 : compactJson(id);
+    return R"({"jsonrpc":"2.0","id":)" + idText + ',' +
+           QJsonDocument(body).toJson(QJsonDocument::Compact).mid(1);
 }
 
-QByteArray errorLine(const QJsonValue& id, int code, const QString& message)
+QJsonObject errorBody(int code, const QString& message)
 {
-    QJsonObject object = envelope(id);
-    object.insert(QLatin1String("error"),
-                  QJsonObject{{QLatin1String("code"), code}, {QLatin1String("message"), message}});
-    return compactLine(object);
+    return QJsonObject{{QLatin1String("error"),
+                        QJsonObject{{QLatin1String("code"), code}, {QLatin1String("message"), message}}}};
 }
 
 } // namespace
@@ -49,10 +53,22 @@ RpcResponse RpcResponse::failure(const QJsonValue& id, int code, const QString& 
     return response;
 }
 
+RpcResponse RpcResponse::answering(const QByteArray& requestRawId) const
+{
+    RpcResponse response = *this;
+    response.rawId = requestRawId;
+    return response;
+}
+
 QByteArray RpcResponse::toLine() const
 {
+    return toJson() + '\n';
+}
+
+QByteArray RpcResponse::toJson() const
+{
     if (isError())
-        return errorLine(id, errorCode, errorMessage);
+        return message(id, rawId, errorBody(errorCode, errorMessage));
     try {
         QJsonObject result{{QLatin1String("value"), encodeValue(value)}};
         if (!refs.isEmpty()) {
@@ -61,12 +77,11 @@ QByteArray RpcResponse::toLine() const
                 refValues.insert(QString::number(it.key()), encodeValue(it.value()));
             result.insert(QLatin1String("refs"), refValues);
         }
-        QJsonObject object = envelope(id);
-        object.insert(QLatin1String("result"), result);
-        return compactLine(object);
+        return message(id, rawId, QJsonObject{{QLatin1String("result"), result}});
     } catch (const RpcError& error) {
-        return errorLine(id, InternalError,
-                         QStringLiteral("the answer cannot be sent: %1").arg(error.message()));
+        return message(
+            id, rawId,
+            errorBody(InternalError, QStringLiteral("the answer cannot be sent: %1").arg(error.message())));
     }
 }
 

@@ -15,6 +15,7 @@ namespace Kav::Rpc {
 struct RpcResponse
 {
     QJsonValue id;
+    QByteArray rawId; // when set, the request's id as its client wrote it, sent in place of `id`
     QVariant value;
     QMap<int, QVariant> refs; // by-reference arguments by position
     int errorCode = 0;        // 0: success
@@ -26,8 +27,13 @@ struct RpcResponse
                                const QMap<int, QVariant>& refs = {});
     static RpcResponse failure(const QJsonValue& id, int code, const QString& message);
 
+    // This answer with the id exactly as `request` gave it.
+    RpcResponse answering(const QByteArray& requestRawId) const;
+
     // A value the protocol cannot carry turns the answer into an InternalError naming it.
     QByteArray toLine() const;
+    // The answer as a JSON object, for a batch's array of answers (ends without a newline).
+    QByteArray toJson() const;
 
     // Throws RpcError(ParseError or InvalidRequest) for an answer that is not well formed.
     static RpcResponse parse(const QByteArray& line);

@@ -271,6 +271,43 @@ QJsonValue encodeValue(const QVariant& value)
     }
 }
 
+QString typeName(const QVariant& value)
+{
+    if (value.isNull())
+        return QStringLiteral("null");
+    if (value.metaType() == QMetaType::fromType<DataPacket>())
+        return QStringLiteral("data packet");
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+        return QStringLiteral("boolean");
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+        return QStringLiteral("integer");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QStringLiteral("float");
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+    case QMetaType::QChar:
+        return QStringLiteral("text");
+    case QMetaType::QDate:
+        return QStringLiteral("date");
+    case QMetaType::QDateTime:
+        return QStringLiteral("date-time");
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList:
+        return QStringLiteral("array");
+    default:
+        return QStringLiteral("a value of no protocol type");
+    }
+}
+
 QVariant decodeValue(const QJsonValue& json)
 {
     switch (json.type()) {

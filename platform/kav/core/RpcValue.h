@@ -23,6 +23,10 @@ QJsonValue encodeValue(const QVariant& value);
 // Throws RpcError(InvalidParams) naming what is wrong with a malformed typed value.
 QVariant decodeValue(const QJsonValue& json);
 
+// The protocol's name of the type `value` travels as ("text", "integer", "date-time"...), for
+// messages to a client that knows the wire, not the server's internals.
+QString typeName(const QVariant& value);
+
 QJsonObject encodePacket(const DataPacket& packet);
 DataPacket decodePacket(const QJsonValue& json);
 
