@@ -64,10 +64,14 @@ void installMidWeekMenu(const QSqlDatabase& db)
     insert(db, "ITCARDZVE",
            {"CDFILCENTZVE", "CDTIPOCARD", "NRCARDZVE", "NRSEQITEM", "DTCARDAPIO", "CDSERVFILI", "CDTIPOPRAT",
             "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"},
-           {{kOtherCentral, kMenuType, menu, 1, QDate(2026, 3, 4), kLunch, "01", kPorridge, "P", "N", 1},
-            {kOtherCentral, kMenuType, menu, 2, QDate(2026, 3, 4), kDinner, "01", kCheeseToast, "P", "N", 1},
-            {kOtherCentral, kMenuType, menu, 3, QDate(2026, 3, 5), kLunch, "01", kCheeseToast, "P", "N", 1},
-            {kOtherCentral, kMenuType, menu, 4, QDate(2026, 3, 9), kLunch, "01", kPorridge, "P", "N", 1}});
+           {{kOtherCentral, kMenuType, menu, 1, QDate(2026, 3, 4), kLunch, "01", kPorridge, "P", "N",
+             kCrechePortion},
+            {kOtherCentral, kMenuType, menu, 2, QDate(2026, 3, 4), kDinner, "01", kCheeseToast, "P", "N",
+             kCrechePortion},
+            {kOtherCentral, kMenuType, menu, 3, QDate(2026, 3, 5), kLunch, "01", kCheeseToast, "P", "N",
+             kCrechePortion},
+            {kOtherCentral, kMenuType, menu, 4, QDate(2026, 3, 9), kLunch, "01", kPorridge, "P", "N",
+             kCrechePortion}});
 }
 
 } // namespace

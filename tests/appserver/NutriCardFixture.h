@@ -19,7 +19,7 @@
 // Menu 0000000001 of menu type 0000000002 (crèche: 0.6 portions): Mon 03-02 lunch, rice and beans.
 // Menu 0000000003 of central 0020 (whose aggregated school 0021 orders the services the other way
 // round: dinner 2, lunch 9, where the central has lunch 3, dinner 5), Wednesday 2026-03-04 to
-// 2026-03-17, with foods that have no protein factor (counted at 0.5), one portion per recipe:
+// 2026-03-17, with foods that have no protein factor (counted at 0.5), recipes of one portion served at 0.6:
 //   porridge (100 g of a food without group): 100 kcal, 10 g protein, net 5 g
 //   cheese toast (100 g of a food whose group has no factor): 300 kcal, 6 g protein, net 3 g
 //   Wed 03-04 lunch: porridge; dinner: cheese toast

@@ -590,17 +590,18 @@ void TestRdmNutriCard::weeklyNdpCalIsOfTheWeeksSums()
     criteria.kind = "SL";
     criteria.ndpcal = true;
     const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
-    QCOMPARE(rows.size(), 2 * 2); // two weeks of lunch, two nutrients
+    // Two weeks of lunch, three days and two weeks over the services chosen, two nutrients.
+    QCOMPARE(rows.size(), (2 + 3 + 2) * 2);
     // Week 1 is the week of the first menu day (a Wednesday) and holds Thursday too; the Monday
     // after starts week 2.
     const StoredRow* firstWeek = findRow(rows, QDate(), QString(), "001", kLunch, 1);
     QVERIFY(firstWeek);
-    QCOMPARE(rounded(firstWeek->value, 4), 200.0); // (100 + 300) / 2 days
+    QCOMPARE(rounded(firstWeek->value, 4), 120.0); // (100 + 300) × 0.6 / 2 days
     // (5 + 3) g net protein × 4 / (100 + 300) kcal × 100; neither day's own 20 or 4.
     QCOMPARE(rounded(firstWeek->ndpcal, 4), 8.0);
     const StoredRow* secondWeek = findRow(rows, QDate(), QString(), "001", kLunch, 2);
     QVERIFY(secondWeek);
-    QCOMPARE(rounded(secondWeek->value, 4), 100.0);
+    QCOMPARE(rounded(secondWeek->value, 4), 60.0);
     QCOMPARE(rounded(secondWeek->ndpcal, 4), 20.0);
     QCOMPARE(secondWeek->weekStart, QDate(2026, 3, 9));
 }
@@ -706,8 +707,8 @@ void TestRdmNutriCard::keyGeneratorSetBackStillGivesFreshKeys()
     QVERIFY(setBack.exec("UPDATE GERADOR SET NRVALOR = NRVALOR - 1 WHERE NMGERADOR = 'NUTRICARD'"));
     const Prepared after = prepared(h->client(), Criteria());
     QVERIFY(after.key != before.key);
-    QCOMPARE(rowCount(h->db(), before.key), 24);
-    QCOMPARE(rowCount(h->db(), after.key), 24);
+    QCOMPARE(rowCount(h->db(), before.key), 28);
+    QCOMPARE(rowCount(h->db(), after.key), 28);
 }
 
 void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()
