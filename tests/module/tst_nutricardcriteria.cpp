@@ -42,9 +42,12 @@ const QStringList kExtraRows = {
     "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDFILCENTZVE, CDFILCENTZVE, IDMODZVE) "
     "VALUES ('0070', 'Cozinha Central Agregada', 'S', '0020', 'S')",
     // A menu type of 0020 only, and flags of 0010's types other than "S" and "N".
-    "INSERT INTO TIPOCARD VALUES ('0020', '0000000009', 'Somente Sul', 'S')",
-    "INSERT INTO TIPOCARD VALUES ('0010', '0000000007', 'Marca minúscula', 'n')",
-    "INSERT INTO TIPOCARD VALUES ('0010', '0000000008', 'Sem marca', '')",
+    "INSERT INTO TIPOCARD (CDFILCENTZVE, CDTIPOCARD, NMTIPOCARD, IDTPCARDATIV) VALUES ('0020', '0000000009', "
+    "'Somente Sul', 'S')",
+    "INSERT INTO TIPOCARD (CDFILCENTZVE, CDTIPOCARD, NMTIPOCARD, IDTPCARDATIV) VALUES ('0010', '0000000007', "
+    "'Marca minúscula', 'n')",
+    "INSERT INTO TIPOCARD (CDFILCENTZVE, CDTIPOCARD, NMTIPOCARD, IDTPCARDATIV) VALUES ('0010', '0000000008', "
+    "'Sem marca', '')",
 };
 
 // A period row of the demo database: first day, last day and description.
