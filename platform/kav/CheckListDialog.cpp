@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -15,16 +16,22 @@ constexpr int kMinimumHeight = 320;
 
 CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows,
                                  const QSet<QString>& checked, QWidget* parent)
-    : QDialog(parent), m_table(new QTableWidget(this)), m_keys(rows.keys), m_note(new QLabel(this))
+    : QDialog(parent), m_table(new QTableWidget(this)), m_keys(rows.keys),
+      m_checkColumn(std::max(rows.markColumn(), 0)), m_note(new QLabel(this))
 {
     setWindowTitle(title);
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     Kav::fillListTable(m_table, rows);
+    const bool markColumn = rows.markColumn() >= 0;
     for (int row = 0; row < m_table->rowCount(); ++row) {
-        QTableWidgetItem* item = m_table->item(row, 0);
+        QTableWidgetItem* item = checkItem(row);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(checked.contains(m_keys.value(row)) ? Qt::Checked : Qt::Unchecked);
+        if (markColumn)
+            item->setText(QString());
     }
+    if (markColumn)
+        showMarkAsCheckColumn();
     m_table->installEventFilter(this);
     if (m_table->rowCount() > 0)
         m_table->setCurrentCell(0, 0);
@@ -55,11 +62,31 @@ CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows
     m_table->setFocus();
 }
 
+// The mark's own texts and label (a data set's code for it, such as "4") mean nothing beside the
+// check box that shows it.
+void CheckListDialog::showMarkAsCheckColumn()
+{
+    QTableWidgetItem* header = m_table->horizontalHeaderItem(m_checkColumn);
+    header->setText(QString());
+    header->setToolTip(tr("Marcado"));
+    m_table->resizeColumnToContents(m_checkColumn);
+}
+
+QTableWidgetItem* CheckListDialog::checkItem(int row) const
+{
+    return m_table->item(row, m_checkColumn);
+}
+
+int CheckListDialog::checkColumn() const
+{
+    return m_checkColumn;
+}
+
 QStringList CheckListDialog::checkedKeys() const
 {
     QStringList keys;
     for (int row = 0; row < m_table->rowCount(); ++row) {
-        if (m_table->item(row, 0)->checkState() == Qt::Checked)
+        if (checkItem(row)->checkState() == Qt::Checked)
             keys.append(m_keys.value(row));
     }
     return keys;
@@ -79,7 +106,7 @@ QString CheckListDialog::note() const
 void CheckListDialog::setAllChecked(bool checked)
 {
     for (int row = 0; row < m_table->rowCount(); ++row)
-        m_table->item(row, 0)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        checkItem(row)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
 void CheckListDialog::toggleCurrent()
@@ -87,7 +114,7 @@ void CheckListDialog::toggleCurrent()
     const int row = m_table->currentRow();
     if (row < 0)
         return;
-    QTableWidgetItem* item = m_table->item(row, 0);
+    QTableWidgetItem* item = checkItem(row);
     item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 

@@ -2,6 +2,7 @@
 
 #include "TDataSet.h"
 #include "TField.h"
+#include "TStringField.h"
 
 #include <QDate>
 #include <QHeaderView>
@@ -25,7 +26,20 @@ QString cellText(const TField* field)
     const QDate date = QDate::fromString(text, kIsoDate);
     return date.isValid() ? date.toString(kFormDate) : text;
 }
+bool isMarkField(const TField* field)
+{
+    return qobject_cast<const TStringField*>(field) && field->ReadOnly() && field->Size() == 1;
+}
 } // namespace
+
+int ListRows::markColumn() const
+{
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i].isMark)
+            return i;
+    }
+    return -1;
+}
 
 int ListRows::columnOf(const QString& fieldName) const
 {
@@ -41,7 +55,8 @@ ListRows readListRows(TDataSet* dataSet, const QString& keyField)
     ListRows rows;
     const QList<TField*> fields = dataSet->visibleFields();
     for (const TField* field : fields)
-        rows.columns.append({field->FieldName(), field->DisplayLabel(), field->DisplayWidth()});
+        rows.columns.append(
+            {field->FieldName(), field->DisplayLabel(), field->DisplayWidth(), isMarkField(field)});
     const TField* key = keyField.isEmpty() ? nullptr : dataSet->FieldByName(keyField);
     const int current = dataSet->RecNo();
     for (int recNo = 1; recNo <= dataSet->RecordCount(); ++recNo) {

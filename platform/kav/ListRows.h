@@ -16,6 +16,9 @@ struct ListColumn
     QString fieldName;
     QString label;
     int displayWidth = 0; // characters; 0 lets the list size the column to its texts
+    // A record's mark (a read-only one-character text): a multi-selection list shows it as its
+    // check box rather than as a column of its own.
+    bool isMark = false;
 };
 
 struct ListRows
@@ -28,6 +31,8 @@ struct ListRows
     bool isEmpty() const { return cells.isEmpty(); }
     // Column index of a field by name (case-insensitive); -1 when not shown.
     int columnOf(const QString& fieldName) const;
+    // Index of the first mark column; -1 when there is none.
+    int markColumn() const;
 };
 
 // Reads every row of the open `dataSet`, with the texts of `keyField` when one is named (it may

@@ -2,11 +2,52 @@
 #include "DialogService.h"
 #include "LookupFixture.h"
 #include "Pesqlista.h"
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TStringField.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
+
+namespace {
+
+// The services' data set as the application server sends it: a mark, then code and name. Each
+// field is "NAME:label:size", with ":ro" when read-only.
+struct MarkedSet
+{
+    explicit MarkedSet(const QStringList& fieldSpecs)
+    {
+        dataSet.setObjectName("cdsMarcado");
+        Kav::DataPacket packet;
+        for (const QString& spec : fieldSpecs) {
+            const QStringList parts = spec.split(':');
+            auto* field = new TStringField(&dataSet);
+            field->setFieldName(parts[0]);
+            field->setDisplayLabel(parts[1]);
+            field->setSize(parts[2].toInt());
+            field->setReadOnly(parts.value(3) == "ro");
+            packet.fields.append({parts[0], Kav::FieldDef::Type::String, parts[2].toInt()});
+        }
+        const QStringList codes = {"001", "002", "003"};
+        for (const QString& code : codes) {
+            QVariantList row;
+            for (const Kav::FieldDef& field : std::as_const(packet.fields))
+                row.append(field.name == "CODIGO" ? code
+                           : field.name == "NOME" ? QStringLiteral("Serviço ") + code
+                                                  : QStringLiteral("N"));
+            packet.rows.append(row);
+        }
+        dataSet.setData(packet);
+        source.setDataSet(&dataSet);
+    }
+
+    TClientDataSet dataSet;
+    TDataSource source;
+};
+
+} // namespace
 
 class TstPesqlista : public QObject
 {
@@ -189,6 +230,65 @@ private slots:
         });
         QCOMPARE(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, text), accepted);
         QCOMPARE(text, list);
+    }
+
+    // A read-only one-character field is the rows' mark: the list shows it as its check box, not as
+    // a column titled with the data set's label for it ("4"), and checking still sets it.
+    void markFieldIsTheCheckColumn_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("headers");
+        QTest::addColumn<int>("checkColumn");
+        QTest::addColumn<QString>("checkTexts"); // of the three rows, in the check column
+        QTest::addRow("mark first, as the services' data set")
+            << QStringList{"IDMARCADO:4:1:ro", "CODIGO:Código:5", "NOME:Nome:40"}
+            << QStringList{"", "Código", "Nome"} << 0 << ",,";
+        QTest::addRow("mark after the code")
+            << QStringList{"CODIGO:Código:5", "IDMARCADO:4:1:ro", "NOME:Nome:40"}
+            << QStringList{"Código", "", "Nome"} << 1 << ",,";
+        QTest::addRow("editable one-character field is data")
+            << QStringList{"IDMARCADO:4:1", "CODIGO:Código:5", "NOME:Nome:40"}
+            << QStringList{"4", "Código", "Nome"} << 0 << "N,N,N";
+        QTest::addRow("read-only wider field is data")
+            << QStringList{"SIGLA:Sigla:2:ro", "CODIGO:Código:5", "NOME:Nome:40"}
+            << QStringList{"Sigla", "Código", "Nome"} << 0 << "N,N,N";
+    }
+    void markFieldIsTheCheckColumn()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, headers);
+        QFETCH(int, checkColumn);
+        QFETCH(QString, checkTexts);
+        dialogs.setAutomated(false);
+        MarkedSet set(fields);
+        QStringList atStart;
+        QStringList shownHeaders;
+        int shownCheckColumn = -1;
+        QStringList shownCheckTexts;
+        bool everyRowCheckable = true;
+        whenTheListOpens(atStart, [&](CheckListDialog* dialog) {
+            auto* table = dialog->findChild<QTableWidget*>();
+            for (int column = 0; column < table->columnCount(); ++column)
+                shownHeaders.append(table->horizontalHeaderItem(column)->text());
+            shownCheckColumn = dialog->checkColumn();
+            for (int row = 0; row < table->rowCount(); ++row) {
+                QTableWidgetItem* item = table->item(row, shownCheckColumn);
+                shownCheckTexts.append(item->text());
+                everyRowCheckable = everyRowCheckable && item->flags().testFlag(Qt::ItemIsUserCheckable);
+            }
+            table->setCurrentCell(2, 0);
+            QTest::keyClick(table, Qt::Key_Space);
+            QTest::keyClick(table, Qt::Key_Return);
+        });
+        QString list = "002";
+        QVERIFY(Pesqlista::PesquisaLista(&set.source, "CODIGO", "Serviço", false, list));
+        QCOMPARE(shownHeaders, headers);
+        QCOMPARE(shownCheckColumn, checkColumn);
+        QVERIFY(everyRowCheckable);
+        QCOMPARE(atStart, QStringList{"002"});
+        QCOMPARE(list, QString("002_003"));
+        // The mark's "N" is not shown beside its box; a data column keeps its texts.
+        QCOMPARE(shownCheckTexts.join(','), checkTexts);
     }
 
     // What the choice leads to is said under the list (the report prints the nutrients chosen).
