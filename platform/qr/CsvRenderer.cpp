@@ -2,6 +2,7 @@
 
 #include "KavException.h"
 #include "PageLines.h"
+#include "SystemFailure.h"
 
 #include <QSaveFile>
 
@@ -58,8 +59,7 @@ bool CsvRenderer::render(const PageModel& model, const RenderTarget& target)
     QSaveFile file(target.fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(kByteOrderMark) < 0 ||
         file.write(toCsv(model).toUtf8()) < 0 || !file.commit())
-        throw Kav::Exception(
-            QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
+        throw Kav::Exception(Kav::cannotWrite(file));
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }

@@ -1,6 +1,7 @@
 #include "DataCsvWriter.h"
 
 #include "KavException.h"
+#include "SystemFailure.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -80,6 +81,5 @@ void DataCsvWriter::writeFile(const ReportData& data, const QString& fileName)
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(toCsv(data).toUtf8()) < 0 || !file.commit())
-        throw Kav::Exception(
-            QStringLiteral("Não foi possível gravar %1: %2").arg(fileName, file.errorString()));
+        throw Kav::Exception(Kav::cannotWrite(file));
 }

@@ -3,6 +3,7 @@
 #include "KavException.h"
 #include "PageLines.h"
 #include "PageModel.h"
+#include "SystemFailure.h"
 
 #include <algorithm>
 #include <cmath>
@@ -156,8 +157,7 @@ bool HtmlRenderer::render(const PageModel& model, const RenderTarget& target)
     pageDone(target, 0, int(model.pages.size()));
     QSaveFile file(target.fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(toHtml(model).toUtf8()) < 0 || !file.commit())
-        throw Kav::Exception(
-            QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
+        throw Kav::Exception(Kav::cannotWrite(file));
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }

@@ -1,9 +1,14 @@
 #include "LayoutReader.h"
 
 #include "KavException.h"
+#include "LayoutCommentReader.h"
+#include "LayoutError.h"
 #include "Qrddlgs.h"
 #include "SqlParameters.h"
+#include "SystemFailure.h"
 
+#include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QRegularExpression>
@@ -76,7 +81,7 @@ public:
                 fail(QStringLiteral("elemento desconhecido <%1>").arg(name));
         }
         if (m_xml.hasError())
-            fail(m_xml.errorString());
+            failMalformed();
         checkWhole();
         return m_layout;
     }
@@ -84,8 +89,16 @@ public:
 private:
     [[noreturn]] void fail(const QString& what, qint64 line = -1) const
     {
-        throw Kav::Exception(QStringLiteral("%1:%2: %3")
-                                 .arg(m_source, QString::number(line < 0 ? m_xml.lineNumber() : line), what));
+        throw Kav::LayoutError(m_source, int(line < 0 ? m_xml.lineNumber() : line), what);
+    }
+
+    // The parser's own text is English unless the host loaded Qt's translations: it goes to the
+    // log, the fault is said in words with its line.
+    [[noreturn]] void failMalformed() const
+    {
+        qWarning().noquote() << m_source << m_xml.lineNumber() << "--" << m_xml.errorString();
+        fail(QStringLiteral("o texto não é XML válido (marca não fechada, fechada fora de ordem ou "
+                            "caractere que não cabe ali)"));
     }
 
     bool nextStart()
@@ -109,7 +122,7 @@ private:
                 fail(QStringLiteral("texto solto dentro de <%1>").arg(m_xml.name()));
         }
         if (m_xml.hasError())
-            fail(m_xml.errorString());
+            failMalformed();
         return false;
     }
 
@@ -478,7 +491,9 @@ private:
 
 ReportLayout LayoutReader::read(const QByteArray& xml, const QString& sourceName)
 {
-    return Reader(xml, sourceName).read();
+    ReportLayout layout = Reader(xml, sourceName).read();
+    layout.comments = LayoutCommentReader::read(xml);
+    return layout;
 }
 
 ReportLayout LayoutReader::readFile(const QString& path)
@@ -486,7 +501,8 @@ ReportLayout LayoutReader::readFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Kav::Exception(
-            QStringLiteral("Não foi possível abrir o relatório %1: %2").arg(path, file.errorString()));
+            QStringLiteral("Não foi possível abrir o relatório %1: %2.")
+                .arg(QDir::toNativeSeparators(path), Kav::fileFailureReason(file, Kav::FileAccess::Read)));
     return read(file.readAll(), path);
 }
 

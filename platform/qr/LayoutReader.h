@@ -1,7 +1,7 @@
 #pragma once
 // Reads a .QR2 report layout (XML) and checks it: every element and attribute known, numbers and
 // expressions valid, every parameter the query or an expression uses declared, every band
-// inside the page. A fault is a Kav::Exception naming the file and the line.
+// inside the page. A fault is a Kav::LayoutError naming the file and the line.
 
 #include "ReportLayout.h"
 

@@ -1,7 +1,11 @@
 #include "LayoutWriter.h"
 
+#include "ElementPath.h"
 #include "KavException.h"
+#include "LayoutCommentReader.h"
+#include "SystemFailure.h"
 
+#include <QDir>
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 
@@ -12,20 +16,25 @@ QString number(double value)
     return QString::number(value, 'g', 10);
 }
 
+// Writes the layout's elements and puts each of its comments back at its element's place; a
+// comment whose element is gone is written at the end of the nearest element still there.
 class Writer
 {
 public:
-    explicit Writer(QByteArray* out) : m_xml(out) { m_xml.setAutoFormatting(true); }
+    Writer(QByteArray* out, const LayoutComments& comments) : m_xml(out), m_pending(comments)
+    {
+        m_xml.setAutoFormatting(true);
+    }
 
     void write(const ReportLayout& layout)
     {
         m_xml.writeStartDocument();
-        m_xml.writeStartElement(QStringLiteral("report"));
+        start(QStringLiteral("report"));
         m_xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
         m_xml.writeAttribute(QStringLiteral("title"), layout.title);
 
         const PageSetup& page = layout.page;
-        m_xml.writeEmptyElement(QStringLiteral("page"));
+        empty(QStringLiteral("page"));
         m_xml.writeAttribute(QStringLiteral("paper"), PageSetup::paperName(page.paper));
         m_xml.writeAttribute(QStringLiteral("orientation"), page.orientation == QPageLayout::Landscape
                                                                 ? QStringLiteral("landscape")
@@ -35,42 +44,51 @@ public:
         m_xml.writeAttribute(QStringLiteral("margin-right"), number(page.margins.right()));
         m_xml.writeAttribute(QStringLiteral("margin-bottom"), number(page.margins.bottom()));
 
-        m_xml.writeEmptyElement(QStringLiteral("font"));
+        empty(QStringLiteral("font"));
         m_xml.writeAttribute(QStringLiteral("family"), layout.fontFamily);
         m_xml.writeAttribute(QStringLiteral("size"), number(layout.fontSize));
 
-        m_xml.writeStartElement(QStringLiteral("parameters"));
+        start(QStringLiteral("parameters"));
         for (const ParameterDeclaration& declaration : layout.parameters) {
-            m_xml.writeEmptyElement(QStringLiteral("parameter"));
+            empty(QStringLiteral("parameter"), declaration.name);
             m_xml.writeAttribute(QStringLiteral("name"), declaration.name);
             if (declaration.type != TFieldType::ftUnknown)
                 m_xml.writeAttribute(QStringLiteral("type"), fieldTypeName(declaration.type));
         }
-        m_xml.writeEndElement();
+        end();
 
         if (const auto& blocks = layout.columnBlocks) {
-            m_xml.writeEmptyElement(QStringLiteral("column-blocks"));
+            empty(QStringLiteral("column-blocks"));
             m_xml.writeAttribute(QStringLiteral("prefix"), blocks->prefix);
             m_xml.writeAttribute(QStringLiteral("size"), QString::number(blocks->size));
             m_xml.writeAttribute(QStringLiteral("count"), QString::number(blocks->count));
         }
 
-        m_xml.writeStartElement(QStringLiteral("query"));
+        start(QStringLiteral("query"));
         m_xml.writeCDATA(layout.query);
-        m_xml.writeEndElement();
+        end();
 
         if (!layout.exportQuery.isEmpty()) {
-            m_xml.writeStartElement(QStringLiteral("data-export"));
-            m_xml.writeStartElement(QStringLiteral("query"));
+            start(QStringLiteral("data-export"));
+            start(QStringLiteral("query"));
             m_xml.writeCDATA(layout.exportQuery);
-            m_xml.writeEndElement();
-            m_xml.writeEndElement();
+            end();
+            end();
         }
 
         writeBands(layout);
 
-        m_xml.writeEndElement();
+        end();
+        writeRemainingComments();
         m_xml.writeEndDocument();
+    }
+
+    // The bands alone, as they stand inside <report>, with the comments among them.
+    void writeBandsFragment(const ReportLayout& layout)
+    {
+        m_path.enter(QStringLiteral("report"));
+        writeBands(layout);
+        writeRemainingComments();
     }
 
     void writeBands(const ReportLayout& layout)
@@ -79,7 +97,7 @@ public:
             if (*band)
                 writeBand(QStringLiteral("band"), **band);
         for (const ReportGroup& group : layout.groups) {
-            m_xml.writeStartElement(QStringLiteral("group"));
+            start(QStringLiteral("group"), group.name);
             m_xml.writeAttribute(QStringLiteral("name"), group.name);
             m_xml.writeAttribute(QStringLiteral("expression"), group.key.text());
             if (group.pageBreak)
@@ -90,7 +108,7 @@ public:
                 writeBand(QStringLiteral("header"), *group.header);
             if (group.footer)
                 writeBand(QStringLiteral("footer"), *group.footer);
-            m_xml.writeEndElement();
+            end();
         }
         for (const auto* band : {&layout.detail, &layout.summary})
             if (*band)
@@ -102,6 +120,58 @@ public:
     }
 
 private:
+    void start(const QString& tag, const QString& identity = QString())
+    {
+        writeComments(m_path.enter(tag, identity), false);
+        m_xml.writeStartElement(tag);
+    }
+
+    // An element written without children (its attributes follow).
+    void empty(const QString& tag, const QString& identity = QString())
+    {
+        writeComments(m_path.enter(tag, identity), false);
+        m_xml.writeEmptyElement(tag);
+        m_path.leave();
+    }
+
+    void end()
+    {
+        writeCommentsAtEnd(m_path.current());
+        m_xml.writeEndElement();
+        m_path.leave();
+    }
+
+    void writeComments(const QString& anchor, bool atEnd)
+    {
+        writeCommentsWhere(
+            [&](const LayoutComment& comment) { return comment.anchor == anchor && comment.atEnd == atEnd; });
+    }
+
+    // The element's own closing comments, then those of its descendants that were not written.
+    void writeCommentsAtEnd(const QString& anchor)
+    {
+        writeComments(anchor, true);
+        const QString below = anchor + QLatin1Char('/');
+        writeCommentsWhere([&](const LayoutComment& comment) { return comment.anchor.startsWith(below); });
+    }
+
+    void writeRemainingComments()
+    {
+        writeCommentsWhere([](const LayoutComment&) { return true; });
+    }
+
+    template <typename Predicate> void writeCommentsWhere(Predicate matches)
+    {
+        for (auto it = m_pending.begin(); it != m_pending.end();) {
+            if (matches(*it)) {
+                m_xml.writeComment(it->text);
+                it = m_pending.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
     void optional(const QString& name, const QString& value)
     {
         if (!value.isEmpty())
@@ -110,24 +180,25 @@ private:
 
     void writeBand(const QString& tag, const ReportBand& band)
     {
-        m_xml.writeStartElement(tag);
-        if (tag == QLatin1String("band"))
+        const bool fixed = tag == QLatin1String("band");
+        start(tag, fixed ? bandKindName(band.kind) : QString());
+        if (fixed)
             m_xml.writeAttribute(QStringLiteral("kind"), bandKindName(band.kind));
         writeBandBody(band);
     }
 
     void writeList(const ReportList& list)
     {
-        m_xml.writeStartElement(QStringLiteral("list"));
+        start(QStringLiteral("list"), list.name);
         m_xml.writeAttribute(QStringLiteral("name"), list.name);
         m_xml.writeAttribute(QStringLiteral("height"), number(list.band.height));
         optional(QStringLiteral("print-when"), list.band.printWhen.text());
-        m_xml.writeStartElement(QStringLiteral("query"));
+        start(QStringLiteral("query"));
         m_xml.writeCDATA(list.query);
-        m_xml.writeEndElement();
+        end();
         for (const ReportElement& element : list.band.elements)
             writeElement(element);
-        m_xml.writeEndElement();
+        end();
     }
 
     void writeBandBody(const ReportBand& band)
@@ -136,13 +207,13 @@ private:
         optional(QStringLiteral("print-when"), band.printWhen.text());
         for (const ReportElement& element : band.elements)
             writeElement(element);
-        m_xml.writeEndElement();
+        end();
     }
 
     void writeElement(const ReportElement& element)
     {
         using Kind = ReportElement::Kind;
-        m_xml.writeStartElement(ReportElement::kindName(element.kind));
+        start(ReportElement::kindName(element.kind));
         m_xml.writeAttribute(QStringLiteral("x"), number(element.rect.x()));
         m_xml.writeAttribute(QStringLiteral("y"), number(element.rect.y()));
         m_xml.writeAttribute(QStringLiteral("width"), number(element.rect.width()));
@@ -184,10 +255,12 @@ private:
             m_xml.writeAttribute(QStringLiteral("line-width"), number(element.lineWidth));
         if (element.kind == Kind::Text)
             m_xml.writeCharacters(element.text);
-        m_xml.writeEndElement();
+        end();
     }
 
     QXmlStreamWriter m_xml;
+    ElementPath m_path;
+    LayoutComments m_pending; // in the file's order; each written once
 };
 
 } // namespace
@@ -195,14 +268,17 @@ private:
 QByteArray LayoutWriter::write(const ReportLayout& layout)
 {
     QByteArray out;
-    Writer(&out).write(layout);
+    Writer(&out, layout.comments).write(layout);
     return out;
 }
 
 QByteArray LayoutWriter::writeBands(const ReportLayout& layout)
 {
+    LayoutComments inBands;
+    std::copy_if(layout.comments.cbegin(), layout.comments.cend(), std::back_inserter(inBands),
+                 &LayoutCommentReader::standsInBands);
     QByteArray out;
-    Writer(&out).writeBands(layout);
+    Writer(&out, inBands).writeBandsFragment(layout);
     return out;
 }
 
@@ -211,5 +287,6 @@ void LayoutWriter::writeFile(const ReportLayout& layout, const QString& path)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(write(layout)) < 0 || !file.commit())
         throw Kav::Exception(
-            QStringLiteral("Não foi possível gravar o relatório %1: %2").arg(path, file.errorString()));
+            QStringLiteral("Não foi possível gravar o relatório %1: %2.")
+                .arg(QDir::toNativeSeparators(path), Kav::fileFailureReason(file, Kav::FileAccess::Write)));
 }

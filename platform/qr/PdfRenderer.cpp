@@ -3,6 +3,7 @@
 #include "KavException.h"
 #include "PageModel.h"
 #include "PagePainter.h"
+#include "SystemFailure.h"
 
 #include <QFile>
 #include <QPainter>
@@ -32,8 +33,7 @@ bool PdfRenderer::render(const PageModel& model, const RenderTarget& target)
     {
         QFile probe(target.fileName);
         if (!probe.open(QIODevice::WriteOnly))
-            throw Kav::Exception(
-                QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, probe.errorString()));
+            throw Kav::Exception(Kav::cannotWrite(probe));
     }
     QPdfWriter writer(target.fileName);
     writer.setResolution(Resolution);

@@ -3,6 +3,7 @@
 #include "DialogService.h"
 #include "Kavenso.h"
 #include "KavException.h"
+#include "LayoutCommentReader.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
 #include "SqlParameters.h"
@@ -107,6 +108,7 @@ ReportEditorDialog::ReportEditorDialog(const ReportLayout& layout, const QString
 
 void ReportEditorDialog::showLayout(const ReportLayout& layout)
 {
+    m_shown = layout;
     m_title->setText(layout.title);
     m_query->setPlainText(layout.query);
     m_bands->setPlainText(QString::fromUtf8(LayoutWriter::writeBands(layout)));
@@ -222,7 +224,7 @@ int ReportEditorDialog::declareQueryParameters()
 
 ReportLayout ReportEditorDialog::editedLayout() const
 {
-    ReportLayout head = m_original;
+    ReportLayout head = m_shown;
     head.title = m_title->text();
     head.query = m_query->toPlainText();
     head.parameters = declaredParameters();
@@ -233,6 +235,9 @@ ReportLayout ReportEditorDialog::editedLayout() const
     head.summary.reset();
     head.pageFooter.reset();
     head.groups.clear();
+    head.lists.clear();
+    // The comments among the bands are in the bands' text.
+    head.comments.removeIf(&LayoutCommentReader::standsInBands);
 
     // The head is written without being checked; the reader checks the whole.
     QByteArray xml = LayoutWriter::write(head);

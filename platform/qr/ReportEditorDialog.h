@@ -55,6 +55,9 @@ private:
     QList<ParameterDeclaration> declaredParameters() const;
 
     ReportLayout m_original;
+    // The layout last put in the editor (the opened one or the restored standard): what the
+    // editor does not show (page setup, font, column blocks, data export) comes from it.
+    ReportLayout m_shown;
     QString m_fileName;
     QLineEdit* m_title;
     QPlainTextEdit* m_query;

@@ -1,8 +1,9 @@
 #pragma once
 // A report layout as a .QR2 file holds it: title, page setup, font, the query with the parameters
-// it declares, the fixed bands and the groups (outermost first).
+// it declares, the fixed bands and the groups (outermost first), and the comments among them.
 
 #include "ColumnBlocks.h"
+#include "LayoutComment.h"
 #include "PageSetup.h"
 #include "ReportBand.h"
 #include "ReportGroup.h"
@@ -43,6 +44,8 @@ struct ReportLayout
     std::optional<ColumnBlocks> columnBlocks;
     // The rows a CSV file receives instead of the printed lines (<data-export>); empty: none.
     QString exportQuery;
+    // The file's comments, written back where they stood.
+    LayoutComments comments;
 
     // A fresh parameter collection: one parameter per declaration, with its declared type.
     TParams createParams() const;

@@ -2,6 +2,7 @@
 
 #include "KavException.h"
 #include "SqlParameters.h"
+#include "SystemFailure.h"
 #include "TParams.h"
 
 #include <QDateTime>
@@ -33,26 +34,31 @@ QVariant sqliteValue(const QVariant& value)
     return dateTime.isValid() ? QVariant(dateTime) : value;
 }
 
+// The database's own text (English, naming tables and columns) is for the log.
+[[noreturn]] void failed(const QSqlQuery& query)
+{
+    Kav::failWithDetail(QStringLiteral("Não foi possível ler os dados do relatório no banco de dados."),
+                        query.lastError().text());
+}
+
 } // namespace
 
 ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, const TParams& params)
 {
     if (!database.isOpen())
-        throw Kav::Exception(QStringLiteral("O banco de dados do relatório não está aberto (%1).")
-                                 .arg(database.connectionName()));
+        Kav::failWithDetail(QStringLiteral("O banco de dados do relatório não está aberto."),
+                            QStringLiteral("conexão %1").arg(database.connectionName()));
     const SqlParameters::Positional positional = SqlParameters::toPositional(sql);
     QSqlQuery query(database);
     query.setForwardOnly(true);
     // Numbers as doubles on every engine (PostgreSQL hands NUMERIC over as text otherwise).
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
     if (!query.prepare(positional.sql))
-        throw Kav::Exception(
-            QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
+        failed(query);
     for (const QString& name : positional.names)
         query.addBindValue(params.ParamByName(name).boundValue());
     if (!query.exec())
-        throw Kav::Exception(
-            QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
+        failed(query);
 
     const bool sqlite = database.driverName() == QLatin1String("QSQLITE");
     ReportData data;
@@ -67,7 +73,6 @@ ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, co
         data.rows.append(std::move(row));
     }
     if (query.lastError().isValid())
-        throw Kav::Exception(
-            QStringLiteral("Erro na consulta do relatório: %1").arg(query.lastError().text()));
+        failed(query);
     return data;
 }

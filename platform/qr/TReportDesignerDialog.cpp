@@ -6,6 +6,7 @@
 #include "Events.h"
 #include "Kavenso.h"
 #include "KavException.h"
+#include "LayoutError.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
 #include "PageLayouter.h"
@@ -17,6 +18,7 @@
 #include "ReportQuery.h"
 #include "ReportRenderers.h"
 #include "SqlDialect.h"
+#include "SystemFailure.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,7 +75,24 @@ TReportDesignerDialog::~TReportDesignerDialog() = default;
 
 void TReportDesignerDialog::LoadFromFile(const QString& fileName)
 {
-    setLayout(LayoutReader::readFile(fileName), fileName);
+    try {
+        setLayout(LayoutReader::readFile(fileName), fileName);
+    } catch (const Kav::LayoutError& fault) {
+        // The file and line are for whoever repairs the file; the user is told what to do.
+        Kav::failWithDetail(layoutFaultMessage(fileName, fault.text()), fault.message());
+    }
+}
+
+QString TReportDesignerDialog::layoutFaultMessage(const QString& fileName, const QString& fault) const
+{
+    const QFileInfo file(fileName);
+    const QString message =
+        QStringLiteral("O relatório %1 tem um erro e não pode ser usado: %2.").arg(file.fileName(), fault);
+    const bool usersCopy =
+        !UserReportsDir().isEmpty() && file.absolutePath() == QFileInfo(UserReportsDir()).absoluteFilePath();
+    return usersCopy ? message + QStringLiteral(" Apague a cópia %1 para voltar a usar o relatório padrão.")
+                                     .arg(QDir::toNativeSeparators(file.absoluteFilePath()))
+                     : message + QStringLiteral(" Avise o suporte do sistema.");
 }
 
 void TReportDesignerDialog::setLayout(const ReportLayout& layout, const QString& fileName)

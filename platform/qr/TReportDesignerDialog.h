@@ -97,6 +97,8 @@ private:
     bool runRenderer(const QString& name, const PageModel& model, const QString& fileName);
     bool printModel(const PageModel& model);
     QString saveToUserFolder(const ReportLayout& layout, const QString& fileName);
+    // A layout that cannot be read, said without its file's path and line.
+    QString layoutFaultMessage(const QString& fileName, const QString& fault) const;
     Progress progressFor(const QString& title);
 
     std::optional<ReportLayout> m_layout;

@@ -2,6 +2,7 @@
 
 #include "KavException.h"
 #include "PageLines.h"
+#include "SystemFailure.h"
 
 #include <cmath>
 #include <QSaveFile>
@@ -171,8 +172,7 @@ bool TextRenderer::render(const PageModel& model, const RenderTarget& target)
     pageDone(target, 0, int(model.pages.size()));
     QSaveFile file(target.fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(toText(model).toUtf8()) < 0 || !file.commit())
-        throw Kav::Exception(
-            QStringLiteral("Não foi possível gravar %1: %2").arg(target.fileName, file.errorString()));
+        throw Kav::Exception(Kav::cannotWrite(file));
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }

@@ -90,8 +90,13 @@ private slots:
     void setupPageRefusesPageTooSmall();
     void newReportTakesFreeCode();
     void catalogueListsLayoutsOfReport();
+    void failuresAreSaidInPortuguese_data();
+    void failuresAreSaidInPortuguese();
 
 private:
+    // Runs one failing action a user can reach and returns the message it ends with.
+    QString failureOf(const QString& action);
+
     void bind(TReportDesignerDialog& dialog);
 
     QTemporaryDir m_dir;
@@ -493,6 +498,122 @@ void TstQrDialog::catalogueListsLayoutsOfReport()
                 .isEmpty());
     QCOMPARE(ReportCatalog::freeLayoutCode({user.path(), shared.path()}, QStringLiteral("Zve413")),
              QStringLiteral("02"));
+}
+
+namespace {
+
+// A layout over the test table whose detail band prints `column`, from `query`.
+QByteArray layoutPrinting(const QString& column,
+                          const QString& query = QStringLiteral("SELECT NOME FROM PRATOS"))
+{
+    return QStringLiteral("<report title=\"t\"><query>%1</query>"
+                          "<band kind=\"detail\" height=\"5\">"
+                          "<field x=\"0\" y=\"0\" width=\"50\" height=\"5\" column=\"%2\"/></band></report>")
+        .arg(query, column)
+        .toUtf8();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+QString TstQrDialog::failureOf(const QString& action)
+{
+    auto& dialogs = Kav::DialogService::instance();
+    TReportDesignerDialog dialog;
+    bind(dialog);
+    const QString layouts = m_dir.filePath(QStringLiteral("falhas"));
+    QDir().mkpath(layouts);
+    try {
+        if (action == QLatin1String("pdf-missing-folder"))
+            dialog.SaveToFile(m_dir.filePath(QStringLiteral("sem-pasta/r.pdf")));
+        else if (action == QLatin1String("pdf-system-folder"))
+            dialog.SaveToFile(QStringLiteral("/proc/r.pdf"));
+        else if (action == QLatin1String("text-missing-folder"))
+            dialog.SaveToFile(m_dir.filePath(QStringLiteral("sem-pasta/r.txt")));
+        else if (action == QLatin1String("html-onto-folder") || action == QLatin1String("csv-onto-folder")) {
+            const QString folder =
+                m_dir.filePath(action.startsWith(QLatin1String("html")) ? "pasta.html" : "pasta.csv");
+            QDir().mkpath(folder);
+            dialog.SaveToFile(folder);
+        } else if (action == QLatin1String("missing-layout")) {
+            dialog.LoadFromFile(m_dir.filePath(QStringLiteral("Zve41399.QR2")));
+        } else if (action == QLatin1String("malformed-layout")) {
+            writeBytes(layouts + QStringLiteral("/Zve41398.QR2"),
+                       "<report title=\"t\"><query>SELECT 1</query");
+            dialog.LoadFromFile(layouts + QStringLiteral("/Zve41398.QR2"));
+        } else if (action == QLatin1String("layout-fault-in-users-copy")) {
+            const QString copy = m_dir.filePath(QStringLiteral("user/Zve41397.QR2"));
+            QDir().mkpath(m_dir.filePath(QStringLiteral("user")));
+            writeBytes(
+                copy,
+                layoutPrinting(QStringLiteral("NOME")).replace("height=\"5\" column", "height=\"9\" column"));
+            dialog.LoadFromFile(copy);
+        } else if (action == QLatin1String("unknown-column")) {
+            writeBytes(layouts + QStringLiteral("/Zve41396.QR2"), layoutPrinting(QStringLiteral("NMPRATO")));
+            dialog.LoadFromFile(layouts + QStringLiteral("/Zve41396.QR2"));
+            dialog.SaveToFile(m_dir.filePath(QStringLiteral("coluna.pdf")));
+        } else if (action == QLatin1String("query-refused")) {
+            writeBytes(
+                layouts + QStringLiteral("/Zve41395.QR2"),
+                layoutPrinting(QStringLiteral("NOME"), QStringLiteral("SELECT NOME FROM PRATOS_ANTIGOS")));
+            dialog.LoadFromFile(layouts + QStringLiteral("/Zve41395.QR2"));
+            dialog.SaveToFile(m_dir.filePath(QStringLiteral("consulta.pdf")));
+        }
+    } catch (const Kav::Exception& error) {
+        return error.message();
+    }
+    return dialogs.shownMessages().value(0);
+}
+
+void TstQrDialog::failuresAreSaidInPortuguese_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("said"); // fragments of the message
+    const QString missingFolder = QStringLiteral("a pasta %1 não existe").arg(m_dir.filePath("sem-pasta"));
+    QTest::addRow("PDF into a folder that does not exist")
+        << "pdf-missing-folder" << QStringList{"Não foi possível gravar", "sem-pasta/r.pdf", missingFolder};
+    QTest::addRow("PDF into a folder of the system")
+        << "pdf-system-folder" << QStringList{"/proc/r.pdf", "não permite criar o arquivo nessa pasta"};
+    QTest::addRow("text into a folder that does not exist")
+        << "text-missing-folder" << QStringList{"sem-pasta/r.txt", missingFolder};
+    QTest::addRow("HTML onto a folder")
+        << "html-onto-folder" << QStringList{"pasta.html", "o caminho é uma pasta"};
+    QTest::addRow("CSV onto a folder")
+        << "csv-onto-folder" << QStringList{"pasta.csv", "o caminho é uma pasta"};
+    QTest::addRow("layout file missing")
+        << "missing-layout"
+        << QStringList{"Não foi possível abrir o relatório", "Zve41399.QR2", "o arquivo não existe"};
+    QTest::addRow("layout file cut short")
+        << "malformed-layout"
+        << QStringList{"O relatório Zve41398.QR2 tem um erro", "não é XML válido", "Avise o suporte"};
+    QTest::addRow("user's copy with a field outside its band")
+        << "layout-fault-in-users-copy"
+        << QStringList{"sai da faixa 'detail'", "Apague a cópia", "user/Zve41397.QR2 para voltar"};
+    QTest::addRow("field the query does not give")
+        << "unknown-column" << QStringList{"A consulta do relatório não tem a coluna NMPRATO."};
+    QTest::addRow("query the database refuses")
+        << "query-refused" << QStringList{"Não foi possível ler os dados do relatório no banco de dados."};
+}
+
+// What the system says in English (errno texts, the XML parser, the database) goes to the log, and
+// the user reads neither it nor the place of a fault inside an internal file.
+void TstQrDialog::failuresAreSaidInPortuguese()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, said);
+    const QString message = failureOf(action);
+    for (const QString& fragment : std::as_const(said))
+        QVERIFY2(message.contains(fragment), qPrintable(message));
+    static const QRegularExpression english(QStringLiteral(
+        "No such|directory|Permission|denied|Premature|tag mismatch|no such table|syntax error|"
+        "Unable to|QR2:\\d"));
+    QVERIFY2(!english.match(message).hasMatch(), qPrintable(message));
 }
 
 QTEST_MAIN(TstQrDialog)

@@ -1,6 +1,7 @@
 // Reading, checking and writing .QR2 layout files.
 
 #include "KavException.h"
+#include "LayoutCommentReader.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
 #include "SqlParameters.h"
@@ -33,6 +34,8 @@ class TstQrLayout : public QObject
 private slots:
     void readsEveryPart();
     void writtenLayoutReadsBackTheSame();
+    void commentsAreWrittenBackAtTheirElements();
+    void commentOfARemovedBandIsKept();
     void faultsNameTheLine_data();
     void faultsNameTheLine();
     void titleReadWithoutChecking();
@@ -263,6 +266,75 @@ void TstQrLayout::queryParametersBecomePositional()
     QCOMPARE(result.names, names);
     names.removeDuplicates();
     QCOMPARE(SqlParameters::names(sql), names);
+}
+
+namespace {
+
+// Comments at the head, inside the parameters, between bands, inside a band, inside a text, at the
+// end of the report and after it; the page footer stands before the detail, where the writer does
+// not put it.
+const QByteArray kCommented = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!-- head -->
+<report title="t">
+  <page paper="A4" orientation="portrait"/>
+  <parameters><!-- parameters --><parameter name="P_B"/></parameters>
+  <query>SELECT A FROM T WHERE B = :P_B</query>
+  <!-- before the footer -->
+  <band kind="page-footer" height="5"/>
+  <band kind="detail" height="5">
+    <!-- detail, first -->
+    <text x="0" y="0" width="5" height="5">a<!-- in the text -->b</text>
+    <field x="5" y="0" width="5" height="5" column="A"/>
+    <!-- detail, last -->
+  </band>
+  <band kind="summary" height="5"/>
+  <!-- end of the report -->
+</report>
+<!-- after the report -->
+)";
+
+QStringList commentTexts(const QByteArray& xml)
+{
+    QStringList texts;
+    for (const LayoutComment& comment : LayoutCommentReader::read(xml))
+        texts.append(comment.text.trimmed());
+    return texts;
+}
+
+} // namespace
+
+void TstQrLayout::commentsAreWrittenBackAtTheirElements()
+{
+    const ReportLayout layout = LayoutReader::read(kCommented, QStringLiteral("comentado.QR2"));
+    QCOMPARE(layout.comments.size(), 8);
+    const QByteArray written = LayoutWriter::write(layout);
+    const ReportLayout again = LayoutReader::read(written, QStringLiteral("gravado.QR2"));
+    // Each comment keeps its element: the footer's comment goes with the footer, written last.
+    QCOMPARE(commentTexts(written),
+             QStringList({"head", "parameters", "detail, first", "in the text", "detail, last",
+                          "before the footer", "end of the report", "after the report"}));
+    for (const LayoutComment& comment : std::as_const(layout.comments))
+        QVERIFY2(again.comments.contains(comment), qPrintable(comment.text));
+    QCOMPARE(again.detail->elements[0].text, QStringLiteral("ab"));
+    const qsizetype parameters = written.indexOf("<!-- parameters -->");
+    QVERIFY(parameters > written.indexOf("<parameters>") && parameters < written.indexOf("<parameter "));
+    QVERIFY(written.indexOf("<!-- head -->") < written.indexOf("<report"));
+    QVERIFY(written.indexOf("<!-- after the report -->") > written.indexOf("</report>"));
+    // Written again, the file does not drift.
+    QCOMPARE(LayoutWriter::write(again), written);
+}
+
+void TstQrLayout::commentOfARemovedBandIsKept()
+{
+    ReportLayout layout = LayoutReader::read(kCommented, QStringLiteral("comentado.QR2"));
+    layout.detail.reset();
+    const QByteArray written = LayoutWriter::write(layout);
+    QCOMPARE(commentTexts(written).size(), 8);
+    const qsizetype footer = written.indexOf("<!-- before the footer -->");
+    QVERIFY(footer < written.indexOf("<band kind=\"page-footer\""));
+    // What stood in the detail band is kept inside the report, after what is still there.
+    QVERIFY(written.indexOf("<!-- detail, last -->") > footer);
+    QVERIFY(written.indexOf("<!-- detail, last -->") < written.indexOf("</report>"));
 }
 
 QTEST_MAIN(TstQrLayout)

@@ -1,10 +1,14 @@
 // The layout editor never throws work away unasked: leaving it with changes asks first, and
-// leaving it untouched does not. A user's copy can be put back to the standard layout.
+// leaving it untouched does not. A user's copy can be put back to the standard layout. Saving
+// keeps the file's comments.
 #include "DialogService.h"
 #include "Kavenso.h"
+#include "LayoutCommentReader.h"
 #include "LayoutReader.h"
 #include "ReportEditorDialog.h"
+#include "TReportDesignerDialog.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -66,6 +70,8 @@ private slots:
         QTemporaryDir userDir;
         ReportLayout copy = layout;
         copy.title = QStringLiteral("Minha cópia");
+        copy.page.orientation = QPageLayout::Portrait;
+        copy.comments.clear();
         ReportEditorDialog editor(copy, userDir.filePath(QStringLiteral("Zve41301.QR2")));
         auto* restore = editor.findChild<QPushButton*>(QStringLiteral("btnRestaurarPadrao"));
         QVERIFY(restore->isEnabled());
@@ -77,10 +83,64 @@ private slots:
         restore->click();
         QCOMPARE(editor.findChild<QLineEdit*>(QStringLiteral("edtTitulo"))->text(), layout.title);
         QCOMPARE(editor.editedLayout().query, layout.query);
+        // What the editor does not show comes back with the standard too.
+        QCOMPARE(editor.editedLayout().page.orientation, layout.page.orientation);
+        QCOMPARE(editor.editedLayout().comments, layout.comments);
 
         // The standard itself has nothing to be restored to.
         ReportEditorDialog standard(layout, QStringLiteral(KAV_SOURCE_DIR "/reports/Zve41301.QR2"));
         QVERIFY(!standard.findChild<QPushButton*>(QStringLiteral("btnRestaurarPadrao"))->isEnabled());
+    }
+
+    // Through the report dialog's own editing path: the user's copy keeps every comment of the
+    // standard layout at its place, a comment the user writes among the bands, and the change.
+    void savedCopyKeepsTheFilesComments()
+    {
+        const QString standard = QStringLiteral(KAV_SOURCE_DIR "/reports/Zve41301.QR2");
+        QFile file(standard);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const LayoutComments shipped = LayoutCommentReader::read(file.readAll());
+        QVERIFY(shipped.size() >= 3);
+        QTemporaryDir userDir;
+        TReportDesignerDialog dialog;
+        dialog.setUserReportsDir(userDir.path());
+        dialog.LoadFromFile(standard);
+
+        dialogs.setAutomated(false);
+        bool editorOpened = false;
+        bool untouchedAtStart = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* editor = qobject_cast<ReportEditorDialog*>(QApplication::activeModalWidget());
+            if (!editor)
+                return;
+            editorOpened = true;
+            untouchedAtStart = !editor->hasChanges();
+            editor->setTitleText(QStringLiteral("Cardápio comentado"));
+            QString bands = editor->bandsText();
+            bands.replace(QStringLiteral("<band kind=\"summary\""),
+                          QStringLiteral("<!-- resumo do período -->\n<band kind=\"summary\""));
+            editor->setBandsText(bands);
+            editor->save();
+        });
+        const bool saved = dialog.Edit();
+        dialogs.setAutomated(true);
+        QVERIFY(editorOpened);
+        QVERIFY(untouchedAtStart);
+        QVERIFY(saved);
+
+        QFile copy(userDir.filePath(QStringLiteral("Zve41301.QR2")));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        const QByteArray written = copy.readAll();
+        LayoutComments kept = LayoutCommentReader::read(written);
+        const LayoutComment added = kept.takeAt(kept.size() - 1);
+        QCOMPARE(added.text.trimmed(), QStringLiteral("resumo do período"));
+        QCOMPARE(added.anchor, QStringLiteral("report#0/band[summary]#0"));
+        QCOMPARE(kept, shipped);
+        const ReportLayout copyLayout = LayoutReader::read(written, copy.fileName());
+        QCOMPARE(copyLayout.title, QStringLiteral("Cardápio comentado"));
+        QCOMPARE(copyLayout.query, layout.query);
+        // The notes list is written once, not once with the head and again with the bands.
+        QCOMPARE(copyLayout.lists.size(), layout.lists.size());
     }
 };
 

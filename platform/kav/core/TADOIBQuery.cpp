@@ -3,10 +3,10 @@
 #include "dtmDBGeral.h"
 #include "KavException.h"
 #include "SqlPlaceholders.h"
+#include "SystemFailure.h"
 #include "TDataSource.h"
 #include "TParameter.h"
 
-#include <QDebug>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -154,9 +154,9 @@ TDataSet::Result TADOIBQuery::fetch()
 
 [[noreturn]] void TADOIBQuery::failed(const QString& what, const QSqlError& error) const
 {
-    qWarning().noquote() << displayName() << what << error.text();
-    throw Kav::Exception(QStringLiteral("Não foi possível ler os dados de %1 no banco de dados (%2).")
-                             .arg(displayName(), what));
+    Kav::failWithDetail(QStringLiteral("Não foi possível ler os dados de %1 no banco de dados (%2).")
+                            .arg(displayName(), what),
+                        error.text());
 }
 
 TDataSet::Result TADOIBQuery::read(const QSqlDatabase& db)

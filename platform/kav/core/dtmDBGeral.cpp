@@ -5,8 +5,8 @@
 #include "Events.h"
 #include "KavException.h"
 #include "SqliteOpenFiles.h"
+#include "SystemFailure.h"
 
-#include <QDebug>
 #include <QSqlQuery>
 
 namespace {
@@ -45,8 +45,7 @@ void reopen()
     try {
         Kav::DatabaseConnection::open(state().url, dtmDBGeral::connectionName());
     } catch (const Kav::Exception& error) {
-        qWarning().noquote() << "dtmDBGeral:" << error.message();
-        throw Kav::Exception(kDatabaseDown);
+        Kav::failWithDetail(kDatabaseDown, error.message());
     }
 }
 
