@@ -49,10 +49,6 @@ constexpr int kLogTail = 1500;
 const QDateTime kLongAgo(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
 // What a client is told of a call whose server went away (docs/protocol.md).
 const QString kDropped = QStringLiteral("caiu durante a chamada");
-// Seen once under a loaded CI run: a call through the balancer when its server was killed waited out
-// the client's timeout instead of seeing the connection drop. Still the documented failure of a call
-// that is not retried; why it waited is not yet known (docs/deployment.md).
-const QString kNoAnswer = QStringLiteral("não respondeu");
 const QStringList kPreparedTables{"NUTRICARD", "NUTRICARDNOTA", "NUTRICARDCAB"};
 
 // Skips when a part is missing, except in CI, where everything must be there.
@@ -151,8 +147,9 @@ ClientRecord runClient(quint16 balancer, const std::atomic_bool& killed, QDeadli
     };
     while (!deadline.hasExpired())
         cycle();
-    // A command that failed as the time ran out is followed by the user's next one, which works.
-    if (!record.lastCommandOk)
+    // The user's next command after a failure, or after a cycle that the kill overlapped and that
+    // a loaded machine stretched past the deadline, works.
+    if (!record.lastCommandOk || record.cyclesAfterKill == 0)
         cycle();
     return record;
 }
@@ -284,8 +281,6 @@ void TestCluster::sweepsOfSeveralServersAtOnceRemoveEachKeyOnce()
 
 void TestCluster::killedServerBehindTheBalancerCostsOnlyItsCallsInFlight()
 {
-    if (qEnvironmentVariable("KAV_CLUSTER_KILL") != QLatin1String("1"))
-        QSKIP("runs alone, with the soak tests (soak_cluster_kill, ./run soak)");
     KAV_REQUIRE(ClusterProcess::haproxyMissing());
     ScratchDatabase scratch(ScratchDatabase::Engine::PostgreSQL, QStringLiteral("cluster_kill"));
     KAV_REQUIRE_DATABASE(scratch);
@@ -322,8 +317,11 @@ void TestCluster::killedServerBehindTheBalancerCostsOnlyItsCallsInFlight()
     int failedPreparations = 0;
     for (const ClientRecord& record : std::as_const(records)) {
         for (const QString& failure : record.failures)
-            QVERIFY2(failure.contains(kDropped) || failure.contains(kNoAnswer), qPrintable(failure));
-        QVERIFY2(record.cyclesAfterKill > 0 && record.lastCommandOk, qPrintable(record.failures.join('\n')));
+            QVERIFY2(failure.contains(kDropped), qPrintable(failure));
+        QVERIFY2(record.cyclesAfterKill > 0 && record.lastCommandOk,
+                 qPrintable(QStringLiteral("%1 cycles after the kill, last command %2; failures: %3")
+                                .arg(record.cyclesAfterKill)
+                                .arg(record.lastCommandOk ? "ok" : "failed", record.failures.join('\n'))));
         keys += record.keys;
         failures += int(record.failures.size());
         failedPreparations += record.failedPreparations;

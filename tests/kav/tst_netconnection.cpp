@@ -1,7 +1,9 @@
 // The application-server connection against a scripted server: connecting on demand with
 // OnBeforeConnect on every connect, typed and by-reference arguments, errors, the timeout, a drop,
-// timers running while a call waits; and the result check of data-packet answers.
+// timers running while a call waits, an answer or a drop seen together with the wait panel's moment;
+// and the result check of data-packet answers.
 
+#include "CallWait.h"
 #include "ClassRegistry.h"
 #include "ConsisteServ.h"
 #include "Events.h"
@@ -18,9 +20,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 using Kav::Rpc::RpcRequest;
@@ -29,12 +33,15 @@ using Kav::Rpc::RpcResponse;
 namespace {
 
 // What the scripted server does with a request: send these answers (none: stay silent) after a
-// delay, or close the connection.
+// delay, or close the connection. With `stallMs` the thread, which the client shares, then stalls
+// as a loaded machine stalls a client's thread: when it runs again the answer or the close and the
+// end of the call panel's delay are there together.
 struct Reply
 {
     QList<RpcResponse> answers;
     bool close = false;
     int delayMs = 0;
+    int stallMs = 0;
 };
 
 class ScriptedServer : public QObject
@@ -71,12 +78,17 @@ private:
         const Reply reply = script(request);
         if (reply.close) {
             socket->abort();
+            QThread::msleep(reply.stallMs);
             return;
         }
         QByteArray answer;
         for (const RpcResponse& response : reply.answers)
             answer += response.toLine();
-        QTimer::singleShot(reply.delayMs, socket, [socket, answer] { socket->write(answer); });
+        QTimer::singleShot(reply.delayMs, socket, [socket, answer, stallMs = reply.stallMs] {
+            socket->write(answer);
+            socket->flush();
+            QThread::msleep(stallMs);
+        });
     }
 
     QTcpServer m_listener;
@@ -117,6 +129,8 @@ private slots:
     void callTimesOutWithAClearError();
     void dropDuringACallRaisesAndTheNextCallReconnects();
     void timersKeepRunningWhileACallWaits();
+    void endOfACallTogetherWithThePanelsMomentEndsTheWait_data();
+    void endOfACallTogetherWithThePanelsMomentEndsTheWait();
     void checkResultServ_data();
     void checkResultServ();
 
@@ -322,6 +336,41 @@ void TestNetConnection::timersKeepRunningWhileACallWaits()
     animation.start();
     QCOMPARE(m_connection->AppServer().call("CriaNutriCard"), QVariant(QString("done")));
     QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+}
+
+void TestNetConnection::endOfACallTogetherWithThePanelsMomentEndsTheWait_data()
+{
+    QTest::addColumn<bool>("close");
+    QTest::newRow("answer") << false;
+    QTest::newRow("drop") << true;
+}
+
+// Seen behind the balancer on a loaded machine: an answer (or a drop) that the client's thread
+// saw in the same pass of its event loop as the panel's moment was lost, and the call waited out
+// its whole timeout. Here the panel, if it shows, is cancelled at once, so that a lost end shows
+// as a panel and a cancel instead of a minute's wait.
+void TestNetConnection::endOfACallTogetherWithThePanelsMomentEndsTheWait()
+{
+    QFETCH(bool, close);
+    constexpr int kPastThePanelMs = Kav::kCallPanelAfterMs + 200;
+    m_server->script = [close](const RpcRequest& request) {
+        return Reply{{RpcResponse::success(request.id, QString("done"))}, close, 0, kPastThePanelMs};
+    };
+    int panels = 0;
+    Kav::setCallWaitPresenter([&panels](const QString&, const std::function<void()>& cancel) {
+        ++panels;
+        QTimer::singleShot(0, cancel);
+        return std::make_unique<Kav::CallWaitView>();
+    });
+    const auto noPanel = qScopeGuard([] { Kav::setCallWaitPresenter({}); });
+    QString outcome;
+    try {
+        outcome = m_connection->AppServer().call("CriaNutriCard").toString();
+    } catch (const Kav::Exception& error) {
+        outcome = error.message();
+    }
+    QCOMPARE(panels, 0);
+    QVERIFY2(close ? outcome.contains("caiu") : outcome == "done", qPrintable(outcome));
 }
 
 void TestNetConnection::checkResultServ_data()

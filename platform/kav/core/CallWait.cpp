@@ -1,14 +1,10 @@
 #include "CallWait.h"
 
-#include <QEventLoop>
 #include <QTimer>
 
 namespace Kav {
 
 namespace {
-
-// A call that answers within this time shows no panel (no flicker on every lookup).
-constexpr int kPanelAfterMs = 400;
 
 CallWaitPresenter& presenter()
 {
@@ -23,27 +19,37 @@ void setCallWaitPresenter(CallWaitPresenter newPresenter)
     presenter() = std::move(newPresenter);
 }
 
-void waitForCall(QEventLoop& loop, const QString& doing, const std::function<void()>& cancel)
+void CallWait::end()
+{
+    m_ended = true;
+    m_loop.quit();
+}
+
+bool CallWait::runUnlessEnded(QEventLoop::ProcessEventsFlags flags)
+{
+    // exec() forgets a quit() made before it starts: the flag carries it.
+    if (m_ended)
+        return false;
+    m_loop.exec(flags);
+    return !m_ended;
+}
+
+void CallWait::wait(const QString& doing, const std::function<void()>& cancel)
 {
     // Until the panel shows, the user's keys and clicks wait: the screen takes no other input.
     QTimer panelDue;
     panelDue.setSingleShot(true);
-    bool panelTime = false;
-    QObject::connect(&panelDue, &QTimer::timeout, &loop, [&] {
-        panelTime = true;
-        loop.quit();
-    });
-    panelDue.start(kPanelAfterMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!panelTime)
+    QObject::connect(&panelDue, &QTimer::timeout, &m_loop, &QEventLoop::quit);
+    panelDue.start(kCallPanelAfterMs);
+    if (!runUnlessEnded(QEventLoop::ExcludeUserInputEvents))
         return;
     if (!presenter()) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        runUnlessEnded(QEventLoop::ExcludeUserInputEvents);
         return;
     }
     // The panel is modal: the input it lets through is its own "Cancelar".
     const std::unique_ptr<CallWaitView> panel = presenter()(doing, cancel);
-    loop.exec();
+    runUnlessEnded(QEventLoop::AllEvents);
 }
 
 } // namespace Kav

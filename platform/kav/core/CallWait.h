@@ -5,14 +5,17 @@
 // is drawn by the visual library (a presenter set here); without one the wait takes none of the
 // user's input and cannot be cancelled.
 
+#include <QEventLoop>
+#include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
-class QEventLoop;
-
 namespace Kav {
+
+// A call that answers within this time shows no panel (no flicker on every lookup).
+constexpr int kCallPanelAfterMs = 400;
 
 // What a remote call does, in the user's words: `doing` for the panel ("Preparando o
 // relatório"), `action` for messages ("preparar o relatório").
@@ -34,7 +37,23 @@ using CallWaitPresenter =
     std::function<std::unique_ptr<CallWaitView>(const QString& doing, const std::function<void()>& cancel)>;
 void setCallWaitPresenter(CallWaitPresenter presenter);
 
-// Runs `loop` until it quits, as told above; `cancel` must quit it.
-void waitForCall(QEventLoop& loop, const QString& doing, const std::function<void()>& cancel);
+// One wait for a call, as told above, until end() is called by whatever the call waits for
+// (its answer, a drop, the timeout, the user's cancel). The wait runs the event loop in two
+// stretches, before and after the panel's moment; an end that comes in the same pass of the
+// loop as that moment (a thread scheduled late sees both at once) still ends the wait.
+class CallWait : public QObject
+{
+public:
+    void end();
+    // Returns at once when already ended; `cancel` must end the wait.
+    void wait(const QString& doing, const std::function<void()>& cancel);
+
+private:
+    // Runs the loop with `flags` unless the wait has ended; false when it has.
+    bool runUnlessEnded(QEventLoop::ProcessEventsFlags flags);
+
+    QEventLoop m_loop;
+    bool m_ended = false;
+};
 
 } // namespace Kav

@@ -229,28 +229,28 @@ void TNetConnection::readAnswers()
 Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const Kav::CallActivity& activity)
 {
     QPointer<TNetConnection> self(this);
-    QEventLoop loop;
+    Kav::CallWait wait;
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     bool timedOut = false;
     bool cancelled = false;
-    connect(&timer, &QTimer::timeout, &loop, [&] {
+    connect(&timer, &QTimer::timeout, &wait, [&] {
         timedOut = true;
-        loop.quit();
+        wait.end();
     });
-    connect(this, &TNetConnection::answerArrived, &loop, [&] {
+    connect(this, &TNetConnection::answerArrived, &wait, [&] {
         if (m_answers.contains(id))
-            loop.quit();
+            wait.end();
     });
-    connect(m_socket, &QSslSocket::disconnected, &loop, &QEventLoop::quit);
-    connect(m_socket, &QSslSocket::errorOccurred, &loop, &QEventLoop::quit);
-    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    connect(m_socket, &QSslSocket::disconnected, &wait, &Kav::CallWait::end);
+    connect(m_socket, &QSslSocket::errorOccurred, &wait, &Kav::CallWait::end);
+    connect(this, &QObject::destroyed, &wait, &Kav::CallWait::end);
     if (!m_answers.contains(id) && Connected()) {
         timer.start(m_callTimeoutMs);
-        Kav::waitForCall(loop, activity.doing, [&] {
+        wait.wait(activity.doing, [&] {
             cancelled = true;
-            loop.quit();
+            wait.end();
         });
     }
     if (!self)
