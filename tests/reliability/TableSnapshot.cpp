@@ -21,9 +21,11 @@ TableSnapshot::TableSnapshot(const QSqlDatabase& db, const QStringList& tables)
         if (!query.exec(QStringLiteral("SELECT * FROM %1").arg(table)))
             throw Kav::Exception(QStringLiteral("%1: %2").arg(table, query.lastError().text()));
         QStringList rows;
+        // Asked once: a driver builds the whole record description on every call.
+        const int columns = query.record().count();
         while (query.next()) {
             QStringList cells;
-            for (int i = 0; i < query.record().count(); ++i)
+            for (int i = 0; i < columns; ++i)
                 cells << (query.isNull(i) ? QStringLiteral("<null>") : query.value(i).toString());
             rows << cells.join(kCellSeparator);
         }
