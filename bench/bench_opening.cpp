@@ -1,0 +1,236 @@
+// Benchmark: opening the screen against the floor that matters, the same components of its
+// layouts built by code generated at compile time (kavbind --construction) in an MDI child of
+// the form's size, with no data and no server. The screen is opened from the package's factory
+// to the end of its first activation; the work of its creation and first-activation handlers
+// (the branch lookup, the local cache, the connection to the server, the general parameters) is
+// timed apart and taken out of the screen's figure. Medians of several openings, each closed
+// before the next, the first of each kind a warm-up; prints Markdown table rows with the ratios
+// against the floor measured in the same run.
+//
+//   kavbench_opening --database URL [--runs N]     (the demo database: kavdb create + demo)
+
+#include "BenchStats.h"
+#include "Cli_Zve41300.h"
+#include "DialogService.h"
+#include "dtmDBGeral.h"
+#include "FormFactory.h"
+#include "Kavenso.h"
+#include "KavException.h"
+#include "TfrmNutriCard.h"
+#include "TfrmNutriCardConstruction.h"
+
+#include <functional>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTextStream>
+
+namespace {
+
+constexpr int kDefaultRuns = 15;
+constexpr int kWaitMs = 30000;
+constexpr double kNanosPerMs = 1e6;
+// The demo data's central kitchen, where the screen opens with everything to look up.
+const QString kCentral = QStringLiteral("0010");
+
+double elapsedMs(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / kNanosPerMs;
+}
+
+// Runs the event loop until `done` holds; false when it did not within the wait.
+bool waitFor(const std::function<bool()>& done)
+{
+    const QDeadlineTimer deadline(kWaitMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // Outside an event loop, windows closed with deleteLater() go only when asked.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // What the activation queued (its handlers' follow-ups) runs before the clock stops.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return true;
+}
+
+bool isActiveChild(const QMdiArea& area, const QWidget* widget)
+{
+    const QMdiSubWindow* active = area.activeSubWindow();
+    return widget && active &&
+           (active == widget || active->widget() == widget || active->isAncestorOf(widget));
+}
+
+// Milliseconds of `open` until `opened` returns a widget that is the active child.
+double timeOpening(const QMdiArea& area, const std::function<void()>& open,
+                   const std::function<QWidget*()>& opened)
+{
+    QElapsedTimer timer;
+    timer.start();
+    open();
+    if (!waitFor([&] { return isActiveChild(area, opened()); }))
+        throw Kav::Exception(QStringLiteral("the window did not become the active child"));
+    return elapsedMs(timer);
+}
+
+void closeAndWait(QWidget* window, const QString& what)
+{
+    QPointer<QWidget> closing = window;
+    window->close();
+    if (!waitFor([&] { return closing.isNull(); }))
+        throw Kav::Exception(QStringLiteral("%1 did not close").arg(what));
+}
+
+} // namespace
+
+// The screen, with the time its creation and activation handlers take summed up.
+class TimedNutriCard : public TfrmNutriCard
+{
+    Q_OBJECT
+public:
+    using TfrmNutriCard::TfrmNutriCard;
+
+    static inline double handlersMs = 0;
+
+    Q_INVOKABLE void FormCreate(QObject* Sender)
+    {
+        timed([&] { TfrmNutriCard::FormCreate(Sender); });
+    }
+    Q_INVOKABLE void FormActivate(QObject* Sender)
+    {
+        timed([&] { TfrmNutriCard::FormActivate(Sender); });
+    }
+
+private:
+    template <class Handler> void timed(Handler&& handler)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        handler();
+        handlersMs += elapsedMs(timer);
+    }
+};
+
+namespace {
+
+struct Opening
+{
+    double totalMs = 0;
+    double handlersMs = 0;
+};
+
+Opening openScreen(const QMdiArea& area)
+{
+    TimedNutriCard::handlersMs = 0;
+    Opening opening;
+    opening.totalMs = timeOpening(
+        area,
+        [] {
+            Cli_Zve41300::CriaNutriCard(
+                [] { Frm::createFormOf<TimedNutriCard>(Cli_Zve41300::frmNutriCard, Cli_Zve41300::unit); });
+        },
+        [] { return static_cast<QWidget*>(Cli_Zve41300::frmNutriCard); });
+    opening.handlersMs = TimedNutriCard::handlersMs;
+    if (!Cli_Zve41300::frmNutriCard)
+        throw Kav::Exception(QStringLiteral("the screen closed itself while opening"));
+    closeAndWait(Cli_Zve41300::frmNutriCard, QStringLiteral("the screen"));
+    return opening;
+}
+
+double openGeneratedComponents(QMdiArea& area, const QSize& size)
+{
+    QPointer<QMdiSubWindow> child;
+    const double ms = timeOpening(
+        area,
+        [&] {
+            auto* form = new QWidget;
+            KavLayout::buildTfrmNutriCardComponents(*form);
+            form->resize(size);
+            child = area.addSubWindow(form);
+            child->setAttribute(Qt::WA_DeleteOnClose);
+            child->show();
+        },
+        [&] { return static_cast<QWidget*>(child.data()); });
+    closeAndWait(child, QStringLiteral("the generated components' window"));
+    return ms;
+}
+
+QString row(const QString& what, double ms, double baselineMs)
+{
+    return QStringLiteral("| %1 | %2 | %3 |\n")
+        .arg(what)
+        .arg(ms, 0, 'f', 2)
+        .arg(baselineMs > 0 ? ms / baselineMs : 0.0, 0, 'f', 2);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOptions(
+        {{"database", "The demo database's URL.", "URL"}, {"runs", "Openings of each (default 15).", "N"}});
+    parser.process(app);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    try {
+        const int runs = parser.isSet("runs") ? parser.value("runs").toInt() : kDefaultRuns;
+        Kav::DialogService::instance().setAutomated(true);
+        dtmDBGeral::open(parser.value("database"));
+        Kavenso::Session session = Kavenso::CurrentSession();
+        session.filial = kCentral;
+        Kavenso::SetSession(session);
+
+        QMainWindow window;
+        auto* area = new QMdiArea;
+        window.setCentralWidget(area);
+        TfrmDadosGerRel::setMdiArea(area);
+        window.show();
+        window.activateWindow();
+        if (!waitFor([&] { return window.isActiveWindow(); }))
+            throw Kav::Exception(QStringLiteral("the main window did not become active"));
+
+        // The form's size as its layout gives it, read from a screen opened once.
+        Cli_Zve41300::CriaNutriCard();
+        const QSize formSize = Cli_Zve41300::frmNutriCard->size();
+        closeAndWait(Cli_Zve41300::frmNutriCard, QStringLiteral("the screen"));
+
+        QList<double> screenWithout;
+        QList<double> screenAll;
+        QList<double> handlers;
+        QList<double> floor;
+        for (int run = 0; run <= runs; ++run) { // the first of each warms caches and is not counted
+            const Opening opening = openScreen(*area);
+            const double floorMs = openGeneratedComponents(*area, formSize);
+            if (run > 0) {
+                screenAll << opening.totalMs;
+                handlers << opening.handlersMs;
+                screenWithout << opening.totalMs - opening.handlersMs;
+                floor << floorMs;
+            }
+        }
+        const double floorMedian = BenchStats::median(floor);
+        out << row(QStringLiteral("screen opened, without its handlers' database and server work"),
+                   BenchStats::median(screenWithout), floorMedian);
+        out << row(QStringLiteral("the creation and first-activation handlers (database, server)"),
+                   BenchStats::median(handlers), floorMedian);
+        out << row(QStringLiteral("screen opened, all included"), BenchStats::median(screenAll), floorMedian);
+        out << row(
+            QStringLiteral("baseline: the same components built by generated code, shown and activated"),
+            floorMedian, floorMedian);
+        TfrmDadosGerRel::setMdiArea(nullptr);
+        dtmDBGeral::close();
+        return 0;
+    } catch (const Kav::Exception& error) {
+        err << "kavbench_opening: " << error.message() << "\n";
+        return 1;
+    }
+}
+
+#include "bench_opening.moc"
