@@ -23,6 +23,20 @@ const QString kBase = QStringLiteral("object frmBase: TfrmBase\n"
                                      "  end\n"
                                      "end\n");
 
+// A form's own layout over kBase: an edit inside the base's panel, and a query of its own.
+const QString kOwn = QStringLiteral("inherited frmOwn: TfrmOwn\n"
+                                    "  inherited panTop: TPanel\n"
+                                    "    object edtName: TEdit\n"
+                                    "      Left = 1\n"
+                                    "      Top = 2\n"
+                                    "      Width = 3\n"
+                                    "      Height = 4\n"
+                                    "    end\n"
+                                    "  end\n"
+                                    "  object qryBranch: TADOIBQuery\n"
+                                    "  end\n"
+                                    "end\n");
+
 Kav::LayoutNode parse(const QString& text, const QString& fileName = QStringLiteral("test.kfm"))
 {
     return Kav::LayoutParser(text, fileName).parse();
@@ -54,17 +68,8 @@ class TstKavBind : public QObject
 private slots:
     void onlyTheFormsOwnComponentsAreItsMembers()
     {
-        const auto components = gather("inherited frmOwn: TfrmOwn\n"
-                                       "  inherited panTop: TPanel\n"
-                                       "    object edtName: TEdit\n"
-                                       "      Left = 1\n"
-                                       "      Top = 2\n"
-                                       "      Width = 3\n"
-                                       "      Height = 4\n"
-                                       "    end\n"
-                                       "  end\n"
-                                       "end\n");
-        QCOMPARE(components.size(), 3);
+        const auto components = gather(kOwn);
+        QCOMPARE(components.size(), 4);
         QVERIFY(!find(components, "panTop")->own);
         QVERIFY(!find(components, "lblCode")->own);
         const KavBind::Component* edit = find(components, "edtName");
@@ -199,19 +204,7 @@ private slots:
     // built in its parent once the parent exists, and placed only where the layouts place it.
     void constructionBuildsParentsFirstAndPlacesWhatTheLayoutsPlace()
     {
-        const auto components = gather("inherited frmOwn: TfrmOwn\n"
-                                       "  inherited panTop: TPanel\n"
-                                       "    object edtName: TEdit\n"
-                                       "      Left = 1\n"
-                                       "      Top = 2\n"
-                                       "      Width = 3\n"
-                                       "      Height = 4\n"
-                                       "    end\n"
-                                       "  end\n"
-                                       "  object qryBranch: TADOIBQuery\n"
-                                       "  end\n"
-                                       "end\n");
-        const QString source = KavBind::ConstructionWriter("TfrmOwn", {"own.kfm"}, components).source();
+        const QString source = KavBind::ConstructionWriter("TfrmOwn", {"own.kfm"}, gather(kOwn)).source();
         QVERIFY(source.contains("void buildTfrmOwnComponents(QWidget& form)"));
         const qsizetype panel = source.indexOf("    auto* panTop = construct<TPanel>(form, \"panTop\");\n");
         QVERIFY(panel >= 0);
