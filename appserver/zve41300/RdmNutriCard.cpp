@@ -14,8 +14,8 @@ namespace Zve41300 {
 
 namespace {
 
-using Arg = RemoteMethod::Arg;
 using Kav::FieldDef;
+namespace Contract = RdmNutriCardContract;
 
 constexpr int kBranchWidth = 4;
 constexpr int kMenuTypeWidth = 10;
@@ -109,24 +109,40 @@ QVariant delNutriCard(CallContext& context)
     return QString();
 }
 
+RemoteMethod::Arg serverArg(Contract::Arg arg)
+{
+    switch (arg) {
+    case Contract::Arg::Text:
+        return RemoteMethod::Arg::Text;
+    case Contract::Arg::Date:
+        return RemoteMethod::Arg::Date;
+    case Contract::Arg::Boolean:
+        return RemoteMethod::Arg::Boolean;
+    }
+    Q_UNREACHABLE();
+}
+
+// The method as the contract declares it, answered by `run`.
+template <std::size_t ArgCount>
+RemoteMethod declared(const Contract::Method<ArgCount>& method, RemoteMethod::Transaction transaction,
+                      QVariant (*run)(CallContext&))
+{
+    QList<RemoteMethod::Arg> args;
+    for (const Contract::Arg arg : method.args)
+        args.append(serverArg(arg));
+    return {QLatin1String(method.name), args, transaction, run};
+}
+
 } // namespace
 
 std::shared_ptr<RemoteDataModule> makeRdmNutriCard()
 {
     auto module = std::make_shared<RemoteDataModule>(kServerName);
+    module->addMethod(declared(Contract::GetServico, RemoteMethod::Transaction::Read, getServico));
     module->addMethod(
-        {QStringLiteral("GetServico"), {Arg::Text, Arg::Text}, RemoteMethod::Transaction::Read, getServico});
-    module->addMethod({QStringLiteral("GetPesqPeriodoCard"),
-                       {Arg::Text, Arg::Text},
-                       RemoteMethod::Transaction::Read,
-                       getPesqPeriodoCard});
-    module->addMethod({QStringLiteral("CriaNutriCard"),
-                       {Arg::Text, Arg::Text, Arg::Text, Arg::Text, Arg::Date, Arg::Date, Arg::Boolean,
-                        Arg::Boolean, Arg::Boolean, Arg::Text, Arg::Text},
-                       RemoteMethod::Transaction::Own,
-                       criaNutriCard});
-    module->addMethod(
-        {QStringLiteral("DelNutriCard"), {Arg::Text}, RemoteMethod::Transaction::Write, delNutriCard});
+        declared(Contract::GetPesqPeriodoCard, RemoteMethod::Transaction::Read, getPesqPeriodoCard));
+    module->addMethod(declared(Contract::CriaNutriCard, RemoteMethod::Transaction::Own, criaNutriCard));
+    module->addMethod(declared(Contract::DelNutriCard, RemoteMethod::Transaction::Write, delNutriCard));
     return module;
 }
 

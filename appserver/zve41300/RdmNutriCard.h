@@ -2,13 +2,14 @@
 // The remote data module "Zve41300.rdmNutriCard": services and menu periods of a branch, and the
 // preparation and deletion of the data of the report of nutrients of the menu.
 
+#include "RdmNutriCardContract.h"
 #include "RemoteDataModule.h"
 
 #include <memory>
 
 namespace Zve41300 {
 
-inline const QString kServerName = QStringLiteral("Zve41300.rdmNutriCard");
+inline const QString kServerName = QLatin1String(RdmNutriCardContract::kServerName);
 
 std::shared_ptr<RemoteDataModule> makeRdmNutriCard();
 

@@ -1,15 +1,26 @@
 #include "NutriCardServer.h"
 
 #include "KavException.h"
+#include "RdmNutriCardContract.h"
 #include "TNetConnection.h"
+
+#include <utility>
 
 namespace {
 
-Kav::AppServer appServerOf(TNetConnection* connection)
+namespace Contract = RdmNutriCardContract;
+
+// Calls `method` on the application-server object of `connection`, with as many arguments as
+// the method declares.
+template <std::size_t ArgCount, class... Args>
+QVariant callMethod(TNetConnection* connection, const Contract::Method<ArgCount>& method,
+                    const Kav::CallActivity& activity, Args&&... args)
 {
+    static_assert(sizeof...(Args) == ArgCount, "the call does not pass the arguments the method declares");
     if (!connection)
         throw Kav::Exception(QStringLiteral("A tela não tem conexão com o servidor de aplicação."));
-    return connection->AppServer();
+    return connection->AppServer().call(QLatin1String(method.name),
+                                        {Kav::RemoteArg(std::forward<Args>(args))...}, activity);
 }
 
 const Kav::CallActivity kServicos{QStringLiteral("Buscando os serviços"),
@@ -25,13 +36,12 @@ const Kav::CallActivity kLimpeza{QStringLiteral("Apagando os dados do relatório
 
 QVariant NutriCardServer::GetServico(const QString& filial, const QString& tipoCard) const
 {
-    return appServerOf(m_connection).call(QStringLiteral("GetServico"), {filial, tipoCard}, kServicos);
+    return callMethod(m_connection, Contract::GetServico, kServicos, filial, tipoCard);
 }
 
 QVariant NutriCardServer::GetPesqPeriodoCard(const QString& filial, const QString& tipoCard) const
 {
-    return appServerOf(m_connection)
-        .call(QStringLiteral("GetPesqPeriodoCard"), {filial, tipoCard}, kPeriodos);
+    return callMethod(m_connection, Contract::GetPesqPeriodoCard, kPeriodos, filial, tipoCard);
 }
 
 QVariant NutriCardServer::CriaNutriCard(const QString& filCentral, QString& filial, QString& listaNutr,
@@ -40,16 +50,13 @@ QVariant NutriCardServer::CriaNutriCard(const QString& filCentral, QString& fili
                                         bool imprimeNdpCal, const QString& tipoCard,
                                         const QString& tipoRel) const
 {
-    return appServerOf(m_connection)
-        .call(QStringLiteral("CriaNutriCard"),
-              {filCentral, Kav::RemoteArg::byRef(filial), Kav::RemoteArg::byRef(listaNutr),
-               Kav::RemoteArg::byRef(listaServ), dtInicial.date(), dtFinal.date(), reservado1, reservado2,
-               imprimeNdpCal, tipoCard, tipoRel},
-              kPreparo);
+    return callMethod(m_connection, Contract::CriaNutriCard, kPreparo, filCentral,
+                      Kav::RemoteArg::byRef(filial), Kav::RemoteArg::byRef(listaNutr),
+                      Kav::RemoteArg::byRef(listaServ), dtInicial.date(), dtFinal.date(), reservado1,
+                      reservado2, imprimeNdpCal, tipoCard, tipoRel);
 }
 
 QVariant NutriCardServer::DelNutriCard(QString& nrSequNutr) const
 {
-    return appServerOf(m_connection)
-        .call(QStringLiteral("DelNutriCard"), {Kav::RemoteArg::byRef(nrSequNutr)}, kLimpeza);
+    return callMethod(m_connection, Contract::DelNutriCard, kLimpeza, Kav::RemoteArg::byRef(nrSequNutr));
 }

@@ -1,6 +1,5 @@
 #include "TfrmNutriCard.h"
 
-#include "Cli_Zve41300.h"
 #include "Colors.h"
 #include "Consiste.h"
 #include "ConsisteServ.h"
@@ -12,6 +11,7 @@
 #include "Pesqlista.h"
 #include "PreparedReportData.h"
 #include "Qrddlgs.h"
+#include "RdmNutriCardContract.h"
 #include "Showavi.h"
 #include "TADOIBQuery.h"
 #include "TBevel.h"
@@ -34,7 +34,12 @@
 #include "TParams.h"
 #include "TRadioButton.h"
 
-using namespace Cli_Zve41300;
+#include <string_view>
+
+// The layout's connection names the server object the screen's calls are declared for.
+static_assert(std::string_view(RdmNutriCardContract::kServerName) ==
+                  KavLayout::TfrmNutriCardComponents::netNutriCardServerName,
+              "netNutriCard's ServerName in the layout is not the server of the remote methods");
 
 namespace {
 const QString kScreenLayout = QStringLiteral(":/zve41300/TfrmNutriCard.kfm");
@@ -126,15 +131,17 @@ bool isTextAnswer(const QVariant& answer)
 }
 } // namespace
 
-TfrmNutriCard::TfrmNutriCard(QWidget* parent) : TfrmDadosGerRel(parent) {}
+TfrmNutriCard::TfrmNutriCard(const NutriCardUnit& unit, QWidget* parent)
+    : TfrmDadosGerRel(parent), m_unit(unit)
+{}
 
 TfrmNutriCard::~TfrmNutriCard()
 {
-    // However the form goes (the host closing with it open included), the module never keeps
-    // a pointer to a form that no longer exists.
-    if (Cli_Zve41300::frmNutriCard == this) {
-        Cli_Zve41300::frmNutriCard = nullptr;
-        Cli_Zve41300::boIdCriado = false;
+    // However the form goes (the host closing with it open included), the unit never keeps a
+    // pointer to a form that no longer exists.
+    if (m_unit.frmNutriCard == this) {
+        m_unit.frmNutriCard = nullptr;
+        m_unit.boIdCriado = false;
     }
 }
 
@@ -147,64 +154,7 @@ QStringList TfrmNutriCard::layoutFiles() const
 void TfrmNutriCard::bindComponents()
 {
     TfrmDadosGerRel::bindComponents();
-    bind(bvlFilial, "bvlFilial");
-    bind(panFiltro, "panFiltro");
-    bind(lblFilial, "lblFilial");
-    bind(medCdFilial, "medCdFilial");
-    bind(sbtFilial, "sbtFilial");
-    bind(edtNmFilial, "edtNmFilial");
-    bind(lblTipoCard, "lblTipoCard");
-    bind(medCdTipoCard, "medCdTipoCard");
-    bind(btpTipoCard, "btpTipoCard");
-    bind(edtNmTipoCard, "edtNmTipoCard");
-    bind(grbPeriodo, "grbPeriodo");
-    bind(Label4, "Label4");
-    bind(Label5, "Label5");
-    bind(depIniPeriodo, "depIniPeriodo");
-    bind(depFinPeriodo, "depFinPeriodo");
-    bind(btpPeriodo, "btpPeriodo");
-    bind(grbDescCard, "grbDescCard");
-    bind(edtDsCardZVE, "edtDsCardZVE");
-    bind(grbTipoPrat, "grbTipoPrat");
-    bind(rbtTodoTPrato, "rbtTodoTPrato");
-    bind(rbtListaTPrato, "rbtListaTPrato");
-    bind(btpTipoPrat, "btpTipoPrat");
-    bind(grbServico, "grbServico");
-    bind(rbtTodosServ, "rbtTodosServ");
-    bind(rbtListaServ, "rbtListaServ");
-    bind(sbtServico, "sbtServico");
-    bind(grbNutriente, "grbNutriente");
-    bind(rbtTodosNutr, "rbtTodosNutr");
-    bind(rbtListaNutr, "rbtListaNutr");
-    bind(sbtNutriente, "sbtNutriente");
-    bind(grbEspecifico, "grbEspecifico");
-    bind(chbEspecifico, "chbEspecifico");
-    bind(lblFiliAgre, "lblFiliAgre");
-    bind(medCdFiliAgre, "medCdFiliAgre");
-    bind(btpFiliAgre, "btpFiliAgre");
-    bind(edtNmFiliAgre, "edtNmFiliAgre");
-    bind(chbOpcao, "chbOpcao");
-    bind(chbNDPCal, "chbNDPCal");
-    bind(netNutriCard, "netNutriCard");
-    bind(qryFilial, "qryFilial");
-    bind(qryPesqFilial, "qryPesqFilial");
-    bind(qryTipoCard, "qryTipoCard");
-    bind(dtsTipoCard, "dtsTipoCard");
-    bind(cdsPeriodo, "cdsPeriodo");
-    bind(dtsPeriodo, "dtsPeriodo");
-    bind(cdsServico, "cdsServico");
-    bind(dtsServico, "dtsServico");
-    bind(qryNutriente, "qryNutriente");
-    bind(dtsNutriente, "dtsNutriente");
-    bind(qryTipoPrat, "qryTipoPrat");
-    bind(dtsTipoPrat, "dtsTipoPrat");
-    bind(qryFilAgre, "qryFilAgre");
-    bind(dtsFilAgre, "dtsFilAgre");
-    bind(qryPrato, "qryPrato");
-    bind(dtsPrato, "dtsPrato");
-    bind(qryVdPrato, "qryVdPrato");
-    bind(dtsVdPrato, "dtsVdPrato");
-    bind(qryParamGeral, "qryParamGeral");
+    TfrmNutriCardComponents::setupBindings(*this);
     m_servChoice = new ListChoiceLabel(sbtServico);
     m_nutrChoice = new ListChoiceLabel(sbtNutriente);
     m_tpratoChoice = new ListChoiceLabel(btpTipoPrat);
@@ -263,10 +213,10 @@ void TfrmNutriCard::FormActivate(QObject* Sender)
     depIniPeriodo->Clear();
     depFinPeriodo->Clear();
     qryPrato->FieldByName(QStringLiteral("CDPRATO"))->setEditMask(Kavenso::DBPict(Kavenso::kPictPrato));
-    ListaNutr.clear();
-    ListaServ.clear();
-    ListaServPesq.clear();
-    ListaTPrato.clear();
+    m_unit.ListaNutr.clear();
+    m_unit.ListaServ.clear();
+    m_unit.ListaServPesq.clear();
+    m_unit.ListaTPrato.clear();
     showListChoices();
     boPrimeiraAtivacao = false;
     medCdTipoCard->setFocus(Qt::OtherFocusReason);
@@ -276,14 +226,14 @@ void TfrmNutriCard::FormActivate(QObject* Sender)
 void TfrmNutriCard::FormClose(QObject* Sender, TCloseAction& Action)
 {
     netNutriCard->setConnected(false);
-    // Only the module's own instance is forgotten: closing any other form of this class must
-    // not make the module lose the live one and open a second.
-    const bool isTheInstance = Cli_Zve41300::frmNutriCard == this;
+    // Only the unit's own instance is forgotten: closing any other form of this class must not
+    // make the unit lose the live one and open a second.
+    const bool isTheInstance = m_unit.frmNutriCard == this;
     if (isTheInstance)
-        Cli_Zve41300::boIdCriado = false;
+        m_unit.boIdCriado = false;
     TfrmDadosGerRel::FormClose(Sender, Action);
     if (isTheInstance)
-        Cli_Zve41300::frmNutriCard = nullptr;
+        m_unit.frmNutriCard = nullptr;
 }
 
 void TfrmNutriCard::netNutriCardBeforeConnect(QObject*)
@@ -421,9 +371,9 @@ QString TfrmNutriCard::reportPeriod() const
 
 void TfrmNutriCard::showListChoices()
 {
-    m_servChoice->showChoice(rbtListaServ->isChecked(), ListaServPesq);
-    m_nutrChoice->showChoice(rbtListaNutr->isChecked(), ListaNutr);
-    m_tpratoChoice->showChoice(rbtListaTPrato->isChecked(), ListaTPrato);
+    m_servChoice->showChoice(rbtListaServ->isChecked(), m_unit.ListaServPesq);
+    m_nutrChoice->showChoice(rbtListaNutr->isChecked(), m_unit.ListaNutr);
+    m_tpratoChoice->showChoice(rbtListaTPrato->isChecked(), m_unit.ListaTPrato);
 }
 
 void TfrmNutriCard::rbtListaServKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers)
@@ -444,7 +394,7 @@ void TfrmNutriCard::sbtServicoClick(QObject*)
     loadServices();
     const QString texto = msgPadrao->Msg(QStringLiteral("SERVICO")) + kDialogTextSeparator +
                           msgPadrao->Msg(QStringLiteral("Serv_cad"));
-    Pesqlista::PesquisaLista(dtsServico, QStringLiteral("CDSERVFILI"), texto, false, ListaServPesq);
+    Pesqlista::PesquisaLista(dtsServico, QStringLiteral("CDSERVFILI"), texto, false, m_unit.ListaServPesq);
     showListChoices();
 }
 
@@ -452,7 +402,7 @@ void TfrmNutriCard::rbtListaNutrClick(QObject*)
 {
     sbtNutriente->setEnabled(rbtListaNutr->isChecked());
     // A "Lista" choice always starts from an empty list.
-    ListaNutr.clear();
+    m_unit.ListaNutr.clear();
     showListChoices();
 }
 
@@ -468,7 +418,7 @@ void TfrmNutriCard::sbtNutrienteClick(QObject*)
     qryNutriente->Open();
     Pesqlista::PesquisaLista(
         dtsNutriente, QStringLiteral("CDNUTRIENTE"), msgPadrao->Msg(QStringLiteral("NUTRIENTE")), false,
-        ListaNutr,
+        m_unit.ListaNutr,
         QStringLiteral("O relatório imprime todos os nutrientes escolhidos, em blocos de 8 "
                        "colunas."));
     showListChoices();
@@ -491,21 +441,21 @@ void TfrmNutriCard::btpTipoPratClick(QObject*)
     qryTipoPrat->Open();
     const QString texto = msgPadrao->Msg(QStringLiteral("TipoPrato")) + kDialogTextSeparator +
                           msgPadrao->Msg(QStringLiteral("TPrato_NCad"));
-    Pesqlista::PesquisaLista(dtsTipoPrat, QStringLiteral("CDTIPOPRAT"), texto, false, ListaTPrato);
+    Pesqlista::PesquisaLista(dtsTipoPrat, QStringLiteral("CDTIPOPRAT"), texto, false, m_unit.ListaTPrato);
     showListChoices();
 }
 
 void TfrmNutriCard::MontaListaServ()
 {
-    ListaServ = ListaServPesq;
+    m_unit.ListaServ = m_unit.ListaServPesq;
     if (rbtTodosServ->isChecked()) {
         loadServices();
-        ListaServ = joinCodes(cdsServico, QStringLiteral("CDSERVFILI"));
+        m_unit.ListaServ = joinCodes(cdsServico, QStringLiteral("CDSERVFILI"));
     }
     if (rbtTodosNutr->isChecked()) {
         qryNutriente->Close();
         qryNutriente->Open();
-        ListaNutr = joinCodes(qryNutriente, QStringLiteral("CDNUTRIENTE"));
+        m_unit.ListaNutr = joinCodes(qryNutriente, QStringLiteral("CDNUTRIENTE"));
     }
     // Dish types are not completed: the report receives "all" by its parameters.
 }
@@ -513,7 +463,7 @@ void TfrmNutriCard::MontaListaServ()
 void TfrmNutriCard::Vd_ListaServ(bool Obrigatorio)
 {
     focusOnFailure(rbtListaServ, [&] {
-        if (Obrigatorio && rbtListaServ->isChecked() && Consiste::EmptyString(ListaServ))
+        if (Obrigatorio && rbtListaServ->isChecked() && Consiste::EmptyString(m_unit.ListaServ))
             raiseMessage(QStringLiteral("SERV_DEVE"));
     });
 }
@@ -521,7 +471,7 @@ void TfrmNutriCard::Vd_ListaServ(bool Obrigatorio)
 void TfrmNutriCard::Vd_ListaNutr(bool Obrigatorio)
 {
     focusOnFailure(rbtListaNutr, [&] {
-        if (Obrigatorio && rbtListaNutr->isChecked() && Consiste::EmptyString(ListaNutr))
+        if (Obrigatorio && rbtListaNutr->isChecked() && Consiste::EmptyString(m_unit.ListaNutr))
             raiseMessage(QStringLiteral("NUTR_DEVE"));
     });
 }
@@ -529,7 +479,7 @@ void TfrmNutriCard::Vd_ListaNutr(bool Obrigatorio)
 void TfrmNutriCard::Vd_ListaTPrato()
 {
     focusOnFailure(rbtListaTPrato, [&] {
-        if (rbtListaTPrato->isChecked() && Consiste::EmptyString(ListaTPrato)) {
+        if (rbtListaTPrato->isChecked() && Consiste::EmptyString(m_unit.ListaTPrato)) {
             rbtListaTPrato->setFocus(Qt::OtherFocusReason);
             raiseMessage(QStringLiteral("TPrato_Inf"));
         }
@@ -652,7 +602,7 @@ void TfrmNutriCard::prepareOutput(ListCheckOrder order)
         Vd_ListaNutr(true);
     }
     PrepImp();
-    PreparedReportData::requirePresent(NrSequNutr);
+    PreparedReportData::requirePresent(m_unit.NrSequNutr);
 }
 
 void TfrmNutriCard::PrepImp()
@@ -667,24 +617,25 @@ void TfrmNutriCard::PrepImp()
     if (rbtTodosNutr->isChecked())
         tipoRel[1] = QLatin1Char('T');
 
-    const QVariant answer = NutriCardServer(netNutriCard)
-                                .CriaNutriCard(medCdFilial->Text(), filialRel, ListaNutr, ListaServ,
-                                               depIniPeriodo->GetDate(), depFinPeriodo->GetDate(), false,
-                                               false, chbNDPCal->isChecked(), medCdTipoCard->Text(), tipoRel);
+    const QVariant answer =
+        NutriCardServer(netNutriCard)
+            .CriaNutriCard(medCdFilial->Text(), filialRel, m_unit.ListaNutr, m_unit.ListaServ,
+                           depIniPeriodo->GetDate(), depFinPeriodo->GetDate(), false, false,
+                           chbNDPCal->isChecked(), medCdTipoCard->Text(), tipoRel);
     if (isTextAnswer(answer))
         throw Kav::Exception(answer.toString());
     const QVariantList values = answer.toList();
     if (values.size() != 2)
         throw Kav::Exception(QStringLiteral("Resposta inesperada do servidor ao preparar o relatório."));
-    NrSequNutr = values.at(0).toString();
-    ListaNutrRel = values.at(1).toString();
-    if (NrSequNutr.size() > kMaxKeyLength)
-        Consiste::MensErro(NrSequNutr, true);
+    m_unit.NrSequNutr = values.at(0).toString();
+    m_unit.ListaNutrRel = values.at(1).toString();
+    if (m_unit.NrSequNutr.size() > kMaxKeyLength)
+        Consiste::MensErro(m_unit.NrSequNutr, true);
 }
 
 void TfrmNutriCard::deletePreparedData()
 {
-    const QString answer = NutriCardServer(netNutriCard).DelNutriCard(NrSequNutr).toString();
+    const QString answer = NutriCardServer(netNutriCard).DelNutriCard(m_unit.NrSequNutr).toString();
     if (!Consiste::EmptyString(answer))
         Consiste::MensErro(answer, true);
 }
@@ -742,14 +693,14 @@ void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams& Params, bool&)
     // The aggregated branch as it stands, also when "Específico" is not checked.
     setParamValue(Params, QStringLiteral("P_CDFILIAGRE"), medCdFiliAgre->Text());
     setParamValue(Params, QStringLiteral("P_NMFILIAGRE"), edtNmFiliAgre->text());
-    setParamValue(Params, QStringLiteral("P_CDSERVFILI"), ListaServ);
+    setParamValue(Params, QStringLiteral("P_CDSERVFILI"), m_unit.ListaServ);
     setParamValue(Params, QStringLiteral("P_CDFILAUXPRAT"),
                   currentText(qryVdPrato, QStringLiteral("CDFILAUXPRAT")));
     setParamValue(Params, QStringLiteral("P_NRCARDZVE"),
                   currentText(cdsPeriodo, QStringLiteral("NRCARDZVE")));
     setParamValue(Params, QStringLiteral("P_CDTIPOCARD"), medCdTipoCard->Text());
     setParamValue(Params, QStringLiteral("P_NMTIPOCARD"), edtNmTipoCard->text());
-    setParamValue(Params, QStringLiteral("P_NRSEQUNUTR"), NrSequNutr);
+    setParamValue(Params, QStringLiteral("P_NRSEQUNUTR"), m_unit.NrSequNutr);
     setParamValue(Params, QStringLiteral("P_DTINICIAL"), depIniPeriodo->GetDate());
     setParamValue(Params, QStringLiteral("P_DTFINAL"), depFinPeriodo->GetDate());
     setParamText(Params, QStringLiteral("P_DTPERIINI"), depIniPeriodo->text());
@@ -761,16 +712,16 @@ void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams& Params, bool&)
         setParamPair(Params, QStringLiteral("P_LISTATPRATO"), kNenhum, QStringLiteral("P_TODOSTPRATO"),
                      kTodos);
     else
-        setParamPair(Params, QStringLiteral("P_LISTATPRATO"), ListaTPrato, QStringLiteral("P_TODOSTPRATO"),
-                     kNenhum);
+        setParamPair(Params, QStringLiteral("P_LISTATPRATO"), m_unit.ListaTPrato,
+                     QStringLiteral("P_TODOSTPRATO"), kNenhum);
     if (chbOpcao->isChecked())
         setParamPair(Params, QStringLiteral("P_OPCAO"), kNenhum, QStringLiteral("P_TODASOPCAO"), kTodos);
     else
         setParamPair(Params, QStringLiteral("P_OPCAO"), kNao, QStringLiteral("P_TODASOPCAO"), kNenhum);
     // For good: a later run finds the list without its leading separator.
-    if (ListaNutrRel.startsWith(Pesqlista::kSeparator))
-        ListaNutrRel.remove(0, 1);
+    if (m_unit.ListaNutrRel.startsWith(Pesqlista::kSeparator))
+        m_unit.ListaNutrRel.remove(0, 1);
     for (int column = 0; column < kNutrientColumns; ++column)
         setParamText(Params, QStringLiteral("P_NUTRIENTE%1").arg(column + 1),
-                     ListaNutrRel.mid(column * kNutrientStride, kNutrientCodeLength));
+                     m_unit.ListaNutrRel.mid(column * kNutrientStride, kNutrientCodeLength));
 }

@@ -3,29 +3,23 @@
 // criteria (central branch, menu type, period, dish types, services, nutrients, specific
 // aggregated branch, print options), built from TfrmNutriCard.kfm and the screen's data layout.
 // Its handlers are published by name; those of the base form's events replace the base
-// handlers and call them themselves.
+// handlers and call them themselves. Its component members are generated from the two layouts
+// (KavLayout::TfrmNutriCardComponents).
 
+#include "NutriCardUnit.h"
 #include "TfrmDadosGerRel.h"
+#include "TfrmNutriCardBindings.h"
 
-class TADOIBQuery;
-class TBtnPesquisa;
-class TButtonFlat;
-class TCheckBox;
-class TClientDataSet;
-class TDataSource;
-class TDateEditPlus;
-class TEdit;
-class TMaskEdit;
-class TNetConnection;
 class TParams;
-class TRadioButton;
 
 class ListChoiceLabel;
-class TfrmNutriCard : public TfrmDadosGerRel
+class TfrmNutriCard : public TfrmDadosGerRel, public KavLayout::TfrmNutriCardComponents
 {
     Q_OBJECT
 public:
-    explicit TfrmNutriCard(QWidget* parent = nullptr);
+    // `unit` is the state of the unit that creates the form: the form records itself there as the
+    // unit's instance, and keeps the selection texts there.
+    explicit TfrmNutriCard(const NutriCardUnit& unit, QWidget* parent = nullptr);
     ~TfrmNutriCard() override;
 
     // The print-option rule: "Imprime Opção" enabled, and "Imprime NDPCal" as enabled as it.
@@ -88,68 +82,6 @@ public:
     // ListaNutrRel.
     void PrepImp();
 
-    // Controls of the screen's layout.
-    TBevel* bvlFilial = nullptr;
-    TPanel* panFiltro = nullptr;
-    TLabel* lblFilial = nullptr;
-    TMaskEdit* medCdFilial = nullptr;
-    TBtnPesquisa* sbtFilial = nullptr;
-    TEdit* edtNmFilial = nullptr;
-    TLabel* lblTipoCard = nullptr;
-    TMaskEdit* medCdTipoCard = nullptr;
-    TBtnPesquisa* btpTipoCard = nullptr;
-    TEdit* edtNmTipoCard = nullptr;
-    TGroupBox* grbPeriodo = nullptr;
-    TLabel* Label4 = nullptr;
-    TLabel* Label5 = nullptr;
-    TDateEditPlus* depIniPeriodo = nullptr;
-    TDateEditPlus* depFinPeriodo = nullptr;
-    TBtnPesquisa* btpPeriodo = nullptr;
-    TGroupBox* grbDescCard = nullptr;
-    TEdit* edtDsCardZVE = nullptr;
-    TGroupBox* grbTipoPrat = nullptr;
-    TRadioButton* rbtTodoTPrato = nullptr;
-    TRadioButton* rbtListaTPrato = nullptr;
-    TBtnPesquisa* btpTipoPrat = nullptr;
-    TGroupBox* grbServico = nullptr;
-    TRadioButton* rbtTodosServ = nullptr;
-    TRadioButton* rbtListaServ = nullptr;
-    TButtonFlat* sbtServico = nullptr;
-    TGroupBox* grbNutriente = nullptr;
-    TRadioButton* rbtTodosNutr = nullptr;
-    TRadioButton* rbtListaNutr = nullptr;
-    TButtonFlat* sbtNutriente = nullptr;
-    TGroupBox* grbEspecifico = nullptr;
-    TCheckBox* chbEspecifico = nullptr;
-    TLabel* lblFiliAgre = nullptr;
-    TMaskEdit* medCdFiliAgre = nullptr;
-    TBtnPesquisa* btpFiliAgre = nullptr;
-    TEdit* edtNmFiliAgre = nullptr;
-    TCheckBox* chbOpcao = nullptr;
-    TCheckBox* chbNDPCal = nullptr;
-
-    // Non-visual components.
-    TNetConnection* netNutriCard = nullptr;
-    TADOIBQuery* qryFilial = nullptr;
-    TADOIBQuery* qryPesqFilial = nullptr;
-    TADOIBQuery* qryTipoCard = nullptr;
-    TDataSource* dtsTipoCard = nullptr;
-    TClientDataSet* cdsPeriodo = nullptr;
-    TDataSource* dtsPeriodo = nullptr;
-    TClientDataSet* cdsServico = nullptr;
-    TDataSource* dtsServico = nullptr;
-    TADOIBQuery* qryNutriente = nullptr;
-    TDataSource* dtsNutriente = nullptr;
-    TADOIBQuery* qryTipoPrat = nullptr;
-    TDataSource* dtsTipoPrat = nullptr;
-    TADOIBQuery* qryFilAgre = nullptr;
-    TDataSource* dtsFilAgre = nullptr;
-    TADOIBQuery* qryPrato = nullptr;
-    TDataSource* dtsPrato = nullptr;
-    TADOIBQuery* qryVdPrato = nullptr;
-    TDataSource* dtsVdPrato = nullptr;
-    TADOIBQuery* qryParamGeral = nullptr;
-
 protected:
     QStringList layoutFiles() const override;
     void bindComponents() override;
@@ -177,6 +109,7 @@ private:
     // Beside each "Lista", what the user chose in it.
     void showListChoices();
 
+    const NutriCardUnit m_unit;
     // True from creation until the first activation has done its work.
     bool boPrimeiraAtivacao = false;
     ListChoiceLabel* m_servChoice = nullptr;

@@ -17,6 +17,9 @@ QString ListaTPrato;
 QString NrSequNutr;
 QString ListaNutrRel;
 
+const NutriCardUnit unit{frmNutriCard, boIdCriado,  ListaServPesq, ListaServ,
+                         ListaNutr,    ListaTPrato, NrSequNutr,    ListaNutrRel};
+
 namespace {
 
 // The hour-glass while the form is made, back to normal on every way out.
@@ -33,7 +36,7 @@ public:
 
 void CriaNutriCard()
 {
-    CriaNutriCard([] { Frm::createForm(frmNutriCard); });
+    CriaNutriCard([] { Frm::createForm(frmNutriCard, unit); });
 }
 
 void CriaNutriCard(const std::function<void()>& createForm)

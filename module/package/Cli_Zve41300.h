@@ -2,11 +2,11 @@
 // The unit of the screen "Nutrientes do Cardápio": its one form instance, the created flag, the
 // form factory, and the selection texts the form's handlers share (codes joined by "_").
 
+#include "NutriCardUnit.h"
+
 #include <functional>
 #include <QString>
 #include <QtGlobal>
-
-class TfrmNutriCard;
 
 namespace Cli_Zve41300 {
 
@@ -21,6 +21,9 @@ extern QString ListaNutr;     // nutrients, picked or all
 extern QString ListaTPrato;   // dish types picked
 extern QString NrSequNutr;    // key of the data prepared for the last output command
 extern QString ListaNutrRel;  // nutrient codes of the report's columns, as the server returns them
+
+// The state above, as the unit hands it to the forms it creates.
+extern Q_DECL_EXPORT const NutriCardUnit unit;
 
 // Creates the form once and shows it; later calls show the same form again at its normal size.
 // Errors of the creation pass to the caller.

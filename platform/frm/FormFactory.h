@@ -3,12 +3,14 @@
 // instance is stored in `reference` before its creation handler runs, a form that closed
 // itself while being created is not shown, and a creation that fails leaves no form behind.
 
+#include <utility>
+
 namespace Frm {
 
-// A form of class T kept in a reference of one of its base classes.
-template <class T, class Reference> void createFormOf(Reference*& reference)
+// A form of class T kept in a reference of one of its base classes, constructed with `args`.
+template <class T, class Reference, class... Args> void createFormOf(Reference*& reference, Args&&... args)
 {
-    T* form = new T;
+    T* form = new T(std::forward<Args>(args)...);
     reference = form;
     try {
         form->create();
@@ -22,9 +24,9 @@ template <class T, class Reference> void createFormOf(Reference*& reference)
         form->showCreated();
 }
 
-template <class T> void createForm(T*& reference)
+template <class T, class... Args> void createForm(T*& reference, Args&&... args)
 {
-    createFormOf<T>(reference);
+    createFormOf<T>(reference, std::forward<Args>(args)...);
 }
 
 } // namespace Frm

@@ -89,33 +89,9 @@ QStringList TfrmDadosGerRel::layoutFiles() const
     return {kBaseLayout};
 }
 
-void TfrmDadosGerRel::throwMissingComponent(const char* name) const
-{
-    throw Kav::Exception(QStringLiteral("the form %1 has no component %2 of the expected class")
-                             .arg(objectName(), QLatin1String(name)));
-}
-
 void TfrmDadosGerRel::bindComponents()
 {
-    bind(lblCodTela, "lblCodTela");
-    bind(grbDadosRel, "grbDadosRel");
-    bind(bvlSeparator, "bvlSeparator");
-    bind(panRelat, "panRelat");
-    bind(lblRelat, "lblRelat");
-    bind(cbbReportNames, "cbbReportNames");
-    bind(panMenu, "panMenu");
-    bind(lblCodRel, "lblCodRel");
-    bind(sbtPrint, "sbtPrint");
-    bind(sbtPreview, "sbtPreview");
-    bind(sbtSalvarComo, "sbtSalvarComo");
-    bind(sbtReportEdit, "sbtReportEdit");
-    bind(sbtPageSetup, "sbtPageSetup");
-    bind(sbtSair, "sbtSair");
-    bind(msgPadrao, "msgPadrao");
-    bind(rpddPadrao, "rpddPadrao");
-    bind(svdSaveReport, "svdSaveReport");
-    bind(ppmSalvarRelatorio, "ppmSalvarRelatorio");
-    bind(mnuSalvarTexto, "mnuSalvarTexto");
+    setupBindings(*this);
 }
 
 void TfrmDadosGerRel::create()

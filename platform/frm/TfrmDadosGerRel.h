@@ -7,9 +7,11 @@
 // Its handlers are published by name: a screen's handler of the same name replaces the base
 // one, and calls it itself. The form is created by Frm::createForm, shown as a child of the
 // host's MDI area (setMdiArea) or as a window of its own, and closed through its OnClose
-// handler, whose close action decides what closing does.
+// handler, whose close action decides what closing does. Its component members are generated
+// from its layout (KavLayout::TfrmDadosGerRelComponents).
 
 #include "TCloseAction.h"
+#include "TfrmDadosGerRelBindings.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -19,19 +21,7 @@
 class QMdiArea;
 struct ReportEntry;
 
-class TBevel;
-class TComboBox;
-class TGroupBox;
-class TLabel;
-class TMenuItem;
-class TMessages;
-class TPanel;
-class TPopupMenu;
-class TReportDesignerDialog;
-class TSaveDialog;
-class TSpeedButton;
-
-class TfrmDadosGerRel : public QWidget
+class TfrmDadosGerRel : public QWidget, public KavLayout::TfrmDadosGerRelComponents
 {
     Q_OBJECT
     Q_CLASSINFO("KavEvents", "OnCreate OnActivate OnClose OnKeyDown OnKeyPress")
@@ -109,27 +99,6 @@ public:
     Q_INVOKABLE void sbtSairClick(QObject* Sender);
     Q_INVOKABLE void cbbReportNamesChange(QObject* Sender);
 
-    // Components of the base layout.
-    TLabel* lblCodTela = nullptr;
-    TGroupBox* grbDadosRel = nullptr;
-    TBevel* bvlSeparator = nullptr;
-    TPanel* panRelat = nullptr;
-    TLabel* lblRelat = nullptr;
-    TComboBox* cbbReportNames = nullptr;
-    TPanel* panMenu = nullptr;
-    TLabel* lblCodRel = nullptr;
-    TSpeedButton* sbtPrint = nullptr;
-    TSpeedButton* sbtPreview = nullptr;
-    TSpeedButton* sbtSalvarComo = nullptr;
-    TSpeedButton* sbtReportEdit = nullptr;
-    TSpeedButton* sbtPageSetup = nullptr;
-    TSpeedButton* sbtSair = nullptr;
-    TMessages* msgPadrao = nullptr;
-    TReportDesignerDialog* rpddPadrao = nullptr;
-    TSaveDialog* svdSaveReport = nullptr;
-    TPopupMenu* ppmSalvarRelatorio = nullptr;
-    TMenuItem* mnuSalvarTexto = nullptr;
-
 signals:
     // The base close handler has agreed to free the form.
     void closing();
@@ -137,7 +106,7 @@ signals:
 protected:
     // The layout files applied in order; a screen appends its own.
     virtual QStringList layoutFiles() const;
-    // Sets the component fields from the built form; a screen binds its own after the base's.
+    // Sets the component members from the built form; a screen binds its own after the base's.
     virtual void bindComponents();
     // The period the criteria cover, as a file name may carry it ("01-03-2025 a 31-03-2025");
     // empty by default.
@@ -146,15 +115,6 @@ protected:
     QString suggestedFileName() const;
     // A short message in the host's status bar, when the form lives in the host's window.
     void confirmInStatusBar(const QString& text);
-
-    // Sets `field` to the component `name` of the form; throws when it is missing or of
-    // another class.
-    template <class T> void bind(T*& field, const char* name)
-    {
-        field = findChild<T*>(QLatin1String(name));
-        if (!field)
-            throwMissingComponent(name);
-    }
 
     // The command button a Ctrl+letter presses: E report edit, F page setup, I print,
     // P preview, S save as; null for any other key code.
@@ -175,7 +135,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    [[noreturn]] void throwMissingComponent(const char* name) const;
     QStringList reportFolders() const;
     void setClientWidth(int width);
     void setClientHeight(int height);

@@ -3,6 +3,7 @@
 #include "DialogService.h"
 #include "Events.h"
 #include "FormFactory.h"
+#include "GeneratedLayoutRows.h"
 #include "Kavenso.h"
 #include "KavException.h"
 #include "ReportCatalog.h"
@@ -152,6 +153,14 @@ private slots:
         QCOMPARE(Kav::boundHandler(form, "OnCreate"), QByteArray("FormCreate"));
         QCOMPARE(form->calls, QStringList({"create", "activate"}));
     }
+
+    // Every component of the base layout, as the table generated with the form's bindings
+    // declares it.
+    void componentsStandWhereTheLayoutPutsThem_data()
+    {
+        GeneratedLayoutRows::addRows(KavLayout::TfrmDadosGerRelComponents::layout);
+    }
+    void componentsStandWhereTheLayoutPutsThem() { GeneratedLayoutRows::checkRow(form); }
 
     void leaveFiresOnlyWhenTheFocusStaysInTheForm()
     {

@@ -6,6 +6,7 @@
 #include "DialogService.h"
 #include "Events.h"
 #include "FormFactory.h"
+#include "GeneratedLayoutRows.h"
 #include "ReportCatalog.h"
 #include "TCheckBox.h"
 #include "TComboBox.h"
@@ -59,7 +60,7 @@ private slots:
     {
         Kav::DialogService::instance().setAutomated(true);
         Kav::DialogService::instance().clearMessages();
-        Frm::createForm(frmNutriCard);
+        Frm::createForm(frmNutriCard, Cli_Zve41300::unit);
         form = frmNutriCard;
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -82,112 +83,28 @@ private slots:
         QCOMPARE(form->minimumSize(), form->maximumSize()); // single, fixed border
     }
 
-    void controlsStandWhereTheLayoutPutsThem_data()
+    // Every component of the screen's layouts and the base form's, as the table generated with
+    // the form's bindings declares it.
+    void componentsStandWhereTheLayoutsPutThem_data()
+    {
+        GeneratedLayoutRows::addRows(KavLayout::TfrmNutriCardComponents::layout);
+    }
+    void componentsStandWhereTheLayoutsPutThem() { GeneratedLayoutRows::checkRow(form); }
+
+    // Aligned panels take their place from the form, not from the numbers in the layout.
+    void alignedPanelsFillTheirParent_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("parent");
         QTest::addColumn<QRect>("geometry");
-        QTest::newRow("lblCodTela") << "lblCodTela"
-                                    << "grbDadosRel" << QRect(429, 328, 53, 13);
-        QTest::newRow("lblCodRel") << "lblCodRel"
-                                   << "panMenu" << QRect(440, 7, 39, 13);
-        QTest::newRow("panMenu") << "panMenu"
-                                 << "frmNutriCard" << QRect(0, 0, 490, 27);
-        QTest::newRow("grbDadosRel") << "grbDadosRel"
-                                     << "frmNutriCard" << QRect(0, 27, 490, 349);
-        QTest::newRow("bvlSeparator") << "bvlSeparator"
-                                      << "grbDadosRel" << QRect(2, 38, 486, 2);
-        QTest::newRow("panRelat") << "panRelat"
-                                  << "grbDadosRel" << QRect(2, 12, 486, 23);
-        QTest::newRow("lblRelat") << "lblRelat"
-                                  << "panRelat" << QRect(8, 5, 45, 13);
-        QTest::newRow("cbbReportNames") << "cbbReportNames"
-                                        << "panRelat" << QRect(102, 1, 380, 21);
-        QTest::newRow("bvlFilial") << "bvlFilial"
-                                   << "grbDadosRel" << QRect(2, 45, 486, 62);
-        QTest::newRow("panFiltro") << "panFiltro"
-                                   << "grbDadosRel" << QRect(2, 45, 487, 59);
-        QTest::newRow("lblFilial") << "lblFilial"
-                                   << "panFiltro" << QRect(6, 9, 179, 13);
-        QTest::newRow("medCdFilial") << "medCdFilial"
-                                     << "panFiltro" << QRect(188, 5, 55, 21);
-        QTest::newRow("sbtFilial") << "sbtFilial"
-                                   << "panFiltro" << QRect(246, 5, 21, 21);
-        QTest::newRow("edtNmFilial") << "edtNmFilial"
-                                     << "panFiltro" << QRect(270, 5, 210, 21);
-        QTest::newRow("lblTipoCard") << "lblTipoCard"
-                                     << "panFiltro" << QRect(7, 34, 119, 13);
-        QTest::newRow("medCdTipoCard") << "medCdTipoCard"
-                                       << "panFiltro" << QRect(154, 32, 73, 21);
-        QTest::newRow("btpTipoCard") << "btpTipoCard"
-                                     << "panFiltro" << QRect(233, 32, 21, 21);
-        QTest::newRow("edtNmTipoCard") << "edtNmTipoCard"
-                                       << "panFiltro" << QRect(258, 32, 223, 21);
-        QTest::newRow("grbPeriodo") << "grbPeriodo"
-                                    << "grbDadosRel" << QRect(6, 107, 480, 45);
-        QTest::newRow("Label4") << "Label4"
-                                << "grbPeriodo" << QRect(9, 19, 17, 13);
-        QTest::newRow("Label5") << "Label5"
-                                << "grbPeriodo" << QRect(171, 19, 19, 13);
-        QTest::newRow("depIniPeriodo") << "depIniPeriodo"
-                                       << "grbPeriodo" << QRect(50, 16, 100, 21);
-        QTest::newRow("depFinPeriodo") << "depFinPeriodo"
-                                       << "grbPeriodo" << QRect(221, 16, 100, 21);
-        QTest::newRow("btpPeriodo") << "btpPeriodo"
-                                    << "grbPeriodo" << QRect(363, 16, 21, 21);
-        QTest::newRow("grbDescCard") << "grbDescCard"
-                                     << "grbDadosRel" << QRect(6, 155, 480, 45);
-        QTest::newRow("edtDsCardZVE") << "edtDsCardZVE"
-                                      << "grbDescCard" << QRect(6, 16, 467, 21);
-        QTest::newRow("grbTipoPrat") << "grbTipoPrat"
-                                     << "grbDadosRel" << QRect(6, 205, 150, 69);
-        QTest::newRow("rbtTodoTPrato") << "rbtTodoTPrato"
-                                       << "grbTipoPrat" << QRect(6, 15, 73, 17);
-        QTest::newRow("rbtListaTPrato") << "rbtListaTPrato"
-                                        << "grbTipoPrat" << QRect(6, 39, 73, 17);
-        QTest::newRow("btpTipoPrat") << "btpTipoPrat"
-                                     << "grbTipoPrat" << QRect(65, 36, 21, 21);
-        QTest::newRow("grbServico") << "grbServico"
-                                    << "grbDadosRel" << QRect(172, 205, 150, 69);
-        QTest::newRow("rbtTodosServ") << "rbtTodosServ"
-                                      << "grbServico" << QRect(6, 17, 76, 17);
-        QTest::newRow("rbtListaServ") << "rbtListaServ"
-                                      << "grbServico" << QRect(6, 42, 60, 16);
-        QTest::newRow("sbtServico") << "sbtServico"
-                                    << "grbServico" << QRect(66, 40, 21, 21);
-        QTest::newRow("grbNutriente") << "grbNutriente"
-                                      << "grbDadosRel" << QRect(333, 205, 150, 69);
-        QTest::newRow("rbtTodosNutr") << "rbtTodosNutr"
-                                      << "grbNutriente" << QRect(6, 17, 76, 17);
-        QTest::newRow("rbtListaNutr") << "rbtListaNutr"
-                                      << "grbNutriente" << QRect(6, 42, 60, 16);
-        QTest::newRow("sbtNutriente") << "sbtNutriente"
-                                      << "grbNutriente" << QRect(66, 40, 21, 21);
-        QTest::newRow("grbEspecifico") << "grbEspecifico"
-                                       << "grbDadosRel" << QRect(6, 275, 480, 46);
-        QTest::newRow("chbEspecifico") << "chbEspecifico"
-                                       << "grbEspecifico" << QRect(7, 0, 81, 16);
-        QTest::newRow("lblFiliAgre") << "lblFiliAgre"
-                                     << "grbEspecifico" << QRect(6, 19, 89, 13);
-        QTest::newRow("medCdFiliAgre") << "medCdFiliAgre"
-                                       << "grbEspecifico" << QRect(102, 16, 55, 21);
-        QTest::newRow("btpFiliAgre") << "btpFiliAgre"
-                                     << "grbEspecifico" << QRect(161, 16, 21, 21);
-        QTest::newRow("edtNmFiliAgre") << "edtNmFiliAgre"
-                                       << "grbEspecifico" << QRect(186, 16, 287, 21);
-        QTest::newRow("chbOpcao") << "chbOpcao"
-                                  << "grbDadosRel" << QRect(16, 324, 131, 17);
-        QTest::newRow("chbNDPCal") << "chbNDPCal"
-                                   << "grbDadosRel" << QRect(245, 324, 151, 17);
+        QTest::newRow("panMenu") << "panMenu" << QRect(0, 0, 490, 27);
+        QTest::newRow("grbDadosRel") << "grbDadosRel" << QRect(0, 27, 490, 349);
+        QTest::newRow("bvlFilial") << "bvlFilial" << QRect(2, 45, 486, 62);
     }
-    void controlsStandWhereTheLayoutPutsThem()
+    void alignedPanelsFillTheirParent()
     {
         QFETCH(QString, name);
-        QFETCH(QString, parent);
         QFETCH(QRect, geometry);
-        QWidget* w = control(name.toLatin1().constData());
-        QCOMPARE(w->parentWidget()->objectName(), parent);
-        QCOMPARE(w->geometry(), geometry);
+        QCOMPARE(control(name.toLatin1().constData())->geometry(), geometry);
     }
 
     void everyControlStartsInItsDesignedState_data()
@@ -455,7 +372,7 @@ private slots:
         form->Close();
         QTRY_VERIFY(!frmNutriCard);
         TfrmNutriCard* second = nullptr;
-        Frm::createForm(second);
+        Frm::createForm(second, Cli_Zve41300::unit);
         frmNutriCard = second;
         QVERIFY(second->chbOpcao->isEnabled());
         second->hide();

@@ -31,6 +31,7 @@ class TstRefusingNutriCard : public TfrmNutriCard
 {
     Q_OBJECT
 public:
+    using TfrmNutriCard::TfrmNutriCard;
     static inline int created = 0;
     Q_INVOKABLE void FormCreate(QObject* Sender)
     {
@@ -45,6 +46,7 @@ class TstFailingNutriCard : public TfrmNutriCard
 {
     Q_OBJECT
 public:
+    using TfrmNutriCard::TfrmNutriCard;
     Q_INVOKABLE void FormCreate(QObject*) { throw Kav::Exception("Banco de dados indisponível."); }
 };
 
@@ -174,7 +176,9 @@ private slots:
     void formClosingItselfWhileStartingCanBeOpenedAgain()
     {
         TstRefusingNutriCard::created = 0;
-        const auto refusing = [] { Frm::createFormOf<TstRefusingNutriCard>(frmNutriCard); };
+        const auto refusing = [] {
+            Frm::createFormOf<TstRefusingNutriCard>(frmNutriCard, Cli_Zve41300::unit);
+        };
         Cli_Zve41300::CriaNutriCard(refusing);
         QCOMPARE(TstRefusingNutriCard::created, 1);
         QVERIFY(!frmNutriCard);
@@ -190,7 +194,7 @@ private slots:
 
     void failedCreationLeavesNoFormAndReachesOnlyTheMessages()
     {
-        const auto failing = [] { Frm::createFormOf<TstFailingNutriCard>(frmNutriCard); };
+        const auto failing = [] { Frm::createFormOf<TstFailingNutriCard>(frmNutriCard, Cli_Zve41300::unit); };
         QVERIFY_THROWS_EXCEPTION(Kav::Exception, Cli_Zve41300::CriaNutriCard(failing));
         QVERIFY(!frmNutriCard);
         QVERIFY(!boIdCriado);
@@ -234,7 +238,7 @@ private slots:
         QCOMPARE(area->subWindowList().size(), 1);
 
         // A stray form of the same class closing does not make the module forget the live one.
-        auto* stray = new TfrmNutriCard;
+        auto* stray = new TfrmNutriCard(Cli_Zve41300::unit);
         stray->create();
         QCOMPARE(frmNutriCard, first);
         stray->Close();
