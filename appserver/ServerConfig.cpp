@@ -11,8 +11,6 @@
 
 namespace {
 
-const QString kDemoDatabase = QStringLiteral("var/demo.db");
-
 [[noreturn]] void refuse(const QString& where, const QString& value)
 {
     throw Kav::Exception(QStringLiteral("kavserver: invalid %1: \"%2\"").arg(where, value));
@@ -91,21 +89,15 @@ void readFile(const QString& path, ServerConfig& config)
 
 } // namespace
 
-QString ServerConfig::defaultDatabaseUrl(const QString& executableDir)
+QString ServerConfig::defaultDatabaseUrl()
 {
-    QDir dir(executableDir);
-    do {
-        if (QFileInfo(dir.filePath(QStringLiteral("CMakeLists.txt"))).isFile() &&
-            QFileInfo(dir.filePath(QStringLiteral("run"))).exists())
-            return QStringLiteral("sqlite://") + dir.filePath(kDemoDatabase);
-    } while (dir.cdUp());
     return QStringLiteral("sqlite://") +
            QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
                .filePath(QStringLiteral("kav/demo.db"));
 }
 
 ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessEnvironment& environment,
-                                   const QString& executableDir, QString* helpText)
+                                   QString* helpText)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Application server of the school-food client."));
@@ -137,7 +129,7 @@ ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessE
     }
 
     ServerConfig config;
-    config.databaseUrl = defaultDatabaseUrl(executableDir);
+    config.databaseUrl = defaultDatabaseUrl();
     if (parser.isSet(configOption))
         readFile(parser.value(configOption), config);
     if (environment.contains(QStringLiteral("KAV_SERVER_TOKEN")))

@@ -35,8 +35,8 @@ struct ServerConfig
     // option or setting; `helpText` receives the usage when --help was asked (then nothing else
     // is read).
     static ServerConfig resolve(const QStringList& arguments, const QProcessEnvironment& environment,
-                                const QString& executableDir, QString* helpText = nullptr);
+                                QString* helpText = nullptr);
 
-    // sqlite://.../var/demo.db of the checkout above `executableDir`, when there is one.
-    static QString defaultDatabaseUrl(const QString& executableDir);
+    // The demo database kavdb makes in the user's data folder: sqlite://.../kav/demo.db.
+    static QString defaultDatabaseUrl();
 };

@@ -48,8 +48,7 @@ int main(int argc, char* argv[])
     try {
         QString help;
         const ServerConfig config =
-            ServerConfig::resolve(app.arguments(), QProcessEnvironment::systemEnvironment(),
-                                  QCoreApplication::applicationDirPath(), &help);
+            ServerConfig::resolve(app.arguments(), QProcessEnvironment::systemEnvironment(), &help);
         if (!help.isEmpty()) {
             QTextStream(stdout) << help;
             return 0;

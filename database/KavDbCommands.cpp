@@ -4,6 +4,7 @@
 #include "DatabaseConnection.h"
 #include "DataGenerator.h"
 #include "DemoData.h"
+#include "InstallLayout.h"
 #include "KavException.h"
 #include "NutritionReferenceImporter.h"
 #include "SchemaInstaller.h"
@@ -11,6 +12,7 @@
 #include "TacoImporter.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QTextStream>
 
 #include <functional>
@@ -28,7 +30,8 @@ const char* const Usage =
     "  kavdb create URL [--replace]        schema and dialect objects\n"
     "  kavdb upgrade URL                   brings an older schema to this version, keeping every row\n"
     "  kavdb demo URL [--replace]          demo data (into a created database)\n"
-    "  kavdb import-taco URL DIR           food.csv, nutrients.csv, categories.csv of DIR\n"
+    "  kavdb import-taco URL [DIR]         food.csv, nutrients.csv, categories.csv of DIR\n"
+    "                                      (without DIR: the table that comes with kavdb)\n"
     "  kavdb import-references URL FILE    reference sets (docs/schema.md)\n"
     "  kavdb import-complement URL FILE    values for the food table's empty cells, with sources\n"
     "  kavdb generate URL --centrals N --years Y [--seed S] [--replace]\n"
@@ -40,6 +43,7 @@ struct Command
     QString name;
     int arguments; // positional arguments after the command name
     std::function<void(const QCommandLineParser&, const QStringList&)> run;
+    int optionalArguments = 0; // that may follow them
 };
 
 // The connection the command works on, closed on every path out.
@@ -80,11 +84,18 @@ void writeDemo(const QCommandLineParser& parser, const QStringList& args)
     DemoData(connection.db()).write(parser.isSet(QStringLiteral("replace")));
 }
 
+// The food table installed with kavdb (the build tree stages it the same way).
+QString shippedTacoDir()
+{
+    return QDir(Kav::InstallLayout::dataDir()).filePath(QStringLiteral("taco"));
+}
+
 void importTaco(const QCommandLineParser&, const QStringList& args)
 {
+    const QString dir = args.size() > 1 ? args.at(1) : shippedTacoDir();
     ToolConnection connection(args.at(0), Kav::DatabaseConnection::OpenMode::MustExist);
     SchemaInstaller(connection.db()).requireSchema();
-    const TacoImportCounts counts = TacoImporter(connection.db()).import(args.at(1));
+    const TacoImportCounts counts = TacoImporter(connection.db()).import(dir);
     QTextStream(stdout) << "Imported " << counts.foods << " foods in " << counts.groups
                         << " groups: " << counts.values << " values, " << counts.missingValues
                         << " not analysed.\n";
@@ -142,7 +153,7 @@ QList<Command> commands()
         {QStringLiteral("create"), 1, createSchema},
         {QStringLiteral("upgrade"), 1, upgradeSchema},
         {QStringLiteral("demo"), 1, writeDemo},
-        {QStringLiteral("import-taco"), 2, importTaco},
+        {QStringLiteral("import-taco"), 1, importTaco, 1},
         {QStringLiteral("import-references"), 2, importReferences},
         {QStringLiteral("import-complement"), 2, importComplement},
         {QStringLiteral("generate"), 1, generate},
@@ -179,8 +190,11 @@ int runCommandLine(const QStringList& arguments)
     for (const Command& command : commands()) {
         if (command.name != name)
             continue;
-        if (args.size() != command.arguments) {
-            err << "kavdb " << name << ": expected " << command.arguments << " argument(s)\n" << Usage;
+        if (args.size() < command.arguments || args.size() > command.arguments + command.optionalArguments) {
+            err << "kavdb " << name << ": expected " << command.arguments;
+            if (command.optionalArguments > 0)
+                err << " to " << command.arguments + command.optionalArguments;
+            err << " argument(s)\n" << Usage;
             return ExitUsage;
         }
         try {

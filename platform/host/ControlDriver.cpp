@@ -2,6 +2,7 @@
 
 #include "ControlProbe.h"
 #include "ScriptKey.h"
+#include "SyntheticInput.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -13,7 +14,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>
-#include <QTest>
 #include <QTextEdit>
 
 namespace ControlDriver {
@@ -55,7 +55,7 @@ void selectAll(QWidget* control)
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
         plain->selectAll();
     else
-        QTest::keyClick(control, Qt::Key_A, Qt::ControlModifier);
+        SyntheticInput::keyClick(control, Qt::Key_A, Qt::ControlModifier);
 }
 
 // Focuses the control and selects its text, ready for keys that replace it.
@@ -109,7 +109,7 @@ QString type(QWidget* control, const QString& text)
 {
     if (const QString failed = focusAndSelectAll(control); !failed.isEmpty())
         return failed;
-    QTest::keyClicks(QApplication::focusWidget(), text);
+    SyntheticInput::keyClicks(QApplication::focusWidget(), text);
     settle();
     return {};
 }
@@ -118,7 +118,7 @@ QString clear(QWidget* control)
 {
     if (const QString failed = focusAndSelectAll(control); !failed.isEmpty())
         return failed;
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    SyntheticInput::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
     settle();
     return {};
 }
@@ -141,7 +141,7 @@ QString click(QObject* control)
         widget->window()->activateWindow();
         settle();
     }
-    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, clickPoint(widget));
+    SyntheticInput::mouseClick(widget, clickPoint(widget));
     settle();
     return {};
 }
@@ -153,7 +153,7 @@ QString key(const ScriptKey& key)
         target = QApplication::activeWindow();
     if (!target)
         return QStringLiteral("no control has the focus and no window is active");
-    QTest::keyClick(target, key.key, key.modifiers);
+    SyntheticInput::keyClick(target, key.key, key.modifiers);
     settle();
     return {};
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Where kavhost finds its defaults when nothing is configured: the demo database and report
-// layouts of the checkout it was built from, or the user's data folder for an installed copy.
+// Where kavhost finds its defaults when nothing is configured: the report layouts that come with
+// it, and the demo database in the user's data folder.
 
 #include <QString>
 
@@ -16,8 +16,8 @@ struct HostDefaults
     QString userReportsDir;
     QString configFile; // read when neither --config nor KAV_CONFIG names one
 
-    // The checkout is the nearest folder above `executableDir` that holds both the `run` script
-    // and `CMakeLists.txt`; `dataDir` and `configDir` serve when there is none.
+    // The layouts are those installed beside the program in `executableDir`; the database and the
+    // user's own layouts are in `dataDir`, the configuration file in `configDir`.
     static HostDefaults find(const QString& executableDir, const QString& dataDir, const QString& configDir);
     // find() with the executable's folder and the user's standard locations.
     static HostDefaults forThisProcess();

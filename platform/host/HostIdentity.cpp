@@ -13,7 +13,9 @@ constexpr double kCorner = 0.2;
 constexpr double kPlateMargin = 0.2;
 constexpr double kLeafShare = 0.28;
 
-QPixmap drawIcon(int side)
+} // namespace
+
+QPixmap HostIdentity::picture(int side)
 {
     QPixmap pixmap(side, side);
     pixmap.fill(Qt::transparent);
@@ -31,7 +33,6 @@ QPixmap drawIcon(int side)
     painter.drawEllipse(QRectF((side - leaf) / 2, (side - leaf) / 2, leaf, leaf));
     return pixmap;
 }
-} // namespace
 
 QString HostIdentity::productName()
 {
@@ -42,6 +43,6 @@ QIcon HostIdentity::icon()
 {
     QIcon icon;
     for (int side : kIconSizes)
-        icon.addPixmap(drawIcon(side));
+        icon.addPixmap(picture(side));
     return icon;
 }

@@ -6,12 +6,12 @@
 #include "KavException.h"
 #include "ScriptHost.h"
 #include "ScriptKey.h"
+#include "SyntheticInput.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QTest>
 #include <QTextStream>
 #include <QWidget>
 
@@ -220,7 +220,7 @@ std::optional<ScriptRunner::Mismatch> ScriptRunner::execute(const ScriptCommand&
         queueAnswer(command, Kav::DialogKind::Question, args[0]);
         return std::nullopt;
     case ScriptVerb::Wait:
-        QTest::qWait(args[0].toInt());
+        SyntheticInput::wait(args[0].toInt());
         return std::nullopt;
     case ScriptVerb::ExpectMessage:
     case ScriptVerb::ExpectNoMessages:

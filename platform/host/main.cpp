@@ -8,6 +8,7 @@
 #include "HostIdentity.h"
 #include "HostLanguage.h"
 #include "HostMainWindow.h"
+#include "InstallLayout.h"
 #include "KavException.h"
 #include "SchemaVersion.h"
 #include "ScriptRunner.h"
@@ -124,7 +125,7 @@ int main(int argc, char** argv)
         return kExitBadConfiguration;
     }
 
-    HostMainWindow window(QApplication::applicationDirPath(), statusText(config));
+    HostMainWindow window(Kav::InstallLayout::packagesDir(), statusText(config));
     window.show();
     window.activateWindow();
     if (scripted)

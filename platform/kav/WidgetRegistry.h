@@ -9,9 +9,8 @@ namespace Kav {
 
 template <class T> void addWidget(const QString& className)
 {
-    ClassRegistry::instance().add(className, [](QObject* parent) -> QObject* {
-        return new T(qobject_cast<QWidget*>(parent));
-    });
+    ClassRegistry::instance().add(
+        className, [](QObject* parent) -> QObject* { return new T(qobject_cast<QWidget*>(parent)); });
 }
 
 } // namespace Kav

@@ -345,7 +345,9 @@ private slots:
         QTest::addRow("unknown command")
             << QStringList{"drop", "sqlite:///tmp/x.db"} << 2 << "unknown command";
         QTest::addRow("missing argument")
-            << QStringList{"import-taco", "sqlite:///tmp/x.db"} << 2 << "expected 2";
+            << QStringList{"import-references", "sqlite:///tmp/x.db"} << 2 << "expected 2";
+        QTest::addRow("one argument too many")
+            << QStringList{"import-taco", "sqlite:///tmp/x.db", "a", "b"} << 2 << "expected 1 to 2";
         QTest::addRow("bad URL") << QStringList{"create", "mysql://u:p@h/db"} << 1 << "unknown engine";
         QTest::addRow("bad port") << QStringList{"create", "postgresql://u:p@h:porta/db"} << 1 << "bad port";
         QTest::addRow("unreachable server")
@@ -367,6 +369,17 @@ private slots:
         const ProgramRun run = kavdb(args);
         QTEST(run.exitCode, "exitCode");
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    }
+
+    // The table comes with the program: the build stages it where an installed copy has it.
+    void importTacoWithoutFolderTakesTheTableThatComesWithIt()
+    {
+        const QString url = "sqlite://" + m_dir.filePath("taco.db");
+        ProgramRun run = kavdb({"create", url});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        run = kavdb({"import-taco", url});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY2(run.out.contains("Imported 597 foods in 15 groups"), qPrintable(run.out));
     }
 
     void demoNeedsTheSchema()

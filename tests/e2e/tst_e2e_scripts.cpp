@@ -60,6 +60,9 @@ private:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("KAV_CONFIG"), m_dir.filePath(QStringLiteral("empty.ini")));
+        // Layouts the machine's user saved would join the screen's list.
+        environment.insert(QStringLiteral("KAV_USER_REPORTS"),
+                           m_dir.filePath(QStringLiteral("user-reports")));
         host.setProcessEnvironment(environment);
         host.start(binary(QStringLiteral("kavhost")),
                    QStringList{"--script", script, "--database", m_databaseUrl, "--server",

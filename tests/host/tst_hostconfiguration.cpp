@@ -1,4 +1,5 @@
 #include "HostConfiguration.h"
+#include "InstallLayout.h"
 #include "KavException.h"
 
 #include <QDir>
@@ -53,16 +54,28 @@ private slots:
         QVERIFY(config.scriptFile.isEmpty());
     }
 
-    void checkoutDefaultsComeFromTheCheckout()
+    // Shipped data is found beside the program, as installed; a source checkout above the program
+    // (here with an installed copy inside it) is never looked at.
+    void defaultsComeFromBesideTheProgramNotFromACheckout()
     {
         const QString checkout = m_dir.filePath("checkout");
         writeFile(checkout + "/run", "#!/bin/sh\n");
         writeFile(checkout + "/CMakeLists.txt", "\n");
-        QDir().mkpath(checkout + "/build-x/bin");
+        QDir().mkpath(checkout + "/stage/usr/bin");
         const HostDefaults defaults =
-            HostDefaults::find(checkout + "/build-x/bin", m_dir.filePath("data"), {});
-        QCOMPARE(defaults.databaseUrl, "sqlite://" + checkout + "/var/demo.db");
-        QCOMPARE(defaults.reportsDir, checkout + "/reports");
+            HostDefaults::find(checkout + "/stage/usr/bin", m_dir.filePath("data"), {});
+        QCOMPARE(defaults.databaseUrl, "sqlite://" + m_dir.filePath("data/demo.db"));
+        QCOMPARE(defaults.reportsDir, checkout + "/stage/usr/share/kav/reports");
+    }
+
+    // Installed, the packages have their own folder; in the build tree they sit beside the host.
+    void packagesAreInTheirInstalledFolderOrBesideTheProgram()
+    {
+        const QString prefix = m_dir.filePath("prefix");
+        QDir().mkpath(prefix + "/bin");
+        QCOMPARE(Kav::InstallLayout::packagesDir(prefix + "/bin"), prefix + "/bin");
+        QDir().mkpath(prefix + "/lib/kav/packages");
+        QCOMPARE(Kav::InstallLayout::packagesDir(prefix + "/bin"), prefix + "/lib/kav/packages");
     }
 
     // Each value: the INI file, then the environment, then the option, the last given winning.

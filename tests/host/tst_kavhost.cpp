@@ -145,6 +145,17 @@ private slots:
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY2(!QImage(picture).isNull(), qPrintable(outcome.output));
     }
+
+    // The shipped program drives scripts without Qt's test library: nothing it loads pulls it in.
+    void shippedHostNeedsNoTestLibrary()
+    {
+        QProcess ldd;
+        ldd.start(QStringLiteral("ldd"), {QStringLiteral(KAV_BINARY_DIR "/bin/kavhost")});
+        QVERIFY2(ldd.waitForFinished(kRunTimeoutMs), "ldd did not finish");
+        const QString libraries = QString::fromUtf8(ldd.readAllStandardOutput());
+        QVERIFY2(libraries.contains("libQt6Widgets"), qPrintable(libraries));
+        QVERIFY2(!libraries.contains("libQt6Test"), qPrintable(libraries));
+    }
 };
 
 QTEST_MAIN(KavhostTest)

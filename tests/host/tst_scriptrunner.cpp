@@ -278,6 +278,33 @@ private slots:
                "focus medCodigo\n"
                "expect text lblEco \"saiu de edtNome\""
             << 0 << "";
+        QTest::addRow("click moves the focus and fires the leave first")
+            << "open PkgTeste\n"
+               "focus edtNome\n"
+               "click chbEspecifico\n"
+               "expect focus chbEspecifico\n"
+               "expect text lblEco \"saiu de edtNome\""
+            << 0 << "";
+        QTest::addRow("click on a control that takes no focus leaves it in place")
+            << "open PkgTeste\n"
+               "focus edtNome\n"
+               "answer lookup 3\n"
+               "click btnPesquisa\n"
+               "expect text edtNome 3\n"
+               "expect focus edtNome\n"
+               "expect text lblEco \"\""
+            << 0 << "";
+        QTest::addRow("accented text is typed as written") << "open PkgTeste\n"
+                                                              "type edtNome \"Feijão à moda\"\n"
+                                                              "expect text edtNome \"Feijão à moda\""
+                                                           << 0 << "";
+        QTest::addRow("editing keys reach the focused control") << "open PkgTeste\n"
+                                                                   "type edtNome abc\n"
+                                                                   "key Backspace\n"
+                                                                   "key Home\n"
+                                                                   "key Delete\n"
+                                                                   "expect text edtNome b"
+                                                                << 0 << "";
         QTest::addRow("wrong focus names the focused control") << "open PkgTeste\n"
                                                                   "focus medCodigo\n"
                                                                   "expect focus edtNome"

@@ -1,10 +1,10 @@
 #pragma once
 // Creates the classes a stored layout names (widgets, queries, fields...) from their class names.
 
+#include <functional>
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <functional>
 
 namespace Kav {
 
