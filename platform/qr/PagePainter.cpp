@@ -179,9 +179,11 @@ void PagePainter::paintReferences(QPainter& painter, const QList<ChartReference>
     for (const ChartReference& reference : references) {
         const double y = plot.bottom() - std::max(reference.value, 0.0) / scale.top() * plot.height();
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        painter.drawText(
-            QPointF(plot.right() - metrics.horizontalAdvance(reference.label), y - metrics.descent()),
-            reference.label);
+        // On a bar the name would be lost in its colour: it gets the paper's colour behind it.
+        const QRectF name(plot.right() - metrics.horizontalAdvance(reference.label), y - metrics.height(),
+                          metrics.horizontalAdvance(reference.label), metrics.height());
+        painter.fillRect(name, Qt::white);
+        painter.drawText(QPointF(name.left(), y - metrics.descent()), reference.label);
     }
     painter.restore();
 }
