@@ -21,7 +21,8 @@ kav_data(taco database/data/taco/README.md database/data/taco/categories.csv dat
 kav_data(pnae database/data/pnae/README.md database/data/pnae/limites-2013.csv)
 kav_data(schema database/schema/tables.sql database/schema/sqlite.sql database/schema/postgresql.sql
          database/schema/firebird.sql)
-kav_data(schema/upgrades database/schema/upgrades/0002-references.sql)
+kav_data(schema/upgrades database/schema/upgrades/0002-references.sql
+         database/schema/upgrades/0003-dish-figures.sql)
 kav_data(demo database/demo/README.md database/demo/complemento.csv database/demo/referencias-exemplo.csv)
 get_property(KAV_DATA_TARGETS GLOBAL PROPERTY KAV_DATA_TARGETS)
 # The programs of the build tree find the data staged beside them.

@@ -32,7 +32,7 @@ NutriCardBuilder::NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> 
 void NutriCardBuilder::addItem(const MenuItem& item, const QHash<QString, NutrientAmount>& amounts,
                                const NutrientAmount& energy, const NutrientAmount& netProtein)
 {
-    m_entries.append(Entry{item, amounts});
+    m_entries.append(Entry{item, amounts, energy, netProtein});
     if (!m_firstMenuDay.isValid() || item.day < m_firstMenuDay)
         m_firstMenuDay = item.day;
     if (!item.option)
@@ -104,31 +104,60 @@ QList<NutriCardRow> NutriCardBuilder::rows(ReportKind::Layout layout) const
     return {};
 }
 
-QList<NutriCardRow> NutriCardBuilder::perDish() const
+QList<const NutriCardBuilder::Entry*> NutriCardBuilder::entriesInOrder() const
 {
     QList<const Entry*> ordered;
     for (const Entry& entry : m_entries)
         ordered.append(&entry);
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const Entry* a, const Entry* b) { return itemOrder(a->item) < itemOrder(b->item); });
+    return ordered;
+}
+
+// The row of one dish served, for one nutrient (none: the row of its energy and net protein).
+NutriCardRow NutriCardBuilder::dishRow(const Entry& entry, const NutrientColumn& column) const
+{
+    const MenuItem& item = entry.item;
+    NutriCardRow row = rowFor(item.day, weekOf(item.day), column);
+    row.service = item.service;
+    row.serviceName = item.serviceName;
+    row.serviceOrder = item.serviceOrder;
+    row.dishType = item.dishType;
+    row.dishTypeName = item.dishTypeName;
+    row.dish = item.dish;
+    row.dishOwner = item.dishOwner;
+    row.dishName = item.dishName;
+    row.option = item.option ? QStringLiteral("S") : QStringLiteral("N");
+    if (!column.code.isEmpty())
+        row.amount = entry.amounts.value(column.code, NutrientAmount::notAnalysed());
+    return row;
+}
+
+QList<NutriCardRow> NutriCardBuilder::perDish() const
+{
     QList<NutriCardRow> result;
-    for (const Entry* entry : ordered) {
-        const MenuItem& item = entry->item;
+    for (const Entry* entry : entriesInOrder()) {
         for (const NutrientColumn& column : m_columns) {
-            NutriCardRow row = rowFor(item.day, weekOf(item.day), column);
-            row.service = item.service;
-            row.serviceName = item.serviceName;
-            row.serviceOrder = item.serviceOrder;
-            row.dishType = item.dishType;
-            row.dishTypeName = item.dishTypeName;
-            row.dish = item.dish;
-            row.dishOwner = item.dishOwner;
-            row.dishName = item.dishName;
-            row.option = item.option ? QStringLiteral("S") : QStringLiteral("N");
-            row.amount = entry->amounts.value(column.code, NutrientAmount::notAnalysed());
-            setNdpCal(row, m_dietPerDay.value(item.day));
+            NutriCardRow row = dishRow(*entry, column);
+            setNdpCal(row, m_dietPerDay.value(entry->item.day));
             result.append(row);
         }
+    }
+    return result;
+}
+
+QList<NutriCardRow> NutriCardBuilder::dishFigures() const
+{
+    QList<NutriCardRow> result;
+    for (const Entry* entry : entriesInOrder()) {
+        for (const NutrientColumn& column : m_columns)
+            result.append(dishRow(*entry, column));
+        if (!m_withNdpCal)
+            continue;
+        NutriCardRow diet = dishRow(*entry, NutrientColumn{});
+        diet.energy = entry->energy;
+        diet.netProtein = entry->netProtein;
+        result.append(diet);
     }
     return result;
 }

@@ -36,6 +36,10 @@ public:
                  const NutrientAmount& energy = {}, const NutrientAmount& netProtein = {});
 
     QList<NutriCardRow> rows(ReportKind::Layout layout) const;
+    // What the day and week rows are made of, per dish served (main and option dishes): a row
+    // per dish and nutrient and, with NDpCal%, a row per dish with its energy and net protein
+    // and no nutrient. A report restricted to some dish types sums these.
+    QList<NutriCardRow> dishFigures() const;
 
     int weekOf(const QDate& day) const;
     // The first day of the week within the period.
@@ -49,6 +53,8 @@ private:
     {
         MenuItem item;
         QHash<QString, NutrientAmount> amounts;
+        NutrientAmount energy;
+        NutrientAmount netProtein;
     };
     struct Diet
     {
@@ -60,6 +66,8 @@ private:
     using DayTotals = QMap<QDate, QHash<QString, NutrientAmount>>;
 
     QList<NutriCardRow> perDish() const;
+    QList<const Entry*> entriesInOrder() const;
+    NutriCardRow dishRow(const Entry& entry, const NutrientColumn& column) const;
     QList<NutriCardRow> dailyTotals() const;
     QList<NutriCardRow> weeklyMeans() const;
     void addMainDish(DayTotals& totals, const Entry& entry) const;

@@ -240,6 +240,9 @@ QStringList NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource
     // with the period, so they are read, built and stored a few whole weeks at a time.
     const NutriCardSource::Compositions compositions = source.compositions(criteria, fetchedNutrients(plan));
     int line = 0;
+    int dishLine = 0;
+    // Day and week rows cover every dish type; the figures of each dish let a layout sum some.
+    const bool withDishFigures = criteria.kind.layout != ReportKind::Layout::PerDish;
     for (QDate start = firstMenuDay.addDays(1 - firstMenuDay.dayOfWeek()); start <= criteria.lastDay;
          start = start.addDays(kDaysPerBatch)) {
         NutriCardCriteria batch = criteria;
@@ -249,6 +252,8 @@ QStringList NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource
         for (const NutriCardSource::ServedItem& served : source.items(batch))
             addServed(builder, served, compositions, plan, dishesWithoutRecipe);
         line = writer.appendRows(key, builder.rows(criteria.kind.layout), line);
+        if (withDishFigures)
+            dishLine = writer.appendDishFigures(key, builder.dishFigures(), dishLine);
     }
     return dishesWithoutRecipe;
 }

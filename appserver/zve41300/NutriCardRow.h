@@ -1,6 +1,7 @@
 #pragma once
-// One row of prepared report data, as the report layouts read it from NUTRICARD. Texts left
-// null are stored as NULL (the service and dish columns of total rows).
+// One row of prepared report data, as the report layouts read it from NUTRICARD (or, for the
+// figures of each dish behind day and week rows, from NUTRICARDPRATO). Texts left null are stored
+// as NULL (the service and dish columns of total rows).
 
 #include "NutrientAmount.h"
 
@@ -29,4 +30,8 @@ struct NutriCardRow
     std::optional<double> ndpcal;  // NDpCal% of the day (or of the week in weekly rows)
     bool ndpcalIncomplete = false; // the energy or protein behind it lacks some ingredient's value
     std::optional<int> days;       // the days a weekly mean covers
+    // A dish's figures for NDpCal% (a row of NUTRICARDPRATO without nutrient): its energy and
+    // net protein as served.
+    NutrientAmount energy;
+    NutrientAmount netProtein;
 };

@@ -8,6 +8,7 @@
 #include <memory>
 #include <QDate>
 #include <QSqlDriver>
+#include <span>
 #include <sqlite3.h>
 
 namespace {
@@ -18,7 +19,7 @@ struct Column
     const char* arrayType; // PostgreSQL
 };
 
-const Column kColumns[] = {
+const Column kReportRowColumns[] = {
     {"NRSEQUNUTR", "VARCHAR[]"},   {"NRLINHA", "INTEGER[]"},           {"DTCARDAPIO", "DATE[]"},
     {"NRSEMANA", "INTEGER[]"},     {"DTINISEMANA", "DATE[]"},          {"CDSERVFILI", "VARCHAR[]"},
     {"NMSERVICO", "VARCHAR[]"},    {"NRORDSERV", "INTEGER[]"},         {"CDTIPOPRAT", "VARCHAR[]"},
@@ -29,14 +30,44 @@ const Column kColumns[] = {
     {"QTDIAS", "INTEGER[]"},
 };
 
+const Column kDishFigureColumns[] = {
+    {"NRSEQUNUTR", "VARCHAR[]"},
+    {"NRLINHA", "INTEGER[]"},
+    {"DTCARDAPIO", "DATE[]"},
+    {"NRSEMANA", "INTEGER[]"},
+    {"DTINISEMANA", "DATE[]"},
+    {"CDSERVFILI", "VARCHAR[]"},
+    {"NMSERVICO", "VARCHAR[]"},
+    {"NRORDSERV", "INTEGER[]"},
+    {"CDTIPOPRAT", "VARCHAR[]"},
+    {"NMTIPOPRAT", "VARCHAR[]"},
+    {"CDPRATO", "VARCHAR[]"},
+    {"CDFILAUXPRAT", "VARCHAR[]"},
+    {"NMPRATO", "VARCHAR[]"},
+    {"IDOPCAO", "VARCHAR[]"},
+    {"CDNUTRIENTE", "VARCHAR[]"},
+    {"VRNUTRIENTE", "DOUBLE PRECISION[]"},
+    {"IDINCOMPLETO", "VARCHAR[]"},
+    {"VRENERGIA", "DOUBLE PRECISION[]"},
+    {"VRPROTLIQ", "DOUBLE PRECISION[]"},
+    {"IDDIETAINCOMPL", "VARCHAR[]"},
+};
+
+std::span<const Column> columnsOf(NutriCardRowInserter::Table table)
+{
+    if (table == NutriCardRowInserter::Table::DishFigures)
+        return kDishFigureColumns;
+    return kReportRowColumns;
+}
+
+QString tableName(NutriCardRowInserter::Table table)
+{
+    return table == NutriCardRowInserter::Table::DishFigures ? QStringLiteral("NUTRICARDPRATO")
+                                                             : QStringLiteral("NUTRICARD");
+}
+
 // Room for the shortest text of any double or 64-bit integer.
 constexpr int kNumberChars = 32;
-
-QString insertHead()
-{
-    return QStringLiteral("INSERT INTO NUTRICARD (%1)")
-        .arg(NutriCardRowInserter::columns().join(QStringLiteral(", ")));
-}
 
 template <class Number> void appendNumber(QString& out, Number value)
 {
@@ -74,15 +105,18 @@ void appendElement(QString& out, const QVariant& value)
 
 } // namespace
 
-const QStringList& NutriCardRowInserter::columns()
+QStringList NutriCardRowInserter::columns(Table table)
 {
-    static const QStringList names = [] {
-        QStringList list;
-        for (const Column& column : kColumns)
-            list << QLatin1String(column.name);
-        return list;
-    }();
-    return names;
+    QStringList list;
+    for (const Column& column : columnsOf(table))
+        list << QLatin1String(column.name);
+    return list;
+}
+
+QString NutriCardRowInserter::insertHead() const
+{
+    return QStringLiteral("INSERT INTO %1 (%2)")
+        .arg(tableName(m_table), columns(m_table).join(QStringLiteral(", ")));
 }
 
 QString NutriCardRowInserter::arrayLiteral(const QList<QVariant>& values)
@@ -120,12 +154,13 @@ void NutriCardRowInserter::insert(const QList<QVariantList>& rows) const
 void NutriCardRowInserter::insertAsArrays(const QList<QVariantList>& rows) const
 {
     QStringList unnested;
-    for (const Column& column : kColumns)
+    const std::span<const Column> columns = columnsOf(m_table);
+    for (const Column& column : columns)
         unnested << QStringLiteral("CAST(? AS %1)").arg(QLatin1String(column.arrayType));
     BoundQuery insert(m_db,
                       insertHead() + QStringLiteral(" SELECT * FROM unnest(%1)").arg(unnested.join(", ")),
                       QStringLiteral("store the prepared data"));
-    for (int column = 0; column < int(std::size(kColumns)); ++column) {
+    for (int column = 0; column < int(columns.size()); ++column) {
         QList<QVariant> values;
         values.reserve(rows.size());
         for (const QVariantList& row : rows)
@@ -135,10 +170,10 @@ void NutriCardRowInserter::insertAsArrays(const QList<QVariantList>& rows) const
     insert.exec();
 }
 
-QString NutriCardRowInserter::oneRowInsert()
+QString NutriCardRowInserter::oneRowInsert() const
 {
     return insertHead() + QStringLiteral(" VALUES (") +
-           QStringList(int(std::size(kColumns)), QStringLiteral("?")).join(", ") + QLatin1Char(')');
+           QStringList(int(columnsOf(m_table).size()), QStringLiteral("?")).join(", ") + QLatin1Char(')');
 }
 
 void NutriCardRowInserter::insertRowByRow(const QList<QVariantList>& rows) const

@@ -1,9 +1,8 @@
 #pragma once
-// Inserts the rows of NUTRICARD in as few round trips as the engine allows: on PostgreSQL all
-// rows in one statement, each column bound as one array parameter and unnested by the database;
-// on SQLite one statement of one row, prepared once and bound through SQLite's own interface
-// (Qt's driver spends more on binding a value than SQLite on storing it); on Firebird one row per
-// statement, prepared once.
+// Inserts the rows of NUTRICARD (or NUTRICARDPRATO) in as few round trips as the engine allows: on PostgreSQL
+// all rows in one statement, each column bound as one array parameter and unnested by the database; on SQLite
+// one statement of one row, prepared once and bound through SQLite's own interface (Qt's driver spends more
+// on binding a value than SQLite on storing it); on Firebird one row per statement, prepared once.
 
 #include <QList>
 #include <QSqlDatabase>
@@ -12,10 +11,12 @@
 class NutriCardRowInserter
 {
 public:
-    // The columns, in the order each row gives its values.
-    static const QStringList& columns();
+    enum class Table { ReportRows, DishFigures };
 
-    explicit NutriCardRowInserter(const QSqlDatabase& db) : m_db(db) {}
+    // The columns, in the order each row gives its values.
+    static QStringList columns(Table table);
+
+    NutriCardRowInserter(const QSqlDatabase& db, Table table) : m_db(db), m_table(table) {}
 
     // Throws Kav::Exception when the database refuses a row.
     void insert(const QList<QVariantList>& rows) const;
@@ -26,9 +27,11 @@ public:
 
 private:
     void insertAsArrays(const QList<QVariantList>& rows) const;
-    static QString oneRowInsert();
+    QString insertHead() const;
+    QString oneRowInsert() const;
     void insertRowByRow(const QList<QVariantList>& rows) const;
     void insertThroughSqlite(const QList<QVariantList>& rows) const;
 
     QSqlDatabase m_db;
+    Table m_table;
 };

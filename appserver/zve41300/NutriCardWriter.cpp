@@ -25,6 +25,25 @@ template <class T> QVariant optionalOrNull(const std::optional<T>& value)
     return value ? QVariant(*value) : QVariant();
 }
 
+// The columns NUTRICARD and NUTRICARDPRATO begin with: key, line, day, week, service and dish.
+QVariantList placeColumns(const QString& key, int line, const NutriCardRow& row)
+{
+    return {key,
+            line,
+            dateOrNull(row.day),
+            row.week,
+            dateOrNull(row.weekStart),
+            textOrNull(row.service),
+            textOrNull(row.serviceName),
+            optionalOrNull(row.serviceOrder),
+            textOrNull(row.dishType),
+            textOrNull(row.dishTypeName),
+            textOrNull(row.dish),
+            textOrNull(row.dishOwner),
+            textOrNull(row.dishName),
+            textOrNull(row.option)};
+}
+
 } // namespace
 
 void NutriCardWriter::writeHeader(const QString& key, const QDateTime& createdUtc,
@@ -54,30 +73,33 @@ int NutriCardWriter::appendRows(const QString& key, const QList<NutriCardRow>& r
     values.reserve(rows.size());
     int line = lastLine;
     for (const NutriCardRow& row : rows) {
-        values.append({key,
-                       ++line,
-                       dateOrNull(row.day),
-                       row.week,
-                       dateOrNull(row.weekStart),
-                       textOrNull(row.service),
-                       textOrNull(row.serviceName),
-                       optionalOrNull(row.serviceOrder),
-                       textOrNull(row.dishType),
-                       textOrNull(row.dishTypeName),
-                       textOrNull(row.dish),
-                       textOrNull(row.dishOwner),
-                       textOrNull(row.dishName),
-                       textOrNull(row.option),
-                       row.nutrient,
-                       row.nutrientName,
-                       row.unit,
-                       optionalOrNull(row.amount.value),
-                       flag(row.amount.incomplete),
-                       optionalOrNull(row.ndpcal),
-                       row.ndpcal ? flag(row.ndpcalIncomplete) : QVariant(),
-                       optionalOrNull(row.days)});
+        values.append(placeColumns(key, ++line, row) +
+                      QVariantList{row.nutrient, row.nutrientName, row.unit, optionalOrNull(row.amount.value),
+                                   flag(row.amount.incomplete), optionalOrNull(row.ndpcal),
+                                   row.ndpcal ? flag(row.ndpcalIncomplete) : QVariant(),
+                                   optionalOrNull(row.days)});
     }
-    NutriCardRowInserter(m_db).insert(values);
+    NutriCardRowInserter(m_db, NutriCardRowInserter::Table::ReportRows).insert(values);
+    return line;
+}
+
+int NutriCardWriter::appendDishFigures(const QString& key, const QList<NutriCardRow>& rows,
+                                       int lastLine) const
+{
+    QList<QVariantList> values;
+    values.reserve(rows.size());
+    int line = lastLine;
+    for (const NutriCardRow& row : rows) {
+        const bool diet = row.nutrient.isNull();
+        values.append(
+            placeColumns(key, ++line, row) +
+            QVariantList{textOrNull(row.nutrient), diet ? QVariant() : optionalOrNull(row.amount.value),
+                         diet ? QVariant() : flag(row.amount.incomplete),
+                         diet ? optionalOrNull(row.energy.value) : QVariant(),
+                         diet ? optionalOrNull(row.netProtein.value) : QVariant(),
+                         diet ? flag(row.energy.incomplete || row.netProtein.incomplete) : QVariant()});
+    }
+    NutriCardRowInserter(m_db, NutriCardRowInserter::Table::DishFigures).insert(values);
     return line;
 }
 
@@ -98,7 +120,8 @@ void NutriCardWriter::writeNotes(const QString& key, const QStringList& notes) c
 
 int NutriCardWriter::removeWhere(const QString& keyFilter, const QString& name, const QVariant& value) const
 {
-    for (const QString& table : {QStringLiteral("NUTRICARD"), QStringLiteral("NUTRICARDNOTA")}) {
+    for (const QString& table :
+         {QStringLiteral("NUTRICARD"), QStringLiteral("NUTRICARDPRATO"), QStringLiteral("NUTRICARDNOTA")}) {
         BoundQuery rows(m_db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, keyFilter),
                         QStringLiteral("delete the prepared data"));
         rows.bind(name, value);

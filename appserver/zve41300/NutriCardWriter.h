@@ -1,6 +1,7 @@
 #pragma once
 // Stores prepared report data under its key: the header row of NUTRICARDCAB (which the expiry
-// reads), the rows of NUTRICARD and the notes of NUTRICARDNOTA (which the report layouts read).
+// reads), the rows of NUTRICARD, the figures of each dish behind them in NUTRICARDPRATO and the
+// notes of NUTRICARDNOTA (which the report layouts read).
 
 #include "NutriCardCriteria.h"
 #include "NutriCardRow.h"
@@ -20,9 +21,12 @@ public:
                      const QString& kindText) const;
     // Numbers the rows on from `lastLine`; returns the last line written.
     int appendRows(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const;
+    // The same for the rows of NutriCardBuilder::dishFigures().
+    int appendDishFigures(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const;
     void writeNotes(const QString& key, const QStringList& notes) const;
 
-    // Removes the rows, the notes and the header of one key; true when a header was there.
+    // Removes the rows, the dish figures, the notes and the header of one key; true when a header
+    // was there.
     bool remove(const QString& key) const;
 
 private:

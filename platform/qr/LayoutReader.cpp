@@ -401,7 +401,7 @@ private:
             m_xml.skipCurrentElement();
         } else if (name == QLatin1String("chart")) {
             allowOnly(geometry + QStringList{"value", "label", "format", "label-format", "fill", "size",
-                                             "color", "print-when"});
+                                             "color", "print-when", "reference-min", "reference-max"});
             element.kind = ReportElement::Kind::Chart;
             element.style.fontSize = number("size", 0);
             if (has("color"))
@@ -412,6 +412,8 @@ private:
                 fail(QStringLiteral("<chart> pede 'value' e 'label'"));
             element.format = attribute("format");
             element.labelFormat = attribute("label-format");
+            element.referenceMin = expression(attribute("reference-min"));
+            element.referenceMax = expression(attribute("reference-max"));
             element.fill = color("fill");
             element.printWhen = expression(attribute("print-when"));
             m_xml.skipCurrentElement();

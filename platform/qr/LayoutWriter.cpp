@@ -248,6 +248,8 @@ private:
         if (element.kind == Kind::Chart) {
             m_xml.writeAttribute(QStringLiteral("label"), element.label.text());
             optional(QStringLiteral("label-format"), element.labelFormat);
+            optional(QStringLiteral("reference-min"), element.referenceMin.text());
+            optional(QStringLiteral("reference-max"), element.referenceMax.text());
         }
         if (element.fill.isValid())
             m_xml.writeAttribute(QStringLiteral("fill"), element.fill.name());

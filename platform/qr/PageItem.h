@@ -17,6 +17,13 @@ struct ChartBar
     QString valueText;
 };
 
+// A value a chart's bars are compared with, drawn as a line across them.
+struct ChartReference
+{
+    double value = 0;
+    QString label; // "mín. 700", "máx. 900"
+};
+
 struct PageItem
 {
     enum class Kind { Text, Line, Box, Chart };
@@ -31,4 +38,5 @@ struct PageItem
     int band = 0; // sequence number of the printed band, counted over the whole report
     BandKind bandKind = BandKind::Detail;
     std::shared_ptr<const QList<ChartBar>> bars; // Chart
+    QList<ChartReference> references;            // Chart
 };

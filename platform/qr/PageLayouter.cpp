@@ -67,8 +67,8 @@ void checkBand(const ReportBand& band, const QStringList& columns)
 {
     band.printWhen.checkColumns(columns);
     for (const ReportElement& element : band.elements) {
-        for (const Expression* expression :
-             {&element.value, &element.printWhen, &element.emphasis, &element.label})
+        for (const Expression* expression : {&element.value, &element.printWhen, &element.emphasis,
+                                             &element.label, &element.referenceMin, &element.referenceMax})
             expression->checkColumns(columns);
     }
 }
@@ -466,6 +466,7 @@ private:
                 ChartAggregator::Result chart = chartBars(element, context);
                 item.bars = std::make_shared<const QList<ChartBar>>(std::move(chart.bars));
                 item.text = chart.note;
+                item.references = chartReferences(element, context);
                 break;
             }
             }
@@ -501,6 +502,25 @@ private:
             points.append({element.label.evaluate(row), element.value.evaluate(row)});
         });
         return ChartAggregator::aggregate(points, element.format, element.labelFormat);
+    }
+
+    // The bounds the bars are compared with; a null bound draws no line.
+    static QList<ChartReference> chartReferences(const ReportElement& element, const RowContext& context)
+    {
+        QList<ChartReference> references;
+        const auto add = [&](const ::Expression& bound, const QString& name) {
+            if (bound.isEmpty())
+                return;
+            const QVariant value = bound.evaluate(context);
+            bool number = false;
+            const double amount = value.toDouble(&number);
+            if (!value.isNull() && number)
+                references.append(
+                    {amount, name + QLatin1Char(' ') + ValueFormatter::format(value, element.format)});
+        };
+        add(element.referenceMin, QStringLiteral("mín."));
+        add(element.referenceMax, QStringLiteral("máx."));
+        return references;
     }
 
     void fillDeferred()

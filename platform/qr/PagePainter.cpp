@@ -16,6 +16,9 @@ constexpr double kBarShare = 0.7;
 constexpr double kHairlineMm = 0.1;
 // Length of an axis tick.
 constexpr double kTickMm = 1.0;
+// A reference line: thicker than the axis, in a colour no bar has.
+constexpr double kReferenceLineMm = 0.35;
+const QColor kReferenceColor(0xc0, 0x39, 0x2b);
 // Room around a bar's label, as a share of its width.
 constexpr double kLabelGap = 1.3;
 
@@ -115,6 +118,8 @@ void PagePainter::paintChart(QPainter& painter, const PageItem& item, const QRec
     double top = 0;
     for (const ChartBar& bar : bars)
         top = std::max(top, bar.value);
+    for (const ChartReference& reference : item.references)
+        top = std::max(top, reference.value);
     const ChartScale scale(top);
     const QFont& labelFont = font(item.style, pointScale);
     painter.setFont(labelFont);
@@ -161,4 +166,24 @@ void PagePainter::paintChart(QPainter& painter, const PageItem& item, const QRec
                 QPointF(centre - metrics.horizontalAdvance(bar.label) / 2, plot.bottom() + metrics.ascent()),
                 bar.label);
     }
+    paintReferences(painter, item.references, plot, scale, metrics, pixelsPerMm);
+}
+
+// Each reference as a dashed line over the bars, named at its right end above the line.
+void PagePainter::paintReferences(QPainter& painter, const QList<ChartReference>& references,
+                                  const QRectF& plot, const ChartScale& scale, const QFontMetricsF& metrics,
+                                  double pixelsPerMm)
+{
+    painter.save();
+    painter.setPen(QPen(kReferenceColor, kReferenceLineMm * pixelsPerMm, Qt::DashLine));
+    for (const ChartReference& reference : references) {
+        const double y = plot.bottom() - std::max(reference.value, 0.0) / scale.top() * plot.height();
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        // On a bar the name would be lost in its colour: it gets the paper's colour behind it.
+        const QRectF name(plot.right() - metrics.horizontalAdvance(reference.label), y - metrics.height(),
+                          metrics.horizontalAdvance(reference.label), metrics.height());
+        painter.fillRect(name, Qt::white);
+        painter.drawText(QPointF(name.left(), y - metrics.descent()), reference.label);
+    }
+    painter.restore();
 }

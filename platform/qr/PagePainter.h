@@ -7,6 +7,9 @@
 #include <QFont>
 #include <QHash>
 
+class ChartScale;
+class QFontMetricsF;
+
 class QPainter;
 
 class PagePainter
@@ -23,6 +26,10 @@ private:
     void paintText(QPainter& painter, const PageItem& item, const QRectF& rect, double pointScale);
     void paintChart(QPainter& painter, const PageItem& item, const QRectF& rect, double pixelsPerMm,
                     double pointScale);
+
+    static void paintReferences(QPainter& painter, const QList<ChartReference>& references,
+                                const QRectF& plot, const ChartScale& scale, const QFontMetricsF& metrics,
+                                double pixelsPerMm);
 
     const PageModel& m_model;
     QHash<QString, QFont> m_fonts;

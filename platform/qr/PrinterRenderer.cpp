@@ -29,6 +29,9 @@ bool PrinterRenderer::render(const PageModel& model, const RenderTarget& target)
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
         if (dialog.exec() != QDialog::Accepted)
             return false;
+        // The dialog puts the printer's default paper in place of the report's (Letter came out as
+        // A4); the pages are laid out for the report's paper and orientation, so those are printed.
+        printer.setPageLayout(model.page.pageLayout());
     }
 
     PageModel chosen = model;

@@ -23,8 +23,11 @@ struct ReportElement
     ::Expression emphasis;  // true: shown bold in the emphasis colour (a value out of its range)
     bool wrap = false;      // Field, Expression: lines as wide as the element, the band grows
 
-    ::Expression label;   // Chart: the text under each bar
-    QString labelFormat;  // Chart: pattern of the label
+    ::Expression label;  // Chart: the text under each bar
+    QString labelFormat; // Chart: pattern of the label
+    // Chart: a dashed line across the bars at each bound that is not null (a reference range).
+    ::Expression referenceMin;
+    ::Expression referenceMax;
     QColor fill;          // Box, Chart: fill colour (invalid: none for a box)
     double lineWidth = 0; // Line, Box: pen width in mm; 0 the thinnest
 

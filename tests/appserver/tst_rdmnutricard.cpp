@@ -89,6 +89,33 @@ const StoredRow* findRow(const QList<StoredRow>& rows, const QDate& day, const Q
     return nullptr;
 }
 
+// One row of NUTRICARDPRATO: a dish's amount of a nutrient, or (no nutrient) its energy and net protein.
+struct DishFigure
+{
+    QDate day;
+    QString dish;
+    bool option = false;
+    QString nutrient;
+    QVariant value;
+    QVariant energy;
+    QVariant netProtein;
+};
+
+QList<DishFigure> dishFigures(const QSqlDatabase& db, const QString& key)
+{
+    QSqlQuery query(db);
+    query.prepare("SELECT DTCARDAPIO, CDPRATO, IDOPCAO, CDNUTRIENTE, VRNUTRIENTE, VRENERGIA, VRPROTLIQ"
+                  " FROM NUTRICARDPRATO WHERE NRSEQUNUTR = ? ORDER BY NRLINHA");
+    query.bindValue(0, key);
+    if (!query.exec())
+        throw Kav::Exception("cannot read NUTRICARDPRATO");
+    QList<DishFigure> rows;
+    while (query.next())
+        rows.append({query.value(0).toDate(), query.value(1).toString(), query.value(2).toString() == "S",
+                     query.value(3).toString(), query.value(4), query.value(5), query.value(6)});
+    return rows;
+}
+
 int generatorValue(const QSqlDatabase& db)
 {
     QSqlQuery query(db);
@@ -214,6 +241,8 @@ private slots:
     void foodsWithoutProteinFactorCountAtHalf();
     void weeklyNdpCalIsOfTheWeeksSums_data() { addEngines(); }
     void weeklyNdpCalIsOfTheWeeksSums();
+    void dishFiguresAddUpToTheDayRows_data() { addEngines(); }
+    void dishFiguresAddUpToTheDayRows();
     void refusalsAreTextsAndStoreNothing_data();
     void refusalsAreTextsAndStoreNothing();
     void deletionIsIdempotentAndTouchesOnlyItsKey_data() { addEngines(); }
@@ -604,6 +633,59 @@ void TestRdmNutriCard::weeklyNdpCalIsOfTheWeeksSums()
     QCOMPARE(rounded(secondWeek->value, 4), 60.0);
     QCOMPARE(rounded(secondWeek->ndpcal, 4), 20.0);
     QCOMPARE(secondWeek->weekStart, QDate(2026, 3, 9));
+}
+
+void TestRdmNutriCard::dishFiguresAddUpToTheDayRows()
+{
+    // The day rows cover every dish type; the figures of each dish let a report of some dish types
+    // sum its own. Summed over the main dishes, they give back the day rows and their NDpCal%.
+    HARNESS(h);
+    Criteria criteria;
+    criteria.kind = "SL";
+    criteria.ndpcal = true;
+    criteria.nutrients = "001_003";
+    criteria.services = QString(kLunch) + "_" + kDinner;
+    const Prepared weekly = prepared(h->client(), criteria);
+    const QList<StoredRow> rows = storedRows(h->db(), weekly.key);
+    const QList<DishFigure> figures = dishFigures(h->db(), weekly.key);
+    QMap<QDate, double> energy;
+    QMap<QDate, double> dietEnergy;
+    QMap<QDate, double> netProtein;
+    bool optionListed = false;
+    for (const DishFigure& figure : figures) {
+        optionListed = optionListed || figure.option;
+        if (figure.option)
+            continue;
+        if (figure.nutrient == "001")
+            energy[figure.day] += figure.value.toDouble();
+        if (figure.nutrient.isEmpty()) {
+            dietEnergy[figure.day] += figure.energy.toDouble();
+            netProtein[figure.day] += figure.netProtein.toDouble();
+        }
+    }
+    // Both Mondays and the Tuesday have main dishes; Wednesday's option is listed but makes no day.
+    QCOMPARE(energy.keys(), QList<QDate>({QDate(2026, 3, 2), QDate(2026, 3, 3), QDate(2026, 3, 9)}));
+    QVERIFY(optionListed);
+    for (auto day = energy.cbegin(); day != energy.cend(); ++day) {
+        const StoredRow* total = findRow(rows, day.key(), QString(), "001");
+        QVERIFY(total && total->service.isEmpty());
+        QCOMPARE(rounded(day.value(), 6), rounded(total->value, 6));
+        QCOMPARE(rounded(dietEnergy[day.key()], 6), rounded(total->value, 6));
+        QCOMPARE(rounded(netProtein[day.key()] * 4 / dietEnergy[day.key()] * 100, 6),
+                 rounded(total->ndpcal, 6));
+    }
+
+    // Without NDpCal% the dishes carry no energy row of their own; a per-dish report needs none.
+    criteria.ndpcal = false;
+    for (const DishFigure& figure : dishFigures(h->db(), prepared(h->client(), criteria).key))
+        QVERIFY(!figure.nutrient.isEmpty() && figure.energy.isNull());
+    criteria.kind = "NL";
+    QVERIFY(dishFigures(h->db(), prepared(h->client(), criteria).key).isEmpty());
+
+    // Deleting the key takes its dish figures too.
+    QString key = weekly.key;
+    QCOMPARE(NutriCardServer(&h->client()).DelNutriCard(key).toString(), QString());
+    QVERIFY(dishFigures(h->db(), weekly.key).isEmpty());
 }
 
 void TestRdmNutriCard::refusalsAreTextsAndStoreNothing_data()

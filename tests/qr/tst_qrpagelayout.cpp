@@ -6,10 +6,13 @@
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "PageLayouter.h"
+#include "PagePainter.h"
 #include "ReportCancelled.h"
 #include "ReportData.h"
 #include "ValueFormatter.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QtTest>
 #include <thread>
 
@@ -88,6 +91,47 @@ QStringList textsOf(const Page& page, BandKind kind)
     return texts;
 }
 
+// The grouped layout with reference bounds on its chart.
+ReportLayout withChartReferences(const QString& minimum, const QString& maximum)
+{
+    QFile file(kLayout);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray xml = file.readAll();
+    xml.replace(R"(label="PRATO" format="0"/>)",
+                QStringLiteral(R"(label="PRATO" format="0" reference-min="%1" reference-max="%2"/>)")
+                    .arg(minimum, maximum)
+                    .toUtf8());
+    return LayoutReader::read(xml, kLayout);
+}
+
+const PageItem* chartOf(const PageModel& model)
+{
+    for (const PageItem& item : model.pages.last().items)
+        if (item.kind == PageItem::Kind::Chart)
+            return &item;
+    return nullptr;
+}
+
+// Rows of a picture, from the top, that hold a pixel of about this colour.
+QList<int> rowsWithColour(const QImage& image, const QColor& colour)
+{
+    constexpr int kTolerance = 40;
+    QList<int> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                    std::abs(pixel.blue() - colour.blue()) <
+                kTolerance) {
+                rows.append(y);
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
 } // namespace
 
 class TstQrPageLayout : public QObject
@@ -113,6 +157,9 @@ private slots:
     void chartAveragesPerWeekAndMonthPastAMonth_data();
     void chartAveragesPerWeekAndMonthPastAMonth();
     void chartScaleHasRoundTicks();
+    void chartCarriesTheReferenceBoundsThatAreSet_data();
+    void chartCarriesTheReferenceBoundsThatAreSet();
+    void referenceOverTheBarsIsDrawnAboveThem();
     void cancelStopsTheLayout();
     void unknownColumnIsAnError();
     void sameLayoutRunsWithAnyColumnOrderOnAnyThread();
@@ -279,6 +326,71 @@ void TstQrPageLayout::chartHasOneBarPerRow()
         QCOMPARE(chart->bars->at(i).value, data.rows[i][3].toDouble());
         QCOMPARE(chart->bars->at(i).valueText, ValueFormatter::format(data.rows[i][3], QStringLiteral("0")));
     }
+}
+
+void TstQrPageLayout::chartCarriesTheReferenceBoundsThatAreSet_data()
+{
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QList<double>>("values");
+    QTest::addRow("range") << "150"
+                           << ":P_LIMITE" << QStringList{"mín. 150", "máx. 400"} << QList<double>{150, 400};
+    QTest::addRow("maximum only") << "null"
+                                  << ":P_LIMITE" << QStringList{"máx. 400"} << QList<double>{400};
+    QTest::addRow("minimum of a column") << "min(KCAL) + 0.5"
+                                         << "" << QStringList{"mín. 101"} << QList<double>{100.75};
+    QTest::addRow("no reference") << "null"
+                                  << "null" << QStringList{} << QList<double>{};
+}
+
+void TstQrPageLayout::chartCarriesTheReferenceBoundsThatAreSet()
+{
+    QFETCH(QString, minimum);
+    QFETCH(QString, maximum);
+    QFETCH(QStringList, labels);
+    QFETCH(QList<double>, values);
+    const ReportLayout layout = withChartReferences(minimum, maximum);
+    const PageItem* chart = chartOf(layOut(layout, menu(1), params(layout)));
+    QVERIFY(chart);
+    QStringList foundLabels;
+    QList<double> foundValues;
+    for (const ChartReference& reference : chart->references) {
+        foundLabels.append(reference.label);
+        foundValues.append(reference.value);
+    }
+    QCOMPARE(foundLabels, labels);
+    QCOMPARE(foundValues, values);
+}
+
+void TstQrPageLayout::referenceOverTheBarsIsDrawnAboveThem()
+{
+    // A maximum far over the tallest bar lifts the scale: the line is drawn, above every bar.
+    constexpr double kPixelsPerMm = 4;
+    const QColor bars(0x4a, 0x7a, 0xb5);
+    const QColor reference(0xc0, 0x39, 0x2b);
+    const auto picture = [&](const QString& maximum) {
+        const ReportLayout layout = withChartReferences(QString(), maximum);
+        const PageModel model = layOut(layout, menu(1), params(layout));
+        const QSizeF sheet = model.page.pageSizeMm() * kPixelsPerMm;
+        QImage image(sheet.toSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PagePainter(model).paint(painter, model.pages.last(), kPixelsPerMm);
+        return image;
+    };
+    const QImage plain = picture(QString());
+    QVERIFY(!rowsWithColour(plain, bars).isEmpty());
+    QVERIFY(rowsWithColour(plain, reference).isEmpty());
+    const QImage lifted = picture(QStringLiteral("2000"));
+    const QList<int> lineRows = rowsWithColour(lifted, reference);
+    const QList<int> barRows = rowsWithColour(lifted, bars);
+    QVERIFY(!lineRows.isEmpty());
+    QVERIFY2(
+        lineRows.last() < barRows.first(),
+        qPrintable(QStringLiteral("line at %1, bars from %2").arg(lineRows.last()).arg(barRows.first())));
+    // The bars shrink to make room under the line.
+    QVERIFY(barRows.first() > rowsWithColour(plain, bars).first());
 }
 
 void TstQrPageLayout::emptyResultGivesOnePage()

@@ -27,6 +27,8 @@ const QString kReports = QStringLiteral(KAV_SOURCE_DIR "/reports");
 const QString kGolden = QStringLiteral(KAV_TEST_DIR "/golden");
 const QString kConnection = QStringLiteral("qrscreenlayouts");
 const QDateTime kPrintedAt(QDate(2025, 3, 10), QTime(14, 30));
+// LibreOffice starting up and converting the exports, on a loaded machine.
+constexpr int kOfficeWaitMs = 240000;
 // The documentation's picture of a page: an A4 page about a thousand pixels wide.
 constexpr int kPictureDpi = 90;
 
@@ -213,7 +215,9 @@ private slots:
     void dataExportHasOneRowPerDishAndNutrient();
     void dataExportLoadsInPython();
     void dataExportAgreesWithThePrintedText();
+    void dataExportsLoadIntoLibreOffice();
     void dailyChartHasEnergyOfEachDay();
+    void dailyChartDrawsTheMenuTypesEnergyReference();
     void yearKeepsHeadingsWithTheirRows_data();
     void yearKeepsHeadingsWithTheirRows();
     void printedPdfHasDishesAndDayTotal();
@@ -766,6 +770,55 @@ void TstQrScreenLayouts::dataExportAgreesWithThePrintedText()
     QCOMPARE(compared, NutriCardFixture::dishes().size() * 8);
 }
 
+void TstQrScreenLayouts::dataExportsLoadIntoLibreOffice()
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (soffice.isEmpty() || python.isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("soffice (libreoffice-calc-nogui) or python3 is missing");
+        QSKIP("soffice (libreoffice-calc-nogui) or python3 is not installed");
+    }
+    const QHash<QString, Criteria> layouts = {
+        {QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true}},
+        {QStringLiteral("04"), kWeeks},
+        {QStringLiteral("05"), kWeeks},
+        {QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true}}};
+    const QDir folder(m_dir.filePath(QStringLiteral("planilhas")));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    QStringList csvFiles;
+    for (auto layout = layouts.cbegin(); layout != layouts.cend(); ++layout) {
+        QFile file(folder.filePath(QStringLiteral("dados-%1.csv").arg(layout.key())));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(exported(layout.key(), layout.value()).toUtf8());
+        csvFiles.append(file.fileName());
+    }
+    // What a user sets in Calc's import dialog: comma, double quotes, UTF-8 (7.4 takes a file
+    // without a byte-order mark for Latin-1 otherwise), from line 1, point as the decimal
+    // separator. A profile of its own, so that runs at once do not meet.
+    QProcess convert;
+    convert.start(soffice, QStringList{QStringLiteral("--headless"),
+                                       QStringLiteral("-env:UserInstallation=file://") +
+                                           m_dir.filePath(QStringLiteral("libreoffice-perfil")),
+                                       QStringLiteral("--infilter=CSV:44,34,76,1,,1033"),
+                                       QStringLiteral("--convert-to"), QStringLiteral("xlsx"),
+                                       QStringLiteral("--outdir"), folder.path()} +
+                               csvFiles);
+    QVERIFY(convert.waitForFinished(kOfficeWaitMs));
+    QVERIFY2(convert.exitCode() == 0, convert.readAllStandardError().constData());
+    for (const QString& csv : std::as_const(csvFiles)) {
+        const QString xlsx = csv.chopped(3) + QStringLiteral("xlsx");
+        QVERIFY2(QFile::exists(xlsx), qPrintable(convert.readAllStandardOutput()));
+        QProcess check;
+        check.start(python, {QStringLiteral(KAV_TEST_DIR "/xlsx_matches_csv.py"), csv, xlsx});
+        QVERIFY(check.waitForFinished());
+        const QString answer = QString::fromUtf8(check.readAllStandardOutput()).trimmed();
+        QVERIFY2(check.exitCode() == 0,
+                 qPrintable(csv + QLatin1Char('\n') + answer + check.readAllStandardError()));
+        QVERIFY2(answer.startsWith(QStringLiteral("ok ")) && answer.mid(3).toInt() > 0, qPrintable(answer));
+    }
+}
+
 void TstQrScreenLayouts::optionDishFollowsTheMainDish()
 {
     const QStringList lines =
@@ -855,6 +908,31 @@ void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows()
     QCOMPARE(withoutHeading, 0);
     QCOMPARE(endingOnHeading, 0);
     QVERIFY(continued > 0);
+}
+
+void TstQrScreenLayouts::dailyChartDrawsTheMenuTypesEnergyReference()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("pdftotext (poppler-utils) is missing");
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    // The menu type's energy for a day's menu: 700 to 900 kcal (the looser rows yield).
+    const Criteria days{NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true};
+    const QString pdf = m_dir.filePath(QStringLiteral("r07.pdf"));
+    const QString text = printedText(QStringLiteral("07"), days, pdf);
+    QVERIFY2(text.contains(QStringLiteral("mín. 700")) && text.contains(QStringLiteral("máx. 900")),
+             qPrintable(text));
+    if (qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
+        writeReportPicture(pdf, QStringLiteral("report-chart"));
+
+    QSqlQuery query(QSqlDatabase::database(kConnection));
+    QVERIFY(query.exec(QStringLiteral("UPDATE TIPOCARD SET CDCONJREF = NULL")));
+    const QString without = printedText(QStringLiteral("07"), days, pdf);
+    QVERIFY(query.exec(QStringLiteral("UPDATE TIPOCARD SET CDCONJREF = 'EX'")));
+    QVERIFY2(without.contains(QStringLiteral("Energia por dia")), qPrintable(without));
+    QVERIFY2(!without.contains(QStringLiteral("mín. ")) && !without.contains(QStringLiteral("máx. ")),
+             qPrintable(without));
 }
 
 void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
