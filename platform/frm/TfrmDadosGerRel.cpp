@@ -253,7 +253,7 @@ void TfrmDadosGerRel::activated()
     if (m_closed)
         return;
     QObject* sender = this;
-    Kav::fireEvent(this, "OnActivate", Q_ARG(QObject*, sender));
+    Kav::runFromQt([&] { Kav::fireEvent(this, "OnActivate", Q_ARG(QObject*, sender)); });
 }
 
 bool TfrmDadosGerRel::focusNextPrevChild(bool next)

@@ -38,7 +38,7 @@ constexpr KeyCode kKeyCodes[] = {
 void fireNotify(QObject* control, const char* event)
 {
     if (!LayoutLoader::isLoading())
-        fireEvent(control, event, Q_ARG(QObject*, control));
+        runFromQt([&] { fireEvent(control, event, Q_ARG(QObject*, control)); });
 }
 
 quint16 virtualKey(const QKeyEvent* event)
@@ -80,8 +80,10 @@ bool fireKeyDown(QObject* control, QObject* sender, const QKeyEvent* event)
     if (key == 0 || !isEventBound(control, "OnKeyDown"))
         return false;
     const Qt::KeyboardModifiers shift = event->modifiers();
-    fireEvent(control, "OnKeyDown", Q_ARG(QObject*, sender), Q_ARG(quint16&, key),
-              Q_ARG(Qt::KeyboardModifiers, shift));
+    runFromQt([&] {
+        fireEvent(control, "OnKeyDown", Q_ARG(QObject*, sender), Q_ARG(quint16&, key),
+                  Q_ARG(Qt::KeyboardModifiers, shift));
+    });
     return key == 0;
 }
 
@@ -90,7 +92,7 @@ bool fireKeyPress(QObject* control, QObject* sender, const QKeyEvent* event)
     QChar typed = keyChar(event);
     if (typed.isNull() || !isEventBound(control, "OnKeyPress"))
         return false;
-    fireEvent(control, "OnKeyPress", Q_ARG(QObject*, sender), Q_ARG(QChar&, typed));
+    runFromQt([&] { fireEvent(control, "OnKeyPress", Q_ARG(QObject*, sender), Q_ARG(QChar&, typed)); });
     return typed.isNull();
 }
 

@@ -11,6 +11,9 @@ class QObject;
 
 namespace Kav {
 
+// These are called from Qt (signals, event overrides): a nested handler's error is kept for its
+// caller (runFromQt), never thrown back into Qt.
+
 // Fires `event` ("OnClick", "OnChange"...) of `control` with the control as sender, unless a
 // layout is being applied.
 void fireNotify(QObject* control, const char* event);

@@ -42,7 +42,7 @@ TBtnPesquisa::TBtnPesquisa(QWidget* parent) : QToolButton(parent)
     // Pressing it must not take the focus from the code box: that box's leave check would run
     // before the lookup.
     setFocusPolicy(Qt::NoFocus);
-    connect(this, &QToolButton::clicked, this, [this] { Execute(); });
+    connect(this, &QToolButton::clicked, this, [this] { Kav::runFromQt([this] { Execute(); }); });
 }
 
 void TBtnPesquisa::setAssociate(QObject* control)
@@ -144,7 +144,7 @@ bool TBtnPesquisa::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_associate && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F9 && isEnabled()) {
-        Execute();
+        Kav::runFromQt([this] { Execute(); });
         return true;
     }
     return QToolButton::eventFilter(watched, event);

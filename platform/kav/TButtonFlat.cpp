@@ -15,7 +15,7 @@ TButtonFlat::TButtonFlat(QWidget* parent) : QToolButton(parent)
     setFocusPolicy(Qt::NoFocus);
     showGlyphWhenNoCaption();
     connect(this, &QToolButton::clicked, this,
-            [this] { Kav::fireEvent(this, "OnClick", Q_ARG(QObject*, this)); });
+            [this] { Kav::runFromQt([this] { Kav::fireEvent(this, "OnClick", Q_ARG(QObject*, this)); }); });
 }
 
 void TButtonFlat::setCaption(const QString& caption)

@@ -1,6 +1,7 @@
 #include "TEdit.h"
 
 #include "ControlEvents.h"
+#include "Events.h"
 
 #include <QMouseEvent>
 
@@ -12,6 +13,16 @@ constexpr int kUnlimited = 32767;
 TEdit::TEdit(QWidget* parent) : QLineEdit(parent)
 {
     connect(this, &QLineEdit::textChanged, this, [this] { Kav::fireNotify(this, "OnChange"); });
+}
+
+void TEdit::setText(const QString& text)
+{
+    Kav::callIntoQt([&] { QLineEdit::setText(text); });
+}
+
+void TEdit::clear()
+{
+    Kav::callIntoQt([this] { QLineEdit::clear(); });
 }
 
 void TEdit::setMaxLength(int length)

@@ -13,6 +13,11 @@ class TEdit : public QLineEdit
 public:
     explicit TEdit(QWidget* parent = nullptr);
 
+    // Written by code, the text fires OnChange, and that handler's error reaches the writer
+    // (QLineEdit's own setText and clear would leave it kept until the writing handler ends).
+    void setText(const QString& text);
+    void clear();
+
     // 0 means no limit.
     void setMaxLength(int length);
     int maxLength() const { return m_maxLength; }

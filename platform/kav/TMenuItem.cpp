@@ -1,6 +1,7 @@
 #include "TMenuItem.h"
 
 #include "ControlEvents.h"
+#include "Events.h"
 
 #include <QMenu>
 
@@ -8,7 +9,7 @@ TMenuItem::TMenuItem(QObject* parent) : QAction(parent)
 {
     if (auto* menu = qobject_cast<QMenu*>(parent))
         menu->addAction(this);
-    connect(this, &QAction::triggered, this, &TMenuItem::Click);
+    connect(this, &QAction::triggered, this, [this] { Kav::runFromQt([this] { Click(); }); });
 }
 
 void TMenuItem::setCheckedState(bool checked)
@@ -20,4 +21,6 @@ void TMenuItem::setCheckedState(bool checked)
 void TMenuItem::Click()
 {
     Kav::fireNotify(this, "OnClick");
+    // Called by a handler, the click's error goes on to that handler.
+    Kav::throwKeptError();
 }

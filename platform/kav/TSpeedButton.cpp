@@ -1,6 +1,7 @@
 #include "TSpeedButton.h"
 
 #include "ControlEvents.h"
+#include "Events.h"
 #include "KavException.h"
 
 #include <QPixmap>
@@ -9,7 +10,7 @@ TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    connect(this, &QAbstractButton::clicked, this, &TSpeedButton::Click);
+    connect(this, &QAbstractButton::clicked, this, [this] { Kav::runFromQt([this] { Click(); }); });
 }
 
 void TSpeedButton::setCaption(const QString& caption)
@@ -50,4 +51,6 @@ void TSpeedButton::updateIcon()
 void TSpeedButton::Click()
 {
     Kav::fireNotify(this, "OnClick");
+    // Called by a handler, the click's error goes on to that handler.
+    Kav::throwKeptError();
 }

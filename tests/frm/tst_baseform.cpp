@@ -29,6 +29,7 @@ public:
     TCloseAction closeAction = caFree;
     bool failClose = false;
     bool keepFocusOnA = false;
+    bool writeByClearing = false;
 
     template <class T = TEdit> T* part(const char* name) const { return findChild<T*>(QLatin1String(name)); }
 
@@ -75,7 +76,11 @@ public:
     Q_INVOKABLE void writeBack(QObject*)
     {
         try {
-            part("edtE")->setText("x");
+            if (writeByClearing)
+                part("edtE")->clear();
+            else
+                part("edtE")->setText("x");
+            calls << "went on after writing";
         } catch (const Kav::Exception& error) {
             calls << "caught " + error.message();
             throw;
@@ -200,10 +205,25 @@ private slots:
         QCOMPARE(form->calls, QStringList({"exit edtA"}));
     }
 
+    void nestedHandlerErrorReachesItsCaller_data()
+    {
+        QTest::addColumn<bool>("byClearing");
+        QTest::addRow("text written") << false;
+        QTest::addRow("text cleared") << true;
+    }
     void nestedHandlerErrorReachesItsCaller()
     {
+        QFETCH(bool, byClearing);
+        if (byClearing) {
+            // Something to clear; written outside any handler, its change is a command of its own.
+            form->part("edtE")->setText("123");
+            QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList({"Código inválido."}));
+            Kav::DialogService::instance().clearMessages();
+        }
+        form->writeByClearing = byClearing;
         // Pressed from the event loop: the outermost handler shows the error, once.
         form->part<TSpeedButton>("sbtWrite")->Click();
+        QVERIFY(!form->calls.contains("went on after writing"));
         QCOMPARE(form->calls.last(), QString("caught Código inválido."));
         QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList({"Código inválido."}));
     }

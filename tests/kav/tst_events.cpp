@@ -5,6 +5,32 @@
 
 namespace {
 
+// A control whose notification reaches handlers through Qt's signal machinery, as a text box's
+// change does.
+class Emitter : public QObject
+{
+    Q_OBJECT
+public:
+    Emitter()
+    {
+        connect(this, &Emitter::changed, this, [this] { Kav::runFromQt([this] { notify(); }); });
+    }
+
+    // Records whether Qt's emitting frames returned normally, as they must.
+    void change()
+    {
+        emit changed();
+        qtReturned = true;
+    }
+    bool qtReturned = false;
+
+signals:
+    void changed();
+
+private:
+    void notify() { Kav::fireEvent(this, "OnChange", Q_ARG(QObject*, this)); }
+};
+
 // A form-like receiver whose handlers record what ran and can fail on request.
 class Receiver : public QObject
 {
@@ -25,6 +51,30 @@ public:
         throw Kav::SilentAbort("já mostrada");
     }
     Q_INVOKABLE void flagSetter(QObject*, bool& flag) { flag = true; }
+    Q_INVOKABLE void otherFailingClick(QObject*) { throw Kav::Exception("Outra falha."); }
+    // Changes the emitter through Qt and lets its caller see the change handler's error.
+    Q_INVOKABLE void writeThroughQt(QObject*)
+    {
+        try {
+            Kav::callIntoQt([this] { emitter->change(); });
+            calls << "went on after the change";
+        } catch (const Kav::Exception& error) {
+            calls << "writer caught: " + error.message();
+            throw;
+        }
+    }
+    // Changes the emitter through Qt without looking for its error, then carries on.
+    Q_INVOKABLE void writeAndGoOn(QObject*)
+    {
+        emitter->change();
+        calls << "went on after the change";
+    }
+    Q_INVOKABLE void writeAndFail(QObject*)
+    {
+        emitter->change();
+        throw Kav::Exception("Falha depois da mudança.");
+    }
+    Emitter* emitter = nullptr;
     // Fires another event whose handler fails: the failure must reach this handler.
     Q_INVOKABLE void outerClick(QObject*)
     {
@@ -35,6 +85,14 @@ public:
             throw;
         }
     }
+};
+
+// Its handlers come after the base class's in the meta-object's numbering.
+class DerivedReceiver : public Receiver
+{
+    Q_OBJECT
+public:
+    Q_INVOKABLE void ownClick(QObject*) { calls << "ownClick"; }
 };
 
 } // namespace
@@ -91,6 +149,98 @@ private slots:
         Kav::fireEvent(&outer, "OnClick", Q_ARG(QObject*, &outer));
         QCOMPARE(form.calls, QStringList({"failingClick", "outer caught: Falha no clique."}));
         QCOMPARE(shown, QStringList{"Falha no clique."}); // shown once, by the outermost run
+    }
+
+    // A handler reached through Qt's frames while another runs: its error never unwinds through
+    // them, and still ends the caller's command with the message shown once.
+    void errorThroughQtReachesTheWriter()
+    {
+        QObject button;
+        Emitter edit;
+        Receiver form;
+        form.emitter = &edit;
+        Kav::bindEvent(&button, "OnClick", &form, "writeThroughQt");
+        Kav::bindEvent(&edit, "OnChange", &form, "failingClick");
+        Kav::fireEvent(&button, "OnClick", Q_ARG(QObject*, &button));
+        QVERIFY(edit.qtReturned);
+        QCOMPARE(form.calls, QStringList({"failingClick", "writer caught: Falha no clique."}));
+        QCOMPARE(shown, QStringList{"Falha no clique."});
+    }
+
+    void errorThroughQtEndsTheEnclosingHandler_data()
+    {
+        QTest::addColumn<QByteArray>("writer");
+        QTest::addColumn<QByteArray>("changeHandler");
+        QTest::addColumn<QStringList>("expectedShown");
+        // Nobody looked for it: it is thrown when the writing handler returns.
+        QTest::addRow("writer goes on")
+            << QByteArray("writeAndGoOn") << QByteArray("failingClick") << QStringList{"Falha no clique."};
+        // Unwinding would have ended the writer before its own failure.
+        QTest::addRow("writer fails later")
+            << QByteArray("writeAndFail") << QByteArray("failingClick") << QStringList{"Falha no clique."};
+        QTest::addRow("silent abort kept")
+            << QByteArray("writeAndFail") << QByteArray("abortingClick") << QStringList();
+    }
+    void errorThroughQtEndsTheEnclosingHandler()
+    {
+        QFETCH(QByteArray, writer);
+        QFETCH(QByteArray, changeHandler);
+        QFETCH(QStringList, expectedShown);
+        QObject button;
+        Emitter edit;
+        Receiver form;
+        form.emitter = &edit;
+        Kav::bindEvent(&button, "OnClick", &form, writer);
+        Kav::bindEvent(&edit, "OnChange", &form, changeHandler);
+        Kav::fireEvent(&button, "OnClick", Q_ARG(QObject*, &button));
+        QVERIFY(edit.qtReturned);
+        QCOMPARE(shown, expectedShown);
+        QVERIFY(!Kav::isHandlerRunning());
+
+        // Nothing is left over for the next command.
+        Kav::bindEvent(&button, "OnClick", &form, "plainClick");
+        shown.clear();
+        Kav::fireEvent(&button, "OnClick", Q_ARG(QObject*, &button));
+        QCOMPARE(shown, QStringList());
+        QCOMPARE(form.calls.last(), QString("plainClick"));
+    }
+
+    void firstErrorThroughQtWins()
+    {
+        QObject button;
+        Emitter first, second;
+        Receiver form;
+        Kav::bindEvent(&first, "OnChange", &form, "failingClick");
+        Kav::bindEvent(&second, "OnChange", &form, "otherFailingClick");
+        Kav::runHandler([&] {
+            first.change();
+            second.change();
+        });
+        QCOMPARE(shown, QStringList{"Falha no clique."});
+        QCOMPARE(form.calls, QStringList{"failingClick"});
+    }
+
+    // Outside any handler the change is a command of its own.
+    void changeOutsideHandlersIsItsOwnCommand()
+    {
+        Emitter edit;
+        Receiver form;
+        Kav::bindEvent(&edit, "OnChange", &form, "failingClick");
+        edit.change();
+        QVERIFY(edit.qtReturned);
+        QCOMPARE(shown, QStringList{"Falha no clique."});
+    }
+
+    void handlerOfABaseClassRuns()
+    {
+        QObject button;
+        DerivedReceiver form;
+        Kav::bindEvent(&button, "OnClick", &form, "plainClick");
+        Kav::bindEvent(&button, "OnExit", &form, "ownClick");
+        QVERIFY(Kav::fireEvent(&button, "OnClick", Q_ARG(QObject*, &button)));
+        QVERIFY(Kav::fireEvent(&button, "OnExit", Q_ARG(QObject*, &button)));
+        QCOMPARE(form.calls, QStringList({"plainClick", "ownClick"}));
+        QCOMPARE(shown, QStringList());
     }
 
     void bindingGoesWithItsSource()

@@ -20,9 +20,10 @@ TableSnapshot::TableSnapshot(const QSqlDatabase& db, const QStringList& tables)
         query.setForwardOnly(true);
         if (!query.exec(QStringLiteral("SELECT * FROM %1").arg(table)))
             throw Kav::Exception(QStringLiteral("%1: %2").arg(table, query.lastError().text()));
-        QStringList rows;
-        // Asked once: a driver builds the whole record description on every call.
+        // Read once: the Firebird driver answers record() with a query of the catalogue per
+        // column, which per cell made a snapshot take seconds on a busy server.
         const int columns = query.record().count();
+        QStringList rows;
         while (query.next()) {
             QStringList cells;
             for (int i = 0; i < columns; ++i)

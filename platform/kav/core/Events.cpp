@@ -2,11 +2,15 @@
 
 #include "KavException.h"
 
+#include <QByteArrayList>
 #include <QDebug>
 #include <QHash>
 #include <QMetaMethod>
 #include <QPointer>
 
+#include <exception>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace Kav {
@@ -30,6 +34,13 @@ int& handlerDepth()
 {
     static int depth = 0;
     return depth;
+}
+
+// The error of a handler reached through Qt's frames, waiting to be thrown in our own.
+std::exception_ptr& keptError()
+{
+    static std::exception_ptr error;
+    return error;
 }
 
 ErrorDisplay& errorDisplay()
@@ -60,6 +71,31 @@ struct DepthGuard
     DepthGuard() { ++handlerDepth(); }
     ~DepthGuard() { --handlerDepth(); }
 };
+
+void runRaisingKept(const std::function<void()>& handler)
+{
+    // A kept error has already ended the command: no further handler of it runs.
+    throwKeptError();
+    try {
+        handler();
+    } catch (...) {
+        if (!keptError())
+            throw;
+    }
+    throwKeptError();
+}
+
+// "flagSetter(QObject*,bool&)" from the handler's name and the arguments' type names.
+QByteArray signatureOf(const QByteArray& handler, std::initializer_list<const QGenericArgument*> arguments)
+{
+    QByteArrayList types;
+    for (const QGenericArgument* argument : arguments) {
+        if (!argument->name())
+            break;
+        types << argument->name();
+    }
+    return QMetaObject::normalizedSignature(handler + '(' + types.join(',') + ')');
+}
 
 } // namespace
 
@@ -106,9 +142,14 @@ void invokeHandler(QObject* target, const QByteArray& handler, QGenericArgument 
                    QGenericArgument a2, QGenericArgument a3)
 {
     runHandler([&] {
-        if (!QMetaObject::invokeMethod(target, handler.constData(), Qt::DirectConnection, a0, a1, a2, a3))
+        const int index = target->metaObject()->indexOfMethod(signatureOf(handler, {&a0, &a1, &a2, &a3}));
+        if (index < 0)
             throw Exception(QStringLiteral("%1 has no handler %2 for these arguments")
                                 .arg(target->objectName(), QString::fromLatin1(handler)));
+        // Straight into the class's own meta-call, not through QMetaObject::invokeMethod: the
+        // handler's exception must not unwind through a frame of Qt's.
+        void* arguments[] = {nullptr, a0.data(), a1.data(), a2.data(), a3.data()};
+        target->qt_metacall(QMetaObject::InvokeMetaMethod, index, arguments);
     });
 }
 
@@ -129,12 +170,12 @@ void runHandler(const std::function<void()>& handler)
 {
     if (handlerDepth() > 0) {
         DepthGuard nested;
-        handler();
+        runRaisingKept(handler);
         return;
     }
     DepthGuard outermost;
     try {
-        handler();
+        runRaisingKept(handler);
     } catch (const SilentAbort&) {
         // Its message was shown by whoever raised it.
     } catch (const Exception& error) {
@@ -144,7 +185,36 @@ void runHandler(const std::function<void()>& handler)
     } catch (...) {
         errorDisplay()(QStringLiteral("Erro inesperado."));
     }
+    // What a handler kept while the error display showed the command's error: that command has
+    // ended already, with its own message.
+    keptError() = nullptr;
     notifyCommandEnd();
+}
+
+void runFromQt(const std::function<void()>& body)
+{
+    if (handlerDepth() == 0) {
+        body();
+        return;
+    }
+    try {
+        body();
+    } catch (...) {
+        if (!keptError())
+            keptError() = std::current_exception();
+    }
+}
+
+void throwKeptError()
+{
+    if (std::exception_ptr error = std::exchange(keptError(), nullptr))
+        std::rethrow_exception(error);
+}
+
+void callIntoQt(const std::function<void()>& call)
+{
+    call();
+    throwKeptError();
 }
 
 bool isHandlerRunning()

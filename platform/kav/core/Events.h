@@ -11,6 +11,12 @@
 // command quietly, any other exception is shown by the error display, and none escapes into
 // Qt's event loop. A handler started while another one runs (a change fired by a text a check
 // writes back, a click pressed by a shortcut) passes its exception on to that caller.
+//
+// An exception never unwinds through Qt's frames: Qt is not built for it and leaks what those
+// frames hold. Where Qt calls back into our code while a handler runs (a signal emitted by a
+// text the handler writes, a focus change), runFromQt keeps the error instead; it is thrown
+// again in the caller's frame once Qt has returned (callIntoQt, throwKeptError) and, at the
+// latest, when the enclosing handler returns, so the command the user started still ends there.
 
 #include <functional>
 #include <QByteArray>
@@ -40,9 +46,22 @@ void invokeHandler(QObject* target, const QByteArray& handler, QGenericArgument 
 // True when `target` has a method of that name (any signature).
 bool hasHandler(const QObject* target, const QByteArray& handler);
 
-// The dispatcher. At the outermost level it catches and shows; nested, it rethrows.
+// The dispatcher. At the outermost level it catches and shows; nested, it rethrows. An error
+// kept by runFromQt while the handler ran takes the place of whatever the handler threw after
+// it: unwinding would have ended the handler at that point.
 void runHandler(const std::function<void()>& handler);
 bool isHandlerRunning();
+
+// Runs code Qt called (a slot, an event override). Inside a handler, its error is kept for the
+// handler instead of being thrown back into Qt; the first kept error wins.
+void runFromQt(const std::function<void()>& body);
+
+// Throws the error runFromQt kept, if any, and forgets it.
+void throwKeptError();
+
+// Calls into Qt (writes a text, clicks a button) and then throws what a handler Qt reached
+// from there kept, so the caller stops where it would have stopped had the error unwound.
+void callIntoQt(const std::function<void()>& call);
 
 // Called after every outermost command, whatever its outcome: what must not be held while the
 // screen waits for the user is let go here (the shared database connection).
