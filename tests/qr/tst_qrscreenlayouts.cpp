@@ -5,6 +5,7 @@
 #include "BackgroundLayout.h"
 #include "DatabaseConnection.h"
 #include "DatabaseUrl.h"
+#include "DialogService.h"
 #include "Events.h"
 #include "KavException.h"
 #include "LayoutReader.h"
@@ -248,6 +249,7 @@ private slots:
     void yearKeepsHeadingsWithTheirRows();
     void yearLaidOutPageByPageEqualsOneShot_data();
     void yearLaidOutPageByPageEqualsOneShot();
+    void previewOfAYearPrintsEveryPageWithItsCount();
     void printedPdfHasDishesAndDayTotal();
     void printedWeekPdfIsSearchableAsWritten();
     void layoutsPrintTheSameOnEveryEngine_data();
@@ -951,6 +953,44 @@ void TstQrScreenLayouts::yearLaidOutPageByPageEqualsOneShot()
         QCOMPARE(described(background.result().pages[p]), expected);
     }
     QCOMPARE(unknownCounts, total); // every page's footer said it did not know the count yet
+}
+
+// Printed from a preview that opened before the year was laid out, every sheet still carries the
+// exact number of pages.
+void TstQrScreenLayouts::previewOfAYearPrintsEveryPageWithItsCount()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("pdftotext (poppler-utils) is missing");
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    auto& dialogs = Kav::DialogService::instance();
+    const bool wasAutomated = dialogs.isAutomated();
+    dialogs.setAutomated(true);
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = {NutriCardFixture::YearDishKey, NutriCardFixture::YearLast, true, {}, true};
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(kConnection);
+    dialog.setClock(kPrintedAt);
+    dialog.LoadFromFile(kReports + QStringLiteral("/Zve41301.QR2"));
+    const QString pdf = m_dir.filePath(QStringLiteral("year-from-preview.pdf"));
+    dialogs.queueAnswer(Kav::DialogKind::Preview, QStringLiteral("print"));
+    dialogs.queueAnswer(Kav::DialogKind::File, pdf);
+    const bool previewed = dialog.Preview();
+    dialogs.setAutomated(wasAutomated);
+    QVERIFY(previewed);
+
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(pdftotext.waitForFinished());
+    QStringList sheets = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (sheets.last().trimmed().isEmpty())
+        sheets.removeLast(); // after the last sheet's form feed
+    QVERIFY2(sheets.size() > 5, qPrintable(QString::number(sheets.size())));
+    for (int p = 0; p < sheets.size(); ++p)
+        QVERIFY2(sheets[p].contains(QStringLiteral("Página %1 de %2").arg(p + 1).arg(sheets.size())),
+                 qPrintable(QStringLiteral("sheet %1").arg(p + 1)));
 }
 
 void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
