@@ -8,18 +8,13 @@
 //   kavbench_render --database URL --layout FILE --central C --menu-type T --first D --last D
 //                   [--pages N] [--runs N] [--out DIR]
 
-#include "BenchData.h"
+#include "BenchReport.h"
 #include "BenchStats.h"
-#include "CallContext.h"
 #include "DatabaseConnection.h"
-#include "DbTransaction.h"
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "PageLayouter.h"
-#include "RdmNutriCard.h"
-#include "RemoteDataModule.h"
 #include "ReportData.h"
-#include "ReportQuery.h"
 #include "ReportRenderers.h"
 
 #include <functional>
@@ -36,52 +31,20 @@ namespace {
 
 constexpr int kDefaultPages = 1000;
 constexpr int kDefaultRuns = 3;
+// The layout's nutrient columns the baseline prints too.
 constexpr int kNutrientColumns = 8;
-const QString kNutrients = QStringLiteral("001_002_003_004_005_006_007_008");
 
 // The screen's path: prepare the data, read it with the layout's own query, delete it.
 ReportData preparedRows(QSqlDatabase& db, const Kav::DatabaseUrl& url, const ReportLayout& layout,
                         const QCommandLineParser& parser)
 {
-    const auto module = Zve41300::makeRdmNutriCard();
-    const QString central = parser.value("central");
-    const QString menuType = parser.value("menu-type");
-    CallContext call(db, url.engine(),
-                     {central, central, kNutrients, BenchData::servicesOf(db, central, menuType),
-                      QDate::fromString(parser.value("first"), Qt::ISODate),
-                      QDate::fromString(parser.value("last"), Qt::ISODate), false, false, true, menuType,
-                      QStringLiteral("NL")},
-                     nullptr);
-    const QVariant answer = module->method(QStringLiteral("CriaNutriCard"))->run(call);
-    if (answer.metaType().id() != QMetaType::QVariantList)
-        throw Kav::Exception(QStringLiteral("CriaNutriCard refused: %1").arg(answer.toString()));
-    const QString key = answer.toList().value(0).toString();
-
-    TParams params = layout.createParams();
-    const QStringList codes = kNutrients.split(QLatin1Char('_'));
-    for (int i = 0; i < kNutrientColumns; ++i)
-        params.ParamByName(QStringLiteral("P_NUTRIENTE%1").arg(i + 1)).setAsString(codes.value(i));
-    const QList<std::pair<QString, QString>> values{{"P_NRSEQUNUTR", key},
-                                                    {"P_CDFILCENTZVE", central},
-                                                    {"P_NMFILCENTZVE", "Cozinha central"},
-                                                    {"P_CDTIPOCARD", menuType},
-                                                    {"P_NMTIPOCARD", "Tipo"},
-                                                    {"P_DTPERIINI", parser.value("first")},
-                                                    {"P_DTPERIFIN", parser.value("last")},
-                                                    {"P_NDPCAL", "S"},
-                                                    {"P_OPCAO", "N"},
-                                                    {"P_TODASOPCAO", "T"},
-                                                    {"P_LISTATPRATO", ""},
-                                                    {"P_TODOSTPRATO", "T"}};
-    for (const auto& [name, value] : values)
-        if (TParam* param = params.FindParam(name))
-            param->setAsString(value);
-    const ReportData data = ReportQuery::run(db, layout.query, params);
-
-    CallContext remove(db, url.engine(), {key}, nullptr);
-    DbTransaction transaction(db, DbTransaction::Kind::Write);
-    module->method(QStringLiteral("DelNutriCard"))->run(remove);
-    transaction.commit();
+    BenchReport report(db, url.engine(), layout,
+                       {parser.value("central"), parser.value("menu-type"),
+                        QDate::fromString(parser.value("first"), Qt::ISODate),
+                        QDate::fromString(parser.value("last"), Qt::ISODate)});
+    const QString key = report.prepare();
+    const ReportData data = report.read(key);
+    report.remove(key);
     return data;
 }
 

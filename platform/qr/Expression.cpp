@@ -602,6 +602,8 @@ QVariant callFunction(const Node& node, const ExpressionContext& context)
     case Function::Page:
         return qlonglong(context.pageNumber());
     case Function::Pages:
+        if (context.pageCount() < 0)
+            return QStringLiteral("?");
         return qlonglong(context.pageCount());
     case Function::Now:
         return context.now();

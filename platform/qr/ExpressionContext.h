@@ -17,6 +17,7 @@ public:
     // Calls `visit` with a context positioned on each row an aggregate of this band covers.
     virtual void forEachRowInScope(const std::function<void(const ExpressionContext& row)>& visit) const = 0;
     virtual int pageNumber() const = 0;
+    // Negative while the pages are still being laid out: pages() then reads "?".
     virtual int pageCount() const = 0;
     virtual QDateTime now() const = 0;
     // True while a group header is printed again at the top of a page its group continues on.

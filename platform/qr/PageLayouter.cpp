@@ -16,6 +16,9 @@
 
 namespace {
 
+// What pages() sees on a page handed over before the last page is laid out.
+constexpr int kPageCountUnknown = -1;
+
 // A value shown with emphasis (out of its range) is bold in this colour.
 const QColor kEmphasisColor(0xB0, 0x00, 0x00);
 
@@ -93,13 +96,13 @@ public:
     {
         for (int part = 0; part < int(m_parts.size()); ++part) {
             if (part > 0)
-                finishPage();
+                completePage();
             startPart(part);
             startPage(0);
             layOutRows();
         }
         placeLists();
-        finishPage();
+        completePage();
         fillDeferred();
         return std::move(m_model);
     }
@@ -362,8 +365,20 @@ private:
 
     void newPage(int nextRow)
     {
-        finishPage();
+        completePage();
         startPage(nextRow);
+    }
+
+    // The last page gets its footer and goes to whoever waits for pages, its page count unknown.
+    void completePage()
+    {
+        finishPage();
+        if (!m_options.pageLaidOut)
+            return;
+        // Values deferred before this page's were on the pages already handed over.
+        for (; m_deferredShown < int(m_deferred.size()); ++m_deferredShown)
+            fillDeferred(m_deferred[m_deferredShown], kPageCountUnknown);
+        m_options.pageLaidOut(m_model.pages.last());
     }
 
     // A band of the page's own frame, placed where the cursor stands without a page break.
@@ -525,11 +540,15 @@ private:
 
     void fillDeferred()
     {
-        for (Deferred& deferred : m_deferred) {
-            deferred.context.pages = int(m_model.pages.size());
-            m_model.pages[deferred.page].items[deferred.item].text = ValueFormatter::format(
-                deferred.element->value.evaluate(deferred.context), deferred.element->format);
-        }
+        for (Deferred& deferred : m_deferred)
+            fillDeferred(deferred, int(m_model.pages.size()));
+    }
+
+    void fillDeferred(Deferred& deferred, int pages)
+    {
+        deferred.context.pages = pages;
+        m_model.pages[deferred.page].items[deferred.item].text = ValueFormatter::format(
+            deferred.element->value.evaluate(deferred.context), deferred.element->format);
     }
 
     const ReportLayout& m_layout;
@@ -554,6 +573,7 @@ private:
     std::vector<int> m_groupStart; // first row of the current run of each group
     std::vector<bool> m_open;      // the group's header was placed and its footer not yet
     QList<Deferred> m_deferred;
+    int m_deferredShown = 0; // deferred values already shown with an unknown page count
 };
 
 } // namespace

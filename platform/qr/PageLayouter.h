@@ -2,7 +2,8 @@
 // Lays a report out once into pages: bands in their order (title, page header, column header,
 // group headers, details, group footers, summary, page footer), a new page when the next band
 // does not fit, aggregates over each group's or the whole report's rows, and "page X of Y"
-// values filled in once the number of pages is known.
+// values filled in once the number of pages is known. Pages can be handed over one by one while
+// the run goes on, so that a preview shows the first ones before the last is laid out.
 
 #include "PageModel.h"
 #include "TParams.h"
@@ -22,10 +23,15 @@ public:
     // Rows between two progress reports.
     static constexpr int ProgressStep = 200;
 
+    // Told each page as soon as nothing more goes on it; its "page of pages" values read "?" until
+    // the returned model fills them in. Called on the thread the layout runs on.
+    using PageLaidOut = std::function<void(const Page& page)>;
+
     struct Options
     {
         QDateTime now = QDateTime::currentDateTime(); // what now() shows
         Progress progress;
+        PageLaidOut pageLaidOut;
     };
 
     // One run of the layout's bands over rows read with some parameters: the whole report, or one

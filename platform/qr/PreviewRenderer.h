@@ -4,8 +4,14 @@
 
 #include "ReportRenderer.h"
 
+class BackgroundLayout;
+
 class PreviewRenderer : public ReportRenderer
 {
 public:
     bool render(const PageModel& model, const RenderTarget& target) override;
+    // Starts `layout` and shows each page as it is laid out; closing the window stops the layout.
+    // Automated, the script plays once every page is there, as on a finished report.
+    // Kav::Exception when the layout fails.
+    bool renderWhileLayingOut(BackgroundLayout& layout, const RenderTarget& target);
 };

@@ -34,8 +34,10 @@ constexpr int kLinesPerStep = 3;
 
 } // namespace
 
-PreviewWindow::PreviewWindow(const PageModel& model, std::function<void()> print, QWidget* parent)
-    : QDialog(parent), m_model(model), m_zoomChoice(rememberedZoom())
+PreviewWindow::PreviewWindow(const PageModel& model, std::function<void()> print, QWidget* parent,
+                             Pages pages)
+    : QDialog(parent), m_model(model), m_hasAllPages(pages == Pages::All), m_print(std::move(print)),
+      m_zoomChoice(rememberedZoom())
 {
     setWindowTitle(QStringLiteral("Visualizar - %1").arg(model.title));
     setObjectName(QStringLiteral("frmPreview"));
@@ -54,10 +56,8 @@ PreviewWindow::PreviewWindow(const PageModel& model, std::function<void()> print
     m_zoom->setObjectName(QStringLiteral("cbbZoom"));
     m_zoom->setToolTip(QStringLiteral("Zoom (Ctrl++ aumenta, Ctrl+- diminui)"));
     fillZoomBox();
-    auto* printButton = new QPushButton(QStringLiteral("Imprimir"), this);
-    printButton->setObjectName(QStringLiteral("btnImprimir"));
-    printButton->setToolTip(QStringLiteral("Imprimir o relatório (Ctrl+P)"));
-    printButton->setEnabled(bool(print));
+    m_printButton = new QPushButton(QStringLiteral("Imprimir"), this);
+    m_printButton->setObjectName(QStringLiteral("btnImprimir"));
     auto* closeButton = new QPushButton(QStringLiteral("Fechar"), this);
     closeButton->setObjectName(QStringLiteral("btnFechar"));
     closeButton->setToolTip(QStringLiteral("Fechar a visualização (Esc)"));
@@ -68,10 +68,10 @@ PreviewWindow::PreviewWindow(const PageModel& model, std::function<void()> print
                             static_cast<QWidget*>(m_last), static_cast<QWidget*>(m_zoom)})
         bar->addWidget(widget);
     bar->addStretch();
-    bar->addWidget(printButton);
+    bar->addWidget(m_printButton);
     bar->addWidget(closeButton);
 
-    m_view = new PreviewPage(model, this);
+    m_view = new PreviewPage(m_model, this);
     m_scroll = new QScrollArea(this);
     m_scroll->setWidget(m_view);
     m_scroll->setAlignment(Qt::AlignHCenter);
@@ -94,7 +94,7 @@ PreviewWindow::PreviewWindow(const PageModel& model, std::function<void()> print
         setZoomChoice(PreviewWindowZoom::fromText(m_zoom->itemData(index).toString()));
         m_scroll->setFocus(); // the paging keys page again, they do not change the zoom
     });
-    connect(printButton, &QPushButton::clicked, this, [print] { print(); });
+    connect(m_printButton, &QPushButton::clicked, this, &PreviewWindow::print);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
     const auto stepZoom = [this](int step) {
         const int index = std::clamp(m_zoom->currentIndex() + step, 0, m_zoom->count() - 1);
@@ -104,8 +104,7 @@ PreviewWindow::PreviewWindow(const PageModel& model, std::function<void()> print
             [stepZoom] { stepZoom(1); });
     connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this,
             [stepZoom] { stepZoom(-1); });
-    if (print)
-        connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, [print] { print(); });
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, &PreviewWindow::print);
 
     setZoomChoice(m_zoomChoice);
     showPage(0);
@@ -194,9 +193,43 @@ void PreviewWindow::resizeEvent(QResizeEvent* event)
         applyZoom();
 }
 
+void PreviewWindow::addPages(const QList<Page>& pages)
+{
+    const int before = pageCount();
+    m_model.pages.append(pages);
+    if (m_page >= before)
+        m_view->update(); // the page shown was still blank
+    updateControls();
+}
+
+void PreviewWindow::finishPages(const PageModel& model)
+{
+    m_model = model;
+    m_hasAllPages = true;
+    m_page = std::clamp(m_page, 0, std::max(pageCount() - 1, 0));
+    m_view->update(); // its "page of pages" now has the count
+    updateControls();
+}
+
+void PreviewWindow::print()
+{
+    if (m_print && m_hasAllPages)
+        m_print();
+}
+
 void PreviewWindow::updateControls()
 {
-    m_pageLabel->setText(QStringLiteral("Página %1 de %2").arg(m_page + 1).arg(pageCount()));
+    if (pageCount() == 0 && !m_hasAllPages)
+        m_pageLabel->setText(QStringLiteral("Montando as páginas..."));
+    else
+        m_pageLabel->setText(QStringLiteral("Página %1 de %2")
+                                 .arg(m_page + 1)
+                                 .arg(m_hasAllPages ? QString::number(pageCount()) : QStringLiteral("?")));
+    m_printButton->setEnabled(m_print && m_hasAllPages);
+    m_printButton->setToolTip(m_hasAllPages || !m_print
+                                  ? QStringLiteral("Imprimir o relatório (Ctrl+P)")
+                                  : QStringLiteral("Imprimir: disponível quando todas as páginas estiverem "
+                                                   "montadas"));
     m_first->setEnabled(m_page > 0);
     m_previous->setEnabled(m_page > 0);
     m_next->setEnabled(m_page + 1 < pageCount());

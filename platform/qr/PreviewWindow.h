@@ -1,9 +1,13 @@
 #pragma once
 // The window that shows a laid-out report on screen: one page at a time, zoom (fixed, whole
 // page or page width, the last choice kept for the next preview), the paging keys and wheel of
-// any document viewer, and a print button. It opens no larger than the screen it is on.
+// any document viewer, and a print button. It opens no larger than the screen it is on. It can
+// open on a report still being laid out: the pages arrive one after the other, the count reads
+// "?" until the last one is there, and printing waits for it (its totals must be exact).
 
 #include "PreviewWindowZoom.h"
+
+#include "PageModel.h"
 
 #include <functional>
 #include <QDialog>
@@ -12,14 +16,23 @@ class QComboBox;
 class QLabel;
 class QScrollArea;
 class QToolButton;
-struct PageModel;
 class PreviewPage;
+class QPushButton;
 
 class PreviewWindow : public QDialog
 {
     Q_OBJECT
 public:
-    PreviewWindow(const PageModel& model, std::function<void()> print, QWidget* parent = nullptr);
+    enum class Pages { All, Arriving };
+
+    // Arriving: `model` holds the pages laid out so far (none, or a few), addPages brings more and
+    // finishPages the whole report.
+    PreviewWindow(const PageModel& model, std::function<void()> print, QWidget* parent = nullptr,
+                  Pages pages = Pages::All);
+
+    void addPages(const QList<Page>& pages);
+    void finishPages(const PageModel& model);
+    bool hasAllPages() const { return m_hasAllPages; }
 
     int currentPage() const { return m_page; } // 0-based
     int pageCount() const;
@@ -52,8 +65,11 @@ private:
     bool pageByWheel(int delta);
     void scrollOrTurn(bool down);
     void updateControls();
+    void print();
 
-    const PageModel& m_model;
+    PageModel m_model;
+    bool m_hasAllPages = true;
+    std::function<void()> m_print;
     int m_page = 0;
     PreviewWindowZoom m_zoomChoice;
     PreviewPage* m_view = nullptr;
@@ -64,4 +80,5 @@ private:
     QToolButton* m_previous = nullptr;
     QToolButton* m_next = nullptr;
     QToolButton* m_last = nullptr;
+    QPushButton* m_printButton = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "TReportDesignerDialog.h"
 
+#include "BackgroundLayout.h"
 #include "DataCsvWriter.h"
 #include "DialogService.h"
 #include "dtmDBGeral.h"
@@ -11,6 +12,7 @@
 #include "LayoutWriter.h"
 #include "PageLayouter.h"
 #include "PageSetupDialog.h"
+#include "PreviewRenderer.h"
 #include "ReportCatalog.h"
 #include "ReportData.h"
 #include "ReportEditorDialog.h"
@@ -161,37 +163,53 @@ bool TReportDesignerDialog::exportData(const QString& fileName)
     return true;
 }
 
-std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
+std::optional<ReportSnapshot> TReportDesignerDialog::readData(Progress& progress)
 {
     const ReportLayout& layout = Layout();
     const std::optional<TParams> asked = askParams();
     if (!asked)
-        return nullptr;
+        return std::nullopt;
     const TParams& params = *asked;
 
-    const Progress progress = progressFor(layout.title);
+    progress = progressFor(layout.title);
     if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
-        return nullptr;
+        return std::nullopt;
+    ReportSnapshot snapshot;
+    snapshot.layout = layout;
+    snapshot.now = m_clock.isValid() ? m_clock : QDateTime::currentDateTime();
     // One part per block of columns that has values; the lists once, with the first.
     const int blocks = layout.columnBlocks ? layout.columnBlocks->count : 1;
-    std::vector<ReportData> data;
-    QList<PageLayouter::Part> parts;
-    data.reserve(blocks);
     for (int block = 0; block < blocks; ++block) {
         TParams blockParams = params;
         if (layout.columnBlocks && !layout.columnBlocks->applyBlock(blockParams, block))
             break;
-        data.push_back(ReportQuery::run(database(), layout.query, blockParams));
-        parts.append({&data.back(), blockParams});
+        snapshot.data.push_back(ReportQuery::run(database(), layout.query, blockParams));
+        snapshot.params.push_back(blockParams);
     }
     for (const ReportList& list : layout.lists)
-        data.front().lists.push_back(ReportQuery::run(database(), list.query, params));
+        snapshot.data.front().lists.push_back(ReportQuery::run(database(), list.query, params));
+    return snapshot;
+}
+
+std::optional<ReportSnapshot> TReportDesignerDialog::ReadData()
+{
+    Progress progress; // its window closes on return, before a preview opens
+    return readData(progress);
+}
+
+std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
+{
+    Progress progress;
+    const std::optional<ReportSnapshot> snapshot = readData(progress);
+    if (!snapshot)
+        return nullptr;
     PageLayouter::Options options;
-    options.now = m_clock.isValid() ? m_clock : QDateTime::currentDateTime();
+    options.now = snapshot->now;
     options.progress = [&](int done, int total) {
         return progress(QStringLiteral("Montando as páginas..."), done, total);
     };
-    return std::make_shared<const PageModel>(PageLayouter::layOut(layout, parts, options));
+    return std::make_shared<const PageModel>(
+        PageLayouter::layOut(snapshot->layout, snapshot->parts(), options));
 }
 
 bool TReportDesignerDialog::runRenderer(const QString& name, const PageModel& model, const QString& fileName)
@@ -227,10 +245,15 @@ bool TReportDesignerDialog::Print()
 bool TReportDesignerDialog::Preview()
 {
     return command([this] {
-        const auto model = Prepare();
-        if (!model)
+        std::optional<ReportSnapshot> snapshot = ReadData();
+        if (!snapshot)
             return false;
-        runRenderer(QStringLiteral("preview"), *model, QString());
+        // Page 1 shows as soon as it is laid out; printing from the preview takes the whole report.
+        BackgroundLayout layout(std::move(*snapshot));
+        RenderTarget target;
+        target.parent = parentWidget();
+        target.print = [this, &layout] { command([&] { return printModel(layout.result()); }); };
+        PreviewRenderer().renderWhileLayingOut(layout, target);
         Kav::fireEvent(this, "OnQRPAfterPreview", Q_ARG(QObject*, this));
         return true;
     });

@@ -2,7 +2,8 @@
 // The report dialog of a report form: loads a .QR2 layout, asks the form for the query's
 // parameters (event OnBeforeGetQueryParams), runs the query on the shared database, lays the
 // pages out once and sends them to the output chosen: printer, preview, or a PDF, text, CSV or
-// HTML file. It also edits layouts and their page setup.
+// HTML file. The preview shows the first pages while the rest are laid out on a worker thread;
+// printing and files wait for the whole report. It also edits layouts and their page setup.
 //
 // Events (bound by a form's stored layout to its handlers by name):
 //   OnBeforeGetQueryParams(TParams& Params, bool& Cancel): before the query runs; each declared
@@ -13,6 +14,7 @@
 
 #include "PageModel.h"
 #include "ReportLayout.h"
+#include "ReportSnapshot.h"
 
 #include <functional>
 #include <memory>
@@ -63,8 +65,10 @@ public:
     // The parameters as the last run bound them.
     const TParams& Params() const { return m_params; }
 
-    // Raises OnBeforeGetQueryParams, runs the query and lays the pages out. Null when the
-    // handler cancelled.
+    // Raises OnBeforeGetQueryParams and runs the queries: what a layout run reads, its own copy.
+    // None when the handler or the user cancelled.
+    std::optional<ReportSnapshot> ReadData();
+    // ReadData, then the pages laid out. Null when the handler cancelled.
     std::shared_ptr<const PageModel> Prepare();
 
     // Each returns false when nothing was produced (a dialog cancelled, the handler cancelled).
@@ -90,6 +94,9 @@ public:
 private:
     // Fills the query's parameters through OnBeforeGetQueryParams; none when the handler cancels.
     std::optional<TParams> askParams();
+    // Asks the parameters and reads the rows of every part, under the progress window it sets up;
+    // none when the handler or the user cancelled.
+    std::optional<ReportSnapshot> readData(Progress& progress);
     // Writes the rows of the layout's data export to a CSV file.
     bool exportData(const QString& fileName);
 

@@ -1,6 +1,7 @@
 // Laying a report out into pages: groups and their sums, the frame of every page, page numbers,
 // page breaks, conditional bands and emphasis, charts, cancelling.
 
+#include "BackgroundLayout.h"
 #include "ChartAggregator.h"
 #include "ChartScale.h"
 #include "KavException.h"
@@ -13,6 +14,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QtTest>
 #include <thread>
 
@@ -132,6 +134,19 @@ QList<int> rowsWithColour(const QImage& image, const QColor& colour)
     return rows;
 }
 
+ReportSnapshot snapshotOf(const ReportLayout& layout, const ReportData& data, const TParams& values)
+{
+    ReportSnapshot snapshot;
+    snapshot.layout = layout;
+    snapshot.data = {data};
+    snapshot.params = {values};
+    snapshot.now = QDateTime(QDate(2025, 4, 1), QTime(8, 0));
+    return snapshot;
+}
+
+// Generous bound for a worker on a loaded machine; nothing is asserted about the time taken.
+constexpr int kWorkerWaitMs = 60 * 1000;
+
 } // namespace
 
 class TstQrPageLayout : public QObject
@@ -161,6 +176,9 @@ private slots:
     void chartCarriesTheReferenceBoundsThatAreSet();
     void referenceOverTheBarsIsDrawnAboveThem();
     void cancelStopsTheLayout();
+    void pagesHandedOverBeforeACancelAreTheReportsFirstPages();
+    void backgroundLayoutClosedMidwayEndsWithoutFinishing();
+    void backgroundLayoutReportsAFaultInsteadOfPages();
     void unknownColumnIsAnError();
     void sameLayoutRunsWithAnyColumnOrderOnAnyThread();
 
@@ -575,6 +593,61 @@ void TstQrPageLayout::cancelStopsTheLayout()
                              PageLayouter::layOut(m_layout, data, params(m_layout), options));
     QCOMPARE(calls, 2);
     QCOMPARE(totalSeen, int(data.rows.size()));
+}
+
+// What a preview showed before it was closed is what the finished report has on those pages.
+void TstQrPageLayout::pagesHandedOverBeforeACancelAreTheReportsFirstPages()
+{
+    const ReportData data = menu(60);
+    const TParams values = params(m_layout);
+    const PageModel whole = layOut(m_layout, data, values);
+    QList<Page> shown;
+    PageLayouter::Options options;
+    options.pageLaidOut = [&](const Page& page) { shown.append(page); };
+    options.progress = [](int done, int) { return done < 2 * PageLayouter::ProgressStep; };
+    QVERIFY_THROWS_EXCEPTION(ReportCancelled, PageLayouter::layOut(m_layout, data, values, options));
+    QVERIFY2(shown.size() >= 2 && shown.size() < whole.pages.size(),
+             qPrintable(QString::number(shown.size())));
+    for (int p = 0; p < shown.size(); ++p) {
+        QCOMPARE(textsOf(shown[p], BandKind::PageFooter),
+                 QStringList(QStringLiteral("Página %1 de ?").arg(p + 1)));
+        QCOMPARE(textsOf(shown[p], BandKind::Detail), textsOf(whole.pages[p], BandKind::Detail));
+        QCOMPARE(textsOf(shown[p], BandKind::GroupHeader), textsOf(whole.pages[p], BandKind::GroupHeader));
+    }
+}
+
+void TstQrPageLayout::backgroundLayoutClosedMidwayEndsWithoutFinishing()
+{
+    int pagesSeen = 0;
+    {
+        BackgroundLayout layout(snapshotOf(m_layout, menu(400), params(m_layout)));
+        QSignalSpy firstPages(&layout, &BackgroundLayout::pagesReady);
+        QSignalSpy ended(&layout, &BackgroundLayout::finished);
+        QCOMPARE(layout.frame().title, m_layout.title);
+        QVERIFY(layout.frame().pages.isEmpty());
+        layout.start();
+        QVERIFY(firstPages.wait(kWorkerWaitMs));
+        pagesSeen = int(layout.takePages().size());
+        layout.cancel(); // as the preview does when it is closed
+        QCoreApplication::processEvents();
+        QCOMPARE(ended.size(), 0);
+        QVERIFY(!layout.isFinished());
+    } // the worker is waited for here
+    QVERIFY(pagesSeen >= 1);
+}
+
+void TstQrPageLayout::backgroundLayoutReportsAFaultInsteadOfPages()
+{
+    ReportData data = menu(2);
+    data.columns[3] = QStringLiteral("ENERGIA");
+    BackgroundLayout layout(snapshotOf(m_layout, data, params(m_layout)));
+    QSignalSpy ended(&layout, &BackgroundLayout::finished);
+    layout.start();
+    QVERIFY(ended.wait(kWorkerWaitMs));
+    QVERIFY(layout.isFinished());
+    QVERIFY2(layout.error().contains(QLatin1String("KCAL")), qPrintable(layout.error()));
+    QVERIFY(layout.result().pages.isEmpty());
+    QVERIFY(layout.takePages().isEmpty());
 }
 
 void TstQrPageLayout::unknownColumnIsAnError()

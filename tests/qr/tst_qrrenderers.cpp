@@ -110,6 +110,7 @@ private slots:
     void rendererForFile();
     void unknownRendererIsAnError();
     void previewNavigatesZoomsAndPrints();
+    void previewPagesAsTheyArriveAndPrintsOnlyTheWholeReport();
 };
 
 void TstQrRenderers::textPlacesItemsOnCharacterColumns()
@@ -365,6 +366,45 @@ void TstQrRenderers::previewNavigatesZoomsAndPrints()
     QVERIFY(dark);
 
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnImprimir")), Qt::LeftButton);
+    QCOMPARE(printed, 1);
+}
+
+void TstQrRenderers::previewPagesAsTheyArriveAndPrintsOnlyTheWholeReport()
+{
+    const PageModel whole = twoPages();
+    PageModel frame = whole;
+    frame.pages.clear();
+    int printed = 0;
+    PreviewWindow window(
+        frame, [&] { ++printed; }, nullptr, PreviewWindow::Pages::Arriving);
+    window.show();
+    auto* label = window.findChild<QLabel*>(QStringLiteral("lblPagina"));
+    auto* next = window.findChild<QToolButton*>(QStringLiteral("btnProxima"));
+    auto* print = window.findChild<QPushButton*>(QStringLiteral("btnImprimir"));
+    QCOMPARE(label->text(), QStringLiteral("Montando as páginas..."));
+    QVERIFY(!next->isEnabled());
+    QVERIFY(!print->isEnabled());
+
+    window.addPages({whole.pages[0]});
+    QCOMPARE(label->text(), QStringLiteral("Página 1 de ?"));
+    QVERIFY(!next->isEnabled()); // page 2 is not there yet
+    QTest::keyClick(&window, Qt::Key_End);
+    QCOMPARE(window.currentPage(), 0);
+    QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(printed, 0); // its count of pages would still be unknown on paper
+
+    window.addPages({whole.pages[1]});
+    QVERIFY(next->isEnabled());
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(label->text(), QStringLiteral("Página 2 de ?"));
+    QVERIFY(!print->isEnabled());
+
+    window.finishPages(whole);
+    QVERIFY(window.hasAllPages());
+    QCOMPARE(window.currentPage(), 1); // the user's page stays
+    QCOMPARE(label->text(), QStringLiteral("Página 2 de 2"));
+    QVERIFY(print->isEnabled());
+    QTest::mouseClick(print, Qt::LeftButton);
     QCOMPARE(printed, 1);
 }
 

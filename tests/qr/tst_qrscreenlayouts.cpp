@@ -2,12 +2,15 @@
 // text, against golden files named after this test's functions, and the figures a nutritionist
 // would check by hand.
 
+#include "BackgroundLayout.h"
 #include "DatabaseConnection.h"
 #include "DatabaseUrl.h"
+#include "DialogService.h"
 #include "Events.h"
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "NutriCardFixture.h"
+#include "PageLayouter.h"
 #include "PageModel.h"
 #include "Qrddlgs.h"
 #include "ReportCatalog.h"
@@ -15,6 +18,7 @@
 #include "ValueFormatter.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -100,6 +104,33 @@ public:
                 Params.ParamByName(it.key()).setAsString(it.value());
     }
 };
+
+// How long a test waits for a worker to lay a year out on a loaded machine before it gives up;
+// nothing is asserted about the time it takes.
+constexpr int kLayoutWaitMs = 5 * 60 * 1000;
+
+// A printed item as the comparisons see it: where, what and from which band.
+QString described(const PageItem& item)
+{
+    return QStringLiteral("%1 %2,%3 %4x%5 b%6 k%7 e%8 [%9]")
+        .arg(int(item.kind))
+        .arg(item.rect.x())
+        .arg(item.rect.y())
+        .arg(item.rect.width())
+        .arg(item.rect.height())
+        .arg(item.band)
+        .arg(int(item.bandKind))
+        .arg(item.emphasis)
+        .arg(item.text);
+}
+
+QStringList described(const Page& page)
+{
+    QStringList items;
+    for (const PageItem& item : page.items)
+        items.append(described(item));
+    return items;
+}
 
 // The database the layouts are tried on: beside the servers' test database, so its tables
 // never meet the ones other tests create there.
@@ -220,6 +251,9 @@ private slots:
     void dailyChartDrawsTheMenuTypesEnergyReference();
     void yearKeepsHeadingsWithTheirRows_data();
     void yearKeepsHeadingsWithTheirRows();
+    void yearLaidOutPageByPageEqualsOneShot_data();
+    void yearLaidOutPageByPageEqualsOneShot();
+    void previewOfAYearPrintsEveryPageWithItsCount();
     void printedPdfHasDishesAndDayTotal();
     void printedWeekPdfIsSearchableAsWritten();
     void layoutsPrintTheSameOnEveryEngine_data();
@@ -933,6 +967,108 @@ void TstQrScreenLayouts::dailyChartDrawsTheMenuTypesEnergyReference()
     QVERIFY2(without.contains(QStringLiteral("Energia por dia")), qPrintable(without));
     QVERIFY2(!without.contains(QStringLiteral("mín. ")) && !without.contains(QStringLiteral("máx. ")),
              qPrintable(without));
+}
+
+// The preview's pages, laid out on a worker and handed over one by one, are the pages of the
+// report laid out at once: the same items in the same places, only the count of pages reading "?"
+// until the last page is there; the finished report then has the count filled in everywhere.
+void TstQrScreenLayouts::yearLaidOutPageByPageEqualsOneShot_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QStringList>("extraNutrients");
+    QTest::addRow("01 por dia, um ano") << "01" << NutriCardFixture::YearDishKey << QStringList();
+    QTest::addRow("04 por semana, um ano") << "04" << NutriCardFixture::YearWeekKey << QStringList();
+    QTest::addRow("05 por semana, um ano") << "05" << NutriCardFixture::YearWeekKey << QStringList();
+    QTest::addRow("01 em dois blocos de colunas")
+        << "01" << NutriCardFixture::DishKey << NutriCardFixture::extraNutrients();
+}
+
+void TstQrScreenLayouts::yearLaidOutPageByPageEqualsOneShot()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, key);
+    QFETCH(QStringList, extraNutrients);
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = {
+        key, extraNutrients.isEmpty() ? NutriCardFixture::YearLast : QDate(2025, 3, 4), true, {}, true};
+    screen.criteria.nutrients += extraNutrients;
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(kConnection);
+    dialog.setClock(kPrintedAt);
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
+    std::optional<ReportSnapshot> snapshot = dialog.ReadData();
+    QVERIFY(snapshot);
+    QCOMPARE(int(snapshot->data.size()), extraNutrients.isEmpty() ? 1 : 2);
+    PageLayouter::Options options;
+    options.now = snapshot->now;
+    const PageModel oneShot = PageLayouter::layOut(snapshot->layout, snapshot->parts(), options);
+    const int total = int(oneShot.pages.size());
+    QVERIFY2(total > (extraNutrients.isEmpty() ? 5 : 1), qPrintable(QString::number(total)));
+
+    BackgroundLayout background(std::move(*snapshot));
+    QList<Page> handedOver;
+    connect(&background, &BackgroundLayout::pagesReady, this,
+            [&] { handedOver.append(background.takePages()); });
+    QSignalSpy finished(&background, &BackgroundLayout::finished);
+    background.start();
+    QVERIFY(finished.wait(kLayoutWaitMs));
+    QVERIFY2(background.error().isEmpty(), qPrintable(background.error()));
+    QCOMPARE(handedOver.size(), total);
+
+    int unknownCounts = 0;
+    for (int p = 0; p < total; ++p) {
+        const QStringList expected = described(oneShot.pages[p]);
+        QStringList interim = described(handedOver[p]);
+        for (QString& item : interim)
+            if (item.endsWith(QStringLiteral(" de ?]"))) {
+                item = item.left(item.size() - 2) + QString::number(total) + QLatin1Char(']');
+                ++unknownCounts;
+            }
+        QCOMPARE(interim, expected);
+        QCOMPARE(described(background.result().pages[p]), expected);
+    }
+    QCOMPARE(unknownCounts, total); // every page's footer said it did not know the count yet
+}
+
+// Printed from a preview that opened before the year was laid out, every sheet still carries the
+// exact number of pages.
+void TstQrScreenLayouts::previewOfAYearPrintsEveryPageWithItsCount()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("pdftotext (poppler-utils) is missing");
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    auto& dialogs = Kav::DialogService::instance();
+    const bool wasAutomated = dialogs.isAutomated();
+    dialogs.setAutomated(true);
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = {NutriCardFixture::YearDishKey, NutriCardFixture::YearLast, true, {}, true};
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(kConnection);
+    dialog.setClock(kPrintedAt);
+    dialog.LoadFromFile(kReports + QStringLiteral("/Zve41301.QR2"));
+    const QString pdf = m_dir.filePath(QStringLiteral("year-from-preview.pdf"));
+    dialogs.queueAnswer(Kav::DialogKind::Preview, QStringLiteral("print"));
+    dialogs.queueAnswer(Kav::DialogKind::File, pdf);
+    const bool previewed = dialog.Preview();
+    dialogs.setAutomated(wasAutomated);
+    QVERIFY(previewed);
+
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(pdftotext.waitForFinished());
+    QStringList sheets = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (sheets.last().trimmed().isEmpty())
+        sheets.removeLast(); // after the last sheet's form feed
+    QVERIFY2(sheets.size() > 5, qPrintable(QString::number(sheets.size())));
+    for (int p = 0; p < sheets.size(); ++p)
+        QVERIFY2(sheets[p].contains(QStringLiteral("Página %1 de %2").arg(p + 1).arg(sheets.size())),
+                 qPrintable(QStringLiteral("sheet %1").arg(p + 1)));
 }
 
 void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
