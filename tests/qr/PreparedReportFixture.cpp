@@ -1,7 +1,6 @@
 #include "PreparedReportFixture.h"
 
 #include "KavException.h"
-#include "NutrientCatalogue.h"
 #include "SchemaInstaller.h"
 
 #include <QDateTime>
@@ -10,26 +9,33 @@
 
 namespace {
 
-using KavDb::Nutrient;
-
-// The report's columns: the first eight nutrients of the catalogue.
-constexpr int kNutrientCount = 8;
-const QList<Nutrient> kNutrients = KavDb::nutrientCatalogue().mid(0, kNutrientCount);
-
-// Nutrients of the catalogue with the given food-table columns, in the catalogue's order (the
-// order of their codes, which the data export follows).
-QList<Nutrient> catalogueNutrients(const QStringList& tacoColumns)
+struct Nutrient
 {
-    QList<Nutrient> chosen;
-    for (const Nutrient& nutrient : KavDb::nutrientCatalogue())
-        if (tacoColumns.contains(QString::fromLatin1(nutrient.tacoColumn)))
-            chosen.append(nutrient);
-    return chosen;
-}
+    const char* code;
+    const char* name;
+    const char* unit;
+    const char* tacoColumn;
+};
+
+const Nutrient kNutrients[] = {
+    {"001", "Energia", "kcal", "kcal"},
+    {"002", "Proteína", "g", "protein"},
+    {"003", "Lipídios", "g", "lipids"},
+    {"004", "Carboidrato", "g", "carbohydrates"},
+    {"005", "Fibra alimentar", "g", "dietaryFiber"},
+    {"006", "Cálcio", "mg", "calcium"},
+    {"007", "Ferro", "mg", "iron"},
+    {"008", "Sódio", "mg", "sodium"},
+};
+
+constexpr int kNutrientCount = int(std::size(kNutrients));
 
 // Chosen besides the first eight: printed in a second block of columns.
-const QList<Nutrient> kExtraNutrients =
-    catalogueNutrients({QStringLiteral("vitaminC"), QStringLiteral("magnesium"), QStringLiteral("zinc")});
+const Nutrient kExtraNutrients[] = {
+    {"009", "Magnésio", "mg", "magnesium"},
+    {"010", "Zinco", "mg", "zinc"},
+    {"011", "Vitamina C", "mg", "vitaminC"},
+};
 constexpr int kWeekDays = 5;
 constexpr double kWeekRise = 0.06; // each day of a week 6 % over the Monday
 const QDate kMonday(2025, 3, 3);
@@ -183,9 +189,9 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
                                           "?, ?)");
     const QVariant null;
     int line = 0;
-    const int extraCount = int(kExtraNutrients.size());
+    constexpr int kExtraCount = int(std::size(kExtraNutrients));
     for (const FixtureDish& d : dishes()) {
-        for (int n = 0; n < kNutrientCount + extraCount; ++n) {
+        for (int n = 0; n < kNutrientCount + kExtraCount; ++n) {
             const bool extra = n >= kNutrientCount;
             const Nutrient& nutrient = extra ? kExtraNutrients[n - kNutrientCount] : kNutrients[n];
             const QString code = QString::fromLatin1(nutrient.code);
