@@ -1,6 +1,7 @@
 #include "PreparedReportFixture.h"
 
 #include "KavException.h"
+#include "NutrientCatalogue.h"
 #include "SchemaInstaller.h"
 
 #include <QDateTime>
@@ -9,33 +10,34 @@
 
 namespace {
 
-struct Nutrient
+using KavDb::Nutrient;
+
+// The report's columns: the first eight nutrients of the catalogue. Read through functions, not
+// globals: the test's own globals ask for them while statics are being initialised.
+constexpr int kNutrientCount = 8;
+
+const QList<Nutrient>& columns()
 {
-    const char* code;
-    const char* name;
-    const char* unit;
-    const char* tacoColumn;
-};
+    static const QList<Nutrient> chosen = KavDb::nutrientCatalogue().mid(0, kNutrientCount);
+    return chosen;
+}
 
-const Nutrient kNutrients[] = {
-    {"001", "Energia", "kcal", "kcal"},
-    {"002", "Proteína", "g", "protein"},
-    {"003", "Lipídios", "g", "lipids"},
-    {"004", "Carboidrato", "g", "carbohydrates"},
-    {"005", "Fibra alimentar", "g", "dietaryFiber"},
-    {"006", "Cálcio", "mg", "calcium"},
-    {"007", "Ferro", "mg", "iron"},
-    {"008", "Sódio", "mg", "sodium"},
-};
+// Chosen besides the first eight, printed in a second block of columns; in the catalogue's order
+// (the order of their codes, which the data export follows).
+const QList<Nutrient>& extraColumns()
+{
+    static const QList<Nutrient> chosen = [] {
+        const QStringList tacoColumns = {QStringLiteral("vitaminC"), QStringLiteral("magnesium"),
+                                         QStringLiteral("zinc")};
+        QList<Nutrient> found;
+        for (const Nutrient& nutrient : KavDb::nutrientCatalogue())
+            if (tacoColumns.contains(QString::fromLatin1(nutrient.tacoColumn)))
+                found.append(nutrient);
+        return found;
+    }();
+    return chosen;
+}
 
-constexpr int kNutrientCount = int(std::size(kNutrients));
-
-// Chosen besides the first eight: printed in a second block of columns.
-const Nutrient kExtraNutrients[] = {
-    {"009", "Magnésio", "mg", "magnesium"},
-    {"010", "Zinco", "mg", "zinc"},
-    {"011", "Vitamina C", "mg", "vitaminC"},
-};
 constexpr int kWeekDays = 5;
 constexpr double kWeekRise = 0.06; // each day of a week 6 % over the Monday
 const QDate kMonday(2025, 3, 3);
@@ -76,7 +78,7 @@ FixtureDish dish(int dayOffset, int service, const char* typeCode, const char* t
 QStringList PreparedReportFixture::nutrients()
 {
     QStringList codes;
-    for (const Nutrient& nutrient : kNutrients)
+    for (const Nutrient& nutrient : columns())
         codes.append(QString::fromLatin1(nutrient.code));
     return codes;
 }
@@ -84,7 +86,7 @@ QStringList PreparedReportFixture::nutrients()
 QStringList PreparedReportFixture::extraNutrients()
 {
     QStringList codes;
-    for (const Nutrient& nutrient : kExtraNutrients)
+    for (const Nutrient& nutrient : extraColumns())
         codes.append(QString::fromLatin1(nutrient.code));
     return codes;
 }
@@ -147,13 +149,13 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
         if (const QString error = run(db, sql, values); !error.isEmpty())
             errors.append(error);
     };
-    for (const Nutrient& n : kExtraNutrients)
+    for (const Nutrient& n : extraColumns())
         exec(
             QStringLiteral(
                 "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
             {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
              QString::fromLatin1(n.tacoColumn)});
-    for (const Nutrient& n : kNutrients)
+    for (const Nutrient& n : columns())
         exec(
             QStringLiteral(
                 "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
@@ -189,11 +191,11 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
                                           "?, ?)");
     const QVariant null;
     int line = 0;
-    constexpr int kExtraCount = int(std::size(kExtraNutrients));
+    const int extraCount = int(extraColumns().size());
     for (const FixtureDish& d : dishes()) {
-        for (int n = 0; n < kNutrientCount + kExtraCount; ++n) {
+        for (int n = 0; n < kNutrientCount + extraCount; ++n) {
             const bool extra = n >= kNutrientCount;
-            const Nutrient& nutrient = extra ? kExtraNutrients[n - kNutrientCount] : kNutrients[n];
+            const Nutrient& nutrient = extra ? extraColumns()[n - kNutrientCount] : columns()[n];
             const QString code = QString::fromLatin1(nutrient.code);
             exec(insert, {DishKey,
                           ++line,
@@ -237,9 +239,9 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
                           null,
                           null,
                           null,
-                          QString::fromLatin1(kNutrients[n].code),
-                          QString::fromUtf8(kNutrients[n].name),
-                          QString::fromUtf8(kNutrients[n].unit),
+                          QString::fromLatin1(columns()[n].code),
+                          QString::fromUtf8(columns()[n].name),
+                          QString::fromUtf8(columns()[n].unit),
                           value,
                           value.isNull() ? QStringLiteral("S") : QStringLiteral("N"),
                           ndpcalOfDay(day)});
@@ -266,9 +268,9 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
                               null,
                               null,
                               null,
-                              QString::fromLatin1(kNutrients[n].code),
-                              QString::fromUtf8(kNutrients[n].name),
-                              QString::fromUtf8(kNutrients[n].unit),
+                              QString::fromLatin1(columns()[n].code),
+                              QString::fromUtf8(columns()[n].name),
+                              QString::fromUtf8(columns()[n].unit),
                               value,
                               QStringLiteral("N"),
                               null});
@@ -356,8 +358,8 @@ void PreparedReportFixture::fillWeekDays(const Exec& exec, int& line)
     const auto row = [&](const QVariant& day, int week, int n, double value, bool incomplete, double ndpcal,
                          bool ndpcalIncomplete, const QVariant& days) {
         exec(insert, {WeekKey, ++line, day, week + 1, kMonday.addDays(7 * week),
-                      QString::fromLatin1(kNutrients[n].code), QString::fromUtf8(kNutrients[n].name),
-                      QString::fromUtf8(kNutrients[n].unit), value,
+                      QString::fromLatin1(columns()[n].code), QString::fromUtf8(columns()[n].name),
+                      QString::fromUtf8(columns()[n].unit), value,
                       incomplete ? QStringLiteral("S") : QStringLiteral("N"), ndpcal,
                       ndpcalIncomplete ? QStringLiteral("S") : QStringLiteral("N"), days});
     };
@@ -480,9 +482,9 @@ QString PreparedReportFixture::fillYear(QSqlDatabase db)
                          const QVariant& days) {
         QVariantList values = {key, ++line};
         values += place;
-        values += {QString::fromLatin1(kNutrients[n].code),
-                   QString::fromUtf8(kNutrients[n].name),
-                   QString::fromUtf8(kNutrients[n].unit),
+        values += {QString::fromLatin1(columns()[n].code),
+                   QString::fromUtf8(columns()[n].name),
+                   QString::fromUtf8(columns()[n].unit),
                    value,
                    QStringLiteral("N"),
                    7.5,

@@ -605,7 +605,7 @@ void TstQrScreenLayouts::moreThanEightNutrientsPrintInASecondBlock()
                                                     amount(PreparedReportFixture::extraValue(dish, 1)),
                                                     amount(PreparedReportFixture::extraValue(dish, 2))}));
     }
-    // Monday's totals in the second block: 736 kcal of main dishes, magnesium a tenth of it.
+    // Monday's totals in the second block: 736 kcal of main dishes, vitamin C a tenth of it.
     QVERIFY(lineStarting(second, QStringLiteral("Total do dia")).contains(amount(73.6)));
     // The notes follow the last block only.
     QCOMPARE(int(text.count(QStringLiteral("TACO 565"))), 1);
