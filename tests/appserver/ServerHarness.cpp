@@ -22,8 +22,8 @@ ServerHarness::ServerHarness(ScratchDatabase::Engine engine, const QString& tag)
     m_client->setHost(QStringLiteral("127.0.0.1"));
     if (!isAvailable())
         return;
-    NutriCardFixture::install(Kav::DatabaseConnection::open(
-        m_scratch.url(), m_connectionName, Kav::DatabaseConnection::OpenMode::CreateIfMissing));
+    MenuFixture::install(Kav::DatabaseConnection::open(m_scratch.url(), m_connectionName,
+                                                       Kav::DatabaseConnection::OpenMode::CreateIfMissing));
 }
 
 ServerHarness::~ServerHarness()

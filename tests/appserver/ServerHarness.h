@@ -2,7 +2,7 @@
 // A real application server inside the test process, on a loopback port, over a scratch
 // database of one engine filled with the hand-worked fixture, and a client connection to it.
 
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 #include "ScratchDatabase.h"
 #include "ServerRuntime.h"
 #include "TNetConnection.h"

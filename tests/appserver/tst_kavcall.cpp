@@ -2,7 +2,7 @@
 // statuses, and a clean stop on SIGTERM.
 
 #include "DatabaseConnection.h"
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 
 #include <csignal>
 #include <QJsonArray>
@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 
 namespace {
 

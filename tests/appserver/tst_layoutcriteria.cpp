@@ -3,7 +3,7 @@
 // an option dish): each combination prints a report of its own, and every day and week figure
 // equals what the dishes of the per-dish report add up to.
 
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 #include "NutriCardServer.h"
 #include "ServerHarness.h"
 
@@ -21,7 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 using Engine = ScratchDatabase::Engine;
 
 namespace {

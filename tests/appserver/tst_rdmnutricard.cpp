@@ -1,7 +1,7 @@
 // The four methods of Zve41300.rdmNutriCard through a real server and client on each engine,
-// against a fixture whose numbers are worked out by hand (NutriCardFixture.h).
+// against a fixture whose numbers are worked out by hand (MenuFixture.h).
 
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 #include "NutriCardServer.h"
 #include "RdmNutriCard.h"
 #include "ServerHarness.h"
@@ -17,7 +17,7 @@
 #include <QTest>
 #include <QThread>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 using Engine = ScratchDatabase::Engine;
 
 namespace {
@@ -571,7 +571,7 @@ void TestRdmNutriCard::aggregatedBranchPrintsItsOwnServiceNames()
     QCOMPARE(dinner->serviceName, QString("Jantar")); // the branch has no own name for it
 }
 
-// The second central's menu, which starts on a Wednesday (NutriCardFixture.h).
+// The second central's menu, which starts on a Wednesday (MenuFixture.h).
 Criteria midWeekMenu()
 {
     Criteria criteria;

@@ -8,8 +8,8 @@
 #include "DatabaseConnection.h"
 #include "DataPacket.h"
 #include "KavServerProcess.h"
+#include "MenuFixture.h"
 #include "NutriCardExpirySweep.h"
-#include "NutriCardFixture.h"
 #include "NutriCardServer.h"
 #include "RdmNutriCard.h"
 #include "RpcError.h"
@@ -31,7 +31,7 @@
 #include <QTest>
 #include <QThread>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 
 namespace {
 

@@ -7,18 +7,29 @@
 #include "KavException.h"
 #include "SchemaInstaller.h"
 
+QString DemoDatabase::make(const QString& url)
+{
+    const QString maker = QStringLiteral("demo-maker");
+    QString failure;
+    try {
+        QSqlDatabase db =
+            Kav::DatabaseConnection::open(url, maker, Kav::DatabaseConnection::OpenMode::CreateIfMissing);
+        KavDb::SchemaInstaller(db).create(false);
+        KavDb::DemoData(db).write(false);
+    } catch (const Kav::Exception& error) {
+        failure = error.message();
+    }
+    Kav::DatabaseConnection::close(maker);
+    return failure;
+}
+
 DemoDatabase::DemoDatabase()
 {
     const QString url = QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("demo.db"));
-    const QString maker = QStringLiteral("demo-maker");
+    m_error = make(url);
+    if (!m_error.isEmpty())
+        return;
     try {
-        {
-            QSqlDatabase db =
-                Kav::DatabaseConnection::open(url, maker, Kav::DatabaseConnection::OpenMode::CreateIfMissing);
-            KavDb::SchemaInstaller(db).create(false);
-            KavDb::DemoData(db).write(false);
-        }
-        Kav::DatabaseConnection::close(maker);
         dtmDBGeral::open(url);
         Kavenso::Session session = Kavenso::CurrentSession();
         session.filial = Central;

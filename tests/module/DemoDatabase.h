@@ -12,11 +12,16 @@ public:
     static inline const QString Central = QStringLiteral("0010");
 
     DemoDatabase();
+
+    // Makes the schema and the demo rows in a new database, as `kavdb create` and `kavdb demo`
+    // do. Returns what went wrong; empty when made.
+    static QString make(const QString& url);
+
     ~DemoDatabase();
     DemoDatabase(const DemoDatabase&) = delete;
     DemoDatabase& operator=(const DemoDatabase&) = delete;
 
-    // Empty when the database could not be made.
+    // Empty unless the database could not be made.
     const QString& error() const { return m_error; }
 
 private:

@@ -1,5 +1,6 @@
 #include "ScreenEnvironment.h"
 
+#include "DemoDatabase.h"
 #include "dtmDBGeral.h"
 #include "Kavenso.h"
 
@@ -10,7 +11,6 @@
 #include <QSqlQuery>
 
 namespace {
-constexpr int kToolTimeoutMs = 120000;
 constexpr int kServerStartMs = 15000;
 constexpr int kServerStopMs = 5000;
 constexpr int kReadStepMs = 100;
@@ -54,32 +54,14 @@ bool ScreenEnvironment::inCi()
     return qgetenv("CI") == "true";
 }
 
-QString ScreenEnvironment::runKavdb(const QStringList& arguments)
-{
-    QProcess tool;
-    tool.setProcessChannelMode(QProcess::MergedChannels);
-    tool.start(binary(QStringLiteral("kavdb")), arguments);
-    const bool finished = tool.waitForFinished(kToolTimeoutMs);
-    const QString output = QString::fromUtf8(tool.readAll());
-    if (!finished || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
-        return QStringLiteral("kavdb %1 failed: %2").arg(arguments.join(QLatin1Char(' ')), output);
-    return {};
-}
-
 QString ScreenEnvironment::start(bool withServer, const QStringList& statements)
 {
-    QStringList programs{QStringLiteral("kavdb")};
-    if (withServer)
-        programs << QStringLiteral("kavserver");
-    for (const QString& program : programs) {
-        if (!QFileInfo::exists(binary(program)))
-            return QStringLiteral("%1 is not built yet").arg(program);
-    }
+    const QString server = QStringLiteral("kavserver");
+    if (withServer && !QFileInfo::exists(binary(server)))
+        return QStringLiteral("%1 is not built yet").arg(server);
     m_databaseUrl = QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("demo.db"));
-    for (const QString& command : {QStringLiteral("create"), QStringLiteral("demo")}) {
-        if (const QString failure = runKavdb({command, m_databaseUrl}); !failure.isEmpty())
-            return failure;
-    }
+    if (const QString failure = DemoDatabase::make(m_databaseUrl); !failure.isEmpty())
+        return failure;
     dtmDBGeral::open(m_databaseUrl);
     for (const QString& statement : statements) {
         QSqlQuery query(dtmDBGeral::database());

@@ -1,5 +1,5 @@
 #pragma once
-// What the screen needs around it, real: a demo SQLite database made by kavdb (plus the rows a
+// What the screen needs around it, real: the demo SQLite database (plus the rows a
 // test adds for cases the demo lacks), a kavserver on a loopback port seen through a
 // RecordingProxy, the shared database connection and the session of a logged-in branch.
 
@@ -39,7 +39,6 @@ public:
     static bool inCi();
 
 private:
-    QString runKavdb(const QStringList& arguments);
     QString startServer(quint16 port = 0);
     bool stopServer();
 

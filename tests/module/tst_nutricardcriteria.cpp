@@ -99,6 +99,16 @@ class TstNutriCardCriteria : public QObject
         form = screen.open();
     }
 
+    // What most tests start from; the start-up tests open the screen themselves.
+    bool openAsCentral()
+    {
+        openAs(kCentral);
+        if (!form)
+            return false;
+        ScreenDriver::clearMessages();
+        return true;
+    }
+
     // The menu type and a period chosen through their lookups.
     void chooseTypeAndPeriod(const QString& type, const QString& number)
     {
@@ -115,11 +125,6 @@ private slots:
     {
         KAV_REQUIRE_SCREEN_ENVIRONMENT(notReady);
         server().clearCalls();
-        if (QByteArray(QTest::currentTestFunction()).startsWith("startUp"))
-            return;
-        openAs(kCentral);
-        QVERIFY(form);
-        ScreenDriver::clearMessages();
     }
 
     void cleanup()
@@ -236,6 +241,7 @@ private slots:
 
     void emptyCodeOnLeaveShowsNothingAndRunsNoQuery()
     {
+        QVERIFY(openAsCentral());
         screen.focus(form->medCdTipoCard);
         screen.focus(form->chbOpcao);
         QVERIFY(ScreenDriver::messages().isEmpty());
@@ -278,6 +284,7 @@ private slots:
     }
     void leavingTheCodeChecksIt()
     {
+        QVERIFY(openAsCentral());
         QFETCH(QString, typed);
         QFETCH(QString, code);
         QFETCH(QString, name);
@@ -293,6 +300,7 @@ private slots:
 
     void lookupListsInactiveTypesWhichTheChecksRefuse()
     {
+        QVERIFY(openAsCentral());
         screen.answerLookup("CDTIPOCARD=" + kInactiveType);
         screen.click(form->btpTipoCard);
         QCOMPARE(form->medCdTipoCard->Text(), kInactiveType);
@@ -312,6 +320,7 @@ private slots:
 
     void changingTheCodeClearsThePeriodButNotItsRows()
     {
+        QVERIFY(openAsCentral());
         chooseTypeAndPeriod(kCreche, "0000000003");
         QVERIFY(!form->depIniPeriodo->text().isEmpty());
         QVERIFY(!form->edtDsCardZVE->text().isEmpty());
@@ -327,6 +336,7 @@ private slots:
 
     void pickedPeriodFillsDatesAndDescription()
     {
+        QVERIFY(openAsCentral());
         chooseTypeAndPeriod(kCreche, "0000000003");
         const Period expected = demoPeriod(kCreche, "0000000003");
         QVERIFY(expected.first.isValid());
@@ -341,6 +351,7 @@ private slots:
 
     void periodLookupWithEmptyTypeAsksTheServerWithNoType()
     {
+        QVERIFY(openAsCentral());
         screen.click(form->btpPeriodo);
         QCOMPARE(ScreenDriver::messages(), QStringList{"Não há período cadastrado."});
         const auto calls = server().callsOf("GetPesqPeriodoCard");
@@ -351,6 +362,7 @@ private slots:
 
     void reopenedPeriodLookupWithoutPickKeepsTheDates()
     {
+        QVERIFY(openAsCentral());
         chooseTypeAndPeriod(kCreche, "0000000003");
         const QString first = form->depIniPeriodo->text();
         screen.answerLookup("cancel");
@@ -384,6 +396,7 @@ private slots:
     // "Todos" (or nothing chosen) nothing is said.
     void listChoiceIsShownBesideLista()
     {
+        QVERIFY(openAsCentral());
         screen.answerLookup("CDTIPOCARD=" + kCreche);
         screen.click(form->btpTipoCard);
         auto* choice = form->findChild<QLabel*>(QStringLiteral("sbtServicoEscolha"));
@@ -403,6 +416,7 @@ private slots:
 
     void pickedListsJoinCodesWithSeparatorsOnlyBetween()
     {
+        QVERIFY(openAsCentral());
         QFETCH(QString, group);
         QFETCH(QString, answer);
         QFETCH(QString, list);
@@ -427,6 +441,7 @@ private slots:
 
     void radiosEnableTheirLookupAndOnlyNutrientsForgetThePicks()
     {
+        QVERIFY(openAsCentral());
         ListaServPesq = "00003";
         ListaTPrato = "01";
         ListaNutr = "001";
@@ -471,6 +486,7 @@ private slots:
     }
     void listWithNothingPickedStopsTheCommand()
     {
+        QVERIFY(openAsCentral());
         QFETCH(QString, group);
         QFETCH(QString, message);
         QFETCH(QString, focus);
@@ -488,6 +504,7 @@ private slots:
 
     void nutrientsListedAfterAllNeedANewPick()
     {
+        QVERIFY(openAsCentral());
         chooseTypeAndPeriod(kCreche, "0000000003");
         screen.answerFile(env.folder() + "/todos.pdf");
         form->sbtPrint->Click();
@@ -500,6 +517,7 @@ private slots:
 
     void servicePicksSurviveRadioChangesAndCommands()
     {
+        QVERIFY(openAsCentral());
         chooseTypeAndPeriod(kCreche, "0000000003");
         screen.click(form->rbtListaServ);
         screen.answerList("00003");
@@ -518,6 +536,7 @@ private slots:
 
     void allServicesAreAskedOncePerCommandInTheServersOrder()
     {
+        QVERIFY(openAsCentral());
         chooseTypeAndPeriod(kCreche, "0000000003");
         for (int command = 1; command <= 2; ++command) {
             server().clearCalls();
@@ -542,6 +561,7 @@ private slots:
     }
     void f9OnAListRadioOpensItsDialog()
     {
+        QVERIFY(openAsCentral());
         QFETCH(QString, radio);
         QFETCH(int, modifiers);
         QFETCH(QString, list);
@@ -560,6 +580,7 @@ private slots:
 
     void failedServiceLookupOpensNoDialog()
     {
+        QVERIFY(openAsCentral());
         screen.answerLookup("CDTIPOCARD=" + kCreche);
         screen.click(form->btpTipoCard);
         ListaServPesq = "00003";
@@ -585,6 +606,7 @@ private slots:
 
     void dishLookupHandlersOpenTheDishesOfTheLastLevel()
     {
+        QVERIFY(openAsCentral());
         bool proceed = true;
         form->btpPrat1BeforePesq(form, proceed);
         QVERIFY(proceed);
@@ -606,6 +628,7 @@ private slots:
 
     void aggregatedBranchLookupListsTheActiveLinks()
     {
+        QVERIFY(openAsCentral());
         screen.answerLookup("CDTIPOCARD=" + kCreche);
         screen.click(form->btpTipoCard);
         screen.click(form->chbEspecifico);
@@ -651,6 +674,7 @@ private slots:
     }
     void aggregatedBranchCheckFailsInOrder()
     {
+        QVERIFY(openAsCentral());
         QFETCH(QString, typed);
         QFETCH(bool, onLeave);
         QFETCH(QString, message);
@@ -677,6 +701,7 @@ private slots:
 
     void validBranchWithEmptyTypeFailsOnTheTypeLinkFirst()
     {
+        QVERIFY(openAsCentral());
         screen.click(form->chbEspecifico);
         ScreenDriver::type(form->medCdFiliAgre, "0011");
         screen.focus(form->chbOpcao);

@@ -9,9 +9,9 @@
 #include "Events.h"
 #include "KavException.h"
 #include "LayoutReader.h"
-#include "NutriCardFixture.h"
 #include "PageLayouter.h"
 #include "PageModel.h"
+#include "PreparedReportFixture.h"
 #include "Qrddlgs.h"
 #include "ReportCatalog.h"
 #include "TReportDesignerDialog.h"
@@ -57,7 +57,7 @@ struct Criteria
     bool options = true;
     QString dishTypes; // empty: all
     bool ndpcal = false;
-    QStringList nutrients = NutriCardFixture::nutrients(); // as the server returned them
+    QStringList nutrients = PreparedReportFixture::nutrients(); // as the server returned them
 };
 
 // Binds what the screen binds, the way it binds it: texts and dates as values, the shown
@@ -72,7 +72,7 @@ public:
     {
         const QDate first(2025, 3, 3);
         const QHash<QString, QVariant> values = {
-            {"P_CDFILCENTZVE", NutriCardFixture::Central},
+            {"P_CDFILCENTZVE", PreparedReportFixture::Central},
             {"P_NMFILCENTZVE", QStringLiteral("Central de Alimentação Norte")},
             {"P_CDFILIAGRE", QString()},
             {"P_NMFILIAGRE", QString()},
@@ -85,7 +85,7 @@ public:
             {"P_DTINICIAL", first.startOfDay()},
             {"P_DTFINAL", criteria.last.startOfDay()},
             {"P_NDPCAL", criteria.ndpcal ? QStringLiteral("S") : QStringLiteral("N")},
-            {"P_FILNDPCAL", criteria.ndpcal ? NutriCardFixture::Central : QStringLiteral("XXXX")},
+            {"P_FILNDPCAL", criteria.ndpcal ? PreparedReportFixture::Central : QStringLiteral("XXXX")},
             {"P_LISTATPRATO", criteria.dishTypes.isEmpty() ? QStringLiteral("X") : criteria.dishTypes},
             {"P_TODOSTPRATO", criteria.dishTypes.isEmpty() ? QStringLiteral("T") : QStringLiteral("X")},
             {"P_OPCAO", criteria.options ? QStringLiteral("X") : QStringLiteral("N")},
@@ -195,15 +195,15 @@ struct GoldenCase
 
 QList<GoldenCase> goldenCases()
 {
-    const QString dish = NutriCardFixture::DishKey;
+    const QString dish = PreparedReportFixture::DishKey;
     const QDate tuesday(2025, 3, 4);
     return {
         {"01", QStringLiteral("01"), {dish, tuesday, true, {}, true}},
         {"01-sem-opcao", QStringLiteral("01"), {dish, tuesday, false, {}, false}},
         {"01-tipos", QStringLiteral("01"), {dish, tuesday, true, QStringLiteral("03_04"), false}},
-        {"04", QStringLiteral("04"), {NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, false}},
-        {"05", QStringLiteral("05"), {NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, false}},
-        {"07", QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true}},
+        {"04", QStringLiteral("04"), {PreparedReportFixture::WeekKey, QDate(2025, 3, 14), true, {}, false}},
+        {"05", QStringLiteral("05"), {PreparedReportFixture::WeekKey, QDate(2025, 3, 14), true, {}, false}},
+        {"07", QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true}},
     };
 }
 
@@ -278,9 +278,9 @@ void TstQrScreenLayouts::initTestCase()
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
     db.setDatabaseName(m_dir.filePath(QStringLiteral("fixture.db")));
     QVERIFY(db.open());
-    const QString error = NutriCardFixture::fill(db);
+    const QString error = PreparedReportFixture::fill(db);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    const QString year = NutriCardFixture::fillYear(db);
+    const QString year = PreparedReportFixture::fillYear(db);
     QVERIFY2(year.isEmpty(), qPrintable(year));
 }
 
@@ -369,7 +369,7 @@ void TstQrScreenLayouts::dayTotalsAddUpTheDishes()
     double period = 0;
     double option = 0;
     QSet<QDate> days;
-    for (const FixtureDish& dish : NutriCardFixture::dishes()) {
+    for (const FixtureDish& dish : PreparedReportFixture::dishes()) {
         const double energy = dish.values[0].toDouble();
         days.insert(dish.day);
         if (dish.option) {
@@ -389,7 +389,7 @@ void TstQrScreenLayouts::dayTotalsAddUpTheDishes()
     QCOMPARE(option, 154.0);
     const double mean = period / double(days.size());
     const QString text =
-        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
+        run(QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
     QVERIFY2(text.contains(QStringLiteral("Omelete (opção)")), qPrintable(text));
     const QStringList lines = text.split(QLatin1Char('\n'));
     const auto lineStarting = [&](const QString& start) {
@@ -427,7 +427,7 @@ void TstQrScreenLayouts::optionDishesFollowThePrintOption()
 {
     QFETCH(bool, options);
     const QString text =
-        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), options, {}, false});
+        run(QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), options, {}, false});
     QCOMPARE(text.contains(QStringLiteral("Omelete (opção)")), options);
     QVERIFY(text.contains(QStringLiteral("Frango ensopado")));
 }
@@ -436,8 +436,8 @@ void TstQrScreenLayouts::printingOptionDishesMovesNoTotal()
 {
     // Every total and the mean print the same lines whether the option dishes are listed or not.
     const auto totals = [this](bool options) {
-        const QString text =
-            run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), options, {}, false});
+        const QString text = run(QStringLiteral("01"),
+                                 {PreparedReportFixture::DishKey, QDate(2025, 3, 4), options, {}, false});
         QStringList found;
         for (const QString& line : text.split(QLatin1Char('\n'))) {
             const QString trimmed = line.trimmed();
@@ -455,7 +455,7 @@ void TstQrScreenLayouts::printingOptionDishesMovesNoTotal()
 void TstQrScreenLayouts::dishTypeListLeavesOthersOut()
 {
     const QString text =
-        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, "03_04", false});
+        run(QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, "03_04", false});
     QVERIFY(text.contains(QStringLiteral("Banana")));
     QVERIFY(text.contains(QStringLiteral("Suco de laranja")));
     QVERIFY(!text.contains(QStringLiteral("Arroz branco")));
@@ -485,7 +485,7 @@ QString amount(double value)
     return ValueFormatter::format(value, QStringLiteral("#,##0.0"));
 }
 
-const Criteria kWeeks{NutriCardFixture::WeekKey, QDate(2025, 3, 14), true, {}, true};
+const Criteria kWeeks{PreparedReportFixture::WeekKey, QDate(2025, 3, 14), true, {}, true};
 
 } // namespace
 
@@ -503,17 +503,17 @@ void TstQrScreenLayouts::dayAndWeekComparedWithTheMenuTypesReference()
     // In plain text a value out of its reference also carries the emphasis mark "!"; 5,8 is an
     // NDpCal% under 6.
     const QStringList tuesday = cellsOf(lineStarting(text, QStringLiteral("ter. 04/03/2025")));
-    QCOMPARE(tuesday.value(7), amount(NutriCardFixture::weekDayValue(1, 6)) + " ↓!");
-    QCOMPARE(tuesday.value(5), amount(NutriCardFixture::weekDayValue(1, 4)));
+    QCOMPARE(tuesday.value(7), amount(PreparedReportFixture::weekDayValue(1, 6)) + " ↓!");
+    QCOMPARE(tuesday.value(5), amount(PreparedReportFixture::weekDayValue(1, 4)));
     const QStringList thursday = cellsOf(lineStarting(text, QStringLiteral("qui. 06/03/2025")));
-    QCOMPARE(thursday.value(1), amount(NutriCardFixture::weekDayValue(3, 0)) + " ↑!");
-    QCOMPARE(thursday.value(8), amount(NutriCardFixture::weekDayValue(3, 7)) + " ↑!");
+    QCOMPARE(thursday.value(1), amount(PreparedReportFixture::weekDayValue(3, 0)) + " ↑!");
+    QCOMPARE(thursday.value(8), amount(PreparedReportFixture::weekDayValue(3, 7)) + " ↑!");
     // The week's daily mean is compared too: week 2's iron mean is under the minimum.
     double iron = 0;
-    for (int day = 0; day < NutriCardFixture::weekDays(1); ++day)
-        iron += NutriCardFixture::weekDayValue(day, 6);
+    for (int day = 0; day < PreparedReportFixture::weekDays(1); ++day)
+        iron += PreparedReportFixture::weekDayValue(day, 6);
     const QString week2 = lineStarting(text, QStringLiteral("Média diária da semana (4 dias)"));
-    QCOMPARE(cellsOf(week2).value(7), amount(iron / NutriCardFixture::weekDays(1)) + " ↓!");
+    QCOMPARE(cellsOf(week2).value(7), amount(iron / PreparedReportFixture::weekDays(1)) + " ↓!");
     // The reference's bounds head the columns, and the set with its source heads every page.
     QVERIFY(lineStarting(text, QStringLiteral("Referência do dia")).contains(QStringLiteral("700 a 900")));
     const int pages = int(text.count(QStringLiteral("Emitido em")));
@@ -562,9 +562,9 @@ void TstQrScreenLayouts::weekMeansAreLabelledByTheirDays()
     double week2 = 0;
     double period = 0;
     for (int week = 0; week < 2; ++week)
-        for (int day = 0; day < NutriCardFixture::weekDays(week); ++day) {
-            period += NutriCardFixture::weekDayValue(day, 0);
-            week2 += week == 1 ? NutriCardFixture::weekDayValue(day, 0) : 0;
+        for (int day = 0; day < PreparedReportFixture::weekDays(week); ++day) {
+            period += PreparedReportFixture::weekDayValue(day, 0);
+            week2 += week == 1 ? PreparedReportFixture::weekDayValue(day, 0) : 0;
         }
     for (const QString& layout : {QStringLiteral("04"), QStringLiteral("05")}) {
         const QString text = run(layout, kWeeks);
@@ -597,14 +597,14 @@ void TstQrScreenLayouts::incompleteNdpcalIsMarked()
 {
     // Tuesday's NDpCal% rests on incomplete energy or protein; Monday's does not.
     const QString dishes =
-        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
+        run(QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
     QVERIFY(
         lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*!")));
     QVERIFY(
         lineStarting(dishes, QStringLiteral("segunda-feira, 03/03/2025")).endsWith(QStringLiteral("7,8")));
     QVERIFY(dishes.contains(QStringLiteral("NDpCal% do dia: calculado sobre os serviços escolhidos")));
     const QString days =
-        run(QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
+        run(QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
     QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("ter. 04/03/2025"))).value(1), QStringLiteral("6,4*"));
     QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("qua. 05/03/2025"))).value(1), QStringLiteral("7,0"));
     const QString weeks = run(QStringLiteral("05"), kWeeks);
@@ -613,8 +613,8 @@ void TstQrScreenLayouts::incompleteNdpcalIsMarked()
 
 void TstQrScreenLayouts::moreThanEightNutrientsPrintInASecondBlock()
 {
-    Criteria criteria{NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, false};
-    criteria.nutrients += NutriCardFixture::extraNutrients();
+    Criteria criteria{PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, false};
+    criteria.nutrients += PreparedReportFixture::extraNutrients();
     const QString text = run(QStringLiteral("01"), criteria);
     const QStringList pages = text.split(QLatin1Char('\f'));
     // The first block's pages head the first eight nutrients; the second block's the other three,
@@ -632,14 +632,14 @@ void TstQrScreenLayouts::moreThanEightNutrientsPrintInASecondBlock()
             second += page;
     }
     QVERIFY(second.contains(QStringLiteral("Zinco")) && second.contains(QStringLiteral("Vitamina C")));
-    for (const FixtureDish& dish : NutriCardFixture::dishes()) {
+    for (const FixtureDish& dish : PreparedReportFixture::dishes()) {
         const QString line = lineStarting(second, dish.dish);
         QVERIFY2(!line.isEmpty(), qPrintable(dish.dish));
-        QCOMPARE(cellsOf(line).mid(2), QStringList({amount(NutriCardFixture::extraValue(dish, 0)),
-                                                    amount(NutriCardFixture::extraValue(dish, 1)),
-                                                    amount(NutriCardFixture::extraValue(dish, 2))}));
+        QCOMPARE(cellsOf(line).mid(2), QStringList({amount(PreparedReportFixture::extraValue(dish, 0)),
+                                                    amount(PreparedReportFixture::extraValue(dish, 1)),
+                                                    amount(PreparedReportFixture::extraValue(dish, 2))}));
     }
-    // Monday's totals in the second block: 736 kcal of main dishes, magnesium a tenth of it.
+    // Monday's totals in the second block: 736 kcal of main dishes, vitamin C a tenth of it.
     QVERIFY(lineStarting(second, QStringLiteral("Total do dia")).contains(amount(73.6)));
     // The notes follow the last block only.
     QCOMPARE(int(text.count(QStringLiteral("TACO 565"))), 1);
@@ -671,8 +671,8 @@ ExportedRows readExport(const QString& csv)
 
 Criteria allNutrients()
 {
-    Criteria criteria{NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
-    criteria.nutrients += NutriCardFixture::extraNutrients();
+    Criteria criteria{PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
+    criteria.nutrients += PreparedReportFixture::extraNutrients();
     return criteria;
 }
 
@@ -704,7 +704,7 @@ void TstQrScreenLayouts::dataExportHasOneRowPerDishAndNutrient()
                                        "cod_prato", "prato", "opcao", "cod_nutriente", "nutriente", "unidade",
                                        "valor", "incompleto", "ndpcal", "ndpcal_incompleto"}));
     const int nutrients = int(allNutrients().nutrients.size());
-    QCOMPARE(read.rows.size(), NutriCardFixture::dishes().size() * nutrients);
+    QCOMPARE(read.rows.size(), PreparedReportFixture::dishes().size() * nutrients);
     for (const QStringList& row : read.rows)
         QCOMPARE(row.size(), read.header.size());
     // The first dish: Monday's chicken (the main dish before its option), energy first.
@@ -723,7 +723,7 @@ void TstQrScreenLayouts::dataExportHasOneRowPerDishAndNutrient()
     plain.options = false;
     plain.ndpcal = false;
     const ExportedRows without = readExport(exported(QStringLiteral("01"), plain));
-    QCOMPARE(without.rows.size(), (NutriCardFixture::dishes().size() - 1) * nutrients);
+    QCOMPARE(without.rows.size(), (PreparedReportFixture::dishes().size() - 1) * nutrients);
     QCOMPARE(without.at(0, "ndpcal"), QString());
 }
 
@@ -765,9 +765,9 @@ print(len(rows), round(total, 3), ','.join(sorted({row['linha'] for row in rows}
     for (int week = 0; week < 2; ++week)
         for (int n = 0; n < 8; ++n) {
             double sum = 0;
-            for (int day = 0; day < NutriCardFixture::weekDays(week); ++day)
-                sum += NutriCardFixture::weekDayValue(day, n);
-            total += sum + sum / NutriCardFixture::weekDays(week);
+            for (int day = 0; day < PreparedReportFixture::weekDays(week); ++day)
+                sum += PreparedReportFixture::weekDayValue(day, n);
+            total += sum + sum / PreparedReportFixture::weekDays(week);
         }
     QVERIFY(answer.value(1).toDouble() > total); // the service means come on top of the days
 }
@@ -782,7 +782,7 @@ void TstQrScreenLayouts::dataExportAgreesWithThePrintedText()
     const QString firstBlock = text.left(text.indexOf(QStringLiteral("Magnésio")));
     QStringList dishLines;
     QSet<QString> names;
-    for (const FixtureDish& dish : NutriCardFixture::dishes())
+    for (const FixtureDish& dish : PreparedReportFixture::dishes())
         names.insert(dish.dish);
     for (const QString& line : firstBlock.split(QLatin1Char('\n')))
         if (names.contains(cellsOf(line).value(0).remove(QStringLiteral(" (opção)"))))
@@ -801,7 +801,7 @@ void TstQrScreenLayouts::dataExportAgreesWithThePrintedText()
             ++compared;
         }
     }
-    QCOMPARE(compared, NutriCardFixture::dishes().size() * 8);
+    QCOMPARE(compared, PreparedReportFixture::dishes().size() * 8);
 }
 
 void TstQrScreenLayouts::dataExportsLoadIntoLibreOffice()
@@ -814,10 +814,10 @@ void TstQrScreenLayouts::dataExportsLoadIntoLibreOffice()
         QSKIP("soffice (libreoffice-calc-nogui) or python3 is not installed");
     }
     const QHash<QString, Criteria> layouts = {
-        {QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true}},
+        {QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true}},
         {QStringLiteral("04"), kWeeks},
         {QStringLiteral("05"), kWeeks},
-        {QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true}}};
+        {QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true}}};
     const QDir folder(m_dir.filePath(QStringLiteral("planilhas")));
     QVERIFY(folder.mkpath(QStringLiteral(".")));
     QStringList csvFiles;
@@ -856,7 +856,7 @@ void TstQrScreenLayouts::dataExportsLoadIntoLibreOffice()
 void TstQrScreenLayouts::optionDishFollowsTheMainDish()
 {
     const QStringList lines =
-        run(QStringLiteral("01"), {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, false})
+        run(QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, false})
             .split(QLatin1Char('\n'));
     qsizetype chicken = -1;
     qsizetype omelette = -1;
@@ -873,7 +873,7 @@ void TstQrScreenLayouts::optionDishFollowsTheMainDish()
 void TstQrScreenLayouts::dailyChartHasEnergyOfEachDay()
 {
     const QString text =
-        run(QStringLiteral("07"), {NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
+        run(QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
     for (int day = 0; day < 5; ++day) {
         const QString label = QDate(2025, 3, 3).addDays(day).toString(QStringLiteral("dd/MM"));
         const QString energy = ValueFormatter::format(980 * (1 + 0.07 * day), QStringLiteral("0"));
@@ -890,9 +890,9 @@ void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows_data()
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("heading"); // how the day's or week's heading starts
-    QTest::addRow("01 por dia") << "01" << NutriCardFixture::YearDishKey << "";
-    QTest::addRow("04 por semana") << "04" << NutriCardFixture::YearWeekKey << "Semana ";
-    QTest::addRow("05 por semana") << "05" << NutriCardFixture::YearWeekKey << "Semana ";
+    QTest::addRow("01 por dia") << "01" << PreparedReportFixture::YearDishKey << "";
+    QTest::addRow("04 por semana") << "04" << PreparedReportFixture::YearWeekKey << "Semana ";
+    QTest::addRow("05 por semana") << "05" << PreparedReportFixture::YearWeekKey << "Semana ";
 }
 
 void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows()
@@ -902,7 +902,7 @@ void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows()
     QFETCH(QString, heading);
     TReportDesignerDialog dialog;
     Screen screen;
-    screen.criteria = {key, NutriCardFixture::YearLast, true, {}, true};
+    screen.criteria = {key, PreparedReportFixture::YearLast, true, {}, true};
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
     dialog.setConnectionName(kConnection);
     dialog.setClock(kPrintedAt);
@@ -952,7 +952,7 @@ void TstQrScreenLayouts::dailyChartDrawsTheMenuTypesEnergyReference()
         QSKIP("pdftotext (poppler-utils) is not installed");
     }
     // The menu type's energy for a day's menu: 700 to 900 kcal (the looser rows yield).
-    const Criteria days{NutriCardFixture::DayKey, QDate(2025, 3, 7), true, {}, true};
+    const Criteria days{PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true};
     const QString pdf = m_dir.filePath(QStringLiteral("r07.pdf"));
     const QString text = printedText(QStringLiteral("07"), days, pdf);
     QVERIFY2(text.contains(QStringLiteral("mín. 700")) && text.contains(QStringLiteral("máx. 900")),
@@ -977,11 +977,11 @@ void TstQrScreenLayouts::yearLaidOutPageByPageEqualsOneShot_data()
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QStringList>("extraNutrients");
-    QTest::addRow("01 por dia, um ano") << "01" << NutriCardFixture::YearDishKey << QStringList();
-    QTest::addRow("04 por semana, um ano") << "04" << NutriCardFixture::YearWeekKey << QStringList();
-    QTest::addRow("05 por semana, um ano") << "05" << NutriCardFixture::YearWeekKey << QStringList();
+    QTest::addRow("01 por dia, um ano") << "01" << PreparedReportFixture::YearDishKey << QStringList();
+    QTest::addRow("04 por semana, um ano") << "04" << PreparedReportFixture::YearWeekKey << QStringList();
+    QTest::addRow("05 por semana, um ano") << "05" << PreparedReportFixture::YearWeekKey << QStringList();
     QTest::addRow("01 em dois blocos de colunas")
-        << "01" << NutriCardFixture::DishKey << NutriCardFixture::extraNutrients();
+        << "01" << PreparedReportFixture::DishKey << PreparedReportFixture::extraNutrients();
 }
 
 void TstQrScreenLayouts::yearLaidOutPageByPageEqualsOneShot()
@@ -992,7 +992,7 @@ void TstQrScreenLayouts::yearLaidOutPageByPageEqualsOneShot()
     TReportDesignerDialog dialog;
     Screen screen;
     screen.criteria = {
-        key, extraNutrients.isEmpty() ? NutriCardFixture::YearLast : QDate(2025, 3, 4), true, {}, true};
+        key, extraNutrients.isEmpty() ? PreparedReportFixture::YearLast : QDate(2025, 3, 4), true, {}, true};
     screen.criteria.nutrients += extraNutrients;
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
     dialog.setConnectionName(kConnection);
@@ -1047,7 +1047,7 @@ void TstQrScreenLayouts::previewOfAYearPrintsEveryPageWithItsCount()
     dialogs.setAutomated(true);
     TReportDesignerDialog dialog;
     Screen screen;
-    screen.criteria = {NutriCardFixture::YearDishKey, NutriCardFixture::YearLast, true, {}, true};
+    screen.criteria = {PreparedReportFixture::YearDishKey, PreparedReportFixture::YearLast, true, {}, true};
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
     dialog.setConnectionName(kConnection);
     dialog.setClock(kPrintedAt);
@@ -1080,7 +1080,7 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
     }
     TReportDesignerDialog dialog;
     Screen screen;
-    screen.criteria = {NutriCardFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
+    screen.criteria = {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
     dialog.setConnectionName(kConnection);
     dialog.setClock(kPrintedAt);
@@ -1092,7 +1092,7 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
     QVERIFY(pdftotext.waitForFinished());
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
     double tuesday = 0;
-    for (const FixtureDish& dish : NutriCardFixture::dishes()) {
+    for (const FixtureDish& dish : PreparedReportFixture::dishes()) {
         if (dish.day == QDate(2025, 3, 4))
             tuesday += dish.values[0].toDouble();
         QVERIFY2(text.contains(dish.dish), qPrintable(dish.dish));
@@ -1186,7 +1186,7 @@ void TstQrScreenLayouts::layoutsPrintTheSameOnEveryEngine()
             QFAIL(qPrintable(error.message()));
         }
         dropFixtureTables(db);
-        const QString error = NutriCardFixture::fill(db);
+        const QString error = PreparedReportFixture::fill(db);
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
     // The same cases as the golden files, which the embedded engine printed.

@@ -7,7 +7,7 @@
 #include "DataPacket.h"
 #include "KavException.h"
 #include "KavServerProcess.h"
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 #include "NutriCardServer.h"
 #include "RdmNutriCard.h"
 #include "TNetConnection.h"
@@ -19,7 +19,7 @@
 #include <QTest>
 #include <QTimer>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "DatabaseConnection.h"
 #include "DataPacket.h"
 #include "KavServerProcess.h"
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 #include "NutriCardServer.h"
 #include "RdmNutriCard.h"
 #include "TNetConnection.h"
@@ -25,7 +25,7 @@
 #include <unistd.h>
 #include <vector>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 
 namespace {
 

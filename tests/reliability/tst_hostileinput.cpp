@@ -4,7 +4,7 @@
 // as text, and no table changes except the prepared report data.
 
 #include "DataPacket.h"
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 #include "NutriCardServer.h"
 #include "RpcError.h"
 #include "ServerHarness.h"
@@ -15,7 +15,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 
 namespace {
 

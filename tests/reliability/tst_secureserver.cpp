@@ -6,7 +6,7 @@
 #include "DataPacket.h"
 #include "KavException.h"
 #include "KavServerProcess.h"
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 #include "NutriCardServer.h"
 #include "RdmNutriCard.h"
 #include "RemoteDataModule.h"
@@ -20,7 +20,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 
 namespace {
 

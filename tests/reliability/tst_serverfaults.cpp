@@ -6,7 +6,7 @@
 #include "DatabaseConnection.h"
 #include "DataPacket.h"
 #include "KavServerProcess.h"
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 #include "NutriCardServer.h"
 #include "RdmNutriCard.h"
 #include "RpcError.h"
@@ -20,7 +20,7 @@
 #include <QTimer>
 #include <QUrl>
 
-using namespace NutriCardFixture;
+using namespace MenuFixture;
 
 namespace {
 

@@ -22,11 +22,11 @@ struct FixtureDish
     QString dishCode;
     QString dish;
     bool option;
-    QList<QVariant> values; // one per nutrient of NutriCardFixture::nutrients(); null: not analysed
+    QList<QVariant> values; // one per nutrient of PreparedReportFixture::nutrients(); null: not analysed
     QStringList incomplete; // codes of the nutrients marked incomplete
 };
 
-class NutriCardFixture
+class PreparedReportFixture
 {
 public:
     static inline const QString DishKey = QStringLiteral("0000000101");

@@ -1,6 +1,7 @@
-#include "NutriCardFixture.h"
+#include "PreparedReportFixture.h"
 
 #include "KavException.h"
+#include "NutrientCatalogue.h"
 #include "SchemaInstaller.h"
 
 #include <QDateTime>
@@ -9,33 +10,34 @@
 
 namespace {
 
-struct Nutrient
+using KavDb::Nutrient;
+
+// The report's columns: the first eight nutrients of the catalogue. Read through functions, not
+// globals: the test's own globals ask for them while statics are being initialised.
+constexpr int kNutrientCount = 8;
+
+const QList<Nutrient>& columns()
 {
-    const char* code;
-    const char* name;
-    const char* unit;
-    const char* tacoColumn;
-};
+    static const QList<Nutrient> chosen = KavDb::nutrientCatalogue().mid(0, kNutrientCount);
+    return chosen;
+}
 
-const Nutrient kNutrients[] = {
-    {"001", "Energia", "kcal", "kcal"},
-    {"002", "Proteína", "g", "protein"},
-    {"003", "Lipídios", "g", "lipids"},
-    {"004", "Carboidrato", "g", "carbohydrates"},
-    {"005", "Fibra alimentar", "g", "dietaryFiber"},
-    {"006", "Cálcio", "mg", "calcium"},
-    {"007", "Ferro", "mg", "iron"},
-    {"008", "Sódio", "mg", "sodium"},
-};
+// Chosen besides the first eight, printed in a second block of columns; in the catalogue's order
+// (the order of their codes, which the data export follows).
+const QList<Nutrient>& extraColumns()
+{
+    static const QList<Nutrient> chosen = [] {
+        const QStringList tacoColumns = {QStringLiteral("vitaminC"), QStringLiteral("magnesium"),
+                                         QStringLiteral("zinc")};
+        QList<Nutrient> found;
+        for (const Nutrient& nutrient : KavDb::nutrientCatalogue())
+            if (tacoColumns.contains(QString::fromLatin1(nutrient.tacoColumn)))
+                found.append(nutrient);
+        return found;
+    }();
+    return chosen;
+}
 
-constexpr int kNutrientCount = int(std::size(kNutrients));
-
-// Chosen besides the first eight: printed in a second block of columns.
-const Nutrient kExtraNutrients[] = {
-    {"009", "Magnésio", "mg", "magnesium"},
-    {"010", "Zinco", "mg", "zinc"},
-    {"011", "Vitamina C", "mg", "vitaminC"},
-};
 constexpr int kWeekDays = 5;
 constexpr double kWeekRise = 0.06; // each day of a week 6 % over the Monday
 const QDate kMonday(2025, 3, 3);
@@ -73,28 +75,28 @@ FixtureDish dish(int dayOffset, int service, const char* typeCode, const char* t
 
 } // namespace
 
-QStringList NutriCardFixture::nutrients()
+QStringList PreparedReportFixture::nutrients()
 {
     QStringList codes;
-    for (const Nutrient& nutrient : kNutrients)
+    for (const Nutrient& nutrient : columns())
         codes.append(QString::fromLatin1(nutrient.code));
     return codes;
 }
 
-QStringList NutriCardFixture::extraNutrients()
+QStringList PreparedReportFixture::extraNutrients()
 {
     QStringList codes;
-    for (const Nutrient& nutrient : kExtraNutrients)
+    for (const Nutrient& nutrient : extraColumns())
         codes.append(QString::fromLatin1(nutrient.code));
     return codes;
 }
 
-double NutriCardFixture::extraValue(const FixtureDish& dish, int nutrient)
+double PreparedReportFixture::extraValue(const FixtureDish& dish, int nutrient)
 {
     return dish.values[0].toDouble() * 0.1 * (nutrient + 1);
 }
 
-QList<FixtureDish> NutriCardFixture::dishes()
+QList<FixtureDish> PreparedReportFixture::dishes()
 {
     const QVariant none;
     // Per portion: energy, protein, lipids, carbohydrate, fibre, calcium, iron, sodium.
@@ -124,17 +126,17 @@ QList<FixtureDish> NutriCardFixture::dishes()
     };
 }
 
-double NutriCardFixture::ndpcalOfDay(int day)
+double PreparedReportFixture::ndpcalOfDay(int day)
 {
     return 5.8 + 0.6 * day;
 }
 
-double NutriCardFixture::ndpcal(const QDate& day)
+double PreparedReportFixture::ndpcal(const QDate& day)
 {
     return day == kMonday ? 7.8 : 5.4;
 }
 
-QString NutriCardFixture::fill(QSqlDatabase db)
+QString PreparedReportFixture::fill(QSqlDatabase db)
 {
     try {
         KavDb::SchemaInstaller(db).create(true);
@@ -147,13 +149,13 @@ QString NutriCardFixture::fill(QSqlDatabase db)
         if (const QString error = run(db, sql, values); !error.isEmpty())
             errors.append(error);
     };
-    for (const Nutrient& n : kExtraNutrients)
+    for (const Nutrient& n : extraColumns())
         exec(
             QStringLiteral(
                 "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
             {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
              QString::fromLatin1(n.tacoColumn)});
-    for (const Nutrient& n : kNutrients)
+    for (const Nutrient& n : columns())
         exec(
             QStringLiteral(
                 "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
@@ -189,11 +191,11 @@ QString NutriCardFixture::fill(QSqlDatabase db)
                                           "?, ?)");
     const QVariant null;
     int line = 0;
-    constexpr int kExtraCount = int(std::size(kExtraNutrients));
+    const int extraCount = int(extraColumns().size());
     for (const FixtureDish& d : dishes()) {
-        for (int n = 0; n < kNutrientCount + kExtraCount; ++n) {
+        for (int n = 0; n < kNutrientCount + extraCount; ++n) {
             const bool extra = n >= kNutrientCount;
-            const Nutrient& nutrient = extra ? kExtraNutrients[n - kNutrientCount] : kNutrients[n];
+            const Nutrient& nutrient = extra ? extraColumns()[n - kNutrientCount] : columns()[n];
             const QString code = QString::fromLatin1(nutrient.code);
             exec(insert, {DishKey,
                           ++line,
@@ -237,9 +239,9 @@ QString NutriCardFixture::fill(QSqlDatabase db)
                           null,
                           null,
                           null,
-                          QString::fromLatin1(kNutrients[n].code),
-                          QString::fromUtf8(kNutrients[n].name),
-                          QString::fromUtf8(kNutrients[n].unit),
+                          QString::fromLatin1(columns()[n].code),
+                          QString::fromUtf8(columns()[n].name),
+                          QString::fromUtf8(columns()[n].unit),
                           value,
                           value.isNull() ? QStringLiteral("S") : QStringLiteral("N"),
                           ndpcalOfDay(day)});
@@ -266,9 +268,9 @@ QString NutriCardFixture::fill(QSqlDatabase db)
                               null,
                               null,
                               null,
-                              QString::fromLatin1(kNutrients[n].code),
-                              QString::fromUtf8(kNutrients[n].name),
-                              QString::fromUtf8(kNutrients[n].unit),
+                              QString::fromLatin1(columns()[n].code),
+                              QString::fromUtf8(columns()[n].name),
+                              QString::fromUtf8(columns()[n].unit),
                               value,
                               QStringLiteral("N"),
                               null});
@@ -287,7 +289,7 @@ QString NutriCardFixture::fill(QSqlDatabase db)
     return errors.join(QLatin1Char('\n'));
 }
 
-double NutriCardFixture::weekDayValue(int day, int nutrient)
+double PreparedReportFixture::weekDayValue(int day, int nutrient)
 {
     // The day's menu over lunch and the afternoon snack: energy, protein, lipids, carbohydrate,
     // fibre, calcium, iron, sodium; rising through the week.
@@ -295,12 +297,12 @@ double NutriCardFixture::weekDayValue(int day, int nutrient)
     return base[nutrient] * (1 + kWeekRise * (day % kWeekDays));
 }
 
-int NutriCardFixture::weekDays(int week)
+int PreparedReportFixture::weekDays(int week)
 {
     return week == 0 ? kWeekDays : kWeekDays - 1;
 }
 
-void NutriCardFixture::fillReferences(const Exec& exec)
+void PreparedReportFixture::fillReferences(const Exec& exec)
 {
     exec(QStringLiteral("INSERT INTO FAIXAETARIA (CDFAIXAETAR, NMFAIXAETAR) VALUES (?, ?)"),
          {QStringLiteral("6A10"), QStringLiteral("6 a 10 anos")});
@@ -346,7 +348,7 @@ void NutriCardFixture::fillReferences(const Exec& exec)
 
 // Rows of the per-week report for the menu of each day and for the week's daily mean, both over
 // the chosen services (no service code).
-void NutriCardFixture::fillWeekDays(const Exec& exec, int& line)
+void PreparedReportFixture::fillWeekDays(const Exec& exec, int& line)
 {
     const QString insert = QStringLiteral("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, "
                                           "DTINISEMANA, CDNUTRIENTE, NMNUTRIENTE, "
@@ -356,8 +358,8 @@ void NutriCardFixture::fillWeekDays(const Exec& exec, int& line)
     const auto row = [&](const QVariant& day, int week, int n, double value, bool incomplete, double ndpcal,
                          bool ndpcalIncomplete, const QVariant& days) {
         exec(insert, {WeekKey, ++line, day, week + 1, kMonday.addDays(7 * week),
-                      QString::fromLatin1(kNutrients[n].code), QString::fromUtf8(kNutrients[n].name),
-                      QString::fromUtf8(kNutrients[n].unit), value,
+                      QString::fromLatin1(columns()[n].code), QString::fromUtf8(columns()[n].name),
+                      QString::fromUtf8(columns()[n].unit), value,
                       incomplete ? QStringLiteral("S") : QStringLiteral("N"), ndpcal,
                       ndpcalIncomplete ? QStringLiteral("S") : QStringLiteral("N"), days});
     };
@@ -380,7 +382,7 @@ void NutriCardFixture::fillWeekDays(const Exec& exec, int& line)
     }
 }
 
-void NutriCardFixture::fillNotes(const Exec& exec)
+void PreparedReportFixture::fillNotes(const Exec& exec)
 {
     const QStringList lines = {
         QStringLiteral("Fibra alimentar (g) sem valor na tabela: Frango, peito, sem pele, cru (TACO 409)"),
@@ -409,14 +411,15 @@ QList<YearDay> yearDays()
     QList<YearDay> days;
     int week = 0;
     int previousWeek = -1;
-    for (QDate day = NutriCardFixture::YearFirst; day <= NutriCardFixture::YearLast; day = day.addDays(1)) {
+    for (QDate day = PreparedReportFixture::YearFirst; day <= PreparedReportFixture::YearLast;
+         day = day.addDays(1)) {
         if (day.dayOfWeek() > 5 || day.month() == 7)
             continue;
         if (day.weekNumber() != previousWeek) {
             previousWeek = day.weekNumber();
             ++week;
         }
-        const int seed = int(NutriCardFixture::YearFirst.daysTo(day));
+        const int seed = int(PreparedReportFixture::YearFirst.daysTo(day));
         YearDay menu{day, week, {}};
         const int serviceCount = 2 + seed % 2;
         for (int s = 3 - serviceCount; s < 3; ++s) {
@@ -448,7 +451,7 @@ QList<YearDay> yearDays()
 
 } // namespace
 
-QString NutriCardFixture::fillYear(QSqlDatabase db)
+QString PreparedReportFixture::fillYear(QSqlDatabase db)
 {
     const QList<YearDay> days = yearDays();
     QStringList errors;
@@ -479,9 +482,9 @@ QString NutriCardFixture::fillYear(QSqlDatabase db)
                          const QVariant& days) {
         QVariantList values = {key, ++line};
         values += place;
-        values += {QString::fromLatin1(kNutrients[n].code),
-                   QString::fromUtf8(kNutrients[n].name),
-                   QString::fromUtf8(kNutrients[n].unit),
+        values += {QString::fromLatin1(columns()[n].code),
+                   QString::fromUtf8(columns()[n].name),
+                   QString::fromUtf8(columns()[n].unit),
                    value,
                    QStringLiteral("N"),
                    7.5,

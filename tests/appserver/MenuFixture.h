@@ -30,7 +30,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
-namespace NutriCardFixture {
+namespace MenuFixture {
 
 inline const QString kCentral = QStringLiteral("0010");
 inline const QString kAggregated = QStringLiteral("0011"); // aggregated to 0010, uses the menu type
@@ -61,4 +61,4 @@ int rowCount(const QSqlDatabase& db, const QString& key);
 int headerCount(const QSqlDatabase& db, const QString& key);
 int allRows(const QSqlDatabase& db, const QString& table);
 
-} // namespace NutriCardFixture
+} // namespace MenuFixture

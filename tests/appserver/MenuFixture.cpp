@@ -1,4 +1,4 @@
-#include "NutriCardFixture.h"
+#include "MenuFixture.h"
 
 #include "KavException.h"
 #include "SchemaInstaller.h"
@@ -7,7 +7,7 @@
 #include <QSqlQuery>
 #include <QVariantList>
 
-namespace NutriCardFixture {
+namespace MenuFixture {
 
 namespace {
 
@@ -38,7 +38,7 @@ int count(const QSqlDatabase& db, const QString& sql, const QString& key)
     return query.value(0).toInt();
 }
 
-// The second central's menu (NutriCardFixture.h): a period starting mid-week, foods without a
+// The second central's menu (MenuFixture.h): a period starting mid-week, foods without a
 // protein factor and a school with its own order of the services.
 void installMidWeekMenu(const QSqlDatabase& db)
 {
@@ -187,4 +187,4 @@ int allRows(const QSqlDatabase& db, const QString& table)
     return count(db, QStringLiteral("SELECT COUNT(*) FROM %1").arg(table), QString());
 }
 
-} // namespace NutriCardFixture
+} // namespace MenuFixture
