@@ -126,7 +126,8 @@ private slots:
         QFETCH(QString, own);
         QFETCH(bool, placed);
         QFETCH(QRect, geometry);
-        const KavBind::Component* label = find(gather(own), "lblCode");
+        const QList<KavBind::Component> components = gather(own);
+        const KavBind::Component* label = find(components, "lblCode");
         QCOMPARE(label->geometry.has_value(), placed);
         if (placed)
             QCOMPARE(*label->geometry, geometry);

@@ -369,7 +369,8 @@ void TstQrPageLayout::chartCarriesTheReferenceBoundsThatAreSet()
     QFETCH(QStringList, labels);
     QFETCH(QList<double>, values);
     const ReportLayout layout = withChartReferences(minimum, maximum);
-    const PageItem* chart = chartOf(layOut(layout, menu(1), params(layout)));
+    const PageModel model = layOut(layout, menu(1), params(layout));
+    const PageItem* chart = chartOf(model);
     QVERIFY(chart);
     QStringList foundLabels;
     QList<double> foundValues;
