@@ -17,12 +17,12 @@ namespace {
 // field is "NAME:label:size", with ":ro" when read-only.
 struct MarkedSet
 {
-    explicit MarkedSet(const QStringList& fieldSpecs)
+    explicit MarkedSet(const QStringList& fieldDescriptions)
     {
         dataSet.setObjectName("cdsMarcado");
         Kav::DataPacket packet;
-        for (const QString& spec : fieldSpecs) {
-            const QStringList parts = spec.split(':');
+        for (const QString& description : fieldDescriptions) {
+            const QStringList parts = description.split(':');
             auto* field = new TStringField(&dataSet);
             field->setFieldName(parts[0]);
             field->setDisplayLabel(parts[1]);

@@ -218,6 +218,18 @@ QString readText(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// Binds the screen's parameter handler to the dialog and loads one of the screen's layouts, printed
+// at the fixed moment of these tests.
+void loadLayout(TReportDesignerDialog& dialog, Screen& screen, const QString& layoutCode,
+                const QString& connection = kConnection)
+{
+    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
+    dialog.setConnectionName(connection);
+    dialog.setClock(kPrintedAt);
+    dialog.LoadFromFile(kReports + QLatin1Char('/') +
+                        ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+}
+
 } // namespace
 
 class TstQrScreenLayouts : public QObject
@@ -296,11 +308,7 @@ QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& crite
     TReportDesignerDialog dialog;
     Screen screen;
     screen.criteria = criteria;
-    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
-    dialog.setConnectionName(connection);
-    dialog.setClock(kPrintedAt);
-    dialog.LoadFromFile(kReports + QLatin1Char('/') +
-                        ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+    loadLayout(dialog, screen, layoutCode, connection);
     const QString out = m_dir.filePath(QStringLiteral("out.txt"));
     if (!dialog.SaveToFile(out))
         return QStringLiteral("(nothing written)");
@@ -903,11 +911,7 @@ void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows()
     TReportDesignerDialog dialog;
     Screen screen;
     screen.criteria = {key, PreparedReportFixture::YearLast, true, {}, true};
-    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
-    dialog.setConnectionName(kConnection);
-    dialog.setClock(kPrintedAt);
-    dialog.LoadFromFile(kReports + QLatin1Char('/') +
-                        ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
+    loadLayout(dialog, screen, layout);
     const std::shared_ptr<const PageModel> model = dialog.Prepare();
     QVERIFY(model);
     QVERIFY2(model->pages.size() > 5, qPrintable(QString::number(model->pages.size())));
@@ -994,11 +998,7 @@ void TstQrScreenLayouts::yearLaidOutPageByPageEqualsOneShot()
     screen.criteria = {
         key, extraNutrients.isEmpty() ? PreparedReportFixture::YearLast : QDate(2025, 3, 4), true, {}, true};
     screen.criteria.nutrients += extraNutrients;
-    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
-    dialog.setConnectionName(kConnection);
-    dialog.setClock(kPrintedAt);
-    dialog.LoadFromFile(kReports + QLatin1Char('/') +
-                        ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
+    loadLayout(dialog, screen, layout);
     std::optional<ReportSnapshot> snapshot = dialog.ReadData();
     QVERIFY(snapshot);
     QCOMPARE(int(snapshot->data.size()), extraNutrients.isEmpty() ? 1 : 2);
@@ -1048,10 +1048,7 @@ void TstQrScreenLayouts::previewOfAYearPrintsEveryPageWithItsCount()
     TReportDesignerDialog dialog;
     Screen screen;
     screen.criteria = {PreparedReportFixture::YearDishKey, PreparedReportFixture::YearLast, true, {}, true};
-    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
-    dialog.setConnectionName(kConnection);
-    dialog.setClock(kPrintedAt);
-    dialog.LoadFromFile(kReports + QStringLiteral("/Zve41301.QR2"));
+    loadLayout(dialog, screen, QStringLiteral("01"));
     const QString pdf = m_dir.filePath(QStringLiteral("year-from-preview.pdf"));
     dialogs.queueAnswer(Kav::DialogKind::Preview, QStringLiteral("print"));
     dialogs.queueAnswer(Kav::DialogKind::File, pdf);
@@ -1081,10 +1078,7 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
     TReportDesignerDialog dialog;
     Screen screen;
     screen.criteria = {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
-    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
-    dialog.setConnectionName(kConnection);
-    dialog.setClock(kPrintedAt);
-    dialog.LoadFromFile(kReports + QStringLiteral("/Zve41301.QR2"));
+    loadLayout(dialog, screen, QStringLiteral("01"));
     const QString pdf = m_dir.filePath(QStringLiteral("r01.pdf"));
     QVERIFY(dialog.SaveToFile(pdf));
     QProcess pdftotext;
@@ -1112,11 +1106,7 @@ QString TstQrScreenLayouts::printedText(const QString& layoutCode, const Criteri
     TReportDesignerDialog dialog;
     Screen screen;
     screen.criteria = criteria;
-    Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
-    dialog.setConnectionName(kConnection);
-    dialog.setClock(kPrintedAt);
-    dialog.LoadFromFile(kReports + QLatin1Char('/') +
-                        ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+    loadLayout(dialog, screen, layoutCode);
     if (!dialog.SaveToFile(pdf))
         return {};
     QProcess pdftotext;
