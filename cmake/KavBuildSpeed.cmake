@@ -1,5 +1,5 @@
-# How fast a first build is: the libraries compile their sources in batches (unity builds) and
-# over precompiled Qt headers. Applied once every target of the tree is defined
+# How fast a first build is: the libraries compile their sources in batches (unity builds), or one
+# by one over precompiled Qt headers (KAV_UNITY off). Applied once every target of the tree is defined
 # (kav_speed_up_build() at the end of the top CMakeLists), so a library added or split later gets
 # the same without a line of its own. Measured in bench/compile-times.md.
 option(KAV_UNITY "Compile the sources of each library in batches (unity build)" ON)
@@ -80,7 +80,7 @@ function(kav_qt_kind target out)
     endif()
 endfunction()
 
-# Unity batches and precompiled Qt headers for every library of the tree with enough sources.
+# Unity batches, or precompiled Qt headers for the libraries with enough sources, everywhere in the tree.
 function(kav_speed_up_build)
     kav_targets_below(${PROJECT_SOURCE_DIR} targets)
     foreach(target ${targets})
@@ -88,12 +88,11 @@ function(kav_speed_up_build)
         if(NOT type MATCHES "^(STATIC|SHARED|MODULE|OBJECT)_LIBRARY$")
             continue()
         endif()
-        if(KAV_UNITY)
-            set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KAV_UNITY_BATCH_SIZE})
-        endif()
         kav_count_cxx_sources(${target} count)
         get_target_property(precompiled ${target} PRECOMPILE_HEADERS)
-        if(count GREATER_EQUAL KAV_PCH_MIN_SOURCES AND NOT precompiled)
+        if(KAV_UNITY)
+            set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KAV_UNITY_BATCH_SIZE})
+        elseif(count GREATER_EQUAL KAV_PCH_MIN_SOURCES AND NOT precompiled)
             kav_qt_kind(${target} kind)
             kav_precompile_qt(${target} ${kind})
         endif()
