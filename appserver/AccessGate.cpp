@@ -12,9 +12,9 @@ using Kav::Rpc::RpcResponse;
 namespace {
 
 const QLatin1String kAuthMethod("auth");
-const QLatin1String kBuiltInObject("rpc");
+const QLatin1String kAuthObject("rpc");
 // How long a refused client may take to read its refusal before the connection is cut.
-constexpr int kCloseGraceMs = 2000;
+constexpr int kRefusalGraceMs = 2000;
 
 } // namespace
 
@@ -61,7 +61,7 @@ void AccessGate::readToken()
     QJsonValue id;
     try {
         const Kav::Rpc::RpcRequest request = Kav::Rpc::RpcRequest::parse(line, id);
-        if (request.object != kBuiltInObject || request.method != kAuthMethod || request.args.size() != 1) {
+        if (request.object != kAuthObject || request.method != kAuthMethod || request.args.size() != 1) {
             refuse(id, QStringLiteral("the server needs the access token first (rpc.auth)"));
             return;
         }
@@ -91,7 +91,7 @@ void AccessGate::refuse(const QJsonValue& id, const QString& message)
         CallLog::line(m_peer, QStringLiteral("rpc.auth"), 0, QStringLiteral("refused: %1").arg(message)));
     if (m_stream && m_stream->canSend()) {
         m_stream->write(RpcResponse::failure(id, Kav::Rpc::Unauthorized, message).toLine());
-        m_timeout.start(kCloseGraceMs);
+        m_timeout.start(kRefusalGraceMs);
         m_stream->closeAfterSending();
     } else {
         m_done = true;

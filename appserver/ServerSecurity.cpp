@@ -10,7 +10,7 @@
 
 namespace {
 
-QByteArray readFile(const QString& path, const QString& what)
+QByteArray readSecurityFile(const QString& path, const QString& what)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -21,12 +21,12 @@ QByteArray readFile(const QString& path, const QString& what)
 
 QSslConfiguration tlsFrom(const ServerConfig& config)
 {
-    const QList<QSslCertificate> chain =
-        QSslCertificate::fromData(readFile(config.certificateFile, QStringLiteral("certificate")), QSsl::Pem);
+    const QList<QSslCertificate> chain = QSslCertificate::fromData(
+        readSecurityFile(config.certificateFile, QStringLiteral("certificate")), QSsl::Pem);
     if (chain.isEmpty())
         throw Kav::Exception(
             QStringLiteral("kavserver: %1 holds no PEM certificate").arg(config.certificateFile));
-    const QByteArray keyPem = readFile(config.privateKeyFile, QStringLiteral("private key"));
+    const QByteArray keyPem = readSecurityFile(config.privateKeyFile, QStringLiteral("private key"));
     QSslKey key(keyPem, QSsl::Rsa, QSsl::Pem);
     if (key.isNull())
         key = QSslKey(keyPem, QSsl::Ec, QSsl::Pem);

@@ -52,7 +52,7 @@ private:
     quint64 m_state;
 };
 
-struct DishRef
+struct GeneratedDish
 {
     QString code;
     QString owner;
@@ -129,9 +129,9 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
                         "CDTIPOPRAT", "CDPRATO", "CDFILAUXPRAT", "IDOPCAO", "QTPORCAO"});
     const QVariant noText(QMetaType::fromType<QString>());
 
-    const auto addDish = [&](int number, const QString& owner, QList<DishRef>& into) {
-        const DishRef dish{storedCode(number, DishCodeWidth), owner,
-                           storedCode(random.between(1, DishTypeCount - 1), DishTypeCodeWidth)};
+    const auto addDish = [&](int number, const QString& owner, QList<GeneratedDish>& into) {
+        const GeneratedDish dish{storedCode(number, DishCodeWidth), owner,
+                                 storedCode(random.between(1, DishTypeCount - 1), DishTypeCodeWidth)};
         dishes.add({dish.code, owner, QStringLiteral("Prato sintético %1").arg(number), DishLevels, dish.type,
                     RecipeYield});
         QList<int> used;
@@ -147,7 +147,7 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
         ++counts.dishes;
     };
 
-    QList<DishRef> shared;
+    QList<GeneratedDish> shared;
     int dishNumber = 0;
     for (int i = 0; i < SharedDishes; ++i)
         addDish(++dishNumber, QStringLiteral("P"), shared);
@@ -165,7 +165,7 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
         }
         counts.branches += 1 + SchoolsPerCentral;
 
-        QList<DishRef> available = shared;
+        QList<GeneratedDish> available = shared;
         for (int i = 0; i < OwnDishesPerCentral; ++i)
             addDish(++dishNumber, central, available);
 
@@ -201,7 +201,8 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
                         for (int service : typeServices) {
                             const int count = random.between(MinItemsPerService, MaxItemsPerService);
                             for (int i = 0; i < count; ++i) {
-                                const DishRef& dish = available[random.between(0, int(available.size()) - 1)];
+                                const GeneratedDish& dish =
+                                    available[random.between(0, int(available.size()) - 1)];
                                 items.add({central, type, number, ++sequence, day,
                                            storedCode(service, ServiceCodeWidth), dish.type, dish.code,
                                            dish.owner, flag(random.between(1, OptionOneIn) == 1),

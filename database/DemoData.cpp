@@ -163,7 +163,7 @@ struct Dish
 };
 
 // Recipes are written per portion; the stored recipe is for the yield below.
-constexpr int RecipeYield = 100;
+constexpr int DemoRecipeYield = 100;
 
 // TACO ids of the foods the recipes use (database/demo/taco).
 enum Food {
@@ -355,7 +355,7 @@ QVariant text(const char* value)
     return value ? QVariant(QString::fromUtf8(value)) : QVariant(QMetaType::fromType<QString>());
 }
 
-constexpr int MonthsPerYear = 12;
+constexpr int DemoMonthsPerYear = 12;
 
 } // namespace
 
@@ -438,9 +438,9 @@ void DemoData::writeDishes()
         rows.add({text(d.code), text(d.owner), text(d.name), d.level,
                   d.type ? QVariant(storedCode(d.type, DishTypeCodeWidth))
                          : QVariant(QMetaType::fromType<QString>()),
-                  RecipeYield});
+                  DemoRecipeYield});
         for (const Ingredient& i : d.recipe)
-            recipes.add({text(d.code), text(d.owner), i.food, i.grams * RecipeYield});
+            recipes.add({text(d.code), text(d.owner), i.food, i.grams * DemoRecipeYield});
     }
     rows.flush();
     recipes.flush();
@@ -473,7 +473,7 @@ void DemoData::writeMenus()
         const QList<DishRef> breads = dishesFor(central, Panificado);
 
         int schoolDay = 0;
-        for (int month = 1; month <= MonthsPerYear; ++month) {
+        for (int month = 1; month <= DemoMonthsPerYear; ++month) {
             const QDate first(Year, month, 1);
             const QDate last(Year, month, first.daysInMonth());
             const QString number = storedCode(month, MenuNumberWidth);

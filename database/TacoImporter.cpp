@@ -25,7 +25,7 @@ struct MappedNutrient
     int column;
 };
 
-struct Food
+struct TacoFood
 {
     int id;
     int group;
@@ -80,11 +80,11 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
     const int foodId = requireColumn(foods, foodsFile, QStringLiteral("id"));
     const int foodGroup = requireColumn(foods, foodsFile, QStringLiteral("categoryId"));
     const int foodName = requireColumn(foods, foodsFile, QStringLiteral("name"));
-    QList<Food> foodList;
+    QList<TacoFood> foodList;
     QSet<int> foodIds;
     for (int row = 0; row < foods.rows.size(); ++row) {
-        const Food food{requireId(foods, row, foodId, foodsFile), requireId(foods, row, foodGroup, foodsFile),
-                        foods.rows[row][foodName].trimmed()};
+        const TacoFood food{requireId(foods, row, foodId, foodsFile),
+                            requireId(foods, row, foodGroup, foodsFile), foods.rows[row][foodName].trimmed()};
         if (foodIds.contains(food.id))
             fail(foodsFile, foods.lines[row], QStringLiteral("food %1 appears twice").arg(food.id));
         if (!groupNames.contains(food.group))
@@ -140,7 +140,7 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
     QSet<int> knownFoods;
     for (QSqlQuery query = run(m_db, QStringLiteral("SELECT CDALIMENTO FROM ALIMENTO")); query.next();)
         knownFoods << query.value(0).toInt();
-    for (const Food& food : foodList) {
+    for (const TacoFood& food : foodList) {
         if (!knownFoods.contains(food.id))
             continue;
         run(m_db, QStringLiteral("DELETE FROM COMPALIM WHERE CDALIMENTO = ?"), {food.id});
@@ -149,7 +149,7 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
     BulkInserter foodRows(
         m_db, QStringLiteral("ALIMENTO"),
         {QStringLiteral("CDALIMENTO"), QStringLiteral("NMALIMENTO"), QStringLiteral("CDGRUPOALIM")});
-    for (const Food& food : foodList)
+    for (const TacoFood& food : foodList)
         foodRows.add({food.id, food.name, food.group});
     foodRows.flush();
     BulkInserter compositionRows(

@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr int kBranchWidth = 4;
-constexpr int kMenuTypeWidth = 10;
+constexpr int kRequestBranchWidth = 4;
+constexpr int kRequestMenuTypeWidth = 10;
 constexpr int kServiceWidth = 5;
 constexpr int kNutrientWidth = 3;
 // Four weeks of menu items and rows in memory at a time.
@@ -85,10 +85,10 @@ NutriCardCriteria NutriCardPreparer::checkedCriteria(const Request& request) con
 {
     NutriCardCriteria criteria;
     criteria.kind = ReportKind::parse(request.kind);
-    criteria.central = Consiste::Ajusta(request.central, kBranchWidth);
-    const QString branch = Consiste::Ajusta(request.branch, kBranchWidth);
+    criteria.central = Consiste::Ajusta(request.central, kRequestBranchWidth);
+    const QString branch = Consiste::Ajusta(request.branch, kRequestBranchWidth);
     criteria.branch = branch.isEmpty() ? criteria.central : branch;
-    criteria.menuType = Consiste::Ajusta(request.menuType, kMenuTypeWidth);
+    criteria.menuType = Consiste::Ajusta(request.menuType, kRequestMenuTypeWidth);
     if (criteria.central.isEmpty())
         throw NutriCardRefusal(QStringLiteral("Filial central deve ser informada."));
     if (criteria.menuType.isEmpty())

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kMinimumWidth = 420;
-constexpr int kMinimumHeight = 320;
+constexpr int kCheckListMinimumWidth = 420;
+constexpr int kCheckListMinimumHeight = 320;
 } // namespace
 
 CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows,
@@ -20,7 +20,7 @@ CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows
       m_checkColumn(std::max(rows.markColumn(), 0)), m_note(new QLabel(this))
 {
     setWindowTitle(title);
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setMinimumSize(kCheckListMinimumWidth, kCheckListMinimumHeight);
     Kav::fillListTable(m_table, rows);
     const bool markColumn = rows.markColumn() >= 0;
     for (int row = 0; row < m_table->rowCount(); ++row) {

@@ -3,7 +3,7 @@
 namespace {
 
 const QChar kEscape = QLatin1Char('\\');
-const QChar kSeparator = QLatin1Char(';');
+const QChar kMaskSeparator = QLatin1Char(';');
 
 // Characters with a meaning in Qt's mask syntax: as literals they need an escape.
 bool isQtMaskCharacter(QChar c)
@@ -43,7 +43,7 @@ QChar qtInputCode(QChar c)
 EditMask::EditMask(const QString& mask) : m_source(mask)
 {
     int i = 0;
-    for (; i < mask.size() && mask.at(i) != kSeparator; ++i) {
+    for (; i < mask.size() && mask.at(i) != kMaskSeparator; ++i) {
         const QChar c = mask.at(i);
         if (c == kEscape && i + 1 < mask.size()) {
             addLiteral(mask.at(++i));
@@ -62,13 +62,13 @@ EditMask::EditMask(const QString& mask) : m_source(mask)
             addLiteral(c);
         }
     }
-    const QStringList fields = mask.mid(i + 1).split(kSeparator);
+    const QStringList fields = mask.mid(i + 1).split(kMaskSeparator);
     if (i < mask.size() && !fields.value(0).isEmpty())
         m_saveLiterals = fields.value(0) != QLatin1String("0");
     if (fields.size() > 1 && !fields.at(1).isEmpty())
         m_blank = fields.at(1).at(0);
     if (!m_positions.isEmpty())
-        m_inputMask += kSeparator + QString(m_blank);
+        m_inputMask += kMaskSeparator + QString(m_blank);
 }
 
 void EditMask::addLiteral(QChar c)

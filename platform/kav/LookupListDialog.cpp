@@ -9,15 +9,15 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kMinimumWidth = 420;
-constexpr int kMinimumHeight = 300;
+constexpr int kLookupListMinimumWidth = 420;
+constexpr int kLookupListMinimumHeight = 300;
 } // namespace
 
 LookupListDialog::LookupListDialog(const QString& title, const Kav::ListRows& rows, QWidget* parent)
     : QDialog(parent), m_table(new QTableWidget(this)), m_search(new QLabel(this))
 {
     setWindowTitle(title);
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setMinimumSize(kLookupListMinimumWidth, kLookupListMinimumHeight);
     Kav::fillListTable(m_table, rows);
     m_table->installEventFilter(this);
     if (m_table->rowCount() > 0)

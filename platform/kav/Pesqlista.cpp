@@ -13,14 +13,14 @@ namespace Pesqlista {
 
 namespace {
 const QChar kEmptyTextMark = QLatin1Char('|');
-const QString kCancel = QStringLiteral("cancel");
+const QString kPesqlistaCancel = QStringLiteral("cancel");
 const QString kNone = QStringLiteral("none");
 
 // The rows' keys named by an automated answer, in the rows' order.
 std::optional<QStringList> answeredKeys(const QString& answer, const Kav::ListRows& rows,
                                         const QString& title)
 {
-    if (answer == kCancel)
+    if (answer == kPesqlistaCancel)
         return std::nullopt;
     if (answer == kNone)
         return QStringList();

@@ -13,8 +13,8 @@
 
 namespace {
 constexpr int kButtonSide = 21;
-constexpr int kGlyphSide = 15;
-const QString kCancel = QStringLiteral("cancel");
+constexpr int kLookupGlyphSide = 15;
+const QString kLookupCancel = QStringLiteral("cancel");
 const QString kNoRows = QStringLiteral("Nenhum registro encontrado.");
 
 // The record an automated "FIELD=VALUE" answer names: the first whose field reads VALUE.
@@ -36,8 +36,8 @@ int recNoWhere(TDataSet* dataSet, const QString& fieldName, const QString& value
 TBtnPesquisa::TBtnPesquisa(QWidget* parent) : QToolButton(parent)
 {
     setFixedSize(kButtonSide, kButtonSide);
-    setIcon(Kav::searchGlyph(kGlyphSide));
-    setIconSize(QSize(kGlyphSide, kGlyphSide));
+    setIcon(Kav::searchGlyph(kLookupGlyphSide));
+    setIconSize(QSize(kLookupGlyphSide, kLookupGlyphSide));
     setAutoRaise(true);
     // Pressing it must not take the focus from the code box: that box's leave check would run
     // before the lookup.
@@ -103,7 +103,7 @@ int TBtnPesquisa::chooseRecNo(TDataSet* dataSet)
             return 0;
         return rows.recNos.at(dialog.currentRow());
     }
-    if (*answer == kCancel)
+    if (*answer == kLookupCancel)
         return 0;
     const qsizetype equals = answer->indexOf(QLatin1Char('='));
     if (equals > 0) {

@@ -4,7 +4,7 @@
 #include "SearchGlyph.h"
 
 namespace {
-constexpr int kGlyphSide = 16;
+constexpr int kFlatGlyphSide = 16;
 } // namespace
 
 TButtonFlat::TButtonFlat(QWidget* parent) : QToolButton(parent)
@@ -26,6 +26,6 @@ void TButtonFlat::setCaption(const QString& caption)
 
 void TButtonFlat::showGlyphWhenNoCaption()
 {
-    setIcon(text().isEmpty() ? Kav::searchGlyph(kGlyphSide) : QIcon());
+    setIcon(text().isEmpty() ? Kav::searchGlyph(kFlatGlyphSide) : QIcon());
     setToolButtonStyle(text().isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextOnly);
 }

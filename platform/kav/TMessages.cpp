@@ -5,7 +5,7 @@
 #include <QFile>
 
 namespace {
-const QChar kSeparator = QLatin1Char('|');
+const QChar kKeyTextSeparator = QLatin1Char('|');
 } // namespace
 
 TMessages::TMessages(QObject* parent) : QObject(parent) {}
@@ -28,7 +28,7 @@ void TMessages::loadFromFile(const QString& fileName)
 QString TMessages::Msg(const QString& key) const
 {
     for (const QString& entry : m_messages) {
-        const int bar = entry.indexOf(kSeparator);
+        const int bar = entry.indexOf(kKeyTextSeparator);
         if (bar >= 0 && QStringView(entry).left(bar) == key)
             return entry.mid(bar + 1);
     }

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr QChar kSeparator = QLatin1Char(';');
+constexpr QChar kCsvSeparator = QLatin1Char(';');
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool repeatsOnEveryPage(BandKind kind)
@@ -20,7 +20,7 @@ bool repeatsOnEveryPage(BandKind kind)
 
 QString CsvRenderer::quoted(const QString& field)
 {
-    if (!field.contains(kSeparator) && !field.contains(QLatin1Char('"')) &&
+    if (!field.contains(kCsvSeparator) && !field.contains(QLatin1Char('"')) &&
         !field.contains(QLatin1Char('\n')) && !field.contains(QLatin1Char('\r')))
         return field;
     QString escaped = field;
@@ -41,13 +41,14 @@ QString CsvRenderer::toCsv(const PageModel& model)
                     fields.append(quoted(item->text));
                 } else if (item->kind == PageItem::Kind::Chart) {
                     for (const ChartBar& bar : *item->bars)
-                        out += quoted(bar.label) + kSeparator + quoted(bar.valueText) + QLatin1String("\r\n");
+                        out +=
+                            quoted(bar.label) + kCsvSeparator + quoted(bar.valueText) + QLatin1String("\r\n");
                 }
             }
             const bool blank =
                 std::all_of(fields.cbegin(), fields.cend(), [](const QString& f) { return f.isEmpty(); });
             if (!blank)
-                out += fields.join(kSeparator) + QLatin1String("\r\n");
+                out += fields.join(kCsvSeparator) + QLatin1String("\r\n");
         }
     }
     return out;

@@ -9,22 +9,22 @@
 
 namespace {
 
-constexpr QChar kSeparator = QLatin1Char(',');
+constexpr QChar kDataCsvSeparator = QLatin1Char(',');
 const QLatin1String kLineEnd("\r\n");
 // Decimals kept of a number that is not whole; trailing zeros are dropped.
 constexpr int kDecimals = 6;
 
 QString quoted(const QString& text)
 {
-    if (!text.contains(kSeparator) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
+    if (!text.contains(kDataCsvSeparator) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
     QString escaped = text;
     escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
-QString number(double value)
+QString csvNumber(double value)
 {
     QString text = QString::number(value, 'f', kDecimals);
     while (text.endsWith(QLatin1Char('0')))
@@ -43,7 +43,7 @@ QString DataCsvWriter::field(const QVariant& value)
     switch (value.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float:
-        return number(value.toDouble());
+        return csvNumber(value.toDouble());
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
@@ -67,12 +67,12 @@ QString DataCsvWriter::toCsv(const ReportData& data)
     QStringList header;
     for (const QString& column : data.columns)
         header.append(quoted(column.toLower()));
-    QString out = header.join(kSeparator) + kLineEnd;
+    QString out = header.join(kDataCsvSeparator) + kLineEnd;
     for (const QVariantList& row : data.rows) {
         QStringList fields;
         for (const QVariant& value : row)
             fields.append(field(value));
-        out += fields.join(kSeparator) + kLineEnd;
+        out += fields.join(kDataCsvSeparator) + kLineEnd;
     }
     return out;
 }

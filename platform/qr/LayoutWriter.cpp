@@ -11,7 +11,7 @@
 
 namespace {
 
-QString number(double value)
+QString layoutNumber(double value)
 {
     return QString::number(value, 'g', 10);
 }
@@ -39,14 +39,14 @@ public:
         m_xml.writeAttribute(QStringLiteral("orientation"), page.orientation == QPageLayout::Landscape
                                                                 ? QStringLiteral("landscape")
                                                                 : QStringLiteral("portrait"));
-        m_xml.writeAttribute(QStringLiteral("margin-left"), number(page.margins.left()));
-        m_xml.writeAttribute(QStringLiteral("margin-top"), number(page.margins.top()));
-        m_xml.writeAttribute(QStringLiteral("margin-right"), number(page.margins.right()));
-        m_xml.writeAttribute(QStringLiteral("margin-bottom"), number(page.margins.bottom()));
+        m_xml.writeAttribute(QStringLiteral("margin-left"), layoutNumber(page.margins.left()));
+        m_xml.writeAttribute(QStringLiteral("margin-top"), layoutNumber(page.margins.top()));
+        m_xml.writeAttribute(QStringLiteral("margin-right"), layoutNumber(page.margins.right()));
+        m_xml.writeAttribute(QStringLiteral("margin-bottom"), layoutNumber(page.margins.bottom()));
 
         empty(QStringLiteral("font"));
         m_xml.writeAttribute(QStringLiteral("family"), layout.fontFamily);
-        m_xml.writeAttribute(QStringLiteral("size"), number(layout.fontSize));
+        m_xml.writeAttribute(QStringLiteral("size"), layoutNumber(layout.fontSize));
 
         start(QStringLiteral("parameters"));
         for (const ParameterDeclaration& declaration : layout.parameters) {
@@ -191,7 +191,7 @@ private:
     {
         start(QStringLiteral("list"), list.name);
         m_xml.writeAttribute(QStringLiteral("name"), list.name);
-        m_xml.writeAttribute(QStringLiteral("height"), number(list.band.height));
+        m_xml.writeAttribute(QStringLiteral("height"), layoutNumber(list.band.height));
         optional(QStringLiteral("print-when"), list.band.printWhen.text());
         start(QStringLiteral("query"));
         m_xml.writeCDATA(list.query);
@@ -203,7 +203,7 @@ private:
 
     void writeBandBody(const ReportBand& band)
     {
-        m_xml.writeAttribute(QStringLiteral("height"), number(band.height));
+        m_xml.writeAttribute(QStringLiteral("height"), layoutNumber(band.height));
         optional(QStringLiteral("print-when"), band.printWhen.text());
         for (const ReportElement& element : band.elements)
             writeElement(element);
@@ -214,13 +214,13 @@ private:
     {
         using Kind = ReportElement::Kind;
         start(ReportElement::kindName(element.kind));
-        m_xml.writeAttribute(QStringLiteral("x"), number(element.rect.x()));
-        m_xml.writeAttribute(QStringLiteral("y"), number(element.rect.y()));
-        m_xml.writeAttribute(QStringLiteral("width"), number(element.rect.width()));
-        m_xml.writeAttribute(QStringLiteral("height"), number(element.rect.height()));
+        m_xml.writeAttribute(QStringLiteral("x"), layoutNumber(element.rect.x()));
+        m_xml.writeAttribute(QStringLiteral("y"), layoutNumber(element.rect.y()));
+        m_xml.writeAttribute(QStringLiteral("width"), layoutNumber(element.rect.width()));
+        m_xml.writeAttribute(QStringLiteral("height"), layoutNumber(element.rect.height()));
         const ElementStyle style;
         if (element.style.fontSize != style.fontSize)
-            m_xml.writeAttribute(QStringLiteral("size"), number(element.style.fontSize));
+            m_xml.writeAttribute(QStringLiteral("size"), layoutNumber(element.style.fontSize));
         if (element.style.bold)
             m_xml.writeAttribute(QStringLiteral("bold"), QStringLiteral("true"));
         if (element.style.italic)
@@ -254,7 +254,7 @@ private:
         if (element.fill.isValid())
             m_xml.writeAttribute(QStringLiteral("fill"), element.fill.name());
         if (element.lineWidth > 0)
-            m_xml.writeAttribute(QStringLiteral("line-width"), number(element.lineWidth));
+            m_xml.writeAttribute(QStringLiteral("line-width"), layoutNumber(element.lineWidth));
         if (element.kind == Kind::Text)
             m_xml.writeCharacters(element.text);
         end();

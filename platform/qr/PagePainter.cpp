@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr double kMmPerInch = 25.4;
+constexpr double kPaintMmPerInch = 25.4;
 const QColor kDefaultBarFill(0x4a, 0x7a, 0xb5);
 // Share of each bar's slot the bar itself takes.
 constexpr double kBarShare = 0.7;
@@ -53,7 +53,7 @@ void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm)
 {
     // Point sizes are relative to the device's resolution; this makes them true on paper at any
     // scale.
-    const double pointScale = pixelsPerMm * kMmPerInch / painter.device()->logicalDpiY();
+    const double pointScale = pixelsPerMm * kPaintMmPerInch / painter.device()->logicalDpiY();
     painter.save();
     for (const PageItem& item : page.items) {
         const QRectF rect = scaled(item.rect, pixelsPerMm);

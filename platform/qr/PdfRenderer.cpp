@@ -10,14 +10,14 @@
 #include <QPdfWriter>
 
 namespace {
-constexpr double kMmPerInch = 25.4;
+constexpr double kPdfMmPerInch = 25.4;
 }
 
 void PdfRenderer::paintPages(const PageModel& model, QPagedPaintDevice& device, QPainter& painter,
                              const RenderTarget& target)
 {
     PagePainter pagePainter(model);
-    const double pixelsPerMm = device.logicalDpiX() / kMmPerInch;
+    const double pixelsPerMm = device.logicalDpiX() / kPdfMmPerInch;
     const int total = int(model.pages.size());
     for (int i = 0; i < total; ++i) {
         pageDone(target, i, total);

@@ -3,7 +3,7 @@
 #include <QPainter>
 
 namespace {
-constexpr double kMmPerInch = 25.4;
+constexpr double kPreviewMmPerInch = 25.4;
 }
 
 PreviewPage::PreviewPage(const PageModel& model, QWidget* parent)
@@ -14,7 +14,7 @@ PreviewPage::PreviewPage(const PageModel& model, QWidget* parent)
 
 double PreviewPage::pixelsPerMm() const
 {
-    return logicalDpiX() / kMmPerInch * m_zoom;
+    return logicalDpiX() / kPreviewMmPerInch * m_zoom;
 }
 
 void PreviewPage::setPage(int page)

@@ -18,8 +18,8 @@ const QString kZoom = QStringLiteral("zoom=");
 const QString kPage = QStringLiteral("page=");
 const QString kFits = QStringLiteral("fits=");
 const QString kGrab = QStringLiteral("grab=");
-const QString kWholePage = QStringLiteral("pagina");
-const QString kPageWidth = QStringLiteral("largura");
+const QString kFitWholePage = QStringLiteral("pagina");
+const QString kFitPageWidth = QStringLiteral("largura");
 constexpr int kWheelNotch = 120;
 
 const QHash<QString, QKeyCombination>& keys()
@@ -81,7 +81,7 @@ QString fitFailure(PreviewWindow& window, const QString& how)
     const QWidget* viewport = window.findChild<QScrollArea*>()->viewport();
     const QSize sheet = window.findChild<PreviewPage*>()->size();
     const bool fits =
-        sheet.width() <= viewport->width() && (how == kPageWidth || sheet.height() <= viewport->height());
+        sheet.width() <= viewport->width() && (how == kFitPageWidth || sheet.height() <= viewport->height());
     return fits ? QString()
                 : QStringLiteral("a folha de %1x%2 não cabe na janela de %3x%4")
                       .arg(sheet.width())
@@ -107,7 +107,7 @@ QString PreviewWindowScript::stepError(const QString& step)
     if (step.startsWith(kPage) && isPageNumber(step.mid(kPage.size())))
         return {};
     if (step.startsWith(kFits) &&
-        (step.mid(kFits.size()) == kWholePage || step.mid(kFits.size()) == kPageWidth))
+        (step.mid(kFits.size()) == kFitWholePage || step.mid(kFits.size()) == kFitPageWidth))
         return {};
     if (step.startsWith(kGrab) && step.size() > kGrab.size())
         return {};

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 namespace {
-const QString kWholePage = QStringLiteral("pagina");
-const QString kPageWidth = QStringLiteral("largura");
+const QString kZoomWholePage = QStringLiteral("pagina");
+const QString kZoomPageWidth = QStringLiteral("largura");
 // A fitted sheet never gets smaller or larger than this, whatever the window's size.
 constexpr double kMinFactor = 0.1;
 constexpr double kMaxFactor = 8.0;
@@ -14,9 +14,9 @@ QString PreviewWindowZoom::toText() const
 {
     switch (mode) {
     case Mode::WholePage:
-        return kWholePage;
+        return kZoomWholePage;
     case Mode::PageWidth:
-        return kPageWidth;
+        return kZoomPageWidth;
     case Mode::Fixed:
         break;
     }
@@ -25,7 +25,7 @@ QString PreviewWindowZoom::toText() const
 
 PreviewWindowZoom PreviewWindowZoom::fromText(const QString& text)
 {
-    if (text == kWholePage)
+    if (text == kZoomWholePage)
         return wholePage();
     bool ok = false;
     const double value = text.toDouble(&ok);
