@@ -3,6 +3,8 @@
 #include "KavException.h"
 #include "ReportCancelled.h"
 
+namespace Qr {
+
 BackgroundLayout::BackgroundLayout(ReportSnapshot snapshot, QObject* parent)
     : QObject(parent), m_snapshot(std::move(snapshot))
 {
@@ -84,3 +86,5 @@ void BackgroundLayout::end(PageModel result, const QString& error)
     m_finished = true;
     emit finished();
 }
+
+} // namespace Qr

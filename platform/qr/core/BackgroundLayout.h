@@ -16,6 +16,8 @@
 #include <QObject>
 #include <thread>
 
+namespace Qr {
+
 class BackgroundLayout : public QObject
 {
     Q_OBJECT
@@ -58,3 +60,5 @@ private:
     PageModel m_result;
     QString m_error;
 };
+
+} // namespace Qr

@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QMap>
 
+namespace Qr {
+
 namespace {
 
 QDate dateOf(const QVariant& value)
@@ -75,3 +77,5 @@ ChartAggregator::Result ChartAggregator::aggregate(const QList<Point>& points, c
     }
     return result;
 }
+
+} // namespace Qr

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace Qr {
+
 class ChartAggregator
 {
 public:
@@ -29,3 +31,5 @@ public:
 
     static Result aggregate(const QList<Point>& points, const QString& format, const QString& labelFormat);
 };
+
+} // namespace Qr

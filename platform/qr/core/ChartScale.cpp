@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace Qr {
+
 namespace {
 
 constexpr int kTicks = 4;
@@ -38,3 +40,5 @@ QString ChartScale::label(double value) const
 {
     return ValueFormatter::format(value, m_step < 1 ? QStringLiteral("#,##0.##") : QStringLiteral("#,##0"));
 }
+
+} // namespace Qr

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace Qr {
+
 class ChartScale
 {
 public:
@@ -19,3 +21,5 @@ private:
     double m_step = 1;
     double m_top = 1;
 };
+
+} // namespace Qr

@@ -3,6 +3,8 @@
 #include "Qrddlgs.h"
 #include "TParams.h"
 
+namespace Qr {
+
 QString ColumnBlocks::parameterName(int n) const
 {
     return prefix + QString::number(n);
@@ -23,3 +25,5 @@ bool ColumnBlocks::applyBlock(TParams& params, int block) const
     }
     return true;
 }
+
+} // namespace Qr

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+namespace Qr {
+
 class TParams;
 
 struct ColumnBlocks
@@ -23,3 +25,5 @@ struct ColumnBlocks
     // (and nothing changed) for a block after the first whose first value is empty.
     bool applyBlock(TParams& params, int block) const;
 };
+
+} // namespace Qr

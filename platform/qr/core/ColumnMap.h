@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace Qr {
+
 class ColumnMap
 {
 public:
@@ -20,3 +22,5 @@ public:
 private:
     QHash<QString, int> m_positions;
 };
+
+} // namespace Qr

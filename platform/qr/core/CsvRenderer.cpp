@@ -6,6 +6,8 @@
 
 #include <QSaveFile>
 
+namespace Qr {
+
 namespace {
 
 constexpr QChar kSeparator = QLatin1Char(';');
@@ -63,3 +65,5 @@ bool CsvRenderer::render(const PageModel& model, const RenderTarget& target)
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }
+
+} // namespace Qr

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+namespace Qr {
+
 class CsvRenderer : public ReportRenderer
 {
 public:
@@ -15,3 +17,5 @@ public:
     static QString toCsv(const PageModel& model);
     static QString quoted(const QString& field);
 };
+
+} // namespace Qr

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QSaveFile>
 
+namespace Qr {
+
 namespace {
 
 constexpr QChar kSeparator = QLatin1Char(',');
@@ -83,3 +85,5 @@ void DataCsvWriter::writeFile(const ReportData& data, const QString& fileName)
     if (!file.open(QIODevice::WriteOnly) || file.write(toCsv(data).toUtf8()) < 0 || !file.commit())
         throw Kav::Exception(Kav::cannotWrite(file));
 }
+
+} // namespace Qr

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+namespace Qr {
+
 class DataCsvWriter
 {
 public:
@@ -16,3 +18,5 @@ public:
 
     static QString field(const QVariant& value);
 };
+
+} // namespace Qr

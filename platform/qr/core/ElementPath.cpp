@@ -2,6 +2,8 @@
 
 #include <QXmlStreamAttributes>
 
+namespace Qr {
+
 namespace {
 
 // The attribute that names an element among its siblings.
@@ -42,3 +44,5 @@ QString ElementPath::current() const
 {
     return m_frames.isEmpty() ? QString() : m_frames.last().path;
 }
+
+} // namespace Qr

@@ -10,6 +10,8 @@
 
 class QXmlStreamAttributes;
 
+namespace Qr {
+
 class ElementPath
 {
 public:
@@ -32,3 +34,5 @@ private:
     QList<Frame> m_frames;
     QHash<QString, int> m_rootsSeen;
 };
+
+} // namespace Qr

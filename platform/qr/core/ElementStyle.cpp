@@ -1,5 +1,7 @@
 #include "ElementStyle.h"
 
+namespace Qr {
+
 QString ElementStyle::alignName(Align align)
 {
     switch (align) {
@@ -23,3 +25,5 @@ bool ElementStyle::alignFromName(const QString& name, Align* align)
     }
     return false;
 }
+
+} // namespace Qr

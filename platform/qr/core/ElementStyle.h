@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QString>
 
+namespace Qr {
+
 struct ElementStyle
 {
     enum class Align { Left, Center, Right };
@@ -20,3 +22,5 @@ struct ElementStyle
 
     bool operator==(const ElementStyle&) const = default;
 };
+
+} // namespace Qr

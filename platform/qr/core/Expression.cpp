@@ -11,7 +11,9 @@
 #include <QList>
 #include <QSet>
 
-namespace Qr::detail {
+namespace Qr {
+
+namespace detail {
 
 enum class NodeKind { Literal, Column, Parameter, Negate, Not, Binary, Call, Aggregate };
 enum class BinaryOp {
@@ -60,9 +62,9 @@ struct Node
     QList<std::shared_ptr<Node>> children;
 };
 
-} // namespace Qr::detail
+} // namespace detail
 
-using namespace Qr::detail;
+using namespace detail;
 
 namespace {
 
@@ -728,3 +730,5 @@ bool Expression::toBool(const QVariant& value)
         return value.toDouble() != 0;
     return !ValueFormatter::format(value).isEmpty();
 }
+
+} // namespace Qr

@@ -10,9 +10,11 @@
 #include <QStringList>
 #include <QVariant>
 
+namespace Qr {
+
 class ExpressionContext;
 
-namespace Qr::detail {
+namespace detail {
 struct Node;
 }
 
@@ -48,3 +50,5 @@ private:
     QStringList m_parameters;
     QStringList m_columns;
 };
+
+} // namespace Qr

@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QVariant>
 
+namespace Qr {
+
 class ExpressionContext
 {
 public:
@@ -23,3 +25,5 @@ public:
     // True while a group header is printed again at the top of a page its group continues on.
     virtual bool continued() const { return false; }
 };
+
+} // namespace Qr

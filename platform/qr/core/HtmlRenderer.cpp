@@ -9,6 +9,8 @@
 #include <cmath>
 #include <QSaveFile>
 
+namespace Qr {
+
 namespace {
 
 // Items whose left edges lie closer than this share a column of the page's table.
@@ -161,3 +163,5 @@ bool HtmlRenderer::render(const PageModel& model, const RenderTarget& target)
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }
+
+} // namespace Qr

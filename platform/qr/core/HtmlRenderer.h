@@ -7,9 +7,13 @@
 
 #include <QString>
 
+namespace Qr {
+
 class HtmlRenderer : public ReportRenderer
 {
 public:
     bool render(const PageModel& model, const RenderTarget& target) override;
     static QString toHtml(const PageModel& model);
 };
+
+} // namespace Qr

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+namespace Qr {
+
 struct LayoutComment
 {
     QString text;
@@ -16,3 +18,5 @@ struct LayoutComment
 };
 
 using LayoutComments = QList<LayoutComment>;
+
+} // namespace Qr

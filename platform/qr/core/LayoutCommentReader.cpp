@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 
+namespace Qr {
+
 namespace {
 
 const QString kRoot = QStringLiteral("report#0");
@@ -72,3 +74,5 @@ bool LayoutCommentReader::standsInBands(const LayoutComment& comment)
             return true;
     return false;
 }
+
+} // namespace Qr

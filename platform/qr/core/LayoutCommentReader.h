@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 
+namespace Qr {
+
 class LayoutCommentReader
 {
 public:
@@ -16,3 +18,5 @@ public:
     // as the bands' text), rather than in the layout's head.
     static bool standsInBands(const LayoutComment& comment);
 };
+
+} // namespace Qr

@@ -15,6 +15,8 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
+namespace Qr {
+
 namespace {
 
 // Elements may reach a hair past their band's edge (a line drawn on the bottom border).
@@ -175,11 +177,11 @@ private:
         return value;
     }
 
-    ::Expression expression(const QString& text)
+    Qr::Expression expression(const QString& text)
     {
-        ::Expression compiled;
+        Qr::Expression compiled;
         try {
-            compiled = ::Expression::compile(text);
+            compiled = Qr::Expression::compile(text);
         } catch (const Kav::Exception& error) {
             fail(error.message());
         }
@@ -523,3 +525,5 @@ std::optional<QString> LayoutReader::readTitle(const QString& path)
     }
     return std::nullopt;
 }
+
+} // namespace Qr

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace Qr {
+
 class LayoutReader
 {
 public:
@@ -18,3 +20,5 @@ public:
     // not a report layout.
     static std::optional<QString> readTitle(const QString& path);
 };
+
+} // namespace Qr

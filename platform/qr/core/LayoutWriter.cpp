@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 
+namespace Qr {
+
 namespace {
 
 QString number(double value)
@@ -292,3 +294,5 @@ void LayoutWriter::writeFile(const ReportLayout& layout, const QString& path)
             QStringLiteral("Não foi possível gravar o relatório %1: %2.")
                 .arg(QDir::toNativeSeparators(path), Kav::fileFailureReason(file, Kav::FileAccess::Write)));
 }
+
+} // namespace Qr

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+namespace Qr {
+
 class LayoutWriter
 {
 public:
@@ -14,3 +16,5 @@ public:
     // Kav::Exception when the file cannot be written; an existing file is replaced whole.
     static void writeFile(const ReportLayout& layout, const QString& path);
 };
+
+} // namespace Qr

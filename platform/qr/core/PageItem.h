@@ -10,6 +10,8 @@
 #include <QRectF>
 #include <QString>
 
+namespace Qr {
+
 struct ChartBar
 {
     QString label;
@@ -40,3 +42,5 @@ struct PageItem
     std::shared_ptr<const QList<ChartBar>> bars; // Chart
     QList<ChartReference> references;            // Chart
 };
+
+} // namespace Qr

@@ -14,6 +14,8 @@
 #include <deque>
 #include <QHash>
 
+namespace Qr {
+
 namespace {
 
 // What pages() sees on a page handed over before the last page is laid out.
@@ -523,7 +525,7 @@ private:
     static QList<ChartReference> chartReferences(const ReportElement& element, const RowContext& context)
     {
         QList<ChartReference> references;
-        const auto add = [&](const ::Expression& bound, const QString& name) {
+        const auto add = [&](const Qr::Expression& bound, const QString& name) {
             if (bound.isEmpty())
                 return;
             const QVariant value = bound.evaluate(context);
@@ -590,3 +592,5 @@ PageModel PageLayouter::layOut(const ReportLayout& layout, const QList<Part>& pa
         throw Kav::Exception(QStringLiteral("Relatório sem dados para montar."));
     return Run(layout, parts, options).run();
 }
+
+} // namespace Qr

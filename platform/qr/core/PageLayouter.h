@@ -11,6 +11,8 @@
 #include <functional>
 #include <QDateTime>
 
+namespace Qr {
+
 struct ReportData;
 struct ReportLayout;
 
@@ -49,3 +51,5 @@ public:
     // after the last. Kav::Exception also when there is no part.
     static PageModel layOut(const ReportLayout& layout, const QList<Part>& parts, const Options& options);
 };
+
+} // namespace Qr

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace Qr {
+
 QList<PageLine> PageLines::of(const Page& page)
 {
     QList<PageLine> lines;
@@ -29,3 +31,5 @@ QList<PageLine> PageLines::of(const Page& page)
     }
     return lines;
 }
+
+} // namespace Qr

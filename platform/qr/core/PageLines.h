@@ -6,6 +6,8 @@
 
 #include <QList>
 
+namespace Qr {
+
 struct PageLine
 {
     BandKind bandKind = BandKind::Detail;
@@ -20,3 +22,5 @@ public:
 
     static QList<PageLine> of(const Page& page);
 };
+
+} // namespace Qr

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+namespace Qr {
+
 struct Page
 {
     QList<PageItem> items;
@@ -21,3 +23,5 @@ struct PageModel
     double fontSize = 0;
     QList<Page> pages;
 };
+
+} // namespace Qr

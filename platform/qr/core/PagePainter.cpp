@@ -6,6 +6,8 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+namespace Qr {
+
 namespace {
 
 constexpr double kMmPerInch = 25.4;
@@ -187,3 +189,5 @@ void PagePainter::paintReferences(QPainter& painter, const QList<ChartReference>
     }
     painter.restore();
 }
+
+} // namespace Qr

@@ -7,10 +7,12 @@
 #include <QFont>
 #include <QHash>
 
-class ChartScale;
 class QFontMetricsF;
-
 class QPainter;
+
+namespace Qr {
+
+class ChartScale;
 
 class PagePainter
 {
@@ -34,3 +36,5 @@ private:
     const PageModel& m_model;
     QHash<QString, QFont> m_fonts;
 };
+
+} // namespace Qr

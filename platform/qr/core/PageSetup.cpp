@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace Qr {
+
 namespace {
 
 struct Paper
@@ -56,3 +58,5 @@ QStringList PageSetup::paperNames()
         names.append(QString::fromLatin1(entry.name));
     return names;
 }
+
+} // namespace Qr

@@ -6,6 +6,8 @@
 #include <QPageSize>
 #include <QSizeF>
 
+namespace Qr {
+
 struct PageSetup
 {
     static constexpr double DefaultMarginMm = 10.0;
@@ -27,3 +29,5 @@ struct PageSetup
 
     bool operator==(const PageSetup&) const = default;
 };
+
+} // namespace Qr

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+namespace Qr {
+
 namespace {
 constexpr double kMmPerInch = 25.4;
 }
@@ -53,3 +55,5 @@ bool PdfRenderer::render(const PageModel& model, const RenderTarget& target)
     painter.end();
     return true;
 }
+
+} // namespace Qr

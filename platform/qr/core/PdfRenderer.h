@@ -6,6 +6,8 @@
 class QPagedPaintDevice;
 class QPainter;
 
+namespace Qr {
+
 class PdfRenderer : public ReportRenderer
 {
 public:
@@ -19,3 +21,5 @@ public:
     static void paintPages(const PageModel& model, QPagedPaintDevice& device, QPainter& painter,
                            const RenderTarget& target);
 };
+
+} // namespace Qr

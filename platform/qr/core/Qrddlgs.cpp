@@ -2,6 +2,8 @@
 
 #include "TParams.h"
 
+namespace Qr {
+
 namespace Qrddlgs {
 
 bool ExistParam(const TParams& params, const QString& name)
@@ -10,3 +12,5 @@ bool ExistParam(const TParams& params, const QString& name)
 }
 
 } // namespace Qrddlgs
+
+} // namespace Qr

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+namespace Qr {
+
 class TParams;
 
 namespace Qrddlgs {
@@ -15,3 +17,8 @@ constexpr int MaxParamNameLength = 255;
 bool ExistParam(const TParams& params, const QString& name);
 
 } // namespace Qrddlgs
+
+} // namespace Qr
+
+// Screens call these questions as Qrddlgs::ExistParam.
+namespace Qrddlgs = Qr::Qrddlgs;

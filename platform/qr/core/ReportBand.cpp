@@ -1,5 +1,7 @@
 #include "ReportBand.h"
 
+namespace Qr {
+
 QString bandKindName(BandKind kind)
 {
     switch (kind) {
@@ -24,3 +26,5 @@ QString bandKindName(BandKind kind)
     }
     return {};
 }
+
+} // namespace Qr

@@ -7,6 +7,8 @@
 
 #include <QList>
 
+namespace Qr {
+
 enum class BandKind {
     Title,
     PageHeader,
@@ -27,6 +29,8 @@ struct ReportBand
 {
     BandKind kind = BandKind::Detail;
     double height = 0; // mm
-    ::Expression printWhen;
+    Qr::Expression printWhen;
     QList<ReportElement> elements;
 };
+
+} // namespace Qr

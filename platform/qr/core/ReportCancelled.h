@@ -3,8 +3,12 @@
 
 #include "KavException.h"
 
+namespace Qr {
+
 class ReportCancelled : public Kav::SilentAbort
 {
 public:
     ReportCancelled() : Kav::SilentAbort(QStringLiteral("Relatório cancelado.")) {}
 };
+
+} // namespace Qr

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QMap>
 
+namespace Qr {
+
 namespace {
 constexpr int kLastTwoDigitCode = 99;
 }
@@ -62,3 +64,5 @@ QString ReportCatalog::freeLayoutCode(const QStringList& folders, const QString&
     }
     return {};
 }
+
+} // namespace Qr

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace Qr {
+
 struct ReportEntry
 {
     QString layoutCode;
@@ -28,3 +30,5 @@ public:
     // The lowest two-digit layout code no folder uses yet; empty when all are taken.
     static QString freeLayoutCode(const QStringList& folders, const QString& reportCode);
 };
+
+} // namespace Qr

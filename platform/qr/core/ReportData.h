@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <vector>
 
+namespace Qr {
+
 struct ReportData
 {
     QStringList columns;
@@ -13,3 +15,5 @@ struct ReportData
     // The rows of each of the layout's lists (ReportLayout::lists), in the same order.
     std::vector<ReportData> lists;
 };
+
+} // namespace Qr

@@ -1,5 +1,7 @@
 #include "ReportElement.h"
 
+namespace Qr {
+
 QString ReportElement::kindName(Kind kind)
 {
     switch (kind) {
@@ -18,3 +20,5 @@ QString ReportElement::kindName(Kind kind)
     }
     return {};
 }
+
+} // namespace Qr

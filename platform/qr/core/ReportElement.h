@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QString>
 
+namespace Qr {
+
 struct ReportElement
 {
     enum class Kind { Text, Field, Expression, Line, Box, Chart };
@@ -16,20 +18,22 @@ struct ReportElement
     QRectF rect;
     ElementStyle style;
 
-    QString text;           // Text: what it shows
-    ::Expression value;     // Field (a column), Expression: what it shows; Chart: the bar heights
-    QString format;         // ValueFormatter pattern of the value
-    ::Expression printWhen; // empty: always printed
-    ::Expression emphasis;  // true: shown bold in the emphasis colour (a value out of its range)
-    bool wrap = false;      // Field, Expression: lines as wide as the element, the band grows
+    QString text;             // Text: what it shows
+    Qr::Expression value;     // Field (a column), Expression: what it shows; Chart: the bar heights
+    QString format;           // ValueFormatter pattern of the value
+    Qr::Expression printWhen; // empty: always printed
+    Qr::Expression emphasis;  // true: shown bold in the emphasis colour (a value out of its range)
+    bool wrap = false;        // Field, Expression: lines as wide as the element, the band grows
 
-    ::Expression label;  // Chart: the text under each bar
-    QString labelFormat; // Chart: pattern of the label
+    Qr::Expression label; // Chart: the text under each bar
+    QString labelFormat;  // Chart: pattern of the label
     // Chart: a dashed line across the bars at each bound that is not null (a reference range).
-    ::Expression referenceMin;
-    ::Expression referenceMax;
+    Qr::Expression referenceMin;
+    Qr::Expression referenceMax;
     QColor fill;          // Box, Chart: fill colour (invalid: none for a box)
     double lineWidth = 0; // Line, Box: pen width in mm; 0 the thinnest
 
     static QString kindName(Kind kind);
 };
+
+} // namespace Qr

@@ -6,10 +6,12 @@
 
 #include <optional>
 
+namespace Qr {
+
 struct ReportGroup
 {
     QString name;
-    ::Expression key;
+    Qr::Expression key;
     bool pageBreak = false; // each group after the first starts on a new page
     // The header is printed again at the top of a page the group continues on (its expressions
     // see continued() true there).
@@ -17,3 +19,5 @@ struct ReportGroup
     std::optional<ReportBand> header;
     std::optional<ReportBand> footer;
 };
+
+} // namespace Qr

@@ -1,5 +1,7 @@
 #include "ReportLayout.h"
 
+namespace Qr {
+
 TParams ReportLayout::createParams() const
 {
     TParams params;
@@ -25,3 +27,5 @@ QList<const ReportBand*> ReportLayout::bands() const
             all.append(&**band);
     return all;
 }
+
+} // namespace Qr

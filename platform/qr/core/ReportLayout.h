@@ -14,6 +14,8 @@
 #include <QList>
 #include <QString>
 
+namespace Qr {
+
 struct ParameterDeclaration
 {
     QString name;
@@ -53,3 +55,5 @@ struct ReportLayout
     // bands read their own rows and are not among them).
     QList<const ReportBand*> bands() const;
 };
+
+} // namespace Qr

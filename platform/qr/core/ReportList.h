@@ -6,9 +6,13 @@
 
 #include <QString>
 
+namespace Qr {
+
 struct ReportList
 {
     QString name;
     QString query;
     ReportBand band; // its expressions see the list's row, its aggregates the list's rows
 };
+
+} // namespace Qr

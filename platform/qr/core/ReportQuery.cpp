@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+namespace Qr {
+
 namespace {
 
 constexpr qsizetype kIsoDateLength = 10;     // 2025-03-31
@@ -76,3 +78,5 @@ ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, co
         failed(query);
     return data;
 }
+
+} // namespace Qr

@@ -7,6 +7,9 @@
 #include <QString>
 
 class QSqlDatabase;
+
+namespace Qr {
+
 class TParams;
 
 class ReportQuery
@@ -16,3 +19,5 @@ public:
     // but the collection lacks is an error too.
     static ReportData run(const QSqlDatabase& database, const QString& sql, const TParams& params);
 };
+
+} // namespace Qr

@@ -6,6 +6,9 @@
 #include <QString>
 
 class QWidget;
+
+namespace Qr {
+
 struct PageModel;
 
 struct RenderTarget
@@ -29,3 +32,5 @@ protected:
     // Reports page `done` of `total` to the target; raises ReportCancelled when it cancels.
     static void pageDone(const RenderTarget& target, int done, int total);
 };
+
+} // namespace Qr

@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <vector>
 
+namespace Qr {
+
 struct ReportSnapshot
 {
     ReportLayout layout;
@@ -26,3 +28,5 @@ struct ReportSnapshot
         return parts;
     }
 };
+
+} // namespace Qr

@@ -1,5 +1,7 @@
 #include "SqlParameters.h"
 
+namespace Qr {
+
 namespace {
 
 bool isNameStart(QChar c)
@@ -72,3 +74,5 @@ QStringList SqlParameters::names(const QString& sql)
             unique.append(name);
     return unique;
 }
+
+} // namespace Qr

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace Qr {
+
 class SqlParameters
 {
 public:
@@ -19,3 +21,5 @@ public:
     static QStringList names(const QString& sql);
     static Positional toPositional(const QString& sql);
 };
+
+} // namespace Qr

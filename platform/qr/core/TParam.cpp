@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+namespace Qr {
+
 namespace {
 
 struct TypeName
@@ -170,3 +172,5 @@ QVariant TParam::boundValue() const
         return {};
     return m_value;
 }
+
+} // namespace Qr

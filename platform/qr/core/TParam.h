@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace Qr {
+
 enum class TFieldType { ftUnknown, ftString, ftInteger, ftFloat, ftDate, ftDateTime };
 
 // "string", "integer", "float", "date", "datetime"; empty for ftUnknown.
@@ -46,3 +48,5 @@ private:
     TFieldType m_type;
     QVariant m_value;
 };
+
+} // namespace Qr

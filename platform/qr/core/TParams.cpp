@@ -2,6 +2,8 @@
 
 #include "KavException.h"
 
+namespace Qr {
+
 TParam& TParams::Add(const QString& name, TFieldType declaredType)
 {
     if (FindParam(name))
@@ -34,3 +36,5 @@ const TParam& TParams::ParamByName(const QString& name) const
 {
     return const_cast<TParams*>(this)->ParamByName(name);
 }
+
+} // namespace Qr

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QMetaType>
 
+namespace Qr {
+
 class TParams
 {
 public:
@@ -33,4 +35,9 @@ private:
     QList<TParam> m_items;
 };
 
-Q_DECLARE_METATYPE(TParams)
+} // namespace Qr
+
+Q_DECLARE_METATYPE(Qr::TParams)
+
+// Screens name the collection their report-parameter handler receives as TParams, unqualified.
+using Qr::TParams;

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <QSaveFile>
 
+namespace Qr {
+
 namespace {
 
 // A line item flatter than this is a horizontal rule.
@@ -176,3 +178,5 @@ bool TextRenderer::render(const PageModel& model, const RenderTarget& target)
     pageDone(target, int(model.pages.size()), int(model.pages.size()));
     return true;
 }
+
+} // namespace Qr

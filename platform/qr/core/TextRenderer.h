@@ -7,6 +7,8 @@
 
 #include <QString>
 
+namespace Qr {
+
 class TextRenderer : public ReportRenderer
 {
 public:
@@ -17,3 +19,5 @@ public:
     // The whole report as one text.
     static QString toText(const PageModel& model);
 };
+
+} // namespace Qr

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
+namespace Qr {
+
 namespace {
 
 constexpr double kMmPerPoint = 25.4 / 72.0;
@@ -67,3 +69,5 @@ QStringList TextWrapper::wrap(const QString& text, double widthMm) const
         lines.append(line);
     return lines;
 }
+
+} // namespace Qr

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace Qr {
+
 class TextWrapper
 {
 public:
@@ -20,3 +22,5 @@ private:
     bool m_bold;
     bool m_italic;
 };
+
+} // namespace Qr

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+namespace Qr {
+
 namespace {
 
 constexpr int kDefaultDecimals = 2;
@@ -114,3 +116,5 @@ QString ValueFormatter::formatNumber(double number, const QString& pattern)
         text.prepend(QLatin1Char('-'));
     return pattern.left(start) + text + pattern.mid(end);
 }
+
+} // namespace Qr

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace Qr {
+
 class ValueFormatter
 {
 public:
@@ -20,3 +22,5 @@ public:
 private:
     static QString formatNumber(double number, const QString& pattern);
 };
+
+} // namespace Qr
