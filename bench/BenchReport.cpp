@@ -15,7 +15,7 @@ const QString kNutrients = QStringLiteral("001_002_003_004_005_006_007_008");
 
 } // namespace
 
-BenchReport::BenchReport(QSqlDatabase db, Kav::DatabaseUrl::Engine engine, const ReportLayout& layout,
+BenchReport::BenchReport(QSqlDatabase db, Kav::DatabaseUrl::Engine engine, const Qr::ReportLayout& layout,
                          BenchPeriod period)
     : m_db(std::move(db)), m_engine(engine), m_layout(layout), m_period(std::move(period))
 {}
@@ -39,7 +39,7 @@ TParams BenchReport::params(const QString& key) const
     TParams params = m_layout.createParams();
     const QStringList codes = kNutrients.split(QLatin1Char('_'));
     for (int i = 0; i < kNutrientColumns; ++i)
-        if (TParam* param = params.FindParam(QStringLiteral("P_NUTRIENTE%1").arg(i + 1)))
+        if (Qr::TParam* param = params.FindParam(QStringLiteral("P_NUTRIENTE%1").arg(i + 1)))
             param->setAsString(codes.value(i));
     const QString first = m_period.first.toString(Qt::ISODate);
     const QString last = m_period.last.toString(Qt::ISODate);
@@ -56,14 +56,14 @@ TParams BenchReport::params(const QString& key) const
                                                     {"P_LISTATPRATO", ""},
                                                     {"P_TODOSTPRATO", "T"}};
     for (const auto& [name, value] : values)
-        if (TParam* param = params.FindParam(name))
+        if (Qr::TParam* param = params.FindParam(name))
             param->setAsString(value);
     return params;
 }
 
-ReportData BenchReport::read(const QString& key) const
+Qr::ReportData BenchReport::read(const QString& key) const
 {
-    return ReportQuery::run(m_db, m_layout.query, params(key));
+    return Qr::ReportQuery::run(m_db, m_layout.query, params(key));
 }
 
 void BenchReport::remove(const QString& key)

@@ -22,7 +22,7 @@ struct BenchPeriod
 class BenchReport
 {
 public:
-    BenchReport(QSqlDatabase db, Kav::DatabaseUrl::Engine engine, const ReportLayout& layout,
+    BenchReport(QSqlDatabase db, Kav::DatabaseUrl::Engine engine, const Qr::ReportLayout& layout,
                 BenchPeriod period);
 
     // Prepares the period's data as the server does; the key it is kept under. Kav::Exception when
@@ -30,12 +30,12 @@ public:
     QString prepare();
     // The layout's parameters as the screen binds them for the data under `key`.
     TParams params(const QString& key) const;
-    ReportData read(const QString& key) const;
+    Qr::ReportData read(const QString& key) const;
     void remove(const QString& key);
 
 private:
     QSqlDatabase m_db;
     Kav::DatabaseUrl::Engine m_engine;
-    const ReportLayout& m_layout;
+    const Qr::ReportLayout& m_layout;
     BenchPeriod m_period;
 };

@@ -25,6 +25,8 @@
 #include <QEventLoop>
 #include <QTextStream>
 
+using namespace Qr;
+
 namespace {
 
 constexpr int kDefaultRuns = 5;

@@ -27,6 +27,8 @@
 #include <QTextDocument>
 #include <QTextStream>
 
+using namespace Qr;
+
 namespace {
 
 constexpr int kDefaultPages = 1000;

@@ -9,8 +9,7 @@
 #include "NutriCardUnit.h"
 #include "TfrmDadosGerRel.h"
 #include "TfrmNutriCardBindings.h"
-
-class TParams;
+#include "TParams.h"
 
 class ListChoiceLabel;
 class TfrmNutriCard : public TfrmDadosGerRel, public KavLayout::TfrmNutriCardComponents

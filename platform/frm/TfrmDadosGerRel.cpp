@@ -341,12 +341,12 @@ QString TfrmDadosGerRel::chosenLayoutCode() const
 
 QString TfrmDadosGerRel::chosenLayoutFileName() const
 {
-    return reportCode() + chosenLayoutCode() + ReportCatalog::Extension;
+    return reportCode() + chosenLayoutCode() + Qr::ReportCatalog::Extension;
 }
 
 bool TfrmDadosGerRel::isChosenLayout(const QString& code) const
 {
-    return chosenLayoutFileName() == reportCode() + code + ReportCatalog::Extension;
+    return chosenLayoutFileName() == reportCode() + code + Qr::ReportCatalog::Extension;
 }
 
 QStringList TfrmDadosGerRel::reportFolders() const
@@ -362,15 +362,15 @@ QStringList TfrmDadosGerRel::reportFolders() const
 
 void TfrmDadosGerRel::refreshReportList()
 {
-    setReportList(ReportCatalog::list(reportFolders(), reportCode()));
+    setReportList(Qr::ReportCatalog::list(reportFolders(), reportCode()));
 }
 
-void TfrmDadosGerRel::setReportList(const QList<ReportEntry>& entries)
+void TfrmDadosGerRel::setReportList(const QList<Qr::ReportEntry>& entries)
 {
     const QString chosen = chosenLayoutCode();
     QStringList titles;
     m_layoutCodes.clear();
-    for (const ReportEntry& entry : entries) {
+    for (const Qr::ReportEntry& entry : entries) {
         titles << entry.title;
         m_layoutCodes << entry.layoutCode;
     }
@@ -383,7 +383,7 @@ void TfrmDadosGerRel::loadChosenLayout()
 {
     const QString code = chosenLayoutCode();
     const QString path =
-        code.isEmpty() ? QString() : ReportCatalog::find(reportFolders(), reportCode(), code);
+        code.isEmpty() ? QString() : Qr::ReportCatalog::find(reportFolders(), reportCode(), code);
     if (path.isEmpty())
         Consiste::MensErro(TMessages::Format(msgPadrao->Msg(QStringLiteral("Arq_Rel_Err")),
                                              {reportCode() + code, Kavenso::CurrentSession().reportsDir}),

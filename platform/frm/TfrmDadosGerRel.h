@@ -19,7 +19,9 @@
 #include <QWidget>
 
 class QMdiArea;
+namespace Qr {
 struct ReportEntry;
+}
 
 class TfrmDadosGerRel : public QWidget, public KavLayout::TfrmDadosGerRelComponents
 {
@@ -82,7 +84,7 @@ public:
     void refreshReportList();
     // Shows these layouts in cbbReportNames, keeping the chosen code when it is still there,
     // else choosing the first.
-    void setReportList(const QList<ReportEntry>& entries);
+    void setReportList(const QList<Qr::ReportEntry>& entries);
 
     // Handlers bound by the layout.
     Q_INVOKABLE void FormCreate(QObject* Sender);

@@ -97,7 +97,7 @@ QString checkWords(ScriptVerb verb, const QStringList& args)
         return {};
     case ScriptVerb::AnswerPreview:
         for (const QString& step : args) {
-            if (const QString error = PreviewWindowScript::stepError(step); !error.isEmpty())
+            if (const QString error = Qr::PreviewWindowScript::stepError(step); !error.isEmpty())
                 return error;
         }
         // Printing from the preview would need a printer: scripts only close it.

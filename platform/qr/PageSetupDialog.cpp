@@ -11,6 +11,8 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 
+namespace Qr {
+
 namespace {
 
 constexpr double kMaxMarginMm = 50.0;
@@ -150,3 +152,5 @@ std::optional<ReportLayout> PageSetupDialog::askFor(const ReportLayout& layout, 
         }
     }
 }
+
+} // namespace Qr

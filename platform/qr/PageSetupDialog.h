@@ -12,6 +12,8 @@
 class QComboBox;
 class QDoubleSpinBox;
 
+namespace Qr {
+
 class PageSetupDialog : public QDialog
 {
     Q_OBJECT
@@ -36,3 +38,5 @@ private:
     QComboBox* m_orientation;
     QDoubleSpinBox* m_margins[4];
 };
+
+} // namespace Qr

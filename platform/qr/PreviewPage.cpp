@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace Qr {
+
 namespace {
 constexpr double kPreviewMmPerInch = 25.4;
 }
@@ -40,3 +42,5 @@ void PreviewPage::paintEvent(QPaintEvent*)
     if (m_page >= 0 && m_page < m_model.pages.size())
         m_painter.paint(painter, m_model.pages[m_page], pixelsPerMm());
 }
+
+} // namespace Qr

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+namespace Qr {
+
 class PreviewPage : public QWidget
 {
     Q_OBJECT
@@ -26,3 +28,5 @@ private:
     int m_page = 0;
     double m_zoom = 1.0;
 };
+
+} // namespace Qr

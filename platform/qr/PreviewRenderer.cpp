@@ -9,6 +9,8 @@
 
 #include <QEventLoop>
 
+namespace Qr {
+
 namespace {
 
 // Automated, the window is painted once, plays the script's answer and closes; otherwise it stays
@@ -71,3 +73,5 @@ bool PreviewRenderer::renderWhileLayingOut(BackgroundLayout& layout, const Rende
         throw Kav::Exception(layout.error());
     return true;
 }
+
+} // namespace Qr

@@ -4,6 +4,8 @@
 
 #include "ReportRenderer.h"
 
+namespace Qr {
+
 class BackgroundLayout;
 
 class PreviewRenderer : public ReportRenderer
@@ -15,3 +17,5 @@ public:
     // Kav::Exception when the layout fails.
     bool renderWhileLayingOut(BackgroundLayout& layout, const RenderTarget& target);
 };
+
+} // namespace Qr

@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+namespace Qr {
+
 namespace {
 
 constexpr double kZoomFactors[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0};
@@ -315,3 +317,5 @@ void PreviewWindow::scrollOrTurn(bool down)
         bar->setValue(bar->maximum());
     }
 }
+
+} // namespace Qr

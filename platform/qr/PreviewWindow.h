@@ -16,8 +16,11 @@ class QComboBox;
 class QLabel;
 class QScrollArea;
 class QToolButton;
-class PreviewPage;
 class QPushButton;
+
+namespace Qr {
+
+class PreviewPage;
 
 class PreviewWindow : public QDialog
 {
@@ -82,3 +85,5 @@ private:
     QToolButton* m_last = nullptr;
     QPushButton* m_printButton = nullptr;
 };
+
+} // namespace Qr

@@ -10,6 +10,8 @@
 #include <QScrollArea>
 #include <QWheelEvent>
 
+namespace Qr {
+
 namespace {
 
 const QString kClose = QStringLiteral("close");
@@ -145,3 +147,5 @@ QString PreviewWindowScript::play(PreviewWindow& window, const QStringList& step
     }
     return kClose;
 }
+
+} // namespace Qr

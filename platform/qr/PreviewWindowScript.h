@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace Qr {
+
 class PreviewWindow;
 
 class PreviewWindowScript
@@ -27,3 +29,5 @@ public:
     // `failures` one text per step whose expectation did not hold.
     static QString play(PreviewWindow& window, const QStringList& steps, QStringList& failures);
 };
+
+} // namespace Qr

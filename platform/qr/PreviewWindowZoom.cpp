@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace Qr {
+
 namespace {
 const QString kZoomWholePage = QStringLiteral("pagina");
 const QString kZoomPageWidth = QStringLiteral("largura");
@@ -43,3 +45,5 @@ double PreviewWindowZoom::factorFor(const QSizeF& sheetAtOne, const QSizeF& room
     const double fitted = mode == Mode::PageWidth ? byWidth : std::min(byWidth, byHeight);
     return std::clamp(fitted, kMinFactor, kMaxFactor);
 }
+
+} // namespace Qr

@@ -6,6 +6,8 @@
 #include <QSizeF>
 #include <QString>
 
+namespace Qr {
+
 struct PreviewWindowZoom
 {
     enum class Mode { Fixed, WholePage, PageWidth };
@@ -29,3 +31,5 @@ struct PreviewWindowZoom
         return mode == other.mode && (mode != Mode::Fixed || qFuzzyCompare(factor, other.factor));
     }
 };
+
+} // namespace Qr

@@ -9,6 +9,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+namespace Qr {
+
 bool PrinterRenderer::render(const PageModel& model, const RenderTarget& target)
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -49,3 +51,5 @@ bool PrinterRenderer::render(const PageModel& model, const RenderTarget& target)
     painter.end();
     return true;
 }
+
+} // namespace Qr

@@ -4,8 +4,12 @@
 
 #include "ReportRenderer.h"
 
+namespace Qr {
+
 class PrinterRenderer : public ReportRenderer
 {
 public:
     bool render(const PageModel& model, const RenderTarget& target) override;
 };
+
+} // namespace Qr

@@ -24,6 +24,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace Qr {
+
 namespace {
 
 constexpr int kNameColumn = 0;
@@ -284,3 +286,5 @@ void ReportEditorDialog::trialPreview()
         Kav::DialogService::instance().showError(error.message());
     }
 }
+
+} // namespace Qr

@@ -11,6 +11,8 @@ class QLineEdit;
 class QPlainTextEdit;
 class QTableWidget;
 
+namespace Qr {
+
 class ReportEditorDialog : public QDialog
 {
     Q_OBJECT
@@ -65,3 +67,5 @@ private:
     QPlainTextEdit* m_bands;
     std::function<void(const ReportLayout&)> m_trialPreview;
 };
+
+} // namespace Qr

@@ -4,6 +4,8 @@
 
 #include <QProgressDialog>
 
+namespace Qr {
+
 namespace {
 // Work shorter than this shows no window.
 constexpr int kShowAfterMs = 700;
@@ -30,3 +32,5 @@ bool ReportProgress::operator()(const QString& step, int done, int total)
     m_dialog->setValue(done); // runs the event loop while the window is modal
     return !m_dialog->wasCanceled();
 }
+
+} // namespace Qr

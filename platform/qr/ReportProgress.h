@@ -8,6 +8,8 @@
 class QProgressDialog;
 class QWidget;
 
+namespace Qr {
+
 class ReportProgress
 {
 public:
@@ -22,3 +24,5 @@ private:
     QString m_title;
     std::unique_ptr<QProgressDialog> m_dialog;
 };
+
+} // namespace Qr

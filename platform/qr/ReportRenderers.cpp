@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 
+namespace Qr {
+
 namespace {
 
 struct FileOutput
@@ -68,3 +70,5 @@ QString ReportRenderers::saveFilter()
         filters.append(QString::fromLatin1(output.description));
     return filters.join(QLatin1String(";;"));
 }
+
+} // namespace Qr

@@ -6,6 +6,8 @@
 #include <memory>
 #include <QStringList>
 
+namespace Qr {
+
 class ReportRenderers
 {
 public:
@@ -18,3 +20,5 @@ public:
     // Filter for a save dialog offering every file output, PDF first.
     static QString saveFilter();
 };
+
+} // namespace Qr

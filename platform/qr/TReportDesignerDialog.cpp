@@ -28,6 +28,8 @@
 #include <QSqlDatabase>
 #include <QWidget>
 
+using namespace Qr;
+
 namespace {
 
 const QString kEditTitle = QStringLiteral("Editar relatório");

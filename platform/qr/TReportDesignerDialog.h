@@ -11,6 +11,9 @@
 //     ends the command with no output.
 //   OnQRPAfterPrint(QObject* Sender): after the pages went to the printer (or its PDF file).
 //   OnQRPAfterPreview(QObject* Sender): when the preview window has closed.
+//
+// The one class of the engine outside namespace Qr: stored layouts, and the form bindings
+// generated from them, name it unqualified, as they name the support library's components.
 
 #include "PageModel.h"
 #include "ReportLayout.h"
@@ -42,9 +45,9 @@ public:
 
     // Reads and checks a layout file; Kav::Exception naming the file and line of a fault.
     Q_INVOKABLE void LoadFromFile(const QString& fileName);
-    void setLayout(const ReportLayout& layout, const QString& fileName);
+    void setLayout(const Qr::ReportLayout& layout, const QString& fileName);
     bool HasLayout() const { return m_layout.has_value(); }
-    const ReportLayout& Layout() const;
+    const Qr::ReportLayout& Layout() const;
     QString FileName() const { return m_fileName; }
 
     // Empty: the host's shared connection (dtmDBGeral).
@@ -67,9 +70,9 @@ public:
 
     // Raises OnBeforeGetQueryParams and runs the queries: what a layout run reads, its own copy.
     // None when the handler or the user cancelled.
-    std::optional<ReportSnapshot> ReadData();
+    std::optional<Qr::ReportSnapshot> ReadData();
     // ReadData, then the pages laid out. Null when the handler cancelled.
-    std::shared_ptr<const PageModel> Prepare();
+    std::shared_ptr<const Qr::PageModel> Prepare();
 
     // Each returns false when nothing was produced (a dialog cancelled, the handler cancelled).
     Q_INVOKABLE bool Print();
@@ -96,19 +99,19 @@ private:
     std::optional<TParams> askParams();
     // Asks the parameters and reads the rows of every part, under the progress window it sets up;
     // none when the handler or the user cancelled.
-    std::optional<ReportSnapshot> readData(Progress& progress);
+    std::optional<Qr::ReportSnapshot> readData(Progress& progress);
     // Writes the rows of the layout's data export to a CSV file.
     bool exportData(const QString& fileName);
 
     QSqlDatabase database() const;
-    bool runRenderer(const QString& name, const PageModel& model, const QString& fileName);
-    bool printModel(const PageModel& model);
-    QString saveToUserFolder(const ReportLayout& layout, const QString& fileName);
+    bool runRenderer(const QString& name, const Qr::PageModel& model, const QString& fileName);
+    bool printModel(const Qr::PageModel& model);
+    QString saveToUserFolder(const Qr::ReportLayout& layout, const QString& fileName);
     // A layout that cannot be read, said without its file's path and line.
     QString layoutFaultMessage(const QString& fileName, const QString& fault) const;
     Progress progressFor(const QString& title);
 
-    std::optional<ReportLayout> m_layout;
+    std::optional<Qr::ReportLayout> m_layout;
     QString m_fileName;
     QString m_connectionName;
     QString m_userReportsDir;

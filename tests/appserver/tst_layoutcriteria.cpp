@@ -72,12 +72,12 @@ struct Sum
 
 QString amount(double value)
 {
-    return ValueFormatter::format(value, QStringLiteral("#,##0.0"));
+    return Qr::ValueFormatter::format(value, QStringLiteral("#,##0.0"));
 }
 
 QString dayLabel(const QDate& day)
 {
-    return ValueFormatter::format(day, QStringLiteral("ddd dd/MM/yyyy"));
+    return Qr::ValueFormatter::format(day, QStringLiteral("ddd dd/MM/yyyy"));
 }
 
 // The lines of a text export that start (after blanks) with `start`, in order.
@@ -210,7 +210,7 @@ QString TstLayoutCriteria::printed(ServerHarness& server, const QString& layout,
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
     dialog.setConnectionName(server.db().connectionName());
     dialog.LoadFromFile(kReports + QLatin1Char('/') +
-                        ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
+                        Qr::ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
     const QString out = m_dir.filePath(QStringLiteral("out.txt"));
     if (!dialog.SaveToFile(out))
         return {};
@@ -255,7 +255,7 @@ void TstLayoutCriteria::checkOptions(const QString& text, const QList<Dish>& opt
             listed.append(line);
     QCOMPARE(listed.size(), shown ? options.size() : 0);
     for (int i = 0; i < listed.size(); ++i) {
-        QVERIFY2(listed[i].contains(ValueFormatter::format(options[i].day, QStringLiteral("dd/MM"))),
+        QVERIFY2(listed[i].contains(Qr::ValueFormatter::format(options[i].day, QStringLiteral("dd/MM"))),
                  qPrintable(listed[i]));
         QVERIFY2(listed[i].contains(amount(options[i].values.value("001"))), qPrintable(listed[i]));
     }
@@ -319,7 +319,8 @@ void TstLayoutCriteria::everyCombinationPrintsItsOwnFigures()
         // NDpCal% of Monday's lunch: net protein (5.485 × 0.5 + 3.96 × 0.6) g × 4 over the energy of
         // rice and beans (343.532 kcal), and of the salad (172.61868 kcal) when it counts.
         const double energy = 343.532 + (choice.allTypes ? 172.61868 : 0.0);
-        const QString ndpcal = ValueFormatter::format((5.485 * 0.5 + 3.96 * 0.6) * 4 / energy * 100, "0.0");
+        const QString ndpcal =
+            Qr::ValueFormatter::format((5.485 * 0.5 + 3.96 * 0.6) * 4 / energy * 100, "0.0");
         QVERIFY2(linesStarting(perDay, dayLabel(kFirstDay)).value(0).contains(ndpcal), qPrintable(perDay));
 
         outputs[QStringLiteral("07")].insert(perDay);

@@ -325,7 +325,7 @@ private slots:
         QVERIFY(QFile::copy(shipped + "Zve41301.QR2", reports.filePath("Tst00101.QR2")));
         form->refreshReportList();
         QCOMPARE(form->layoutCodes(), QStringList({"01", "04"}));
-        const QList<ReportEntry> entries = ReportCatalog::list({reports.path()}, "Tst001");
+        const QList<Qr::ReportEntry> entries = Qr::ReportCatalog::list({reports.path()}, "Tst001");
         QCOMPARE(form->cbbReportNames->items(), QStringList({entries.at(0).title, entries.at(1).title}));
         QCOMPARE(form->chosenLayoutCode(), QString("01"));
         form->cbbReportNames->setCurrentIndex(1);

@@ -64,7 +64,7 @@ TParams declared(const QStringList& names)
 {
     TParams params;
     for (const QString& name : names)
-        params.Add(name.section(':', 0, 0), fieldTypeFromName(name.section(':', 1)));
+        params.Add(name.section(':', 0, 0), Qr::fieldTypeFromName(name.section(':', 1)));
     return params;
 }
 } // namespace
@@ -562,7 +562,7 @@ private slots:
         form->rpddPadraoBeforeGetQueryParams(params, cancel);
         QVERIFY(!cancel);
         for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-            const TParam& param = params.ParamByName(it.key());
+            const Qr::TParam& param = params.ParamByName(it.key());
             if (!it.value().isValid())
                 QVERIFY2(!param.Value().isValid(), qPrintable(it.key()));
             else if (it.value().typeId() == QMetaType::QString)
@@ -583,9 +583,9 @@ private slots:
         TParams params = declared({"P_DTPERIINI:datetime", "P_NUTRIENTE1:integer", "P_DTINICIAL"});
         bool cancel = false;
         form->rpddPadraoBeforeGetQueryParams(params, cancel);
-        QCOMPARE(params.ParamByName("P_DTPERIINI").DataType(), TFieldType::ftString);
+        QCOMPARE(params.ParamByName("P_DTPERIINI").DataType(), Qr::TFieldType::ftString);
         QCOMPARE(params.ParamByName("P_DTPERIINI").Value().toString(), QString("01/03/2025"));
-        QCOMPARE(params.ParamByName("P_NUTRIENTE1").DataType(), TFieldType::ftString);
+        QCOMPARE(params.ParamByName("P_NUTRIENTE1").DataType(), Qr::TFieldType::ftString);
         QCOMPARE(params.ParamByName("P_NUTRIENTE1").Value().toString(), QString("001"));
         // A value without a declared type takes the value's own: a date-time.
         QCOMPARE(params.ParamByName("P_DTINICIAL").Value().typeId(), QMetaType::QDateTime);

@@ -19,6 +19,8 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+using namespace Qr;
+
 namespace {
 
 const QString kLayout = QStringLiteral(KAV_TEST_DIR "/layouts/dialog.QR2");

@@ -10,6 +10,8 @@
 #include <QtTest>
 #include <thread>
 
+using namespace Qr;
+
 namespace {
 
 const QStringList kColumns = {QStringLiteral("DIA"), QStringLiteral("KCAL"), QStringLiteral("INCOMPLETO"),

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+using namespace Qr;
+
 namespace {
 
 const QString kLayouts = QStringLiteral(KAV_TEST_DIR "/layouts");

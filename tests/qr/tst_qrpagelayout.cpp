@@ -18,6 +18,8 @@
 #include <QtTest>
 #include <thread>
 
+using namespace Qr;
+
 namespace {
 
 const QString kLayout = QStringLiteral(KAV_TEST_DIR "/layouts/grouped.QR2");

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+using namespace Qr;
+
 namespace {
 
 // Stands for a screen: its handler fills the parameters the layout declares.

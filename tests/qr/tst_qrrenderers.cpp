@@ -19,6 +19,8 @@
 #include <QtTest>
 #include <QXmlStreamReader>
 
+using namespace Qr;
+
 namespace {
 
 constexpr double kLeft = 10; // margin of the test pages

@@ -25,6 +25,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+using namespace Qr;
+
 namespace {
 
 const QString kReports = QStringLiteral(KAV_SOURCE_DIR "/reports");

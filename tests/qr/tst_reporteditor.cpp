@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qr;
+
 class TstReportEditor : public QObject
 {
     Q_OBJECT

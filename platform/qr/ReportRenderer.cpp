@@ -1,9 +1,0 @@
-#include "ReportRenderer.h"
-
-#include "ReportCancelled.h"
-
-void ReportRenderer::pageDone(const RenderTarget& target, int done, int total)
-{
-    if (target.progress && !target.progress(done, total))
-        throw ReportCancelled();
-}
