@@ -53,17 +53,36 @@ const Column kDishFigureColumns[] = {
     {"IDDIETAINCOMPL", "VARCHAR[]"},
 };
 
+const Column kNoteColumns[] = {
+    {"NRSEQUNUTR", "VARCHAR[]"},
+    {"NRLINHA", "INTEGER[]"},
+    {"DSNOTA", "VARCHAR[]"},
+};
+
 std::span<const Column> columnsOf(NutriCardRowInserter::Table table)
 {
-    if (table == NutriCardRowInserter::Table::DishFigures)
+    switch (table) {
+    case NutriCardRowInserter::Table::DishFigures:
         return kDishFigureColumns;
+    case NutriCardRowInserter::Table::Notes:
+        return kNoteColumns;
+    case NutriCardRowInserter::Table::ReportRows:
+        break;
+    }
     return kReportRowColumns;
 }
 
 QString tableName(NutriCardRowInserter::Table table)
 {
-    return table == NutriCardRowInserter::Table::DishFigures ? QStringLiteral("NUTRICARDPRATO")
-                                                             : QStringLiteral("NUTRICARD");
+    switch (table) {
+    case NutriCardRowInserter::Table::DishFigures:
+        return QStringLiteral("NUTRICARDPRATO");
+    case NutriCardRowInserter::Table::Notes:
+        return QStringLiteral("NUTRICARDNOTA");
+    case NutriCardRowInserter::Table::ReportRows:
+        break;
+    }
+    return QStringLiteral("NUTRICARD");
 }
 
 // Room for the shortest text of any double or 64-bit integer.

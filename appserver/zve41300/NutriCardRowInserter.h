@@ -1,8 +1,9 @@
 #pragma once
-// Inserts the rows of NUTRICARD (or NUTRICARDPRATO) in as few round trips as the engine allows: on PostgreSQL
-// all rows in one statement, each column bound as one array parameter and unnested by the database; on SQLite
-// one statement of one row, prepared once and bound through SQLite's own interface (Qt's driver spends more
-// on binding a value than SQLite on storing it); on Firebird one row per statement, prepared once.
+// Inserts the rows of NUTRICARD (or NUTRICARDPRATO, NUTRICARDNOTA) in as few round trips as the engine
+// allows: on PostgreSQL all rows in one statement, each column bound as one array parameter and unnested by
+// the database; on SQLite one statement of one row, prepared once and bound through SQLite's own interface
+// (Qt's driver spends more on binding a value than SQLite on storing it); on Firebird one row per statement,
+// prepared once.
 
 #include <QList>
 #include <QSqlDatabase>
@@ -11,7 +12,7 @@
 class NutriCardRowInserter
 {
 public:
-    enum class Table { ReportRows, DishFigures };
+    enum class Table { ReportRows, DishFigures, Notes };
 
     // The columns, in the order each row gives its values.
     static QStringList columns(Table table);

@@ -105,17 +105,11 @@ int NutriCardWriter::appendDishFigures(const QString& key, const QList<NutriCard
 
 void NutriCardWriter::writeNotes(const QString& key, const QStringList& notes) const
 {
-    if (notes.isEmpty())
-        return;
-    BoundQuery insert(
-        m_db, QStringLiteral("INSERT INTO NUTRICARDNOTA (NRSEQUNUTR, NRLINHA, DSNOTA) VALUES (?, ?, ?)"),
-        QStringLiteral("store the prepared data's notes"));
-    for (int line = 0; line < notes.size(); ++line) {
-        insert.bind(0, key);
-        insert.bind(1, line + 1);
-        insert.bind(2, notes[line]);
-        insert.exec();
-    }
+    QList<QVariantList> values;
+    values.reserve(notes.size());
+    for (int line = 0; line < notes.size(); ++line)
+        values.append({key, line + 1, notes[line]});
+    NutriCardRowInserter(m_db, NutriCardRowInserter::Table::Notes).insert(values);
 }
 
 int NutriCardWriter::removeWhere(const QString& keyFilter, const QString& name, const QVariant& value) const

@@ -3,6 +3,7 @@
 #include "Colors.h"
 #include "KavException.h"
 #include "LayoutLoader.h"
+#include "MetaLookup.h"
 
 #include <QMenu>
 #include <QMetaProperty>
@@ -93,15 +94,16 @@ bool writeGeometry(const LayoutAssignment& a, QWidget* w)
     if (!names.contains(a.name))
         return false;
     const int value = integerOf(a);
-    // A window's Width and Height include its frame: its client size is ClientWidth and
-    // ClientHeight. Its place is where the window goes when shown.
-    w->setProperty(a.name.toLatin1().constData(), value);
-    if (w->isWindow() && (a.name == QLatin1String("Width") || a.name == QLatin1String("Height")))
-        return true;
-    if (w->isWindow())
-        w->move(a.name == QLatin1String("Left") ? QPoint(value, w->y()) : QPoint(w->x(), value));
-    else
+    if (!w->isWindow()) {
+        // A control's place is its geometry, nothing more to keep.
         setGeometryPart(w, a.name, value);
+        return true;
+    }
+    // A window's Width and Height include its frame: its client size is ClientWidth and
+    // ClientHeight. Its place is where the window goes when shown, kept for its form to read.
+    w->setProperty(a.name.toLatin1().constData(), value);
+    if (a.name == QLatin1String("Left") || a.name == QLatin1String("Top"))
+        w->move(a.name == QLatin1String("Left") ? QPoint(value, w->y()) : QPoint(w->x(), value));
     return true;
 }
 
@@ -212,7 +214,7 @@ bool writeWidgetProperty(const LayoutAssignment& a, QWidget* w)
 bool writeGuiProperty(const LayoutAssignment& a)
 {
     // What a class declares itself wins; colour names still read for its QColor properties.
-    const int index = a.object->metaObject()->indexOfProperty(a.name.toLatin1().constData());
+    const int index = MetaLookup::propertyIndex(a.object->metaObject(), a.name);
     if (index >= 0)
         return writeNamedColor(a, a.object->metaObject()->property(index));
     auto* w = qobject_cast<QWidget*>(a.object);

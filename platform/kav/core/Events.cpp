@@ -1,6 +1,7 @@
 #include "Events.h"
 
 #include "KavException.h"
+#include "MetaLookup.h"
 
 #include <QByteArrayList>
 #include <QDebug>
@@ -130,12 +131,7 @@ bool isEventBound(const QObject* source, const QByteArray& event)
 
 bool hasHandler(const QObject* target, const QByteArray& handler)
 {
-    const QMetaObject* meta = target->metaObject();
-    for (int i = 0; i < meta->methodCount(); ++i) {
-        if (meta->method(i).name() == handler)
-            return true;
-    }
-    return false;
+    return MetaLookup::hasMethodNamed(target->metaObject(), handler);
 }
 
 void invokeHandler(QObject* target, const QByteArray& handler, QGenericArgument a0, QGenericArgument a1,

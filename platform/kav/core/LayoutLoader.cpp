@@ -4,10 +4,10 @@
 #include "Events.h"
 #include "LayoutError.h"
 #include "LayoutParser.h"
+#include "MetaLookup.h"
+#include "ParsedLayouts.h"
 
-#include <QFile>
 #include <QMetaProperty>
-#include <QRegularExpression>
 
 namespace Kav {
 
@@ -54,15 +54,7 @@ bool isOfLayoutClass(const QObject* object, const QString& className)
 // Events a class declares it fires; empty when it declares none (then any name is taken).
 QStringList declaredEvents(const QObject* object)
 {
-    QStringList events;
-    const QMetaObject* meta = object->metaObject();
-    for (int i = 0; i < meta->classInfoCount(); ++i) {
-        const QMetaClassInfo info = meta->classInfo(i);
-        if (qstrcmp(info.name(), kEventsClassInfo) == 0)
-            events += QString::fromLatin1(info.value())
-                          .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-    }
-    return events;
+    return MetaLookup::classInfoWords(object->metaObject(), kEventsClassInfo);
 }
 
 bool isEventName(const QString& name)
@@ -152,6 +144,8 @@ QObject* LayoutLoader::component(const QString& name) const
         return nullptr;
     if (m_root->objectName() == name)
         return m_root;
+    if (const std::optional<QObject*> known = m_names.lookup(name))
+        return *known;
     return m_root->findChild<QObject*>(name);
 }
 
@@ -162,18 +156,19 @@ void LayoutLoader::defer(std::function<void()> resolve)
 
 void LayoutLoader::apply(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw LayoutError(fileName, 0, QStringLiteral("cannot read the layout: %1").arg(file.errorString()));
-    applyText(QString::fromUtf8(file.readAll()), fileName);
+    applyRoot(ParsedLayouts::parse(fileName), fileName);
 }
 
 void LayoutLoader::applyText(const QString& text, const QString& fileName)
 {
+    applyRoot(LayoutParser(text, fileName).parse(), fileName);
+}
+
+void LayoutLoader::applyRoot(const LayoutNode& rootNode, const QString& fileName)
+{
     const LoadingGuard loading;
     m_fileName = fileName;
     m_deferred.clear();
-    const LayoutNode rootNode = LayoutParser(text, fileName).parse();
     m_line = rootNode.line;
     if (!m_root)
         throw LayoutError(fileName, m_line, QStringLiteral("no object to apply the layout to"));
@@ -181,6 +176,7 @@ void LayoutLoader::applyText(const QString& text, const QString& fileName)
         throw LayoutError(fileName, m_line,
                           QStringLiteral("the layout is for %1, not for %2")
                               .arg(rootNode.className, layoutClassOf(m_root)));
+    const ComponentNames::Indexing indexing(m_names, m_root);
     m_root->setObjectName(rootNode.name);
     for (const LayoutProperty& property : rootNode.properties)
         applyProperty(m_root, property);
@@ -233,6 +229,7 @@ QObject* LayoutLoader::createComponent(const LayoutNode& node, QObject* parent)
     }
     object->setObjectName(node.name);
     object->setProperty(layoutClassProperty, node.className);
+    m_names.add(object);
     return object;
 }
 
@@ -293,7 +290,7 @@ void LayoutLoader::writeProperty(QObject* object, const QString& name, const Lay
     const QMetaObject* meta = object->metaObject();
     const int dot = name.indexOf(QLatin1Char('.'));
     const QString head = dot < 0 ? name : name.left(dot);
-    const int index = meta->indexOfProperty(head.toLatin1().constData());
+    const int index = MetaLookup::propertyIndex(meta, head);
     if (index < 0)
         throw Exception(QStringLiteral("%1 (%2) has no property %3")
                             .arg(object->objectName(), layoutClassOf(object), name));

@@ -11,6 +11,7 @@
 // extensions registered with addPropertyKind. A class may list the events it fires in a
 // Q_CLASSINFO("KavEvents", "OnClick OnChange"); the loader then refuses any other event name.
 
+#include "ComponentNames.h"
 #include "LayoutNode.h"
 
 #include <functional>
@@ -45,7 +46,8 @@ public:
 
     explicit LayoutLoader(QObject* root);
 
-    // Applies a layout file (a path or a ":/resource"). Throws LayoutError.
+    // Applies a layout file (a path or a ":/resource", parsed once: Kav::ParsedLayouts).
+    // Throws LayoutError.
     void apply(const QString& fileName);
     // Applies layout text; `fileName` names it in errors.
     void applyText(const QString& text, const QString& fileName);
@@ -66,6 +68,7 @@ public:
     static bool isLoading();
 
 private:
+    void applyRoot(const LayoutNode& rootNode, const QString& fileName);
     void applyNode(const LayoutNode& node, QObject* parent);
     QObject* createComponent(const LayoutNode& node, QObject* parent);
     QObject* inheritedComponent(const LayoutNode& node) const;
@@ -75,6 +78,9 @@ private:
     void writeReference(QObject* object, const QMetaProperty& property, const QString& targetName);
 
     QPointer<QObject> m_root;
+    // The root's named components while a file is applied, so that each name is not searched
+    // for through every object of the form.
+    ComponentNames m_names;
     QString m_fileName;
     int m_line = 0;
     QList<QPair<int, std::function<void()>>> m_deferred;
