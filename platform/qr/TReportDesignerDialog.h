@@ -22,6 +22,9 @@
 #include <QDateTime>
 #include <QObject>
 
+namespace Kav {
+class ClientContext;
+}
 class QSqlDatabase;
 class QWidget;
 
@@ -114,6 +117,8 @@ private:
     QString m_userReportsDir;
     QString m_savedFileName;
     QWidget* m_parentWidget = nullptr;
+    // The client context current when the dialog was made: session, dialogs.
+    Kav::ClientContext& m_context;
     QDateTime m_clock;
     Progress m_progress;
     TParams m_params;
