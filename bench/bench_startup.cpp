@@ -12,11 +12,11 @@
 
 #include "BenchStats.h"
 #include "Cli_Zve41300.h"
-#include "DialogService.h"
+#include "ClientContext.h"
 #include "dtmDBGeral.h"
 #include "FormFactory.h"
-#include "Kavenso.h"
 #include "KavException.h"
+#include "ScriptedDialogService.h"
 #include "TfrmNutriCard.h"
 #include "TfrmNutriCardConstruction.h"
 
@@ -232,16 +232,15 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
     try {
         const int runs = parser.isSet("runs") ? parser.value("runs").toInt() : kDefaultRuns;
-        Kav::DialogService::instance().setAutomated(true);
-        dtmDBGeral::open(parser.value("database"));
-        Kavenso::Session session = Kavenso::CurrentSession();
+        Kavenso::Session session;
         session.filial = kCentral;
-        Kavenso::SetSession(session);
+        Kav::ClientContext context(std::make_unique<Kav::ScriptedDialogService>(), session);
+        dtmDBGeral::open(parser.value("database"));
 
         QMainWindow window;
         auto* area = new QMdiArea;
         window.setCentralWidget(area);
-        TfrmDadosGerRel::setMdiArea(area);
+        context.setMdiArea(area);
         window.show();
         window.activateWindow();
         if (!waitFor([&] { return window.isActiveWindow(); }))
@@ -276,7 +275,6 @@ int main(int argc, char* argv[])
         out << row(
             QStringLiteral("baseline: the same components built by generated code, shown and activated"),
             floorMedian, floorMedian);
-        TfrmDadosGerRel::setMdiArea(nullptr);
         dtmDBGeral::close();
         return 0;
     } catch (const Kav::Exception& error) {

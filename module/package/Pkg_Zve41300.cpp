@@ -1,22 +1,23 @@
 #include "Cli_Zve41300.h"
 
+#include "ClientContext.h"
 #include "DialogService.h"
 #include "KavException.h"
 
 #include <exception>
 
+// The entry takes no arguments: the host's client context reaches it as the current one.
 extern "C" void IniProc()
 {
-    auto& dialogs = Kav::DialogService::instance();
     try {
         Cli_Zve41300::CriaNutriCard();
     } catch (const Kav::SilentAbort&) {
         // Its message was shown by whoever raised it.
     } catch (const Kav::Exception& error) {
-        dialogs.showError(error.message());
+        Kav::dialogs().showError(error.message());
     } catch (const std::exception& error) {
-        dialogs.showError(QString::fromLocal8Bit(error.what()));
+        Kav::dialogs().showError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        dialogs.showError(QStringLiteral("Erro inesperado ao abrir a tela Nutrientes do Cardápio."));
+        Kav::dialogs().showError(QStringLiteral("Erro inesperado ao abrir a tela Nutrientes do Cardápio."));
     }
 }

@@ -1,5 +1,6 @@
 #include "TfrmDadosGerRel.h"
 
+#include "ClientContext.h"
 #include "Consiste.h"
 #include "ControlEvents.h"
 #include "Events.h"
@@ -42,12 +43,6 @@ constexpr int kReportCodeLength = 6;
 constexpr int kConfirmationMs = 10000;
 const QChar kEscape = QChar(27);
 
-QPointer<QMdiArea>& mdiArea()
-{
-    static QPointer<QMdiArea> area;
-    return area;
-}
-
 // Runs `work` as a handler run: handlers it fires pass their errors to it, and its own error
 // reaches the caller instead of the error display.
 void runPassingErrors(const std::function<void()>& work)
@@ -75,14 +70,10 @@ QObject* layoutComponentOf(QWidget* focused, const QWidget* form)
 
 } // namespace
 
-TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : QWidget(parent) {}
+TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : QWidget(parent), m_context(Kav::ClientContext::current())
+{}
 
 TfrmDadosGerRel::~TfrmDadosGerRel() = default;
-
-void TfrmDadosGerRel::setMdiArea(QMdiArea* area)
-{
-    mdiArea() = area;
-}
 
 QStringList TfrmDadosGerRel::layoutFiles() const
 {
@@ -115,8 +106,9 @@ void TfrmDadosGerRel::create()
 void TfrmDadosGerRel::showCreated()
 {
     const QPoint place(property("Left").toInt(), property("Top").toInt());
-    if (m_formStyle == fsMDIChild && mdiArea()) {
-        m_subWindow = mdiArea()->addSubWindow(this);
+    QMdiArea* const mdiArea = m_context.mdiArea();
+    if (m_formStyle == fsMDIChild && mdiArea) {
+        m_subWindow = mdiArea->addSubWindow(this);
         if (m_borderStyle != bsSizeable)
             m_subWindow->setWindowFlags(m_subWindow->windowFlags() & ~Qt::WindowMaximizeButtonHint);
         m_subWindow->resize(m_subWindow->minimumSizeHint());
@@ -351,7 +343,7 @@ bool TfrmDadosGerRel::isChosenLayout(const QString& code) const
 
 QStringList TfrmDadosGerRel::reportFolders() const
 {
-    const Kavenso::Session& session = Kavenso::CurrentSession();
+    const Kavenso::Session& session = m_context.session();
     QStringList folders;
     if (!session.userReportsDir.isEmpty())
         folders << session.userReportsDir;
@@ -386,7 +378,7 @@ void TfrmDadosGerRel::loadChosenLayout()
         code.isEmpty() ? QString() : Qr::ReportCatalog::find(reportFolders(), reportCode(), code);
     if (path.isEmpty())
         Consiste::MensErro(TMessages::Format(msgPadrao->Msg(QStringLiteral("Arq_Rel_Err")),
-                                             {reportCode() + code, Kavenso::CurrentSession().reportsDir}),
+                                             {reportCode() + code, m_context.session().reportsDir}),
                            true);
     rpddPadrao->LoadFromFile(path);
 }

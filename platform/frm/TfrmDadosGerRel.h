@@ -5,8 +5,9 @@
 // rpddPadrao, with the keyboard shortcuts of its command buttons.
 //
 // Its handlers are published by name: a screen's handler of the same name replaces the base
-// one, and calls it itself. The form is created by Frm::createForm, shown as a child of the
-// host's MDI area (setMdiArea) or as a window of its own, and closed through its OnClose
+// one, and calls it itself. The form is created by Frm::createForm in the current client
+// context (Kav::ClientContext), whose session gives its report folders, shown as a child of
+// the context's MDI area or as a window of its own, and closed through its OnClose
 // handler, whose close action decides what closing does. Its component members are generated
 // from its layout (KavLayout::TfrmDadosGerRelComponents).
 
@@ -18,7 +19,9 @@
 #include <QStringList>
 #include <QWidget>
 
-class QMdiArea;
+namespace Kav {
+class ClientContext;
+}
 namespace Qr {
 struct ReportEntry;
 }
@@ -48,9 +51,6 @@ public:
 
     explicit TfrmDadosGerRel(QWidget* parent = nullptr);
     ~TfrmDadosGerRel() override;
-
-    // Where MDI child forms are placed; without one they are windows of their own.
-    static void setMdiArea(QMdiArea* area);
 
     // Builds the form from its layouts and runs OnCreate; errors pass to the caller. Called by
     // Frm::createForm once the instance pointer is stored.
@@ -149,6 +149,7 @@ private:
     void activated();
     bool previewKey(QWidget* focused, QKeyEvent* event);
 
+    Kav::ClientContext& m_context;
     QStringList m_layoutCodes;
     bool m_keyPreview = false;
     bool m_visibleOnCreation = false;

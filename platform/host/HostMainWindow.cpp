@@ -1,9 +1,9 @@
 #include "HostMainWindow.h"
 
+#include "ClientContext.h"
 #include "Events.h"
 #include "HostIdentity.h"
 #include "ModuleTable.h"
-#include "TfrmDadosGerRel.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -25,14 +25,15 @@ QWidget* formOf(QMdiSubWindow* window)
 }
 } // namespace
 
-HostMainWindow::HostMainWindow(const QString& packageDir, const QString& status, QWidget* parent)
+HostMainWindow::HostMainWindow(Kav::ClientContext& context, const QString& packageDir, const QString& status,
+                               QWidget* parent)
     : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_loader(packageDir)
 {
     setObjectName(QStringLiteral("frmPrincipal"));
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(m_mdiArea);
     // MDI child forms the packages create open in this area.
-    TfrmDadosGerRel::setMdiArea(m_mdiArea);
+    context.setMdiArea(m_mdiArea);
     setWindowTitle(HostIdentity::productName());
     setWindowIcon(HostIdentity::icon());
     resize(kInitialWidth, kInitialHeight);

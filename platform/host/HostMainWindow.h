@@ -7,6 +7,9 @@
 
 #include <QMainWindow>
 
+namespace Kav {
+class ClientContext;
+}
 class QMdiArea;
 class QMdiSubWindow;
 struct ModuleEntry;
@@ -16,7 +19,9 @@ class HostMainWindow : public QMainWindow, public ScriptHost
     Q_OBJECT
 public:
     // Packages are looked up in `packageDir`; `status` is shown in the status bar.
-    HostMainWindow(const QString& packageDir, const QString& status, QWidget* parent = nullptr);
+    // The forms of the packages it opens are placed in its MDI area, which it gives `context`.
+    HostMainWindow(Kav::ClientContext& context, const QString& packageDir, const QString& status,
+                   QWidget* parent = nullptr);
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
 

@@ -56,7 +56,9 @@ QString ScriptResult::describe() const
     return text + QStringLiteral(": expected %1, found %2").arg(expected, found);
 }
 
-ScriptRunner::ScriptRunner(ScriptHost& host, QTextStream& log) : m_host(host), m_log(log) {}
+ScriptRunner::ScriptRunner(ScriptHost& host, Kav::ScriptedDialogService& dialogs, QTextStream& log)
+    : m_host(host), m_dialogs(dialogs), m_log(log)
+{}
 
 ScriptResult ScriptRunner::runFile(const QString& path)
 {
@@ -78,20 +80,18 @@ ScriptResult ScriptRunner::runFile(const QString& path)
 
 ScriptResult ScriptRunner::run(const QList<ScriptCommand>& commands, const QDir& scriptDir)
 {
-    auto& dialogs = Kav::DialogService::instance();
-    dialogs.setAutomated(true);
-    dialogs.clearAnswers();
+    m_dialogs.clearAnswers();
     m_scriptDir = scriptDir;
     m_unexpectedMessages.clear();
     m_answers.clear();
     m_unanswered.reset();
 
     Connections connections;
-    connections.add(connect(&dialogs, &Kav::DialogService::messageShown, this, [this](const QString& text) {
+    connections.add(connect(&m_dialogs, &Kav::DialogService::messageShown, this, [this](const QString& text) {
         m_log << "message: " << text << Qt::endl;
         m_unexpectedMessages.append(text);
     }));
-    connections.add(connect(&dialogs, &Kav::DialogService::dialogUnanswered, this,
+    connections.add(connect(&m_dialogs, &Kav::ScriptedDialogService::dialogUnanswered, this,
                             [this](Kav::DialogKind kind, const QString& title) {
                                 if (!m_unanswered) {
                                     m_unanswered =
@@ -122,7 +122,7 @@ ScriptResult ScriptRunner::run(const QList<ScriptCommand>& commands, const QDir&
         result = unusedAnswer();
     if (!result.ok)
         m_log << "FAIL " << result.describe() << Qt::endl;
-    dialogs.clearAnswers();
+    m_dialogs.clearAnswers();
     return result;
 }
 
@@ -135,7 +135,7 @@ ScriptResult ScriptRunner::unusedAnswer() const
 {
     // The service answers each kind's dialogs in queue order, so the answers still pending are
     // the last ones queued of their kind.
-    const QStringList pending = Kav::DialogService::instance().pendingAnswers();
+    const QStringList pending = m_dialogs.pendingAnswers();
     std::optional<QueuedAnswer> first;
     for (const Kav::DialogKind kind : {Kav::DialogKind::Lookup, Kav::DialogKind::List, Kav::DialogKind::File,
                                        Kav::DialogKind::Preview, Kav::DialogKind::Question}) {
@@ -161,7 +161,7 @@ ScriptResult ScriptRunner::unusedAnswer() const
 
 void ScriptRunner::queueAnswer(const ScriptCommand& command, Kav::DialogKind kind, const QString& answer)
 {
-    Kav::DialogService::instance().queueAnswer(kind, answer);
+    m_dialogs.queueAnswer(kind, answer);
     m_answers.append(QueuedAnswer{kind, answer, command.line, command.source});
 }
 

@@ -9,7 +9,7 @@
 #include <QObject>
 #include <QStringList>
 
-#include "DialogService.h"
+#include "ScriptedDialogService.h"
 
 class QTextStream;
 class QWidget;
@@ -30,8 +30,9 @@ class ScriptRunner : public QObject
 {
     Q_OBJECT
 public:
-    // Messages and failures are written to `log` as they happen.
-    ScriptRunner(ScriptHost& host, QTextStream& log);
+    // Dialogs take the script's answers from `dialogs`; messages and failures are written to
+    // `log` as they happen.
+    ScriptRunner(ScriptHost& host, Kav::ScriptedDialogService& dialogs, QTextStream& log);
 
     // Relative paths of the script are taken from `scriptDir`.
     ScriptResult run(const QList<ScriptCommand>& commands, const QDir& scriptDir);
@@ -63,6 +64,7 @@ private:
     ScriptResult fail(const ScriptCommand& command, const Mismatch& mismatch);
 
     ScriptHost& m_host;
+    Kav::ScriptedDialogService& m_dialogs;
     QTextStream& m_log;
     QDir m_scriptDir;
     QStringList m_unexpectedMessages;

@@ -2,8 +2,10 @@
 // main window from whose menu the screens' packages are opened; with --script it runs a script
 // against the same window instead of waiting for a user, and exits with the script's outcome.
 
+#include "ClientContext.h"
 #include "DialogService.h"
 #include "dtmDBGeral.h"
+#include "GuiDialogService.h"
 #include "HostConfiguration.h"
 #include "HostIdentity.h"
 #include "HostLanguage.h"
@@ -11,6 +13,7 @@
 #include "InstallLayout.h"
 #include "KavException.h"
 #include "SchemaVersion.h"
+#include "ScriptedDialogService.h"
 #include "ScriptRunner.h"
 #include "TNetConnection.h"
 
@@ -43,10 +46,10 @@ QString statusText(const HostConfiguration& config)
         .arg(database);
 }
 
-int runScript(HostMainWindow& window, const HostConfiguration& config)
+int runScript(HostMainWindow& window, Kav::ScriptedDialogService& dialogs, const HostConfiguration& config)
 {
     QTextStream out(stdout);
-    ScriptRunner runner(window, out);
+    ScriptRunner runner(window, dialogs, out);
     const ScriptResult result = runner.runFile(config.scriptFile);
     if (!config.grabFile.isEmpty()) {
         if (window.grab().save(config.grabFile))
@@ -104,13 +107,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kavhost: Qt's Brazilian Portuguese translation is not installed "
                              "(qt6-translations-l10n); Qt's own dialogs stay in English.\n");
 
-    Kavenso::SetSession(config.session());
+    // A script answers the dialogs itself; a person sees them.
+    auto scriptedDialogs = scripted ? std::make_unique<Kav::ScriptedDialogService>() : nullptr;
+    Kav::ScriptedDialogService* const script = scriptedDialogs.get();
+    std::unique_ptr<Kav::DialogService> dialogs;
+    if (scriptedDialogs)
+        dialogs = std::move(scriptedDialogs);
+    else
+        dialogs = std::make_unique<Kav::GuiDialogService>();
+    Kav::ClientContext context(std::move(dialogs), config.session());
+
     TNetConnection::setDefaultAccess(config.serverToken, config.serverCertificate);
     if (config.serverTimeoutMs() > 0)
         TNetConnection::setDefaultCallTimeout(config.serverTimeoutMs());
 
-    auto& dialogs = Kav::DialogService::instance();
-    dialogs.setAutomated(scripted);
     try {
         dtmDBGeral::open(config.databaseUrl);
         KavDb::SchemaVersion(dtmDBGeral::database()).requireUsable();
@@ -120,15 +130,16 @@ int main(int argc, char** argv)
             message +=
                 QStringLiteral("\nThe demo database is made by ./run, or by kavdb create and kavdb demo.");
         std::fprintf(stderr, "kavhost: %s\n", qPrintable(message));
-        if (!scripted)
-            dialogs.showError(message);
+        context.dialogs().showError(message);
         return kExitBadConfiguration;
     }
 
-    HostMainWindow window(Kav::InstallLayout::packagesDir(), statusText(config));
+    HostMainWindow window(context, Kav::InstallLayout::packagesDir(), statusText(config));
     window.show();
     window.activateWindow();
-    if (scripted)
-        QTimer::singleShot(0, &window, [&window, &config] { QApplication::exit(runScript(window, config)); });
+    if (script)
+        QTimer::singleShot(0, &window, [&window, script, &config] {
+            QApplication::exit(runScript(window, *script, config));
+        });
     return QApplication::exec();
 }

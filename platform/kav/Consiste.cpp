@@ -1,5 +1,6 @@
 #include "Consiste.h"
 
+#include "ClientContext.h"
 #include "DialogService.h"
 #include "KavException.h"
 
@@ -7,7 +8,7 @@ namespace Consiste {
 
 void MensErro(const QString& text, bool abort)
 {
-    Kav::DialogService::instance().showError(text);
+    Kav::dialogs().showError(text);
     if (abort)
         throw Kav::SilentAbort(text);
 }

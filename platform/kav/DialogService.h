@@ -1,12 +1,15 @@
 #pragma once
 // The one door through which every message and modal dialog reaches the user. It records the
-// messages shown, and in automated mode (tests, scripts) it never blocks: dialogs take their
-// answers from a queue filled beforehand.
+// messages shown. How a dialog is answered is the implementation's: a person at the screen
+// (GuiDialogService) or answers given beforehand by a script or a test (ScriptedDialogService,
+// beside the host's script runner), which never block.
 
+#include <functional>
 #include <optional>
 #include <QObject>
 #include <QStringList>
 
+class QDialog;
 class QWidget;
 
 namespace Kav {
@@ -19,12 +22,7 @@ class DialogService : public QObject
 {
     Q_OBJECT
 public:
-    static DialogService& instance();
-
-    void setAutomated(bool automated);
-    bool isAutomated() const { return m_automated; }
-
-    // Messages. In automated mode they are recorded and announced, not shown in a box.
+    // Messages: recorded, announced, and shown as the implementation shows them.
     void showError(const QString& text);
     void showInformation(const QString& text);
     bool askQuestion(const QString& text);
@@ -33,36 +31,50 @@ public:
     const QStringList& shownMessages() const { return m_messages; }
     void clearMessages() { m_messages.clear(); }
 
-    // Automation: the answer for the next dialog of `kind` ("3", "CDTIPOCARD=0000000002",
-    // "001 003", "none", "cancel", a file path, "close", "yes"...).
-    void queueAnswer(DialogKind kind, const QString& answer);
-    // Unused answers, as "kind answer" texts.
-    QStringList pendingAnswers() const;
-    void clearAnswers();
-
-    // Called by a dialog about to open. Not automated: nullopt, the dialog shows itself.
-    // Automated: the queued answer; with none queued the dialog counts as unanswered
-    // (reported through dialogUnanswered) and is answered "cancel".
-    std::optional<QString> takeAnswer(DialogKind kind, const QString& title);
+    // Called by a dialog about to open: nullopt when a person answers it (the dialog shows
+    // itself), otherwise the answer given beforehand ("3", "CDTIPOCARD=0000000002", "001 003",
+    // "none", "cancel", a file path, "close", "yes"...).
+    virtual std::optional<QString> takeAnswer(DialogKind kind, const QString& title) = 0;
 
     // File dialogs: an empty text means cancelled.
     // `dir` may name a file: the name the dialog suggests. The last one offered is kept.
     QString saveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
     QString openFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
-
     const QString& lastOfferedFile() const { return m_lastOffered; }
+
+    // A window the user works in until closing it (the report preview). `complete` finishes
+    // what the window shows (pages still being laid out) and tells whether there is anything to
+    // show. A person gets the window at once and works in it: nullopt once closed. Answers given
+    // beforehand are played on a complete window, shown and painted once: the answer for `kind`.
+    virtual std::optional<QString> runWindow(QDialog& window, DialogKind kind,
+                                             const std::function<bool()>& complete) = 0;
+
+    // An answer the dialog cannot take (a page the report's bands do not fit). A person is told
+    // and asked again; an answer given beforehand is final, so the command ends with `reason`.
+    virtual void refuseAnswer(const QString& reason) = 0;
+
+    // Progress of long work under `title`: each call shows the step; false once cancelled.
+    using Progress = std::function<bool(const QString& step, int done, int total)>;
+    virtual Progress progress(QWidget* parent, const QString& title) = 0;
 
 signals:
     void messageShown(const QString& text);
-    void dialogUnanswered(Kav::DialogKind kind, const QString& title);
+
+protected:
+    enum class MessageKind { Error, Information };
+    enum class FilePurpose { Save, Open };
+
+    virtual void present(MessageKind kind, const QString& text) = 0;
+    virtual bool answerQuestion(const QString& text) = 0;
+    // The chosen file, empty when cancelled.
+    virtual QString chooseFile(FilePurpose purpose, QWidget* parent, const QString& caption,
+                               const QString& dir, const QString& filter) = 0;
 
 private:
     void record(const QString& text);
 
-    bool m_automated = false;
     QStringList m_messages;
     QString m_lastOffered;
-    QList<QPair<DialogKind, QString>> m_answers;
 };
 
 } // namespace Kav

@@ -1,5 +1,6 @@
 #include "Kavenso.h"
 
+#include "ClientContext.h"
 #include "ConsisteCore.h"
 #include "LocalCache.h"
 #include "TDBPicture.h"
@@ -17,16 +18,15 @@ const QString kNaoCadastrada = QStringLiteral("FL001");
 const QString kRescindida = QStringLiteral("FL002");
 const QString kSemLicenca = QStringLiteral("FL003");
 
-Session& session()
+const Session& session()
 {
-    static Session current;
-    return current;
+    return Kav::ClientContext::current().session();
 }
 } // namespace
 
 void SetSession(const Session& newSession)
 {
-    session() = newSession;
+    Kav::ClientContext::current().setSession(newSession);
 }
 
 const Session& CurrentSession()
@@ -54,7 +54,7 @@ int WebPort()
 QString ModuFili(const QString& filial, bool checkLicence)
 {
     const QString code = Consiste::Ajusta(filial, kFilialWidth);
-    const auto row = LocalCache::instance().filial(code);
+    const auto row = Kav::ClientContext::current().localCache().filial(code);
     if (!row)
         return kNaoCadastrada + QStringLiteral("Filial %1 não cadastrada.").arg(code);
     if (row->rescindido)
@@ -69,7 +69,7 @@ QString ModuFili(const QString& filial, bool checkLicence)
 
 void AtualizaLocalCache(const QStringList& tables)
 {
-    LocalCache::instance().refresh(tables);
+    Kav::ClientContext::current().localCache().refresh(tables);
 }
 
 QString DBPict(int kind)
@@ -79,7 +79,7 @@ QString DBPict(int kind)
 
 TDBPicture* DBPictObj(int kind)
 {
-    return LocalCache::instance().picture(kind);
+    return Kav::ClientContext::current().localCache().picture(kind);
 }
 
 } // namespace Kavenso

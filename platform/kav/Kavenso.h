@@ -18,7 +18,8 @@ struct Session
     QString userReportsDir; // where edited layouts are saved
 };
 
-// Set by the host once its configuration is read.
+// The current client context's session (Kav::ClientContext), set by the host once its
+// configuration is read.
 void SetSession(const Session& session);
 const Session& CurrentSession();
 
@@ -35,7 +36,7 @@ QString ModuFili(const QString& filial, bool checkLicence);
 void AtualizaLocalCache(const QStringList& tables);
 
 // Code pictures from the database (kind 1: dish code). Throws Kav::Exception for a kind PICTURE
-// does not hold. The object belongs to the library and stays valid for the life of the program.
+// does not hold. The object belongs to the client's context and stays valid as long as it.
 constexpr int kPictPrato = 1;
 QString DBPict(int kind);
 TDBPicture* DBPictObj(int kind);

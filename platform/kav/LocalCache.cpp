@@ -26,12 +26,6 @@ QSqlQuery run(const QString& statement)
 const QString LocalCache::kFilial = QStringLiteral("FILIAL");
 const QString LocalCache::kPicture = QStringLiteral("PICTURE");
 
-LocalCache& LocalCache::instance()
-{
-    static LocalCache cache;
-    return cache;
-}
-
 LocalCache::LocalCache() = default;
 LocalCache::~LocalCache() = default;
 

@@ -2,7 +2,8 @@
 // What the client keeps in memory of slowly changing tables, read through the shared database
 // connection: the licence flags of every branch (FILIAL) and the code pictures (PICTURE).
 // Each table is read on first use and again whenever a screen asks for it to be refreshed, or
-// when the shared connection now points at another database.
+// when the shared connection now points at another database. The client context holds the
+// client's one cache (Kav::ClientContext::localCache).
 
 #include <memory>
 #include <optional>
@@ -27,7 +28,10 @@ public:
     static const QString kFilial;
     static const QString kPicture;
 
-    static LocalCache& instance();
+    LocalCache();
+    ~LocalCache();
+    LocalCache(const LocalCache&) = delete;
+    LocalCache& operator=(const LocalCache&) = delete;
 
     // Rereads the named tables. An unknown name is an error: nothing is kept of it.
     void refresh(const QStringList& tables);
@@ -38,9 +42,6 @@ public:
     TDBPicture* picture(int kind);
 
 private:
-    LocalCache();
-    ~LocalCache();
-
     void loadFilial();
     void loadPicture();
     // Forgets everything read from another database than the shared connection's current one.
@@ -50,7 +51,7 @@ private:
     bool m_filialLoaded = false;
     bool m_pictureLoaded = false;
     QHash<QString, Filial> m_filiais;
-    // Kept for the life of the program: screens hold on to the pointers.
+    // Kept for the life of the cache (the client's): screens hold on to the pointers.
     QHash<int, std::shared_ptr<TDBPicture>> m_pictures;
 };
 

@@ -1,6 +1,7 @@
 #include "Pesqlista.h"
 
 #include "CheckListDialog.h"
+#include "ClientContext.h"
 #include "DialogService.h"
 #include "KavException.h"
 #include "ListRows.h"
@@ -59,13 +60,13 @@ bool PesquisaLista(TDataSource* dataSource, const QString& keyField, const QStri
     if (!dataSet->Active())
         dataSet->Open();
     if (dataSet->IsEmpty() && mark >= 0) {
-        Kav::DialogService::instance().showError(texto.mid(mark + 1));
+        Kav::dialogs().showError(texto.mid(mark + 1));
         return false;
     }
 
     const Kav::ListRows rows = Kav::readListRows(dataSet, keyField);
     std::optional<QStringList> chosen;
-    if (const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::List, title)) {
+    if (const auto answer = Kav::dialogs().takeAnswer(Kav::DialogKind::List, title)) {
         chosen = answeredKeys(*answer, rows, title);
     } else {
         const QStringList current = list.split(kSeparator, Qt::SkipEmptyParts);

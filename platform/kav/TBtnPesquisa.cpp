@@ -1,5 +1,6 @@
 #include "TBtnPesquisa.h"
 
+#include "ClientContext.h"
 #include "DialogService.h"
 #include "Events.h"
 #include "KavException.h"
@@ -82,7 +83,7 @@ bool TBtnPesquisa::Pesquisa()
     if (!dataSet->Active())
         dataSet->Open();
     if (dataSet->IsEmpty()) {
-        Kav::DialogService::instance().showError(m_emptyError.isEmpty() ? kNoRows : m_emptyError);
+        Kav::dialogs().showError(m_emptyError.isEmpty() ? kNoRows : m_emptyError);
         return false;
     }
     const int recNo = chooseRecNo(dataSet);
@@ -96,7 +97,7 @@ bool TBtnPesquisa::Pesquisa()
 int TBtnPesquisa::chooseRecNo(TDataSet* dataSet)
 {
     const Kav::ListRows rows = Kav::readListRows(dataSet);
-    const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Lookup, m_title);
+    const auto answer = Kav::dialogs().takeAnswer(Kav::DialogKind::Lookup, m_title);
     if (!answer) {
         LookupListDialog dialog(m_title, rows, window());
         if (dialog.exec() != QDialog::Accepted || dialog.currentRow() < 0)

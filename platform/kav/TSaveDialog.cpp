@@ -1,5 +1,6 @@
 #include "TSaveDialog.h"
 
+#include "ClientContext.h"
 #include "DialogService.h"
 
 #include <QApplication>
@@ -23,8 +24,7 @@ QString TSaveDialog::qtFilter() const
 bool TSaveDialog::Execute()
 {
     const QString start = m_fileName.isEmpty() ? m_initialDir : QDir(m_initialDir).filePath(m_fileName);
-    QString chosen =
-        Kav::DialogService::instance().saveFileName(QApplication::activeWindow(), m_title, start, qtFilter());
+    QString chosen = Kav::dialogs().saveFileName(QApplication::activeWindow(), m_title, start, qtFilter());
     if (chosen.isEmpty())
         return false;
     if (!m_defaultExt.isEmpty() && QFileInfo(chosen).suffix().isEmpty())

@@ -96,11 +96,11 @@ PageSetup PageSetupDialog::parseAnswer(const QString& answer, const PageSetup& c
     return setup;
 }
 
-std::optional<PageSetup> PageSetupDialog::ask(const PageSetup& current, QWidget* parent)
+std::optional<PageSetup> PageSetupDialog::ask(Kav::DialogService& dialogs, const PageSetup& current,
+                                              QWidget* parent)
 {
     PageSetupDialog dialog(current, parent);
-    if (const auto answer =
-            Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, dialog.windowTitle())) {
+    if (const auto answer = dialogs.takeAnswer(Kav::DialogKind::Question, dialog.windowTitle())) {
         if (*answer == QLatin1String("cancel"))
             return std::nullopt;
         return parseAnswer(*answer, current);
@@ -129,13 +129,12 @@ QString doesNotFit(const PageSetup& setup)
 
 } // namespace
 
-std::optional<ReportLayout> PageSetupDialog::askFor(const ReportLayout& layout, const QString& fileName,
-                                                    QWidget* parent)
+std::optional<ReportLayout> PageSetupDialog::askFor(Kav::DialogService& dialogs, const ReportLayout& layout,
+                                                    const QString& fileName, QWidget* parent)
 {
-    auto& dialogs = Kav::DialogService::instance();
     PageSetup current = layout.page;
     for (;;) {
-        const std::optional<PageSetup> setup = ask(current, parent);
+        const std::optional<PageSetup> setup = ask(dialogs, current, parent);
         if (!setup)
             return std::nullopt;
         ReportLayout candidate = layout;
@@ -145,9 +144,7 @@ std::optional<ReportLayout> PageSetupDialog::askFor(const ReportLayout& layout, 
             return LayoutReader::read(LayoutWriter::write(candidate), fileName);
         } catch (const Kav::Exception& error) { // the reader names the file and line: for the log
             qWarning().noquote() << "page setup refused:" << error.message();
-            if (dialogs.isAutomated())
-                throw Kav::Exception(doesNotFit(*setup));
-            dialogs.showError(doesNotFit(*setup));
+            dialogs.refuseAnswer(doesNotFit(*setup));
             current = *setup;
         }
     }

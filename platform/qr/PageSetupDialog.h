@@ -1,6 +1,6 @@
 #pragma once
-// Asks paper, orientation and margins for a report. Automated, it takes its answer from the
-// dialog service as text: "cancel", or paper, orientation and the four margins in mm
+// Asks paper, orientation and margins for a report. An answer given beforehand (a script, a
+// test) comes from the dialog service as text: "cancel", or paper, orientation and the four margins in mm
 // ("A4 landscape 10 12 10 12": left, top, right, bottom).
 
 #include "PageSetup.h"
@@ -9,6 +9,9 @@
 #include <optional>
 #include <QDialog>
 
+namespace Kav {
+class DialogService;
+}
 class QComboBox;
 class QDoubleSpinBox;
 
@@ -21,17 +24,18 @@ public:
     explicit PageSetupDialog(const PageSetup& setup, QWidget* parent = nullptr);
     PageSetup pageSetup() const;
 
-    // The answer of the person or the automation; nullopt when cancelled. Kav::Exception for an
-    // automated answer that is not a page setup.
-    static std::optional<PageSetup> ask(const PageSetup& current, QWidget* parent);
+    // The answer of the person or the one given to `dialogs` beforehand; nullopt when cancelled.
+    // Kav::Exception for an answer given beforehand that is not a page setup.
+    static std::optional<PageSetup> ask(Kav::DialogService& dialogs, const PageSetup& current,
+                                        QWidget* parent);
     static PageSetup parseAnswer(const QString& answer, const PageSetup& current);
 
     // Asks the page setup of `layout` (read from `fileName`) and answers the layout laid on the
     // new page, or nullopt when cancelled. A setup the layout's bands do not fit is said in
-    // words (which orientation, what to do), never as a file and line: a person is asked again,
-    // an automated answer ends with Kav::Exception.
-    static std::optional<ReportLayout> askFor(const ReportLayout& layout, const QString& fileName,
-                                              QWidget* parent);
+    // words (which orientation, what to do), never as a file and line, and refused through
+    // `dialogs` (a person is asked again).
+    static std::optional<ReportLayout> askFor(Kav::DialogService& dialogs, const ReportLayout& layout,
+                                              const QString& fileName, QWidget* parent);
 
 private:
     QComboBox* m_paper;

@@ -1,6 +1,7 @@
 #include "PreviewRenderer.h"
 
 #include "BackgroundLayout.h"
+#include "ClientContext.h"
 #include "DialogService.h"
 #include "KavException.h"
 #include "PageModel.h"
@@ -13,20 +14,16 @@ namespace Qr {
 
 namespace {
 
-// Automated, the window is painted once, plays the script's answer and closes; otherwise it stays
-// until the user closes it.
-void showUntilClosed(PreviewWindow& window, const RenderTarget& target)
+// The window stays until the user closes it; an answer given beforehand is played in it, and the
+// window closes after it. `complete` finishes the pages before an answer is played.
+void showUntilClosed(PreviewWindow& window, const RenderTarget& target, const std::function<bool()>& complete)
 {
-    auto& dialogs = Kav::DialogService::instance();
-    if (!dialogs.isAutomated()) {
-        window.exec();
+    auto& dialogs = Kav::dialogs();
+    const auto answer = dialogs.runWindow(window, Kav::DialogKind::Preview, complete);
+    if (!answer)
         return;
-    }
-    window.show();
-    window.grab(); // paints the first page, as a person would see it
-    const auto answer = dialogs.takeAnswer(Kav::DialogKind::Preview, window.windowTitle());
     QStringList failures;
-    const QString action = PreviewWindowScript::play(window, answer.value_or(QString()).split(' '), failures);
+    const QString action = PreviewWindowScript::play(window, answer->split(' '), failures);
     for (const QString& failure : failures)
         dialogs.showError(failure);
     if (action == QStringLiteral("print") && target.print)
@@ -48,7 +45,7 @@ void waitUntilFinished(BackgroundLayout& layout)
 bool PreviewRenderer::render(const PageModel& model, const RenderTarget& target)
 {
     PreviewWindow window(model, target.print, target.parent);
-    showUntilClosed(window, target);
+    showUntilClosed(window, target, [] { return true; });
     return true;
 }
 
@@ -64,10 +61,12 @@ bool PreviewRenderer::renderWhileLayingOut(BackgroundLayout& layout, const Rende
             window.reject();
     });
     layout.start();
-    if (Kav::DialogService::instance().isAutomated())
-        waitUntilFinished(layout);
-    if (layout.error().isEmpty())
-        showUntilClosed(window, target);
+    if (layout.error().isEmpty()) {
+        showUntilClosed(window, target, [&layout] {
+            waitUntilFinished(layout);
+            return layout.error().isEmpty();
+        });
+    }
     layout.cancel(); // closed before the last page: the rest is not laid out
     if (!layout.error().isEmpty())
         throw Kav::Exception(layout.error());

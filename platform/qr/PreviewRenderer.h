@@ -1,6 +1,6 @@
 #pragma once
-// Shows a report in the preview window until the user closes it. Automated (tests, scripts):
-// the window opens, is painted, and a "close" answer for the preview dialog closes it.
+// Shows a report in the preview window until the user closes it. Answered beforehand (tests,
+// scripts): the window opens, is painted, and a "close" answer for the preview dialog closes it.
 
 #include "ReportRenderer.h"
 
@@ -13,7 +13,7 @@ class PreviewRenderer : public ReportRenderer
 public:
     bool render(const PageModel& model, const RenderTarget& target) override;
     // Starts `layout` and shows each page as it is laid out; closing the window stops the layout.
-    // Automated, the script plays once every page is there, as on a finished report.
+    // An answer given beforehand plays once every page is there, as on a finished report.
     // Kav::Exception when the layout fails.
     bool renderWhileLayingOut(BackgroundLayout& layout, const RenderTarget& target);
 };

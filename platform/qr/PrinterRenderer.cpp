@@ -1,5 +1,6 @@
 #include "PrinterRenderer.h"
 
+#include "ClientContext.h"
 #include "DialogService.h"
 #include "KavException.h"
 #include "PageModel.h"
@@ -20,7 +21,7 @@ bool PrinterRenderer::render(const PageModel& model, const RenderTarget& target)
     printer.setFromTo(1, int(model.pages.size()));
 
     const QString title = QStringLiteral("Imprimir");
-    if (const auto answer = Kav::DialogService::instance().takeAnswer(Kav::DialogKind::File, title)) {
+    if (const auto answer = Kav::dialogs().takeAnswer(Kav::DialogKind::File, title)) {
         if (answer->isEmpty() || *answer == QLatin1String("cancel"))
             return false;
         printer.setOutputFormat(QPrinter::PdfFormat);

@@ -1,7 +1,7 @@
 #include "ReportEditorDialog.h"
 
+#include "ClientContext.h"
 #include "DialogService.h"
-#include "Kavenso.h"
 #include "KavException.h"
 #include "LayoutCommentReader.h"
 #include "LayoutReader.h"
@@ -47,8 +47,9 @@ QPlainTextEdit* codeEditor(QWidget* parent, const QString& name)
 
 } // namespace
 
-ReportEditorDialog::ReportEditorDialog(const ReportLayout& layout, const QString& fileName, QWidget* parent)
-    : QDialog(parent), m_original(layout), m_fileName(fileName)
+ReportEditorDialog::ReportEditorDialog(Kav::ClientContext& context, const ReportLayout& layout,
+                                       const QString& fileName, QWidget* parent)
+    : QDialog(parent), m_context(context), m_original(layout), m_fileName(fileName)
 {
     setObjectName(QStringLiteral("frmEditorRelatorio"));
     setWindowTitle(QStringLiteral("Editar relatório - %1").arg(QFileInfo(fileName).fileName()));
@@ -121,7 +122,7 @@ void ReportEditorDialog::showLayout(const ReportLayout& layout)
 
 QString ReportEditorDialog::standardLayoutPath() const
 {
-    const QString reportsDir = Kavenso::CurrentSession().reportsDir;
+    const QString reportsDir = m_context.session().reportsDir;
     if (reportsDir.isEmpty())
         return {};
     const QFileInfo standard(QDir(reportsDir).filePath(QFileInfo(m_fileName).fileName()));
@@ -132,13 +133,13 @@ QString ReportEditorDialog::standardLayoutPath() const
 void ReportEditorDialog::restoreStandard()
 {
     const QString path = standardLayoutPath();
-    if (path.isEmpty() || !Kav::DialogService::instance().askQuestion(QStringLiteral(
+    if (path.isEmpty() || !m_context.dialogs().askQuestion(QStringLiteral(
                               "Restaurar o relatório padrão? As mudanças desta cópia se perdem ao salvar.")))
         return;
     try {
         showLayout(LayoutReader::readFile(path));
     } catch (const Kav::Exception& error) {
-        Kav::DialogService::instance().showError(error.message());
+        m_context.dialogs().showError(error.message());
     }
 }
 
@@ -151,8 +152,8 @@ bool ReportEditorDialog::hasChanges() const
 
 void ReportEditorDialog::reject()
 {
-    if (hasChanges() && !Kav::DialogService::instance().askQuestion(
-                            QStringLiteral("Descartar as alterações feitas no relatório?")))
+    if (hasChanges() &&
+        !m_context.dialogs().askQuestion(QStringLiteral("Descartar as alterações feitas no relatório?")))
         return;
     QDialog::reject();
 }
@@ -270,7 +271,7 @@ void ReportEditorDialog::save()
         editedLayout();
         accept();
     } catch (const Kav::Exception& error) {
-        Kav::DialogService::instance().showError(error.message());
+        m_context.dialogs().showError(error.message());
     }
 }
 
@@ -283,7 +284,7 @@ void ReportEditorDialog::trialPreview()
     } catch (const Kav::SilentAbort&) {
         // Already shown, or cancelled by the user.
     } catch (const Kav::Exception& error) {
-        Kav::DialogService::instance().showError(error.message());
+        m_context.dialogs().showError(error.message());
     }
 }
 

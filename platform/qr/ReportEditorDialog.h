@@ -7,6 +7,9 @@
 #include <functional>
 #include <QDialog>
 
+namespace Kav {
+class ClientContext;
+}
 class QLineEdit;
 class QPlainTextEdit;
 class QTableWidget;
@@ -17,7 +20,10 @@ class ReportEditorDialog : public QDialog
 {
     Q_OBJECT
 public:
-    ReportEditorDialog(const ReportLayout& layout, const QString& fileName, QWidget* parent = nullptr);
+    // `context`: the session whose reports folder holds the standard layouts, and the dialog
+    // service its questions and faults go through.
+    ReportEditorDialog(Kav::ClientContext& context, const ReportLayout& layout, const QString& fileName,
+                       QWidget* parent = nullptr);
 
     // Runs the edited layout in a preview (set by the report dialog).
     void setTrialPreview(std::function<void(const ReportLayout&)> preview)
@@ -56,6 +62,7 @@ private:
     void removeSelectedParameter();
     QList<ParameterDeclaration> declaredParameters() const;
 
+    Kav::ClientContext& m_context;
     ReportLayout m_original;
     // The layout last put in the editor (the opened one or the restored standard): what the
     // editor does not show (page setup, font, column blocks, data export) comes from it.

@@ -1,11 +1,11 @@
 #include "TReportDesignerDialog.h"
 
 #include "BackgroundLayout.h"
+#include "ClientContext.h"
 #include "DataCsvWriter.h"
 #include "DialogService.h"
 #include "dtmDBGeral.h"
 #include "Events.h"
-#include "Kavenso.h"
 #include "KavException.h"
 #include "LayoutError.h"
 #include "LayoutReader.h"
@@ -16,7 +16,6 @@
 #include "ReportCatalog.h"
 #include "ReportData.h"
 #include "ReportEditorDialog.h"
-#include "ReportProgress.h"
 #include "ReportQuery.h"
 #include "ReportRenderers.h"
 #include "SqlDialect.h"
@@ -73,7 +72,9 @@ QString withSuffix(const QString& fileName, const QString& suffix)
 
 } // namespace
 
-TReportDesignerDialog::TReportDesignerDialog(QObject* parent) : QObject(parent) {}
+TReportDesignerDialog::TReportDesignerDialog(QObject* parent)
+    : QObject(parent), m_context(Kav::ClientContext::current())
+{}
 
 TReportDesignerDialog::~TReportDesignerDialog() = default;
 
@@ -120,7 +121,7 @@ QWidget* TReportDesignerDialog::parentWidget() const
 
 QString TReportDesignerDialog::UserReportsDir() const
 {
-    return m_userReportsDir.isEmpty() ? Kavenso::CurrentSession().userReportsDir : m_userReportsDir;
+    return m_userReportsDir.isEmpty() ? m_context.session().userReportsDir : m_userReportsDir;
 }
 
 QSqlDatabase TReportDesignerDialog::database() const
@@ -138,8 +139,7 @@ TReportDesignerDialog::Progress TReportDesignerDialog::progressFor(const QString
 {
     if (m_progress)
         return m_progress;
-    auto window = std::make_shared<ReportProgress>(parentWidget(), title);
-    return [window](const QString& step, int done, int total) { return (*window)(step, done, total); };
+    return m_context.dialogs().progress(parentWidget(), title);
 }
 
 std::optional<TParams> TReportDesignerDialog::askParams()
@@ -284,8 +284,8 @@ bool TReportDesignerDialog::SaveAs(const QString& suggestedName)
     return command([this, suggestedName] {
         const QString start =
             suggestedName.isEmpty() ? QDir::homePath() : QDir::home().filePath(suggestedName);
-        const QString chosen = Kav::DialogService::instance().saveFileName(
-            parentWidget(), QStringLiteral("Salvar como"), start, ReportRenderers::saveFilter());
+        const QString chosen = m_context.dialogs().saveFileName(parentWidget(), QStringLiteral("Salvar como"),
+                                                                start, ReportRenderers::saveFilter());
         if (chosen.isEmpty())
             return false;
         // A name without an ending known here is saved as PDF.
@@ -304,8 +304,8 @@ bool TReportDesignerDialog::SaveAsText()
 {
     return command([this] {
         const QString chosen =
-            Kav::DialogService::instance().saveFileName(parentWidget(), QStringLiteral("Salvar como texto"),
-                                                        QDir::homePath(), QStringLiteral("Texto (*.txt)"));
+            m_context.dialogs().saveFileName(parentWidget(), QStringLiteral("Salvar como texto"),
+                                             QDir::homePath(), QStringLiteral("Texto (*.txt)"));
         if (chosen.isEmpty())
             return false;
         return SaveToFile(withSuffix(chosen, QStringLiteral("txt")), QStringLiteral("text"));
@@ -328,7 +328,7 @@ bool TReportDesignerDialog::Edit()
 {
     return command([this] {
         const ReportLayout& current = Layout();
-        ReportEditorDialog editor(current, m_fileName, parentWidget());
+        ReportEditorDialog editor(m_context, current, m_fileName, parentWidget());
         bool previewed = false;
         editor.setTrialPreview([&](const ReportLayout& edited) {
             const ReportLayout kept = *m_layout;
@@ -347,8 +347,7 @@ bool TReportDesignerDialog::Edit()
         });
 
         bool accepted = false;
-        if (const auto answer =
-                Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, kEditTitle)) {
+        if (const auto answer = m_context.dialogs().takeAnswer(Kav::DialogKind::Question, kEditTitle)) {
             if (*answer == kPreviewAnswer)
                 editor.trialPreview();
             accepted = *answer == kSaveAnswer;
@@ -371,8 +370,7 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
 {
     return command([&] {
         QString title;
-        if (const auto answer =
-                Kav::DialogService::instance().takeAnswer(Kav::DialogKind::Question, caption)) {
+        if (const auto answer = m_context.dialogs().takeAnswer(Kav::DialogKind::Question, caption)) {
             if (*answer == kCancelAnswer)
                 return false;
             title = *answer;
@@ -382,7 +380,7 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
             if (!ok)
                 return false;
         }
-        const QStringList folders = {UserReportsDir(), Kavenso::CurrentSession().reportsDir};
+        const QStringList folders = {UserReportsDir(), m_context.session().reportsDir};
         const QString code = ReportCatalog::freeLayoutCode(folders, reportCode);
         if (code.isEmpty())
             throw Kav::Exception(
@@ -422,7 +420,8 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
 bool TReportDesignerDialog::SetupPage()
 {
     return command([this] {
-        const auto checked = PageSetupDialog::askFor(Layout(), m_fileName, parentWidget());
+        const auto checked =
+            PageSetupDialog::askFor(m_context.dialogs(), Layout(), m_fileName, parentWidget());
         if (!checked)
             return false;
         setLayout(*checked, saveToUserFolder(*checked, m_fileName));

@@ -25,6 +25,9 @@
 #include <QDateTime>
 #include <QObject>
 
+namespace Kav {
+class ClientContext;
+}
 class QSqlDatabase;
 class QWidget;
 
@@ -117,6 +120,8 @@ private:
     QString m_userReportsDir;
     QString m_savedFileName;
     QWidget* m_parentWidget = nullptr;
+    // The client context current when the dialog was made: session, dialogs.
+    Kav::ClientContext& m_context;
     QDateTime m_clock;
     Progress m_progress;
     TParams m_params;

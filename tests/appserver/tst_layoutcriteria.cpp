@@ -11,6 +11,7 @@
 #include "KavException.h"
 #include "Qrddlgs.h"
 #include "ReportCatalog.h"
+#include "TestClientContext.h"
 #include "TParams.h"
 #include "TReportDesignerDialog.h"
 #include "ValueFormatter.h"
@@ -203,6 +204,7 @@ QList<Dish> TstLayoutCriteria::dishes(ServerHarness& server)
 QString TstLayoutCriteria::printed(ServerHarness& server, const QString& layout, const QString& key,
                                    const Choice& choice)
 {
+    TestClientContext context;
     TReportDesignerDialog dialog;
     Screen screen;
     screen.key = key;

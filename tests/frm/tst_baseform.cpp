@@ -1,6 +1,5 @@
 // The base report form: its stored layout, creation and closing, key preview, leave events,
 // how a nested handler's error reaches its caller, the layout list and MDI placement.
-#include "DialogService.h"
 #include "Events.h"
 #include "FormFactory.h"
 #include "GeneratedLayoutRows.h"
@@ -9,12 +8,14 @@
 #include "ReportCatalog.h"
 #include "TComboBox.h"
 #include "TEdit.h"
+#include "TestClientContext.h"
 #include "TfrmDadosGerRel.h"
 #include "TMenuItem.h"
 #include "TMessages.h"
 #include "TPanel.h"
 #include "TSpeedButton.h"
 
+#include <optional>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
@@ -100,6 +101,8 @@ class TstBaseForm : public QObject
 
     TstReportForm* form = nullptr;
     QTemporaryDir reports;
+    // Each test's own, made before its form and ended after it.
+    std::optional<TestClientContext> context;
 
     void focusAndSettle(QWidget* w)
     {
@@ -108,19 +111,13 @@ class TstBaseForm : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        Kav::DialogService::instance().setAutomated(true);
-        QVERIFY(reports.isValid());
-        Kavenso::Session session = Kavenso::CurrentSession();
-        session.reportsDir = reports.path();
-        session.userReportsDir.clear();
-        Kavenso::SetSession(session);
-    }
+    void initTestCase() { QVERIFY(reports.isValid()); }
 
     void init()
     {
-        Kav::DialogService::instance().clearMessages();
+        Kavenso::Session session;
+        session.reportsDir = reports.path();
+        context.emplace(session);
         TstReportForm::failCreate = false;
         Frm::createForm(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -136,7 +133,7 @@ private slots:
             QTRY_VERIFY(!closing);
         }
         form = nullptr;
-        TfrmDadosGerRel::setMdiArea(nullptr);
+        context.reset();
     }
 
     void baseLayoutBuildsTheCommandPanel()
@@ -217,15 +214,15 @@ private slots:
         if (byClearing) {
             // Something to clear; written outside any handler, its change is a command of its own.
             form->part("edtE")->setText("123");
-            QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList({"Código inválido."}));
-            Kav::DialogService::instance().clearMessages();
+            QCOMPARE(context->dialogs().shownMessages(), QStringList({"Código inválido."}));
+            context->dialogs().clearMessages();
         }
         form->writeByClearing = byClearing;
         // Pressed from the event loop: the outermost handler shows the error, once.
         form->part<TSpeedButton>("sbtWrite")->Click();
         QVERIFY(!form->calls.contains("went on after writing"));
         QCOMPARE(form->calls.last(), QString("caught Código inválido."));
-        QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList({"Código inválido."}));
+        QCOMPARE(context->dialogs().shownMessages(), QStringList({"Código inválido."}));
     }
 
     void tabWalksTheLayoutOrderThroughCheckedOptionsOnly()
@@ -259,7 +256,7 @@ private slots:
         // Ctrl itself goes down first, to both, as any key does.
         QCOMPARE(form->calls, QStringList({"form key 17", "edtA key 17", "form key 73"}));
         QCOMPARE(
-            Kav::DialogService::instance().shownMessages(),
+            context->dialogs().shownMessages(),
             QStringList({"O arquivo contendo a definição do relatório de código 'Tst001' não foi encontrado "
                          "no diretório '" +
                          reports.path() + "'."}));
@@ -303,7 +300,7 @@ private slots:
         QVERIFY(!form->close()); // the window's close button
         QVERIFY(form->isVisible());
         QVERIFY(!form->isClosed());
-        QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList({"Não pode fechar agora."}));
+        QCOMPARE(context->dialogs().shownMessages(), QStringList({"Não pode fechar agora."}));
     }
 
     void failedCreationLeavesNoForm()
@@ -313,7 +310,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Kav::Exception, Frm::createForm(failing));
         QVERIFY(!failing);
         // The error reached the caller, not the error display.
-        QVERIFY(Kav::DialogService::instance().shownMessages().isEmpty());
+        QVERIFY(context->dialogs().shownMessages().isEmpty());
     }
 
     void layoutListComesFromTheReportsFolder()
@@ -342,7 +339,7 @@ private slots:
         main.resize(1000, 700);
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
-        TfrmDadosGerRel::setMdiArea(area);
+        context->context().setMdiArea(area);
         TstReportForm* child = nullptr;
         Frm::createForm(child);
         QTRY_COMPARE(child->calls, QStringList({"create", "activate"}));

@@ -1,7 +1,6 @@
 // The standard controls as layouts use them: edit masks, colours, the shared layout
 // properties, the events each control fires, the message catalogue and the save dialog.
 #include "Colors.h"
-#include "DialogService.h"
 #include "EditMask.h"
 #include "Events.h"
 #include "KavException.h"
@@ -11,6 +10,7 @@
 #include "TCheckBox.h"
 #include "TComboBox.h"
 #include "TEdit.h"
+#include "TestClientContext.h"
 #include "TLabel.h"
 #include "TMaskEdit.h"
 #include "TMenuItem.h"
@@ -48,11 +48,7 @@ class TstControls : public QObject
     template <class T> T* find(const char* name) { return holder->findChild<T*>(QLatin1String(name)); }
 
 private slots:
-    void initTestCase()
-    {
-        Kav::registerStandardWidgets();
-        Kav::DialogService::instance().setAutomated(true);
-    }
+    void initTestCase() { Kav::registerStandardWidgets(); }
     void init() { holder = std::make_unique<TstHolder>(); }
     void cleanup() { holder.reset(); }
 
@@ -280,7 +276,8 @@ private slots:
         dialog.setProperty("Filter", "Texto|*.txt|Planilha|*.csv;*.txt");
         dialog.setProperty("DefaultExt", "txt");
         QCOMPARE(dialog.qtFilter(), QString("Texto (*.txt);;Planilha (*.csv *.txt)"));
-        auto& dialogs = Kav::DialogService::instance();
+        TestClientContext context;
+        auto& dialogs = context.dialogs();
         dialogs.queueAnswer(Kav::DialogKind::File, "/tmp/relatorio");
         QVERIFY(dialog.Execute());
         QCOMPARE(dialog.fileName(), QString("/tmp/relatorio.txt"));

@@ -2,6 +2,7 @@
 // text stays after the menus were used, and side-by-side windows kept at their own size.
 #include "HostIdentity.h"
 #include "HostMainWindow.h"
+#include "TestClientContext.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -17,7 +18,8 @@ class TstHostMainWindow : public QObject
 private slots:
     void windowCarriesTheProductsNameAndIcon()
     {
-        HostMainWindow window(QString(), QStringLiteral("Filial 0010"));
+        TestClientContext context;
+        HostMainWindow window(context.context(), QString(), QStringLiteral("Filial 0010"));
         QCOMPARE(window.windowTitle(), HostIdentity::productName());
         QVERIFY(!window.windowTitle().contains(QStringLiteral("kavhost")));
         QVERIFY(!window.windowIcon().isNull());
@@ -26,7 +28,9 @@ private slots:
 
     void statusTextStaysAfterTheMenusWereUsed()
     {
-        HostMainWindow window(QString(), QStringLiteral("Filial 0010 · servidor 127.0.0.1:8211"));
+        TestClientContext context;
+        HostMainWindow window(context.context(), QString(),
+                              QStringLiteral("Filial 0010 · servidor 127.0.0.1:8211"));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* label = window.findChild<QLabel*>(QStringLiteral("lblStatus"));
@@ -42,7 +46,8 @@ private slots:
 
     void sideBySideKeepsEachWindowsSize()
     {
-        HostMainWindow window{QString(), QString()};
+        TestClientContext context;
+        HostMainWindow window{context.context(), QString(), QString()};
         window.resize(1100, 760);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -1,7 +1,7 @@
-#include "DialogService.h"
 #include "HostMainWindow.h"
 #include "KavException.h"
 #include "PackageLoader.h"
+#include "TestClientContext.h"
 
 #include <QAction>
 #include <QLibrary>
@@ -79,10 +79,9 @@ private slots:
     void menuShowsLoaderReasonForMissingPackage()
     {
         QTemporaryDir empty;
-        auto& dialogs = Kav::DialogService::instance();
-        dialogs.setAutomated(true);
-        dialogs.clearMessages();
-        HostMainWindow window(empty.path(), QString());
+        TestClientContext context;
+        auto& dialogs = context.dialogs();
+        HostMainWindow window(context.context(), empty.path(), QString());
         QAction* entry = nullptr;
         for (QAction* menu : window.menuBar()->actions()) {
             for (QAction* action : menu->menu()->actions()) {
@@ -99,7 +98,8 @@ private slots:
 
     void activeAndOpenFormsFollowTheMdiArea()
     {
-        HostMainWindow window{QString(), QString()};
+        TestClientContext context;
+        HostMainWindow window{context.context(), QString(), QString()};
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.activeForm(), nullptr);
@@ -131,7 +131,8 @@ private slots:
         protected:
             void closeEvent(QCloseEvent* event) override { event->ignore(); }
         };
-        HostMainWindow window{QString(), QString()};
+        TestClientContext context;
+        HostMainWindow window{context.context(), QString(), QString()};
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.mdiArea()->addSubWindow(new Stubborn)->show();

@@ -1,8 +1,8 @@
 #include "Colors.h"
-#include "DialogService.h"
 #include "KavException.h"
 #include "ScriptHost.h"
 #include "ScriptRunner.h"
+#include "TestClientContext.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -61,7 +61,7 @@ public:
         salvar->setObjectName(QStringLiteral("mnuSalvarTexto"));
         auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+P")), this);
 
-        auto& dialogs = Kav::DialogService::instance();
+        auto& dialogs = Kav::dialogs();
         connect(aviso, &QPushButton::clicked, this,
                 [&dialogs, nome] { dialogs.showError(QStringLiteral("Aviso: ") + nome->text()); });
         connect(pergunta, &QPushButton::clicked, this, [&dialogs, echo] {
@@ -139,12 +139,13 @@ private:
 
     ScriptResult runScript(const QString& text, const QDir& dir = QDir::current())
     {
+        TestClientContext context;
         FakeHost host;
         if (!QTest::qWaitForWindowActive(&host.window))
             qWarning("the test window did not become active");
         m_log.clear();
         QTextStream log(&m_log);
-        ScriptRunner runner(host, log);
+        ScriptRunner runner(host, context.dialogs(), log);
         const auto parsed = ScriptParser::parse(text);
         if (parsed.error)
             qFatal("test script does not parse: line %d: %s", parsed.error->line,
@@ -153,8 +154,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { Kav::DialogService::instance().clearMessages(); }
-
     void scriptOutcome_data()
     {
         QTest::addColumn<QString>("script");
@@ -383,10 +382,11 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("open PkgTeste\n# nada\nexpect message \"sem fim\n");
         file.close();
+        TestClientContext context;
         FakeHost host;
         QString log;
         QTextStream stream(&log);
-        ScriptRunner runner(host, stream);
+        ScriptRunner runner(host, context.dialogs(), stream);
         const ScriptResult result = runner.runFile(file.fileName());
         QVERIFY(!result.ok);
         QCOMPARE(result.line, 3);

@@ -1,10 +1,12 @@
-#include "DialogService.h"
 #include "Events.h"
+#include "GuiDialogService.h"
 #include "ListRows.h"
 #include "LookupFixture.h"
 #include "LookupListDialog.h"
 #include "TBtnPesquisa.h"
+#include "TestClientContext.h"
 
+#include <optional>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -14,7 +16,9 @@ class TstBtnPesquisa : public QObject
 {
     Q_OBJECT
 private:
-    Kav::DialogService& dialogs = Kav::DialogService::instance();
+    // Each test's own: answers queued and messages shown are never another test's.
+    std::optional<TestClientContext> context;
+    Kav::ScriptedDialogService& dialogs() { return context->dialogs(); }
 
     // A button over the fixture's data source, with both lookup events bound.
     TBtnPesquisa* makeButton(QWidget* parent, LookupFixture& fixture)
@@ -30,12 +34,8 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        dialogs.setAutomated(true);
-        dialogs.clearAnswers();
-        dialogs.clearMessages();
-    }
+    void init() { context.emplace(); }
+    void cleanup() { context.reset(); }
 
     void beforeHandlerCanEndTheLookup_data()
     {
@@ -56,11 +56,11 @@ private slots:
         TBtnPesquisa* button = makeButton(&window, fixture);
         fixture.failBefore = failure;
         fixture.cancelBefore = cancel;
-        dialogs.queueAnswer(Kav::DialogKind::Lookup, "3");
+        dialogs().queueAnswer(Kav::DialogKind::Lookup, "3");
         button->click();
         QCOMPARE(fixture.calls, QStringList{"before"});
-        QCOMPARE(dialogs.pendingAnswers(), QStringList{"lookup 3"}); // no list was shown
-        QCOMPARE(dialogs.shownMessages(), messages);
+        QCOMPARE(dialogs().pendingAnswers(), QStringList{"lookup 3"}); // no list was shown
+        QCOMPARE(dialogs().shownMessages(), messages);
         QCOMPARE(fixture.dataSet->RecNo(), 1);
     }
 
@@ -70,7 +70,7 @@ private slots:
         LookupFixture fixture;
         TBtnPesquisa* button = makeButton(&window, fixture);
         fixture.dataSet->Close();
-        dialogs.queueAnswer(Kav::DialogKind::Lookup, "2");
+        dialogs().queueAnswer(Kav::DialogKind::Lookup, "2");
         button->click();
         QVERIFY(fixture.dataSet->Active());
         QCOMPARE(fixture.calls, (QStringList{"before", "after:002"}));
@@ -94,10 +94,10 @@ private slots:
         TBtnPesquisa* button = makeButton(&window, fixture);
         button->setEmptyError(emptyError);
         fixture.fill({});
-        dialogs.queueAnswer(Kav::DialogKind::Lookup, "1");
+        dialogs().queueAnswer(Kav::DialogKind::Lookup, "1");
         button->click();
-        QCOMPARE(dialogs.shownMessages(), QStringList{shown});
-        QCOMPARE(dialogs.pendingAnswers(), QStringList{"lookup 1"});
+        QCOMPARE(dialogs().shownMessages(), QStringList{shown});
+        QCOMPARE(dialogs().pendingAnswers(), QStringList{"lookup 1"});
         QCOMPARE(fixture.calls, QStringList{"before"});
     }
 
@@ -136,11 +136,11 @@ private slots:
         QWidget window;
         LookupFixture fixture;
         TBtnPesquisa* button = makeButton(&window, fixture);
-        dialogs.queueAnswer(Kav::DialogKind::Lookup, answer);
+        dialogs().queueAnswer(Kav::DialogKind::Lookup, answer);
         button->click();
         QCOMPARE(fixture.calls, calls);
         QCOMPARE(fixture.currentCode(), code);
-        QCOMPARE(dialogs.shownMessages().size(), error ? 1 : 0);
+        QCOMPARE(dialogs().shownMessages().size(), error ? 1 : 0);
     }
 
     void f9OnTheAssociatedControl_data()
@@ -166,7 +166,7 @@ private slots:
         TBtnPesquisa* button = makeButton(&window, fixture);
         button->setAssociate(edit);
         button->setEnabled(enabled);
-        dialogs.queueAnswer(Kav::DialogKind::Lookup, "2");
+        dialogs().queueAnswer(Kav::DialogKind::Lookup, "2");
         QTest::keyClick(edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         const QStringList expected = opens ? QStringList{"before", "after:002"} : QStringList();
         QCOMPARE(fixture.calls, expected);
@@ -180,11 +180,11 @@ private slots:
         TBtnPesquisa* button = makeButton(&window, fixture);
         button->setAssociate(edit);
         Kav::bindEvent(button, "OnClick", &fixture, "Click");
-        dialogs.queueAnswer(Kav::DialogKind::Lookup, "2");
+        dialogs().queueAnswer(Kav::DialogKind::Lookup, "2");
         button->click();
         QTest::keyClick(edit, Qt::Key_F9);
         QCOMPARE(fixture.calls, (QStringList{"click", "click"}));
-        QCOMPARE(dialogs.pendingAnswers(), QStringList{"lookup 2"});
+        QCOMPARE(dialogs().pendingAnswers(), QStringList{"lookup 2"});
     }
 
     void pressingItLeavesTheFocusInTheEdit()
@@ -199,7 +199,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         edit->setFocus();
-        dialogs.queueAnswer(Kav::DialogKind::Lookup, "1");
+        dialogs().queueAnswer(Kav::DialogKind::Lookup, "1");
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(fixture.calls, (QStringList{"before", "after:001"}));
         QCOMPARE(QApplication::focusWidget(), edit);
@@ -233,7 +233,7 @@ private slots:
         if (associateEnabled)
             return;
         // Space on the focused button opens the lookup; leaving it makes it unfocusable again.
-        dialogs.queueAnswer(Kav::DialogKind::Lookup, "3");
+        dialogs().queueAnswer(Kav::DialogKind::Lookup, "3");
         QTest::keyClick(button, Qt::Key_Space);
         QCOMPARE(fixture.calls, (QStringList{"before", "after:003"}));
         other->setFocus();
@@ -243,7 +243,8 @@ private slots:
     void listShowsTheVisibleFieldsAndIsPickedByTyping()
     {
         // The interactive path: the dialog itself, answered by keys.
-        dialogs.setAutomated(false);
+        // A person answers: the dialog itself shows.
+        Kav::ClientContext person(std::make_unique<Kav::GuiDialogService>());
         QWidget window;
         LookupFixture fixture;
         TBtnPesquisa* button = makeButton(&window, fixture);

@@ -1,7 +1,8 @@
 // Waiting for a server that does not answer: the panel says what is being done, "Cancelar"
 // ends the wait at once without a message, and the call is never sent again.
 #include "CallWaitPanel.h"
-#include "DialogService.h"
+#include "ClientContext.h"
+#include "GuiDialogService.h"
 #include "KavException.h"
 #include "TNetConnection.h"
 
@@ -24,11 +25,12 @@ class TstCallWait : public QObject
     QTcpServer silentServer;
     QList<QTcpSocket*> clients;
     QByteArray received;
+    // Shows the waits on the server in its panel.
+    Kav::ClientContext context{std::make_unique<Kav::GuiDialogService>()};
 
 private slots:
     void initTestCase()
     {
-        Kav::DialogService::instance(); // installs the panel
         QVERIFY(silentServer.listen(QHostAddress::LocalHost));
         connect(&silentServer, &QTcpServer::newConnection, this, [this] {
             QTcpSocket* client = silentServer.nextPendingConnection();

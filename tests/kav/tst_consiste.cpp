@@ -1,6 +1,6 @@
 #include "Consiste.h"
-#include "DialogService.h"
 #include "KavException.h"
+#include "TestClientContext.h"
 
 #include <QtTest>
 
@@ -38,9 +38,8 @@ private slots:
 
     void mensErroWithAbortRecordsAndRaisesSilently()
     {
-        auto& dialogs = Kav::DialogService::instance();
-        dialogs.setAutomated(true);
-        dialogs.clearMessages();
+        TestClientContext context;
+        auto& dialogs = context.dialogs();
         QVERIFY_THROWS_EXCEPTION(Kav::SilentAbort, Consiste::MensErro("Falhou.", true));
         Consiste::MensErro("Aviso.", false);
         QCOMPARE(dialogs.shownMessages(), QStringList({"Falhou.", "Aviso."}));
@@ -48,9 +47,9 @@ private slots:
 
     void unansweredDialogIsReportedAndCancelled()
     {
-        auto& dialogs = Kav::DialogService::instance();
-        dialogs.setAutomated(true);
-        QSignalSpy unanswered(&dialogs, &Kav::DialogService::dialogUnanswered);
+        TestClientContext context;
+        auto& dialogs = context.dialogs();
+        QSignalSpy unanswered(&dialogs, &Kav::ScriptedDialogService::dialogUnanswered);
         dialogs.queueAnswer(Kav::DialogKind::File, "/tmp/a.pdf");
         QCOMPARE(dialogs.takeAnswer(Kav::DialogKind::Lookup, "Período"), QString("cancel"));
         QCOMPARE(unanswered.count(), 1);

@@ -2,7 +2,9 @@
 #include "Kavenso.h"
 #include "KavException.h"
 #include "TDBPicture.h"
+#include "TestClientContext.h"
 
+#include <optional>
 #include <QtTest>
 
 #include <QSqlDatabase>
@@ -50,6 +52,8 @@ private:
     QTemporaryDir m_dir;
     QString m_first;
     QString m_second;
+    // Each test's own session and local cache.
+    std::optional<TestClientContext> m_context;
 
 private slots:
     void initTestCase()
@@ -65,13 +69,16 @@ private slots:
 
     void init()
     {
+        m_context.emplace();
         dtmDBGeral::open("sqlite://" + m_first);
         Kavenso::AtualizaLocalCache({"FILIAL", "PICTURE"});
     }
+    void cleanup() { m_context.reset(); }
 
     void sessionIsWhatTheHostSet()
     {
         Kavenso::SetSession({"0003", "servidor", 4130, "/rel", "/rel/usuario"});
+        QCOMPARE(m_context->context().session().filial, QString("0003"));
         QCOMPARE(Kavenso::FiliProc(), QString("0003"));
         QCOMPARE(Kavenso::WebURL(), QString("servidor"));
         QCOMPARE(Kavenso::WebPort(), 4130);

@@ -1,11 +1,13 @@
 #include "CheckListDialog.h"
-#include "DialogService.h"
+#include "GuiDialogService.h"
 #include "LookupFixture.h"
 #include "Pesqlista.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
+#include "TestClientContext.h"
 #include "TStringField.h"
 
+#include <optional>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -53,7 +55,9 @@ class TstPesqlista : public QObject
 {
     Q_OBJECT
 private:
-    Kav::DialogService& dialogs = Kav::DialogService::instance();
+    // Each test's own: answers queued and messages shown are never another test's.
+    std::optional<TestClientContext> context;
+    Kav::ScriptedDialogService& dialogs() { return context->dialogs(); }
 
     // Answers the check-list dialog that is about to open: records which keys it shows
     // checked, then runs `act` on it.
@@ -68,12 +72,8 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        dialogs.setAutomated(true);
-        dialogs.clearAnswers();
-        dialogs.clearMessages();
-    }
+    void init() { context.emplace(); }
+    void cleanup() { context.reset(); }
 
     void okWritesTheKeysInTheDataSetsOrder_data()
     {
@@ -96,7 +96,7 @@ private slots:
         QFETCH(QString, list);
         LookupFixture fixture;
         QString text = "001_002";
-        dialogs.queueAnswer(Kav::DialogKind::List, answer);
+        dialogs().queueAnswer(Kav::DialogKind::List, answer);
         QVERIFY(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste|Vazio.", false, text));
         QCOMPARE(text, list);
         QVERIFY(!text.startsWith('_') && !text.endsWith('_') && !text.contains("__"));
@@ -106,10 +106,10 @@ private slots:
     {
         LookupFixture fixture;
         QString text = "003";
-        dialogs.queueAnswer(Kav::DialogKind::List, "cancel");
+        dialogs().queueAnswer(Kav::DialogKind::List, "cancel");
         QVERIFY(!Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, text));
         QCOMPARE(text, QString("003"));
-        dialogs.queueAnswer(Kav::DialogKind::List, "001 999");
+        dialogs().queueAnswer(Kav::DialogKind::List, "001 999");
         QVERIFY_THROWS_EXCEPTION(Kav::Exception,
                                  Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, text));
         QCOMPARE(text, QString("003"));
@@ -133,17 +133,17 @@ private slots:
         LookupFixture fixture;
         fixture.fill({});
         QString list = "001";
-        dialogs.queueAnswer(Kav::DialogKind::List, "none");
+        dialogs().queueAnswer(Kav::DialogKind::List, "none");
         QCOMPARE(Pesqlista::PesquisaLista(fixture.source, "CODIGO", text, false, list), listOpens);
-        QCOMPARE(dialogs.shownMessages(), messages);
+        QCOMPARE(dialogs().shownMessages(), messages);
         QCOMPARE(list, listOpens ? QString() : QString("001"));
-        QCOMPARE(dialogs.pendingAnswers().isEmpty(), listOpens);
+        QCOMPARE(dialogs().pendingAnswers().isEmpty(), listOpens);
     }
 
     void titleIsTheTextBeforeTheBar()
     {
         LookupFixture fixture;
-        QSignalSpy unanswered(&dialogs, &Kav::DialogService::dialogUnanswered);
+        QSignalSpy unanswered(&dialogs(), &Kav::ScriptedDialogService::dialogUnanswered);
         QString list;
         QVERIFY(!Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Tipo de Prato|Não há.", false, list));
         QCOMPARE(unanswered.count(), 1);
@@ -155,11 +155,11 @@ private slots:
         LookupFixture fixture;
         fixture.dataSet->setRecNo(3);
         QString list;
-        dialogs.queueAnswer(Kav::DialogKind::List, "001");
+        dialogs().queueAnswer(Kav::DialogKind::List, "001");
         QVERIFY(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, list));
         QCOMPARE(fixture.dataSet->RecNo(), 3);
         fixture.dataSet->Close();
-        dialogs.queueAnswer(Kav::DialogKind::List, "010");
+        dialogs().queueAnswer(Kav::DialogKind::List, "010");
         QVERIFY(Pesqlista::PesquisaLista(fixture.source, "CODIGO", "Teste", false, list));
         QVERIFY(fixture.dataSet->Active());
         QCOMPARE(list, QString("010"));
@@ -170,7 +170,7 @@ private slots:
         LookupFixture fixture;
         fixture.fill({{"001", "Arroz", "x"}, {"002", "Feijão", "y"}, {"003", "Batata", "x"}});
         QString list;
-        dialogs.queueAnswer(Kav::DialogKind::List, "y x");
+        dialogs().queueAnswer(Kav::DialogKind::List, "y x");
         QVERIFY(Pesqlista::PesquisaLista(fixture.source, "OCULTO", "Teste", false, list));
         QCOMPARE(list, QString("x_y"));
     }
@@ -191,7 +191,8 @@ private slots:
         QFETCH(QString, list);
         QFETCH(bool, marcarTodos);
         QFETCH(QStringList, checked);
-        dialogs.setAutomated(false);
+        // A person answers: the dialog itself shows.
+        Kav::ClientContext person(std::make_unique<Kav::GuiDialogService>());
         LookupFixture fixture;
         QStringList atStart;
         whenTheListOpens(atStart, [](CheckListDialog* dialog) { dialog->accept(); });
@@ -217,7 +218,8 @@ private slots:
         QFETCH(bool, spaceOnFirstRow);
         QFETCH(bool, accepted);
         QFETCH(QString, list);
-        dialogs.setAutomated(false);
+        // A person answers: the dialog itself shows.
+        Kav::ClientContext person(std::make_unique<Kav::GuiDialogService>());
         LookupFixture fixture;
         QString text = "002";
         QStringList atStart;
@@ -259,7 +261,8 @@ private slots:
         QFETCH(QStringList, headers);
         QFETCH(int, checkColumn);
         QFETCH(QString, checkTexts);
-        dialogs.setAutomated(false);
+        // A person answers: the dialog itself shows.
+        Kav::ClientContext person(std::make_unique<Kav::GuiDialogService>());
         MarkedSet set(fields);
         QStringList atStart;
         QStringList shownHeaders;
@@ -294,7 +297,8 @@ private slots:
     // What the choice leads to is said under the list (the report prints the nutrients chosen).
     void noteIsShownUnderTheList()
     {
-        dialogs.setAutomated(false);
+        // A person answers: the dialog itself shows.
+        Kav::ClientContext person(std::make_unique<Kav::GuiDialogService>());
         LookupFixture fixture;
         QString text;
         QStringList atStart;

@@ -1,5 +1,4 @@
 #include "DataPacket.h"
-#include "DialogService.h"
 #include "LayoutError.h"
 #include "LayoutLoader.h"
 #include "Registration.h"
@@ -9,6 +8,7 @@
 #include "TButtonFlat.h"
 #include "TClientDataSet.h"
 #include "TDateEditPlus.h"
+#include "TestClientContext.h"
 
 #include <QLineEdit>
 #include <QtTest>
@@ -75,11 +75,11 @@ private slots:
         Kav::registerDataClasses();
         Kav::registerStandardWidgets();
         Kav::registerSupportWidgets();
-        Kav::DialogService::instance().setAutomated(true);
     }
 
     void layoutBuildsAndWiresTheSupportWidgets()
     {
+        TestClientContext context;
         TstLookupForm form;
         Kav::LayoutLoader loader(&form);
         loader.applyText(QString::fromUtf8(kLayout), "teste.kfm");
@@ -99,7 +99,7 @@ private slots:
         packet.fields.append({"CODIGO", Kav::FieldDef::Type::String, 10});
         packet.rows = {{"0000000001"}, {"0000000002"}};
         dataSet->setData(packet);
-        Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Lookup, "CODIGO=0000000002");
+        context.dialogs().queueAnswer(Kav::DialogKind::Lookup, "CODIGO=0000000002");
         QTest::keyClick(edit, Qt::Key_F9);
         QCOMPARE(dataSet->RecNo(), 2);
         flat->click();

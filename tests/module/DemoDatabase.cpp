@@ -3,7 +3,6 @@
 #include "DatabaseConnection.h"
 #include "DemoData.h"
 #include "dtmDBGeral.h"
-#include "Kavenso.h"
 #include "KavException.h"
 #include "SchemaInstaller.h"
 
@@ -31,12 +30,16 @@ DemoDatabase::DemoDatabase()
         return;
     try {
         dtmDBGeral::open(url);
-        Kavenso::Session session = Kavenso::CurrentSession();
-        session.filial = Central;
-        Kavenso::SetSession(session);
     } catch (const Kav::Exception& error) {
         m_error = error.message();
     }
+}
+
+Kavenso::Session DemoDatabase::centralSession()
+{
+    Kavenso::Session session;
+    session.filial = Central;
+    return session;
 }
 
 DemoDatabase::~DemoDatabase()

@@ -1,6 +1,8 @@
 #pragma once
-// The embedded demo database in a temporary folder, opened as the shared connection, with the
-// session logged in to one of its central kitchens: what the screen needs to start.
+// The embedded demo database in a temporary folder, opened as the shared connection, and the
+// session of a user logged in to one of its central kitchens: what the screen needs to start.
+
+#include "Kavenso.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -12,6 +14,9 @@ public:
     static inline const QString Central = QStringLiteral("0010");
 
     DemoDatabase();
+
+    // A user logged in to Central.
+    static Kavenso::Session centralSession();
 
     // Makes the schema and the demo rows in a new database, as `kavdb create` and `kavdb demo`
     // do. Returns what went wrong; empty when made.

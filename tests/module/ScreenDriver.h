@@ -1,10 +1,12 @@
 #pragma once
 // Drives the screen as a user does, for the screen's tests: opens it through the package's
 // factory, types into boxes, moves the focus (so leave events fire), clicks, answers the lookup
-// and list dialogs, and reads back the messages shown.
+// and list dialogs, and reads back the messages shown. The test makes the client context the
+// screen opens in (TestClientContext); the driver answers through its dialog service.
 
 #include "Cli_Zve41300.h"
-#include "DialogService.h"
+#include "ClientContext.h"
+#include "ScriptedDialogService.h"
 #include "TfrmNutriCard.h"
 #include "TMaskEdit.h"
 
@@ -15,9 +17,14 @@
 class ScreenDriver
 {
 public:
-    ScreenDriver() { dialogs().setAutomated(true); }
-
-    static Kav::DialogService& dialogs() { return Kav::DialogService::instance(); }
+    // The current context's dialog service, which a test's own context answers beforehand.
+    static Kav::ScriptedDialogService& dialogs()
+    {
+        auto* scripted = qobject_cast<Kav::ScriptedDialogService*>(&Kav::dialogs());
+        if (!scripted)
+            qFatal("the screen's tests answer its dialogs beforehand: make a TestClientContext");
+        return *scripted;
+    }
 
     // Opens the screen as the menu entry does; null when it refused to start.
     TfrmNutriCard* open()

@@ -13,12 +13,14 @@
 #include "TClientDataSet.h"
 #include "TDateEditPlus.h"
 #include "TEdit.h"
+#include "TestClientContext.h"
 #include "TField.h"
 #include "TfrmNutriCard.h"
 #include "TNetConnection.h"
 #include "TRadioButton.h"
 #include "TSpeedButton.h"
 
+#include <optional>
 #include <QLabel>
 #include <QSqlQuery>
 #include <QtTest>
@@ -90,6 +92,8 @@ class TstNutriCardCriteria : public QObject
     QString notReady;
     ScreenDriver screen;
     TfrmNutriCard* form = nullptr;
+    // Each test's own: its session, answers and messages; ended after its form.
+    std::optional<TestClientContext> context;
 
     RecordingProxy& server() { return env.proxy(); }
 
@@ -123,6 +127,7 @@ private slots:
 
     void init()
     {
+        context.emplace();
         KAV_REQUIRE_SCREEN_ENVIRONMENT(notReady);
         server().clearCalls();
     }
@@ -134,6 +139,7 @@ private slots:
         form = nullptr;
         QVERIFY2(ScreenDriver::dialogs().pendingAnswers().isEmpty(),
                  qPrintable(ScreenDriver::dialogs().pendingAnswers().join(", ")));
+        context.reset();
     }
 
     // ---- start-up

@@ -3,18 +3,19 @@
 #include "Cli_Zve41300.h"
 #include "Colors.h"
 #include "DemoDatabase.h"
-#include "DialogService.h"
 #include "Events.h"
 #include "FormFactory.h"
 #include "GeneratedLayoutRows.h"
 #include "ReportCatalog.h"
 #include "TCheckBox.h"
 #include "TComboBox.h"
+#include "TestClientContext.h"
 #include "TfrmNutriCard.h"
 #include "TMaskEdit.h"
 #include "TMessages.h"
 #include "TSpeedButton.h"
 
+#include <optional>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -37,6 +38,8 @@ class TstNutriCardForm : public QObject
     Q_OBJECT
 
     std::unique_ptr<DemoDatabase> database;
+    // Each test's own, made before its form and ended after it.
+    std::optional<TestClientContext> context;
 
     TfrmNutriCard* form = nullptr;
 
@@ -58,8 +61,7 @@ private slots:
 
     void init()
     {
-        Kav::DialogService::instance().setAutomated(true);
-        Kav::DialogService::instance().clearMessages();
+        context.emplace(DemoDatabase::centralSession());
         Frm::createForm(frmNutriCard, Cli_Zve41300::unit);
         form = frmNutriCard;
         QVERIFY(form);
@@ -72,6 +74,8 @@ private slots:
             frmNutriCard->Close();
         QTRY_VERIFY(!frmNutriCard);
         form = nullptr;
+        QTest::qWait(0); // the closed form is deleted
+        context.reset();
     }
 
     void formIsPlacedAndSizedAsDesigned()

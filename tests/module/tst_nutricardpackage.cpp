@@ -3,16 +3,17 @@
 // and nothing raised while creating escapes the entry.
 #include "Cli_Zve41300.h"
 #include "DemoDatabase.h"
-#include "DialogService.h"
 #include "dtmDBGeral.h"
 #include "Events.h"
 #include "FormFactory.h"
 #include "Kavenso.h"
 #include "KavException.h"
+#include "TestClientContext.h"
 #include "TfrmNutriCard.h"
 #include "TMaskEdit.h"
 #include "TNetConnection.h"
 
+#include <optional>
 #include <QLibrary>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -61,6 +62,8 @@ class TstNutriCardPackage : public QObject
     Q_OBJECT
 
     std::unique_ptr<DemoDatabase> database;
+    // Each test's own, made before its forms and ended after them.
+    std::optional<TestClientContext> context;
 
     static void closeScreen()
     {
@@ -78,17 +81,13 @@ private slots:
     }
     void cleanupTestCase() { database.reset(); }
 
-    void init()
-    {
-        Kav::DialogService::instance().setAutomated(true);
-        Kav::DialogService::instance().clearMessages();
-    }
+    void init() { context.emplace(DemoDatabase::centralSession()); }
 
     void cleanup()
     {
         closeScreen();
         QVERIFY(!boIdCriado);
-        TfrmDadosGerRel::setMdiArea(nullptr);
+        context.reset();
     }
 
     void entryIsFoundByPlainName()
@@ -200,9 +199,7 @@ private slots:
         QVERIFY(!boIdCriado);
         QCOMPARE(countWindows([](QWidget* w) { return w->inherits("TfrmNutriCard"); }), 0);
         // Through the entry the error is shown, never raised.
-        TfrmDadosGerRel::setMdiArea(nullptr);
-        auto& dialogs = Kav::DialogService::instance();
-        dialogs.clearMessages();
+        context->dialogs().clearMessages();
         IniProc();
         QVERIFY(frmNutriCard); // the real screen opens
         closeScreen();
@@ -219,14 +216,14 @@ private slots:
         main.resize(1100, 800);
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
-        TfrmDadosGerRel::setMdiArea(area);
+        context->context().setMdiArea(area);
         QSqlQuery schema(dtmDBGeral::database());
         QVERIFY(schema.exec(QStringLiteral("ALTER TABLE PARAMGERAL RENAME TO PARAMGERAL_FORA")));
         const auto restore = qScopeGuard([] {
             QSqlQuery(dtmDBGeral::database())
                 .exec(QStringLiteral("ALTER TABLE PARAMGERAL_FORA RENAME TO PARAMGERAL"));
         });
-        auto& dialogs = Kav::DialogService::instance();
+        auto& dialogs = context->dialogs();
 
         Kav::runHandler([] { IniProc(); });
         QCOMPARE(dialogs.shownMessages().size(), 1);
@@ -266,19 +263,19 @@ private slots:
         main.resize(1100, 800);
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
-        TfrmDadosGerRel::setMdiArea(area);
+        context->context().setMdiArea(area);
         IniProc();
         TfrmNutriCard* form = frmNutriCard;
         QVERIFY(form);
         QTRY_VERIFY(form->medCdTipoCard->hasFocus());
         QTest::keyClicks(form->medCdTipoCard, "99");
-        Kav::DialogService::instance().clearMessages();
+        context->dialogs().clearMessages();
         if (byCloseButton)
             area->subWindowList().first()->close();
         else
             Kav::runHandler([form] { form->Close(); });
         QTRY_VERIFY(area->subWindowList().isEmpty());
-        QCOMPARE(Kav::DialogService::instance().shownMessages(), QStringList());
+        QCOMPARE(context->dialogs().shownMessages(), QStringList());
         QVERIFY(!frmNutriCard);
     }
 
@@ -290,7 +287,7 @@ private slots:
         main.resize(1100, 800);
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
-        TfrmDadosGerRel::setMdiArea(area);
+        context->context().setMdiArea(area);
 
         IniProc();
         TfrmNutriCard* form = frmNutriCard;

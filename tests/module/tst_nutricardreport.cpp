@@ -14,12 +14,14 @@
 #include "TComboBox.h"
 #include "TDateEditPlus.h"
 #include "TEdit.h"
+#include "TestClientContext.h"
 #include "TfrmNutriCard.h"
 #include "TMenuItem.h"
 #include "TParams.h"
 #include "TRadioButton.h"
 #include "TSpeedButton.h"
 
+#include <optional>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QSqlError>
@@ -77,6 +79,8 @@ class TstNutriCardReport : public QObject
     QString notReady;
     ScreenDriver screen;
     TfrmNutriCard* form = nullptr;
+    // Each test's own: its session, answers and messages; ended after its form.
+    std::optional<TestClientContext> context;
 
     RecordingProxy& server() { return env.proxy(); }
     QString output(const QString& name) const { return env.folder() + "/" + name; }
@@ -104,6 +108,7 @@ private slots:
 
     void init()
     {
+        context.emplace();
         KAV_REQUIRE_SCREEN_ENVIRONMENT(notReady);
         env.logIn(kCentral);
         form = screen.open();
@@ -118,7 +123,7 @@ private slots:
         form = nullptr;
         QVERIFY2(ScreenDriver::dialogs().pendingAnswers().isEmpty(),
                  qPrintable(ScreenDriver::dialogs().pendingAnswers().join(", ")));
-        ScreenDriver::dialogs().clearAnswers();
+        context.reset();
     }
 
     // ---- check orders and the busy animation
@@ -358,8 +363,7 @@ private slots:
         main.resize(1100, 800);
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
-        TfrmDadosGerRel::setMdiArea(area);
-        const auto noArea = qScopeGuard([] { TfrmDadosGerRel::setMdiArea(nullptr); });
+        context->context().setMdiArea(area);
         form = screen.open();
         QVERIFY(form);
         chooseCriteria();

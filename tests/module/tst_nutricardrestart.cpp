@@ -11,10 +11,12 @@
 #include "ScreenEnvironment.h"
 #include "TBtnPesquisa.h"
 #include "TDateEditPlus.h"
+#include "TestClientContext.h"
 #include "TfrmNutriCard.h"
 #include "TNetConnection.h"
 #include "TSpeedButton.h"
 
+#include <optional>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QtTest>
@@ -54,6 +56,8 @@ class TstNutriCardRestart : public QObject
     QString notReady;
     ScreenDriver screen;
     TfrmNutriCard* form = nullptr;
+    // Each test's own: its session, answers and messages; ended after its form.
+    std::optional<TestClientContext> context;
     QString pdftotext;
 
     QString databaseFile() const { return env.folder() + QStringLiteral("/demo.db"); }
@@ -101,6 +105,7 @@ private slots:
 
     void init()
     {
+        context.emplace();
         KAV_REQUIRE_SCREEN_ENVIRONMENT(notReady);
         env.logIn(kCentral);
         form = screen.open();
@@ -113,7 +118,7 @@ private slots:
     {
         ScreenDriver::close();
         form = nullptr;
-        ScreenDriver::dialogs().clearAnswers();
+        context.reset();
     }
 
     // Between commands: the locks are lost while the user browses, the server restarts while

@@ -2,6 +2,8 @@
 // the job that "Imprimir" sends through the print dialog; the job has the pages of the PDF export
 // and the paper and orientation of the layout's page setup.
 
+#include "ClientContext.h"
+#include "GuiDialogService.h"
 #include "TReportDesignerDialog.h"
 
 #include <QApplication>
@@ -354,6 +356,8 @@ void TstQrCupsPrinter::jobHasThePagesAndPaperOfThePdf()
     QFETCH(QSizeF, points);
     const QString layout = layoutWith(paper, orientation);
     QVERIFY(!layout.isEmpty());
+    // A person at the screen: the print dialog itself shows.
+    Kav::ClientContext context(std::make_unique<Kav::GuiDialogService>());
     TReportDesignerDialog dialog;
     dialog.setConnectionName(kConnection);
     dialog.LoadFromFile(layout);

@@ -2,7 +2,6 @@
 // layout editor, page setup, new layouts and the list of a report's layouts.
 
 #include "ClassRegistry.h"
-#include "DialogService.h"
 #include "Events.h"
 #include "Kavenso.h"
 #include "KavException.h"
@@ -12,8 +11,10 @@
 #include "QrRegistration.h"
 #include "ReportCatalog.h"
 #include "ReportEditorDialog.h"
+#include "TestClientContext.h"
 #include "TReportDesignerDialog.h"
 
+#include <optional>
 #include <QApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -101,13 +102,15 @@ private:
 
     void bind(TReportDesignerDialog& dialog);
 
+    // Each test's own: answers and messages, and the session's report folders.
+    Kav::ScriptedDialogService& dialogs() { return m_context->dialogs(); }
+    std::optional<TestClientContext> m_context;
     QTemporaryDir m_dir;
     Form m_form;
 };
 
 void TstQrDialog::initTestCase()
 {
-    Kav::DialogService::instance().setAutomated(true);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
     db.setDatabaseName(m_dir.filePath(QStringLiteral("dialog.db")));
     QVERIFY(db.open());
@@ -130,14 +133,14 @@ void TstQrDialog::init()
     m_form.cancel = false;
     m_form.paramsAsked = m_form.printed = m_form.previewed = 0;
     m_form.previewOpenWhenPreviewed = false;
-    Kav::DialogService::instance().clearMessages();
-    Kav::DialogService::instance().clearAnswers();
+    m_context.emplace();
 }
 
 void TstQrDialog::cleanup()
 {
-    QVERIFY2(Kav::DialogService::instance().pendingAnswers().isEmpty(),
-             qPrintable(Kav::DialogService::instance().pendingAnswers().join(QLatin1Char(','))));
+    QVERIFY2(dialogs().pendingAnswers().isEmpty(),
+             qPrintable(dialogs().pendingAnswers().join(QLatin1Char(','))));
+    m_context.reset();
 }
 
 void TstQrDialog::bind(TReportDesignerDialog& dialog)
@@ -200,11 +203,11 @@ void TstQrDialog::handlerCancelEndsWithoutOutput()
     const QString out = m_dir.filePath(QStringLiteral("cancel.pdf"));
     QVERIFY(!dialog.SaveToFile(out));
     QVERIFY(!QFile::exists(out));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, out);
+    dialogs().queueAnswer(Kav::DialogKind::File, out);
     QVERIFY(!dialog.Print());
-    Kav::DialogService::instance().clearAnswers();
+    dialogs().clearAnswers();
     QCOMPARE(m_form.printed, 0);
-    QVERIFY(Kav::DialogService::instance().shownMessages().isEmpty());
+    QVERIFY(dialogs().shownMessages().isEmpty());
 }
 
 void TstQrDialog::printToFileAnswerFiresAfterPrint()
@@ -212,7 +215,7 @@ void TstQrDialog::printToFileAnswerFiresAfterPrint()
     TReportDesignerDialog dialog;
     bind(dialog);
     const QString out = m_dir.filePath(QStringLiteral("printed.pdf"));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, out);
+    dialogs().queueAnswer(Kav::DialogKind::File, out);
     QVERIFY(dialog.Print());
     QVERIFY(readAll(out).startsWith("%PDF"));
     QCOMPARE(m_form.printed, 1);
@@ -223,7 +226,7 @@ void TstQrDialog::cancelledPrintFiresNothing()
 {
     TReportDesignerDialog dialog;
     bind(dialog);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, QStringLiteral("cancel"));
+    dialogs().queueAnswer(Kav::DialogKind::File, QStringLiteral("cancel"));
     QVERIFY(!dialog.Print());
     QCOMPARE(m_form.printed, 0);
 }
@@ -232,7 +235,7 @@ void TstQrDialog::previewClosesThenFiresAfterPreview()
 {
     TReportDesignerDialog dialog;
     bind(dialog);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("close"));
+    dialogs().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("close"));
     QVERIFY(dialog.Preview());
     QCOMPARE(m_form.previewed, 1);
     QVERIFY2(!m_form.previewOpenWhenPreviewed, "the event came while the preview was still open");
@@ -244,8 +247,8 @@ void TstQrDialog::previewPrintButtonPrints()
     TReportDesignerDialog dialog;
     bind(dialog);
     const QString out = m_dir.filePath(QStringLiteral("from-preview.pdf"));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("print"));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, out);
+    dialogs().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("print"));
+    dialogs().queueAnswer(Kav::DialogKind::File, out);
     QVERIFY(dialog.Preview());
     QVERIFY(QFile::exists(out));
     QCOMPARE(m_form.printed, 1);
@@ -280,11 +283,11 @@ void TstQrDialog::saveAsChoosesOutputByFileType()
     QTemporaryDir dir;
     TReportDesignerDialog dialog;
     bind(dialog);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, dir.filePath(answer));
+    dialogs().queueAnswer(Kav::DialogKind::File, dir.filePath(answer));
     QCOMPARE(dialog.SaveAs(), !written.isEmpty());
     if (written.isEmpty()) {
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
-        QVERIFY(Kav::DialogService::instance().shownMessages().value(0).contains(QLatin1String("r.docx")));
+        QVERIFY(dialogs().shownMessages().value(0).contains(QLatin1String("r.docx")));
         return;
     }
     QVERIFY2(readAll(dir.filePath(written)).startsWith(start),
@@ -297,13 +300,13 @@ void TstQrDialog::saveAsTextWritesText()
     QTemporaryDir dir;
     TReportDesignerDialog dialog;
     bind(dialog);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("r.csv")));
+    dialogs().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("r.csv")));
     QVERIFY(dialog.SaveAsText());
     QVERIFY(readAll(dir.filePath(QStringLiteral("r.csv"))).startsWith("sem título\nArroz"));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("plain")));
+    dialogs().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("plain")));
     QVERIFY(dialog.SaveAsText());
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("plain.txt"))));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::File, QStringLiteral("cancel"));
+    dialogs().queueAnswer(Kav::DialogKind::File, QStringLiteral("cancel"));
     QVERIFY(!dialog.SaveAsText());
 }
 
@@ -311,8 +314,7 @@ void TstQrDialog::faultOnItsOwnIsShownInsideHandlerPassesOn()
 {
     TReportDesignerDialog empty;
     QVERIFY(!empty.Print());
-    QCOMPARE(Kav::DialogService::instance().shownMessages(),
-             QStringList(QStringLiteral("Nenhum relatório foi carregado.")));
+    QCOMPARE(dialogs().shownMessages(), QStringList(QStringLiteral("Nenhum relatório foi carregado.")));
 
     bool passedOn = false;
     Kav::runHandler([&] {
@@ -323,7 +325,7 @@ void TstQrDialog::faultOnItsOwnIsShownInsideHandlerPassesOn()
         }
     });
     QVERIFY(passedOn);
-    QCOMPARE(Kav::DialogService::instance().shownMessages().size(), 1);
+    QCOMPARE(dialogs().shownMessages().size(), 1);
 }
 
 void TstQrDialog::cancelledProgressEndsQuietly()
@@ -335,26 +337,26 @@ void TstQrDialog::cancelledProgressEndsQuietly()
     const QString out = m_dir.filePath(QStringLiteral("cancelled.pdf"));
     QVERIFY(!dialog.SaveToFile(out));
     QVERIFY(!QFile::exists(out));
-    QVERIFY(Kav::DialogService::instance().shownMessages().isEmpty());
+    QVERIFY(dialogs().shownMessages().isEmpty());
 }
 
 void TstQrDialog::editSavesToUserFolder()
 {
     TReportDesignerDialog dialog;
     bind(dialog);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
     QVERIFY(dialog.Edit());
     const QString saved = m_dir.filePath(QStringLiteral("user/dialog.QR2"));
     QCOMPARE(dialog.FileName(), saved);
     QCOMPARE(LayoutReader::readFile(saved).title, QStringLiteral("Pratos por nome"));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("cancel"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("cancel"));
     QVERIFY(!dialog.Edit());
 }
 
 void TstQrDialog::editorChecksBandsBeforeSaving()
 {
     const ReportLayout layout = LayoutReader::readFile(kLayout);
-    ReportEditorDialog editor(layout, kLayout);
+    ReportEditorDialog editor(m_context->context(), layout, kLayout);
     editor.setBandsText(QStringLiteral("<band kind=\"detail\" height=\"5\">\n"
                                        "  <text x=\"0\" y=\"3\" width=\"10\" height=\"5\">x</text>\n"
                                        "</band>"));
@@ -367,7 +369,7 @@ void TstQrDialog::editorChecksBandsBeforeSaving()
     }
     editor.save();
     QCOMPARE(editor.result(), int(QDialog::Rejected));
-    QCOMPARE(Kav::DialogService::instance().shownMessages().size(), 1);
+    QCOMPARE(dialogs().shownMessages().size(), 1);
 
     editor.setBandsText(
         QStringLiteral("<band kind=\"detail\" height=\"5\"><field x=\"0\" y=\"0\" width=\"40\" "
@@ -382,7 +384,7 @@ void TstQrDialog::editorChecksBandsBeforeSaving()
 
 void TstQrDialog::editorDeclaresQueryParameters()
 {
-    ReportEditorDialog editor(LayoutReader::readFile(kLayout), kLayout);
+    ReportEditorDialog editor(m_context->context(), LayoutReader::readFile(kLayout), kLayout);
     editor.setQueryText(
         QStringLiteral("SELECT NOME, KCAL FROM PRATOS WHERE NOME = :P_NOME AND KCAL > :P_MINIMO"));
     try {
@@ -401,8 +403,8 @@ void TstQrDialog::editTrialPreviewKeepsDataUntilEditorCloses()
 {
     TReportDesignerDialog dialog;
     bind(dialog);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("preview"));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("close"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("preview"));
+    dialogs().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("close"));
     QVERIFY(!dialog.Edit());
     QCOMPARE(m_form.paramsAsked, 1);
     QCOMPARE(m_form.previewed, 1);
@@ -415,8 +417,7 @@ void TstQrDialog::setupPageKeepsSetupInUserCopy()
     ReportLayout small = dialog.Layout();
     small.summary->height = 5;
     dialog.setLayout(small, kLayout);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
-                                               QStringLiteral("A4 landscape 5 8 5 8"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 landscape 5 8 5 8"));
     QVERIFY(dialog.SetupPage());
     QCOMPARE(dialog.Layout().page.orientation, QPageLayout::Landscape);
     const ReportLayout saved = LayoutReader::readFile(m_dir.filePath(QStringLiteral("user/dialog.QR2")));
@@ -430,19 +431,17 @@ void TstQrDialog::setupPageRefusesPageTooSmall()
     TReportDesignerDialog dialog;
     bind(dialog);
     // The 200 mm summary fits a portrait A4 page, not a landscape one.
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
-                                               QStringLiteral("A4 landscape 10 10 10 10"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 landscape 10 10 10 10"));
     QVERIFY(!dialog.SetupPage());
-    QVERIFY2(Kav::DialogService::instance().shownMessages().value(0).contains(QStringLiteral("não cabe")),
-             qPrintable(Kav::DialogService::instance().shownMessages().join(QLatin1Char('\n'))));
+    QVERIFY2(dialogs().shownMessages().value(0).contains(QStringLiteral("não cabe")),
+             qPrintable(dialogs().shownMessages().join(QLatin1Char('\n'))));
     // Said in words: the orientation and what to do, never the layout file and its line.
-    QVERIFY(Kav::DialogService::instance().shownMessages().value(0).contains(QStringLiteral("em paisagem")));
-    QVERIFY(!Kav::DialogService::instance().shownMessages().value(0).contains(QStringLiteral(".QR2")));
+    QVERIFY(dialogs().shownMessages().value(0).contains(QStringLiteral("em paisagem")));
+    QVERIFY(!dialogs().shownMessages().value(0).contains(QStringLiteral(".QR2")));
     QCOMPARE(dialog.Layout().page.orientation, QPageLayout::Portrait);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
-                                               QStringLiteral("A4 sideways 1 1 1 1"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 sideways 1 1 1 1"));
     QVERIFY(!dialog.SetupPage());
-    QVERIFY(Kav::DialogService::instance().shownMessages().value(1).contains(QLatin1String("A4 sideways")));
+    QVERIFY(dialogs().shownMessages().value(1).contains(QLatin1String("A4 sideways")));
 }
 
 void TstQrDialog::newReportTakesFreeCode()
@@ -455,16 +454,15 @@ void TstQrDialog::newReportTakesFreeCode()
 
     TReportDesignerDialog dialog;
     bind(dialog);
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question,
-                                               QStringLiteral("Cardápio especial"));
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("Cardápio especial"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
     QVERIFY(dialog.NewReport(QStringLiteral("Zve413"), QStringLiteral("Título do relatório"),
                              QStringLiteral("Informe o título do relatório:")));
     const QString created = m_dir.filePath(QStringLiteral("user/Zve41302.QR2"));
     QCOMPARE(dialog.FileName(), created);
     QCOMPARE(LayoutReader::readFile(created).title, QStringLiteral("Cardápio especial"));
 
-    Kav::DialogService::instance().queueAnswer(Kav::DialogKind::Question, QStringLiteral("cancel"));
+    dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("cancel"));
     QVERIFY(!dialog.NewReport(QStringLiteral("Zve413"), QStringLiteral("Título do relatório"), QString()));
     QCOMPARE(dialog.FileName(), created);
 }
@@ -526,7 +524,6 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 
 QString TstQrDialog::failureOf(const QString& action)
 {
-    auto& dialogs = Kav::DialogService::instance();
     TReportDesignerDialog dialog;
     bind(dialog);
     const QString layouts = m_dir.filePath(QStringLiteral("falhas"));
@@ -570,7 +567,7 @@ QString TstQrDialog::failureOf(const QString& action)
     } catch (const Kav::Exception& error) {
         return error.message();
     }
-    return dialogs.shownMessages().value(0);
+    return dialogs().shownMessages().value(0);
 }
 
 void TstQrDialog::failuresAreSaidInPortuguese_data()

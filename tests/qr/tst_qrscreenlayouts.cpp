@@ -5,7 +5,6 @@
 #include "BackgroundLayout.h"
 #include "DatabaseConnection.h"
 #include "DatabaseUrl.h"
-#include "DialogService.h"
 #include "Events.h"
 #include "KavException.h"
 #include "LayoutReader.h"
@@ -14,9 +13,11 @@
 #include "PreparedReportFixture.h"
 #include "Qrddlgs.h"
 #include "ReportCatalog.h"
+#include "TestClientContext.h"
 #include "TReportDesignerDialog.h"
 #include "ValueFormatter.h"
 
+#include <optional>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -240,6 +241,8 @@ class TstQrScreenLayouts : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void init() { m_context.emplace(); }
+    void cleanup() { m_context.reset(); }
     void layoutsDeclareOnlyWhatTheScreenBinds();
     void layoutsAreListedForTheScreen();
     void goldenText_data();
@@ -284,6 +287,8 @@ private:
                      const QString& connection = kConnection);
 
     QTemporaryDir m_dir;
+    // Each test's own; its dialogs are answered beforehand.
+    std::optional<TestClientContext> m_context;
 };
 
 void TstQrScreenLayouts::initTestCase()
@@ -1044,9 +1049,7 @@ void TstQrScreenLayouts::previewOfAYearPrintsEveryPageWithItsCount()
             QFAIL("pdftotext (poppler-utils) is missing");
         QSKIP("pdftotext (poppler-utils) is not installed");
     }
-    auto& dialogs = Kav::DialogService::instance();
-    const bool wasAutomated = dialogs.isAutomated();
-    dialogs.setAutomated(true);
+    auto& dialogs = m_context->dialogs();
     TReportDesignerDialog dialog;
     Screen screen;
     screen.criteria = {PreparedReportFixture::YearDishKey, PreparedReportFixture::YearLast, true, {}, true};
@@ -1055,7 +1058,6 @@ void TstQrScreenLayouts::previewOfAYearPrintsEveryPageWithItsCount()
     dialogs.queueAnswer(Kav::DialogKind::Preview, QStringLiteral("print"));
     dialogs.queueAnswer(Kav::DialogKind::File, pdf);
     const bool previewed = dialog.Preview();
-    dialogs.setAutomated(wasAutomated);
     QVERIFY(previewed);
 
     QProcess pdftotext;

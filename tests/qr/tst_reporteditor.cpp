@@ -1,13 +1,14 @@
 // The layout editor never throws work away unasked: leaving it with changes asks first, and
 // leaving it untouched does not. A user's copy can be put back to the standard layout. Saving
 // keeps the file's comments.
-#include "DialogService.h"
-#include "Kavenso.h"
+#include "GuiDialogService.h"
 #include "LayoutCommentReader.h"
 #include "LayoutReader.h"
 #include "ReportEditorDialog.h"
+#include "TestClientContext.h"
 #include "TReportDesignerDialog.h"
 
+#include <optional>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,44 +22,42 @@ class TstReportEditor : public QObject
     Q_OBJECT
 
     ReportLayout layout;
-    Kav::DialogService& dialogs = Kav::DialogService::instance();
+    // Each test's own: answers, messages and the session's reports folder.
+    std::optional<TestClientContext> context;
+    Kav::ScriptedDialogService& dialogs() { return context->dialogs(); }
 
 private slots:
     void initTestCase()
     {
         layout = LayoutReader::readFile(QStringLiteral(KAV_SOURCE_DIR "/reports/Zve41301.QR2"));
-        dialogs.setAutomated(true);
     }
 
-    void init()
-    {
-        dialogs.clearMessages();
-        dialogs.clearAnswers();
-    }
+    void init() { context.emplace(); }
+    void cleanup() { context.reset(); }
 
     void untouchedEditorClosesWithoutAsking()
     {
-        ReportEditorDialog editor(layout, QStringLiteral("Zve41301.QR2"));
+        ReportEditorDialog editor(context->context(), layout, QStringLiteral("Zve41301.QR2"));
         editor.show();
         QVERIFY(!editor.hasChanges());
         editor.reject();
         QCOMPARE(editor.result(), int(QDialog::Rejected));
-        QVERIFY(dialogs.shownMessages().isEmpty());
+        QVERIFY(dialogs().shownMessages().isEmpty());
     }
 
     void changesAreDiscardedOnlyWhenTheUserAgrees()
     {
-        ReportEditorDialog editor(layout, QStringLiteral("Zve41301.QR2"));
+        ReportEditorDialog editor(context->context(), layout, QStringLiteral("Zve41301.QR2"));
         editor.show();
         QTest::keyClicks(editor.findChild<QLineEdit*>(QStringLiteral("edtTitulo")),
                          QStringLiteral(" (copia)"));
         QVERIFY(editor.hasChanges());
-        dialogs.queueAnswer(Kav::DialogKind::Question, QStringLiteral("no"));
+        dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("no"));
         editor.reject();
         QVERIFY(editor.isVisible()); // the user kept the changes: still editing
-        QCOMPARE(dialogs.shownMessages(),
+        QCOMPARE(dialogs().shownMessages(),
                  QStringList{QStringLiteral("Descartar as alterações feitas no relatório?")});
-        dialogs.queueAnswer(Kav::DialogKind::Question, QStringLiteral("yes"));
+        dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("yes"));
         editor.reject();
         QVERIFY(!editor.isVisible());
         QCOMPARE(editor.result(), int(QDialog::Rejected));
@@ -74,14 +73,14 @@ private slots:
         copy.title = QStringLiteral("Minha cópia");
         copy.page.orientation = QPageLayout::Portrait;
         copy.comments.clear();
-        ReportEditorDialog editor(copy, userDir.filePath(QStringLiteral("Zve41301.QR2")));
+        ReportEditorDialog editor(context->context(), copy, userDir.filePath(QStringLiteral("Zve41301.QR2")));
         auto* restore = editor.findChild<QPushButton*>(QStringLiteral("btnRestaurarPadrao"));
         QVERIFY(restore->isEnabled());
-        dialogs.queueAnswer(Kav::DialogKind::Question, QStringLiteral("no"));
+        dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("no"));
         restore->click();
         QCOMPARE(editor.findChild<QLineEdit*>(QStringLiteral("edtTitulo"))->text(),
                  QStringLiteral("Minha cópia"));
-        dialogs.queueAnswer(Kav::DialogKind::Question, QStringLiteral("yes"));
+        dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("yes"));
         restore->click();
         QCOMPARE(editor.findChild<QLineEdit*>(QStringLiteral("edtTitulo"))->text(), layout.title);
         QCOMPARE(editor.editedLayout().query, layout.query);
@@ -90,7 +89,8 @@ private slots:
         QCOMPARE(editor.editedLayout().comments, layout.comments);
 
         // The standard itself has nothing to be restored to.
-        ReportEditorDialog standard(layout, QStringLiteral(KAV_SOURCE_DIR "/reports/Zve41301.QR2"));
+        ReportEditorDialog standard(context->context(), layout,
+                                    QStringLiteral(KAV_SOURCE_DIR "/reports/Zve41301.QR2"));
         QVERIFY(!standard.findChild<QPushButton*>(QStringLiteral("btnRestaurarPadrao"))->isEnabled());
     }
 
@@ -104,11 +104,12 @@ private slots:
         const LayoutComments shipped = LayoutCommentReader::read(file.readAll());
         QVERIFY(shipped.size() >= 3);
         QTemporaryDir userDir;
+        // A person edits: the editor itself shows.
+        Kav::ClientContext person(std::make_unique<Kav::GuiDialogService>());
         TReportDesignerDialog dialog;
         dialog.setUserReportsDir(userDir.path());
         dialog.LoadFromFile(standard);
 
-        dialogs.setAutomated(false);
         bool editorOpened = false;
         bool untouchedAtStart = false;
         QTimer::singleShot(0, this, [&] {
@@ -125,7 +126,6 @@ private slots:
             editor->save();
         });
         const bool saved = dialog.Edit();
-        dialogs.setAutomated(true);
         QVERIFY(editorOpened);
         QVERIFY(untouchedAtStart);
         QVERIFY(saved);

@@ -1,6 +1,7 @@
 #include "CallWait.h"
 
 #include <QTimer>
+#include <utility>
 
 namespace Kav {
 
@@ -14,9 +15,9 @@ CallWaitPresenter& presenter()
 
 } // namespace
 
-void setCallWaitPresenter(CallWaitPresenter newPresenter)
+CallWaitPresenter setCallWaitPresenter(CallWaitPresenter newPresenter)
 {
-    presenter() = std::move(newPresenter);
+    return std::exchange(presenter(), std::move(newPresenter));
 }
 
 void CallWait::end()

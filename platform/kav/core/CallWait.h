@@ -32,10 +32,10 @@ public:
 };
 
 // Shows the panel for `doing` until the returned view is destroyed; `cancel` is called when
-// the user asks to stop waiting.
+// the user asks to stop waiting. Returns the presenter it replaces, for the setter to put back.
 using CallWaitPresenter =
     std::function<std::unique_ptr<CallWaitView>(const QString& doing, const std::function<void()>& cancel)>;
-void setCallWaitPresenter(CallWaitPresenter presenter);
+CallWaitPresenter setCallWaitPresenter(CallWaitPresenter presenter);
 
 // One wait for a call, as told above, until end() is called by whatever the call waits for
 // (its answer, a drop, the timeout, the user's cancel). The wait runs the event loop in two

@@ -223,9 +223,9 @@ void addCommandEndListener(std::function<void()> listener)
     commandEndListeners().push_back(std::move(listener));
 }
 
-void setErrorDisplay(ErrorDisplay display)
+ErrorDisplay setErrorDisplay(ErrorDisplay display)
 {
-    errorDisplay() = std::move(display);
+    return std::exchange(errorDisplay(), std::move(display));
 }
 
 } // namespace Kav

@@ -67,8 +67,9 @@ void callIntoQt(const std::function<void()>& call);
 // screen waits for the user is let go here (the shared database connection).
 void addCommandEndListener(std::function<void()> listener);
 
-// How an error that ends a command is shown (set by the visual library to its message box).
+// How an error that ends a command is shown (set by the client's context to its dialog
+// service). Returns the display it replaces, for the setter to put back.
 using ErrorDisplay = std::function<void(const QString& message)>;
-void setErrorDisplay(ErrorDisplay display);
+ErrorDisplay setErrorDisplay(ErrorDisplay display);
 
 } // namespace Kav

@@ -1,24 +1,20 @@
-#include "ReportProgress.h"
-
-#include "DialogService.h"
+#include "ProgressWindow.h"
 
 #include <QProgressDialog>
 
-namespace Qr {
+namespace Kav {
 
 namespace {
 // Work shorter than this shows no window.
 constexpr int kShowAfterMs = 700;
 } // namespace
 
-ReportProgress::ReportProgress(QWidget* parent, const QString& title) : m_parent(parent), m_title(title) {}
+ProgressWindow::ProgressWindow(QWidget* parent, const QString& title) : m_parent(parent), m_title(title) {}
 
-ReportProgress::~ReportProgress() = default;
+ProgressWindow::~ProgressWindow() = default;
 
-bool ReportProgress::operator()(const QString& step, int done, int total)
+bool ProgressWindow::show(const QString& step, int done, int total)
 {
-    if (Kav::DialogService::instance().isAutomated())
-        return true;
     if (!m_dialog) {
         m_dialog = std::make_unique<QProgressDialog>(step, QStringLiteral("Cancelar"), 0, total, m_parent);
         m_dialog->setWindowTitle(m_title);
@@ -33,4 +29,4 @@ bool ReportProgress::operator()(const QString& step, int done, int total)
     return !m_dialog->wasCanceled();
 }
 
-} // namespace Qr
+} // namespace Kav

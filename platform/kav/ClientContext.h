@@ -1,0 +1,63 @@
+#pragma once
+// What one client shares between its screens: the session (branch, application server,
+// report folders) with what the client keeps in memory of the database (the branches'
+// licences, the code pictures), the dialog service every message and dialog goes through, and
+// the MDI area forms are placed in. The host owns it and hands it to what it creates; the support library's
+// free functions that screens call by name (Consiste::MensErro, Kavenso::FiliProc...) reach
+// the current one.
+//
+// A context is current from its construction to its destruction; one made while another
+// lives (a test inside a running host) takes over until it ends, and the earlier one is
+// current again. While current it shows the errors that end a command and the waits on the
+// application server through its own services.
+
+#include "Kavenso.h"
+
+#include <memory>
+#include <QPointer>
+
+class QMdiArea;
+
+namespace Kavenso {
+class LocalCache;
+}
+
+namespace Kav {
+
+class DialogService;
+
+class ClientContext
+{
+public:
+    explicit ClientContext(std::unique_ptr<DialogService> dialogs, Kavenso::Session session = {});
+    ~ClientContext();
+    ClientContext(const ClientContext&) = delete;
+    ClientContext& operator=(const ClientContext&) = delete;
+
+    // The current context. Throws Kav::Exception when the program made none.
+    static ClientContext& current();
+
+    DialogService& dialogs() const { return *m_dialogs; }
+
+    const Kavenso::Session& session() const { return m_session; }
+    void setSession(const Kavenso::Session& session) { m_session = session; }
+    Kavenso::LocalCache& localCache() const { return *m_localCache; }
+
+    // Where MDI child forms are placed; without one they are windows of their own.
+    QMdiArea* mdiArea() const;
+    void setMdiArea(QMdiArea* area);
+
+private:
+    class Installation;
+
+    std::unique_ptr<DialogService> m_dialogs;
+    Kavenso::Session m_session;
+    std::unique_ptr<Kavenso::LocalCache> m_localCache;
+    QPointer<QMdiArea> m_mdiArea;
+    std::unique_ptr<Installation> m_installation;
+};
+
+// The current context's dialog service.
+DialogService& dialogs();
+
+} // namespace Kav

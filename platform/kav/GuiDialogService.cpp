@@ -1,0 +1,66 @@
+#include "GuiDialogService.h"
+
+#include "ContentBlindFileDialog.h"
+#include "ProgressWindow.h"
+
+#include <memory>
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+
+namespace Kav {
+
+namespace {
+QWidget* dialogParent()
+{
+    return QApplication::activeWindow();
+}
+} // namespace
+
+std::optional<QString> GuiDialogService::takeAnswer(DialogKind, const QString&)
+{
+    return std::nullopt;
+}
+
+// The pages still being laid out arrive while the person reads the first ones.
+std::optional<QString> GuiDialogService::runWindow(QDialog& window, DialogKind, const std::function<bool()>&)
+{
+    window.exec();
+    return std::nullopt;
+}
+
+void GuiDialogService::refuseAnswer(const QString& reason)
+{
+    showError(reason);
+}
+
+DialogService::Progress GuiDialogService::progress(QWidget* parent, const QString& title)
+{
+    auto window = std::make_shared<ProgressWindow>(parent, title);
+    return [window](const QString& step, int done, int total) { return window->show(step, done, total); };
+}
+
+void GuiDialogService::present(MessageKind kind, const QString& text)
+{
+    const QString title = QApplication::applicationDisplayName();
+    if (kind == MessageKind::Error)
+        QMessageBox::critical(dialogParent(), title, text);
+    else
+        QMessageBox::information(dialogParent(), title, text);
+}
+
+bool GuiDialogService::answerQuestion(const QString& text)
+{
+    return QMessageBox::question(dialogParent(), QApplication::applicationDisplayName(), text) ==
+           QMessageBox::Yes;
+}
+
+QString GuiDialogService::chooseFile(FilePurpose purpose, QWidget* parent, const QString& caption,
+                                     const QString& dir, const QString& filter)
+{
+    const auto blindPurpose = purpose == FilePurpose::Save ? ContentBlindFileDialog::Purpose::Save
+                                                           : ContentBlindFileDialog::Purpose::Open;
+    return ContentBlindFileDialog::choose(blindPurpose, parent, caption, dir, filter);
+}
+
+} // namespace Kav
