@@ -8,6 +8,7 @@
 #include "LayoutParser.h"
 #include "ParsedLayouts.h"
 #include "TabOrderChain.h"
+#include "TestClientContext.h"
 #include "TfrmNutriCard.h"
 
 #include <QMetaProperty>
@@ -109,6 +110,7 @@ class TstNutriCardLayoutPaths : public QObject
 {
     Q_OBJECT
 
+    TestClientContext context; // the forms read their session and dialogs from it
     std::unique_ptr<LayoutsOnly> kept;
     std::unique_ptr<LayoutsOnly> fresh;
     QSet<QByteArray> events;
