@@ -8,7 +8,7 @@ CallContext::CallContext(QSqlDatabase db, Kav::DatabaseUrl::Engine engine, QVari
     : m_db(std::move(db)), m_engine(engine), m_args(std::move(args)), m_clientGone(std::move(clientGone))
 {}
 
-void CallContext::commit(DbTransaction& transaction)
+void CallContext::commit(Kav::DbTransaction& transaction)
 {
     if (clientGone()) {
         transaction.rollback();

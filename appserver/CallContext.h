@@ -11,7 +11,9 @@
 #include <QSqlDatabase>
 #include <QVariantList>
 
+namespace Kav {
 class DbTransaction;
+}
 
 class CallContext
 {
@@ -32,7 +34,7 @@ public:
 
     // Commits, unless the client went away during the call: then nothing it asked for is kept
     // and Kav::Exception is raised.
-    void commit(DbTransaction& transaction);
+    void commit(Kav::DbTransaction& transaction);
 
     bool clientGone() const { return m_clientGone && m_clientGone->load(); }
 

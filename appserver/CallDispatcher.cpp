@@ -146,9 +146,10 @@ RpcResponse CallDispatcher::execute(const RemoteMethod& method, const RpcRequest
         if (method.transaction == RemoteMethod::Transaction::Own) {
             value = method.run(context);
         } else {
-            DbTransaction transaction(context.db(), method.transaction == RemoteMethod::Transaction::Write
-                                                        ? DbTransaction::Kind::Write
-                                                        : DbTransaction::Kind::Read);
+            Kav::DbTransaction transaction(context.db(),
+                                           method.transaction == RemoteMethod::Transaction::Write
+                                               ? Kav::DbTransaction::Kind::Write
+                                               : Kav::DbTransaction::Kind::Read);
             value = method.run(context);
             context.commit(transaction);
         }

@@ -70,7 +70,7 @@ void BenchReport::remove(const QString& key)
 {
     const auto module = Zve41300::makeRdmNutriCard();
     CallContext call(m_db, m_engine, {key}, nullptr);
-    DbTransaction transaction(m_db, DbTransaction::Kind::Write);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     module->method(QStringLiteral("DelNutriCard"))->run(call);
     transaction.commit();
 }

@@ -97,7 +97,7 @@ public:
         const QString key = answer.toList().value(0).toString();
         totals = totalsOf(m_db, key);
         CallContext remove(m_db, m_engine, {key}, nullptr);
-        DbTransaction transaction(m_db, DbTransaction::Kind::Write);
+        Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
         m_module->method(QStringLiteral("DelNutriCard"))->run(remove);
         transaction.commit();
         return ms;
@@ -109,7 +109,7 @@ public:
         QElapsedTimer timer;
         timer.start();
         {
-            DbTransaction transaction(m_db, DbTransaction::Kind::Write);
+            Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
             m_baseline.insert(m_db, kBaselineKey);
             transaction.commit();
         }

@@ -3,7 +3,7 @@
 
 # Programs find their libraries and packages from their own folder, wherever the copy lands.
 set(KAV_PROGRAMS kavhost kavserver kavdb kavcall)
-set(KAV_SHARED_LIBRARIES kavcore kav frm qrcore qr kavschema)
+set(KAV_SHARED_LIBRARIES kavbase kavprotocol kavsql kavclientcore kav frm qrcore qr kavschema)
 set_target_properties(${KAV_PROGRAMS} PROPERTIES INSTALL_RPATH "$ORIGIN/${KAV_BIN_TO_LIB}")
 set_target_properties(${KAV_SHARED_LIBRARIES} PROPERTIES INSTALL_RPATH "$ORIGIN")
 set_target_properties(Pkg_Zve41300 PROPERTIES INSTALL_RPATH "$ORIGIN/${KAV_PACKAGES_TO_LIB}")

@@ -1,7 +1,7 @@
 #include "ComplementImporter.h"
 
 #include "CsvImport.h"
-#include "Transaction.h"
+#include "DbTransaction.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -65,7 +65,7 @@ ComplementImportCounts ComplementImporter::import(const QString& path)
     const QString what = QStringLiteral("Importing the complement values");
     const QList<Complement> complements = readComplements(path, m_db);
     ComplementImportCounts counts;
-    Transaction transaction(m_db);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     for (const Complement& complement : complements) {
         QSqlQuery inTable =
             run(m_db, what,

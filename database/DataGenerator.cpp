@@ -1,11 +1,11 @@
 #include "DataGenerator.h"
 
 #include "BulkInserter.h"
+#include "DbTransaction.h"
 #include "KavException.h"
 #include "ReferenceData.h"
 #include "SchemaInstaller.h"
 #include "TacoImporter.h"
-#include "Transaction.h"
 
 #include <QDate>
 #include <QSqlError>
@@ -95,7 +95,7 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
     SchemaInstaller schema(m_db);
     schema.requireNoData(options.replace);
     {
-        Transaction transaction(m_db);
+        Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
         if (options.replace)
             schema.emptyTables();
         writeReferenceData(m_db);
@@ -105,7 +105,7 @@ GeneratorCounts DataGenerator::generate(const GeneratorOptions& options)
 
     Random random(options.seed);
     GeneratorCounts counts;
-    Transaction transaction(m_db);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     const QList<int> foods = foodIds(m_db);
 
     BulkInserter branches(

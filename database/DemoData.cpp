@@ -2,12 +2,12 @@
 
 #include "BulkInserter.h"
 #include "ComplementImporter.h"
+#include "DbTransaction.h"
 #include "KavException.h"
 #include "NutritionReferenceImporter.h"
 #include "ReferenceData.h"
 #include "SchemaInstaller.h"
 #include "TacoImporter.h"
-#include "Transaction.h"
 
 #include <QDate>
 
@@ -366,7 +366,7 @@ void DemoData::write(bool replace)
     SchemaInstaller schema(m_db);
     schema.requireNoData(replace);
     {
-        Transaction transaction(m_db);
+        Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
         if (replace)
             schema.emptyTables();
         writeBranches();
@@ -380,7 +380,7 @@ void DemoData::write(bool replace)
     TacoImporter(m_db).import(demoFoodsDir());
     NutritionReferenceImporter(m_db).import(QStringLiteral(":/kavdb/demo/referencias-exemplo.csv"));
     ComplementImporter(m_db).import(QStringLiteral(":/kavdb/demo/complemento.csv"));
-    Transaction transaction(m_db);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     writeDishes();
     writeMenus();
     transaction.commit();

@@ -1,7 +1,7 @@
 #include "NutritionReferenceImporter.h"
 
 #include "CsvImport.h"
-#include "Transaction.h"
+#include "DbTransaction.h"
 
 #include <QFileInfo>
 #include <QMap>
@@ -125,7 +125,7 @@ ReferenceImportCounts NutritionReferenceImporter::import(const QString& path)
     ReferenceFile file(path, m_db);
     file.read();
 
-    Transaction transaction(m_db);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     for (auto it = file.ageBands.cbegin(); it != file.ageBands.cend(); ++it) {
         run(m_db, what, QStringLiteral("DELETE FROM FAIXAETARIA WHERE CDFAIXAETAR = ?"), {it.key()});
         run(m_db, what, QStringLiteral("INSERT INTO FAIXAETARIA (CDFAIXAETAR, NMFAIXAETAR) VALUES (?, ?)"),

@@ -1,11 +1,11 @@
 #include "SchemaInstaller.h"
 
+#include "DbTransaction.h"
 #include "KavException.h"
 #include "SchemaScript.h"
 #include "SchemaScripts.h"
 #include "SchemaUpgrader.h"
 #include "SchemaVersion.h"
-#include "Transaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -46,12 +46,12 @@ void SchemaInstaller::create(bool replace)
     // after every statement. The engine's own statements run outside, as SQLite's journal
     // setting must.
     if (!present.isEmpty()) {
-        Transaction drop(m_db);
+        Kav::DbTransaction drop(m_db, Kav::DbTransaction::Kind::Write);
         for (auto it = present.crbegin(); it != present.crend(); ++it)
             executeStatement(m_db, QStringLiteral("DROP TABLE ") + *it);
         drop.commit();
     }
-    Transaction tables(m_db);
+    Kav::DbTransaction tables(m_db, Kav::DbTransaction::Kind::Write);
     for (const QString& statement : SchemaScripts::firstVersionStatements())
         executeStatement(m_db, statement);
     tables.commit();

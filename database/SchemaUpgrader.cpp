@@ -1,9 +1,9 @@
 #include "SchemaUpgrader.h"
 
+#include "DbTransaction.h"
 #include "KavException.h"
 #include "SchemaScript.h"
 #include "SchemaVersion.h"
-#include "Transaction.h"
 
 namespace KavDb {
 
@@ -48,7 +48,7 @@ SchemaUpgrade SchemaUpgrader::upgrade()
 
 void SchemaUpgrader::runInOneTransaction(const QList<SchemaStep>& pending)
 {
-    Transaction transaction(m_db);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     SchemaVersion version(m_db);
     if (!version.hasTable())
         version.createTable();
@@ -63,12 +63,12 @@ void SchemaUpgrader::runStepByStep(const QList<SchemaStep>& pending)
     if (!version.hasTable()) {
         // An empty table still reads as the version the tables show, so this commit alone
         // changes nothing a program sees.
-        Transaction transaction(m_db);
+        Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
         version.createTable();
         transaction.commit();
     }
     for (const SchemaStep& step : pending) {
-        Transaction transaction(m_db);
+        Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
         apply(step);
         transaction.commit();
     }

@@ -2,9 +2,9 @@
 
 #include "BulkInserter.h"
 #include "CsvImport.h"
+#include "DbTransaction.h"
 #include "KavException.h"
 #include "NutrientCatalogue.h"
-#include "Transaction.h"
 
 #include <QDir>
 #include <QHash>
@@ -96,7 +96,7 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
         foodList << food;
     }
 
-    Transaction transaction(m_db);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     ensureNutrients(m_db);
     const QList<MappedNutrient> nutrients = mappedNutrients(m_db, values);
 

@@ -36,13 +36,13 @@ int NutriCardExpirySweep::removeCreatedBefore(const QDateTime& limitUtc) const
 
 QStringList NutriCardExpirySweep::expiredKeys(const QDateTime& limitUtc) const
 {
-    DbTransaction transaction(m_db, DbTransaction::Kind::Read);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Read);
     // In key order: every sweep and DelNutriCard then take the rows' locks in the same order
     // within a batch, and never wait on one another in a circle.
-    BoundQuery query(m_db,
-                     QStringLiteral("SELECT NRSEQUNUTR FROM NUTRICARDCAB WHERE DTCRIACAO < :LIMIT"
-                                    " ORDER BY NRSEQUNUTR"),
-                     QStringLiteral("find the expired prepared data"));
+    Kav::BoundQuery query(m_db,
+                          QStringLiteral("SELECT NRSEQUNUTR FROM NUTRICARDCAB WHERE DTCRIACAO < :LIMIT"
+                                         " ORDER BY NRSEQUNUTR"),
+                          QStringLiteral("find the expired prepared data"));
     query.bind(QStringLiteral(":LIMIT"), limitUtc);
     query.exec();
     QStringList keys;
@@ -54,7 +54,7 @@ QStringList NutriCardExpirySweep::expiredKeys(const QDateTime& limitUtc) const
 
 int NutriCardExpirySweep::removeBatch(const QStringList& keys) const
 {
-    DbTransaction transaction(m_db, DbTransaction::Kind::Write);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     const NutriCardWriter writer(m_db);
     int removed = 0;
     for (const QString& key : keys)

@@ -33,7 +33,7 @@ QString NutriCardKeyGenerator::next()
 
 QString NutriCardKeyGenerator::tryNext()
 {
-    DbTransaction transaction(m_db, DbTransaction::Kind::Write);
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     const QString key = takeNumber();
     transaction.commit();
     return key;
@@ -41,22 +41,24 @@ QString NutriCardKeyGenerator::tryNext()
 
 QString NutriCardKeyGenerator::takeNumber()
 {
-    BoundQuery exists(m_db, QStringLiteral("SELECT COUNT(*) FROM GERADOR WHERE NMGERADOR = :NAME"),
-                      QStringLiteral("read the key generator"));
+    Kav::BoundQuery exists(m_db, QStringLiteral("SELECT COUNT(*) FROM GERADOR WHERE NMGERADOR = :NAME"),
+                           QStringLiteral("read the key generator"));
     exists.bind(QStringLiteral(":NAME"), kGenerator);
     exists.exec();
     if (!exists.next() || exists.value(0).toInt() == 0) {
-        BoundQuery create(m_db, QStringLiteral("INSERT INTO GERADOR (NMGERADOR, NRVALOR) VALUES (:NAME, 0)"),
-                          QStringLiteral("create the key generator"));
+        Kav::BoundQuery create(m_db,
+                               QStringLiteral("INSERT INTO GERADOR (NMGERADOR, NRVALOR) VALUES (:NAME, 0)"),
+                               QStringLiteral("create the key generator"));
         create.bind(QStringLiteral(":NAME"), kGenerator);
         create.exec();
     }
-    BoundQuery step(m_db, QStringLiteral("UPDATE GERADOR SET NRVALOR = NRVALOR + 1 WHERE NMGERADOR = :NAME"),
-                    QStringLiteral("advance the key generator"));
+    Kav::BoundQuery step(m_db,
+                         QStringLiteral("UPDATE GERADOR SET NRVALOR = NRVALOR + 1 WHERE NMGERADOR = :NAME"),
+                         QStringLiteral("advance the key generator"));
     step.bind(QStringLiteral(":NAME"), kGenerator);
     step.exec();
-    BoundQuery value(m_db, QStringLiteral("SELECT NRVALOR FROM GERADOR WHERE NMGERADOR = :NAME"),
-                     QStringLiteral("read the key generator"));
+    Kav::BoundQuery value(m_db, QStringLiteral("SELECT NRVALOR FROM GERADOR WHERE NMGERADOR = :NAME"),
+                          QStringLiteral("read the key generator"));
     value.bind(QStringLiteral(":NAME"), kGenerator);
     value.exec();
     if (!value.next())
@@ -64,8 +66,8 @@ QString NutriCardKeyGenerator::takeNumber()
     const QString key = QString::number(value.value(0).toLongLong());
     if (key.size() > kMaxKeyLength)
         throw Kav::Exception(QStringLiteral("the key generator went past %1 digits").arg(kMaxKeyLength));
-    BoundQuery used(m_db, QStringLiteral("SELECT COUNT(*) FROM NUTRICARDCAB WHERE NRSEQUNUTR = :KEY"),
-                    QStringLiteral("check the new key"));
+    Kav::BoundQuery used(m_db, QStringLiteral("SELECT COUNT(*) FROM NUTRICARDCAB WHERE NRSEQUNUTR = :KEY"),
+                         QStringLiteral("check the new key"));
     used.bind(QStringLiteral(":KEY"), key);
     used.exec();
     const bool inUse = used.next() && used.value(0).toInt() > 0;

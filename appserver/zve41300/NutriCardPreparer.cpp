@@ -25,7 +25,7 @@ constexpr int kDaysPerBatch = 28;
 
 bool hasRow(const QSqlDatabase& db, const QString& sql, const QVariantMap& values, const QString& purpose)
 {
-    BoundQuery query(db, sql, purpose);
+    Kav::BoundQuery query(db, sql, purpose);
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         query.bind(it.key(), it.value());
     query.exec();
@@ -34,8 +34,8 @@ bool hasRow(const QSqlDatabase& db, const QString& sql, const QVariantMap& value
 
 NutriCardPreparer::GeneralParameters generalParameters(const QSqlDatabase& db)
 {
-    BoundQuery query(db, QStringLiteral("SELECT CDCALORIAS, CDPROTEINA FROM PARAMGERAL"),
-                     QStringLiteral("read the general parameters"));
+    Kav::BoundQuery query(db, QStringLiteral("SELECT CDCALORIAS, CDPROTEINA FROM PARAMGERAL"),
+                          QStringLiteral("read the general parameters"));
     query.exec();
     if (!query.next())
         return {};
@@ -46,8 +46,8 @@ NutriCardPreparer::GeneralParameters generalParameters(const QSqlDatabase& db)
 // Every nutrient of the database, by code.
 QMap<QString, NutrientColumn> allNutrients(const QSqlDatabase& db)
 {
-    BoundQuery query(db, QStringLiteral("SELECT CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE FROM NUTRIENTE"),
-                     QStringLiteral("read the nutrients"));
+    Kav::BoundQuery query(db, QStringLiteral("SELECT CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE FROM NUTRIENTE"),
+                          QStringLiteral("read the nutrients"));
     query.exec();
     QMap<QString, NutrientColumn> nutrients;
     while (query.next()) {
@@ -145,11 +145,12 @@ void NutriCardPreparer::checkServices(const NutriCardCriteria& criteria) const
     if (criteria.services.isEmpty())
         throw NutriCardRefusal(QStringLiteral("Serviço deve ser informado."));
     // A service of the central branch's menu type, or of the report's own branch.
-    BoundQuery query(m_context.db(),
-                     QStringLiteral("SELECT DISTINCT CDSERVFILI FROM SERVFILI WHERE CDTIPOCARD = :T"
-                                    " AND CDFILIAL IN (:F, :B) AND CDSERVFILI IN (%1)")
-                         .arg(BoundQuery::placeholders(QStringLiteral("S"), criteria.services.size())),
-                     QStringLiteral("read the services"));
+    Kav::BoundQuery query(
+        m_context.db(),
+        QStringLiteral("SELECT DISTINCT CDSERVFILI FROM SERVFILI WHERE CDTIPOCARD = :T"
+                       " AND CDFILIAL IN (:F, :B) AND CDSERVFILI IN (%1)")
+            .arg(Kav::BoundQuery::placeholders(QStringLiteral("S"), criteria.services.size())),
+        QStringLiteral("read the services"));
     query.bind(QStringLiteral(":T"), criteria.menuType);
     query.bind(QStringLiteral(":F"), criteria.central);
     query.bind(QStringLiteral(":B"), criteria.branch);
@@ -266,7 +267,7 @@ NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
     QSqlDatabase& db = m_context.db();
     const QString key = NutriCardKeyGenerator(db).next();
 
-    DbTransaction transaction(db, DbTransaction::Kind::Write);
+    Kav::DbTransaction transaction(db, Kav::DbTransaction::Kind::Write);
     const NutriCardSource source(db);
     const NutriCardWriter writer(db);
     writer.writeHeader(key, QDateTime::currentDateTimeUtc(), criteria, request.kind.trimmed().toUpper());

@@ -176,9 +176,9 @@ void NutriCardRowInserter::insertAsArrays(const QList<QVariantList>& rows) const
     const std::span<const Column> columns = columnsOf(m_table);
     for (const Column& column : columns)
         unnested << QStringLiteral("CAST(? AS %1)").arg(QLatin1String(column.arrayType));
-    BoundQuery insert(m_db,
-                      insertHead() + QStringLiteral(" SELECT * FROM unnest(%1)").arg(unnested.join(", ")),
-                      QStringLiteral("store the prepared data"));
+    Kav::BoundQuery insert(
+        m_db, insertHead() + QStringLiteral(" SELECT * FROM unnest(%1)").arg(unnested.join(", ")),
+        QStringLiteral("store the prepared data"));
     for (int column = 0; column < int(columns.size()); ++column) {
         QList<QVariant> values;
         values.reserve(rows.size());
@@ -197,7 +197,7 @@ QString NutriCardRowInserter::oneRowInsert() const
 
 void NutriCardRowInserter::insertRowByRow(const QList<QVariantList>& rows) const
 {
-    BoundQuery insert(m_db, oneRowInsert(), QStringLiteral("store the prepared data"));
+    Kav::BoundQuery insert(m_db, oneRowInsert(), QStringLiteral("store the prepared data"));
     for (const QVariantList& row : rows) {
         for (int column = 0; column < row.size(); ++column)
             insert.bind(column, row[column]);

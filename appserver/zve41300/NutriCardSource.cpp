@@ -13,10 +13,10 @@ QString itemFilter(const QString& alias, const QString& servicePrefix, qsizetype
 {
     return QStringLiteral("%1.CDFILCENTZVE = :CENTRAL AND %1.CDTIPOCARD = :MENUTYPE"
                           " AND %1.DTCARDAPIO BETWEEN :FIRSTDAY AND :LASTDAY AND %1.CDSERVFILI IN (%2)")
-        .arg(alias, BoundQuery::placeholders(servicePrefix, services));
+        .arg(alias, Kav::BoundQuery::placeholders(servicePrefix, services));
 }
 
-void bindItemFilter(BoundQuery& query, const NutriCardCriteria& criteria, const QString& servicePrefix)
+void bindItemFilter(Kav::BoundQuery& query, const NutriCardCriteria& criteria, const QString& servicePrefix)
 {
     query.bind(QStringLiteral(":CENTRAL"), criteria.central);
     query.bind(QStringLiteral(":MENUTYPE"), criteria.menuType);
@@ -38,7 +38,7 @@ QList<NutriCardSource::ServedItem> NutriCardSource::items(const NutriCardCriteri
         return {};
     // Service names and order come from the report's branch when it has the service, else from
     // the central branch whose menu it is.
-    BoundQuery query(
+    Kav::BoundQuery query(
         m_db,
         QStringLiteral(
             "SELECT I.DTCARDAPIO, I.CDSERVFILI, I.CDTIPOPRAT, I.CDPRATO, I.CDFILAUXPRAT, I.IDOPCAO,"
@@ -94,11 +94,11 @@ QString NutriCardSource::ingredientValues(const NutriCardCriteria& criteria, qsi
                " LEFT JOIN COMPALIMCOMPL K ON C.VRNUTRIENTE IS NULL AND K.CDALIMENTO = F.CDALIMENTO"
                " AND K.CDNUTRIENTE = N.CDNUTRIENTE"
                " LEFT JOIN ALIMENTO A ON A.CDALIMENTO = F.CDALIMENTO")
-        .arg(BoundQuery::placeholders(kNutrientPrefix, nutrients),
+        .arg(Kav::BoundQuery::placeholders(kNutrientPrefix, nutrients),
              itemFilter(QStringLiteral("I"), kExistsServicePrefix, criteria.services.size()));
 }
 
-void NutriCardSource::bindIngredientValues(BoundQuery& query, const NutriCardCriteria& criteria,
+void NutriCardSource::bindIngredientValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
                                            const QStringList& nutrients)
 {
     query.bindList(kNutrientPrefix, nutrients);
@@ -109,10 +109,10 @@ QDate NutriCardSource::firstMenuDay(const NutriCardCriteria& criteria) const
 {
     if (criteria.services.isEmpty())
         return {};
-    BoundQuery query(m_db,
-                     QStringLiteral("SELECT MIN(I.DTCARDAPIO) FROM ITCARDZVE I WHERE ") +
-                         itemFilter(QStringLiteral("I"), kServicePrefix, criteria.services.size()),
-                     QStringLiteral("read the first day of the menu"));
+    Kav::BoundQuery query(m_db,
+                          QStringLiteral("SELECT MIN(I.DTCARDAPIO) FROM ITCARDZVE I WHERE ") +
+                              itemFilter(QStringLiteral("I"), kServicePrefix, criteria.services.size()),
+                          QStringLiteral("read the first day of the menu"));
     bindItemFilter(query, criteria, kServicePrefix);
     query.exec();
     return query.next() ? query.value(0).toDate() : QDate();
@@ -124,16 +124,16 @@ NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCrite
     if (criteria.services.isEmpty() || nutrients.isEmpty())
         return {};
     const QString value = QStringLiteral("COALESCE(C.VRNUTRIENTE, K.VRNUTRIENTE)");
-    BoundQuery query(m_db,
-                     QStringLiteral("SELECT F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE,"
-                                    " SUM(F.QTPESOLIQ * %1) AS VRTOTAL,"
-                                    " SUM(F.QTPESOLIQ * %1 * COALESCE(G.VRFATORPROT, %2)) AS VRLIQUIDO,"
-                                    " COUNT(*) AS QTINGRED, COUNT(%1) AS QTANALISADO")
-                             .arg(value, QString::number(kDefaultProteinFactor)) +
-                         ingredientValues(criteria, nutrients.size()) +
-                         QStringLiteral(" LEFT JOIN GRUPOALIM G ON G.CDGRUPOALIM = A.CDGRUPOALIM"
-                                        " GROUP BY F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE"),
-                     QStringLiteral("read the dishes' composition"));
+    Kav::BoundQuery query(m_db,
+                          QStringLiteral("SELECT F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE,"
+                                         " SUM(F.QTPESOLIQ * %1) AS VRTOTAL,"
+                                         " SUM(F.QTPESOLIQ * %1 * COALESCE(G.VRFATORPROT, %2)) AS VRLIQUIDO,"
+                                         " COUNT(*) AS QTINGRED, COUNT(%1) AS QTANALISADO")
+                                  .arg(value, QString::number(kDefaultProteinFactor)) +
+                              ingredientValues(criteria, nutrients.size()) +
+                              QStringLiteral(" LEFT JOIN GRUPOALIM G ON G.CDGRUPOALIM = A.CDGRUPOALIM"
+                                             " GROUP BY F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE"),
+                          QStringLiteral("read the dishes' composition"));
     bindIngredientValues(query, criteria, nutrients);
     query.exec();
     Compositions result;
@@ -155,7 +155,7 @@ NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCri
     if (criteria.services.isEmpty() || nutrients.isEmpty())
         return {};
     // The cells the food table leaves empty: with a complement, its source; without, a gap.
-    BoundQuery query(
+    Kav::BoundQuery query(
         m_db,
         QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, F.CDALIMENTO, A.NMALIMENTO, K.DSFONTE") +
             ingredientValues(criteria, nutrients.size()) +

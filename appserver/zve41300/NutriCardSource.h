@@ -12,7 +12,9 @@
 #include <QList>
 #include <QSqlDatabase>
 
+namespace Kav {
 class BoundQuery;
+}
 
 class NutriCardSource
 {
@@ -58,7 +60,7 @@ public:
 
 private:
     static QString ingredientValues(const NutriCardCriteria& criteria, qsizetype nutrients);
-    static void bindIngredientValues(BoundQuery& query, const NutriCardCriteria& criteria,
+    static void bindIngredientValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
                                      const QStringList& nutrients);
 
     QSqlDatabase m_db;

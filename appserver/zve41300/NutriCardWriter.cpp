@@ -49,7 +49,7 @@ QVariantList placeColumns(const QString& key, int line, const NutriCardRow& row)
 void NutriCardWriter::writeHeader(const QString& key, const QDateTime& createdUtc,
                                   const NutriCardCriteria& criteria, const QString& kindText) const
 {
-    BoundQuery header(
+    Kav::BoundQuery header(
         m_db,
         QStringLiteral("INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD,"
                        " DTINICIAL, DTFINAL, IDTIPOREL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -116,13 +116,13 @@ int NutriCardWriter::removeWhere(const QString& keyFilter, const QString& name, 
 {
     for (const QString& table :
          {QStringLiteral("NUTRICARD"), QStringLiteral("NUTRICARDPRATO"), QStringLiteral("NUTRICARDNOTA")}) {
-        BoundQuery rows(m_db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, keyFilter),
-                        QStringLiteral("delete the prepared data"));
+        Kav::BoundQuery rows(m_db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, keyFilter),
+                             QStringLiteral("delete the prepared data"));
         rows.bind(name, value);
         rows.exec();
     }
-    BoundQuery headers(m_db, QStringLiteral("DELETE FROM NUTRICARDCAB WHERE %1").arg(keyFilter),
-                       QStringLiteral("delete the prepared data's header"));
+    Kav::BoundQuery headers(m_db, QStringLiteral("DELETE FROM NUTRICARDCAB WHERE %1").arg(keyFilter),
+                            QStringLiteral("delete the prepared data's header"));
     headers.bind(name, value);
     headers.exec();
     return headers.rowsAffected();

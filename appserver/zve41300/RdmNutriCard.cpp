@@ -34,7 +34,7 @@ QVariant getServico(CallContext& context)
                      {QStringLiteral("CDTIPOCARD"), FieldDef::Type::String, 10},
                      {QStringLiteral("CDSERVFILI"), FieldDef::Type::String, 5},
                      {QStringLiteral("NMSERVICO"), FieldDef::Type::String, 40}};
-    BoundQuery query(
+    Kav::BoundQuery query(
         context.db(),
         QStringLiteral("SELECT CDFILIAL, CDTIPOCARD, CDSERVFILI, NMSERVICO FROM SERVFILI"
                        " WHERE CDFILIAL = :F AND CDTIPOCARD = :T ORDER BY NRORDSERV, CDSERVFILI"),
@@ -58,11 +58,12 @@ QVariant getPesqPeriodoCard(CallContext& context)
                      {QStringLiteral("DTINICARDZVE"), FieldDef::Type::Date, 0},
                      {QStringLiteral("DTFINCARDZVE"), FieldDef::Type::Date, 0},
                      {QStringLiteral("DSCARDZVE"), FieldDef::Type::String, 100}};
-    BoundQuery query(context.db(),
-                     QStringLiteral("SELECT NRCARDZVE, DTINICARDZVE, DTFINCARDZVE, DSCARDZVE FROM CARDZVE"
-                                    " WHERE CDFILCENTZVE = :F AND CDTIPOCARD = :T"
-                                    " ORDER BY DTINICARDZVE DESC, NRCARDZVE DESC"),
-                     QStringLiteral("read the menu periods"));
+    Kav::BoundQuery query(
+        context.db(),
+        QStringLiteral("SELECT NRCARDZVE, DTINICARDZVE, DTFINCARDZVE, DSCARDZVE FROM CARDZVE"
+                       " WHERE CDFILCENTZVE = :F AND CDTIPOCARD = :T"
+                       " ORDER BY DTINICARDZVE DESC, NRCARDZVE DESC"),
+        QStringLiteral("read the menu periods"));
     query.bind(QStringLiteral(":F"), central);
     query.bind(QStringLiteral(":T"), menuType);
     query.exec();

@@ -3,6 +3,7 @@
 // programs refuse a database of another version and say what to run.
 
 #include "DatabaseConnection.h"
+#include "DbTransaction.h"
 #include "KavException.h"
 #include "ProgramRun.h"
 #include "SchemaInstaller.h"
@@ -10,7 +11,6 @@
 #include "SchemaScripts.h"
 #include "SchemaVersion.h"
 #include "ScratchDatabase.h"
-#include "Transaction.h"
 
 #include <map>
 #include <memory>
@@ -46,7 +46,7 @@ QStringList scriptStatements(const QString& path)
 // In one transaction: Firebird must have committed the tables before rows go in.
 void runStatements(const QSqlDatabase& db, const QStringList& statements)
 {
-    KavDb::Transaction transaction(db);
+    Kav::DbTransaction transaction(db, Kav::DbTransaction::Kind::Write);
     for (const QString& statement : statements)
         KavDb::executeStatement(db, statement);
     transaction.commit();
@@ -202,7 +202,7 @@ class TstSchemaUpgrade : public QObject
     static void makeNewer(const QSqlDatabase& db)
     {
         KavDb::SchemaInstaller(db).create(true);
-        KavDb::Transaction transaction(db);
+        Kav::DbTransaction transaction(db, Kav::DbTransaction::Kind::Write);
         KavDb::SchemaVersion(db).write(KavDb::SchemaScripts::currentVersion() + 1);
         transaction.commit();
     }

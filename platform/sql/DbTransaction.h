@@ -6,13 +6,15 @@
 #include <QSqlDatabase>
 #include <QString>
 
+namespace Kav {
+
 class DbTransaction
 {
 public:
     enum class Kind { Read, Write };
 
     // Throws Kav::Exception with the driver's reason when the transaction cannot begin.
-    DbTransaction(QSqlDatabase& db, Kind kind);
+    DbTransaction(const QSqlDatabase& db, Kind kind);
     ~DbTransaction();
     DbTransaction(const DbTransaction&) = delete;
     DbTransaction& operator=(const DbTransaction&) = delete;
@@ -22,10 +24,13 @@ public:
 
 private:
     void execute(const QString& statement);
+    void releaseWriterTurn();
     bool isSqlite() const;
 
-    QSqlDatabase& m_db;
+    QSqlDatabase m_db; // a handle on the caller's connection
     Kind m_kind;
     bool m_open = false;
     bool m_holdsWriterLock = false;
 };
+
+} // namespace Kav

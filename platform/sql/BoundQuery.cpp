@@ -4,6 +4,8 @@
 
 #include <QSqlError>
 
+namespace Kav {
+
 BoundQuery::BoundQuery(const QSqlDatabase& db, const QString& sql, const QString& purpose)
     : m_query(db), m_purpose(purpose)
 {
@@ -33,3 +35,5 @@ QString BoundQuery::placeholders(const QString& prefix, qsizetype count)
         names.append(QStringLiteral(":%1%2").arg(prefix).arg(i));
     return names.join(QStringLiteral(", "));
 }
+
+} // namespace Kav

@@ -3,6 +3,7 @@
 #include "KavException.h"
 
 #include <QMutex>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,7 +20,9 @@ QMutex& sqliteWriters()
 
 } // namespace
 
-DbTransaction::DbTransaction(QSqlDatabase& db, Kind kind) : m_db(db), m_kind(kind)
+namespace Kav {
+
+DbTransaction::DbTransaction(const QSqlDatabase& db, Kind kind) : m_db(db), m_kind(kind)
 {
     if (isSqlite()) {
         if (m_kind == Kind::Write) {
@@ -29,8 +32,7 @@ DbTransaction::DbTransaction(QSqlDatabase& db, Kind kind) : m_db(db), m_kind(kin
         try {
             execute(m_kind == Kind::Write ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
         } catch (...) {
-            if (m_holdsWriterLock)
-                sqliteWriters().unlock();
+            releaseWriterTurn();
             throw;
         }
     } else if (!m_db.transaction()) {
@@ -48,8 +50,14 @@ DbTransaction::~DbTransaction()
             // The connection is already broken; the database drops the transaction itself.
         }
     }
+    releaseWriterTurn();
+}
+
+void DbTransaction::releaseWriterTurn()
+{
     if (m_holdsWriterLock)
         sqliteWriters().unlock();
+    m_holdsWriterLock = false;
 }
 
 bool DbTransaction::isSqlite() const
@@ -69,6 +77,8 @@ void DbTransaction::commit()
     if (!m_open)
         return;
     m_open = false;
+    // Ended either way: the next writer need not wait for this object to go.
+    const auto nextWriter = qScopeGuard([this] { releaseWriterTurn(); });
     if (isSqlite()) {
         try {
             execute(QStringLiteral("COMMIT"));
@@ -86,8 +96,11 @@ void DbTransaction::rollback()
     if (!m_open)
         return;
     m_open = false;
+    const auto nextWriter = qScopeGuard([this] { releaseWriterTurn(); });
     if (isSqlite())
         execute(QStringLiteral("ROLLBACK"));
     else if (!m_db.rollback())
         throw Kav::Exception(QStringLiteral("cannot roll back: %1").arg(m_db.lastError().text()));
 }
+
+} // namespace Kav

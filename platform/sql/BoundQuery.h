@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 
+namespace Kav {
+
 class BoundQuery
 {
 public:
@@ -33,3 +35,5 @@ private:
     QSqlQuery m_query;
     QString m_purpose;
 };
+
+} // namespace Kav
