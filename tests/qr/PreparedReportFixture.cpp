@@ -55,6 +55,74 @@ QString run(QSqlDatabase db, const QString& sql, const QVariantList& values = {}
     return query.exec() ? QString() : sql + QStringLiteral(": ") + query.lastError().text();
 }
 
+QString yesNo(bool yes)
+{
+    return yes ? QStringLiteral("S") : QStringLiteral("N");
+}
+
+// Where a prepared row stands in the menu: service code, service, its order, dish type code, dish
+// type, dish code, the dish's auxiliary branch, dish, option. Rows per day leave it all null.
+constexpr int kPlaceColumns = 9;
+
+// One prepared row of the per-dish, per-day or per-week report.
+struct FixtureRow
+{
+    QVariant day;
+    int week = 1;
+    QDate weekStart = kMonday;
+    QVariantList place = QVariantList(kPlaceColumns);
+    const Nutrient* nutrient = nullptr;
+    QVariant value;
+    bool incomplete = false;
+    QVariant ndpcal;
+};
+
+FixtureRow measured(const Nutrient& nutrient, const QVariant& value, bool incomplete = false,
+                    const QVariant& ndpcal = {})
+{
+    FixtureRow row;
+    row.nutrient = &nutrient;
+    row.value = value;
+    row.incomplete = incomplete;
+    row.ndpcal = ndpcal;
+    return row;
+}
+
+QVariantList dishPlace(const FixtureDish& d)
+{
+    return {d.serviceCode, d.service,           d.serviceOrder, d.typeCode,     d.type,
+            d.dishCode,    QStringLiteral("P"), d.dish,         yesNo(d.option)};
+}
+
+QVariantList servicePlace(const QString& code, const QString& name, int order)
+{
+    QVariantList place(kPlaceColumns);
+    place[0] = code;
+    place[1] = name;
+    place[2] = order;
+    return place;
+}
+
+const QString kRowInsert = QStringLiteral(
+    "INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, DTINISEMANA, CDSERVFILI, NMSERVICO, "
+    "NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT, NMPRATO, IDOPCAO, CDNUTRIENTE, NMNUTRIENTE, "
+    "SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+    "?, "
+    "?, ?, ?)");
+
+QVariantList rowValues(const QString& key, int line, const FixtureRow& row)
+{
+    QVariantList values = {key, line, row.day, row.week, row.weekStart};
+    values += row.place;
+    values += {QString::fromLatin1(row.nutrient->code),
+               QString::fromUtf8(row.nutrient->name),
+               QString::fromUtf8(row.nutrient->unit),
+               row.value,
+               yesNo(row.incomplete),
+               row.ndpcal};
+    return values;
+}
+
 FixtureDish dish(int dayOffset, int service, const char* typeCode, const char* type, const char* code,
                  const char* name, bool option, QList<QVariant> values, QStringList incomplete = {})
 {
@@ -149,18 +217,12 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
         if (const QString error = run(db, sql, values); !error.isEmpty())
             errors.append(error);
     };
-    for (const Nutrient& n : extraColumns())
-        exec(
-            QStringLiteral(
-                "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
-            {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
-             QString::fromLatin1(n.tacoColumn)});
-    for (const Nutrient& n : columns())
-        exec(
-            QStringLiteral(
-                "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES (?, ?, ?, ?)"),
-            {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
-             QString::fromLatin1(n.tacoColumn)});
+    for (const QList<Nutrient>* chosen : {&extraColumns(), &columns()})
+        for (const Nutrient& n : *chosen)
+            exec(QStringLiteral("INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) "
+                                "VALUES (?, ?, ?, ?)"),
+                 {QString::fromLatin1(n.code), QString::fromUtf8(n.name), QString::fromUtf8(n.unit),
+                  QString::fromLatin1(n.tacoColumn)});
     exec(QStringLiteral("INSERT INTO PARAMGERAL (CDCALORIAS, CDPROTEINA) VALUES (?, ?)"),
          {QStringLiteral("001"), QStringLiteral("002")});
     exec(QStringLiteral(
@@ -182,41 +244,21 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
     header(DayKey, QStringLiteral("0002"), QStringLiteral("DL"), kMonday.addDays(4));
     header(WeekKey, Central, QStringLiteral("SL"), kMonday.addDays(11));
 
-    const QString insert = QStringLiteral("INSERT INTO NUTRICARD (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, "
-                                          "DTINISEMANA, CDSERVFILI, NMSERVICO, "
-                                          "NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT, "
-                                          "NMPRATO, IDOPCAO, CDNUTRIENTE, NMNUTRIENTE, "
-                                          "SGUNIDADE, VRNUTRIENTE, IDINCOMPLETO, VRNDPCAL) VALUES (?, ?, ?, "
-                                          "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                          "?, ?)");
-    const QVariant null;
     int line = 0;
+    const auto insertRow = [&](const QString& key, const FixtureRow& row) {
+        exec(kRowInsert, rowValues(key, ++line, row));
+    };
     const int extraCount = int(extraColumns().size());
     for (const FixtureDish& d : dishes()) {
         for (int n = 0; n < kNutrientCount + extraCount; ++n) {
             const bool extra = n >= kNutrientCount;
             const Nutrient& nutrient = extra ? extraColumns()[n - kNutrientCount] : columns()[n];
-            const QString code = QString::fromLatin1(nutrient.code);
-            exec(insert, {DishKey,
-                          ++line,
-                          d.day,
-                          1,
-                          kMonday,
-                          d.serviceCode,
-                          d.service,
-                          d.serviceOrder,
-                          d.typeCode,
-                          d.type,
-                          d.dishCode,
-                          QStringLiteral("P"),
-                          d.dish,
-                          d.option ? QStringLiteral("S") : QStringLiteral("N"),
-                          code,
-                          QString::fromUtf8(nutrient.name),
-                          QString::fromUtf8(nutrient.unit),
-                          extra ? QVariant(extraValue(d, n - kNutrientCount)) : d.values[n],
-                          d.incomplete.contains(code) ? QStringLiteral("S") : QStringLiteral("N"),
-                          ndpcal(d.day)});
+            FixtureRow row =
+                measured(nutrient, extra ? QVariant(extraValue(d, n - kNutrientCount)) : d.values[n],
+                         d.incomplete.contains(QString::fromLatin1(nutrient.code)), ndpcal(d.day));
+            row.day = d.day;
+            row.place = dishPlace(d);
+            insertRow(DishKey, row);
         }
     }
     // Per day: five days, the values of a school day's menu varying by day.
@@ -224,27 +266,10 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
         for (int n = 0; n < kNutrientCount; ++n) {
             const double base[] = {980, 38.5, 27.2, 150.3, 14.1, 310, 6.4, 1210};
             const QVariant value =
-                day == 4 && n == 7 ? null : QVariant(base[n] * (1 + 0.07 * day - 0.02 * n));
-            exec(insert, {DayKey,
-                          ++line,
-                          kMonday.addDays(day),
-                          1,
-                          kMonday,
-                          null,
-                          null,
-                          null,
-                          null,
-                          null,
-                          null,
-                          null,
-                          null,
-                          null,
-                          QString::fromLatin1(columns()[n].code),
-                          QString::fromUtf8(columns()[n].name),
-                          QString::fromUtf8(columns()[n].unit),
-                          value,
-                          value.isNull() ? QStringLiteral("S") : QStringLiteral("N"),
-                          ndpcalOfDay(day)});
+                day == 4 && n == 7 ? QVariant() : QVariant(base[n] * (1 + 0.07 * day - 0.02 * n));
+            FixtureRow row = measured(columns()[n], value, value.isNull(), ndpcalOfDay(day));
+            row.day = kMonday.addDays(day);
+            insertRow(DayKey, row);
         }
     }
     // Per week and service: averages per day of two weeks.
@@ -253,27 +278,13 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
             for (int n = 0; n < kNutrientCount; ++n) {
                 const double lunch[] = {512, 28.4, 13.1, 61.7, 6.2, 35, 2.9, 560};
                 const double share = service == 0 ? 1.0 : 0.55;
-                const double value = lunch[n] * share * (1 + 0.05 * week);
-                exec(insert, {WeekKey,
-                              ++line,
-                              null,
-                              week + 1,
-                              kMonday.addDays(7 * week),
-                              service == 0 ? QStringLiteral("00003") : QStringLiteral("00004"),
-                              service == 0 ? QStringLiteral("Almoço") : QStringLiteral("Lanche da tarde"),
-                              3 + service,
-                              null,
-                              null,
-                              null,
-                              null,
-                              null,
-                              null,
-                              QString::fromLatin1(columns()[n].code),
-                              QString::fromUtf8(columns()[n].name),
-                              QString::fromUtf8(columns()[n].unit),
-                              value,
-                              QStringLiteral("N"),
-                              null});
+                FixtureRow row = measured(columns()[n], lunch[n] * share * (1 + 0.05 * week));
+                row.week = week + 1;
+                row.weekStart = kMonday.addDays(7 * week);
+                row.place = service == 0
+                                ? servicePlace(QStringLiteral("00003"), QStringLiteral("Almoço"), 3)
+                                : servicePlace(QStringLiteral("00004"), QStringLiteral("Lanche da tarde"), 4);
+                insertRow(WeekKey, row);
             }
         }
     }
@@ -359,9 +370,8 @@ void PreparedReportFixture::fillWeekDays(const Exec& exec, int& line)
                          bool ndpcalIncomplete, const QVariant& days) {
         exec(insert, {WeekKey, ++line, day, week + 1, kMonday.addDays(7 * week),
                       QString::fromLatin1(columns()[n].code), QString::fromUtf8(columns()[n].name),
-                      QString::fromUtf8(columns()[n].unit), value,
-                      incomplete ? QStringLiteral("S") : QStringLiteral("N"), ndpcal,
-                      ndpcalIncomplete ? QStringLiteral("S") : QStringLiteral("N"), days});
+                      QString::fromUtf8(columns()[n].unit), value, yesNo(incomplete), ndpcal,
+                      yesNo(ndpcalIncomplete), days});
     };
     for (int week = 0; week < 2; ++week) {
         for (int n = 0; n < kNutrientCount; ++n) {
@@ -503,8 +513,7 @@ QString PreparedReportFixture::fillYear(QSqlDatabase db)
             for (int n = 0; n < kNutrientCount; ++n) {
                 add(YearDishKey,
                     {d.day, menu.week, monday, d.serviceCode, d.service, d.serviceOrder, d.typeCode, d.type,
-                     d.dishCode, QStringLiteral("P"), d.dish,
-                     d.option ? QStringLiteral("S") : QStringLiteral("N")},
+                     d.dishCode, QStringLiteral("P"), d.dish, yesNo(d.option)},
                     n, d.values[n], null);
                 total[n] += d.option ? 0 : d.values[n].toDouble();
             }
