@@ -9,9 +9,9 @@
 //   kavbench_load --database URL --central C --menu-type T --first D --last D
 //                 [--clients 1,8,64] [--seconds S] [--server HOST:PORT]
 
+#include "BenchCommandLine.h"
 #include "BenchData.h"
 #include "BenchStats.h"
-#include "DatabaseConnection.h"
 #include "KavException.h"
 #include "KavServerProcess.h"
 #include "NutriCardServer.h"
@@ -20,7 +20,6 @@
 
 #include <atomic>
 #include <memory>
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -127,32 +126,26 @@ qint64 preparedRows(const QSqlDatabase& db)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addOptions(
-        {{"database", "Database URL.", "URL"},
-         {"central", "Central kitchen.", "CODE"},
-         {"menu-type", "Menu type.", "CODE"},
-         {"first", "First day.", "YYYY-MM-DD"},
-         {"last", "Last day.", "YYYY-MM-DD"},
-         {"clients", "Client counts (default 1,8,64).", "LIST"},
+    BenchCommandLine options(
+        {{"clients", "Client counts (default 1,8,64).", "LIST"},
          {"seconds", "Seconds per client count (default 10).", "S"},
          {"server", "Servers already running (default: a fresh kavserver per row).", "HOST:PORT"}});
-    parser.process(app);
+    options.process(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    try {
-        const QString url = parser.value("database");
-        QSqlDatabase db = Kav::DatabaseConnection::open(url, QStringLiteral("bench"));
+    return runBenchmark(QStringLiteral("kavbench_load"), [&] {
+        const QString url = options.value("database");
+        QSqlDatabase db = options.openDatabase();
         Cycle cycle;
-        cycle.central = parser.value("central");
-        cycle.menuType = parser.value("menu-type");
+        cycle.central = options.central();
+        cycle.menuType = options.menuType();
         cycle.branch = BenchData::linkedSchool(db, cycle.central, cycle.menuType);
-        cycle.firstDay = QDate::fromString(parser.value("first"), Qt::ISODate);
-        cycle.lastDay = QDate::fromString(parser.value("last"), Qt::ISODate);
+        cycle.firstDay = options.first();
+        cycle.lastDay = options.last();
         cycle.services = BenchData::servicesOf(db, cycle.central, cycle.menuType);
-        const int seconds = parser.isSet("seconds") ? parser.value("seconds").toInt() : kDefaultSeconds;
+        const int seconds = options.number("seconds", kDefaultSeconds);
         const QStringList counts =
-            (parser.isSet("clients") ? parser.value("clients") : QStringLiteral("1,8,64"))
+            (options.isSet("clients") ? options.value("clients") : QStringLiteral("1,8,64"))
                 .split(QLatin1Char(','));
 
         double singleClientRate = 0.0;
@@ -160,11 +153,11 @@ int main(int argc, char* argv[])
         for (const QString& count : counts) {
             const int clients = count.toInt();
             KavServerProcess server;
-            const bool ownServer = !parser.isSet("server");
+            const bool ownServer = !options.isSet("server");
             if (ownServer && !server.start({"--port", "0", "--database", url}))
                 throw Kav::Exception(QStringLiteral("kavserver did not start: %1").arg(server.log()));
             const QString servers =
-                ownServer ? QStringLiteral("127.0.0.1:%1").arg(server.port()) : parser.value("server");
+                ownServer ? QStringLiteral("127.0.0.1:%1").arg(server.port()) : options.value("server");
             QMutex mutex;
             Outcome total;
             QList<QThread*> threads;
@@ -212,8 +205,5 @@ int main(int argc, char* argv[])
                 ++failures;
         }
         return failures == 0 ? 0 : 1;
-    } catch (const Kav::Exception& error) {
-        err << "kavbench_load: " << error.message() << "\n";
-        return 1;
-    }
+    });
 }

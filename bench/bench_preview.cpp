@@ -10,9 +10,9 @@
 //                    --period LABEL:FIRST:LAST [--period ...] [--runs N]
 
 #include "BackgroundLayout.h"
+#include "BenchCommandLine.h"
 #include "BenchReport.h"
 #include "BenchStats.h"
-#include "DatabaseConnection.h"
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "PreviewWindow.h"
@@ -20,7 +20,6 @@
 #include <ctime>
 #include <functional>
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTextStream>
@@ -160,28 +159,23 @@ QString ratio(double value)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addOptions(
-        {{"database", "Database URL.", "URL"},
-         {"layout", "Report layout file.", "FILE"},
-         {"central", "Central kitchen.", "CODE"},
-         {"menu-type", "Menu type.", "CODE"},
+    BenchCommandLine options(
+        {{"layout", "Report layout file.", "FILE"},
          {"period", "A period to preview: label, first and last day.", "LABEL:YYYY-MM-DD:YYYY-MM-DD"},
-         {"runs", "Timed runs of each period (default 5).", "N"}});
-    parser.process(app);
+         {"runs", "Timed runs of each period (default 5).", "N"}},
+        BenchCommandLine::Period::OwnOptions);
+    options.process(app);
     QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
-        const Kav::DatabaseUrl url = Kav::DatabaseUrl::parse(parser.value("database"));
-        QSqlDatabase db = Kav::DatabaseConnection::open(url, QStringLiteral("bench"));
-        const ReportLayout layout = LayoutReader::readFile(parser.value("layout"));
-        const int runs = parser.isSet("runs") ? parser.value("runs").toInt() : kDefaultRuns;
-        for (const QString& period : parser.values("period")) {
+    return runBenchmark(QStringLiteral("kavbench_preview"), [&] {
+        QSqlDatabase db = options.openDatabase();
+        const ReportLayout layout = LayoutReader::readFile(options.value("layout"));
+        const int runs = options.number("runs", kDefaultRuns);
+        for (const QString& period : options.values("period")) {
             const QStringList parts = period.split(QLatin1Char(':'));
             if (parts.size() != 3)
                 throw Kav::Exception(QStringLiteral("período inválido: %1").arg(period));
-            BenchReport report(db, url.engine(), layout,
-                               {parser.value("central"), parser.value("menu-type"),
+            BenchReport report(db, options.url().engine(), layout,
+                               {options.central(), options.menuType(),
                                 QDate::fromString(parts[1], Qt::ISODate),
                                 QDate::fromString(parts[2], Qt::ISODate)});
             QList<Run> timed;
@@ -205,8 +199,5 @@ int main(int argc, char* argv[])
             out.flush();
         }
         return 0;
-    } catch (const Kav::Exception& error) {
-        err << "kavbench_preview: " << error.message() << "\n";
-        return 1;
-    }
+    });
 }

@@ -8,9 +8,9 @@
 //   kavbench_render --database URL --layout FILE --central C --menu-type T --first D --last D
 //                   [--pages N] [--runs N] [--out DIR]
 
+#include "BenchCommandLine.h"
 #include "BenchReport.h"
 #include "BenchStats.h"
-#include "DatabaseConnection.h"
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "PageLayouter.h"
@@ -20,7 +20,6 @@
 #include <functional>
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPrinter>
@@ -37,13 +36,10 @@ constexpr int kDefaultRuns = 3;
 constexpr int kNutrientColumns = 8;
 
 // The screen's path: prepare the data, read it with the layout's own query, delete it.
-ReportData preparedRows(QSqlDatabase& db, const Kav::DatabaseUrl& url, const ReportLayout& layout,
-                        const QCommandLineParser& parser)
+ReportData preparedRows(QSqlDatabase& db, const ReportLayout& layout, const BenchCommandLine& options)
 {
-    BenchReport report(db, url.engine(), layout,
-                       {parser.value("central"), parser.value("menu-type"),
-                        QDate::fromString(parser.value("first"), Qt::ISODate),
-                        QDate::fromString(parser.value("last"), Qt::ISODate)});
+    BenchReport report(db, options.url().engine(), layout,
+                       {options.central(), options.menuType(), options.first(), options.last()});
     const QString key = report.prepare();
     const ReportData data = report.read(key);
     report.remove(key);
@@ -126,29 +122,21 @@ Timing timed(int runs, const std::function<int()>& work)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addOptions({{"database", "Database URL.", "URL"},
-                       {"layout", "Report layout file.", "FILE"},
-                       {"central", "Central kitchen.", "CODE"},
-                       {"menu-type", "Menu type.", "CODE"},
-                       {"first", "First day.", "YYYY-MM-DD"},
-                       {"last", "Last day.", "YYYY-MM-DD"},
-                       {"pages", "Pages wanted (default 1000).", "N"},
-                       {"runs", "Timed runs of each output (default 3).", "N"},
-                       {"out", "Folder for the outputs (default: the temporary folder).", "DIR"}});
-    parser.process(app);
+    BenchCommandLine options({{"layout", "Report layout file.", "FILE"},
+                              {"pages", "Pages wanted (default 1000).", "N"},
+                              {"runs", "Timed runs of each output (default 3).", "N"},
+                              {"out", "Folder for the outputs (default: the temporary folder).", "DIR"}});
+    options.process(app);
     QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
-        const Kav::DatabaseUrl url = Kav::DatabaseUrl::parse(parser.value("database"));
-        QSqlDatabase db = Kav::DatabaseConnection::open(url, QStringLiteral("bench"));
-        const ReportLayout layout = LayoutReader::readFile(parser.value("layout"));
-        const int pagesWanted = parser.isSet("pages") ? parser.value("pages").toInt() : kDefaultPages;
-        const int runs = parser.isSet("runs") ? parser.value("runs").toInt() : kDefaultRuns;
-        const QDir folder(parser.isSet("out") ? parser.value("out") : QDir::tempPath());
+    return runBenchmark(QStringLiteral("kavbench_render"), [&] {
+        QSqlDatabase db = options.openDatabase();
+        const ReportLayout layout = LayoutReader::readFile(options.value("layout"));
+        const int pagesWanted = options.number("pages", kDefaultPages);
+        const int runs = options.number("runs", kDefaultRuns);
+        const QDir folder(options.isSet("out") ? options.value("out") : QDir::tempPath());
         const TParams params = layout.createParams();
 
-        const ReportData year = preparedRows(db, url, layout, parser);
+        const ReportData year = preparedRows(db, layout, options);
         const int pagesPerYear = int(PageLayouter::layOut(layout, year, params, {}).pages.size());
         if (pagesPerYear == 0)
             throw Kav::Exception(QStringLiteral("the prepared data gives no page"));
@@ -194,8 +182,5 @@ int main(int argc, char* argv[])
         row(QStringLiteral("report engine, text"), text);
         row(QStringLiteral("baseline: QTextDocument printed to PDF"), baseline);
         return 0;
-    } catch (const Kav::Exception& error) {
-        err << "kavbench_render: " << error.message() << "\n";
-        return 1;
-    }
+    });
 }
