@@ -13,7 +13,6 @@
 #include <exception>
 #include <initializer_list>
 #include <utility>
-#include <vector>
 
 namespace Kav {
 
