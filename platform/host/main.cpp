@@ -4,7 +4,6 @@
 
 #include "ClientContext.h"
 #include "DialogService.h"
-#include "dtmDBGeral.h"
 #include "GuiDialogService.h"
 #include "HostConfiguration.h"
 #include "HostIdentity.h"
@@ -15,7 +14,7 @@
 #include "SchemaVersion.h"
 #include "ScriptedDialogService.h"
 #include "ScriptRunner.h"
-#include "TNetConnection.h"
+#include "ServerAccess.h"
 
 #include <cstdio>
 #include <optional>
@@ -64,6 +63,15 @@ int runScript(HostMainWindow& window, Kav::ScriptedDialogService& dialogs, const
         out << "script " << config.scriptFile << " failed at line " << result.line << Qt::endl;
     window.close();
     return result.ok ? 0 : kExitScriptFailed;
+}
+
+// How this client reaches its application server, beyond host and port.
+Kav::ServerAccess serverAccess(const HostConfiguration& config)
+{
+    Kav::ServerAccess access{config.serverToken, config.serverCertificate};
+    if (config.serverTimeoutMs() > 0)
+        access.callTimeoutMs = config.serverTimeoutMs();
+    return access;
 }
 
 // Reads the configuration before any display is needed, so that --help and a refused
@@ -117,13 +125,11 @@ int main(int argc, char** argv)
         dialogs = std::make_unique<Kav::GuiDialogService>();
     Kav::ClientContext context(std::move(dialogs), config.session());
 
-    TNetConnection::setDefaultAccess(config.serverToken, config.serverCertificate);
-    if (config.serverTimeoutMs() > 0)
-        TNetConnection::setDefaultCallTimeout(config.serverTimeoutMs());
+    context.core().setServerAccess(serverAccess(config));
 
     try {
-        dtmDBGeral::open(config.databaseUrl);
-        KavDb::SchemaVersion(dtmDBGeral::database()).requireUsable();
+        context.database().open(config.databaseUrl);
+        KavDb::SchemaVersion(context.database().database()).requireUsable();
     } catch (const Kav::Exception& error) {
         QString message = error.message();
         if (config.databaseUrl == defaults.databaseUrl)

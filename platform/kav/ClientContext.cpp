@@ -3,7 +3,6 @@
 #include "CallWait.h"
 #include "CallWaitPanel.h"
 #include "DialogService.h"
-#include "Events.h"
 #include "KavException.h"
 #include "LocalCache.h"
 
@@ -19,36 +18,34 @@ ClientContext*& currentContext()
 }
 } // namespace
 
-// Makes a context current with its error display and wait panel, and puts back what was there
-// before when it ends.
+// Makes a context current with its wait panel, and puts back what was there before when it ends.
+// (Its non-visual core makes itself current the same way.)
 class ClientContext::Installation
 {
 public:
     explicit Installation(ClientContext& context)
         : m_previous(std::exchange(currentContext(), &context)),
-          m_previousDisplay(
-              setErrorDisplay([&context](const QString& message) { context.dialogs().showError(message); })),
           m_previousPresenter(setCallWaitPresenter(&CallWaitPanel::present))
     {}
 
     ~Installation()
     {
         setCallWaitPresenter(std::move(m_previousPresenter));
-        setErrorDisplay(std::move(m_previousDisplay));
         currentContext() = m_previous;
     }
 
 private:
     ClientContext* m_previous;
-    ErrorDisplay m_previousDisplay;
     CallWaitPresenter m_previousPresenter;
 };
 
 ClientContext::ClientContext(std::unique_ptr<DialogService> dialogs, Kavenso::Session session)
     : m_dialogs(std::move(dialogs)), m_session(std::move(session)),
-      m_localCache(std::make_unique<Kavenso::LocalCache>()),
+      m_localCache(std::make_unique<Kavenso::LocalCache>(m_core.database())),
       m_installation(std::make_unique<Installation>(*this))
-{}
+{
+    m_core.commands().errorDisplay = [this](const QString& message) { m_dialogs->showError(message); };
+}
 
 ClientContext::~ClientContext() = default;
 

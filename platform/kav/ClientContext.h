@@ -1,16 +1,19 @@
 #pragma once
 // What one client shares between its screens: the session (branch, application server,
 // report folders) with what the client keeps in memory of the database (the branches'
-// licences, the code pictures), the dialog service every message and dialog goes through, and
-// the MDI area forms are placed in. The host owns it and hands it to what it creates; the support library's
-// free functions that screens call by name (Consiste::MensErro, Kavenso::FiliProc...) reach
-// the current one.
+// licences, the code pictures), the non-visual core (the shared database module, the running
+// commands, the access to the application server), the dialog service every message and dialog
+// goes through, and the MDI area forms are placed in. The host owns it and hands it to what it
+// creates; the support library's free functions that screens call by name (Consiste::MensErro,
+// Kavenso::FiliProc, dtmDBGeral...) reach the current one.
 //
 // A context is current from its construction to its destruction; one made while another
 // lives (a test inside a running host) takes over until it ends, and the earlier one is
-// current again. While current it shows the errors that end a command and the waits on the
-// application server through its own services.
+// current again. While current it shows the waits on the application server through its own
+// panel; the errors that end its commands are always shown by its own dialog service. Its
+// database connection is its own and closes when it ends.
 
+#include "ClientCoreContext.h"
 #include "Kavenso.h"
 
 #include <memory>
@@ -43,6 +46,10 @@ public:
     void setSession(const Kavenso::Session& session) { m_session = session; }
     Kavenso::LocalCache& localCache() const { return *m_localCache; }
 
+    ClientCoreContext& core() { return m_core; }
+    // The client's shared database module (what dtmDBGeral reaches while this context is current).
+    DatabaseModule& database() { return m_core.database(); }
+
     // Where MDI child forms are placed; without one they are windows of their own.
     QMdiArea* mdiArea() const;
     void setMdiArea(QMdiArea* area);
@@ -52,6 +59,7 @@ private:
 
     std::unique_ptr<DialogService> m_dialogs;
     Kavenso::Session m_session;
+    ClientCoreContext m_core;
     std::unique_ptr<Kavenso::LocalCache> m_localCache;
     QPointer<QMdiArea> m_mdiArea;
     std::unique_ptr<Installation> m_installation;

@@ -1,6 +1,6 @@
 #include "LocalCache.h"
 
-#include "dtmDBGeral.h"
+#include "DatabaseModule.h"
 #include "KavException.h"
 #include "TDBPicture.h"
 
@@ -12,22 +12,22 @@ namespace Kavenso {
 
 namespace {
 const QString kYes = QStringLiteral("S");
-
-QSqlQuery run(const QString& statement)
-{
-    QSqlQuery query(dtmDBGeral::database());
-    query.setForwardOnly(true);
-    if (!query.exec(statement))
-        throw Kav::Exception(QStringLiteral("Erro ao ler o cache local: %1").arg(query.lastError().text()));
-    return query;
-}
 } // namespace
 
 const QString LocalCache::kFilial = QStringLiteral("FILIAL");
 const QString LocalCache::kPicture = QStringLiteral("PICTURE");
 
-LocalCache::LocalCache() = default;
+LocalCache::LocalCache(Kav::DatabaseModule& database) : m_database(database) {}
 LocalCache::~LocalCache() = default;
+
+QSqlQuery LocalCache::run(const QString& statement)
+{
+    QSqlQuery query(m_database.database());
+    query.setForwardOnly(true);
+    if (!query.exec(statement))
+        throw Kav::Exception(QStringLiteral("Erro ao ler o cache local: %1").arg(query.lastError().text()));
+    return query;
+}
 
 void LocalCache::refresh(const QStringList& tables)
 {
@@ -47,7 +47,7 @@ void LocalCache::refresh(const QStringList& tables)
 
 void LocalCache::followConnection()
 {
-    const QSqlDatabase db = dtmDBGeral::database();
+    const QSqlDatabase db = m_database.database();
     const QString source = db.driverName() + QLatin1Char(' ') + db.hostName() + QLatin1Char(' ') +
                            QString::number(db.port()) + QLatin1Char(' ') + db.databaseName();
     if (source == m_source)

@@ -1,6 +1,6 @@
 #pragma once
-// What the client keeps in memory of slowly changing tables, read through the shared database
-// connection: the licence flags of every branch (FILIAL) and the code pictures (PICTURE).
+// What the client keeps in memory of slowly changing tables, read through the client's shared
+// database module: the licence flags of every branch (FILIAL) and the code pictures (PICTURE).
 // Each table is read on first use and again whenever a screen asks for it to be refreshed, or
 // when the shared connection now points at another database. The client context holds the
 // client's one cache (Kav::ClientContext::localCache).
@@ -11,7 +11,12 @@
 #include <QString>
 #include <QStringList>
 
+class QSqlQuery;
 class TDBPicture;
+
+namespace Kav {
+class DatabaseModule;
+}
 
 namespace Kavenso {
 
@@ -28,7 +33,7 @@ public:
     static const QString kFilial;
     static const QString kPicture;
 
-    LocalCache();
+    explicit LocalCache(Kav::DatabaseModule& database);
     ~LocalCache();
     LocalCache(const LocalCache&) = delete;
     LocalCache& operator=(const LocalCache&) = delete;
@@ -44,9 +49,11 @@ public:
 private:
     void loadFilial();
     void loadPicture();
+    QSqlQuery run(const QString& statement);
     // Forgets everything read from another database than the shared connection's current one.
     void followConnection();
 
+    Kav::DatabaseModule& m_database;
     QString m_source;
     bool m_filialLoaded = false;
     bool m_pictureLoaded = false;

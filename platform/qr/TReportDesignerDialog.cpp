@@ -4,7 +4,6 @@
 #include "ClientContext.h"
 #include "DataCsvWriter.h"
 #include "DialogService.h"
-#include "dtmDBGeral.h"
 #include "Events.h"
 #include "KavException.h"
 #include "LayoutError.h"
@@ -127,7 +126,7 @@ QString TReportDesignerDialog::UserReportsDir() const
 QSqlDatabase TReportDesignerDialog::database() const
 {
     if (m_connectionName.isEmpty())
-        return dtmDBGeral::database();
+        return m_context.database().database();
     const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.isValid())
         throw Kav::Exception(

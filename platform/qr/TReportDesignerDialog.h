@@ -53,7 +53,7 @@ public:
     const Qr::ReportLayout& Layout() const;
     QString FileName() const { return m_fileName; }
 
-    // Empty: the host's shared connection (dtmDBGeral).
+    // Empty: the shared connection of the client context the dialog was made in.
     QString ConnectionName() const { return m_connectionName; }
     void setConnectionName(const QString& name) { m_connectionName = name; }
     // Where edited layouts are saved; empty: the session's folder for them.

@@ -2,6 +2,7 @@
 // server keeps serving; calls run side by side; a stop lets calls in flight finish; a client
 // whose connection dropped reconnects.
 
+#include "ClientCoreContext.h"
 #include "ServerHarness.h"
 
 #include "CallContext.h"
@@ -504,6 +505,7 @@ void TestKavServer::stopFinishesCallsInFlight()
 
 void TestKavServer::droppedConnectionReconnectsOnTheNextCall()
 {
+    Kav::ClientCoreContext context; // the connect handler runs as its command
     TNetConnection& connection = m_harness->client();
     ConnectWatcher watcher;
     Kav::bindEvent(&connection, "OnBeforeConnect", &watcher, "netBeforeConnect");

@@ -1,5 +1,6 @@
 // The standard controls as layouts use them: edit masks, colours, the shared layout
 // properties, the events each control fires, the message catalogue and the save dialog.
+#include "ClientCoreContext.h"
 #include "Colors.h"
 #include "EditMask.h"
 #include "Events.h"
@@ -21,6 +22,7 @@
 #include "TSpeedButton.h"
 #include "WidgetProperties.h"
 
+#include <optional>
 #include <QMenu>
 #include <QtTest>
 
@@ -38,6 +40,8 @@ class TstControls : public QObject
 {
     Q_OBJECT
 
+    // Each test's own client: the controls' handlers run as its commands.
+    std::optional<Kav::ClientCoreContext> context;
     std::unique_ptr<TstHolder> holder;
 
     void load(const QString& body)
@@ -49,8 +53,16 @@ class TstControls : public QObject
 
 private slots:
     void initTestCase() { Kav::registerStandardWidgets(); }
-    void init() { holder = std::make_unique<TstHolder>(); }
-    void cleanup() { holder.reset(); }
+    void init()
+    {
+        context.emplace();
+        holder = std::make_unique<TstHolder>();
+    }
+    void cleanup()
+    {
+        holder.reset();
+        context.reset();
+    }
 
     void masksTranslateToQtMasks_data()
     {

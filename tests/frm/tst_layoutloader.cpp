@@ -1,4 +1,5 @@
 #include "ClassRegistry.h"
+#include "ClientCoreContext.h"
 #include "Events.h"
 #include "LayoutError.h"
 #include "LayoutLoader.h"
@@ -231,6 +232,7 @@ end
 
     void derivedHandlerReplacesBaseHandlerByName()
     {
+        Kav::ClientCoreContext context; // the handlers run as its commands
         TstDerivedForm form;
         Kav::LayoutLoader loader(&form);
         loader.applyText("object frmBase: TstBaseForm\n  object part: TPart\n    OnClick = partClick\n"

@@ -2,8 +2,8 @@
 // and how failures surface.
 
 #include "ClassRegistry.h"
+#include "ClientCoreContext.h"
 #include "DatabaseConnection.h"
-#include "dtmDBGeral.h"
 #include "KavException.h"
 #include "Registration.h"
 #include "SqlPlaceholders.h"
@@ -226,7 +226,7 @@ private slots:
         query->setConnectionName("nao-aberta");
         QVERIFY_THROWS_EXCEPTION(Kav::Exception, query->Open());
         query->setConnectionName(QString()); // the shared connection, which is not open here
-        dtmDBGeral::close();
+        Kav::ClientCoreContext context;
         QVERIFY_THROWS_EXCEPTION(Kav::Exception, query->Open());
     }
 

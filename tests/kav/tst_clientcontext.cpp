@@ -2,12 +2,16 @@
 // its dialog service answers (a script's answers given beforehand, never blocking).
 #include "CallWait.h"
 #include "Consiste.h"
+#include "DatabaseConnection.h"
+#include "dtmDBGeral.h"
 #include "Events.h"
 #include "Kavenso.h"
 #include "KavException.h"
 #include "TestClientContext.h"
 
 #include <QDialog>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -44,18 +48,40 @@ private slots:
 
     void errorsEndingACommandReachTheCurrentContextOnly()
     {
-        QStringList afterwards;
+        TestClientContext outer;
         {
-            TestClientContext context;
+            TestClientContext inner;
             Kav::runHandler([] { throw Kav::Exception("Falhou."); });
-            QCOMPARE(context.dialogs().shownMessages(), QStringList{"Falhou."});
+            QCOMPARE(inner.dialogs().shownMessages(), QStringList{"Falhou."});
         }
-        // The display put back is the one before the context: nothing of it is left behind.
-        const Kav::ErrorDisplay previous =
-            Kav::setErrorDisplay([&afterwards](const QString& message) { afterwards << message; });
+        // The outer context shows its own errors again: nothing of the inner one is left behind.
         Kav::runHandler([] { throw Kav::Exception("Depois."); });
-        Kav::setErrorDisplay(previous);
-        QCOMPARE(afterwards, QStringList{"Depois."});
+        QCOMPARE(outer.dialogs().shownMessages(), QStringList{"Depois."});
+    }
+
+    // The host's database module is the context's own: dtmDBGeral reaches the current one, and
+    // ending a context closes its connection only.
+    void sharedDatabaseIsTheCurrentContexts()
+    {
+        QTemporaryDir dir;
+        const QString url = QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("contexto.db"));
+        Kav::DatabaseConnection::open(url, QStringLiteral("maker"),
+                                      Kav::DatabaseConnection::OpenMode::CreateIfMissing);
+        Kav::DatabaseConnection::close(QStringLiteral("maker"));
+        TestClientContext outer;
+        outer.context().database().open(url);
+        QCOMPARE(dtmDBGeral::connectionName(), outer.context().database().connectionName());
+        QString innerName;
+        {
+            TestClientContext inner;
+            QVERIFY(!dtmDBGeral::isOpen());
+            dtmDBGeral::open(url);
+            innerName = inner.context().database().connectionName();
+            QVERIFY(innerName != outer.context().database().connectionName());
+        }
+        QVERIFY(!QSqlDatabase::contains(innerName));
+        QVERIFY(dtmDBGeral::isOpen());
+        QVERIFY(QSqlQuery(dtmDBGeral::database()).exec(QStringLiteral("SELECT 1")));
     }
 
     void waitPanelIsInstalledOnlyWhileCurrent()

@@ -1,6 +1,7 @@
 // Database URLs, opening connections from them, the shared connection, and the SQLite dialect
 // functions every connection gets.
 
+#include "ClientCoreContext.h"
 #include "DatabaseConnection.h"
 #include "DatabaseUrl.h"
 #include "dtmDBGeral.h"
@@ -226,6 +227,7 @@ private slots:
 
     void sharedConnection()
     {
+        Kav::ClientCoreContext context;
         dtmDBGeral::close();
         QVERIFY(!dtmDBGeral::isOpen());
         QVERIFY_THROWS_EXCEPTION(Kav::Exception, dtmDBGeral::database());

@@ -3,6 +3,7 @@
 // its connections (a Firebird server of the test's own is not at hand). A lost connection is
 // opened again before the next statement, a read runs once more after reconnecting, and while
 // the database is down each command ends with one message in Portuguese.
+#include "ClientCoreContext.h"
 #include "DatabaseUrl.h"
 #include "dtmDBGeral.h"
 #include "Events.h"
@@ -109,6 +110,8 @@ class TstDbReconnect : public QObject
 {
     Q_OBJECT
 
+    // The client whose shared connection every case uses, for the whole run.
+    Kav::ClientCoreContext context;
     PrivatePostgres postgres;
     QString postgresReason;
 

@@ -1,6 +1,8 @@
+#include "ClientCoreContext.h"
 #include "Events.h"
 #include "KavException.h"
 
+#include <optional>
 #include <QtTest>
 
 namespace {
@@ -104,8 +106,10 @@ private slots:
     void init()
     {
         shown.clear();
+        context.emplace();
         Kav::setErrorDisplay([this](const QString& message) { shown << message; });
     }
+    void cleanup() { context.reset(); }
 
     void boundHandlerRunsByName()
     {
@@ -271,6 +275,8 @@ private slots:
 
 private:
     QStringList shown;
+    // Each test's own commands and error display.
+    std::optional<Kav::ClientCoreContext> context;
 };
 
 QTEST_MAIN(TstEvents)

@@ -133,6 +133,21 @@ private slots:
         QCOMPARE(Kavenso::ModuFili("0003", true), QString("F"));
     }
 
+    // A context made inside another (a test inside a running host) reads its own database; the
+    // outer one goes on reading its own once it ends.
+    void nestedContextReadsItsOwnDatabase()
+    {
+        {
+            TestClientContext inner;
+            dtmDBGeral::open("sqlite://" + m_second);
+            execute("DELETE FROM FILIAL WHERE CDFILIAL = '0003'");
+            QCOMPARE(Kavenso::ModuFili("0003", true), QString("FL001Filial 0003 não cadastrada."));
+        }
+        QCOMPARE(Kavenso::ModuFili("0003", true), QString("F"));
+        Kavenso::AtualizaLocalCache({"FILIAL"});
+        QCOMPARE(Kavenso::ModuFili("0003", true), QString("F"));
+    }
+
     void unknownTableIsRefused()
     {
         QVERIFY_THROWS_EXCEPTION(Kav::Exception, Kavenso::AtualizaLocalCache({"FILIAL", "TIPOCARD"}));

@@ -5,6 +5,7 @@
 
 #include "CallWait.h"
 #include "ClassRegistry.h"
+#include "ClientCoreContext.h"
 #include "ConsisteServ.h"
 #include "Events.h"
 #include "KavException.h"
@@ -135,6 +136,8 @@ private slots:
     void checkResultServ();
 
 private:
+    // Each test's own client: the connection's handler runs as its command.
+    std::unique_ptr<Kav::ClientCoreContext> m_context;
     std::unique_ptr<ScriptedServer> m_server;
     std::unique_ptr<Form> m_form;
     std::unique_ptr<TNetConnection> m_connection;
@@ -142,6 +145,7 @@ private:
 
 void TestNetConnection::init()
 {
+    m_context = std::make_unique<Kav::ClientCoreContext>();
     m_server = std::make_unique<ScriptedServer>();
     m_form = std::make_unique<Form>();
     m_form->port = m_server->port();
@@ -156,6 +160,7 @@ void TestNetConnection::cleanup()
     m_connection.reset();
     m_form.reset();
     m_server.reset();
+    m_context.reset();
 }
 
 void TestNetConnection::layoutsCreateItByClassName()

@@ -23,16 +23,12 @@ QString DemoDatabase::make(const QString& url)
 }
 
 DemoDatabase::DemoDatabase()
+    : m_url(QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("demo.db"))), m_error(make(m_url))
+{}
+
+void DemoDatabase::openShared() const
 {
-    const QString url = QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("demo.db"));
-    m_error = make(url);
-    if (!m_error.isEmpty())
-        return;
-    try {
-        dtmDBGeral::open(url);
-    } catch (const Kav::Exception& error) {
-        m_error = error.message();
-    }
+    dtmDBGeral::open(m_url);
 }
 
 Kavenso::Session DemoDatabase::centralSession()
@@ -40,9 +36,4 @@ Kavenso::Session DemoDatabase::centralSession()
     Kavenso::Session session;
     session.filial = Central;
     return session;
-}
-
-DemoDatabase::~DemoDatabase()
-{
-    dtmDBGeral::close();
 }

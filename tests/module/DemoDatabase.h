@@ -1,6 +1,7 @@
 #pragma once
-// The embedded demo database in a temporary folder, opened as the shared connection, and the
-// session of a user logged in to one of its central kitchens: what the screen needs to start.
+// The embedded demo database in a temporary folder, which each test's client context opens as
+// its shared connection, and the session of a user logged in to one of its central kitchens:
+// what the screen needs to start.
 
 #include "Kavenso.h"
 
@@ -22,14 +23,17 @@ public:
     // do. Returns what went wrong; empty when made.
     static QString make(const QString& url);
 
-    ~DemoDatabase();
     DemoDatabase(const DemoDatabase&) = delete;
     DemoDatabase& operator=(const DemoDatabase&) = delete;
 
     // Empty unless the database could not be made.
     const QString& error() const { return m_error; }
 
+    // Opens it as the current client context's shared connection.
+    void openShared() const;
+
 private:
     QTemporaryDir m_dir;
+    QString m_url;
     QString m_error;
 };

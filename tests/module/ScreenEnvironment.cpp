@@ -1,5 +1,6 @@
 #include "ScreenEnvironment.h"
 
+#include "DatabaseConnection.h"
 #include "DemoDatabase.h"
 #include "dtmDBGeral.h"
 #include "Kavenso.h"
@@ -26,7 +27,6 @@ ScreenEnvironment::ScreenEnvironment() = default;
 
 ScreenEnvironment::~ScreenEnvironment()
 {
-    dtmDBGeral::close();
     m_proxy.reset();
     if (!stopServer())
         m_server.kill();
@@ -62,13 +62,26 @@ QString ScreenEnvironment::start(bool withServer, const QStringList& statements)
     m_databaseUrl = QStringLiteral("sqlite://") + m_dir.filePath(QStringLiteral("demo.db"));
     if (const QString failure = DemoDatabase::make(m_databaseUrl); !failure.isEmpty())
         return failure;
-    dtmDBGeral::open(m_databaseUrl);
-    for (const QString& statement : statements) {
-        QSqlQuery query(dtmDBGeral::database());
-        if (!query.exec(statement))
-            return QStringLiteral("%1: %2").arg(statement, query.lastError().text());
-    }
+    if (const QString failure = addRows(statements); !failure.isEmpty())
+        return failure;
     return withServer ? startServer() : QString();
+}
+
+QString ScreenEnvironment::addRows(const QStringList& statements)
+{
+    const QString writer = QStringLiteral("test-rows");
+    QString failure;
+    {
+        QSqlQuery query(Kav::DatabaseConnection::open(m_databaseUrl, writer));
+        for (const QString& statement : statements) {
+            if (!query.exec(statement)) {
+                failure = QStringLiteral("%1: %2").arg(statement, query.lastError().text());
+                break;
+            }
+        }
+    }
+    Kav::DatabaseConnection::close(writer);
+    return failure;
 }
 
 QString ScreenEnvironment::startServer(quint16 wantedPort)
@@ -107,4 +120,9 @@ void ScreenEnvironment::logIn(const QString& filial)
     session.reportsDir = QStringLiteral(KAV_SOURCE_DIR "/reports");
     session.userReportsDir = m_dir.filePath(QStringLiteral("user-reports"));
     Kavenso::SetSession(session);
+}
+
+void ScreenEnvironment::openSharedConnection() const
+{
+    dtmDBGeral::open(m_databaseUrl);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What the screen needs around it, real: the demo SQLite database (plus the rows a
 // test adds for cases the demo lacks), a kavserver on a loopback port seen through a
-// RecordingProxy, the shared database connection and the session of a logged-in branch.
+// RecordingProxy, the session of a logged-in branch, and the database opened as the shared
+// connection of each test's client context.
 
 #include "RecordingProxy.h"
 
@@ -19,8 +20,8 @@ public:
     ScreenEnvironment(const ScreenEnvironment&) = delete;
     ScreenEnvironment& operator=(const ScreenEnvironment&) = delete;
 
-    // Makes the database, runs `statements` on it and opens the shared connection; with
-    // `withServer` also starts kavserver and the proxy. Returns why it could not (a program not
+    // Makes the database and runs `statements` on it; with `withServer` also starts kavserver
+    // and the proxy. Returns why it could not (a program not
     // built yet, a tool that failed); empty when ready.
     QString start(bool withServer, const QStringList& statements = {});
 
@@ -30,6 +31,8 @@ public:
 
     // The session of a user logged in to `filial`, the server reached through the proxy.
     void logIn(const QString& filial);
+    // Opens the database as the current client context's shared connection.
+    void openSharedConnection() const;
 
     RecordingProxy& proxy() { return *m_proxy; }
     QString databaseUrl() const { return m_databaseUrl; }
@@ -39,6 +42,8 @@ public:
     static bool inCi();
 
 private:
+    // Runs `statements` on a connection of its own; returns why one failed, empty when all ran.
+    QString addRows(const QStringList& statements);
     QString startServer(quint16 port = 0);
     bool stopServer();
 

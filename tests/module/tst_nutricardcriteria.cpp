@@ -129,6 +129,7 @@ private slots:
     {
         context.emplace();
         KAV_REQUIRE_SCREEN_ENVIRONMENT(notReady);
+        env.openSharedConnection();
         server().clearCalls();
     }
 

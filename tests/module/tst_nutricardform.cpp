@@ -62,6 +62,7 @@ private slots:
     void init()
     {
         context.emplace(DemoDatabase::centralSession());
+        database->openShared();
         Frm::createForm(frmNutriCard, Cli_Zve41300::unit);
         form = frmNutriCard;
         QVERIFY(form);

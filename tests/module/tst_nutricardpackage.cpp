@@ -81,7 +81,11 @@ private slots:
     }
     void cleanupTestCase() { database.reset(); }
 
-    void init() { context.emplace(DemoDatabase::centralSession()); }
+    void init()
+    {
+        context.emplace(DemoDatabase::centralSession());
+        database->openShared();
+    }
 
     void cleanup()
     {

@@ -110,6 +110,7 @@ private slots:
     {
         context.emplace();
         KAV_REQUIRE_SCREEN_ENVIRONMENT(notReady);
+        env.openSharedConnection();
         env.logIn(kCentral);
         form = screen.open();
         QVERIFY(form);

@@ -1,6 +1,7 @@
 // Query parameters of a layout: "as value" and "as text" assignment, lookup by name, and the
 // event a screen's handler receives them through.
 
+#include "ClientCoreContext.h"
 #include "Events.h"
 #include "KavException.h"
 #include "Qrddlgs.h"
@@ -177,6 +178,7 @@ void TstQrParams::duplicateNameRefused()
 
 void TstQrParams::handlerReceivesParamsByReference()
 {
+    Kav::ClientCoreContext context; // the handler runs as its command
     QObject dialog;
     ParamsHandler form;
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &form, "rpddPadraoBeforeGetQueryParams");

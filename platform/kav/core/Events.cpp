@@ -1,5 +1,6 @@
 #include "Events.h"
 
+#include "ClientCoreContext.h"
 #include "KavException.h"
 #include "MetaLookup.h"
 
@@ -12,7 +13,6 @@
 #include <exception>
 #include <initializer_list>
 #include <utility>
-#include <vector>
 
 namespace Kav {
 
@@ -24,41 +24,27 @@ struct Binding
     QByteArray handler;
 };
 
-// Bindings per source object; an entry goes when its source is destroyed.
+// Bindings per source object; an entry goes when its source is destroyed. The table is shared by
+// every client context of the process: it is keyed by the source object, which is unique in the
+// process and belongs to one client's form, and it holds no state of a running command, so one
+// context never reads or changes another's entries. Each context keeps its own running command
+// (CommandState).
 QHash<const QObject*, QHash<QByteArray, Binding>>& bindings()
 {
     static QHash<const QObject*, QHash<QByteArray, Binding>> table;
     return table;
 }
 
-int& handlerDepth()
+// The current context's commands; none when the program made no context.
+CommandState* activeCommands()
 {
-    static int depth = 0;
-    return depth;
+    ClientCoreContext* context = ClientCoreContext::currentOrNull();
+    return context ? &context->commands() : nullptr;
 }
 
-// The error of a handler reached through Qt's frames, waiting to be thrown in our own.
-std::exception_ptr& keptError()
+void notifyCommandEnd(const CommandState& state)
 {
-    static std::exception_ptr error;
-    return error;
-}
-
-ErrorDisplay& errorDisplay()
-{
-    static ErrorDisplay display = [](const QString& message) { qWarning().noquote() << message; };
-    return display;
-}
-
-std::vector<std::function<void()>>& commandEndListeners()
-{
-    static std::vector<std::function<void()>> listeners;
-    return listeners;
-}
-
-void notifyCommandEnd()
-{
-    for (const auto& listener : commandEndListeners()) {
+    for (const auto& listener : state.commandEndListeners) {
         try {
             listener();
         } catch (const std::exception& error) {
@@ -67,23 +53,35 @@ void notifyCommandEnd()
     }
 }
 
-struct DepthGuard
+class DepthGuard
 {
-    DepthGuard() { ++handlerDepth(); }
-    ~DepthGuard() { --handlerDepth(); }
+public:
+    explicit DepthGuard(CommandState& state) : m_state(state) { ++m_state.handlerDepth; }
+    ~DepthGuard() { --m_state.handlerDepth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    CommandState& m_state;
 };
 
-void runRaisingKept(const std::function<void()>& handler)
+void rethrowKept(CommandState& state)
+{
+    if (std::exception_ptr error = std::exchange(state.keptError, nullptr))
+        std::rethrow_exception(error);
+}
+
+void runRaisingKept(CommandState& state, const std::function<void()>& handler)
 {
     // A kept error has already ended the command: no further handler of it runs.
-    throwKeptError();
+    rethrowKept(state);
     try {
         handler();
     } catch (...) {
-        if (!keptError())
+        if (!state.keptError)
             throw;
     }
-    throwKeptError();
+    rethrowKept(state);
 }
 
 // "flagSetter(QObject*,bool&)" from the handler's name and the arguments' type names.
@@ -164,47 +162,49 @@ bool fireEvent(QObject* source, const char* event, QGenericArgument a0, QGeneric
 
 void runHandler(const std::function<void()>& handler)
 {
-    if (handlerDepth() > 0) {
-        DepthGuard nested;
-        runRaisingKept(handler);
+    CommandState& state = ClientCoreContext::current().commands();
+    if (state.handlerDepth > 0) {
+        DepthGuard nested(state);
+        runRaisingKept(state, handler);
         return;
     }
-    DepthGuard outermost;
+    DepthGuard outermost(state);
     try {
-        runRaisingKept(handler);
+        runRaisingKept(state, handler);
     } catch (const SilentAbort&) {
         // Its message was shown by whoever raised it.
     } catch (const Exception& error) {
-        errorDisplay()(error.message());
+        state.errorDisplay(error.message());
     } catch (const std::exception& error) {
-        errorDisplay()(QString::fromLocal8Bit(error.what()));
+        state.errorDisplay(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        errorDisplay()(QStringLiteral("Erro inesperado."));
+        state.errorDisplay(QStringLiteral("Erro inesperado."));
     }
     // What a handler kept while the error display showed the command's error: that command has
     // ended already, with its own message.
-    keptError() = nullptr;
-    notifyCommandEnd();
+    state.keptError = nullptr;
+    notifyCommandEnd(state);
 }
 
 void runFromQt(const std::function<void()>& body)
 {
-    if (handlerDepth() == 0) {
+    CommandState* state = activeCommands();
+    if (!state || state->handlerDepth == 0) {
         body();
         return;
     }
     try {
         body();
     } catch (...) {
-        if (!keptError())
-            keptError() = std::current_exception();
+        if (!state->keptError)
+            state->keptError = std::current_exception();
     }
 }
 
 void throwKeptError()
 {
-    if (std::exception_ptr error = std::exchange(keptError(), nullptr))
-        std::rethrow_exception(error);
+    if (CommandState* state = activeCommands())
+        rethrowKept(*state);
 }
 
 void callIntoQt(const std::function<void()>& call)
@@ -215,17 +215,13 @@ void callIntoQt(const std::function<void()>& call)
 
 bool isHandlerRunning()
 {
-    return handlerDepth() > 0;
-}
-
-void addCommandEndListener(std::function<void()> listener)
-{
-    commandEndListeners().push_back(std::move(listener));
+    const CommandState* state = activeCommands();
+    return state && state->handlerDepth > 0;
 }
 
 ErrorDisplay setErrorDisplay(ErrorDisplay display)
 {
-    return std::exchange(errorDisplay(), std::move(display));
+    return std::exchange(ClientCoreContext::current().commands().errorDisplay, std::move(display));
 }
 
 } // namespace Kav

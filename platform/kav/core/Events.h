@@ -18,6 +18,8 @@
 // again in the caller's frame once Qt has returned (callIntoQt, throwKeptError) and, at the
 // latest, when the enclosing handler returns, so the command the user started still ends there.
 
+#include "CommandState.h"
+
 #include <functional>
 #include <QByteArray>
 #include <QGenericArgument>
@@ -46,9 +48,11 @@ void invokeHandler(QObject* target, const QByteArray& handler, QGenericArgument 
 // True when `target` has a method of that name (any signature).
 bool hasHandler(const QObject* target, const QByteArray& handler);
 
-// The dispatcher. At the outermost level it catches and shows; nested, it rethrows. An error
-// kept by runFromQt while the handler ran takes the place of whatever the handler threw after
-// it: unwinding would have ended the handler at that point.
+// The dispatcher, on the current client context's commands (CommandState): at the outermost
+// level it catches and shows; nested, it rethrows. Throws Kav::Exception when no context is
+// current: a program that runs handlers makes one first. An error kept by runFromQt while the
+// handler ran takes the place of whatever the handler threw after it: unwinding would have ended
+// the handler at that point.
 void runHandler(const std::function<void()>& handler);
 bool isHandlerRunning();
 
@@ -63,13 +67,8 @@ void throwKeptError();
 // from there kept, so the caller stops where it would have stopped had the error unwound.
 void callIntoQt(const std::function<void()>& call);
 
-// Called after every outermost command, whatever its outcome: what must not be held while the
-// screen waits for the user is let go here (the shared database connection).
-void addCommandEndListener(std::function<void()> listener);
-
-// How an error that ends a command is shown (set by the client's context to its dialog
-// service). Returns the display it replaces, for the setter to put back.
-using ErrorDisplay = std::function<void(const QString& message)>;
+// How an error that ends a command is shown in the current context (set by the client's context
+// to its dialog service). Returns the display it replaces, for the setter to put back.
 ErrorDisplay setErrorDisplay(ErrorDisplay display);
 
 } // namespace Kav

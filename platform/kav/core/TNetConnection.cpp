@@ -1,6 +1,7 @@
 #include "TNetConnection.h"
 
 #include "CallWait.h"
+#include "ClientCoreContext.h"
 #include "Events.h"
 #include "KavException.h"
 #include "RpcError.h"
@@ -23,38 +24,22 @@ constexpr int kMsPerSecond = 1000;
 // but the user's keys and clicks wait: the screen takes no other input.
 constexpr QEventLoop::ProcessEventsFlags kWaitFlags = QEventLoop::ExcludeUserInputEvents;
 
-struct DefaultAccess
+Kav::ServerAccess currentAccess()
 {
-    QString token;
-    QString trustedCertificate;
-    int callTimeoutMs = TNetConnection::kDefaultCallTimeoutMs;
-};
-
-DefaultAccess& defaultAccess()
-{
-    static DefaultAccess access;
-    return access;
+    const Kav::ClientCoreContext* context = Kav::ClientCoreContext::currentOrNull();
+    return context ? context->serverAccess() : Kav::ServerAccess{};
 }
 
 } // namespace
 
-void TNetConnection::setDefaultAccess(const QString& token, const QString& trustedCertificate)
-{
-    defaultAccess().token = token;
-    defaultAccess().trustedCertificate = trustedCertificate;
-}
-
-void TNetConnection::setDefaultCallTimeout(int ms)
-{
-    defaultAccess().callTimeoutMs = ms;
-}
-
 TNetConnection::TNetConnection(QObject* parent)
-    : QObject(parent), m_accessToken(defaultAccess().token),
-      m_trustedCertificate(defaultAccess().trustedCertificate), m_socket(new QSslSocket(this)),
+    : QObject(parent), m_socket(new QSslSocket(this)),
       m_buffer(std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap))
 {
-    m_callTimeoutMs = defaultAccess().callTimeoutMs;
+    const Kav::ServerAccess access = currentAccess();
+    m_accessToken = access.token;
+    m_trustedCertificate = access.trustedCertificate;
+    m_callTimeoutMs = access.callTimeoutMs;
     connect(m_socket, &QSslSocket::readyRead, this, &TNetConnection::readAnswers);
 }
 

@@ -8,6 +8,7 @@
 #include "CallWait.h"
 #include "RemoteArg.h"
 #include "RpcResponse.h"
+#include "ServerAccess.h"
 #include "ServerList.h"
 
 #include <memory>
@@ -36,11 +37,11 @@ class TNetConnection : public QObject
     Q_PROPERTY(QString TrustedCertificate READ TrustedCertificate WRITE setTrustedCertificate)
 
 public:
-    // A minute: long enough for a month's report to be prepared, short enough for a person
-    // looking at the screen (who may also cancel sooner). The host's configuration may change it.
-    static constexpr int kDefaultCallTimeoutMs = 60000;
+    static constexpr int kDefaultCallTimeoutMs = Kav::ServerAccess::kDefaultCallTimeoutMs;
     static constexpr int kDefaultConnectTimeoutMs = 10000;
 
+    // Starts with the current client context's access to its server (token, certificate, call
+    // timeout), or the built-in defaults in a program that made no context.
     explicit TNetConnection(QObject* parent = nullptr);
     ~TNetConnection() override;
 
@@ -67,9 +68,6 @@ public:
     // A PEM file with the server's certificate (or the authority that signed it); not empty: TLS.
     QString TrustedCertificate() const { return m_trustedCertificate; }
     void setTrustedCertificate(const QString& path) { m_trustedCertificate = path; }
-    // What every connection made afterwards starts with: the client's configuration.
-    static void setDefaultAccess(const QString& token, const QString& trustedCertificate);
-    static void setDefaultCallTimeout(int ms);
 
     bool Connected() const;
     // Connecting fires OnBeforeConnect first. A failed connect raises only with ThrowException

@@ -1,15 +1,8 @@
 #pragma once
-// The host's shared database module: the one connection every lookup query and report of the
-// client runs on, opened from the configured URL, with its SQL dialect.
-//
-// The connection is checked before it is handed out, so a statement never runs on a dead one:
-// - SQLite: the connection is let go at the end of every user command (lost POSIX locks cannot
-//   outlive a command, and none is held while the screen waits for the user), and it is opened
-//   anew before a statement when the files it holds were deleted under it (a server that
-//   stopped believing itself the last user). See SqliteOpenFiles.
-// - PostgreSQL, Firebird: before the first statement of a command, and after a statement failed,
-//   a probe tells whether the server still answers; a lost connection is opened again, and
-//   while the database is down the command ends with one message in Portuguese.
+// The host's shared database module as screens and queries call it by name: each function
+// works on the current client context's module (Kav::DatabaseModule, which says how the
+// connection is kept fit), so what runs inside a client reaches that client's database. Every
+// function throws Kav::Exception when no client context is current.
 
 #include "SqlDialect.h"
 
@@ -19,7 +12,7 @@
 class dtmDBGeral
 {
 public:
-    // The Qt connection name queries use when they are given no other connection.
+    // The Qt connection name of the current context's module, unique in the process.
     static QString connectionName();
 
     // Opens the shared connection now, so that a wrong configuration is told at start, and
@@ -38,6 +31,6 @@ public:
     // again, so that a read may run once more. Writes are never run again.
     static bool reconnectAfterFailure();
 
-    // The end of a user command (called by the dispatcher).
+    // The end of a user command (the dispatcher calls it on the current context's module).
     static void commandEnded();
 };
