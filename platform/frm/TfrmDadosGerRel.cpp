@@ -42,6 +42,9 @@ constexpr int kReportCodeLength = 6;
 // How long a confirmation stays in the status bar.
 constexpr int kConfirmationMs = 10000;
 const QChar kEscape = QChar(27);
+// An MDI window's title bar as Qt makes it by default: caption, system menu and the three buttons.
+constexpr Qt::WindowFlags kMdiWindowFlags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
 
 // Runs `work` as a handler run: handlers it fires pass their errors to it, and its own error
 // reaches the caller instead of the error display.
@@ -108,9 +111,12 @@ void TfrmDadosGerRel::showCreated()
     const QPoint place(property("Left").toInt(), property("Top").toInt());
     QMdiArea* const mdiArea = m_context.mdiArea();
     if (m_formStyle == fsMDIChild && mdiArea) {
-        m_subWindow = mdiArea->addSubWindow(this);
+        // Made with its final flags: changing them afterwards has Qt lay out its title bar, and
+        // elide the caption, all over again.
+        Qt::WindowFlags flags = kMdiWindowFlags;
         if (m_borderStyle != bsSizeable)
-            m_subWindow->setWindowFlags(m_subWindow->windowFlags() & ~Qt::WindowMaximizeButtonHint);
+            flags &= ~Qt::WindowMaximizeButtonHint;
+        m_subWindow = mdiArea->addSubWindow(this, flags);
         m_subWindow->resize(m_subWindow->minimumSizeHint());
         m_subWindow->move(place);
         connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
