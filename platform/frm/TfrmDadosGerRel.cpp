@@ -110,25 +110,33 @@ void TfrmDadosGerRel::showCreated()
 {
     const QPoint place(property("Left").toInt(), property("Top").toInt());
     QMdiArea* const mdiArea = m_context.mdiArea();
-    if (m_formStyle == fsMDIChild && mdiArea) {
-        // Made with its final flags: changing them afterwards has Qt lay out its title bar, and
-        // elide the caption, all over again.
-        Qt::WindowFlags flags = kMdiWindowFlags;
-        if (m_borderStyle != bsSizeable)
-            flags &= ~Qt::WindowMaximizeButtonHint;
-        m_subWindow = mdiArea->addSubWindow(this, flags);
-        m_subWindow->resize(m_subWindow->minimumSizeHint());
-        m_subWindow->move(place);
-        connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
-                [this](Qt::WindowStates before, Qt::WindowStates now) {
-                    if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
-                        activated();
-                });
-    } else {
+    if (m_formStyle == fsMDIChild && mdiArea)
+        placeInMdiArea(*mdiArea, place);
+    else
         move(place);
-    }
     if (m_visibleOnCreation)
         Show();
+}
+
+void TfrmDadosGerRel::placeInMdiArea(QMdiArea& area, const QPoint& place)
+{
+    // Qt lays out an MDI window's title bar again at every step of making and placing it, eliding
+    // the caption each time: the window is made with its final flags, and given the caption once
+    // it stands where it opens, before it is shown.
+    const QString caption = windowTitle();
+    setWindowTitle(QString());
+    Qt::WindowFlags flags = kMdiWindowFlags;
+    if (m_borderStyle != bsSizeable)
+        flags &= ~Qt::WindowMaximizeButtonHint;
+    m_subWindow = area.addSubWindow(this, flags);
+    m_subWindow->resize(m_subWindow->minimumSizeHint());
+    m_subWindow->move(place);
+    setWindowTitle(caption);
+    connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+                if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
+                    activated();
+            });
 }
 
 void TfrmDadosGerRel::Show()

@@ -380,7 +380,8 @@ private slots:
         // The whole form, at the size its layout gives it, shows inside the window.
         QCOMPARE(child->size(), QSize(490, 376));
         QVERIFY(window->rect().contains(QRect(child->mapTo(window, QPoint()), child->size())));
-        QCOMPARE(window->windowTitle(), child->windowTitle());
+        QCOMPARE(child->windowTitle(), QString("Teste"));
+        QCOMPARE(window->windowTitle(), QString("Teste"));
         child->Close();
         QTRY_VERIFY(area->subWindowList().isEmpty());
     }
