@@ -42,6 +42,9 @@ constexpr int kReportCodeLength = 6;
 // How long a confirmation stays in the status bar.
 constexpr int kConfirmationMs = 10000;
 const QChar kEscape = QChar(27);
+// An MDI window's title bar as Qt makes it by default: caption, system menu and the three buttons.
+constexpr Qt::WindowFlags kMdiWindowFlags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
 
 // Runs `work` as a handler run: handlers it fires pass their errors to it, and its own error
 // reaches the caller instead of the error display.
@@ -107,22 +110,33 @@ void TfrmDadosGerRel::showCreated()
 {
     const QPoint place(property("Left").toInt(), property("Top").toInt());
     QMdiArea* const mdiArea = m_context.mdiArea();
-    if (m_formStyle == fsMDIChild && mdiArea) {
-        m_subWindow = mdiArea->addSubWindow(this);
-        if (m_borderStyle != bsSizeable)
-            m_subWindow->setWindowFlags(m_subWindow->windowFlags() & ~Qt::WindowMaximizeButtonHint);
-        m_subWindow->resize(m_subWindow->minimumSizeHint());
-        m_subWindow->move(place);
-        connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
-                [this](Qt::WindowStates before, Qt::WindowStates now) {
-                    if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
-                        activated();
-                });
-    } else {
+    if (m_formStyle == fsMDIChild && mdiArea)
+        placeInMdiArea(*mdiArea, place);
+    else
         move(place);
-    }
     if (m_visibleOnCreation)
         Show();
+}
+
+void TfrmDadosGerRel::placeInMdiArea(QMdiArea& area, const QPoint& place)
+{
+    // Qt lays out an MDI window's title bar again at every step of making and placing it, eliding
+    // the caption each time: the window is made with its final flags, and given the caption once
+    // it stands where it opens, before it is shown.
+    const QString caption = windowTitle();
+    setWindowTitle(QString());
+    Qt::WindowFlags flags = kMdiWindowFlags;
+    if (m_borderStyle != bsSizeable)
+        flags &= ~Qt::WindowMaximizeButtonHint;
+    m_subWindow = area.addSubWindow(this, flags);
+    m_subWindow->resize(m_subWindow->minimumSizeHint());
+    m_subWindow->move(place);
+    setWindowTitle(caption);
+    connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+                if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
+                    activated();
+            });
 }
 
 void TfrmDadosGerRel::Show()

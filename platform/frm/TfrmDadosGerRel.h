@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QMdiArea;
 namespace Kav {
 class ClientContext;
 }
@@ -138,6 +139,8 @@ protected:
 
 private:
     QStringList reportFolders() const;
+    // As a child of `area`, at `place`, not yet shown.
+    void placeInMdiArea(QMdiArea& area, const QPoint& place);
     void setClientWidth(int width);
     void setClientHeight(int height);
     TFormBorderStyle borderStyle() const { return m_borderStyle; }

@@ -358,6 +358,33 @@ private slots:
         QVERIFY(second->close());
         QTRY_COMPARE(area->subWindowList().size(), 1);
     }
+
+    void fixedBorderMdiWindowWrapsTheFormWithoutMaximizeButton()
+    {
+        QWidget main;
+        auto* area = new QMdiArea(&main);
+        area->resize(1000, 700);
+        main.resize(1000, 700);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        context->context().setMdiArea(area);
+        TstReportForm* child = nullptr;
+        Frm::createForm(child);
+        QMdiSubWindow* window = child->subWindow();
+        QVERIFY(window && window->isVisible());
+        const Qt::WindowFlags flags = window->windowFlags();
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        for (const Qt::WindowType kept : {Qt::SubWindow, Qt::WindowTitleHint, Qt::WindowSystemMenuHint,
+                                          Qt::WindowMinimizeButtonHint, Qt::WindowCloseButtonHint})
+            QVERIFY(flags.testFlag(kept));
+        // The whole form, at the size its layout gives it, shows inside the window.
+        QCOMPARE(child->size(), QSize(490, 376));
+        QVERIFY(window->rect().contains(QRect(child->mapTo(window, QPoint()), child->size())));
+        QCOMPARE(child->windowTitle(), QString("Teste"));
+        QCOMPARE(window->windowTitle(), QString("Teste"));
+        child->Close();
+        QTRY_VERIFY(area->subWindowList().isEmpty());
+    }
 };
 
 QTEST_MAIN(TstBaseForm)
