@@ -7,6 +7,7 @@
 #include "Cli_Zve41300.h"
 #include "ClientContext.h"
 #include "ScriptedDialogService.h"
+#include "TBtnPesquisa.h"
 #include "TfrmNutriCard.h"
 #include "TMaskEdit.h"
 
@@ -70,6 +71,15 @@ public:
     static void answerLookup(const QString& answer)
     {
         dialogs().queueAnswer(Kav::DialogKind::Lookup, answer);
+    }
+
+    // Chooses the menu type, then one of its registered menu periods, through their lookups.
+    static void chooseTypeAndPeriod(TfrmNutriCard* form, const QString& type, const QString& period)
+    {
+        answerLookup("CDTIPOCARD=" + type);
+        click(form->btpTipoCard);
+        answerLookup("NRCARDZVE=" + period);
+        click(form->btpPeriodo);
     }
     static void answerList(const QString& answer) { dialogs().queueAnswer(Kav::DialogKind::List, answer); }
     static void answerFile(const QString& path) { dialogs().queueAnswer(Kav::DialogKind::File, path); }

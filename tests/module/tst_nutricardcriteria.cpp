@@ -114,14 +114,6 @@ class TstNutriCardCriteria : public QObject
     }
 
     // The menu type and a period chosen through their lookups.
-    void chooseTypeAndPeriod(const QString& type, const QString& number)
-    {
-        screen.answerLookup("CDTIPOCARD=" + type);
-        screen.click(form->btpTipoCard);
-        screen.answerLookup("NRCARDZVE=" + number);
-        screen.click(form->btpPeriodo);
-    }
-
 private slots:
     void initTestCase() { notReady = env.start(true, kExtraRows); }
 
@@ -231,7 +223,7 @@ private slots:
         QVERIFY(form->qryParamGeral->Active());
         QVERIFY(!form->qryPrato->FieldByName("CDPRATO")->EditMask().isEmpty());
 
-        chooseTypeAndPeriod(kCreche, "0000000003");
+        screen.chooseTypeAndPeriod(form, kCreche, "0000000003");
         ListaServPesq = "00003";
         screen.focus(form->chbOpcao);
         QWidget other;
@@ -328,7 +320,7 @@ private slots:
     void changingTheCodeClearsThePeriodButNotItsRows()
     {
         QVERIFY(openAsCentral());
-        chooseTypeAndPeriod(kCreche, "0000000003");
+        screen.chooseTypeAndPeriod(form, kCreche, "0000000003");
         QVERIFY(!form->depIniPeriodo->text().isEmpty());
         QVERIFY(!form->edtDsCardZVE->text().isEmpty());
         const int rows = form->cdsPeriodo->RecordCount();
@@ -344,7 +336,7 @@ private slots:
     void pickedPeriodFillsDatesAndDescription()
     {
         QVERIFY(openAsCentral());
-        chooseTypeAndPeriod(kCreche, "0000000003");
+        screen.chooseTypeAndPeriod(form, kCreche, "0000000003");
         const Period expected = demoPeriod(kCreche, "0000000003");
         QVERIFY(expected.first.isValid());
         QCOMPARE(form->depIniPeriodo->GetDate().date(), expected.first);
@@ -370,7 +362,7 @@ private slots:
     void reopenedPeriodLookupWithoutPickKeepsTheDates()
     {
         QVERIFY(openAsCentral());
-        chooseTypeAndPeriod(kCreche, "0000000003");
+        screen.chooseTypeAndPeriod(form, kCreche, "0000000003");
         const QString first = form->depIniPeriodo->text();
         screen.answerLookup("cancel");
         screen.click(form->btpPeriodo);
@@ -497,7 +489,7 @@ private slots:
         QFETCH(QString, group);
         QFETCH(QString, message);
         QFETCH(QString, focus);
-        chooseTypeAndPeriod(kCreche, "0000000003");
+        screen.chooseTypeAndPeriod(form, kCreche, "0000000003");
         for (const QString& each : group.split('+'))
             screen.click(each == "serv"   ? form->rbtListaServ
                          : each == "nutr" ? form->rbtListaNutr
@@ -512,7 +504,7 @@ private slots:
     void nutrientsListedAfterAllNeedANewPick()
     {
         QVERIFY(openAsCentral());
-        chooseTypeAndPeriod(kCreche, "0000000003");
+        screen.chooseTypeAndPeriod(form, kCreche, "0000000003");
         screen.answerFile(env.folder() + "/todos.pdf");
         form->sbtPrint->Click();
         QVERIFY2(ScreenDriver::messages().isEmpty(), qPrintable(ScreenDriver::messages().join(" / ")));
@@ -525,7 +517,7 @@ private slots:
     void servicePicksSurviveRadioChangesAndCommands()
     {
         QVERIFY(openAsCentral());
-        chooseTypeAndPeriod(kCreche, "0000000003");
+        screen.chooseTypeAndPeriod(form, kCreche, "0000000003");
         screen.click(form->rbtListaServ);
         screen.answerList("00003");
         screen.click(form->sbtServico);
@@ -544,7 +536,7 @@ private slots:
     void allServicesAreAskedOncePerCommandInTheServersOrder()
     {
         QVERIFY(openAsCentral());
-        chooseTypeAndPeriod(kCreche, "0000000003");
+        screen.chooseTypeAndPeriod(form, kCreche, "0000000003");
         for (int command = 1; command <= 2; ++command) {
             server().clearCalls();
             screen.answerFile(env.folder() + QString("/todos%1.pdf").arg(command));

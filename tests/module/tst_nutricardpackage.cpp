@@ -6,6 +6,7 @@
 #include "dtmDBGeral.h"
 #include "Events.h"
 #include "FormFactory.h"
+#include "HostWindow.h"
 #include "Kavenso.h"
 #include "KavException.h"
 #include "TestClientContext.h"
@@ -15,7 +16,6 @@
 
 #include <optional>
 #include <QLibrary>
-#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScopeGuard>
@@ -214,13 +214,9 @@ private slots:
     // instance, and a later call shows it instead of opening a second.
     void failedFirstActivationKeepsOneInstance()
     {
-        QMainWindow main;
-        auto* area = new QMdiArea;
-        main.setCentralWidget(area);
-        main.resize(1100, 800);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        context->context().setMdiArea(area);
+        HostWindow main(context->context());
+        QVERIFY(main.waitActive());
+        QMdiArea* area = main.area();
         QSqlQuery schema(dtmDBGeral::database());
         QVERIFY(schema.exec(QStringLiteral("ALTER TABLE PARAMGERAL RENAME TO PARAMGERAL_FORA")));
         const auto restore = qScopeGuard([] {
@@ -261,13 +257,9 @@ private slots:
     void closingWithAnUncheckedCodeValidatesNothing()
     {
         QFETCH(bool, byCloseButton);
-        QMainWindow main;
-        auto* area = new QMdiArea;
-        main.setCentralWidget(area);
-        main.resize(1100, 800);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        context->context().setMdiArea(area);
+        HostWindow main(context->context());
+        QVERIFY(main.waitActive());
+        QMdiArea* area = main.area();
         IniProc();
         TfrmNutriCard* form = frmNutriCard;
         QVERIFY(form);
@@ -285,13 +277,9 @@ private slots:
 
     void screenOpensAsAnMdiChildOfTheMainWindow()
     {
-        QMainWindow main;
-        auto* area = new QMdiArea;
-        main.setCentralWidget(area);
-        main.resize(1100, 800);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        context->context().setMdiArea(area);
+        HostWindow main(context->context());
+        QVERIFY(main.waitActive());
+        QMdiArea* area = main.area();
 
         IniProc();
         TfrmNutriCard* form = frmNutriCard;

@@ -3,6 +3,7 @@
 // the deletion of the prepared data, the report's query parameters and the shortcuts.
 #include "Cli_Zve41300.h"
 #include "dtmDBGeral.h"
+#include "HostWindow.h"
 #include "ScreenDriver.h"
 #include "ScreenEnvironment.h"
 #include "Showavi.h"
@@ -22,8 +23,6 @@
 #include "TSpeedButton.h"
 
 #include <optional>
-#include <QMainWindow>
-#include <QMdiArea>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStatusBar>
@@ -87,10 +86,7 @@ class TstNutriCardReport : public QObject
 
     void chooseCriteria()
     {
-        screen.answerLookup("CDTIPOCARD=" + kCreche);
-        screen.click(form->btpTipoCard);
-        screen.answerLookup("NRCARDZVE=" + kMarch);
-        screen.click(form->btpPeriodo);
+        screen.chooseTypeAndPeriod(form, kCreche, kMarch);
         QVERIFY(!form->depIniPeriodo->text().isEmpty());
     }
 
@@ -358,13 +354,8 @@ private slots:
     void saveAsSuggestsANameAndConfirmsInTheStatusBar()
     {
         ScreenDriver::close();
-        QMainWindow main;
-        auto* area = new QMdiArea;
-        main.setCentralWidget(area);
-        main.resize(1100, 800);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        context->context().setMdiArea(area);
+        HostWindow main(context->context());
+        QVERIFY(main.waitActive());
         form = screen.open();
         QVERIFY(form);
         chooseCriteria();

@@ -64,10 +64,7 @@ class TstNutriCardRestart : public QObject
 
     void chooseCriteria()
     {
-        screen.answerLookup("CDTIPOCARD=" + kEnsinoFundamental);
-        screen.click(form->btpTipoCard);
-        screen.answerLookup("NRCARDZVE=" + kMarch);
-        screen.click(form->btpPeriodo);
+        screen.chooseTypeAndPeriod(form, kEnsinoFundamental, kMarch);
         QVERIFY(!form->depIniPeriodo->text().isEmpty());
     }
 
