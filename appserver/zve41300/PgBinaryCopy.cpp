@@ -69,7 +69,9 @@ Kav::Exception failure(const QString& reason)
 
 } // namespace
 
-PgBinaryCopy::PgBinaryCopy(const QList<Type>& columns) : m_columns(columns) {}
+PgBinaryCopy::PgBinaryCopy(const QList<Type>& columns)
+    : m_columns(columns), m_encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)
+{}
 
 void PgBinaryCopy::append(const QVariantList& row)
 {
@@ -94,12 +96,13 @@ void PgBinaryCopy::appendValue(Type type, const QVariant& value)
         return;
     }
     switch (type) {
-    case Type::Text: {
-        const QByteArray text = value.toString().toUtf8();
-        appendBigEndian(m_rows, qint32(text.size()));
-        m_rows.append(text);
+    case Type::Text:
+        // Read in place: a copy of every text would cost more than encoding it.
+        if (value.metaType().id() == QMetaType::QString)
+            appendText(*static_cast<const QString*>(value.constData()));
+        else
+            appendText(value.toString());
         break;
-    }
     case Type::Integer: {
         bool ok = false;
         const qint64 number = value.toLongLong(&ok);
@@ -127,6 +130,18 @@ void PgBinaryCopy::appendValue(Type type, const QVariant& value)
         break;
     }
     }
+}
+
+void PgBinaryCopy::appendText(QStringView text)
+{
+    // The text is encoded straight after room for its length, which is written once known.
+    const qsizetype lengthAt = m_rows.size();
+    m_rows.resize(lengthAt + qsizetype(sizeof(qint32)) + m_encoder.requiredSpace(text.size()));
+    char* const start = m_rows.data() + lengthAt + sizeof(qint32);
+    const char* const end = m_encoder.appendToBuffer(start, text);
+    const qint32 length = qToBigEndian(qint32(end - start));
+    std::memcpy(m_rows.data() + lengthAt, &length, sizeof length);
+    m_rows.truncate(end - m_rows.constData());
 }
 
 QByteArray PgBinaryCopy::data() const

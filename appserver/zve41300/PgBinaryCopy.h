@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringEncoder>
 #include <QVariantList>
 
 class PgBinaryCopy
@@ -29,7 +30,9 @@ public:
 
 private:
     void appendValue(Type type, const QVariant& value);
+    void appendText(QStringView text);
 
     QList<Type> m_columns;
     QByteArray m_rows;
+    QStringEncoder m_encoder; // UTF-8, the connection's client encoding
 };
