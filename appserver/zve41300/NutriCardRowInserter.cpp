@@ -146,7 +146,7 @@ struct StatementFinalizer
 // Binds as Qt's driver would, so the layouts read the same values: dates as ISO texts.
 int bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
 {
-    if (isSqlNull(value))
+    if (Kav::isSqlNull(value))
         return sqlite3_bind_null(statement, position);
     switch (value.metaType().id()) {
     case QMetaType::Int:

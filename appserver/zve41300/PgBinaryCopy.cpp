@@ -91,7 +91,7 @@ void PgBinaryCopy::append(const QVariantList& row)
 
 void PgBinaryCopy::appendValue(Type type, const QVariant& value)
 {
-    if (isSqlNull(value)) {
+    if (Kav::isSqlNull(value)) {
         appendBigEndian(m_rows, kNullLength);
         return;
     }

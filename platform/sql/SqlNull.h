@@ -5,7 +5,11 @@
 #include <QString>
 #include <QVariant>
 
+namespace Kav {
+
 inline bool isSqlNull(const QVariant& value)
 {
     return value.isNull() || (value.metaType().id() == QMetaType::QString && value.toString().isNull());
 }
+
+} // namespace Kav
