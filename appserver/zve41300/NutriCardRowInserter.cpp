@@ -158,6 +158,12 @@ int bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
         return sqlite3_bind_text(statement, position,
                                  value.toDate().toString(Qt::ISODate).toUtf8().constData(), -1,
                                  SQLITE_TRANSIENT);
+    case QMetaType::QString: {
+        // The row outlives the statement's step: SQLite reads the text in place.
+        const QString& text = *static_cast<const QString*>(value.constData());
+        return sqlite3_bind_text16(statement, position, text.utf16(), int(text.size() * sizeof(char16_t)),
+                                   SQLITE_STATIC);
+    }
     default: {
         const QByteArray text = value.toString().toUtf8();
         return sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
