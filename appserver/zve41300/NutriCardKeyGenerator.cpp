@@ -5,6 +5,9 @@
 #include "KavException.h"
 
 #include <QRandomGenerator>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QThread>
 
 namespace {
@@ -34,9 +37,21 @@ QString NutriCardKeyGenerator::next()
 QString NutriCardKeyGenerator::tryNext()
 {
     Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
+    commitWithoutWaitingForTheDisk();
     const QString key = takeNumber();
     transaction.commit();
     return key;
+}
+
+void NutriCardKeyGenerator::commitWithoutWaitingForTheDisk()
+{
+    if (m_db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
+        return;
+    // A setting, which PostgreSQL does not prepare; it carries no value.
+    QSqlQuery setting(m_db);
+    if (!setting.exec(QStringLiteral("SET LOCAL synchronous_commit TO OFF")))
+        throw Kav::Exception(QStringLiteral("cannot take the key without waiting for the disk: %1")
+                                 .arg(setting.lastError().text()));
 }
 
 QString NutriCardKeyGenerator::takeNumber()

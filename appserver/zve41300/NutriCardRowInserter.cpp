@@ -2,9 +2,10 @@
 
 #include "BoundQuery.h"
 #include "KavException.h"
+#include "PgBinaryCopy.h"
 #include "SqliteDialect.h"
+#include "SqlNull.h"
 
-#include <charconv>
 #include <memory>
 #include <QDate>
 #include <QSqlDriver>
@@ -13,50 +14,39 @@
 
 namespace {
 
+using Type = PgBinaryCopy::Type;
+
 struct Column
 {
     const char* name;
-    const char* arrayType; // PostgreSQL
+    Type type; // as the table declares it: PostgreSQL receives each value in that type's binary form
 };
 
 const Column kReportRowColumns[] = {
-    {"NRSEQUNUTR", "VARCHAR[]"},   {"NRLINHA", "INTEGER[]"},           {"DTCARDAPIO", "DATE[]"},
-    {"NRSEMANA", "INTEGER[]"},     {"DTINISEMANA", "DATE[]"},          {"CDSERVFILI", "VARCHAR[]"},
-    {"NMSERVICO", "VARCHAR[]"},    {"NRORDSERV", "INTEGER[]"},         {"CDTIPOPRAT", "VARCHAR[]"},
-    {"NMTIPOPRAT", "VARCHAR[]"},   {"CDPRATO", "VARCHAR[]"},           {"CDFILAUXPRAT", "VARCHAR[]"},
-    {"NMPRATO", "VARCHAR[]"},      {"IDOPCAO", "VARCHAR[]"},           {"CDNUTRIENTE", "VARCHAR[]"},
-    {"NMNUTRIENTE", "VARCHAR[]"},  {"SGUNIDADE", "VARCHAR[]"},         {"VRNUTRIENTE", "DOUBLE PRECISION[]"},
-    {"IDINCOMPLETO", "VARCHAR[]"}, {"VRNDPCAL", "DOUBLE PRECISION[]"}, {"IDNDPCALINCOMPL", "VARCHAR[]"},
-    {"QTDIAS", "INTEGER[]"},
+    {"NRSEQUNUTR", Type::Text},   {"NRLINHA", Type::Integer},   {"DTCARDAPIO", Type::Date},
+    {"NRSEMANA", Type::Integer},  {"DTINISEMANA", Type::Date},  {"CDSERVFILI", Type::Text},
+    {"NMSERVICO", Type::Text},    {"NRORDSERV", Type::Integer}, {"CDTIPOPRAT", Type::Text},
+    {"NMTIPOPRAT", Type::Text},   {"CDPRATO", Type::Text},      {"CDFILAUXPRAT", Type::Text},
+    {"NMPRATO", Type::Text},      {"IDOPCAO", Type::Text},      {"CDNUTRIENTE", Type::Text},
+    {"NMNUTRIENTE", Type::Text},  {"SGUNIDADE", Type::Text},    {"VRNUTRIENTE", Type::Double},
+    {"IDINCOMPLETO", Type::Text}, {"VRNDPCAL", Type::Double},   {"IDNDPCALINCOMPL", Type::Text},
+    {"QTDIAS", Type::Integer},
 };
 
 const Column kDishFigureColumns[] = {
-    {"NRSEQUNUTR", "VARCHAR[]"},
-    {"NRLINHA", "INTEGER[]"},
-    {"DTCARDAPIO", "DATE[]"},
-    {"NRSEMANA", "INTEGER[]"},
-    {"DTINISEMANA", "DATE[]"},
-    {"CDSERVFILI", "VARCHAR[]"},
-    {"NMSERVICO", "VARCHAR[]"},
-    {"NRORDSERV", "INTEGER[]"},
-    {"CDTIPOPRAT", "VARCHAR[]"},
-    {"NMTIPOPRAT", "VARCHAR[]"},
-    {"CDPRATO", "VARCHAR[]"},
-    {"CDFILAUXPRAT", "VARCHAR[]"},
-    {"NMPRATO", "VARCHAR[]"},
-    {"IDOPCAO", "VARCHAR[]"},
-    {"CDNUTRIENTE", "VARCHAR[]"},
-    {"VRNUTRIENTE", "DOUBLE PRECISION[]"},
-    {"IDINCOMPLETO", "VARCHAR[]"},
-    {"VRENERGIA", "DOUBLE PRECISION[]"},
-    {"VRPROTLIQ", "DOUBLE PRECISION[]"},
-    {"IDDIETAINCOMPL", "VARCHAR[]"},
+    {"NRSEQUNUTR", Type::Text},    {"NRLINHA", Type::Integer},     {"DTCARDAPIO", Type::Date},
+    {"NRSEMANA", Type::Integer},   {"DTINISEMANA", Type::Date},    {"CDSERVFILI", Type::Text},
+    {"NMSERVICO", Type::Text},     {"NRORDSERV", Type::Integer},   {"CDTIPOPRAT", Type::Text},
+    {"NMTIPOPRAT", Type::Text},    {"CDPRATO", Type::Text},        {"CDFILAUXPRAT", Type::Text},
+    {"NMPRATO", Type::Text},       {"IDOPCAO", Type::Text},        {"CDNUTRIENTE", Type::Text},
+    {"VRNUTRIENTE", Type::Double}, {"IDINCOMPLETO", Type::Text},   {"VRENERGIA", Type::Double},
+    {"VRPROTLIQ", Type::Double},   {"IDDIETAINCOMPL", Type::Text},
 };
 
 const Column kNoteColumns[] = {
-    {"NRSEQUNUTR", "VARCHAR[]"},
-    {"NRLINHA", "INTEGER[]"},
-    {"DSNOTA", "VARCHAR[]"},
+    {"NRSEQUNUTR", Type::Text},
+    {"NRLINHA", Type::Integer},
+    {"DSNOTA", Type::Text},
 };
 
 std::span<const Column> columnsOf(NutriCardRowInserter::Table table)
@@ -85,43 +75,6 @@ QString tableName(NutriCardRowInserter::Table table)
     return QStringLiteral("NUTRICARD");
 }
 
-// Room for the shortest text of any double or 64-bit integer.
-constexpr int kNumberChars = 32;
-
-template <class Number> void appendNumber(QString& out, Number value)
-{
-    // The shortest text that reads back as the same number.
-    char text[kNumberChars];
-    const auto end = std::to_chars(text, text + kNumberChars, value).ptr;
-    out += QLatin1StringView(text, end - text);
-}
-
-// One quoted array element: a backslash or a double quote inside is escaped.
-void appendElement(QString& out, const QVariant& value)
-{
-    out += QLatin1Char('"');
-    switch (value.metaType().id()) {
-    case QMetaType::Double:
-        appendNumber(out, value.toDouble());
-        break;
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        appendNumber(out, value.toLongLong());
-        break;
-    case QMetaType::QDate:
-        out += value.toDate().toString(Qt::ISODate);
-        break;
-    default:
-        for (const QChar c : value.toString()) {
-            if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
-                out += QLatin1Char('\\');
-            out += c;
-        }
-        break;
-    }
-    out += QLatin1Char('"');
-}
-
 } // namespace
 
 QStringList NutriCardRowInserter::columns(Table table)
@@ -138,28 +91,13 @@ QString NutriCardRowInserter::insertHead() const
         .arg(tableName(m_table), columns(m_table).join(QStringLiteral(", ")));
 }
 
-QString NutriCardRowInserter::arrayLiteral(const QList<QVariant>& values)
-{
-    QString literal(QLatin1Char('{'));
-    for (const QVariant& value : values) {
-        if (literal.size() > 1)
-            literal += QLatin1Char(',');
-        if (value.isNull())
-            literal += QLatin1String("NULL");
-        else
-            appendElement(literal, value);
-    }
-    literal += QLatin1Char('}');
-    return literal;
-}
-
 void NutriCardRowInserter::insert(const QList<QVariantList>& rows) const
 {
     if (rows.isEmpty())
         return;
     switch (m_db.driver()->dbmsType()) {
     case QSqlDriver::PostgreSQL:
-        insertAsArrays(rows);
+        insertByCopy(rows);
         break;
     case QSqlDriver::SQLite:
         insertThroughSqlite(rows);
@@ -170,23 +108,16 @@ void NutriCardRowInserter::insert(const QList<QVariantList>& rows) const
     }
 }
 
-void NutriCardRowInserter::insertAsArrays(const QList<QVariantList>& rows) const
+void NutriCardRowInserter::insertByCopy(const QList<QVariantList>& rows) const
 {
-    QStringList unnested;
-    const std::span<const Column> columns = columnsOf(m_table);
-    for (const Column& column : columns)
-        unnested << QStringLiteral("CAST(? AS %1)").arg(QLatin1String(column.arrayType));
-    Kav::BoundQuery insert(
-        m_db, insertHead() + QStringLiteral(" SELECT * FROM unnest(%1)").arg(unnested.join(", ")),
-        QStringLiteral("store the prepared data"));
-    for (int column = 0; column < int(columns.size()); ++column) {
-        QList<QVariant> values;
-        values.reserve(rows.size());
-        for (const QVariantList& row : rows)
-            values << row.at(column);
-        insert.bind(column, arrayLiteral(values));
-    }
-    insert.exec();
+    QList<PgBinaryCopy::Type> types;
+    for (const Column& column : columnsOf(m_table))
+        types << column.type;
+    PgBinaryCopy copy(types);
+    for (const QVariantList& row : rows)
+        copy.append(row);
+    copy.send(m_db, QStringLiteral("COPY %1 (%2) FROM STDIN (FORMAT binary)")
+                        .arg(tableName(m_table), columns(m_table).join(QStringLiteral(", "))));
 }
 
 QString NutriCardRowInserter::oneRowInsert() const
@@ -215,7 +146,7 @@ struct StatementFinalizer
 // Binds as Qt's driver would, so the layouts read the same values: dates as ISO texts.
 int bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
 {
-    if (value.isNull())
+    if (Kav::isSqlNull(value))
         return sqlite3_bind_null(statement, position);
     switch (value.metaType().id()) {
     case QMetaType::Int:
@@ -227,6 +158,12 @@ int bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
         return sqlite3_bind_text(statement, position,
                                  value.toDate().toString(Qt::ISODate).toUtf8().constData(), -1,
                                  SQLITE_TRANSIENT);
+    case QMetaType::QString: {
+        // The row outlives the statement's step: SQLite reads the text in place.
+        const QString& text = *static_cast<const QString*>(value.constData());
+        return sqlite3_bind_text16(statement, position, text.utf16(), int(text.size() * sizeof(char16_t)),
+                                   SQLITE_STATIC);
+    }
     default: {
         const QByteArray text = value.toString().toUtf8();
         return sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);

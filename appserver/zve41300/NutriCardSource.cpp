@@ -80,25 +80,29 @@ QList<NutriCardSource::ServedItem> NutriCardSource::items(const NutriCardCriteri
     return result;
 }
 
-// Every ingredient of the dishes served, with each nutrient asked: F the recipe line, A the food,
-// V its value (the food table's, else its complement's), K the complement when it gave the value.
-QString NutriCardSource::ingredientValues(const NutriCardCriteria& criteria, qsizetype nutrients)
+// F, the recipe lines of the dishes served in the criteria's period. The dishes are found once, as a
+// set: a correlated EXISTS per recipe line and nutrient made SQLite scan the period's menu items tens
+// of thousands of times.
+QString NutriCardSource::servedRecipeLines(const NutriCardCriteria& criteria)
 {
-    // The dishes served are found once, as a set: a correlated EXISTS per recipe line and nutrient
-    // made SQLite scan the period's menu items tens of thousands of times.
-    return QStringLiteral(
-               " FROM (SELECT DISTINCT I.CDPRATO, I.CDFILAUXPRAT FROM ITCARDZVE I WHERE %2) D"
-               " JOIN FICHATEC F ON F.CDPRATO = D.CDPRATO AND F.CDFILAUXPRAT = D.CDFILAUXPRAT"
-               " JOIN NUTRIENTE N ON N.CDNUTRIENTE IN (%1)"
-               " LEFT JOIN COMPALIM C ON C.CDALIMENTO = F.CDALIMENTO AND C.CDNUTRIENTE = N.CDNUTRIENTE"
-               " LEFT JOIN COMPALIMCOMPL K ON C.VRNUTRIENTE IS NULL AND K.CDALIMENTO = F.CDALIMENTO"
-               " AND K.CDNUTRIENTE = N.CDNUTRIENTE"
-               " LEFT JOIN ALIMENTO A ON A.CDALIMENTO = F.CDALIMENTO")
-        .arg(Kav::BoundQuery::placeholders(kNutrientPrefix, nutrients),
-             itemFilter(QStringLiteral("I"), kExistsServicePrefix, criteria.services.size()));
+    return QStringLiteral("(SELECT DISTINCT I.CDPRATO, I.CDFILAUXPRAT FROM ITCARDZVE I WHERE %1) D"
+                          " JOIN FICHATEC F ON F.CDPRATO = D.CDPRATO AND F.CDFILAUXPRAT = D.CDFILAUXPRAT")
+        .arg(itemFilter(QStringLiteral("I"), kExistsServicePrefix, criteria.services.size()));
 }
 
-void NutriCardSource::bindIngredientValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
+// Each nutrient asked of the food in `foodColumn`: N the nutrient, A the food, C its value in the food
+// table and K its complement, joined only where the table has no value.
+QString NutriCardSource::foodValues(const QString& foodColumn, qsizetype nutrients)
+{
+    return QStringLiteral(" JOIN NUTRIENTE N ON N.CDNUTRIENTE IN (%1)"
+                          " LEFT JOIN COMPALIM C ON C.CDALIMENTO = %2 AND C.CDNUTRIENTE = N.CDNUTRIENTE"
+                          " LEFT JOIN COMPALIMCOMPL K ON C.VRNUTRIENTE IS NULL AND K.CDALIMENTO = %2"
+                          " AND K.CDNUTRIENTE = N.CDNUTRIENTE"
+                          " LEFT JOIN ALIMENTO A ON A.CDALIMENTO = %2")
+        .arg(Kav::BoundQuery::placeholders(kNutrientPrefix, nutrients), foodColumn);
+}
+
+void NutriCardSource::bindServedFoodValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
                                            const QStringList& nutrients)
 {
     query.bindList(kNutrientPrefix, nutrients);
@@ -130,11 +134,12 @@ NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCrite
                                          " SUM(F.QTPESOLIQ * %1 * COALESCE(G.VRFATORPROT, %2)) AS VRLIQUIDO,"
                                          " COUNT(*) AS QTINGRED, COUNT(%1) AS QTANALISADO")
                                   .arg(value, QString::number(kDefaultProteinFactor)) +
-                              ingredientValues(criteria, nutrients.size()) +
+                              QStringLiteral(" FROM ") + servedRecipeLines(criteria) +
+                              foodValues(QStringLiteral("F.CDALIMENTO"), nutrients.size()) +
                               QStringLiteral(" LEFT JOIN GRUPOALIM G ON G.CDGRUPOALIM = A.CDGRUPOALIM"
                                              " GROUP BY F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE"),
                           QStringLiteral("read the dishes' composition"));
-    bindIngredientValues(query, criteria, nutrients);
+    bindServedFoodValues(query, criteria, nutrients);
     query.exec();
     Compositions result;
     while (query.next()) {
@@ -154,14 +159,18 @@ NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCri
 {
     if (criteria.services.isEmpty() || nutrients.isEmpty())
         return {};
-    // The cells the food table leaves empty: with a complement, its source; without, a gap.
+    // The cells the food table leaves empty: with a complement, its source; without, a gap. Each
+    // food of the dishes served is looked at once, however many recipes use it: per recipe line
+    // the same cells were read again and again, then made distinct.
     Kav::BoundQuery query(
         m_db,
-        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, F.CDALIMENTO, A.NMALIMENTO, K.DSFONTE") +
-            ingredientValues(criteria, nutrients.size()) +
-            QStringLiteral(" WHERE C.VRNUTRIENTE IS NULL ORDER BY N.CDNUTRIENTE, A.NMALIMENTO, F.CDALIMENTO"),
+        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, U.CDALIMENTO, A.NMALIMENTO, K.DSFONTE"
+                       " FROM (SELECT DISTINCT F.CDALIMENTO FROM ") +
+            servedRecipeLines(criteria) + QStringLiteral(") U") +
+            foodValues(QStringLiteral("U.CDALIMENTO"), nutrients.size()) +
+            QStringLiteral(" WHERE C.VRNUTRIENTE IS NULL ORDER BY N.CDNUTRIENTE, A.NMALIMENTO, U.CDALIMENTO"),
         QStringLiteral("read the foods without a value"));
-    bindIngredientValues(query, criteria, nutrients);
+    bindServedFoodValues(query, criteria, nutrients);
     query.exec();
     MissingValues result;
     while (query.next()) {

@@ -59,8 +59,9 @@ public:
     }
 
 private:
-    static QString ingredientValues(const NutriCardCriteria& criteria, qsizetype nutrients);
-    static void bindIngredientValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
+    static QString servedRecipeLines(const NutriCardCriteria& criteria);
+    static QString foodValues(const QString& foodColumn, qsizetype nutrients);
+    static void bindServedFoodValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
                                      const QStringList& nutrients);
 
     QSqlDatabase m_db;

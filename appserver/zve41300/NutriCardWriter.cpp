@@ -25,23 +25,17 @@ template <class T> QVariant optionalOrNull(const std::optional<T>& value)
     return value ? QVariant(*value) : QVariant();
 }
 
-// The columns NUTRICARD and NUTRICARDPRATO begin with: key, line, day, week, service and dish.
-QVariantList placeColumns(const QString& key, int line, const NutriCardRow& row)
+// The columns NUTRICARD and NUTRICARDPRATO begin with: key, line, day, week, service and dish. The
+// row's own columns are appended to the same list: thousands of rows are built per batch.
+QVariantList placeColumns(const QString& key, int line, const NutriCardRow& row, qsizetype width)
 {
-    return {key,
-            line,
-            dateOrNull(row.day),
-            row.week,
-            dateOrNull(row.weekStart),
-            textOrNull(row.service),
-            textOrNull(row.serviceName),
-            optionalOrNull(row.serviceOrder),
-            textOrNull(row.dishType),
-            textOrNull(row.dishTypeName),
-            textOrNull(row.dish),
-            textOrNull(row.dishOwner),
-            textOrNull(row.dishName),
-            textOrNull(row.option)};
+    QVariantList values;
+    values.reserve(width);
+    values << key << line << dateOrNull(row.day) << row.week << dateOrNull(row.weekStart)
+           << textOrNull(row.service) << textOrNull(row.serviceName) << optionalOrNull(row.serviceOrder)
+           << textOrNull(row.dishType) << textOrNull(row.dishTypeName) << textOrNull(row.dish)
+           << textOrNull(row.dishOwner) << textOrNull(row.dishName) << textOrNull(row.option);
+    return values;
 }
 
 } // namespace
@@ -72,12 +66,12 @@ int NutriCardWriter::appendRows(const QString& key, const QList<NutriCardRow>& r
     QList<QVariantList> values;
     values.reserve(rows.size());
     int line = lastLine;
+    const qsizetype width = NutriCardRowInserter::columns(NutriCardRowInserter::Table::ReportRows).size();
     for (const NutriCardRow& row : rows) {
-        values.append(placeColumns(key, ++line, row) +
-                      QVariantList{row.nutrient, row.nutrientName, row.unit, optionalOrNull(row.amount.value),
-                                   flag(row.amount.incomplete), optionalOrNull(row.ndpcal),
-                                   row.ndpcal ? flag(row.ndpcalIncomplete) : QVariant(),
-                                   optionalOrNull(row.days)});
+        QVariantList& columns = values.emplace_back(placeColumns(key, ++line, row, width));
+        columns << row.nutrient << row.nutrientName << row.unit << optionalOrNull(row.amount.value)
+                << flag(row.amount.incomplete) << optionalOrNull(row.ndpcal)
+                << (row.ndpcal ? flag(row.ndpcalIncomplete) : QVariant()) << optionalOrNull(row.days);
     }
     NutriCardRowInserter(m_db, NutriCardRowInserter::Table::ReportRows).insert(values);
     return line;
@@ -89,15 +83,15 @@ int NutriCardWriter::appendDishFigures(const QString& key, const QList<NutriCard
     QList<QVariantList> values;
     values.reserve(rows.size());
     int line = lastLine;
+    const qsizetype width = NutriCardRowInserter::columns(NutriCardRowInserter::Table::DishFigures).size();
     for (const NutriCardRow& row : rows) {
         const bool diet = row.nutrient.isNull();
-        values.append(
-            placeColumns(key, ++line, row) +
-            QVariantList{textOrNull(row.nutrient), diet ? QVariant() : optionalOrNull(row.amount.value),
-                         diet ? QVariant() : flag(row.amount.incomplete),
-                         diet ? optionalOrNull(row.energy.value) : QVariant(),
-                         diet ? optionalOrNull(row.netProtein.value) : QVariant(),
-                         diet ? flag(row.energy.incomplete || row.netProtein.incomplete) : QVariant()});
+        QVariantList& columns = values.emplace_back(placeColumns(key, ++line, row, width));
+        columns << textOrNull(row.nutrient) << (diet ? QVariant() : optionalOrNull(row.amount.value))
+                << (diet ? QVariant() : flag(row.amount.incomplete))
+                << (diet ? optionalOrNull(row.energy.value) : QVariant())
+                << (diet ? optionalOrNull(row.netProtein.value) : QVariant())
+                << (diet ? flag(row.energy.incomplete || row.netProtein.incomplete) : QVariant());
     }
     NutriCardRowInserter(m_db, NutriCardRowInserter::Table::DishFigures).insert(values);
     return line;

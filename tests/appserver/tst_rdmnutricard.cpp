@@ -226,6 +226,10 @@ private slots:
     void portionServedScalesEveryFigure();
     void notesNameTheFoodsBehindEachGap_data() { addEngines(); }
     void notesNameTheFoodsBehindEachGap();
+    void aFoodOfSeveralDishesServedIsNamedOnce_data() { addEngines(); }
+    void aFoodOfSeveralDishesServedIsNamedOnce();
+    void aPeriodWithoutMenuStoresNoRowsAndNoNotes_data() { addEngines(); }
+    void aPeriodWithoutMenuStoresNoRowsAndNoNotes();
     void complementFillsOnlyEmptyCellsAndIsNoted_data() { addEngines(); }
     void complementFillsOnlyEmptyCellsAndIsNoted();
     void aLongPeriodIsOneReport_data() { addEngines(); }
@@ -470,6 +474,43 @@ void TestRdmNutriCard::notesNameTheFoodsBehindEachGap()
     // Deleting the key takes its notes too.
     QString key = answer.key;
     QCOMPARE(NutriCardServer(&h->client()).DelNutriCard(key).toString(), QString());
+    QVERIFY(storedNotes(h->db(), answer.key).isEmpty());
+}
+
+void TestRdmNutriCard::aFoodOfSeveralDishesServedIsNamedOnce()
+{
+    HARNESS(h);
+    // Rice (no iron) goes into the chicken too, oil (no calcium) into the rice and beans; the
+    // foods of the other central's dishes, not served here, stay out of the notes.
+    QSqlQuery recipe(h->db());
+    QVERIFY(recipe.exec("INSERT INTO FICHATEC (CDPRATO, CDFILAUXPRAT, CDALIMENTO, QTPESOLIQ)"
+                        " VALUES ('0000000003', '0010', 1, 100)"));
+    QVERIFY(recipe.exec("INSERT INTO FICHATEC (CDPRATO, CDFILAUXPRAT, CDALIMENTO, QTPESOLIQ)"
+                        " VALUES ('0000000001', 'P', 3, 10)"));
+    const Prepared answer = prepared(h->client(), Criteria());
+    QVERIFY(recipe.exec("DELETE FROM FICHATEC WHERE (CDPRATO = '0000000003' AND CDALIMENTO = 1)"
+                        " OR (CDPRATO = '0000000001' AND CDALIMENTO = 3)"));
+    QCOMPARE(storedNotes(h->db(), answer.key),
+             QStringList({"Sem valor de Cálcio (mg) na tabela de alimentos: Óleo, de soja (nº 3)",
+                          "Sem valor de Ferro (mg) na tabela de alimentos: Arroz, tipo 1, cozido (nº 1)",
+                          "Pratos sem ficha técnica: Purê sem ficha"}));
+    // The chicken's iron now misses the rice's: counted once per recipe line, not per food.
+    const QList<StoredRow> rows = storedRows(h->db(), answer.key);
+    const StoredRow* iron = findRow(rows, QDate(2026, 3, 2), "0000000003", "004");
+    QVERIFY(iron);
+    QCOMPARE(iron->incomplete, QString("S"));
+}
+
+void TestRdmNutriCard::aPeriodWithoutMenuStoresNoRowsAndNoNotes()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.first = QDate(2026, 3, 14); // a weekend between the menu's two weeks
+    criteria.last = QDate(2026, 3, 15);
+    criteria.kind = "NT";
+    const Prepared answer = prepared(h->client(), criteria);
+    QCOMPARE(headerCount(h->db(), answer.key), 1);
+    QCOMPARE(rowCount(h->db(), answer.key), 0);
     QVERIFY(storedNotes(h->db(), answer.key).isEmpty());
 }
 
