@@ -6,10 +6,10 @@
 //   kavbench_prepare --database URL --label TEXT --central C [--branch B] --menu-type T
 //                    --first YYYY-MM-DD --last YYYY-MM-DD [--runs N]
 
+#include "BenchCommandLine.h"
 #include "BenchData.h"
 #include "BenchStats.h"
 #include "CallContext.h"
-#include "DatabaseConnection.h"
 #include "DbTransaction.h"
 #include "KavException.h"
 #include "PreparationBaseline.h"
@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlError>
@@ -146,32 +145,25 @@ QString engineName(Kav::DatabaseUrl::Engine engine)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addOptions(
-        {{"database", "Database URL.", "URL"},
-         {"label", "What is measured, for the table.", "TEXT"},
-         {"central", "Central kitchen.", "CODE"},
+    BenchCommandLine options(
+        {{"label", "What is measured, for the table.", "TEXT"},
          {"branch", "Branch of the report (default: the central; \"school\": one of its schools).", "CODE"},
-         {"menu-type", "Menu type.", "CODE"},
-         {"first", "First day.", "YYYY-MM-DD"},
-         {"last", "Last day.", "YYYY-MM-DD"},
          {"runs", "Timed runs of each (default 5).", "N"}});
-    parser.process(app);
+    options.process(app);
     QTextStream out(stdout);
-    QTextStream err(stderr);
-    try {
-        const Kav::DatabaseUrl url = Kav::DatabaseUrl::parse(parser.value("database"));
-        QSqlDatabase db = Kav::DatabaseConnection::open(url, QStringLiteral("bench"));
+    return runBenchmark(QStringLiteral("kavbench_prepare"), [&] {
+        const Kav::DatabaseUrl url = options.url();
+        QSqlDatabase db = options.openDatabase();
         PreparationBaseline baseline;
-        baseline.central = parser.value("central");
-        baseline.menuType = parser.value("menu-type");
-        baseline.branch = !parser.isSet("branch") ? baseline.central
-                          : parser.value("branch") == kAnySchool
+        baseline.central = options.central();
+        baseline.menuType = options.menuType();
+        baseline.branch = !options.isSet("branch") ? baseline.central
+                          : options.value("branch") == kAnySchool
                               ? BenchData::linkedSchool(db, baseline.central, baseline.menuType)
-                              : parser.value("branch");
-        baseline.firstDay = QDate::fromString(parser.value("first"), Qt::ISODate);
-        baseline.lastDay = QDate::fromString(parser.value("last"), Qt::ISODate);
-        const int runs = parser.isSet("runs") ? parser.value("runs").toInt() : kDefaultRuns;
+                              : options.value("branch");
+        baseline.firstDay = options.first();
+        baseline.lastDay = options.last();
+        const int runs = options.number("runs", kDefaultRuns);
         PreparationBench bench(db, url.engine(), baseline);
 
         Totals serverTotals;
@@ -187,7 +179,7 @@ int main(int argc, char* argv[])
         const double server = BenchStats::median(serverMs);
         const double floor = BenchStats::median(baselineMs);
         out << QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 |\n")
-                   .arg(parser.value("label"), engineName(url.engine()))
+                   .arg(options.value("label"), engineName(url.engine()))
                    .arg(serverTotals.rows)
                    .arg(server, 0, 'f', 1)
                    .arg(floor, 0, 'f', 1)
@@ -200,8 +192,5 @@ int main(int argc, char* argv[])
                                   .arg(serverTotals.sum, 0, 'g', 12)
                                   .arg(baselineTotals.sum, 0, 'g', 12));
         return serverTotals.sameAs(baselineTotals) ? 0 : 1;
-    } catch (const Kav::Exception& error) {
-        err << "kavbench_prepare: " << error.message() << "\n";
-        return 1;
-    }
+    });
 }
