@@ -3,6 +3,7 @@
 #include "Events.h"
 #include "FormFactory.h"
 #include "GeneratedLayoutRows.h"
+#include "HostWindow.h"
 #include "Kavenso.h"
 #include "KavException.h"
 #include "ReportCatalog.h"
@@ -333,13 +334,9 @@ private slots:
 
     void mdiChildIsActivatedWithItsWindow()
     {
-        QWidget main;
-        auto* area = new QMdiArea(&main);
-        area->resize(1000, 700);
-        main.resize(1000, 700);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        context->context().setMdiArea(area);
+        HostWindow main(context->context());
+        QVERIFY(main.waitActive());
+        QMdiArea* area = main.area();
         TstReportForm* child = nullptr;
         Frm::createForm(child);
         QTRY_COMPARE(child->calls, QStringList({"create", "activate"}));
@@ -361,13 +358,9 @@ private slots:
 
     void fixedBorderMdiWindowWrapsTheFormWithoutMaximizeButton()
     {
-        QWidget main;
-        auto* area = new QMdiArea(&main);
-        area->resize(1000, 700);
-        main.resize(1000, 700);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        context->context().setMdiArea(area);
+        HostWindow main(context->context());
+        QVERIFY(main.waitActive());
+        QMdiArea* area = main.area();
         TstReportForm* child = nullptr;
         Frm::createForm(child);
         QMdiSubWindow* window = child->subWindow();
