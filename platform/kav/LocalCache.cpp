@@ -2,6 +2,7 @@
 
 #include "DatabaseModule.h"
 #include "KavException.h"
+#include "SystemFailure.h"
 #include "TDBPicture.h"
 
 #include <QSqlError>
@@ -22,11 +23,16 @@ LocalCache::~LocalCache() = default;
 
 QSqlQuery LocalCache::run(const QString& statement)
 {
-    QSqlQuery query(m_database.database());
-    query.setForwardOnly(true);
-    if (!query.exec(statement))
-        throw Kav::Exception(QStringLiteral("Erro ao ler o cache local: %1").arg(query.lastError().text()));
-    return query;
+    return m_database.read([&statement](const QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.exec(statement))
+            Kav::failWithDetail(
+                QStringLiteral("Não foi possível ler as tabelas de apoio (%1) no banco de dados.")
+                    .arg(statement.section(QLatin1Char(' '), -1)),
+                query.lastError().text());
+        return query;
+    });
 }
 
 void LocalCache::refresh(const QStringList& tables)

@@ -51,7 +51,9 @@ void DatabaseModule::open(const QString& url)
     m_url = url;
     m_embedded = parsed.engine() == DatabaseUrl::Engine::SQLite;
     m_file = parsed.database();
-    m_verifyBeforeUse = false;
+    // The host opens at start-up and may sit idle long before the first command: that command's
+    // first statement is probed like any other command's.
+    m_verifyBeforeUse = true;
 }
 
 void DatabaseModule::close()

@@ -9,10 +9,13 @@
 //   outlive a command, and none is held while the screen waits for the user), and it is opened
 //   anew before a statement when the files it holds were deleted under it (a server that
 //   stopped believing itself the last user). See SqliteOpenFiles.
-// - PostgreSQL, Firebird: before the first statement of a command, and after a statement failed,
-//   a probe tells whether the server still answers; a lost connection is opened again, and
-//   while the database is down the command ends with one message in Portuguese.
+// - PostgreSQL, Firebird: before the first statement after opening and of every command, and
+//   after a statement failed, a probe tells whether the server still answers; a lost connection
+//   is opened again, and while the database is down the command ends with one message in
+//   Portuguese. Every read of the client goes through read(), which runs it once more on the
+//   reopened connection.
 
+#include "KavException.h"
 #include "SqlDialect.h"
 
 #include <QSqlDatabase>
@@ -47,6 +50,20 @@ public:
     // Called after a statement failed: true when the connection had been lost and is open
     // again, so that a read may run once more. Writes are never run again.
     bool reconnectAfterFailure();
+
+    // Runs `statements` (a callable taking the QSqlDatabase) under the reconnect rule: when it
+    // throws Kav::Exception on a connection found lost, the connection is opened again and it
+    // runs once more. Only for reads: a write must not run twice.
+    template <typename Statements> auto read(Statements&& statements) -> decltype(statements(QSqlDatabase()))
+    {
+        try {
+            return statements(database());
+        } catch (const Exception&) {
+            if (!reconnectAfterFailure())
+                throw;
+        }
+        return statements(database());
+    }
 
     // The end of a user command (the context's dispatcher calls it).
     void commandEnded();

@@ -142,14 +142,9 @@ QList<TParameter*> TADOIBQuery::Params() const
 
 TDataSet::Result TADOIBQuery::fetch()
 {
-    try {
+    if (!m_connectionName.isEmpty())
         return read(database());
-    } catch (const Kav::Exception&) {
-        if (!m_connectionName.isEmpty() || !dtmDBGeral::reconnectAfterFailure())
-            throw;
-    }
-    // The shared connection had been lost and is open again: a read runs once more.
-    return read(database());
+    return dtmDBGeral::read([this](const QSqlDatabase& db) { return read(db); });
 }
 
 [[noreturn]] void TADOIBQuery::failed(const QString& what, const QSqlError& error) const

@@ -2,12 +2,10 @@
 
 #include "ClientCoreContext.h"
 
-namespace {
-Kav::DatabaseModule& module()
+Kav::DatabaseModule& dtmDBGeral::module()
 {
     return Kav::ClientCoreContext::current().database();
 }
-} // namespace
 
 QString dtmDBGeral::connectionName()
 {

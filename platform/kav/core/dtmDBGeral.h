@@ -4,6 +4,7 @@
 // connection is kept fit), so what runs inside a client reaches that client's database. Every
 // function throws Kav::Exception when no client context is current.
 
+#include "DatabaseModule.h"
 #include "SqlDialect.h"
 
 #include <QSqlDatabase>
@@ -31,6 +32,15 @@ public:
     // again, so that a read may run once more. Writes are never run again.
     static bool reconnectAfterFailure();
 
+    // Runs a read under the reconnect rule (Kav::DatabaseModule::read).
+    template <typename Statements> static auto read(Statements&& statements)
+    {
+        return module().read(std::forward<Statements>(statements));
+    }
+
     // The end of a user command (the dispatcher calls it on the current context's module).
     static void commandEnded();
+
+private:
+    static Kav::DatabaseModule& module();
 };
