@@ -134,7 +134,8 @@ HostConfiguration HostConfiguration::resolve(const QStringList& arguments,
             QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
 
     HostConfiguration config;
-    config.helpRequested = parser.isSet(help);
+    // --help-all (Qt's options too) is answered like --help, before any display is needed.
+    config.helpRequested = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
     config.filial = defaults.filial;
     config.serverHost = defaults.serverHost;
     config.serverPort = defaults.serverPort;

@@ -3,6 +3,8 @@
 // against the same window instead of waiting for a user, and exits with the script's outcome.
 
 #include "ClientContext.h"
+#include "DatabaseModule.h"
+#include "DatabaseOpenFailure.h"
 #include "DialogService.h"
 #include "GuiDialogService.h"
 #include "HostConfiguration.h"
@@ -96,6 +98,32 @@ std::optional<int> readConfiguration(int argc, char** argv, HostConfiguration& c
     return std::nullopt;
 }
 
+// Opens the shared database and checks its schema; what the user is told when that fails. The
+// driver's own words go to the log (standard error), not to the message box.
+std::optional<QString> openDatabase(Kav::DatabaseModule& database, const HostConfiguration& config,
+                                    const HostDefaults& defaults)
+{
+    try {
+        database.open(config.databaseUrl);
+    } catch (const Kav::Exception& error) {
+        const QString message =
+            DatabaseOpenFailure::message(config.databaseUrl, config.databaseUrl == defaults.databaseUrl
+                                                                 ? DatabaseOpenFailure::Origin::DemoDefault
+                                                                 : DatabaseOpenFailure::Origin::Configured);
+        // On a terminal both are read: what to do, then the driver's words under it.
+        std::fprintf(stderr, "kavhost: %s\n(%s)\n", qPrintable(message), qPrintable(error.message()));
+        return message;
+    }
+    try {
+        KavDb::SchemaVersion(database.database()).requireUsable();
+    } catch (const Kav::Exception& error) {
+        // The schema's refusals are written for the user: they name the kavdb command to run.
+        std::fprintf(stderr, "kavhost: %s\n", qPrintable(error.message()));
+        return error.message();
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -127,16 +155,8 @@ int main(int argc, char** argv)
 
     context.core().setServerAccess(serverAccess(config));
 
-    try {
-        context.database().open(config.databaseUrl);
-        KavDb::SchemaVersion(context.database().database()).requireUsable();
-    } catch (const Kav::Exception& error) {
-        QString message = error.message();
-        if (config.databaseUrl == defaults.databaseUrl)
-            message +=
-                QStringLiteral("\nThe demo database is made by ./run, or by kavdb create and kavdb demo.");
-        std::fprintf(stderr, "kavhost: %s\n", qPrintable(message));
-        context.dialogs().showError(message);
+    if (const std::optional<QString> refusal = openDatabase(context.database(), config, defaults)) {
+        context.dialogs().showError(*refusal);
         return kExitBadConfiguration;
     }
 
