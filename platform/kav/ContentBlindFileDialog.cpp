@@ -1,9 +1,35 @@
 #include "ContentBlindFileDialog.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QMimeType>
 
 namespace Kav {
+
+namespace {
+
+// The column where Qt's file list shows when a file was last changed.
+constexpr int kModifiedColumn = 3;
+
+// Qt's file list writes dates in the system's locale (the C locale's "7 Dec 2026" on a machine
+// set to none); this one writes them in the client's locale, as every other date it shows.
+class LocalDates : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || index.column() != kModifiedColumn || !files)
+            return QIdentityProxyModel::data(index, role);
+        const QDateTime modified = files->lastModified(mapToSource(index));
+        return modified.isValid() ? QLocale().toString(modified, QLocale::ShortFormat) : QString();
+    }
+};
+
+} // namespace
 
 QIcon ContentBlindIconProvider::icon(const QFileInfo& info) const
 {
@@ -16,8 +42,11 @@ QIcon ContentBlindIconProvider::icon(const QFileInfo& info) const
 
 QString ContentBlindIconProvider::type(const QFileInfo& info) const
 {
+    // Qt's own word for a folder is not in its Portuguese translation.
+    if (info.isDir())
+        return QStringLiteral("Pasta");
     if (!info.isFile())
-        return QFileIconProvider::type(info); // folders, drives and links are told without reading
+        return QFileIconProvider::type(info); // drives and links are told without reading
     const QMimeType mime = m_mimes.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
     return mime.comment().isEmpty() ? mime.name() : mime.comment();
 }
@@ -28,6 +57,7 @@ void ContentBlindFileDialog::configure(QFileDialog& dialog, Purpose purpose,
     // The native dialog runs in this process too and reads contents to show types.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setIconProvider(&provider);
+    dialog.setProxyModel(new LocalDates(&dialog));
     dialog.setAcceptMode(purpose == Purpose::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(purpose == Purpose::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The client's file dialog: Qt's own dialog (never the desktop's native one) whose file list
-// tells file types by their names alone and never opens a file it lists.
+// tells file types by their names alone and never opens a file it lists; its dates are written
+// in the client's locale.
 //
 // Why: opening and closing a file through another descriptor drops every POSIX lock this
 // process holds on it. Listing the folder of the embedded database with a dialog that reads

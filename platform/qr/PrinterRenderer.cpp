@@ -1,13 +1,13 @@
 #include "PrinterRenderer.h"
 
 #include "ClientContext.h"
+#include "ContentBlindPrintDialog.h"
 #include "DialogService.h"
 #include "KavException.h"
 #include "PageModel.h"
 #include "PdfRenderer.h"
 
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 
 namespace Qr {
@@ -27,7 +27,7 @@ bool PrinterRenderer::render(const PageModel& model, const RenderTarget& target)
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(*answer);
     } else {
-        QPrintDialog dialog(&printer, target.parent);
+        Kav::ContentBlindPrintDialog dialog(&printer, target.parent);
         dialog.setWindowTitle(title);
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
         if (dialog.exec() != QDialog::Accepted)
