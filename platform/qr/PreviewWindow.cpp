@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <utility>
 
 namespace Qr {
 
@@ -23,11 +24,11 @@ namespace {
 
 constexpr double kZoomFactors[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0};
 constexpr double kPercent = 100.0;
-// What the window asks for: a portrait A4 sheet at 100 % on a large screen; it opens smaller
-// on a smaller screen.
-constexpr QSize kPreferredSize(900, 1000);
-// The share of the screen's free area the window may take.
+// The share of the screen's free area the window takes the first time, and at most later.
 constexpr double kScreenShare = 0.92;
+// Where no screen is known (none is attached yet).
+constexpr QSize kFallbackSize(900, 1000);
+const QString kSizeSetting = QStringLiteral("Preview/Size");
 // Room kept around the sheet when it is fitted to the window.
 constexpr int kFitMargin = 8;
 const QString kZoomSetting = QStringLiteral("Preview/Zoom");
@@ -132,11 +133,19 @@ void PreviewWindow::fillZoomBox()
                         PreviewWindowZoom::fixed(factor).toText());
 }
 
+// The room the screen gives, or the size the user left the last preview at, within that room.
 void PreviewWindow::fitToScreen()
 {
     QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
-    const QSize room = screen ? (QSizeF(screen->availableSize()) * kScreenShare).toSize() : kPreferredSize;
-    resize(kPreferredSize.boundedTo(room));
+    const QSize room = screen ? (QSizeF(screen->availableSize()) * kScreenShare).toSize() : kFallbackSize;
+    const QSize left = QSettings().value(kSizeSetting).toSize();
+    resize(left.isValid() ? left.boundedTo(room) : room);
+}
+
+void PreviewWindow::done(int result)
+{
+    QSettings().setValue(kSizeSetting, size());
+    QDialog::done(result);
 }
 
 PreviewWindowZoom PreviewWindow::rememberedZoom()
@@ -156,6 +165,7 @@ double PreviewWindow::zoom() const
 
 void PreviewWindow::showPage(int page)
 {
+    m_lastPageAsked = false; // a page chosen by hand overrides an End still pending
     m_page = std::clamp(page, 0, std::max(pageCount() - 1, 0));
     m_view->setPage(m_page);
     m_scroll->verticalScrollBar()->setValue(0);
@@ -210,7 +220,20 @@ void PreviewWindow::finishPages(const PageModel& model)
     m_hasAllPages = true;
     m_page = std::clamp(m_page, 0, std::max(pageCount() - 1, 0));
     m_view->update(); // its "page of pages" now has the count
+    if (std::exchange(m_lastPageAsked, false))
+        lastPage();
     updateControls();
+}
+
+void PreviewWindow::lastPage()
+{
+    // Which page is the last is known only once the report is laid out: until then End is kept.
+    if (!m_hasAllPages) {
+        m_lastPageAsked = true;
+        updateControls();
+        return;
+    }
+    showPage(pageCount() - 1);
 }
 
 void PreviewWindow::print()
@@ -235,7 +258,9 @@ void PreviewWindow::updateControls()
     m_first->setEnabled(m_page > 0);
     m_previous->setEnabled(m_page > 0);
     m_next->setEnabled(m_page + 1 < pageCount());
-    m_last->setEnabled(m_page + 1 < pageCount());
+    m_last->setEnabled((m_page + 1 < pageCount() || !m_hasAllPages) && !m_lastPageAsked);
+    if (m_lastPageAsked)
+        m_pageLabel->setText(m_pageLabel->text() + QStringLiteral(" (indo para a última)"));
 }
 
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
@@ -262,18 +287,19 @@ bool PreviewWindow::pageByKey(int key, Qt::KeyboardModifiers modifiers)
 {
     switch (key) {
     case Qt::Key_PageDown:
+        screenfulOrTurn(true);
+        return true;
+    case Qt::Key_Space:
+        screenfulOrTurn(!(modifiers & Qt::ShiftModifier));
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_Backspace:
+        screenfulOrTurn(false);
+        return true;
     case Qt::Key_Right:
         nextPage();
         return true;
-    case Qt::Key_Space:
-        if (modifiers & Qt::ShiftModifier)
-            previousPage();
-        else
-            nextPage();
-        return true;
-    case Qt::Key_PageUp:
     case Qt::Key_Left:
-    case Qt::Key_Backspace:
         previousPage();
         return true;
     case Qt::Key_Home:
@@ -301,15 +327,27 @@ bool PreviewWindow::pageByWheel(int delta)
     return true;
 }
 
-// Down and up scroll the sheet; past its end they turn to the next or previous page, as a
-// document viewer does.
+// Down and up scroll the sheet a few lines; past its end they turn to the next or previous page,
+// as a document viewer does.
 void PreviewWindow::scrollOrTurn(bool down)
+{
+    moveOrTurn(down, m_scroll->verticalScrollBar()->singleStep() * kLinesPerStep);
+}
+
+// Page Down and Space show the next screenful of the sheet, its bottom included, before the next
+// page; Page Up walks back the same way, entering the previous page at its bottom.
+void PreviewWindow::screenfulOrTurn(bool down)
+{
+    moveOrTurn(down, m_scroll->verticalScrollBar()->pageStep());
+}
+
+void PreviewWindow::moveOrTurn(bool down, int step)
 {
     QScrollBar* bar = m_scroll->verticalScrollBar();
     if (down && bar->value() < bar->maximum()) {
-        bar->setValue(bar->value() + bar->singleStep() * kLinesPerStep);
+        bar->setValue(bar->value() + step);
     } else if (!down && bar->value() > bar->minimum()) {
-        bar->setValue(bar->value() - bar->singleStep() * kLinesPerStep);
+        bar->setValue(bar->value() - step);
     } else if (down && m_page + 1 < pageCount()) {
         nextPage();
     } else if (!down && m_page > 0) {

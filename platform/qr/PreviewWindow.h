@@ -1,7 +1,9 @@
 #pragma once
 // The window that shows a laid-out report on screen: one page at a time, zoom (fixed, whole
 // page or page width, the last choice kept for the next preview), the paging keys and wheel of
-// any document viewer, and a print button. It opens no larger than the screen it is on. It can
+// any document viewer (Page Down walks a page taller than the window to its bottom before
+// turning), and a print button. It takes the room the screen gives it, or the size the user
+// left the last preview at. It can
 // open on a report still being laid out: the pages arrive one after the other, the count reads
 // "?" until the last one is there, and printing waits for it (its totals must be exact).
 
@@ -50,9 +52,13 @@ public slots:
     void nextPage() { showPage(m_page + 1); }
     void previousPage() { showPage(m_page - 1); }
     void firstPage() { showPage(0); }
-    void lastPage() { showPage(pageCount() - 1); }
+    // While the pages are still arriving, the last one is shown as soon as the report is laid out.
+    void lastPage();
     void setZoom(double zoom);
     void setZoomChoice(const PreviewWindowZoom& choice);
+
+    // Keeps the window's size for the next preview.
+    void done(int result) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,11 +73,14 @@ private:
     bool pageByKey(int key, Qt::KeyboardModifiers modifiers);
     bool pageByWheel(int delta);
     void scrollOrTurn(bool down);
+    void screenfulOrTurn(bool down);
+    void moveOrTurn(bool down, int step);
     void updateControls();
     void print();
 
     PageModel m_model;
     bool m_hasAllPages = true;
+    bool m_lastPageAsked = false; // End pressed before the page count was known
     std::function<void()> m_print;
     int m_page = 0;
     PreviewWindowZoom m_zoomChoice;
