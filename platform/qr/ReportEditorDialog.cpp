@@ -138,16 +138,27 @@ void ReportEditorDialog::restoreStandard()
         return;
     try {
         showLayout(LayoutReader::readFile(path));
+        m_restoredFrom = path;
     } catch (const Kav::Exception& error) {
         m_context.dialogs().showError(error.message());
     }
 }
 
+bool ReportEditorDialog::differsFrom(const ReportLayout& layout) const
+{
+    return m_title->text() != layout.title || m_query->toPlainText() != layout.query ||
+           m_bands->toPlainText() != QString::fromUtf8(LayoutWriter::writeBands(layout)) ||
+           declaredParameters() != layout.parameters;
+}
+
 bool ReportEditorDialog::hasChanges() const
 {
-    return m_title->text() != m_original.title || m_query->toPlainText() != m_original.query ||
-           m_bands->toPlainText() != QString::fromUtf8(LayoutWriter::writeBands(m_original)) ||
-           declaredParameters() != m_original.parameters;
+    return differsFrom(m_original);
+}
+
+QString ReportEditorDialog::restoredStandardPath() const
+{
+    return !m_restoredFrom.isEmpty() && !differsFrom(m_shown) ? m_restoredFrom : QString();
 }
 
 void ReportEditorDialog::reject()

@@ -47,6 +47,10 @@ public:
     bool hasChanges() const;
     // The standard layout this file is a user's copy of; empty when it is none.
     QString standardLayoutPath() const;
+    // The standard layout's path when the editor holds it as restored and unchanged since: saving
+    // then goes back to the standard (the user's copy is removed, so later updates of the
+    // standard reach this user), it does not write a copy of it. Empty otherwise.
+    QString restoredStandardPath() const;
 
 public slots:
     // Accepts when the layout checks out; otherwise shows the fault and stays open.
@@ -54,11 +58,12 @@ public slots:
     void trialPreview();
     // Escape, Cancel and the close button: changes are thrown away only once the user agrees.
     void reject() override;
-    // Puts the standard layout back in the editor (saved as the user's copy when saved).
+    // Puts the standard layout back in the editor (saving it then removes the user's copy).
     void restoreStandard();
 
 private:
     void showLayout(const ReportLayout& layout);
+    bool differsFrom(const ReportLayout& layout) const;
     void removeSelectedParameter();
     QList<ParameterDeclaration> declaredParameters() const;
 
@@ -68,6 +73,7 @@ private:
     // editor does not show (page setup, font, column blocks, data export) comes from it.
     ReportLayout m_shown;
     QString m_fileName;
+    QString m_restoredFrom; // the standard layout put back in the editor, if it was
     QLineEdit* m_title;
     QPlainTextEdit* m_query;
     QTableWidget* m_parameters;

@@ -21,6 +21,7 @@
 #include "SystemFailure.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QSqlDatabase>
@@ -359,6 +360,13 @@ bool TReportDesignerDialog::Edit()
         if (!accepted)
             return false;
         const ReportLayout edited = editor.editedLayout();
+        if (const QString standard = editor.restoredStandardPath(); !standard.isEmpty()) {
+            if (QFile::exists(m_fileName) && !QFile::remove(m_fileName))
+                throw Kav::Exception(
+                    QStringLiteral("Não foi possível apagar a cópia %1 do relatório.").arg(m_fileName));
+            setLayout(edited, standard);
+            return true;
+        }
         setLayout(edited, saveToUserFolder(edited, m_fileName));
         return true;
     });

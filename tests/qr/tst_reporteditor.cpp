@@ -4,6 +4,7 @@
 #include "GuiDialogService.h"
 #include "LayoutCommentReader.h"
 #include "LayoutReader.h"
+#include "LayoutWriter.h"
 #include "ReportEditorDialog.h"
 #include "TestClientContext.h"
 #include "TReportDesignerDialog.h"
@@ -11,6 +12,7 @@
 #include <optional>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -143,6 +145,59 @@ private slots:
         QCOMPARE(copyLayout.query, layout.query);
         // The notes list is written once, not once with the head and again with the bands.
         QCOMPARE(copyLayout.lists.size(), layout.lists.size());
+    }
+
+    // "Restaurar padrão" then "Salvar": the user's copy goes, so that the standard layout (and
+    // its later updates) is what the user gets. A change made after restoring is a new copy.
+    void savingTheRestoredStandardRemovesTheUserCopy_data()
+    {
+        QTest::addColumn<QString>("changeAfterRestoring");
+        QTest::addColumn<bool>("copyRemains");
+        QTest::addRow("restored, saved as is") << QString() << false;
+        QTest::addRow("restored, then retitled") << QStringLiteral("Meu título") << true;
+    }
+
+    void savingTheRestoredStandardRemovesTheUserCopy()
+    {
+        QFETCH(QString, changeAfterRestoring);
+        QFETCH(bool, copyRemains);
+        QTemporaryDir standardDir;
+        QTemporaryDir userDir;
+        const QString name = QStringLiteral("Zve41301.QR2");
+        QVERIFY(QFile::copy(QStringLiteral(KAV_SOURCE_DIR "/reports/") + name, standardDir.filePath(name)));
+        ReportLayout copy = layout;
+        copy.title = QStringLiteral("Minha cópia");
+        LayoutWriter::writeFile(copy, userDir.filePath(name));
+
+        // A person edits: the editor and its question show.
+        Kav::ClientContext person(std::make_unique<Kav::GuiDialogService>());
+        Kavenso::Session session = Kavenso::CurrentSession();
+        session.reportsDir = standardDir.path();
+        Kavenso::SetSession(session);
+        TReportDesignerDialog dialog;
+        dialog.setUserReportsDir(userDir.path());
+        dialog.LoadFromFile(userDir.filePath(name));
+        bool restored = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* editor = qobject_cast<ReportEditorDialog*>(QApplication::activeModalWidget());
+            if (!editor)
+                return;
+            QTimer::singleShot(0, this, [] {
+                if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    question->button(QMessageBox::Yes)->click();
+            });
+            editor->restoreStandard();
+            restored = editor->findChild<QLineEdit*>(QStringLiteral("edtTitulo"))->text() == layout.title;
+            if (!changeAfterRestoring.isEmpty())
+                editor->setTitleText(changeAfterRestoring);
+            editor->save();
+        });
+        QVERIFY(dialog.Edit());
+        QVERIFY(restored);
+        QCOMPARE(QFile::exists(userDir.filePath(name)), copyRemains);
+        QCOMPARE(dialog.Layout().title, copyRemains ? changeAfterRestoring : layout.title);
+        QCOMPARE(QFileInfo(dialog.FileName()).absoluteFilePath(),
+                 QFileInfo((copyRemains ? userDir : standardDir).filePath(name)).absoluteFilePath());
     }
 };
 
