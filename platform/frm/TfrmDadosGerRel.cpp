@@ -118,6 +118,15 @@ void TfrmDadosGerRel::showCreated()
         Show();
 }
 
+// The designed place, moved up and left as far as needed for the whole window to be seen in an
+// area too small for it there (a 1024 x 600 screen); where even that is not enough, the area
+// scrolls.
+QPoint TfrmDadosGerRel::withinView(const QPoint& place, const QSize& window, const QSize& view)
+{
+    const auto fit = [](int at, int length, int room) { return std::max(0, std::min(at, room - length)); };
+    return {fit(place.x(), window.width(), view.width()), fit(place.y(), window.height(), view.height())};
+}
+
 void TfrmDadosGerRel::placeInMdiArea(QMdiArea& area, const QPoint& place)
 {
     // Qt lays out an MDI window's title bar again at every step of making and placing it, eliding
@@ -130,7 +139,7 @@ void TfrmDadosGerRel::placeInMdiArea(QMdiArea& area, const QPoint& place)
         flags &= ~Qt::WindowMaximizeButtonHint;
     m_subWindow = area.addSubWindow(this, flags);
     m_subWindow->resize(m_subWindow->minimumSizeHint());
-    m_subWindow->move(place);
+    m_subWindow->move(withinView(place, m_subWindow->size(), area.viewport()->size()));
     setWindowTitle(caption);
     connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
             [this](Qt::WindowStates before, Qt::WindowStates now) {

@@ -141,6 +141,7 @@ private:
     QStringList reportFolders() const;
     // As a child of `area`, at `place`, not yet shown.
     void placeInMdiArea(QMdiArea& area, const QPoint& place);
+    static QPoint withinView(const QPoint& place, const QSize& window, const QSize& view);
     void setClientWidth(int width);
     void setClientHeight(int height);
     TFormBorderStyle borderStyle() const { return m_borderStyle; }

@@ -10,11 +10,15 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 
 namespace {
-constexpr int kInitialWidth = 1100;
-constexpr int kInitialHeight = 760;
+constexpr QSize kPreferredSize(1100, 760);
+// Room the window manager's title bar and borders take around the window.
+constexpr QSize kFrameAllowance(16, 40);
+const QString kGeometrySetting = QStringLiteral("MainWindow/Geometry");
 
 // A form is either the widget a plain sub-window frames, or the sub-window itself when the form
 // class is one.
@@ -36,12 +40,32 @@ HostMainWindow::HostMainWindow(Kav::ClientContext& context, const QString& packa
     context.setMdiArea(m_mdiArea);
     setWindowTitle(HostIdentity::productName());
     setWindowIcon(HostIdentity::icon());
-    resize(kInitialWidth, kInitialHeight);
+    // A screen larger than the area is scrolled to, not cut.
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // A widget of the status bar, not a message: menus' status tips hide it only while shown.
     auto* statusLabel = new QLabel(status, this);
     statusLabel->setObjectName(QStringLiteral("lblStatus"));
+    // A long status line is cut on a narrow window, it does not widen the window.
+    statusLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusLabel->setToolTip(status);
     statusBar()->addWidget(statusLabel, 1);
     buildMenus();
+    restoreSize();
+}
+
+QSize HostMainWindow::initialSize(const QSize& available)
+{
+    return kPreferredSize.boundedTo(available - kFrameAllowance);
+}
+
+void HostMainWindow::restoreSize()
+{
+    // Qt keeps a restored window within the screen it is on now.
+    if (restoreGeometry(QSettings().value(kGeometrySetting).toByteArray()))
+        return;
+    const QScreen* here = screen();
+    resize(initialSize(here ? here->availableSize() : kPreferredSize + kFrameAllowance));
 }
 
 void HostMainWindow::buildMenus()
@@ -130,8 +154,10 @@ void HostMainWindow::closeActiveForm()
 void HostMainWindow::closeEvent(QCloseEvent* event)
 {
     m_mdiArea->closeAllSubWindows();
-    if (openForms().isEmpty())
-        event->accept();
-    else
+    if (!openForms().isEmpty()) {
         event->ignore();
+        return;
+    }
+    QSettings().setValue(kGeometrySetting, saveGeometry());
+    event->accept();
 }

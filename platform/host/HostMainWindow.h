@@ -1,6 +1,8 @@
 #pragma once
 // kavhost's main window: the MDI area the screens open in, and the menu that opens them by
-// loading their packages.
+// loading their packages. It fits the screen it opens on, can be resized down to small screens
+// (the area scrolls to a screen larger than itself) and opens the next time at the size and
+// place the user left it.
 
 #include "PackageLoader.h"
 #include "ScriptHost.h"
@@ -25,6 +27,10 @@ public:
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
 
+    // The size the window opens at the first time on a screen with `available` room (the
+    // desktop's panels left out): its preferred size, less where the screen is smaller.
+    static QSize initialSize(const QSize& available);
+
     void openPackage(const QString& package) override;
     QWidget* activeForm() const override;
     QList<QWidget*> openForms() const override;
@@ -37,6 +43,7 @@ protected:
 
 private:
     void buildMenus();
+    void restoreSize();
     void tileAtOwnSize();
     QMdiSubWindow* currentSubWindow() const;
 
