@@ -23,25 +23,32 @@ QVariant callMethod(TNetConnection* connection, const Contract::Method<ArgCount>
                                         {Kav::RemoteArg(std::forward<Args>(args))...}, activity);
 }
 
-const Kav::CallActivity kServicos{QStringLiteral("Buscando os serviços"),
-                                  QStringLiteral("buscar os serviços")};
-const Kav::CallActivity kPeriodos{QStringLiteral("Buscando os períodos do cardápio"),
-                                  QStringLiteral("buscar os períodos do cardápio")};
-const Kav::CallActivity kPreparo{QStringLiteral("Preparando o relatório"),
-                                 QStringLiteral("preparar o relatório")};
-const Kav::CallActivity kLimpeza{QStringLiteral("Apagando os dados do relatório"),
-                                 QStringLiteral("apagar os dados do relatório")};
+constexpr NutriCardServer::ActivityKeys kServicos{"Busca_Serv", "Busca_Serv_Acao"};
+constexpr NutriCardServer::ActivityKeys kPeriodos{"Busca_Period", "Busca_Period_Acao"};
+constexpr NutriCardServer::ActivityKeys kPreparo{"Prepara_Rel", "Prepara_Rel_Acao"};
+constexpr NutriCardServer::ActivityKeys kLimpeza{"Apaga_Rel", "Apaga_Rel_Acao"};
 
 } // namespace
 
+NutriCardServer::NutriCardServer(TNetConnection* connection, Wording wording)
+    : m_connection(connection), m_wording(std::move(wording))
+{}
+
+Kav::CallActivity NutriCardServer::activity(const ActivityKeys& keys) const
+{
+    if (!m_wording)
+        return {};
+    return {m_wording(QLatin1String(keys.doing)), m_wording(QLatin1String(keys.action))};
+}
+
 QVariant NutriCardServer::GetServico(const QString& filial, const QString& tipoCard) const
 {
-    return callMethod(m_connection, Contract::GetServico, kServicos, filial, tipoCard);
+    return callMethod(m_connection, Contract::GetServico, activity(kServicos), filial, tipoCard);
 }
 
 QVariant NutriCardServer::GetPesqPeriodoCard(const QString& filial, const QString& tipoCard) const
 {
-    return callMethod(m_connection, Contract::GetPesqPeriodoCard, kPeriodos, filial, tipoCard);
+    return callMethod(m_connection, Contract::GetPesqPeriodoCard, activity(kPeriodos), filial, tipoCard);
 }
 
 QVariant NutriCardServer::CriaNutriCard(const QString& filCentral, QString& filial, QString& listaNutr,
@@ -50,7 +57,7 @@ QVariant NutriCardServer::CriaNutriCard(const QString& filCentral, QString& fili
                                         bool imprimeNdpCal, const QString& tipoCard,
                                         const QString& tipoRel) const
 {
-    return callMethod(m_connection, Contract::CriaNutriCard, kPreparo, filCentral,
+    return callMethod(m_connection, Contract::CriaNutriCard, activity(kPreparo), filCentral,
                       Kav::RemoteArg::byRef(filial), Kav::RemoteArg::byRef(listaNutr),
                       Kav::RemoteArg::byRef(listaServ), dtInicial.date(), dtFinal.date(), reservado1,
                       reservado2, imprimeNdpCal, tipoCard, tipoRel);
@@ -58,5 +65,6 @@ QVariant NutriCardServer::CriaNutriCard(const QString& filCentral, QString& fili
 
 QVariant NutriCardServer::DelNutriCard(QString& nrSequNutr) const
 {
-    return callMethod(m_connection, Contract::DelNutriCard, kLimpeza, Kav::RemoteArg::byRef(nrSequNutr));
+    return callMethod(m_connection, Contract::DelNutriCard, activity(kLimpeza),
+                      Kav::RemoteArg::byRef(nrSequNutr));
 }

@@ -7,6 +7,9 @@
 // [key of the prepared data, nutrient codes of the report's columns "_001_002..."],
 // DelNutriCard an empty text, or an error text. A failed call raises Kav::Exception.
 
+#include "CallWait.h"
+
+#include <functional>
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
@@ -17,7 +20,12 @@ class TNetConnection;
 class NutriCardServer
 {
 public:
-    explicit NutriCardServer(TNetConnection* connection) : m_connection(connection) {}
+    // The text of a key of the screen's message catalogue.
+    using Wording = std::function<QString(const QString& key)>;
+
+    // `wording` words each call for the wait panel and the messages ("Preparando o relatório");
+    // without it the connection's general wording is used.
+    explicit NutriCardServer(TNetConnection* connection, Wording wording = {});
 
     // The services of a branch for a menu type, in their order of the day.
     QVariant GetServico(const QString& filial, const QString& tipoCard) const;
@@ -38,6 +46,16 @@ public:
     // already gone.
     QVariant DelNutriCard(QString& nrSequNutr) const;
 
+    // The catalogue keys of a call's two wordings.
+    struct ActivityKeys
+    {
+        const char* doing;
+        const char* action;
+    };
+
 private:
+    Kav::CallActivity activity(const ActivityKeys& keys) const;
+
     QPointer<TNetConnection> m_connection;
+    Wording m_wording;
 };

@@ -1,11 +1,14 @@
 #include "ListChoiceLabel.h"
 
+#include "TMessages.h"
+
 namespace {
 constexpr int kGap = 3;
 const QChar kSeparator = QLatin1Char('_');
 } // namespace
 
-ListChoiceLabel::ListChoiceLabel(QWidget* lookupButton) : QLabel(lookupButton->parentWidget())
+ListChoiceLabel::ListChoiceLabel(QWidget* lookupButton, const TMessages& catalogue)
+    : QLabel(lookupButton->parentWidget()), m_catalogue(catalogue)
 {
     setObjectName(lookupButton->objectName() + QStringLiteral("Escolha"));
     QFont plain = font();
@@ -24,7 +27,10 @@ void ListChoiceLabel::showChoice(bool inUse, const QString& codes)
         hide();
         return;
     }
-    setText(chosen.size() == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 itens").arg(chosen.size()));
-    setToolTip(QStringLiteral("Escolhidos: %1").arg(chosen.join(QStringLiteral(", "))));
+    setText(chosen.size() == 1 ? m_catalogue.Msg(QStringLiteral("Lista_Um"))
+                               : TMessages::Format(m_catalogue.Msg(QStringLiteral("Lista_Varios")),
+                                                   {QString::number(chosen.size())}));
+    setToolTip(TMessages::Format(m_catalogue.Msg(QStringLiteral("Lista_Escolha")),
+                                 {chosen.join(QStringLiteral(", "))}));
     show();
 }

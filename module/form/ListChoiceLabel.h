@@ -4,13 +4,18 @@
 
 #include <QLabel>
 
+class TMessages;
+
 class ListChoiceLabel : public QLabel
 {
     Q_OBJECT
 public:
-    // Placed right of `lookupButton`, in the same group box.
-    explicit ListChoiceLabel(QWidget* lookupButton);
+    // Placed right of `lookupButton`, in the same group box; its words come from `catalogue`.
+    ListChoiceLabel(QWidget* lookupButton, const TMessages& catalogue);
 
     // `codes` joined by "_" as the lists keep them; `inUse` tells whether "Lista" is chosen.
     void showChoice(bool inUse, const QString& codes);
+
+private:
+    const TMessages& m_catalogue;
 };

@@ -2,6 +2,7 @@
 
 #include "KavException.h"
 #include "TADOIBQuery.h"
+#include "TMessages.h"
 #include "TParameter.h"
 
 namespace {
@@ -11,7 +12,7 @@ const QStringList kHeaderOfKey{QStringLiteral("SELECT NRSEQUNUTR FROM NUTRICARDC
 
 } // namespace
 
-void PreparedReportData::requirePresent(const QString& key)
+void PreparedReportData::requirePresent(const QString& key, const QString& missing)
 {
     TADOIBQuery header;
     header.setObjectName(QStringLiteral("qryDadosPreparados"));
@@ -20,9 +21,5 @@ void PreparedReportData::requirePresent(const QString& key)
     header.ParamByName(QStringLiteral("P_NRSEQUNUTR"))->setAsString(key);
     header.Open();
     if (header.IsEmpty())
-        throw Kav::Exception(
-            QStringLiteral(
-                "Os dados do relatório preparados pelo servidor (chave %1) não foram encontrados no "
-                "banco de dados. O relatório não foi emitido; tente novamente.")
-                .arg(key));
+        throw Kav::Exception(TMessages::Format(missing, {key}));
 }

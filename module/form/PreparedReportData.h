@@ -7,7 +7,7 @@
 class PreparedReportData
 {
 public:
-    // Throws Kav::Exception with a message for the user when no header of the prepared data
-    // under `key` is found on the shared connection.
-    static void requirePresent(const QString& key);
+    // Throws Kav::Exception with `missing` (its "%s" the key) when no header of the prepared
+    // data under `key` is found on the shared connection.
+    static void requirePresent(const QString& key, const QString& missing);
 };

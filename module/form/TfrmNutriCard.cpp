@@ -155,9 +155,9 @@ void TfrmNutriCard::bindComponents()
 {
     TfrmDadosGerRel::bindComponents();
     TfrmNutriCardComponents::setupBindings(*this);
-    m_servChoice = new ListChoiceLabel(sbtServico);
-    m_nutrChoice = new ListChoiceLabel(sbtNutriente);
-    m_tpratoChoice = new ListChoiceLabel(btpTipoPrat);
+    m_servChoice = new ListChoiceLabel(sbtServico, *msgPadrao);
+    m_nutrChoice = new ListChoiceLabel(sbtNutriente, *msgPadrao);
+    m_tpratoChoice = new ListChoiceLabel(btpTipoPrat, *msgPadrao);
 }
 
 void TfrmNutriCard::applyPrintOptions()
@@ -326,8 +326,7 @@ void TfrmNutriCard::btpTipoCardAfterPesq(QObject*)
 void TfrmNutriCard::btpPeriodoBeforePesq(QObject*, bool&)
 {
     Vd_TipoCard(false);
-    const QVariant answer =
-        NutriCardServer(netNutriCard).GetPesqPeriodoCard(medCdFilial->Text(), medCdTipoCard->Text());
+    const QVariant answer = server().GetPesqPeriodoCard(medCdFilial->Text(), medCdTipoCard->Text());
     cdsPeriodo->setData(Consiste::CheckResultServ(answer, true, 0));
     if (cdsPeriodo->IsEmpty())
         raiseMessage(QStringLiteral("N_HA_CARD_CAD"));
@@ -384,8 +383,7 @@ void TfrmNutriCard::rbtListaServKeyDown(QObject* Sender, quint16& Key, Qt::Keybo
 
 void TfrmNutriCard::loadServices()
 {
-    const QVariant answer =
-        NutriCardServer(netNutriCard).GetServico(medCdFilial->Text(), medCdTipoCard->Text());
+    const QVariant answer = server().GetServico(medCdFilial->Text(), medCdTipoCard->Text());
     cdsServico->setData(Consiste::CheckResultServ(answer, true, 0));
 }
 
@@ -416,11 +414,9 @@ void TfrmNutriCard::sbtNutrienteClick(QObject*)
 {
     qryNutriente->Close();
     qryNutriente->Open();
-    Pesqlista::PesquisaLista(
-        dtsNutriente, QStringLiteral("CDNUTRIENTE"), msgPadrao->Msg(QStringLiteral("NUTRIENTE")), false,
-        m_unit.ListaNutr,
-        QStringLiteral("O relatório imprime todos os nutrientes escolhidos, em blocos de 8 "
-                       "colunas."));
+    Pesqlista::PesquisaLista(dtsNutriente, QStringLiteral("CDNUTRIENTE"),
+                             msgPadrao->Msg(QStringLiteral("NUTRIENTE")), false, m_unit.ListaNutr,
+                             msgPadrao->Msg(QStringLiteral("Nutr_Blocos")));
     showListChoices();
 }
 
@@ -602,7 +598,7 @@ void TfrmNutriCard::prepareOutput(ListCheckOrder order)
         Vd_ListaNutr(true);
     }
     PrepImp();
-    PreparedReportData::requirePresent(m_unit.NrSequNutr);
+    PreparedReportData::requirePresent(m_unit.NrSequNutr, msgPadrao->Msg(QStringLiteral("Dados_Prep_NEnc")));
 }
 
 void TfrmNutriCard::PrepImp()
@@ -617,25 +613,28 @@ void TfrmNutriCard::PrepImp()
     if (rbtTodosNutr->isChecked())
         tipoRel[1] = QLatin1Char('T');
 
-    const QVariant answer =
-        NutriCardServer(netNutriCard)
-            .CriaNutriCard(medCdFilial->Text(), filialRel, m_unit.ListaNutr, m_unit.ListaServ,
-                           depIniPeriodo->GetDate(), depFinPeriodo->GetDate(), false, false,
-                           chbNDPCal->isChecked(), medCdTipoCard->Text(), tipoRel);
+    const QVariant answer = server().CriaNutriCard(
+        medCdFilial->Text(), filialRel, m_unit.ListaNutr, m_unit.ListaServ, depIniPeriodo->GetDate(),
+        depFinPeriodo->GetDate(), false, false, chbNDPCal->isChecked(), medCdTipoCard->Text(), tipoRel);
     if (isTextAnswer(answer))
         throw Kav::Exception(answer.toString());
     const QVariantList values = answer.toList();
     if (values.size() != 2)
-        throw Kav::Exception(QStringLiteral("Resposta inesperada do servidor ao preparar o relatório."));
+        throw Kav::Exception(msgPadrao->Msg(QStringLiteral("Prepara_Resp_Inesp")));
     m_unit.NrSequNutr = values.at(0).toString();
     m_unit.ListaNutrRel = values.at(1).toString();
     if (m_unit.NrSequNutr.size() > kMaxKeyLength)
         Consiste::MensErro(m_unit.NrSequNutr, true);
 }
 
+NutriCardServer TfrmNutriCard::server() const
+{
+    return NutriCardServer(netNutriCard, [this](const QString& key) { return msgPadrao->Msg(key); });
+}
+
 void TfrmNutriCard::deletePreparedData()
 {
-    const QString answer = NutriCardServer(netNutriCard).DelNutriCard(m_unit.NrSequNutr).toString();
+    const QString answer = server().DelNutriCard(m_unit.NrSequNutr).toString();
     if (!Consiste::EmptyString(answer))
         Consiste::MensErro(answer, true);
 }

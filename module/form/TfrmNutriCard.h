@@ -12,6 +12,7 @@
 #include "TParams.h"
 
 class ListChoiceLabel;
+class NutriCardServer;
 class TfrmNutriCard : public TfrmDadosGerRel, public KavLayout::TfrmNutriCardComponents
 {
     Q_OBJECT
@@ -95,6 +96,8 @@ private:
     void prepareOutput(ListCheckOrder order);
     // Asks the server to delete the data prepared under NrSequNutr.
     void deletePreparedData();
+    // The application server's object for this screen, its calls worded from the catalogue.
+    NutriCardServer server() const;
     // The central branch the logged-in branch works for, when the support library accepts it;
     // otherwise its refusal is shown and the form closes.
     void acceptCentral(const QString& code, const QString& name);

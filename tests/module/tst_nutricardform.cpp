@@ -24,6 +24,10 @@
 
 using Cli_Zve41300::frmNutriCard;
 
+// The catalogue: the screen's documented entries, then the texts the screen added later.
+constexpr int kDocumentedEntries = 28;
+constexpr int kAddedEntries = 14;
+
 // Records the clicks of command buttons rebound to it.
 class Presses : public QObject
 {
@@ -95,6 +99,105 @@ private slots:
         GeneratedLayoutRows::addRows(KavLayout::TfrmNutriCardComponents::layout);
     }
     void componentsStandWhereTheLayoutsPutThem() { GeneratedLayoutRows::checkRow(form); }
+
+    // The screen's documented layout, typed here by hand rather than read from the layout file:
+    // a wrong number in the layout file fails here. Left, top, width, height in the parent.
+    void controlsStandWhereTheScreenIsDocumented_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QRect>("geometry");
+        const struct
+        {
+            const char* name;
+            const char* parent;
+            QRect geometry;
+        } documented[] = {
+            {"panFiltro", "grbDadosRel", {2, 45, 487, 59}},
+            {"lblFilial", "panFiltro", {6, 9, 179, 13}},
+            {"medCdFilial", "panFiltro", {188, 5, 55, 21}},
+            {"sbtFilial", "panFiltro", {246, 5, 21, 21}},
+            {"edtNmFilial", "panFiltro", {270, 5, 210, 21}},
+            {"lblTipoCard", "panFiltro", {7, 34, 119, 13}},
+            {"medCdTipoCard", "panFiltro", {154, 32, 73, 21}},
+            {"btpTipoCard", "panFiltro", {233, 32, 21, 21}},
+            {"edtNmTipoCard", "panFiltro", {258, 32, 223, 21}},
+            {"grbPeriodo", "grbDadosRel", {6, 107, 480, 45}},
+            {"Label4", "grbPeriodo", {9, 19, 17, 13}},
+            {"Label5", "grbPeriodo", {171, 19, 19, 13}},
+            {"depIniPeriodo", "grbPeriodo", {50, 16, 100, 21}},
+            {"depFinPeriodo", "grbPeriodo", {221, 16, 100, 21}},
+            {"btpPeriodo", "grbPeriodo", {363, 16, 21, 21}},
+            {"grbDescCard", "grbDadosRel", {6, 155, 480, 45}},
+            {"edtDsCardZVE", "grbDescCard", {6, 16, 467, 21}},
+            {"grbTipoPrat", "grbDadosRel", {6, 205, 150, 69}},
+            {"rbtTodoTPrato", "grbTipoPrat", {6, 15, 73, 17}},
+            {"rbtListaTPrato", "grbTipoPrat", {6, 39, 73, 17}},
+            {"btpTipoPrat", "grbTipoPrat", {65, 36, 21, 21}},
+            {"grbServico", "grbDadosRel", {172, 205, 150, 69}},
+            {"rbtTodosServ", "grbServico", {6, 17, 76, 17}},
+            {"rbtListaServ", "grbServico", {6, 42, 60, 16}},
+            {"sbtServico", "grbServico", {66, 40, 21, 21}},
+            {"grbNutriente", "grbDadosRel", {333, 205, 150, 69}},
+            {"rbtTodosNutr", "grbNutriente", {6, 17, 76, 17}},
+            {"rbtListaNutr", "grbNutriente", {6, 42, 60, 16}},
+            {"sbtNutriente", "grbNutriente", {66, 40, 21, 21}},
+            {"grbEspecifico", "grbDadosRel", {6, 275, 480, 46}},
+            {"chbEspecifico", "grbEspecifico", {7, 0, 81, 16}},
+            {"lblFiliAgre", "grbEspecifico", {6, 19, 89, 13}},
+            {"medCdFiliAgre", "grbEspecifico", {102, 16, 55, 21}},
+            {"btpFiliAgre", "grbEspecifico", {161, 16, 21, 21}},
+            {"edtNmFiliAgre", "grbEspecifico", {186, 16, 287, 21}},
+            {"chbOpcao", "grbDadosRel", {16, 324, 131, 17}},
+            {"chbNDPCal", "grbDadosRel", {245, 324, 151, 17}},
+        };
+        for (const auto& row : documented)
+            QTest::newRow(row.name) << QString::fromLatin1(row.name) << QString::fromLatin1(row.parent)
+                                    << row.geometry;
+    }
+    void controlsStandWhereTheScreenIsDocumented()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, parent);
+        QFETCH(QRect, geometry);
+        QWidget* widget = control(name.toLatin1().constData());
+        QCOMPARE(widget->parent()->objectName(), parent);
+        QCOMPARE(widget->geometry(), geometry);
+    }
+
+    // What the screen's layout changes of the base form's components, as documented: only the
+    // numbers it gives (-1: the base form's own).
+    void inheritedComponentsTakeTheDocumentedChanges_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("lblCodTela") << "lblCodTela" << -1 << -1 << 53 << -1;
+        QTest::newRow("lblCodRel") << "lblCodRel" << -1 << -1 << 39 << -1;
+        QTest::newRow("panMenu") << "panMenu" << -1 << -1 << 490 << -1;
+        QTest::newRow("grbDadosRel") << "grbDadosRel" << -1 << -1 << 490 << 349;
+        QTest::newRow("bvlSeparator") << "bvlSeparator" << -1 << 38 << 486 << -1;
+        QTest::newRow("panRelat") << "panRelat" << -1 << -1 << 486 << 23;
+        QTest::newRow("lblRelat") << "lblRelat" << -1 << 5 << -1 << -1;
+        QTest::newRow("cbbReportNames") << "cbbReportNames" << 102 << 1 << 380 << -1;
+    }
+    void inheritedComponentsTakeTheDocumentedChanges()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const QRect geometry = control(name.toLatin1().constData())->geometry();
+        for (const auto& [documented, actual] :
+             {std::pair{left, geometry.left()}, std::pair{top, geometry.top()},
+              std::pair{width, geometry.width()}, std::pair{height, geometry.height()}}) {
+            if (documented >= 0)
+                QCOMPARE(actual, documented);
+        }
+    }
 
     // Aligned panels take their place from the form, not from the numbers in the layout.
     void alignedPanelsFillTheirParent_data()
@@ -289,12 +392,43 @@ private slots:
         QCOMPARE(edit->Text(), QString());
     }
 
+    // The wording the screen added later (the nutrient list's note, the list labels, the wait
+    // panel, the prepared-data check) is in the catalogue too, under keys of its own.
+    void catalogueWordsTheScreensLaterTexts_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nutrient list note")
+            << "Nutr_Blocos" << QStringList()
+            << "O relatório imprime todos os nutrientes escolhidos, em blocos de 8 colunas.";
+        QTest::newRow("one item") << "Lista_Um" << QStringList() << "1 item";
+        QTest::newRow("17 items") << "Lista_Varios" << QStringList{"17"} << "17 itens";
+        QTest::newRow("chosen codes")
+            << "Lista_Escolha" << QStringList{"00001, 00009"} << "Escolhidos: 00001, 00009";
+        QTest::newRow("wait: preparing") << "Prepara_Rel" << QStringList() << "Preparando o relatório";
+        QTest::newRow("wait: periods")
+            << "Busca_Period_Acao" << QStringList() << "buscar os períodos do cardápio";
+        QTest::newRow("prepared data missing") << "Dados_Prep_NEnc" << QStringList{"0000000016"}
+                                               << "Os dados do relatório preparados pelo servidor (chave "
+                                                  "0000000016) não foram encontrados no banco "
+                                                  "de dados. O relatório não foi emitido; tente novamente.";
+    }
+    void catalogueWordsTheScreensLaterTexts()
+    {
+        QFETCH(QString, key);
+        QFETCH(QStringList, values);
+        QFETCH(QString, text);
+        QCOMPARE(TMessages::Format(form->msgPadrao->Msg(key), values), text);
+    }
+
     void catalogueHoldsTheScreensEntriesInStoredOrder()
     {
         const TMessages* catalogue = form->msgPadrao;
-        QCOMPARE(catalogue->messages().size(), 28);
+        // The screen's documented entries first, then the texts of the screen's later additions.
+        QCOMPARE(catalogue->messages().size(), kDocumentedEntries + kAddedEntries);
         QVERIFY(catalogue->messages().first().startsWith("Arq_Rel_Err|"));
-        QVERIFY(catalogue->messages().last().startsWith("pratncad|"));
+        QVERIFY(catalogue->messages().at(kDocumentedEntries - 1).startsWith("pratncad|"));
         QCOMPARE(catalogue->Msg("N_Filial_Centr"),
                  QString("Filial não está ligada a uma central de alimentação escolar. O cadastro deve ser "
                          "realizado na matriz."));
