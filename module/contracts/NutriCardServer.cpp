@@ -1,6 +1,7 @@
 #include "NutriCardServer.h"
 
 #include "KavException.h"
+#include "NutriCardData.h"
 #include "RdmNutriCardContract.h"
 #include "TNetConnection.h"
 
@@ -31,13 +32,11 @@ constexpr NutriCardServer::ActivityKeys kLimpeza{"Apaga_Rel", "Apaga_Rel_Acao"};
 } // namespace
 
 NutriCardServer::NutriCardServer(TNetConnection* connection, Wording wording)
-    : m_connection(connection), m_wording(std::move(wording))
+    : m_connection(connection), m_wording(wording ? std::move(wording) : Wording(&NutriCardData::message))
 {}
 
 Kav::CallActivity NutriCardServer::activity(const ActivityKeys& keys) const
 {
-    if (!m_wording)
-        return {};
     return {m_wording(QLatin1String(keys.doing)), m_wording(QLatin1String(keys.action))};
 }
 

@@ -24,7 +24,7 @@ public:
     using Wording = std::function<QString(const QString& key)>;
 
     // `wording` words each call for the wait panel and the messages ("Preparando o relatório");
-    // without it the connection's general wording is used.
+    // without it the words come from the screen's catalogue file.
     explicit NutriCardServer(TNetConnection* connection, Wording wording = {});
 
     // The services of a branch for a menu type, in their order of the day.

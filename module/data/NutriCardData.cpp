@@ -1,6 +1,7 @@
 #include "NutriCardData.h"
 
 #include "LayoutLoader.h"
+#include "MessageCatalogue.h"
 #include "Registration.h"
 
 // The layout is compiled into this static library, whose resources need registering by hand;
@@ -16,6 +17,13 @@ QString layoutFile()
 {
     initNutriCardDataResources();
     return QStringLiteral(":/zve41300/data/NutriCardData.kfm");
+}
+
+QString message(const QString& key)
+{
+    initNutriCardDataResources();
+    static const QStringList catalogue = Kav::readCatalogue(QStringLiteral(":/zve41300/data/msgPadrao.txt"));
+    return Kav::catalogueText(catalogue, key);
 }
 
 void apply(Kav::LayoutLoader& loader)

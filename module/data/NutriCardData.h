@@ -1,6 +1,7 @@
 #pragma once
 // The screen's data components (lookup queries, local data sets, data sources), stored as the
-// layout NutriCardData.kfm and applied onto the form, or onto a stand-in root without the form.
+// layout NutriCardData.kfm and applied onto the form, or onto a stand-in root without the form;
+// and the screen's message catalogue for code without the form.
 
 #include <memory>
 #include <QObject>
@@ -17,6 +18,10 @@ QString layoutFile();
 // Creates the data components as children of the loader's root (a TfrmNutriCard). The data
 // classes must be registered (Kav::registerDataClasses). Throws Kav::LayoutError.
 void apply(Kav::LayoutLoader& loader);
+
+// The text of `key` in the screen's message catalogue (msgPadrao.txt, the file the form's
+// msgPadrao loads), for code that words things for the screen without the form.
+QString message(const QString& key);
 
 // A plain object standing in for the form (named frmNutriCard, of layout class TfrmNutriCard)
 // that holds the data components: for tests and tools that need the queries without widgets.

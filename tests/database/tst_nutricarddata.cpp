@@ -50,6 +50,27 @@ class TstNutriCardData : public QObject
     TADOIBQuery* query(const QString& name) const { return m_form->findChild<TADOIBQuery*>(name); }
 
 private slots:
+    // Code without the form (the server calls' wording) reads the screen's catalogue file too.
+    void catalogueIsReadWithoutTheForm_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("preparing") << "Prepara_Rel"
+                                   << "Preparando o relatório";
+        QTest::newRow("deleting, as an action") << "Apaga_Rel_Acao"
+                                                << "apagar os dados do relatório";
+        QTest::newRow("a documented entry") << "FILI_RESC"
+                                            << "Filial com contrato rescindido";
+        QTest::newRow("unknown key names itself") << "Prepara_rel"
+                                                  << "Prepara_rel";
+    }
+    void catalogueIsReadWithoutTheForm()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QCOMPARE(NutriCardData::message(key), text);
+    }
+
     void initTestCase() { m_form = NutriCardData::createStandalone(); }
 
     void componentsExistClosed()
