@@ -13,6 +13,10 @@ namespace Kav {
 namespace {
 // Room for the cell's margins beside the characters of the display width.
 constexpr int kCellPadding = 12;
+// The most characters a display width may ask of a column: a name declared a hundred wide would
+// push the code and the dialog's edge apart and hide the names behind a scroll bar. Longer texts
+// still get their width from the texts themselves.
+constexpr int kWidestDisplayChars = 40;
 const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
 const QString kFormDate = QStringLiteral("dd/MM/yyyy");
 
@@ -99,7 +103,8 @@ void fillListTable(QTableWidget* table, const ListRows& rows)
     const int charWidth = table->fontMetrics().averageCharWidth();
     for (int column = 0; column < rows.columns.size(); ++column) {
         table->resizeColumnToContents(column);
-        const int displayWidth = rows.columns[column].displayWidth * charWidth + kCellPadding;
+        const int displayWidth =
+            std::min(rows.columns[column].displayWidth, kWidestDisplayChars) * charWidth + kCellPadding;
         table->setColumnWidth(column, std::max(table->columnWidth(column), displayWidth));
     }
 }

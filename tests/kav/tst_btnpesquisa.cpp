@@ -9,6 +9,7 @@
 #include <optional>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -324,6 +325,30 @@ private slots:
         const QFontMetrics header(table.horizontalHeader()->font());
         QVERIFY(table.columnWidth(0) > header.horizontalAdvance(QStringLiteral("Código")));
         QVERIFY(table.columnWidth(0) > table.fontMetrics().horizontalAdvance(QStringLiteral("0000000001")));
+    }
+
+    // A name declared a hundred characters wide (the aggregated branches' lookup) does not push
+    // the short names out of the dialog behind a scroll bar.
+    void wideDeclaredNameFitsTheDialog_data()
+    {
+        QTest::addColumn<int>("displayWidth");
+        QTest::addRow("declared 100 wide") << 100;
+        QTest::addRow("declared 41 wide") << 41;
+        QTest::addRow("declared 17 wide") << 17;
+    }
+    void wideDeclaredNameFitsTheDialog()
+    {
+        QFETCH(int, displayWidth);
+        LookupFixture fixture;
+        fixture.dataSet->FieldByName("NOME")->setDisplayWidth(displayWidth);
+        fixture.fill({{"0011", "EMEF Jardim das Flores", "a1"}, {"0013", "EMEF Parque das Águas", "a2"}});
+        LookupListDialog dialog("Filial", Kav::readListRows(fixture.dataSet));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* table = dialog.findChild<QTableWidget*>();
+        QCOMPARE(table->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(table->columnWidth(1) >=
+                table->fontMetrics().horizontalAdvance(QStringLiteral("EMEF Jardim das Flores")));
     }
 
     void listClosesWithEnterOrEscape_data()
