@@ -121,6 +121,9 @@ std::optional<QString> openDatabase(Kav::DatabaseModule& database, const HostCon
         std::fprintf(stderr, "kavhost: %s\n", qPrintable(error.message()));
         return error.message();
     }
+    // Start-up is a command of its own: the user's first command, maybe long after, is checked
+    // against a database restarted meanwhile like every later one.
+    database.commandEnded();
     return std::nullopt;
 }
 

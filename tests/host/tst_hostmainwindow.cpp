@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QtTest>
@@ -16,6 +18,36 @@ class TstHostMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // Opens within the screen the first time, and the next time at the size the user left.
+    void windowFitsTheScreenAndKeepsItsSize_data()
+    {
+        QTest::addColumn<QSize>("leftAt");
+        QTest::addRow("smaller than the screen") << QSize(717, 483);
+        QTest::addRow("taller than wide") << QSize(500, 540);
+    }
+    void windowFitsTheScreenAndKeepsItsSize()
+    {
+        QFETCH(QSize, leftAt);
+        QSettings().remove(QStringLiteral("MainWindow/Geometry"));
+        TestClientContext context;
+        const QSize available = QGuiApplication::primaryScreen()->availableSize();
+        {
+            HostMainWindow first(context.context(), QString(), QString());
+            QVERIFY(first.width() <= available.width() && first.height() <= available.height());
+            first.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&first));
+            first.resize(leftAt);
+            QTRY_COMPARE(first.size(), leftAt);
+            QVERIFY(first.close());
+        }
+        HostMainWindow second(context.context(), QString(), QString());
+        second.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QCOMPARE(second.size(), leftAt);
+    }
+
     void windowCarriesTheProductsNameAndIcon()
     {
         TestClientContext context;
