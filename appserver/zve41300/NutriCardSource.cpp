@@ -8,6 +8,16 @@ const QString kServicePrefix = QStringLiteral("S");
 const QString kExistsServicePrefix = QStringLiteral("E");
 const QString kNutrientPrefix = QStringLiteral("N");
 
+// How the notes name the vitamin A counted from the table's retinol.
+const QString kRetinolAsVitaminA =
+    QStringLiteral("vitamina A (RE, RAE) onde a tabela de alimentos dá só o retinol: esse retinol"
+                   " (1 µg de retinol = 1 µg RE = 1 µg RAE)");
+
+// Food-table columns of vitamin A (NUTRIENTE.NMCOLTACO).
+const QString kRetinolColumn = QStringLiteral("retinol");
+const QString kRetinolEquivalentsColumn = QStringLiteral("re");
+const QString kRetinolActivityEquivalentsColumn = QStringLiteral("rae");
+
 // The menu items of the central branch's menus of that type in the period, for those services.
 QString itemFilter(const QString& alias, const QString& servicePrefix, qsizetype services)
 {
@@ -91,15 +101,25 @@ QString NutriCardSource::servedRecipeLines(const NutriCardCriteria& criteria)
 }
 
 // Each nutrient asked of the food in `foodColumn`: N the nutrient, A the food, C its value in the food
-// table and K its complement, joined only where the table has no value.
+// table, R the table's retinol standing in for an empty vitamin A cell (RE or RAE), and K the
+// complement, joined only where neither the table nor its retinol gives a value.
+//
+// The food table gives the vitamin A of animal foods as retinol and leaves their RE and RAE cells
+// empty ("not applicable"); by the units' definition 1 µg of retinol is 1 µg RE and 1 µg RAE. Where
+// the table fills RE or RAE (plant foods, mixed dishes) that value already holds any retinol and is
+// used alone. The columns are found by their food-table names, whatever codes a site gave them.
 QString NutriCardSource::foodValues(const QString& foodColumn, qsizetype nutrients)
 {
     return QStringLiteral(" JOIN NUTRIENTE N ON N.CDNUTRIENTE IN (%1)"
                           " LEFT JOIN COMPALIM C ON C.CDALIMENTO = %2 AND C.CDNUTRIENTE = N.CDNUTRIENTE"
-                          " LEFT JOIN COMPALIMCOMPL K ON C.VRNUTRIENTE IS NULL AND K.CDALIMENTO = %2"
-                          " AND K.CDNUTRIENTE = N.CDNUTRIENTE"
+                          " LEFT JOIN NUTRIENTE NR ON N.NMCOLTACO IN ('%3', '%4') AND NR.NMCOLTACO = '%5'"
+                          " LEFT JOIN COMPALIM R ON C.VRNUTRIENTE IS NULL AND R.CDALIMENTO = %2"
+                          " AND R.CDNUTRIENTE = NR.CDNUTRIENTE"
+                          " LEFT JOIN COMPALIMCOMPL K ON C.VRNUTRIENTE IS NULL AND R.VRNUTRIENTE IS NULL"
+                          " AND K.CDALIMENTO = %2 AND K.CDNUTRIENTE = N.CDNUTRIENTE"
                           " LEFT JOIN ALIMENTO A ON A.CDALIMENTO = %2")
-        .arg(Kav::BoundQuery::placeholders(kNutrientPrefix, nutrients), foodColumn);
+        .arg(Kav::BoundQuery::placeholders(kNutrientPrefix, nutrients), foodColumn, kRetinolEquivalentsColumn,
+             kRetinolActivityEquivalentsColumn, kRetinolColumn);
 }
 
 void NutriCardSource::bindServedFoodValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
@@ -127,7 +147,7 @@ NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCrite
 {
     if (criteria.services.isEmpty() || nutrients.isEmpty())
         return {};
-    const QString value = QStringLiteral("COALESCE(C.VRNUTRIENTE, K.VRNUTRIENTE)");
+    const QString value = QStringLiteral("COALESCE(C.VRNUTRIENTE, R.VRNUTRIENTE, K.VRNUTRIENTE)");
     Kav::BoundQuery query(m_db,
                           QStringLiteral("SELECT F.CDPRATO, F.CDFILAUXPRAT, N.CDNUTRIENTE,"
                                          " SUM(F.QTPESOLIQ * %1) AS VRTOTAL,"
@@ -159,12 +179,13 @@ NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCri
 {
     if (criteria.services.isEmpty() || nutrients.isEmpty())
         return {};
-    // The cells the food table leaves empty: with a complement, its source; without, a gap. Each
-    // food of the dishes served is looked at once, however many recipes use it: per recipe line
-    // the same cells were read again and again, then made distinct.
+    // The cells the food table leaves empty: with the table's retinol or a complement, where the
+    // value comes from; without, a gap. Each food of the dishes served is looked at once, however
+    // many recipes use it: per recipe line the same cells were read again and again, then made distinct.
     Kav::BoundQuery query(
         m_db,
-        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, U.CDALIMENTO, A.NMALIMENTO, K.DSFONTE"
+        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, U.CDALIMENTO, A.NMALIMENTO, K.DSFONTE,"
+                       " CASE WHEN R.VRNUTRIENTE IS NULL THEN 'N' ELSE 'S' END AS IDRETINOL"
                        " FROM (SELECT DISTINCT F.CDALIMENTO FROM ") +
             servedRecipeLines(criteria) + QStringLiteral(") U") +
             foodValues(QStringLiteral("U.CDALIMENTO"), nutrients.size()) +
@@ -174,11 +195,13 @@ NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCri
     query.exec();
     MissingValues result;
     while (query.next()) {
-        if (query.value(3).isNull())
+        const QString source =
+            query.value(4).toString() == QLatin1String("S") ? kRetinolAsVitaminA : query.value(3).toString();
+        if (source.isEmpty())
             result.gaps.append(
                 Gap{query.value(0).toString(), query.value(1).toInt(), query.value(2).toString()});
-        else if (!result.complementSources.contains(query.value(3).toString()))
-            result.complementSources.append(query.value(3).toString());
+        else if (!result.complementSources.contains(source))
+            result.complementSources.append(source);
     }
     result.complementSources.sort();
     return result;

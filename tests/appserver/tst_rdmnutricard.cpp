@@ -13,6 +13,7 @@
 #include <cmath>
 #include <map>
 #include <QMutex>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -231,6 +232,8 @@ private slots:
     void aPeriodWithoutMenuStoresNoRowsAndNoNotes_data() { addEngines(); }
     void aPeriodWithoutMenuStoresNoRowsAndNoNotes();
     void complementFillsOnlyEmptyCellsAndIsNoted_data() { addEngines(); }
+    void vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents_data() { addEngines(); }
+    void vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents();
     void complementFillsOnlyEmptyCellsAndIsNoted();
     void aLongPeriodIsOneReport_data() { addEngines(); }
     void aLongPeriodIsOneReport();
@@ -538,6 +541,143 @@ void TestRdmNutriCard::complementFillsOnlyEmptyCellsAndIsNoted()
     QVERIFY(notes.contains("valores complementados: Fonte do ferro"));
     QVERIFY(!notes.join('\n').contains("Fonte ignorada"));
     QVERIFY(!notes.join('\n').contains("Ferro"));
+}
+
+// Foods and dishes of vitamin A, with the food table's own cells (per 100 g: whole milk, boiled egg
+// and the sweet corn pudding give retinol; carrot and the pudding give RE and RAE), served at the
+// adult portion on Wednesday 03-11, added for one test and taken away again.
+class VitaminAMenu
+{
+public:
+    static constexpr int kMilk = 458, kEgg = 488, kCarrot = 110, kPudding = 29;
+
+    explicit VitaminAMenu(const QSqlDatabase& db) : m_db(db)
+    {
+        run({"INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES"
+             " ('010', 'Retinol', 'µg', 'retinol')",
+             "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES"
+             " ('025', 'Vitamina A (RE)', 'µg', 're')",
+             "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES"
+             " ('026', 'Vitamina A (RAE)', 'µg', 'rae')",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (458, 'Leite, de vaca, integral', 4)",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES"
+             " (488, 'Ovo, de galinha, inteiro, cozido/10minutos', 4)",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (110, 'Cenoura, crua', 1)",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (29, 'Curau, milho verde', 1)"});
+        // The table's empty cells are stored as NULL rows, as its import stores them.
+        value(kMilk, "010", 21); value(kMilk, "025", {}); value(kMilk, "026", {});
+        value(kEgg, "010", 32); value(kEgg, "025", {}); value(kEgg, "026", {});
+        value(kCarrot, "010", {}); value(kCarrot, "025", 1326); value(kCarrot, "026", 663);
+        value(kPudding, "010", 12); value(kPudding, "025", 20); value(kPudding, "026", 16);
+        dish("0000000101", "Leite", 1, {{kMilk, 200}});
+        dish("0000000102", "Ovo cozido", 1, {{kEgg, 50}});
+        dish("0000000103", "Cenoura ralada", 1, {{kCarrot, 100}});
+        dish("0000000104", "Vitamina de cenoura", 2, {{kMilk, 100}, {kCarrot, 30}});
+        dish("0000000105", "Curau", 1, {{kPudding, 100}});
+        // Rice and beans: foods with neither retinol nor RE/RAE.
+        serve("0000000001", "P");
+    }
+    ~VitaminAMenu()
+    {
+        run({"DELETE FROM ITCARDZVE WHERE NRSEQITEM > 100", "DELETE FROM FICHATEC WHERE CDPRATO > '0000000100'",
+             "DELETE FROM PRATO WHERE CDPRATO > '0000000100'",
+             "DELETE FROM COMPALIM WHERE CDNUTRIENTE IN ('010', '025', '026')",
+             "DELETE FROM ALIMENTO WHERE CDALIMENTO IN (458, 488, 110, 29)",
+             "DELETE FROM NUTRIENTE WHERE CDNUTRIENTE IN ('010', '025', '026')"});
+    }
+    static QDate day() { return QDate(2026, 3, 11); }
+
+private:
+    void run(const QStringList& statements)
+    {
+        for (const QString& sql : statements) {
+            QSqlQuery query(m_db);
+            if (!query.exec(sql))
+                qWarning("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+        }
+    }
+    void value(int food, const QString& nutrient, const QVariant& amount)
+    {
+        QSqlQuery query(m_db);
+        query.prepare("INSERT INTO COMPALIM (CDALIMENTO, CDNUTRIENTE, VRNUTRIENTE) VALUES (?, ?, ?)");
+        query.addBindValue(food);
+        query.addBindValue(nutrient);
+        query.addBindValue(amount.isValid() ? amount : QVariant(QMetaType::fromType<double>()));
+        if (!query.exec())
+            qWarning("COMPALIM: %s", qPrintable(query.lastError().text()));
+    }
+    void dish(const QString& code, const QString& name, int portions, const QList<std::pair<int, double>>& lines)
+    {
+        run({QString("INSERT INTO PRATO (CDPRATO, CDFILAUXPRAT, NMPRATO, CDNVPRATO, CDTIPOPRAT, QTRENDPRATO)"
+                     " VALUES ('%1', 'P', '%2', 1, '01', %3)")
+                 .arg(code, name)
+                 .arg(portions)});
+        for (const auto& [food, grams] : lines)
+            run({QString("INSERT INTO FICHATEC (CDPRATO, CDFILAUXPRAT, CDALIMENTO, QTPESOLIQ) VALUES ('%1', 'P', %2, %3)")
+                     .arg(code)
+                     .arg(food)
+                     .arg(grams)});
+        serve(code, "P");
+    }
+    void serve(const QString& code, const QString& owner)
+    {
+        QSqlQuery query(m_db);
+        query.prepare("INSERT INTO ITCARDZVE (CDFILCENTZVE, CDTIPOCARD, NRCARDZVE, NRSEQITEM, DTCARDAPIO,"
+                      " CDSERVFILI, CDTIPOPRAT, CDPRATO, CDFILAUXPRAT, IDOPCAO, QTPORCAO)"
+                      " VALUES (?, ?, '0000000001', ?, ?, ?, '01', ?, ?, 'N', ?)");
+        for (const QVariant& v : QVariantList{kCentral, kMenuType, ++m_item, day(), kLunch, code, owner, kAdultPortion})
+            query.addBindValue(v);
+        if (!query.exec())
+            qWarning("ITCARDZVE: %s", qPrintable(query.lastError().text()));
+    }
+
+    QSqlDatabase m_db;
+    int m_item = 100;
+};
+
+void TestRdmNutriCard::vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents()
+{
+    HARNESS(h);
+    const VitaminAMenu menu(h->db());
+    Criteria criteria;
+    criteria.nutrients = "025_026";
+    criteria.first = criteria.last = VitaminAMenu::day();
+    const Prepared answer = prepared(h->client(), criteria);
+    const QList<StoredRow> rows = storedRows(h->db(), answer.key);
+    struct Expected
+    {
+        const char* dish;
+        double re; // per portion of the recipe, before the adult portion
+        double rae;
+    };
+    // 200 g milk × 21 µg retinol / 100; 50 g egg × 32 / 100; the carrot's own RE and RAE;
+    // (100 g milk × 21 + 30 g carrot × 1326 or 663) / 100 / 2 portions; the pudding's RE and RAE,
+    // which already hold its retinol (12), not added again.
+    const QList<Expected> expected = {{"0000000101", 42.0, 42.0},
+                                      {"0000000102", 16.0, 16.0},
+                                      {"0000000103", 1326.0, 663.0},
+                                      {"0000000104", 209.4, 109.95},
+                                      {"0000000105", 20.0, 16.0}};
+    for (const Expected& dish : expected) {
+        for (const auto& [nutrient, amount] : {std::pair{"025", dish.re}, std::pair{"026", dish.rae}}) {
+            const StoredRow* row = findRow(rows, VitaminAMenu::day(), dish.dish, nutrient);
+            QVERIFY2(row, dish.dish);
+            QCOMPARE(rounded(row->value, 6), rounded(amount * kAdultPortion, 6));
+            QCOMPARE(row->incomplete, QString("N"));
+        }
+    }
+    // Rice and beans have neither: a gap, named in the notes with the rule the others rest on.
+    const StoredRow* riceAndBeans = findRow(rows, VitaminAMenu::day(), "0000000001", "025");
+    QVERIFY(riceAndBeans);
+    QVERIFY(riceAndBeans->value.isNull());
+    QCOMPARE(riceAndBeans->incomplete, QString("S"));
+    const QStringList notes = storedNotes(h->db(), answer.key);
+    QVERIFY2(notes.contains("Sem valor de Vitamina A (RE) (µg) na tabela de alimentos: Arroz, tipo 1, cozido"
+                            " (nº 1); Feijão, carioca, cozido (nº 2)"),
+             qPrintable(notes.join('\n')));
+    QVERIFY2(notes.join('\n').contains("(1 µg de retinol = 1 µg RE = 1 µg RAE)"), qPrintable(notes.join('\n')));
+    QVERIFY(!notes.join('\n').contains("Leite"));
+    QVERIFY(!notes.join('\n').contains("Cenoura"));
 }
 
 void TestRdmNutriCard::aLongPeriodIsOneReport()
