@@ -38,7 +38,7 @@ QString columnTitle(const NutrientColumn& column)
 } // namespace
 
 QStringList lines(const QList<NutrientColumn>& columns, const QList<NutriCardSource::Gap>& gaps,
-                  const QStringList& complementSources, const QStringList& dishesWithoutRecipe)
+                  const QStringList& complementSources, const DishesNotComputed& dishes)
 {
     QStringList result;
     for (const NutrientColumn& column : columns) {
@@ -50,8 +50,13 @@ QStringList lines(const QList<NutrientColumn>& columns, const QList<NutriCardSou
             result += listLines(
                 QStringLiteral("Sem valor de %1 na tabela de alimentos").arg(columnTitle(column)), foods);
     }
-    if (!dishesWithoutRecipe.isEmpty())
-        result += listLines(QStringLiteral("Pratos sem ficha técnica"), dishesWithoutRecipe);
+    if (!dishes.withoutRecipe.isEmpty())
+        result += listLines(QStringLiteral("Pratos sem ficha técnica"), dishes.withoutRecipe);
+    if (!dishes.withoutYield.isEmpty())
+        result +=
+            listLines(QStringLiteral("Pratos com rendimento zero na ficha técnica (sem porções para dividir"
+                                     " a receita; corrija o rendimento)"),
+                      dishes.withoutYield);
     if (!complementSources.isEmpty())
         result += listLines(QStringLiteral("valores complementados"), complementSources);
     return result;

@@ -14,7 +14,20 @@ namespace NutriCardNotes {
 // A stored note line holds at most this many characters; longer lists go on to further lines.
 constexpr qsizetype kMaxLineLength = 400;
 
+// The dishes served whose figures cannot be computed, each named once, by what is wrong with them.
+struct DishesNotComputed
+{
+    QStringList withoutRecipe; // no recipe lines
+    QStringList withoutYield;  // a recipe that yields no portions: nothing to divide it by
+
+    void add(QStringList& list, const QString& dishName)
+    {
+        if (!list.contains(dishName))
+            list.append(dishName);
+    }
+};
+
 QStringList lines(const QList<NutrientColumn>& columns, const QList<NutriCardSource::Gap>& gaps,
-                  const QStringList& complementSources, const QStringList& dishesWithoutRecipe);
+                  const QStringList& complementSources, const DishesNotComputed& dishes);
 
 } // namespace NutriCardNotes

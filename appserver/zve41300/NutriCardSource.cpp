@@ -129,17 +129,24 @@ void NutriCardSource::bindServedFoodValues(Kav::BoundQuery& query, const NutriCa
     bindItemFilter(query, criteria, kExistsServicePrefix);
 }
 
-QDate NutriCardSource::firstMenuDay(const NutriCardCriteria& criteria) const
+NutriCardSource::MenuDays NutriCardSource::menuDays(const NutriCardCriteria& criteria) const
 {
     if (criteria.services.isEmpty())
         return {};
-    Kav::BoundQuery query(m_db,
-                          QStringLiteral("SELECT MIN(I.DTCARDAPIO) FROM ITCARDZVE I WHERE ") +
-                              itemFilter(QStringLiteral("I"), kServicePrefix, criteria.services.size()),
-                          QStringLiteral("read the first day of the menu"));
+    Kav::BoundQuery query(
+        m_db,
+        QStringLiteral("SELECT MIN(I.DTCARDAPIO), MIN(CASE WHEN I.IDOPCAO = 'N' THEN I.DTCARDAPIO END)"
+                       " FROM ITCARDZVE I WHERE ") +
+            itemFilter(QStringLiteral("I"), kServicePrefix, criteria.services.size()),
+        QStringLiteral("read the first day of the menu"));
     bindItemFilter(query, criteria, kServicePrefix);
     query.exec();
-    return query.next() ? query.value(0).toDate() : QDate();
+    if (!query.next())
+        return {};
+    MenuDays days;
+    days.firstItem = query.value(0).toDate();
+    days.firstCounted = query.value(1).isNull() ? days.firstItem : query.value(1).toDate();
+    return days;
 }
 
 NutriCardSource::Compositions NutriCardSource::compositions(const NutriCardCriteria& criteria,
@@ -184,8 +191,7 @@ NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCri
     // many recipes use it: per recipe line the same cells were read again and again, then made distinct.
     Kav::BoundQuery query(
         m_db,
-        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, U.CDALIMENTO, A.NMALIMENTO, K.DSFONTE,"
-                       " CASE WHEN R.VRNUTRIENTE IS NULL THEN 'N' ELSE 'S' END AS IDRETINOL"
+        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, U.CDALIMENTO, A.NMALIMENTO, K.DSFONTE, R.VRNUTRIENTE"
                        " FROM (SELECT DISTINCT F.CDALIMENTO FROM ") +
             servedRecipeLines(criteria) + QStringLiteral(") U") +
             foodValues(QStringLiteral("U.CDALIMENTO"), nutrients.size()) +
@@ -195,8 +201,7 @@ NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCri
     query.exec();
     MissingValues result;
     while (query.next()) {
-        const QString source =
-            query.value(4).toString() == QLatin1String("S") ? kRetinolAsVitaminA : query.value(3).toString();
+        const QString source = query.value(4).isNull() ? query.value(3).toString() : kRetinolAsVitaminA;
         if (source.isEmpty())
             result.gaps.append(
                 Gap{query.value(0).toString(), query.value(1).toInt(), query.value(2).toString()});

@@ -32,8 +32,15 @@ public:
         double servedPortions = 0.0; // what one serving is, in those portions (0.6 for a crèche)
     };
     QList<ServedItem> items(const NutriCardCriteria& criteria) const;
-    // The first day of the period with a menu item, or none.
-    QDate firstMenuDay(const NutriCardCriteria& criteria) const;
+    // The first day of the period with a menu item, and the first with a main dish: a day whose
+    // only items are options is no day of the menu, so weeks are numbered from the first that is
+    // (from the first item's when no day has a main dish). Both invalid without items.
+    struct MenuDays
+    {
+        QDate firstItem;
+        QDate firstCounted;
+    };
+    MenuDays menuDays(const NutriCardCriteria& criteria) const;
 
     // Per dish ("code|owner") and nutrient code, for the dishes served in the criteria's period.
     using Compositions = QHash<QString, QHash<QString, DishComposition>>;

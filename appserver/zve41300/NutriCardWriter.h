@@ -17,8 +17,9 @@ public:
 
     // Each throws Kav::Exception when a row cannot be written; the caller's transaction then ends
     // without any of them.
+    // `comparedShare`: the share of the daily needs the report's bounds are for (NutriCardCoverage).
     void writeHeader(const QString& key, const QDateTime& createdUtc, const NutriCardCriteria& criteria,
-                     const QString& kindText) const;
+                     const QString& kindText, const QVariant& comparedShare) const;
     // Numbers the rows on from `lastLine`; returns the last line written.
     int appendRows(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const;
     // The same for the rows of NutriCardBuilder::dishFigures().

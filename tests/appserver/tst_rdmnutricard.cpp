@@ -234,6 +234,14 @@ private slots:
     void complementFillsOnlyEmptyCellsAndIsNoted_data() { addEngines(); }
     void vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents_data() { addEngines(); }
     void vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents();
+    void referenceShareIsComparedOnlyWhenItFitsTheMeals_data();
+    void referenceShareIsComparedOnlyWhenItFitsTheMeals();
+    void weeksAreNumberedFromTheFirstDayWithAMainDish_data() { addEngines(); }
+    void weeksAreNumberedFromTheFirstDayWithAMainDish();
+    void aRecipeWithoutYieldIsNamedForWhatIsWrong_data() { addEngines(); }
+    void aRecipeWithoutYieldIsNamedForWhatIsWrong();
+    void serviceRowsCarryTheirOwnNdpCal_data() { addEngines(); }
+    void serviceRowsCarryTheirOwnNdpCal();
     void complementFillsOnlyEmptyCellsAndIsNoted();
     void aLongPeriodIsOneReport_data() { addEngines(); }
     void aLongPeriodIsOneReport();
@@ -559,16 +567,26 @@ public:
              " ('025', 'Vitamina A (RE)', 'µg', 're')",
              "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES"
              " ('026', 'Vitamina A (RAE)', 'µg', 'rae')",
-             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (458, 'Leite, de vaca, integral', 4)",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (458, 'Leite, de vaca, "
+             "integral', 4)",
              "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES"
              " (488, 'Ovo, de galinha, inteiro, cozido/10minutos', 4)",
              "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (110, 'Cenoura, crua', 1)",
-             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (29, 'Curau, milho verde', 1)"});
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (29, 'Curau, milho verde', "
+             "1)"});
         // The table's empty cells are stored as NULL rows, as its import stores them.
-        value(kMilk, "010", 21); value(kMilk, "025", {}); value(kMilk, "026", {});
-        value(kEgg, "010", 32); value(kEgg, "025", {}); value(kEgg, "026", {});
-        value(kCarrot, "010", {}); value(kCarrot, "025", 1326); value(kCarrot, "026", 663);
-        value(kPudding, "010", 12); value(kPudding, "025", 20); value(kPudding, "026", 16);
+        value(kMilk, "010", 21);
+        value(kMilk, "025", {});
+        value(kMilk, "026", {});
+        value(kEgg, "010", 32);
+        value(kEgg, "025", {});
+        value(kEgg, "026", {});
+        value(kCarrot, "010", {});
+        value(kCarrot, "025", 1326);
+        value(kCarrot, "026", 663);
+        value(kPudding, "010", 12);
+        value(kPudding, "025", 20);
+        value(kPudding, "026", 16);
         dish("0000000101", "Leite", 1, {{kMilk, 200}});
         dish("0000000102", "Ovo cozido", 1, {{kEgg, 50}});
         dish("0000000103", "Cenoura ralada", 1, {{kCarrot, 100}});
@@ -579,7 +597,8 @@ public:
     }
     ~VitaminAMenu()
     {
-        run({"DELETE FROM ITCARDZVE WHERE NRSEQITEM > 100", "DELETE FROM FICHATEC WHERE CDPRATO > '0000000100'",
+        run({"DELETE FROM ITCARDZVE WHERE NRSEQITEM > 100",
+             "DELETE FROM FICHATEC WHERE CDPRATO > '0000000100'",
              "DELETE FROM PRATO WHERE CDPRATO > '0000000100'",
              "DELETE FROM COMPALIM WHERE CDNUTRIENTE IN ('010', '025', '026')",
              "DELETE FROM ALIMENTO WHERE CDALIMENTO IN (458, 488, 110, 29)",
@@ -606,14 +625,16 @@ private:
         if (!query.exec())
             qWarning("COMPALIM: %s", qPrintable(query.lastError().text()));
     }
-    void dish(const QString& code, const QString& name, int portions, const QList<std::pair<int, double>>& lines)
+    void dish(const QString& code, const QString& name, int portions,
+              const QList<std::pair<int, double>>& lines)
     {
         run({QString("INSERT INTO PRATO (CDPRATO, CDFILAUXPRAT, NMPRATO, CDNVPRATO, CDTIPOPRAT, QTRENDPRATO)"
                      " VALUES ('%1', 'P', '%2', 1, '01', %3)")
                  .arg(code, name)
                  .arg(portions)});
         for (const auto& [food, grams] : lines)
-            run({QString("INSERT INTO FICHATEC (CDPRATO, CDFILAUXPRAT, CDALIMENTO, QTPESOLIQ) VALUES ('%1', 'P', %2, %3)")
+            run({QString("INSERT INTO FICHATEC (CDPRATO, CDFILAUXPRAT, CDALIMENTO, QTPESOLIQ) VALUES ('%1', "
+                         "'P', %2, %3)")
                      .arg(code)
                      .arg(food)
                      .arg(grams)});
@@ -625,7 +646,8 @@ private:
         query.prepare("INSERT INTO ITCARDZVE (CDFILCENTZVE, CDTIPOCARD, NRCARDZVE, NRSEQITEM, DTCARDAPIO,"
                       " CDSERVFILI, CDTIPOPRAT, CDPRATO, CDFILAUXPRAT, IDOPCAO, QTPORCAO)"
                       " VALUES (?, ?, '0000000001', ?, ?, ?, '01', ?, ?, 'N', ?)");
-        for (const QVariant& v : QVariantList{kCentral, kMenuType, ++m_item, day(), kLunch, code, owner, kAdultPortion})
+        for (const QVariant& v :
+             QVariantList{kCentral, kMenuType, ++m_item, day(), kLunch, code, owner, kAdultPortion})
             query.addBindValue(v);
         if (!query.exec())
             qWarning("ITCARDZVE: %s", qPrintable(query.lastError().text()));
@@ -675,9 +697,149 @@ void TestRdmNutriCard::vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents()
     QVERIFY2(notes.contains("Sem valor de Vitamina A (RE) (µg) na tabela de alimentos: Arroz, tipo 1, cozido"
                             " (nº 1); Feijão, carioca, cozido (nº 2)"),
              qPrintable(notes.join('\n')));
-    QVERIFY2(notes.join('\n').contains("(1 µg de retinol = 1 µg RE = 1 µg RAE)"), qPrintable(notes.join('\n')));
+    QVERIFY2(notes.join('\n').contains("(1 µg de retinol = 1 µg RE = 1 µg RAE)"),
+             qPrintable(notes.join('\n')));
     QVERIFY(!notes.join('\n').contains("Leite"));
     QVERIFY(!notes.join('\n').contains("Cenoura"));
+}
+
+// The adults' menu type serves lunch and dinner: two meals a day fit the share of 30% only.
+void TestRdmNutriCard::referenceShareIsComparedOnlyWhenItFitsTheMeals_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<double>("share");
+    QTest::addColumn<QVariant>("compared");
+    QTest::addColumn<QString>("note");
+    for (const Engine engine : ScratchDatabase::engines()) {
+        const QString name = ScratchDatabase::engineName(engine);
+        QTest::addRow("%s, one-meal share", qPrintable(name))
+            << int(engine) << 20.0 << QVariant()
+            << "Referência: Teste, 6 a 10 anos, 20% das necessidades diárias, cobertura que supõe 1 refeição "
+               "por"
+               " dia (Res. CD/FNDE nº 6/2020, Art. 18); o tipo de cardápio tem 2 serviços por dia: os "
+               "limites que"
+               " dependem da cobertura não são comparados. Corrija a cobertura do tipo de cardápio.";
+        QTest::addRow("%s, two or more meals", qPrintable(name))
+            << int(engine) << 30.0 << QVariant(30.0)
+            << "Referência: Teste, 6 a 10 anos, 30% das necessidades diárias (Res. CD/FNDE nº 6/2020, Art. "
+               "18: 2"
+               " ou mais refeições por dia); o tipo de cardápio tem 2 serviços por dia.";
+        QTest::addRow("%s, three meals or more", qPrintable(name))
+            << int(engine) << 70.0 << QVariant()
+            << "70% das necessidades diárias, cobertura que supõe 3 ou mais";
+        QTest::addRow("%s, a share of no rule", qPrintable(name))
+            << int(engine) << 32.5 << QVariant(32.5)
+            << "32,5% das necessidades diárias (cobertura que a Res.";
+    }
+}
+
+void TestRdmNutriCard::referenceShareIsComparedOnlyWhenItFitsTheMeals()
+{
+    HARNESS(h);
+    QFETCH(double, share);
+    QFETCH(QVariant, compared);
+    QFETCH(QString, note);
+    QSqlQuery sql(h->db());
+    QVERIFY(sql.exec("INSERT INTO CONJREF (CDCONJREF, NMCONJREF, DSFONTE) VALUES ('T', 'Teste', 'fonte')"));
+    QVERIFY(sql.exec("INSERT INTO FAIXAETARIA (CDFAIXAETAR, NMFAIXAETAR) VALUES ('6-10', '6 a 10 anos')"));
+    QVERIFY(sql.prepare("UPDATE TIPOCARD SET CDCONJREF = 'T', CDFAIXAETAR = '6-10', PCCOBERTURA = ?"
+                        " WHERE CDFILCENTZVE = ? AND CDTIPOCARD = ?"));
+    sql.addBindValue(share);
+    sql.addBindValue(kCentral);
+    sql.addBindValue(kMenuType);
+    QVERIFY(sql.exec());
+    Criteria criteria;
+    criteria.first = criteria.last = QDate(2026, 3, 3);
+    const QString key = prepared(h->client(), criteria).key;
+    QVERIFY(sql.exec("UPDATE TIPOCARD SET CDCONJREF = NULL, CDFAIXAETAR = NULL, PCCOBERTURA = NULL"));
+    QVERIFY(sql.exec("DELETE FROM FAIXAETARIA"));
+    QVERIFY(sql.exec("DELETE FROM CONJREF"));
+    const QStringList notes = storedNotes(h->db(), key);
+    QVERIFY2(!notes.isEmpty() && notes.first().contains(note), qPrintable(notes.join('\n')));
+    // The other notes follow it, as before.
+    QVERIFY2(notes.contains("Pratos sem ficha técnica: Purê sem ficha"), qPrintable(notes.join('\n')));
+    QVERIFY(sql.prepare("SELECT PCCOBERTURA FROM NUTRICARDCAB WHERE NRSEQUNUTR = ?"));
+    sql.addBindValue(key);
+    QVERIFY(sql.exec() && sql.next());
+    QCOMPARE(sql.value(0).isNull(), compared.isNull());
+    if (!compared.isNull())
+        QCOMPARE(sql.value(0).toDouble(), compared.toDouble());
+}
+
+// 03-04 serves only the chicken as an option: the first week with a main dish is that of 03-09.
+void TestRdmNutriCard::weeksAreNumberedFromTheFirstDayWithAMainDish()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.kind = "SL";
+    criteria.nutrients = "001";
+    criteria.first = QDate(2026, 3, 4);
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    QVERIFY(!rows.isEmpty());
+    for (const StoredRow& row : rows) {
+        QCOMPARE(row.week, 1);
+        QCOMPARE(row.weekStart, QDate(2026, 3, 9));
+    }
+    // The dishes' listing keeps the option, in a week of its own before the first.
+    criteria.kind = "NL";
+    const QList<StoredRow> dishes = storedRows(h->db(), prepared(h->client(), criteria).key);
+    const StoredRow* option = findRow(dishes, QDate(2026, 3, 4), "0000000003", "001");
+    const StoredRow* main = findRow(dishes, QDate(2026, 3, 9), "0000000003", "001");
+    QVERIFY(option && main);
+    QCOMPARE(main->week, 1);
+    QVERIFY(option->week < main->week);
+}
+
+void TestRdmNutriCard::aRecipeWithoutYieldIsNamedForWhatIsWrong()
+{
+    HARNESS(h);
+    QSqlQuery sql(h->db());
+    QVERIFY(sql.exec("UPDATE PRATO SET QTRENDPRATO = 0 WHERE CDPRATO = '0000000003'"));
+    Criteria criteria;
+    criteria.first = QDate(2026, 3, 3);
+    criteria.last = QDate(2026, 3, 9);
+    const QString key = prepared(h->client(), criteria).key;
+    QVERIFY(sql.exec("UPDATE PRATO SET QTRENDPRATO = 5 WHERE CDPRATO = '0000000003'"));
+    const QStringList notes = storedNotes(h->db(), key);
+    QVERIFY2(notes.contains("Pratos sem ficha técnica: Purê sem ficha"), qPrintable(notes.join('\n')));
+    QVERIFY2(notes.contains("Pratos com rendimento zero na ficha técnica (sem porções para dividir a receita;"
+                            " corrija o rendimento): Frango grelhado"),
+             qPrintable(notes.join('\n')));
+    const QList<StoredRow> rows = storedRows(h->db(), key);
+    const StoredRow* chicken = findRow(rows, QDate(2026, 3, 9), "0000000003", "001");
+    QVERIFY(chicken);
+    QVERIFY(chicken->value.isNull());
+    QCOMPARE(chicken->incomplete, QString("S"));
+}
+
+// Week 1 serves rice and beans at dinner and, at lunch, also the salad of oil: each service's
+// NDpCal% is of its own dishes, the week's of both.
+void TestRdmNutriCard::serviceRowsCarryTheirOwnNdpCal()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.kind = "SL";
+    criteria.nutrients = "001";
+    criteria.ndpcal = true;
+    criteria.services = QString(kDinner) + "_" + kLunch;
+    criteria.last = QDate(2026, 3, 6);
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    const auto weekRow = [&](const QString& service) -> const StoredRow* {
+        for (const StoredRow& row : rows)
+            if (row.week == 1 && row.day.isNull() && row.service == service)
+                return &row;
+        return nullptr;
+    };
+    const StoredRow* dinner = weekRow(kDinner);
+    const StoredRow* lunch = weekRow(kLunch);
+    const StoredRow* week = weekRow(QString());
+    QVERIFY(dinner && lunch && week);
+    // Rice and beans: 5.1185 g net protein × 4 kcal over 343.532 kcal.
+    QCOMPARE(rounded(dinner->ndpcal, 6), rounded(5.1185 * 4 / 343.532 * 100, 6));
+    // Lunch: twice rice and beans and once the salad, whose oil has energy and no protein.
+    QCOMPARE(rounded(lunch->ndpcal, 6), rounded(2 * 5.1185 * 4 / (2 * 343.532 + 172.61868) * 100, 6));
+    // The week: three times rice and beans and the salad.
+    QCOMPARE(rounded(week->ndpcal, 6), rounded(3 * 5.1185 * 4 / (3 * 343.532 + 172.61868) * 100, 6));
 }
 
 void TestRdmNutriCard::aLongPeriodIsOneReport()
