@@ -215,9 +215,9 @@ void NutriCardPreparer::addServed(NutriCardBuilder& builder, const NutriCardSour
     const QString dishKey = NutriCardSource::dishKey(served.item.dish, served.item.dishOwner);
     const QHash<QString, DishComposition> dish = compositions.value(dishKey);
     if (!compositions.contains(dishKey))
-        notComputed.add(notComputed.withoutRecipe, served.item.dishName);
+        NutriCardNotes::DishesNotComputed::add(notComputed.withoutRecipe, served.item);
     else if (served.portions <= 0.0)
-        notComputed.add(notComputed.withoutYield, served.item.dishName);
+        NutriCardNotes::DishesNotComputed::add(notComputed.withoutYield, served.item);
     // The recipe's amount per portion, times the portion this menu serves.
     const auto asServed = [&](const QString& code) {
         return dish.value(code).perPortion(served.portions).scaledBy(served.servedPortions);
@@ -279,8 +279,7 @@ NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
                        coverage.comparedShare);
     const NutriCardNotes::DishesNotComputed notComputed = storeRows(plan, source, writer, key);
     const NutriCardSource::MissingValues missing = source.missingValues(criteria, criteria.nutrients);
-    writer.writeNotes(key, coverage.notes + NutriCardNotes::lines(plan.columns, missing.gaps,
-                                                                  missing.complementSources, notComputed));
+    writer.writeNotes(key, NutriCardNotes::lines(coverage.notes, plan.columns, missing, notComputed));
     m_context.commit(transaction);
 
     Result result;

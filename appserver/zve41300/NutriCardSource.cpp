@@ -2,6 +2,8 @@
 
 #include "BoundQuery.h"
 
+#include <QSet>
+
 namespace {
 
 const QString kServicePrefix = QStringLiteral("S");
@@ -93,11 +95,12 @@ QList<NutriCardSource::ServedItem> NutriCardSource::items(const NutriCardCriteri
 // F, the recipe lines of the dishes served in the criteria's period. The dishes are found once, as a
 // set: a correlated EXISTS per recipe line and nutrient made SQLite scan the period's menu items tens
 // of thousands of times.
-QString NutriCardSource::servedRecipeLines(const NutriCardCriteria& criteria)
+QString NutriCardSource::servedRecipeLines(const NutriCardCriteria& criteria, bool byDishType)
 {
-    return QStringLiteral("(SELECT DISTINCT I.CDPRATO, I.CDFILAUXPRAT FROM ITCARDZVE I WHERE %1) D"
+    return QStringLiteral("(SELECT DISTINCT %1I.CDPRATO, I.CDFILAUXPRAT FROM ITCARDZVE I WHERE %2) D"
                           " JOIN FICHATEC F ON F.CDPRATO = D.CDPRATO AND F.CDFILAUXPRAT = D.CDFILAUXPRAT")
-        .arg(itemFilter(QStringLiteral("I"), kExistsServicePrefix, criteria.services.size()));
+        .arg(byDishType ? QStringLiteral("I.CDTIPOPRAT, ") : QString(),
+             itemFilter(QStringLiteral("I"), kExistsServicePrefix, criteria.services.size()));
 }
 
 // Each nutrient asked of the food in `foodColumn`: N the nutrient, A the food, C its value in the food
@@ -191,10 +194,11 @@ NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCri
     // many recipes use it: per recipe line the same cells were read again and again, then made distinct.
     Kav::BoundQuery query(
         m_db,
-        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, U.CDALIMENTO, A.NMALIMENTO, K.DSFONTE, R.VRNUTRIENTE"
-                       " FROM (SELECT DISTINCT F.CDALIMENTO FROM ") +
-            servedRecipeLines(criteria) + QStringLiteral(") U") +
+        QStringLiteral("SELECT DISTINCT N.CDNUTRIENTE, U.CDALIMENTO, A.NMALIMENTO, K.DSFONTE, R.VRNUTRIENTE,"
+                       " U.CDTIPOPRAT, T.NMTIPOPRAT FROM (SELECT DISTINCT D.CDTIPOPRAT, F.CDALIMENTO FROM ") +
+            servedRecipeLines(criteria, true) + QStringLiteral(") U") +
             foodValues(QStringLiteral("U.CDALIMENTO"), nutrients.size()) +
+            QStringLiteral(" LEFT JOIN TIPOPRAT T ON T.CDTIPOPRAT = U.CDTIPOPRAT") +
             QStringLiteral(" WHERE C.VRNUTRIENTE IS NULL ORDER BY N.CDNUTRIENTE, A.NMALIMENTO, U.CDALIMENTO"),
         QStringLiteral("read the foods without a value"));
     bindServedFoodValues(query, criteria, nutrients);
@@ -202,12 +206,37 @@ NutriCardSource::MissingValues NutriCardSource::missingValues(const NutriCardCri
     MissingValues result;
     while (query.next()) {
         const QString source = query.value(4).isNull() ? query.value(3).toString() : kRetinolAsVitaminA;
+        const QString dishType = query.value(5).toString();
+        result.dishTypeNames.insert(dishType, query.value(6).toString());
         if (source.isEmpty())
             result.gaps.append(
-                Gap{query.value(0).toString(), query.value(1).toInt(), query.value(2).toString()});
-        else if (!result.complementSources.contains(source))
-            result.complementSources.append(source);
+                Gap{query.value(0).toString(), query.value(1).toInt(), query.value(2).toString(), dishType});
+        else
+            result.sources.append(SourceUse{dishType, source});
     }
-    result.complementSources.sort();
+    return result;
+}
+
+QList<NutriCardSource::Gap> NutriCardSource::MissingValues::gapsOf(const QString& dishType) const
+{
+    QList<Gap> result;
+    QSet<QString> seen;
+    for (const Gap& gap : gaps) {
+        const QString food = gap.nutrient + QLatin1Char('|') + QString::number(gap.food);
+        if ((dishType.isEmpty() || gap.dishType == dishType) && !seen.contains(food)) {
+            seen.insert(food);
+            result.append(gap);
+        }
+    }
+    return result;
+}
+
+QStringList NutriCardSource::MissingValues::complementSourcesOf(const QString& dishType) const
+{
+    QStringList result;
+    for (const SourceUse& use : sources)
+        if ((dishType.isEmpty() || use.dishType == dishType) && !result.contains(use.source))
+            result.append(use.source);
+    result.sort();
     return result;
 }

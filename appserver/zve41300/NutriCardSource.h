@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QSqlDatabase>
 
 namespace Kav {
@@ -46,17 +47,30 @@ public:
     using Compositions = QHash<QString, QHash<QString, DishComposition>>;
     Compositions compositions(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
 
-    // A food of a dish served that has no value for a nutrient, in the table or its complement.
+    // A food of a dish served that has no value for a nutrient, in the table or its complement,
+    // and the dish type it was served as.
     struct Gap
     {
         QString nutrient;
         int food = 0;
         QString foodName;
+        QString dishType;
+    };
+    // Where a value that stands in for an empty cell of the table comes from, for a dish type.
+    struct SourceUse
+    {
+        QString dishType;
+        QString source;
     };
     struct MissingValues
     {
         QList<Gap> gaps;
-        QStringList complementSources; // of the values that stand in for the table's empty cells
+        QList<SourceUse> sources;
+        QMap<QString, QString> dishTypeNames; // of the dish types above
+
+        // Those of the dishes of one type, or of every type (an empty `dishType`), each once.
+        QList<Gap> gapsOf(const QString& dishType) const;
+        QStringList complementSourcesOf(const QString& dishType) const;
     };
     MissingValues missingValues(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
 
@@ -66,7 +80,9 @@ public:
     }
 
 private:
-    static QString servedRecipeLines(const NutriCardCriteria& criteria);
+    // F, the recipe lines of the dishes served, each once per dish (D), or once per dish and the
+    // dish type it was served as (D.CDTIPOPRAT).
+    static QString servedRecipeLines(const NutriCardCriteria& criteria, bool byDishType = false);
     static QString foodValues(const QString& foodColumn, qsizetype nutrients);
     static void bindServedFoodValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
                                      const QStringList& nutrients);

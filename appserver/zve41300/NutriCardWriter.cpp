@@ -100,12 +100,12 @@ int NutriCardWriter::appendDishFigures(const QString& key, const QList<NutriCard
     return line;
 }
 
-void NutriCardWriter::writeNotes(const QString& key, const QStringList& notes) const
+void NutriCardWriter::writeNotes(const QString& key, const QList<NutriCardNotes::Line>& notes) const
 {
     QList<QVariantList> values;
     values.reserve(notes.size());
     for (int line = 0; line < notes.size(); ++line)
-        values.append({key, line + 1, notes[line]});
+        values.append({key, line + 1, notes[line].text, textOrNull(notes[line].dishType)});
     NutriCardRowInserter(m_db, NutriCardRowInserter::Table::Notes).insert(values);
 }
 

@@ -4,6 +4,7 @@
 // notes of NUTRICARDNOTA (which the report layouts read).
 
 #include "NutriCardCriteria.h"
+#include "NutriCardNotes.h"
 #include "NutriCardRow.h"
 
 #include <QDateTime>
@@ -24,7 +25,7 @@ public:
     int appendRows(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const;
     // The same for the rows of NutriCardBuilder::dishFigures().
     int appendDishFigures(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const;
-    void writeNotes(const QString& key, const QStringList& notes) const;
+    void writeNotes(const QString& key, const QList<NutriCardNotes::Line>& notes) const;
 
     // Removes the rows, the dish figures, the notes and the header of one key; true when a header
     // was there.

@@ -67,11 +67,17 @@ QList<StoredRow> storedRows(const QSqlDatabase& db, const QString& key)
     return rows;
 }
 
-QStringList storedNotes(const QSqlDatabase& db, const QString& key)
+// The notes a report of every dish type prints; those of one dish type with `dishType`.
+QStringList storedNotes(const QSqlDatabase& db, const QString& key, const QString& dishType = QString())
 {
     QSqlQuery query(db);
-    query.prepare("SELECT DSNOTA FROM NUTRICARDNOTA WHERE NRSEQUNUTR = ? ORDER BY NRLINHA");
+    query.prepare(dishType.isNull() ? "SELECT DSNOTA FROM NUTRICARDNOTA WHERE NRSEQUNUTR = ?"
+                                      " AND (CDTIPOPRAT IS NULL OR CDTIPOPRAT = '*') ORDER BY NRLINHA"
+                                    : "SELECT DSNOTA FROM NUTRICARDNOTA WHERE NRSEQUNUTR = ?"
+                                      " AND (CDTIPOPRAT IS NULL OR CDTIPOPRAT = ?) ORDER BY NRLINHA");
     query.bindValue(0, key);
+    if (!dishType.isNull())
+        query.bindValue(1, dishType);
     if (!query.exec())
         throw Kav::Exception("cannot read NUTRICARDNOTA");
     QStringList notes;
@@ -238,6 +244,8 @@ private slots:
     void referenceShareIsComparedOnlyWhenItFitsTheMeals();
     void weeksAreNumberedFromTheFirstDayWithAMainDish_data() { addEngines(); }
     void weeksAreNumberedFromTheFirstDayWithAMainDish();
+    void notesOfADishTypeNameOnlyItsFoods_data() { addEngines(); }
+    void notesOfADishTypeNameOnlyItsFoods();
     void aRecipeWithoutYieldIsNamedForWhatIsWrong_data() { addEngines(); }
     void aRecipeWithoutYieldIsNamedForWhatIsWrong();
     void serviceRowsCarryTheirOwnNdpCal_data() { addEngines(); }
@@ -788,6 +796,31 @@ void TestRdmNutriCard::weeksAreNumberedFromTheFirstDayWithAMainDish()
     QVERIFY(option && main);
     QCOMPARE(main->week, 1);
     QVERIFY(option->week < main->week);
+}
+
+// Monday and Tuesday's lunch: rice and beans (main dish, 01: the rice lacks iron), the salad
+// (03: the oil lacks calcium), the dish without a recipe (02) and the chicken option (01).
+void TestRdmNutriCard::notesOfADishTypeNameOnlyItsFoods()
+{
+    HARNESS(h);
+    QSqlQuery complement(h->db());
+    QVERIFY(complement.exec("INSERT INTO COMPALIMCOMPL (CDALIMENTO, CDNUTRIENTE, VRNUTRIENTE, DSFONTE)"
+                            " VALUES (3, '003', 0, 'Óleo: não se aplica')"));
+    Criteria criteria;
+    criteria.last = QDate(2026, 3, 3);
+    const QString key = prepared(h->client(), criteria).key;
+    QVERIFY(complement.exec("DELETE FROM COMPALIMCOMPL"));
+    QCOMPARE(storedNotes(h->db(), key),
+             QStringList({"Sem valor de Ferro (mg) na tabela de alimentos: Arroz, tipo 1, cozido (nº 1)",
+                          "Pratos sem ficha técnica: Purê sem ficha",
+                          "valores complementados: Óleo: não se aplica"}));
+    QCOMPARE(storedNotes(h->db(), key, "01"),
+             QStringList({"Prato principal: Sem valor de Ferro (mg) na tabela de alimentos: Arroz, tipo 1, "
+                          "cozido (nº 1)"}));
+    QCOMPARE(storedNotes(h->db(), key, "02"),
+             QStringList({"Guarnição: Pratos sem ficha técnica: Purê sem ficha"}));
+    QCOMPARE(storedNotes(h->db(), key, "03"),
+             QStringList({"Salada: valores complementados: Óleo: não se aplica"}));
 }
 
 void TestRdmNutriCard::aRecipeWithoutYieldIsNamedForWhatIsWrong()

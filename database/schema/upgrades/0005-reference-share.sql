@@ -9,3 +9,8 @@ ALTER TABLE NUTRICARDCAB ADD PCCOBERTURA NUMERIC(5,2);
 -- The food table's moisture is a share of the food (g per 100 g); a dish's, a day's or a week's
 -- figure is the grams of water it holds, so it is printed in grams (a sum of percents means nothing).
 UPDATE NUTRIENTE SET SGUNIDADE = 'g' WHERE NMCOLTACO = 'moisture' AND SGUNIDADE = '%';
+
+-- The dish type a note line is about: NULL for a line of the whole report, '*' for a line over
+-- every dish type (printed when the report covers them all), a dish type's code for a line about
+-- the dishes of that type only (printed when the report is restricted to types that include it).
+ALTER TABLE NUTRICARDNOTA ADD CDTIPOPRAT VARCHAR(2);
