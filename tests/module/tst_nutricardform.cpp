@@ -292,7 +292,7 @@ private slots:
     void catalogueHoldsTheScreensEntriesInStoredOrder()
     {
         const TMessages* catalogue = form->msgPadrao;
-        QCOMPARE(catalogue->messages().size(), 28);
+        QCOMPARE(catalogue->messages().size(), 29);
         QVERIFY(catalogue->messages().first().startsWith("Arq_Rel_Err|"));
         QVERIFY(catalogue->messages().last().startsWith("pratncad|"));
         QCOMPARE(catalogue->Msg("N_Filial_Centr"),
