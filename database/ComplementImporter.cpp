@@ -28,11 +28,11 @@ QSet<int> knownFoods(QSqlDatabase& db)
     return foods;
 }
 
-QList<Complement> readComplements(const QString& path, QSqlDatabase& db)
+QList<Complement> readComplements(const QString& path, TextEncoding encoding, QSqlDatabase& db)
 {
     using namespace CsvImport;
     const QString file = QFileInfo(path).fileName();
-    const CsvTable table = readCsvFile(path);
+    const CsvTable table = readCsvFile(path, encoding);
     const int food = requireColumn(table, file, QStringLiteral("foodId"));
     const int nutrient = requireColumn(table, file, QStringLiteral("nutrient"));
     const int value = requireColumn(table, file, QStringLiteral("value"));
@@ -40,6 +40,7 @@ QList<Complement> readComplements(const QString& path, QSqlDatabase& db)
     const NutrientNames nutrients(db);
     const QSet<int> foods = knownFoods(db);
     QList<Complement> result;
+    DuplicateCheck duplicates;
     for (int row = 0; row < table.rows.size(); ++row) {
         Complement complement;
         complement.food = requireId(table, row, food, file);
@@ -47,7 +48,12 @@ QList<Complement> readComplements(const QString& path, QSqlDatabase& db)
             fail(file, table.lines[row],
                  QStringLiteral("food %1 is not in the food table").arg(complement.food));
         complement.nutrient = nutrients.codeOf(table, row, nutrient, file);
-        const std::optional<double> number = optionalNumber(table, row, value, file);
+        duplicates.add(file, table.lines[row],
+                       complement.nutrient + QLatin1Char('|') + QString::number(complement.food),
+                       QStringLiteral("a value of nutrient %1 for food %2")
+                           .arg(complement.nutrient)
+                           .arg(complement.food));
+        const std::optional<double> number = optionalAmount(table, row, value, file);
         if (!number)
             fail(file, table.lines[row], QStringLiteral("column value is empty"));
         complement.value = *number;
@@ -59,11 +65,11 @@ QList<Complement> readComplements(const QString& path, QSqlDatabase& db)
 
 } // namespace
 
-ComplementImportCounts ComplementImporter::import(const QString& path)
+ComplementImportCounts ComplementImporter::import(const QString& path, TextEncoding encoding)
 {
     using CsvImport::run;
     const QString what = QStringLiteral("Importing the complement values");
-    const QList<Complement> complements = readComplements(path, m_db);
+    const QList<Complement> complements = readComplements(path, encoding, m_db);
     ComplementImportCounts counts;
     Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
     for (const Complement& complement : complements) {

@@ -4,11 +4,22 @@
 
 #include <QSqlError>
 
+#include <cmath>
+
 namespace KavDb::CsvImport {
 
 void fail(const QString& file, int line, const QString& why)
 {
     throw Kav::Exception(QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(why));
+}
+
+void DuplicateCheck::add(const QString& file, int line, const QString& key, const QString& what)
+{
+    const auto first = m_firstLines.constFind(key);
+    if (first != m_firstLines.cend())
+        fail(file, line,
+             QStringLiteral("%1 is already on line %2: each may appear once").arg(what).arg(*first));
+    m_firstLines.insert(key, line);
 }
 
 int requireColumn(const CsvTable& table, const QString& file, const QString& name)
@@ -39,9 +50,19 @@ std::optional<double> optionalNumber(const CsvTable& table, int row, int column,
         return std::nullopt;
     bool ok = false;
     const double value = cell.toDouble(&ok);
-    if (!ok)
+    if (!ok || !std::isfinite(value))
         fail(file, table.lines[row],
              QStringLiteral("\"%1\" in column %2 is not a number").arg(cell, table.header[column]));
+    return value;
+}
+
+std::optional<double> optionalAmount(const CsvTable& table, int row, int column, const QString& file)
+{
+    const std::optional<double> value = optionalNumber(table, row, column, file);
+    if (value && *value < 0.0)
+        fail(file, table.lines[row],
+             QStringLiteral("%1 in column %2 is negative: an amount of a nutrient is 0 or more")
+                 .arg(table.rows[row][column].trimmed(), table.header[column]));
     return value;
 }
 
@@ -68,10 +89,11 @@ QSqlQuery run(QSqlDatabase& db, const QString& what, const QString& sql, const Q
 NutrientNames::NutrientNames(QSqlDatabase& db)
 {
     QSqlQuery query = run(db, QStringLiteral("Reading the nutrients"),
-                          QStringLiteral("SELECT CDNUTRIENTE, NMCOLTACO FROM NUTRIENTE"));
+                          QStringLiteral("SELECT CDNUTRIENTE, NMCOLTACO, SGUNIDADE FROM NUTRIENTE"));
     while (query.next()) {
         const QString code = query.value(0).toString();
         m_codes.insert(code, code);
+        m_units.insert(code, query.value(2).toString().trimmed());
         const QString column = query.value(1).toString().trimmed();
         if (!column.isEmpty())
             m_codes.insert(column, code);

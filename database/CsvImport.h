@@ -5,6 +5,7 @@
 #include "CsvReader.h"
 
 #include <optional>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariantList>
@@ -13,14 +14,27 @@ namespace KavDb::CsvImport {
 
 [[noreturn]] void fail(const QString& file, int line, const QString& why);
 
+// Fails at `line` when `key` was already seen, naming the line it was first seen on.
+class DuplicateCheck
+{
+public:
+    void add(const QString& file, int line, const QString& key, const QString& what);
+
+private:
+    QHash<QString, int> m_firstLines;
+};
+
 // The index of a header name; throws when the table has no such column.
 int requireColumn(const CsvTable& table, const QString& file, const QString& name);
 
 // A positive whole number.
 int requireId(const CsvTable& table, int row, int column, const QString& file);
 
-// A number, or none for an empty cell.
+// A finite number ("nan" and "inf" are refused), or none for an empty cell.
 std::optional<double> optionalNumber(const CsvTable& table, int row, int column, const QString& file);
+
+// An amount: a finite number that is not negative, or none for an empty cell.
+std::optional<double> optionalAmount(const CsvTable& table, int row, int column, const QString& file);
 
 // A cell that must not be empty, trimmed.
 QString requireText(const CsvTable& table, int row, int column, const QString& file);
@@ -34,9 +48,12 @@ class NutrientNames
 public:
     explicit NutrientNames(QSqlDatabase& db);
     QString codeOf(const CsvTable& table, int row, int column, const QString& file) const;
+    // The unit of a nutrient code ("g", "mg", "kcal").
+    QString unitOf(const QString& code) const { return m_units.value(code); }
 
 private:
     QHash<QString, QString> m_codes; // code or column name -> code
+    QHash<QString, QString> m_units; // code -> unit
 };
 
 } // namespace KavDb::CsvImport

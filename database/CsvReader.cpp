@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 namespace KavDb {
 
@@ -12,6 +13,26 @@ namespace {
 [[noreturn]] void fail(const QString& fileName, int line, const QString& why)
 {
     throw Kav::Exception(QStringLiteral("%1, line %2: %3").arg(fileName).arg(line).arg(why));
+}
+
+// The text of UTF-8 bytes; a file of another encoding (Latin-1 "A\xe7\xfacar") would otherwise be
+// stored with replacement characters.
+QString utf8Text(const QByteArray& bytes, const QString& fileName)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder(bytes);
+    if (!decoder.hasError())
+        return text;
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        QStringDecoder lineDecoder(QStringDecoder::Utf8);
+        const QString line = lineDecoder(lines[i]);
+        if (lineDecoder.hasError())
+            fail(fileName, i + 1,
+                 QStringLiteral(
+                     "the text is not UTF-8 (a Latin-1 file is read only when asked, with --latin1)"));
+    }
+    fail(fileName, int(lines.size()), QStringLiteral("the text is not UTF-8"));
 }
 
 } // namespace
@@ -93,12 +114,14 @@ CsvTable parseCsv(const QString& text, const QString& fileName)
     return table;
 }
 
-CsvTable readCsvFile(const QString& path)
+CsvTable readCsvFile(const QString& path, TextEncoding encoding)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Kav::Exception(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    QString text = QString::fromUtf8(file.readAll());
+    const QByteArray bytes = file.readAll();
+    QString text = encoding == TextEncoding::Latin1 ? QString::fromLatin1(bytes)
+                                                    : utf8Text(bytes, QFileInfo(path).fileName());
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return parseCsv(text, QFileInfo(path).fileName());

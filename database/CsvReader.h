@@ -21,7 +21,12 @@ struct CsvTable
 // field count differs from the header's.
 CsvTable parseCsv(const QString& text, const QString& fileName);
 
-// Reads the file (UTF-8, an optional byte-order mark is skipped) and parses it.
-CsvTable readCsvFile(const QString& path);
+// How the bytes of a file are read as text. Latin-1 is never guessed: a file that is not UTF-8 is
+// refused unless its reader was told it is Latin-1.
+enum class TextEncoding { Utf8, Latin1 };
+
+// Reads the file (UTF-8, an optional byte-order mark is skipped, or Latin-1 when asked) and parses
+// it. Throws Kav::Exception naming the file and the first line that is not UTF-8.
+CsvTable readCsvFile(const QString& path, TextEncoding encoding = TextEncoding::Utf8);
 
 } // namespace KavDb

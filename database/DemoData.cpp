@@ -60,7 +60,9 @@ struct MenuType
     bool active;
     double portion; // portions a pupil of this menu type is served, relative to a school-age pupil
     // The reference the menu is compared with: set, age band and coverage (percent of the daily
-    // needs); none for the adults' menu, which the example set does not cover.
+    // needs); none for the adults' menu, which the example set does not cover. The coverage fits
+    // the services a day of menuServices() by the coverage rules (CoverageRule.h): every menu of
+    // the demo serves two meals or more, so none is linked to the one-meal share of 20%.
     const char* referenceSet;
     const char* ageBand;
     double coverage;
@@ -71,11 +73,11 @@ const char* const ExampleSet = "EXEMPLO";
 constexpr MenuType MenuTypes[] = {
     {"0010", "0000000001", "Creche (0 a 3 anos)", true, 0.6, ExampleSet, "0-3", 70},
     {"0010", "0000000002", "Pré-escola (4 e 5 anos)", true, 0.8, ExampleSet, "4-5", 30},
-    {"0010", "0000000003", "Ensino fundamental", true, 1.0, ExampleSet, "6-10", 20},
-    {"0010", "0000000004", "Cardápio de férias", false, 1.0, ExampleSet, "6-10", 20},
-    {"0020", "0000000001", "Ensino fundamental", true, 1.0, ExampleSet, "6-10", 20},
+    {"0010", "0000000003", "Ensino fundamental", true, 1.0, ExampleSet, "6-10", 30},
+    {"0010", "0000000004", "Cardápio de férias", false, 1.0, ExampleSet, "6-10", 30},
+    {"0020", "0000000001", "Ensino fundamental", true, 1.0, ExampleSet, "6-10", 30},
     {"0020", "0000000002", "Educação de jovens e adultos", true, 1.2, nullptr, nullptr, 0},
-    {"0020", "0000000003", "Dieta sem lactose", false, 1.0, ExampleSet, "6-10", 20},
+    {"0020", "0000000003", "Dieta sem lactose", false, 1.0, ExampleSet, "6-10", 30},
 };
 
 struct AgeBand

@@ -47,7 +47,7 @@ const QList<Nutrient>& nutrientCatalogue()
         {"019", "Riboflavina", "mg", "riboflavin"},
         {"020", "Piridoxina", "mg", "pyridoxine"},
         {"021", "Niacina", "mg", "niacin"},
-        {"022", "Umidade", "%", "moisture"},
+        {"022", "Umidade", "g", "moisture"}, // the table's % is g per 100 g: a dish holds grams of water
         {"023", "Energia (kJ)", "kJ", "kJ"},
         {"024", "Cinzas", "g", "ash"},
         {"025", "Vitamina A (RE)", "µg", "re"},

@@ -11,6 +11,7 @@ namespace KavDb {
 namespace {
 
 constexpr double kWholeNeeds = 100.0; // coverage is a percent of the daily needs
+const QString kGrams = QStringLiteral("g");
 
 struct Named
 {
@@ -43,8 +44,8 @@ QVariant textOrNull(const QString& text)
 class ReferenceFile
 {
 public:
-    ReferenceFile(const QString& path, QSqlDatabase& db)
-        : m_file(QFileInfo(path).fileName()), m_table(readCsvFile(path)), m_nutrients(db)
+    ReferenceFile(const QString& path, TextEncoding encoding, QSqlDatabase& db)
+        : m_file(QFileInfo(path).fileName()), m_table(readCsvFile(path, encoding)), m_nutrients(db)
     {}
 
     void read()
@@ -70,12 +71,15 @@ public:
             bound.coverage = orNull(checkedCoverage(row, coverage));
             bound.nutrient = m_nutrients.codeOf(m_table, row, nutrient, m_file);
             bound.base = requireText(m_table, row, base, m_file).toUpper();
-            if (bound.base != QLatin1String("Q") && bound.base != QLatin1String("E"))
-                fail(m_file, m_table.lines[row],
-                     QStringLiteral("base must be Q (an amount) or E (percent of energy), not \"%1\"")
-                         .arg(cells[base]));
+            checkBase(row, bound);
             checkBounds(row, optionalNumber(m_table, row, minimum, m_file),
                         optionalNumber(m_table, row, maximum, m_file), bound);
+            m_duplicates.add(
+                m_file, m_table.lines[row],
+                QStringList({bound.set, band, cells[coverage].trimmed(), bound.nutrient, bound.base})
+                    .join(QLatin1Char('|')),
+                QStringLiteral("a bound of nutrient %1 for this set, age band, coverage and base")
+                    .arg(bound.nutrient));
             bound.source = textOrNull(cells[source].trimmed());
             bounds.append(bound);
         }
@@ -86,6 +90,21 @@ public:
     QList<Bound> bounds;
 
 private:
+    void checkBase(int row, const Bound& bound) const
+    {
+        if (bound.base != QLatin1String("Q") && bound.base != QLatin1String("E"))
+            CsvImport::fail(m_file, m_table.lines[row],
+                            QStringLiteral("base must be Q (an amount) or E (percent of energy), not \"%1\"")
+                                .arg(bound.base));
+        const QString unit = m_nutrients.unitOf(bound.nutrient);
+        if (bound.base == QLatin1String("E") && unit != kGrams)
+            CsvImport::fail(m_file, m_table.lines[row],
+                            QStringLiteral("base E (percent of energy) fits only a nutrient weighed in g,"
+                                           " whose grams yield energy; nutrient %1 is in %2: give it as an"
+                                           " amount (base Q)")
+                                .arg(bound.nutrient, unit));
+    }
+
     std::optional<double> checkedCoverage(int row, int column) const
     {
         const std::optional<double> value = CsvImport::optionalNumber(m_table, row, column, m_file);
@@ -114,15 +133,16 @@ private:
     QString m_file;
     CsvTable m_table;
     CsvImport::NutrientNames m_nutrients;
+    CsvImport::DuplicateCheck m_duplicates;
 };
 
 } // namespace
 
-ReferenceImportCounts NutritionReferenceImporter::import(const QString& path)
+ReferenceImportCounts NutritionReferenceImporter::import(const QString& path, TextEncoding encoding)
 {
     using CsvImport::run;
     const QString what = QStringLiteral("Importing the reference values");
-    ReferenceFile file(path, m_db);
+    ReferenceFile file(path, encoding, m_db);
     file.read();
 
     Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);

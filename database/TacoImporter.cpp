@@ -55,15 +55,15 @@ QList<MappedNutrient> mappedNutrients(QSqlDatabase& db, const CsvTable& values)
 
 TacoImporter::TacoImporter(QSqlDatabase db) : m_db(std::move(db)) {}
 
-TacoImportCounts TacoImporter::import(const QString& dirPath)
+TacoImportCounts TacoImporter::import(const QString& dirPath, TextEncoding encoding)
 {
     const QDir dir(dirPath);
     const QString groupsFile = QStringLiteral("categories.csv");
     const QString foodsFile = QStringLiteral("food.csv");
     const QString valuesFile = QStringLiteral("nutrients.csv");
-    const CsvTable groups = readCsvFile(dir.filePath(groupsFile));
-    const CsvTable foods = readCsvFile(dir.filePath(foodsFile));
-    const CsvTable values = readCsvFile(dir.filePath(valuesFile));
+    const CsvTable groups = readCsvFile(dir.filePath(groupsFile), encoding);
+    const CsvTable foods = readCsvFile(dir.filePath(foodsFile), encoding);
+    const CsvTable values = readCsvFile(dir.filePath(valuesFile), encoding);
 
     // Groups
     const int groupId = requireColumn(groups, groupsFile, QStringLiteral("id"));
@@ -115,7 +115,7 @@ TacoImportCounts TacoImporter::import(const QString& dirPath)
         foodsWithValues << id;
         for (const MappedNutrient& nutrient : nutrients) {
             const std::optional<double> value =
-                CsvImport::optionalNumber(values, row, nutrient.column, valuesFile);
+                CsvImport::optionalAmount(values, row, nutrient.column, valuesFile);
             ++(value ? counts.values : counts.missingValues);
             valueRows << QVariantList{id, nutrient.code, value ? QVariant(*value) : QVariant()};
         }

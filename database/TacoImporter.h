@@ -2,6 +2,8 @@
 // Imports the Brazilian food composition table (TACO) from its public CSV conversion: food
 // groups, foods, and each food's nutrients per 100 g. An empty cell (not analysed) stays NULL.
 
+#include "CsvReader.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -24,8 +26,9 @@ public:
     // folder), checks them whole, then replaces the foods they hold in one transaction. Foods of
     // other ids stay. The nutrients of the catalogue are added when missing; each nutrient whose
     // NMCOLTACO names a column is imported. Throws Kav::Exception naming the file, line and
-    // column of anything that is not the expected table; the database is then unchanged.
-    TacoImportCounts import(const QString& dir);
+    // column of anything that is not the expected table (a value that is no finite number or is
+    // negative, text that is not UTF-8 unless read as Latin-1); the database is then unchanged.
+    TacoImportCounts import(const QString& dir, TextEncoding encoding = TextEncoding::Utf8);
 
 private:
     QSqlDatabase m_db;

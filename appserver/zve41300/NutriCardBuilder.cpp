@@ -25,15 +25,15 @@ NutriCardBuilder::Diet& NutriCardBuilder::Diet::operator+=(const Diet& other)
 
 NutriCardBuilder::NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> columns, bool withNdpCal,
                                    const QDate& firstMenuDay)
-    : m_firstDay(firstDay), m_firstMenuDay(firstMenuDay), m_columns(std::move(columns)),
-      m_withNdpCal(withNdpCal)
+    : m_firstDay(firstDay), m_firstMenuDay(firstMenuDay), m_firstMenuDayGiven(firstMenuDay.isValid()),
+      m_columns(std::move(columns)), m_withNdpCal(withNdpCal)
 {}
 
 void NutriCardBuilder::addItem(const MenuItem& item, const QHash<QString, NutrientAmount>& amounts,
                                const NutrientAmount& energy, const NutrientAmount& netProtein)
 {
     m_entries.append(Entry{item, amounts, energy, netProtein});
-    if (!m_firstMenuDay.isValid() || item.day < m_firstMenuDay)
+    if (!m_firstMenuDayGiven && !item.option && (!m_firstMenuDay.isValid() || item.day < m_firstMenuDay))
         m_firstMenuDay = item.day;
     if (!item.option)
         m_dietPerDay[item.day] += Diet{energy, netProtein};
@@ -47,7 +47,10 @@ QDate NutriCardBuilder::firstMonday() const
 
 int NutriCardBuilder::weekOf(const QDate& day) const
 {
-    return int(firstMonday().daysTo(day) / kDaysPerWeek) + 1;
+    // Days before the first week (options served before the first main dish) fall in week 0,
+    // never into week 1 by a division that rounds towards zero.
+    const qint64 days = firstMonday().daysTo(day);
+    return int((days >= 0 ? days : days - (kDaysPerWeek - 1)) / kDaysPerWeek) + 1;
 }
 
 QDate NutriCardBuilder::weekStart(int week) const
@@ -197,9 +200,10 @@ QList<NutriCardRow> NutriCardBuilder::dailyTotals() const
     return dayRows(mainDishTotalsPerDay());
 }
 
-// The mean per day of `totals` (days of one week), for one service or, without it, the services chosen.
-QList<NutriCardRow> NutriCardBuilder::meanRows(int week, const DayTotals& totals,
-                                               const MenuItem* service) const
+// The mean per day of `totals` (days of one week), for one service or, without it, the services
+// chosen; `diet` is what their NDpCal% is of: those same main dishes over the week.
+QList<NutriCardRow> NutriCardBuilder::meanRows(int week, const DayTotals& totals, const MenuItem* service,
+                                               const Diet& diet) const
 {
     QList<NutriCardRow> result;
     const int days = int(totals.size());
@@ -215,7 +219,7 @@ QList<NutriCardRow> NutriCardBuilder::meanRows(int week, const DayTotals& totals
             sum += day.value(column.code);
         row.amount = sum.dividedBy(days);
         row.days = days;
-        setNdpCal(row, weekDiet(week));
+        setNdpCal(row, diet);
         result.append(row);
     }
     return result;
@@ -223,18 +227,27 @@ QList<NutriCardRow> NutriCardBuilder::meanRows(int week, const DayTotals& totals
 
 QList<NutriCardRow> NutriCardBuilder::weeklyMeans() const
 {
-    // Per week, then the services' order of the day: what each service's main dishes add up to.
-    QMap<std::tuple<int, int, QString>, std::pair<MenuItem, DayTotals>> services;
+    // Per week, then the services' order of the day: what each service's main dishes add up to,
+    // and their energy and net protein, of which the service's own NDpCal% is.
+    struct ServiceWeek
+    {
+        MenuItem item;
+        DayTotals totals;
+        Diet diet;
+    };
+    QMap<std::tuple<int, int, QString>, ServiceWeek> services;
     for (const Entry& entry : m_entries) {
         if (entry.item.option)
             continue;
-        auto& service = services[{weekOf(entry.item.day), entry.item.serviceOrder, entry.item.service}];
-        service.first = entry.item;
-        addMainDish(service.second, entry);
+        ServiceWeek& service =
+            services[{weekOf(entry.item.day), entry.item.serviceOrder, entry.item.service}];
+        service.item = entry.item;
+        addMainDish(service.totals, entry);
+        service.diet += Diet{entry.energy, entry.netProtein};
     }
     QList<NutriCardRow> result;
     for (auto it = services.cbegin(); it != services.cend(); ++it)
-        result += meanRows(std::get<0>(it.key()), it->second, &it->first);
+        result += meanRows(std::get<0>(it.key()), it->totals, &it->item, it->diet);
     // The days' totals over the services chosen, and each week's mean of them.
     const DayTotals days = mainDishTotalsPerDay();
     result += dayRows(days);
@@ -242,7 +255,7 @@ QList<NutriCardRow> NutriCardBuilder::weeklyMeans() const
     for (auto day = days.cbegin(); day != days.cend(); ++day)
         weeks[weekOf(day.key())].insert(day.key(), *day);
     for (auto week = weeks.cbegin(); week != weeks.cend(); ++week)
-        result += meanRows(week.key(), *week, nullptr);
+        result += meanRows(week.key(), *week, nullptr, weekDiet(week.key()));
     std::stable_sort(result.begin(), result.end(),
                      [](const NutriCardRow& a, const NutriCardRow& b) { return a.week < b.week; });
     return result;

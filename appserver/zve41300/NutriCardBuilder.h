@@ -24,9 +24,9 @@ class NutriCardBuilder
 public:
     static constexpr double kKcalPerGramProtein = 4.0;
 
-    // `firstMenuDay`, when given, is the period's first day with a menu item, so that weeks are
+    // `firstMenuDay`, when given, is the period's first day with a main dish, so that weeks are
     // numbered alike when the period's items come in several builders; otherwise the earliest
-    // item added.
+    // main dish added. Week 1 is the week of that day: a day of options only is no day of the menu.
     NutriCardBuilder(const QDate& firstDay, QList<NutrientColumn> columns, bool withNdpCal,
                      const QDate& firstMenuDay = QDate());
 
@@ -73,7 +73,8 @@ private:
     void addMainDish(DayTotals& totals, const Entry& entry) const;
     DayTotals mainDishTotalsPerDay() const;
     QList<NutriCardRow> dayRows(const DayTotals& totals) const;
-    QList<NutriCardRow> meanRows(int week, const DayTotals& totals, const MenuItem* service) const;
+    QList<NutriCardRow> meanRows(int week, const DayTotals& totals, const MenuItem* service,
+                                 const Diet& diet) const;
     void setNdpCal(NutriCardRow& row, const Diet& diet) const;
     Diet weekDiet(int week) const;
     NutriCardRow rowFor(const QDate& day, int week, const NutrientColumn& column) const;
@@ -81,6 +82,7 @@ private:
 
     QDate m_firstDay;
     QDate m_firstMenuDay;
+    bool m_firstMenuDayGiven = false;
     QList<NutrientColumn> m_columns;
     bool m_withNdpCal;
     QList<Entry> m_entries;

@@ -6,6 +6,7 @@
 #include "ConsisteCore.h"
 #include "DbTransaction.h"
 #include "NutriCardBuilder.h"
+#include "NutriCardCoverage.h"
 #include "NutriCardKeyGenerator.h"
 #include "NutriCardNotes.h"
 #include "NutriCardRefusal.h"
@@ -209,13 +210,14 @@ QStringList NutriCardPreparer::fetchedNutrients(const Plan& plan)
 
 void NutriCardPreparer::addServed(NutriCardBuilder& builder, const NutriCardSource::ServedItem& served,
                                   const NutriCardSource::Compositions& compositions, const Plan& plan,
-                                  QStringList& dishesWithoutRecipe)
+                                  NutriCardNotes::DishesNotComputed& notComputed)
 {
     const QString dishKey = NutriCardSource::dishKey(served.item.dish, served.item.dishOwner);
     const QHash<QString, DishComposition> dish = compositions.value(dishKey);
-    if ((!compositions.contains(dishKey) || served.portions <= 0.0) &&
-        !dishesWithoutRecipe.contains(served.item.dishName))
-        dishesWithoutRecipe.append(served.item.dishName);
+    if (!compositions.contains(dishKey))
+        NutriCardNotes::DishesNotComputed::add(notComputed.withoutRecipe, served.item);
+    else if (served.portions <= 0.0)
+        NutriCardNotes::DishesNotComputed::add(notComputed.withoutYield, served.item);
     // The recipe's amount per portion, times the portion this menu serves.
     const auto asServed = [&](const QString& code) {
         return dish.value(code).perPortion(served.portions).scaledBy(served.servedPortions);
@@ -229,14 +231,16 @@ void NutriCardPreparer::addServed(NutriCardBuilder& builder, const NutriCardSour
                         .scaledBy(served.servedPortions));
 }
 
-QStringList NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource& source,
-                                         const NutriCardWriter& writer, const QString& key) const
+NutriCardNotes::DishesNotComputed NutriCardPreparer::storeRows(const Plan& plan,
+                                                               const NutriCardSource& source,
+                                                               const NutriCardWriter& writer,
+                                                               const QString& key) const
 {
     const NutriCardCriteria& criteria = plan.criteria;
-    QStringList dishesWithoutRecipe;
-    const QDate firstMenuDay = source.firstMenuDay(criteria);
-    if (!firstMenuDay.isValid())
-        return dishesWithoutRecipe;
+    NutriCardNotes::DishesNotComputed notComputed;
+    const NutriCardSource::MenuDays menuDays = source.menuDays(criteria);
+    if (!menuDays.firstItem.isValid())
+        return notComputed;
     // The compositions are bounded by the dishes there are; the menu items and the rows grow
     // with the period, so they are read, built and stored a few whole weeks at a time.
     const NutriCardSource::Compositions compositions = source.compositions(criteria, fetchedNutrients(plan));
@@ -244,19 +248,19 @@ QStringList NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource
     int dishLine = 0;
     // Day and week rows cover every dish type; the figures of each dish let a layout sum some.
     const bool withDishFigures = criteria.kind.layout != ReportKind::Layout::PerDish;
-    for (QDate start = firstMenuDay.addDays(1 - firstMenuDay.dayOfWeek()); start <= criteria.lastDay;
-         start = start.addDays(kDaysPerBatch)) {
+    for (QDate start = menuDays.firstItem.addDays(1 - menuDays.firstItem.dayOfWeek());
+         start <= criteria.lastDay; start = start.addDays(kDaysPerBatch)) {
         NutriCardCriteria batch = criteria;
         batch.firstDay = std::max(start, criteria.firstDay);
         batch.lastDay = std::min(start.addDays(kDaysPerBatch - 1), criteria.lastDay);
-        NutriCardBuilder builder(criteria.firstDay, plan.columns, criteria.withNdpCal, firstMenuDay);
+        NutriCardBuilder builder(criteria.firstDay, plan.columns, criteria.withNdpCal, menuDays.firstCounted);
         for (const NutriCardSource::ServedItem& served : source.items(batch))
-            addServed(builder, served, compositions, plan, dishesWithoutRecipe);
+            addServed(builder, served, compositions, plan, notComputed);
         line = writer.appendRows(key, builder.rows(criteria.kind.layout), line);
         if (withDishFigures)
             dishLine = writer.appendDishFigures(key, builder.dishFigures(), dishLine);
     }
-    return dishesWithoutRecipe;
+    return notComputed;
 }
 
 NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
@@ -270,11 +274,12 @@ NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
     Kav::DbTransaction transaction(db, Kav::DbTransaction::Kind::Write);
     const NutriCardSource source(db);
     const NutriCardWriter writer(db);
-    writer.writeHeader(key, QDateTime::currentDateTimeUtc(), criteria, request.kind.trimmed().toUpper());
-    const QStringList dishesWithoutRecipe = storeRows(plan, source, writer, key);
+    const NutriCardCoverage coverage = NutriCardCoverage::of(db, criteria);
+    writer.writeHeader(key, QDateTime::currentDateTimeUtc(), criteria, request.kind.trimmed().toUpper(),
+                       coverage.comparedShare);
+    const NutriCardNotes::DishesNotComputed notComputed = storeRows(plan, source, writer, key);
     const NutriCardSource::MissingValues missing = source.missingValues(criteria, criteria.nutrients);
-    writer.writeNotes(key, NutriCardNotes::lines(plan.columns, missing.gaps, missing.complementSources,
-                                                 dishesWithoutRecipe));
+    writer.writeNotes(key, NutriCardNotes::lines(coverage.notes, plan.columns, missing, notComputed));
     m_context.commit(transaction);
 
     Result result;

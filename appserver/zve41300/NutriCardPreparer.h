@@ -4,6 +4,7 @@
 // the report kind and stores them, a few weeks at a time, and the notes on the values behind them.
 
 #include "NutriCardCriteria.h"
+#include "NutriCardNotes.h"
 #include "NutriCardRow.h"
 #include "NutriCardSource.h"
 #include "NutrientColumn.h"
@@ -72,10 +73,10 @@ private:
     static QStringList fetchedNutrients(const Plan& plan);
     static void addServed(NutriCardBuilder& builder, const NutriCardSource::ServedItem& served,
                           const NutriCardSource::Compositions& compositions, const Plan& plan,
-                          QStringList& dishesWithoutRecipe);
+                          NutriCardNotes::DishesNotComputed& notComputed);
     // Stores the rows under `key`; returns the dishes served that have no recipe or no yield.
-    QStringList storeRows(const Plan& plan, const NutriCardSource& source, const NutriCardWriter& writer,
-                          const QString& key) const;
+    NutriCardNotes::DishesNotComputed storeRows(const Plan& plan, const NutriCardSource& source,
+                                                const NutriCardWriter& writer, const QString& key) const;
 
     CallContext& m_context;
 };

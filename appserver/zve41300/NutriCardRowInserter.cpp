@@ -47,6 +47,7 @@ const Column kNoteColumns[] = {
     {"NRSEQUNUTR", Type::Text},
     {"NRLINHA", Type::Integer},
     {"DSNOTA", Type::Text},
+    {"CDTIPOPRAT", Type::Text},
 };
 
 std::span<const Column> columnsOf(NutriCardRowInserter::Table table)

@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QSqlDatabase>
 
 namespace Kav {
@@ -32,24 +33,44 @@ public:
         double servedPortions = 0.0; // what one serving is, in those portions (0.6 for a crèche)
     };
     QList<ServedItem> items(const NutriCardCriteria& criteria) const;
-    // The first day of the period with a menu item, or none.
-    QDate firstMenuDay(const NutriCardCriteria& criteria) const;
+    // The first day of the period with a menu item, and the first with a main dish: a day whose
+    // only items are options is no day of the menu, so weeks are numbered from the first that is
+    // (from the first item's when no day has a main dish). Both invalid without items.
+    struct MenuDays
+    {
+        QDate firstItem;
+        QDate firstCounted;
+    };
+    MenuDays menuDays(const NutriCardCriteria& criteria) const;
 
     // Per dish ("code|owner") and nutrient code, for the dishes served in the criteria's period.
     using Compositions = QHash<QString, QHash<QString, DishComposition>>;
     Compositions compositions(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
 
-    // A food of a dish served that has no value for a nutrient, in the table or its complement.
+    // A food of a dish served that has no value for a nutrient, in the table or its complement,
+    // and the dish type it was served as.
     struct Gap
     {
         QString nutrient;
         int food = 0;
         QString foodName;
+        QString dishType;
+    };
+    // Where a value that stands in for an empty cell of the table comes from, for a dish type.
+    struct SourceUse
+    {
+        QString dishType;
+        QString source;
     };
     struct MissingValues
     {
         QList<Gap> gaps;
-        QStringList complementSources; // of the values that stand in for the table's empty cells
+        QList<SourceUse> sources;
+        QMap<QString, QString> dishTypeNames; // of the dish types above
+
+        // Those of the dishes of one type, or of every type (an empty `dishType`), each once.
+        QList<Gap> gapsOf(const QString& dishType) const;
+        QStringList complementSourcesOf(const QString& dishType) const;
     };
     MissingValues missingValues(const NutriCardCriteria& criteria, const QStringList& nutrients) const;
 
@@ -59,7 +80,9 @@ public:
     }
 
 private:
-    static QString servedRecipeLines(const NutriCardCriteria& criteria);
+    // F, the recipe lines of the dishes served, each once per dish (D), or once per dish and the
+    // dish type it was served as (D.CDTIPOPRAT).
+    static QString servedRecipeLines(const NutriCardCriteria& criteria, bool byDishType = false);
     static QString foodValues(const QString& foodColumn, qsizetype nutrients);
     static void bindServedFoodValues(Kav::BoundQuery& query, const NutriCardCriteria& criteria,
                                      const QStringList& nutrients);

@@ -41,12 +41,13 @@ QVariantList placeColumns(const QString& key, int line, const NutriCardRow& row,
 } // namespace
 
 void NutriCardWriter::writeHeader(const QString& key, const QDateTime& createdUtc,
-                                  const NutriCardCriteria& criteria, const QString& kindText) const
+                                  const NutriCardCriteria& criteria, const QString& kindText,
+                                  const QVariant& comparedShare) const
 {
     Kav::BoundQuery header(
         m_db,
         QStringLiteral("INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD,"
-                       " DTINICIAL, DTFINAL, IDTIPOREL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                       " DTINICIAL, DTFINAL, IDTIPOREL, PCCOBERTURA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         QStringLiteral("store the prepared data's header"));
     const QVariantList headerValues{key,
                                     createdUtc,
@@ -55,7 +56,9 @@ void NutriCardWriter::writeHeader(const QString& key, const QDateTime& createdUt
                                     criteria.menuType,
                                     criteria.firstDay,
                                     criteria.lastDay,
-                                    kindText};
+                                    kindText,
+                                    comparedShare.isNull() ? QVariant(QMetaType::fromType<double>())
+                                                           : comparedShare};
     for (int i = 0; i < headerValues.size(); ++i)
         header.bind(i, headerValues[i]);
     header.exec();
@@ -97,12 +100,12 @@ int NutriCardWriter::appendDishFigures(const QString& key, const QList<NutriCard
     return line;
 }
 
-void NutriCardWriter::writeNotes(const QString& key, const QStringList& notes) const
+void NutriCardWriter::writeNotes(const QString& key, const QList<NutriCardNotes::Line>& notes) const
 {
     QList<QVariantList> values;
     values.reserve(notes.size());
     for (int line = 0; line < notes.size(); ++line)
-        values.append({key, line + 1, notes[line]});
+        values.append({key, line + 1, notes[line].text, textOrNull(notes[line].dishType)});
     NutriCardRowInserter(m_db, NutriCardRowInserter::Table::Notes).insert(values);
 }
 

@@ -4,6 +4,7 @@
 // notes of NUTRICARDNOTA (which the report layouts read).
 
 #include "NutriCardCriteria.h"
+#include "NutriCardNotes.h"
 #include "NutriCardRow.h"
 
 #include <QDateTime>
@@ -17,13 +18,14 @@ public:
 
     // Each throws Kav::Exception when a row cannot be written; the caller's transaction then ends
     // without any of them.
+    // `comparedShare`: the share of the daily needs the report's bounds are for (NutriCardCoverage).
     void writeHeader(const QString& key, const QDateTime& createdUtc, const NutriCardCriteria& criteria,
-                     const QString& kindText) const;
+                     const QString& kindText, const QVariant& comparedShare) const;
     // Numbers the rows on from `lastLine`; returns the last line written.
     int appendRows(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const;
     // The same for the rows of NutriCardBuilder::dishFigures().
     int appendDishFigures(const QString& key, const QList<NutriCardRow>& rows, int lastLine) const;
-    void writeNotes(const QString& key, const QStringList& notes) const;
+    void writeNotes(const QString& key, const QList<NutriCardNotes::Line>& notes) const;
 
     // Removes the rows, the dish figures, the notes and the header of one key; true when a header
     // was there.

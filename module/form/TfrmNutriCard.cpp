@@ -462,6 +462,11 @@ void TfrmNutriCard::Vd_ListaServ(bool Obrigatorio)
         if (Obrigatorio && rbtListaServ->isChecked() && Consiste::EmptyString(m_unit.ListaServ))
             raiseMessage(QStringLiteral("SERV_DEVE"));
     });
+    // "Todos" found no service: the user cannot pick one, the menu type has none.
+    focusOnFailure(medCdTipoCard, [&] {
+        if (Obrigatorio && rbtTodosServ->isChecked() && Consiste::EmptyString(m_unit.ListaServ))
+            raiseMessage(QStringLiteral("TpCard_NServ"));
+    });
 }
 
 void TfrmNutriCard::Vd_ListaNutr(bool Obrigatorio)

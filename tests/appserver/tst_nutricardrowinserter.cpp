@@ -172,7 +172,8 @@ void TestNutriCardRowInserter::manyRowsAreStoredOnceEach()
     const QString key = QStringLiteral("MANY");
     QList<QVariantList> notes;
     for (int line = 1; line <= kManyRows; ++line)
-        notes << QVariantList{key, line, QStringLiteral("nota %1").arg(line)};
+        notes << QVariantList{key, line, QStringLiteral("nota %1").arg(line),
+                              line % 2 ? QVariant("*") : QVariant()};
     insert(db, Table::Notes, notes);
     const QList<QVariantList> stored =
         readBack(db, "SELECT NRLINHA, DSNOTA FROM NUTRICARDNOTA WHERE NRSEQUNUTR = ? ORDER BY NRLINHA", key);
@@ -187,7 +188,8 @@ void TestNutriCardRowInserter::aRefusedRowStoresNoneOfItsBatch()
     OPEN_DATABASE(db);
     const QString key = QStringLiteral("REFUSED");
     // The third row takes the first one's line: the batch breaks the table's key.
-    const QList<QVariantList> notes{{key, 1, "primeira"}, {key, 2, "segunda"}, {key, 1, "repetida"}};
+    const QList<QVariantList> notes{
+        {key, 1, "primeira", QVariant()}, {key, 2, "segunda", "01"}, {key, 1, "repetida", QVariant()}};
     QVERIFY_THROWS_EXCEPTION(Kav::Exception, insert(db, Table::Notes, notes));
     QCOMPARE(rowCount(db, "NUTRICARDNOTA", key), 0);
     // The connection took the failure in its stride: the next batch goes in.

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <map>
 #include <QMutex>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -66,11 +67,17 @@ QList<StoredRow> storedRows(const QSqlDatabase& db, const QString& key)
     return rows;
 }
 
-QStringList storedNotes(const QSqlDatabase& db, const QString& key)
+// The notes a report of every dish type prints; those of one dish type with `dishType`.
+QStringList storedNotes(const QSqlDatabase& db, const QString& key, const QString& dishType = QString())
 {
     QSqlQuery query(db);
-    query.prepare("SELECT DSNOTA FROM NUTRICARDNOTA WHERE NRSEQUNUTR = ? ORDER BY NRLINHA");
+    query.prepare(dishType.isNull() ? "SELECT DSNOTA FROM NUTRICARDNOTA WHERE NRSEQUNUTR = ?"
+                                      " AND (CDTIPOPRAT IS NULL OR CDTIPOPRAT = '*') ORDER BY NRLINHA"
+                                    : "SELECT DSNOTA FROM NUTRICARDNOTA WHERE NRSEQUNUTR = ?"
+                                      " AND (CDTIPOPRAT IS NULL OR CDTIPOPRAT = ?) ORDER BY NRLINHA");
     query.bindValue(0, key);
+    if (!dishType.isNull())
+        query.bindValue(1, dishType);
     if (!query.exec())
         throw Kav::Exception("cannot read NUTRICARDNOTA");
     QStringList notes;
@@ -231,6 +238,18 @@ private slots:
     void aPeriodWithoutMenuStoresNoRowsAndNoNotes_data() { addEngines(); }
     void aPeriodWithoutMenuStoresNoRowsAndNoNotes();
     void complementFillsOnlyEmptyCellsAndIsNoted_data() { addEngines(); }
+    void vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents_data() { addEngines(); }
+    void vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents();
+    void referenceShareIsComparedOnlyWhenItFitsTheMeals_data();
+    void referenceShareIsComparedOnlyWhenItFitsTheMeals();
+    void weeksAreNumberedFromTheFirstDayWithAMainDish_data() { addEngines(); }
+    void weeksAreNumberedFromTheFirstDayWithAMainDish();
+    void notesOfADishTypeNameOnlyItsFoods_data() { addEngines(); }
+    void notesOfADishTypeNameOnlyItsFoods();
+    void aRecipeWithoutYieldIsNamedForWhatIsWrong_data() { addEngines(); }
+    void aRecipeWithoutYieldIsNamedForWhatIsWrong();
+    void serviceRowsCarryTheirOwnNdpCal_data() { addEngines(); }
+    void serviceRowsCarryTheirOwnNdpCal();
     void complementFillsOnlyEmptyCellsAndIsNoted();
     void aLongPeriodIsOneReport_data() { addEngines(); }
     void aLongPeriodIsOneReport();
@@ -538,6 +557,322 @@ void TestRdmNutriCard::complementFillsOnlyEmptyCellsAndIsNoted()
     QVERIFY(notes.contains("valores complementados: Fonte do ferro"));
     QVERIFY(!notes.join('\n').contains("Fonte ignorada"));
     QVERIFY(!notes.join('\n').contains("Ferro"));
+}
+
+// Foods and dishes of vitamin A, with the food table's own cells (per 100 g: whole milk, boiled egg
+// and the sweet corn pudding give retinol; carrot and the pudding give RE and RAE), served at the
+// adult portion on Wednesday 03-11, added for one test and taken away again.
+class VitaminAMenu
+{
+public:
+    static constexpr int kMilk = 458, kEgg = 488, kCarrot = 110, kPudding = 29;
+
+    explicit VitaminAMenu(const QSqlDatabase& db) : m_db(db)
+    {
+        run({"INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES"
+             " ('010', 'Retinol', 'µg', 'retinol')",
+             "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES"
+             " ('025', 'Vitamina A (RE)', 'µg', 're')",
+             "INSERT INTO NUTRIENTE (CDNUTRIENTE, NMNUTRIENTE, SGUNIDADE, NMCOLTACO) VALUES"
+             " ('026', 'Vitamina A (RAE)', 'µg', 'rae')",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (458, 'Leite, de vaca, "
+             "integral', 4)",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES"
+             " (488, 'Ovo, de galinha, inteiro, cozido/10minutos', 4)",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (110, 'Cenoura, crua', 1)",
+             "INSERT INTO ALIMENTO (CDALIMENTO, NMALIMENTO, CDGRUPOALIM) VALUES (29, 'Curau, milho verde', "
+             "1)"});
+        // The table's empty cells are stored as NULL rows, as its import stores them.
+        value(kMilk, "010", 21);
+        value(kMilk, "025", {});
+        value(kMilk, "026", {});
+        value(kEgg, "010", 32);
+        value(kEgg, "025", {});
+        value(kEgg, "026", {});
+        value(kCarrot, "010", {});
+        value(kCarrot, "025", 1326);
+        value(kCarrot, "026", 663);
+        value(kPudding, "010", 12);
+        value(kPudding, "025", 20);
+        value(kPudding, "026", 16);
+        dish("0000000101", "Leite", 1, {{kMilk, 200}});
+        dish("0000000102", "Ovo cozido", 1, {{kEgg, 50}});
+        dish("0000000103", "Cenoura ralada", 1, {{kCarrot, 100}});
+        dish("0000000104", "Vitamina de cenoura", 2, {{kMilk, 100}, {kCarrot, 30}});
+        dish("0000000105", "Curau", 1, {{kPudding, 100}});
+        // Rice and beans: foods with neither retinol nor RE/RAE.
+        serve("0000000001", "P");
+    }
+    ~VitaminAMenu()
+    {
+        run({"DELETE FROM ITCARDZVE WHERE NRSEQITEM > 100",
+             "DELETE FROM FICHATEC WHERE CDPRATO > '0000000100'",
+             "DELETE FROM PRATO WHERE CDPRATO > '0000000100'",
+             "DELETE FROM COMPALIM WHERE CDNUTRIENTE IN ('010', '025', '026')",
+             "DELETE FROM ALIMENTO WHERE CDALIMENTO IN (458, 488, 110, 29)",
+             "DELETE FROM NUTRIENTE WHERE CDNUTRIENTE IN ('010', '025', '026')"});
+    }
+    static QDate day() { return QDate(2026, 3, 11); }
+
+private:
+    void run(const QStringList& statements)
+    {
+        for (const QString& sql : statements) {
+            QSqlQuery query(m_db);
+            if (!query.exec(sql))
+                qWarning("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+        }
+    }
+    void value(int food, const QString& nutrient, const QVariant& amount)
+    {
+        QSqlQuery query(m_db);
+        query.prepare("INSERT INTO COMPALIM (CDALIMENTO, CDNUTRIENTE, VRNUTRIENTE) VALUES (?, ?, ?)");
+        query.addBindValue(food);
+        query.addBindValue(nutrient);
+        query.addBindValue(amount.isValid() ? amount : QVariant(QMetaType::fromType<double>()));
+        if (!query.exec())
+            qWarning("COMPALIM: %s", qPrintable(query.lastError().text()));
+    }
+    void dish(const QString& code, const QString& name, int portions,
+              const QList<std::pair<int, double>>& lines)
+    {
+        run({QString("INSERT INTO PRATO (CDPRATO, CDFILAUXPRAT, NMPRATO, CDNVPRATO, CDTIPOPRAT, QTRENDPRATO)"
+                     " VALUES ('%1', 'P', '%2', 1, '01', %3)")
+                 .arg(code, name)
+                 .arg(portions)});
+        for (const auto& [food, grams] : lines)
+            run({QString("INSERT INTO FICHATEC (CDPRATO, CDFILAUXPRAT, CDALIMENTO, QTPESOLIQ) VALUES ('%1', "
+                         "'P', %2, %3)")
+                     .arg(code)
+                     .arg(food)
+                     .arg(grams)});
+        serve(code, "P");
+    }
+    void serve(const QString& code, const QString& owner)
+    {
+        QSqlQuery query(m_db);
+        query.prepare("INSERT INTO ITCARDZVE (CDFILCENTZVE, CDTIPOCARD, NRCARDZVE, NRSEQITEM, DTCARDAPIO,"
+                      " CDSERVFILI, CDTIPOPRAT, CDPRATO, CDFILAUXPRAT, IDOPCAO, QTPORCAO)"
+                      " VALUES (?, ?, '0000000001', ?, ?, ?, '01', ?, ?, 'N', ?)");
+        for (const QVariant& v :
+             QVariantList{kCentral, kMenuType, ++m_item, day(), kLunch, code, owner, kAdultPortion})
+            query.addBindValue(v);
+        if (!query.exec())
+            qWarning("ITCARDZVE: %s", qPrintable(query.lastError().text()));
+    }
+
+    QSqlDatabase m_db;
+    int m_item = 100;
+};
+
+void TestRdmNutriCard::vitaminACountsTheTablesRetinolWhereItGivesNoEquivalents()
+{
+    HARNESS(h);
+    const VitaminAMenu menu(h->db());
+    Criteria criteria;
+    criteria.nutrients = "025_026";
+    criteria.first = criteria.last = VitaminAMenu::day();
+    const Prepared answer = prepared(h->client(), criteria);
+    const QList<StoredRow> rows = storedRows(h->db(), answer.key);
+    struct Expected
+    {
+        const char* dish;
+        double re; // per portion of the recipe, before the adult portion
+        double rae;
+    };
+    // 200 g milk × 21 µg retinol / 100; 50 g egg × 32 / 100; the carrot's own RE and RAE;
+    // (100 g milk × 21 + 30 g carrot × 1326 or 663) / 100 / 2 portions; the pudding's RE and RAE,
+    // which already hold its retinol (12), not added again.
+    const QList<Expected> expected = {{"0000000101", 42.0, 42.0},
+                                      {"0000000102", 16.0, 16.0},
+                                      {"0000000103", 1326.0, 663.0},
+                                      {"0000000104", 209.4, 109.95},
+                                      {"0000000105", 20.0, 16.0}};
+    for (const Expected& dish : expected) {
+        for (const auto& [nutrient, amount] : {std::pair{"025", dish.re}, std::pair{"026", dish.rae}}) {
+            const StoredRow* row = findRow(rows, VitaminAMenu::day(), dish.dish, nutrient);
+            QVERIFY2(row, dish.dish);
+            QCOMPARE(rounded(row->value, 6), rounded(amount * kAdultPortion, 6));
+            QCOMPARE(row->incomplete, QString("N"));
+        }
+    }
+    // Rice and beans have neither: a gap, named in the notes with the rule the others rest on.
+    const StoredRow* riceAndBeans = findRow(rows, VitaminAMenu::day(), "0000000001", "025");
+    QVERIFY(riceAndBeans);
+    QVERIFY(riceAndBeans->value.isNull());
+    QCOMPARE(riceAndBeans->incomplete, QString("S"));
+    const QStringList notes = storedNotes(h->db(), answer.key);
+    QVERIFY2(notes.contains("Sem valor de Vitamina A (RE) (µg) na tabela de alimentos: Arroz, tipo 1, cozido"
+                            " (nº 1); Feijão, carioca, cozido (nº 2)"),
+             qPrintable(notes.join('\n')));
+    QVERIFY2(notes.join('\n').contains("(1 µg de retinol = 1 µg RE = 1 µg RAE)"),
+             qPrintable(notes.join('\n')));
+    QVERIFY(!notes.join('\n').contains("Leite"));
+    QVERIFY(!notes.join('\n').contains("Cenoura"));
+}
+
+// The adults' menu type serves lunch and dinner: two meals a day fit the share of 30% only.
+void TestRdmNutriCard::referenceShareIsComparedOnlyWhenItFitsTheMeals_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<double>("share");
+    QTest::addColumn<QVariant>("compared");
+    QTest::addColumn<QString>("note");
+    for (const Engine engine : ScratchDatabase::engines()) {
+        const QString name = ScratchDatabase::engineName(engine);
+        QTest::addRow("%s, one-meal share", qPrintable(name))
+            << int(engine) << 20.0 << QVariant()
+            << "Referência: Teste, 6 a 10 anos, 20% das necessidades diárias, cobertura que supõe 1 refeição "
+               "por"
+               " dia (Res. CD/FNDE nº 6/2020, Art. 18); o tipo de cardápio tem 2 serviços por dia: os "
+               "limites que"
+               " dependem da cobertura não são comparados. Corrija a cobertura do tipo de cardápio.";
+        QTest::addRow("%s, two or more meals", qPrintable(name))
+            << int(engine) << 30.0 << QVariant(30.0)
+            << "Referência: Teste, 6 a 10 anos, 30% das necessidades diárias (Res. CD/FNDE nº 6/2020, Art. "
+               "18: 2"
+               " ou mais refeições por dia); o tipo de cardápio tem 2 serviços por dia.";
+        QTest::addRow("%s, three meals or more", qPrintable(name))
+            << int(engine) << 70.0 << QVariant()
+            << "70% das necessidades diárias, cobertura que supõe 3 ou mais";
+        QTest::addRow("%s, a share of no rule", qPrintable(name))
+            << int(engine) << 32.5 << QVariant(32.5)
+            << "32,5% das necessidades diárias (cobertura que a Res.";
+    }
+}
+
+void TestRdmNutriCard::referenceShareIsComparedOnlyWhenItFitsTheMeals()
+{
+    HARNESS(h);
+    QFETCH(double, share);
+    QFETCH(QVariant, compared);
+    QFETCH(QString, note);
+    QSqlQuery sql(h->db());
+    QVERIFY(sql.exec("INSERT INTO CONJREF (CDCONJREF, NMCONJREF, DSFONTE) VALUES ('T', 'Teste', 'fonte')"));
+    QVERIFY(sql.exec("INSERT INTO FAIXAETARIA (CDFAIXAETAR, NMFAIXAETAR) VALUES ('6-10', '6 a 10 anos')"));
+    QVERIFY(sql.prepare("UPDATE TIPOCARD SET CDCONJREF = 'T', CDFAIXAETAR = '6-10', PCCOBERTURA = ?"
+                        " WHERE CDFILCENTZVE = ? AND CDTIPOCARD = ?"));
+    sql.addBindValue(share);
+    sql.addBindValue(kCentral);
+    sql.addBindValue(kMenuType);
+    QVERIFY(sql.exec());
+    Criteria criteria;
+    criteria.first = criteria.last = QDate(2026, 3, 3);
+    const QString key = prepared(h->client(), criteria).key;
+    QVERIFY(sql.exec("UPDATE TIPOCARD SET CDCONJREF = NULL, CDFAIXAETAR = NULL, PCCOBERTURA = NULL"));
+    QVERIFY(sql.exec("DELETE FROM FAIXAETARIA"));
+    QVERIFY(sql.exec("DELETE FROM CONJREF"));
+    const QStringList notes = storedNotes(h->db(), key);
+    QVERIFY2(!notes.isEmpty() && notes.first().contains(note), qPrintable(notes.join('\n')));
+    // The other notes follow it, as before.
+    QVERIFY2(notes.contains("Pratos sem ficha técnica: Purê sem ficha"), qPrintable(notes.join('\n')));
+    QVERIFY(sql.prepare("SELECT PCCOBERTURA FROM NUTRICARDCAB WHERE NRSEQUNUTR = ?"));
+    sql.addBindValue(key);
+    QVERIFY(sql.exec() && sql.next());
+    QCOMPARE(sql.value(0).isNull(), compared.isNull());
+    if (!compared.isNull())
+        QCOMPARE(sql.value(0).toDouble(), compared.toDouble());
+}
+
+// 03-04 serves only the chicken as an option: the first week with a main dish is that of 03-09.
+void TestRdmNutriCard::weeksAreNumberedFromTheFirstDayWithAMainDish()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.kind = "SL";
+    criteria.nutrients = "001";
+    criteria.first = QDate(2026, 3, 4);
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    QVERIFY(!rows.isEmpty());
+    for (const StoredRow& row : rows) {
+        QCOMPARE(row.week, 1);
+        QCOMPARE(row.weekStart, QDate(2026, 3, 9));
+    }
+    // The dishes' listing keeps the option, in a week of its own before the first.
+    criteria.kind = "NL";
+    const QList<StoredRow> dishes = storedRows(h->db(), prepared(h->client(), criteria).key);
+    const StoredRow* option = findRow(dishes, QDate(2026, 3, 4), "0000000003", "001");
+    const StoredRow* main = findRow(dishes, QDate(2026, 3, 9), "0000000003", "001");
+    QVERIFY(option && main);
+    QCOMPARE(main->week, 1);
+    QVERIFY(option->week < main->week);
+}
+
+// Monday and Tuesday's lunch: rice and beans (main dish, 01: the rice lacks iron), the salad
+// (03: the oil lacks calcium), the dish without a recipe (02) and the chicken option (01).
+void TestRdmNutriCard::notesOfADishTypeNameOnlyItsFoods()
+{
+    HARNESS(h);
+    QSqlQuery complement(h->db());
+    QVERIFY(complement.exec("INSERT INTO COMPALIMCOMPL (CDALIMENTO, CDNUTRIENTE, VRNUTRIENTE, DSFONTE)"
+                            " VALUES (3, '003', 0, 'Óleo: não se aplica')"));
+    Criteria criteria;
+    criteria.last = QDate(2026, 3, 3);
+    const QString key = prepared(h->client(), criteria).key;
+    QVERIFY(complement.exec("DELETE FROM COMPALIMCOMPL"));
+    QCOMPARE(storedNotes(h->db(), key),
+             QStringList({"Sem valor de Ferro (mg) na tabela de alimentos: Arroz, tipo 1, cozido (nº 1)",
+                          "Pratos sem ficha técnica: Purê sem ficha",
+                          "valores complementados: Óleo: não se aplica"}));
+    QCOMPARE(storedNotes(h->db(), key, "01"),
+             QStringList({"Prato principal: Sem valor de Ferro (mg) na tabela de alimentos: Arroz, tipo 1, "
+                          "cozido (nº 1)"}));
+    QCOMPARE(storedNotes(h->db(), key, "02"),
+             QStringList({"Guarnição: Pratos sem ficha técnica: Purê sem ficha"}));
+    QCOMPARE(storedNotes(h->db(), key, "03"),
+             QStringList({"Salada: valores complementados: Óleo: não se aplica"}));
+}
+
+void TestRdmNutriCard::aRecipeWithoutYieldIsNamedForWhatIsWrong()
+{
+    HARNESS(h);
+    QSqlQuery sql(h->db());
+    QVERIFY(sql.exec("UPDATE PRATO SET QTRENDPRATO = 0 WHERE CDPRATO = '0000000003'"));
+    Criteria criteria;
+    criteria.first = QDate(2026, 3, 3);
+    criteria.last = QDate(2026, 3, 9);
+    const QString key = prepared(h->client(), criteria).key;
+    QVERIFY(sql.exec("UPDATE PRATO SET QTRENDPRATO = 5 WHERE CDPRATO = '0000000003'"));
+    const QStringList notes = storedNotes(h->db(), key);
+    QVERIFY2(notes.contains("Pratos sem ficha técnica: Purê sem ficha"), qPrintable(notes.join('\n')));
+    QVERIFY2(notes.contains("Pratos com rendimento zero na ficha técnica (sem porções para dividir a receita;"
+                            " corrija o rendimento): Frango grelhado"),
+             qPrintable(notes.join('\n')));
+    const QList<StoredRow> rows = storedRows(h->db(), key);
+    const StoredRow* chicken = findRow(rows, QDate(2026, 3, 9), "0000000003", "001");
+    QVERIFY(chicken);
+    QVERIFY(chicken->value.isNull());
+    QCOMPARE(chicken->incomplete, QString("S"));
+}
+
+// Week 1 serves rice and beans at dinner and, at lunch, also the salad of oil: each service's
+// NDpCal% is of its own dishes, the week's of both.
+void TestRdmNutriCard::serviceRowsCarryTheirOwnNdpCal()
+{
+    HARNESS(h);
+    Criteria criteria;
+    criteria.kind = "SL";
+    criteria.nutrients = "001";
+    criteria.ndpcal = true;
+    criteria.services = QString(kDinner) + "_" + kLunch;
+    criteria.last = QDate(2026, 3, 6);
+    const QList<StoredRow> rows = storedRows(h->db(), prepared(h->client(), criteria).key);
+    const auto weekRow = [&](const QString& service) -> const StoredRow* {
+        for (const StoredRow& row : rows)
+            if (row.week == 1 && row.day.isNull() && row.service == service)
+                return &row;
+        return nullptr;
+    };
+    const StoredRow* dinner = weekRow(kDinner);
+    const StoredRow* lunch = weekRow(kLunch);
+    const StoredRow* week = weekRow(QString());
+    QVERIFY(dinner && lunch && week);
+    // Rice and beans: 5.1185 g net protein × 4 kcal over 343.532 kcal.
+    QCOMPARE(rounded(dinner->ndpcal, 6), rounded(5.1185 * 4 / 343.532 * 100, 6));
+    // Lunch: twice rice and beans and once the salad, whose oil has energy and no protein.
+    QCOMPARE(rounded(lunch->ndpcal, 6), rounded(2 * 5.1185 * 4 / (2 * 343.532 + 172.61868) * 100, 6));
+    // The week: three times rice and beans and the salad.
+    QCOMPARE(rounded(week->ndpcal, 6), rounded(3 * 5.1185 * 4 / (3 * 343.532 + 172.61868) * 100, 6));
 }
 
 void TestRdmNutriCard::aLongPeriodIsOneReport()

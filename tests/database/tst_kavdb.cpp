@@ -293,6 +293,74 @@ private slots:
         Kav::DatabaseConnection::close(connectionOf(engine));
     }
 
+    // Each demo menu type's share fits its meals a day; a menu type's reference is set only to a
+    // set, age band and share the reference data holds, and a share that does not fit is said.
+    void menuTypeReferencesAreListedAndSetOnlyToWhatExists_data() { addEngineRows(); }
+    void menuTypeReferencesAreListedAndSetOnlyToWhatExists()
+    {
+        QFETCH(Engine, engine);
+        KAV_REQUIRE_DATABASE(*m_databases[engine]);
+        const QString url = m_databases[engine]->url();
+        ProgramRun run = kavdb({"create", url, "--replace"});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        run = kavdb({"demo", url});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+
+        run = kavdb({"menu-types", url});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QStringList lines = run.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 7);
+        QVERIFY2(!run.out.contains("DOES NOT FIT"), qPrintable(run.out));
+        QVERIFY2(
+            lines.contains("0010/0000000003 \"Ensino fundamental\": set EXEMPLO \"Exemplo (não oficial)\","
+                           " age band 6-10, share 30%; 3 service(s) a day: fits (Res. CD/FNDE nº 6/2020,"
+                           " Art. 18 assumes 2 ou mais refeições por dia)"),
+            qPrintable(run.out));
+        QVERIFY2(run.out.contains("0010/0000000001 \"Creche (0 a 3 anos)\": set EXEMPLO") &&
+                     run.out.contains("share 70%; 4 service(s) a day: fits"),
+                 qPrintable(run.out));
+        QVERIFY2(
+            lines.contains("0020/0000000002 \"Educação de jovens e adultos\": no reference set; 2 service(s)"
+                           " a day"),
+            qPrintable(run.out));
+
+        const auto stored = [&] {
+            const QString row =
+                scalar(open(engine), "SELECT CDCONJREF || '|' || CDFAIXAETAR || '|' || CAST(PCCOBERTURA AS"
+                                     " INTEGER) FROM TIPOCARD WHERE CDFILCENTZVE = '0010'"
+                                     " AND CDTIPOCARD = '0000000003'")
+                    .toString();
+            Kav::DatabaseConnection::close(connectionOf(engine));
+            return row;
+        };
+        const QString before = stored();
+        QCOMPARE(before, QString("EXEMPLO|6-10|30"));
+        const QList<std::pair<QStringList, QString>> refused = {
+            {{"0010", "0000000099", "EXEMPLO", "6-10", "30"},
+             "Menu type 0000000099 of central 0010 does not exist"},
+            {{"0010", "0000000003", "PNAE2020", "6-10", "30"}, "Reference set \"PNAE2020\" does not exist"},
+            {{"0010", "0000000003", "EXEMPLO", "11-15", "30"}, "Age band \"11-15\" does not exist"},
+            {{"0010", "0000000003", "EXEMPLO", "6-10", "25"}, "holds no value for a share of 25%"},
+            {{"0010", "0000000003", "EXEMPLO", "6-10", "trinta"}, "is not a number"},
+            {{"0010", "0000000003", "EXEMPLO", "6-10", "0"}, "above 0 and at most 100"},
+        };
+        for (const auto& [args, message] : refused) {
+            run = kavdb(QStringList{"set-menu-reference", url} + args);
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(message), qPrintable(args.join(' ') + ": " + run.err));
+        }
+        QCOMPARE(stored(), before);
+
+        // The one-meal share is held (the sodium maximum of one meal): stored, and said not to fit.
+        run = kavdb({"set-menu-reference", url, "0010", "0000000003", "EXEMPLO", "6-10", "20"});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY2(
+            run.out.contains("share 20%; 3 service(s) a day: DOES NOT FIT (Res. CD/FNDE nº 6/2020, Art. 18:"
+                             " 20% assumes 1 refeição por dia)"),
+            qPrintable(run.out));
+        QCOMPARE(stored(), QString("EXEMPLO|6-10|20"));
+    }
+
     void generatedDataIsTheSameForTheSameSeed_data() { addEngineRows(); }
     void generatedDataIsTheSameForTheSameSeed()
     {

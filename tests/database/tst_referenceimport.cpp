@@ -38,14 +38,21 @@ QVariant scalar(const QSqlDatabase& db, const QString& sql)
     return query.value(0);
 }
 
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QString& text)
+QString writeBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {
     const QString path = dir.filePath(name);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(text.toUtf8());
+        file.write(bytes);
     return path;
 }
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QString& text)
+{
+    return writeBytes(dir, name, text.toUtf8());
+}
+
+const QString kComplementHeader = QStringLiteral("foodId,nutrient,value,source\n");
 
 } // namespace
 
@@ -163,6 +170,21 @@ private slots:
             << kHeader + row.arg("120", "sodium", "Q", "", "1") << "coverage";
         QTest::addRow("no set name") << kHeader + "T,,Fonte,,,,sodium,Q,,1,\n"
                                      << "column setName is empty";
+        QTest::addRow("not-a-number bound") << kHeader + row.arg("", "sodium", "Q", "", "nan") << "\"nan\"";
+        QTest::addRow("infinite bound") << kHeader + row.arg("", "sodium", "Q", "", "inf") << "\"inf\"";
+        QTest::addRow("negative bound")
+            << kHeader + row.arg("", "sodium", "Q", "-1", "") << "not be negative";
+        QTest::addRow("fibre minimum above its maximum")
+            << kHeader + row.arg("", "dietaryFiber", "Q", "18", "17") << "minimum not above";
+        QTest::addRow("sodium as a share of energy") << kHeader + row.arg("", "sodium", "E", "", "10")
+                                                     << "line 2: base E (percent of energy) fits only";
+        QTest::addRow("energy as a share of itself")
+            << kHeader + row.arg("", "kcal", "E", "", "10") << "nutrient 001 is in kcal";
+        QTest::addRow("bound given twice, in two rows")
+            << kHeader + row.arg("", "dietaryFiber", "Q", "18", "") +
+                   row.arg("", "dietaryFiber", "Q", "", "17")
+            << "line 3: a bound of nutrient 005 for this set, age band, coverage and base is already on line "
+               "2";
         QTest::addRow("second row wrong")
             << kHeader + row.arg("", "sodium", "Q", "", "400") + row.arg("", "sodium", "Q", "abc", "")
             << "line 3: \"abc\"";
@@ -183,6 +205,69 @@ private slots:
         }
         QCOMPARE(scalar(db, "SELECT COUNT(*) FROM VALORREF").toInt(), before);
         QCOMPARE(scalar(db, "SELECT COUNT(*) FROM CONJREF WHERE CDCONJREF = 'T'").toInt(), 0);
+    }
+
+    void badComplementsChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("expected");
+        const QString good = "517,kcal,0,a\n";
+        QTest::addRow("negative value") << (kComplementHeader + good + "517,iron,-0.1,b\n").toUtf8()
+                                        << "line 3: -0.1 in column value is negative";
+        QTest::addRow("infinite value") << (kComplementHeader + good + "517,iron,inf,b\n").toUtf8()
+                                        << "line 3: \"inf\" in column value is not a number";
+        QTest::addRow("not-a-number value")
+            << (kComplementHeader + good + "517,iron,NaN,b\n").toUtf8() << "line 3: \"NaN\"";
+        QTest::addRow("conflicting duplicate")
+            << (kComplementHeader + good + "517,001,5,b\n").toUtf8()
+            << "line 3: a value of nutrient 001 for food 517 is already on line 2";
+        QTest::addRow("same row twice") << (kComplementHeader + good + good).toUtf8() << "already on line 2";
+        QTest::addRow("Latin-1 source") << (kComplementHeader + good + "517,iron,0,\"Açúcar\"\n").toLatin1()
+                                        << "line 3: the text is not UTF-8";
+        QTest::addRow("unknown food") << (kComplementHeader + good + "99999,kcal,0,b\n").toUtf8()
+                                      << "line 3: food 99999 is not in the food table";
+    }
+    void badComplementsChangeNothing()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, expected);
+        KAV_REQUIRE_DATABASE(*m_databases[Engine::SQLite]);
+        QSqlDatabase db = QSqlDatabase::database(connectionOf(Engine::SQLite), false);
+        QTemporaryDir dir;
+        const QString before = scalar(db, "SELECT COUNT(*) || '/' || COALESCE(SUM(VRNUTRIENTE), 0)"
+                                          " FROM COMPALIMCOMPL")
+                                   .toString();
+        try {
+            KavDb::ComplementImporter(db).import(writeBytes(dir, "c.csv", file));
+            QFAIL("the file was accepted");
+        } catch (const Kav::Exception& error) {
+            QVERIFY2(error.message().contains(expected), qPrintable(error.message()));
+        }
+        QCOMPARE(scalar(db, "SELECT COUNT(*) || '/' || COALESCE(SUM(VRNUTRIENTE), 0) FROM COMPALIMCOMPL")
+                     .toString(),
+                 before);
+    }
+
+    // Counts say what was stored, row for row; a Latin-1 file is read as such only when asked.
+    void complementCountsAreExactAndLatin1IsReadWhenAsked()
+    {
+        KAV_REQUIRE_DATABASE(*m_databases[Engine::SQLite]);
+        QSqlDatabase db = QSqlDatabase::database(connectionOf(Engine::SQLite), false);
+        QTemporaryDir dir;
+        const QString path =
+            writeBytes(dir, "latin1.csv",
+                       (kComplementHeader +
+                        "517,kcal,0,\"Açúcar: não se aplica\"\n517,magnesium,0,\"Sal: não se aplica\"\n"
+                        "517,sodium,1,\"a tabela tem\"\n")
+                           .toLatin1());
+        const KavDb::ComplementImportCounts counts =
+            KavDb::ComplementImporter(db).import(path, KavDb::TextEncoding::Latin1);
+        QCOMPARE(counts.stored, 2);
+        QCOMPARE(counts.tableHasValue, 1);
+        QCOMPARE(
+            scalar(db, "SELECT DSFONTE FROM COMPALIMCOMPL WHERE CDALIMENTO = 517 AND CDNUTRIENTE = '001'")
+                .toString(),
+            QString("Açúcar: não se aplica"));
     }
 
     void complementOfAnUnknownFoodIsRefused()

@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <tuple>
 
 using Engine = ScratchDatabase::Engine;
 Q_DECLARE_METATYPE(Engine)
@@ -170,6 +171,16 @@ private slots:
                                     << GoodValues << "appears twice";
         QTest::addRow("not an id") << GoodGroups << GoodFoods + "x,1,Arroz\n" << GoodValues << "is not an id";
         QTest::addRow("empty file") << GoodGroups << "" << GoodValues << "empty";
+        // Amounts per 100 g are finite and not negative.
+        for (const auto& [name, cell, message] :
+             {std::tuple{"negative value", ",-2.6,", "line 2: -2.6 in column protein is negative"},
+              std::tuple{"infinite value", ",inf,", "line 2: \"inf\" in column protein is not a number"},
+              std::tuple{"not-a-number value", ",nan,",
+                         "line 2: \"nan\" in column protein is not a number"}}) {
+            QString values = GoodValues;
+            values.replace(",2.6,", cell);
+            QTest::addRow("%s", name) << GoodGroups << GoodFoods << values << message;
+        }
         QTest::addRow("file missing") << GoodGroups << QString() << GoodValues << "Cannot read";
     }
     void filesThatAreNotTheTableChangeNothing()
@@ -198,6 +209,34 @@ private slots:
             scalar(db, "SELECT COUNT(*) || '/' || COALESCE(SUM(VRNUTRIENTE), 0) FROM COMPALIM").toString(),
             before);
         QCOMPARE(scalar(db, "SELECT COUNT(*) FROM ALIMENTO").toString(), foodsBefore);
+    }
+
+    // A food table saved as Latin-1 is refused at its first such line, unless read as Latin-1.
+    void latin1TextIsReadOnlyWhenAsked()
+    {
+        KAV_REQUIRE_DATABASE(*m_databases[Engine::SQLite]);
+        QSqlDatabase db = QSqlDatabase::database(connectionOf(Engine::SQLite), false);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("categories.csv"), GoodGroups);
+        writeFile(dir.filePath("nutrients.csv"), GoodValues);
+        QFile foods(dir.filePath("food.csv"));
+        QVERIFY(foods.open(QIODevice::WriteOnly));
+        foods.write(
+            QString("id,categoryId,name\n1,1,\"Arroz, integral, cozido\"\n561,14,\"Feijão, carioca\"\n")
+                .toLatin1());
+        foods.close();
+        const QString foodsBefore = scalar(db, "SELECT COUNT(*) FROM ALIMENTO").toString();
+        try {
+            KavDb::TacoImporter(db).import(dir.path());
+            QFAIL("a Latin-1 file was read as UTF-8");
+        } catch (const Kav::Exception& error) {
+            QVERIFY2(error.message().contains("food.csv, line 3: the text is not UTF-8"),
+                     qPrintable(error.message()));
+        }
+        QCOMPARE(scalar(db, "SELECT COUNT(*) FROM ALIMENTO").toString(), foodsBefore);
+        KavDb::TacoImporter(db).import(dir.path(), KavDb::TextEncoding::Latin1);
+        QCOMPARE(scalar(db, "SELECT NMALIMENTO FROM ALIMENTO WHERE CDALIMENTO = 561").toString(),
+                 QString("Feijão, carioca"));
     }
 };
 

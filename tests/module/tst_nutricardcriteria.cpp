@@ -50,6 +50,11 @@ const QStringList kExtraRows = {
     "'Marca minúscula', 'n')",
     "INSERT INTO TIPOCARD (CDFILCENTZVE, CDTIPOCARD, NMTIPOCARD, IDTPCARDATIV) VALUES ('0010', '0000000008', "
     "'Sem marca', '')",
+    // A menu type with a menu and no services.
+    "INSERT INTO TIPOCARD (CDFILCENTZVE, CDTIPOCARD, NMTIPOCARD, IDTPCARDATIV) VALUES ('0010', '0000000006', "
+    "'Sem serviços', 'S')",
+    "INSERT INTO CARDZVE (CDFILCENTZVE, CDTIPOCARD, NRCARDZVE, DTINICARDZVE, DTFINCARDZVE, DSCARDZVE) VALUES "
+    "('0010', '0000000006', '0000000001', '2025-03-01', '2025-03-31', 'Março sem serviços')",
 };
 
 // A period row of the demo database: first day, last day and description.
@@ -498,6 +503,21 @@ private slots:
         form->sbtPrint->Click();
         QCOMPARE(ScreenDriver::messages(), QStringList{message});
         QCOMPARE(ScreenDriver::focused()->objectName(), focus);
+        QVERIFY(server().callsOf("CriaNutriCard").isEmpty());
+    }
+
+    // "Todos" finds no service: the menu type has none, which the user can only fix in its
+    // register; nothing is asked of the server.
+    void allServicesOfAMenuTypeWithoutServicesSaySo()
+    {
+        QVERIFY(openAsCentral());
+        screen.chooseTypeAndPeriod(form, "0000000006", "0000000001");
+        QVERIFY(form->rbtTodosServ->isChecked());
+        server().clearCalls();
+        form->sbtPrint->Click();
+        QCOMPARE(ScreenDriver::messages(),
+                 QStringList{"O tipo de cardápio informado não tem serviço cadastrado."});
+        QCOMPARE(ScreenDriver::focused()->objectName(), QString("medCdTipoCard"));
         QVERIFY(server().callsOf("CriaNutriCard").isEmpty());
     }
 

@@ -10,6 +10,10 @@
 
 namespace {
 
+// The share of the menu type (TIPOCARD.PCCOBERTURA below) that the server stores with a report
+// when the menu type's services a day fit it.
+constexpr int kComparedShare = 20;
+
 using KavDb::Nutrient;
 
 // The report's columns: the first eight nutrients of the catalogue. Read through functions, not
@@ -237,8 +241,9 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
                             const QDate& last) {
         exec(QStringLiteral(
                  "INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
-                 "DTINICIAL, DTFINAL, IDTIPOREL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-             {key, created, Central, branch, QStringLiteral("0000000001"), kMonday, last, kind});
+                 "DTINICIAL, DTFINAL, IDTIPOREL, PCCOBERTURA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             {key, created, Central, branch, QStringLiteral("0000000001"), kMonday, last, kind,
+              kComparedShare});
     };
     header(DishKey, Central, QStringLiteral("NL"), kMonday.addDays(1));
     header(DayKey, QStringLiteral("0002"), QStringLiteral("DL"), kMonday.addDays(4));
@@ -474,8 +479,9 @@ QString PreparedReportFixture::fillYear(QSqlDatabase db)
          {std::pair(YearDishKey, QStringLiteral("NL")), std::pair(YearWeekKey, QStringLiteral("SL"))})
         exec(QStringLiteral(
                  "INSERT INTO NUTRICARDCAB (NRSEQUNUTR, DTCRIACAO, CDFILCENTZVE, CDFILIAL, CDTIPOCARD, "
-                 "DTINICIAL, DTFINAL, IDTIPOREL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-             {key, created, Central, Central, QStringLiteral("0000000001"), YearFirst, YearLast, kind});
+                 "DTINICIAL, DTFINAL, IDTIPOREL, PCCOBERTURA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             {key, created, Central, Central, QStringLiteral("0000000001"), YearFirst, YearLast, kind,
+              kComparedShare});
 
     db.transaction();
     QSqlQuery insert(db);

@@ -254,6 +254,8 @@ private slots:
     void dishTypeListLeavesOthersOut();
     void dayAndWeekComparedWithTheMenuTypesReference();
     void macronutrientsAsShareOfEnergy();
+    void incompleteFiguresFlagOnlyWhatTheyCanTell();
+    void aShareThatDoesNotFitTheMealsIsNotCompared();
     void menuTypeWithoutReferenceIsNotCompared();
     void weekMeansAreLabelledByTheirDays();
     void everyLayoutListsTheGapsOfItsReport();
@@ -550,9 +552,63 @@ void TstQrScreenLayouts::macronutrientsAsShareOfEnergy()
     const QStringList lines = text.split(QLatin1Char('\n'));
     const qsizetype monday = lines.indexOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
     QVERIFY(monday >= 0);
-    QCOMPARE(cellsOf(lines[monday + 1]),
-             QStringList({"NDpCal% 5,8!", "22% VET ↑!", "23% VET", "48% VET ↓!"}));
+    QCOMPARE(cellsOf(lines[monday + 1]), QStringList({"NDpCal% 5,8", "22% VET ↑!", "23% VET", "48% VET ↓!"}));
     QVERIFY(lineStarting(text, QStringLiteral("10 a 15% VET")).contains(QStringLiteral("55 a 65% VET")));
+}
+
+// A figure that lacks some ingredient's value is a lower bound: below its minimum it may reach it
+// ("↓?"), above its maximum it stays above. A share of energy moves either way with a missing
+// nutrient or energy value: marked "*", its flags "?".
+void TstQrScreenLayouts::incompleteFiguresFlagOnlyWhatTheyCanTell()
+{
+    QSqlDatabase db = QSqlDatabase::database(kConnection);
+    const auto mark = [&](const QString& flag) {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("UPDATE NUTRICARD SET IDINCOMPLETO = ? WHERE NRSEQUNUTR = ? AND"
+                                     " ((DTCARDAPIO = ? AND CDNUTRIENTE IN ('002', '005'))"
+                                     " OR (DTCARDAPIO = ? AND CDNUTRIENTE = '001'))"));
+        query.addBindValue(flag);
+        query.addBindValue(PreparedReportFixture::WeekKey);
+        query.addBindValue(QDate(2025, 3, 3));
+        query.addBindValue(QDate(2025, 3, 6));
+        return query.exec() && query.numRowsAffected() == 3;
+    };
+    QVERIFY(mark(QStringLiteral("S")));
+    const QString text = run(QStringLiteral("05"), kWeeks);
+    QVERIFY(mark(QStringLiteral("N")));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const qsizetype monday = lines.indexOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
+    const qsizetype thursday = lines.indexOf(lineStarting(text, QStringLiteral("qui. 06/03/2025")));
+    QVERIFY(monday >= 0 && thursday >= 0);
+    const QStringList mondayCells = cellsOf(lines[monday]);
+    QCOMPARE(mondayCells.value(2), amount(44) + "*");
+    QCOMPARE(mondayCells.value(5), amount(9.6) + "* ↓?!");
+    QCOMPARE(cellsOf(lines[monday + 1]).mid(1), QStringList({"22% VET* ↑?!", "23% VET", "48% VET ↓!"}));
+    QCOMPARE(cellsOf(lines[thursday]).value(1), amount(936.9) + "* ↑!");
+    QCOMPARE(cellsOf(lines[thursday + 1]).mid(1), QStringList({"22% VET* ↑?!", "23% VET*", "48% VET* ↓?!"}));
+    QVERIFY(text.contains(QStringLiteral("↓? abaixo do mínimo num valor incompleto (*)")));
+}
+
+// The server stores no share with a report whose menu type's meals do not fit it: the bounds of
+// that share are not compared, those for every share (sodium, fat as a share of energy) still are.
+void TstQrScreenLayouts::aShareThatDoesNotFitTheMealsIsNotCompared()
+{
+    QSqlDatabase db = QSqlDatabase::database(kConnection);
+    QSqlQuery query(db);
+    QVERIFY(query.exec(QStringLiteral("UPDATE NUTRICARDCAB SET PCCOBERTURA = NULL")));
+    const QString text = run(QStringLiteral("05"), kWeeks);
+    const QString chart =
+        run(QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
+    QVERIFY(query.exec(QStringLiteral("UPDATE NUTRICARDCAB SET PCCOBERTURA = 20")));
+    const QString bounds = lineStarting(text, QStringLiteral("Referência do dia"));
+    QVERIFY2(!bounds.contains(QStringLiteral("700")) && bounds.contains(QStringLiteral("máx. 1.000")),
+             qPrintable(bounds));
+    // Fibre's minimum is for the share; iron's stricter one is for every share.
+    const QStringList monday = cellsOf(lineStarting(text, QStringLiteral("seg. 03/03/2025")));
+    QCOMPARE(monday.value(5), amount(9.6));
+    QCOMPARE(monday.value(7), amount(4.5) + " ↓!");
+    QVERIFY(lineStarting(text, QStringLiteral("qui. 06/03/2025")).contains(amount(1024.2) + " ↑!"));
+    QVERIFY(!chart.contains(QStringLiteral("mín. 700")));
 }
 
 void TstQrScreenLayouts::menuTypeWithoutReferenceIsNotCompared()
@@ -613,8 +669,7 @@ void TstQrScreenLayouts::incompleteNdpcalIsMarked()
     // Tuesday's NDpCal% rests on incomplete energy or protein; Monday's does not.
     const QString dishes =
         run(QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true});
-    QVERIFY(
-        lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*!")));
+    QVERIFY(lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*")));
     QVERIFY(
         lineStarting(dishes, QStringLiteral("segunda-feira, 03/03/2025")).endsWith(QStringLiteral("7,8")));
     QVERIFY(dishes.contains(QStringLiteral("NDpCal% do dia: calculado sobre os serviços escolhidos")));
