@@ -8,6 +8,9 @@
 #include "RpcJsonText.h"
 #include "RpcRequest.h"
 #include "RpcResponse.h"
+#include "ServerMemory.h"
+
+#include <QScopeGuard>
 
 using Kav::Rpc::RpcBatch;
 using Kav::Rpc::RpcError;
@@ -32,10 +35,12 @@ QByteArray rawIdOf(const QByteArray& text, const QJsonValue& id)
 } // namespace
 
 RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap,
-                             int idleTimeoutMs, QObject* parent)
-    : QObject(parent), m_stream(stream), m_dispatcher(dispatcher), m_buffer(lineCap), m_peer(stream->peer()),
-      m_inputEnded(stream->hasInputEnded())
+                             int idleTimeoutMs, ServerMemory* memory, QObject* parent)
+    : QObject(parent), m_stream(stream), m_dispatcher(dispatcher), m_memory(memory), m_buffer(lineCap),
+      m_peer(stream->peer()), m_inputEnded(stream->hasInputEnded())
 {
+    if (memory)
+        connect(memory, &ServerMemory::relieved, this, &RpcConnection::readRequests, Qt::QueuedConnection);
     stream->setParent(this);
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idleTimeoutMs);
@@ -59,17 +64,41 @@ RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, q
 RpcConnection::~RpcConnection()
 {
     m_gone->store(true);
+    if (m_memory)
+        m_memory->change(m_accounted, 0);
+}
+
+qint64 RpcConnection::heldBytes() const
+{
+    return m_buffer.pendingBytes() + (m_stream ? m_stream->bytesAvailable() + m_stream->bytesToWrite() : 0);
+}
+
+void RpcConnection::account()
+{
+    if (!m_memory)
+        return;
+    const qint64 now = heldBytes();
+    m_memory->change(m_accounted, now);
+    m_accounted = now;
 }
 
 bool RpcConnection::isHeldBack() const
 {
-    return m_callsInFlight >= kMaxCallsInFlight || (m_stream && m_stream->bytesToWrite() >= kMaxUnsentBytes);
+    const bool serverFull = m_memory && m_memory->isPastLimit() && heldBytes() > ServerMemory::kShareBytes;
+    return serverFull || m_callsInFlight >= kMaxCallsInFlight ||
+           (m_stream && m_stream->bytesToWrite() >= kMaxUnsentBytes);
 }
 
 void RpcConnection::readRequests()
 {
     if (!m_stream || !m_stream->canSend())
         return;
+    // Whatever returns below, the server's count and the stream's reading follow what is held.
+    const auto settle = qScopeGuard([this] {
+        account();
+        if (m_stream)
+            m_stream->setReading(!isHeldBack());
+    });
     bool tookLine = false;
     while (!isHeldBack()) {
         if (const std::optional<QByteArray> line = m_buffer.takeLine()) {
@@ -180,6 +209,8 @@ RpcResponse RpcConnection::builtIn(const RpcRequest& request)
             request.id, Kav::Rpc::MethodNotFound,
             QStringLiteral("unknown call rpc.%1 (use OBJECT | objects | methods OBJECT)")
                 .arg(request.method));
+    if (!request.paramsRefusal.isEmpty())
+        return RpcResponse::failure(request.id, Kav::Rpc::InvalidParams, request.paramsRefusal);
     if (request.method == kObjects) {
         if (!request.args.isEmpty())
             return RpcResponse::failure(request.id, Kav::Rpc::InvalidParams,
@@ -215,6 +246,7 @@ void RpcConnection::send(const QByteArray& line)
 {
     if (m_stream && m_stream->canSend())
         m_stream->write(line);
+    account();
 }
 
 void RpcConnection::refuseAndClose(int code, const QString& message)

@@ -17,6 +17,7 @@
 
 class CallDispatcher;
 class ClientStream;
+class ServerMemory;
 
 namespace Kav::Rpc {
 struct RpcRequest;
@@ -32,8 +33,9 @@ public:
     // Answers waiting for the client to read them, in bytes, beyond which it is read no further.
     static constexpr qint64 kMaxUnsentBytes = 1024 * 1024;
 
+    // `memory`, when given, is what all the server's connections hold together (ServerMemory).
     RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
-                  QObject* parent = nullptr);
+                  ServerMemory* memory = nullptr, QObject* parent = nullptr);
     ~RpcConnection() override;
 
     // The server is stopping: calls already received are finished, new ones are refused.
@@ -50,6 +52,10 @@ private:
 
     void readRequests();
     bool isHeldBack() const;
+    // Unsent answers and received bytes not yet taken as calls.
+    qint64 heldBytes() const;
+    // Tells the server's memory what this connection holds now.
+    void account();
     void handleLine(const QByteArray& line);
     void handleCall(const QByteArray& text, const Answer& answer);
     Kav::Rpc::RpcResponse builtIn(const Kav::Rpc::RpcRequest& request);
@@ -61,6 +67,8 @@ private:
 
     QPointer<ClientStream> m_stream;
     CallDispatcher& m_dispatcher;
+    QPointer<ServerMemory> m_memory;
+    qint64 m_accounted = 0;
     Kav::Rpc::RpcLineBuffer m_buffer;
     QTimer m_idleTimer;
     QString m_peer;

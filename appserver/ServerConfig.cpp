@@ -71,6 +71,9 @@ void readFile(const QString& path, ServerConfig& config)
         config.lineCap = positiveNumber(path + ": Server/LineCapBytes", text("Server/LineCapBytes"));
     if (file.contains("Server/DrainSeconds"))
         config.drainSeconds = positiveNumber(path + ": Server/DrainSeconds", text("Server/DrainSeconds"));
+    if (file.contains("Server/MaxConnections"))
+        config.maxConnections =
+            positiveNumber(path + ": Server/MaxConnections", text("Server/MaxConnections"));
     const QDir folder = QFileInfo(path).absoluteDir();
     if (file.contains("Server/Certificate"))
         config.certificateFile = folder.absoluteFilePath(text("Server/Certificate"));
@@ -117,7 +120,11 @@ ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessE
     const QCommandLineOption threadsOption(QStringLiteral("threads"),
                                            QStringLiteral("Calls run at once (worker threads)."),
                                            QStringLiteral("N"));
-    parser.addOptions({help, configOption, listenOption, portOption, databaseOption, threadsOption});
+    const QCommandLineOption maxConnectionsOption(QStringLiteral("max-connections"),
+                                                  QStringLiteral("Clients served at once; more are refused."),
+                                                  QStringLiteral("N"));
+    parser.addOptions(
+        {help, configOption, listenOption, portOption, databaseOption, threadsOption, maxConnectionsOption});
     if (!parser.parse(arguments))
         throw Kav::Exception(QStringLiteral("kavserver: %1").arg(parser.errorText()));
     if (!parser.positionalArguments().isEmpty())
@@ -144,5 +151,8 @@ ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessE
         config.databaseUrl = parser.value(databaseOption);
     if (parser.isSet(threadsOption))
         config.threads = positiveNumber(QStringLiteral("--threads"), parser.value(threadsOption));
+    if (parser.isSet(maxConnectionsOption))
+        config.maxConnections =
+            positiveNumber(QStringLiteral("--max-connections"), parser.value(maxConnectionsOption));
     return config;
 }

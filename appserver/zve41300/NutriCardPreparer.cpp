@@ -229,14 +229,22 @@ void NutriCardPreparer::addServed(NutriCardBuilder& builder, const NutriCardSour
                         .scaledBy(served.servedPortions));
 }
 
+QDate NutriCardPreparer::checkedFirstMenuDay(const NutriCardCriteria& criteria, const NutriCardSource& source)
+{
+    const QDate firstMenuDay = source.firstMenuDay(criteria);
+    if (!firstMenuDay.isValid())
+        throw NutriCardRefusal(QStringLiteral("Não há cardápio de %1 a %2 para os serviços informados.")
+                                   .arg(criteria.firstDay.toString(QStringLiteral("dd/MM/yyyy")),
+                                        criteria.lastDay.toString(QStringLiteral("dd/MM/yyyy"))));
+    return firstMenuDay;
+}
+
 QStringList NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource& source,
-                                         const NutriCardWriter& writer, const QString& key) const
+                                         const NutriCardWriter& writer, const QString& key,
+                                         const QDate& firstMenuDay) const
 {
     const NutriCardCriteria& criteria = plan.criteria;
     QStringList dishesWithoutRecipe;
-    const QDate firstMenuDay = source.firstMenuDay(criteria);
-    if (!firstMenuDay.isValid())
-        return dishesWithoutRecipe;
     // The compositions are bounded by the dishes there are; the menu items and the rows grow
     // with the period, so they are read, built and stored a few whole weeks at a time.
     const NutriCardSource::Compositions compositions = source.compositions(criteria, fetchedNutrients(plan));
@@ -265,13 +273,14 @@ NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
     const Plan plan = checkedPlan(request);
     const NutriCardCriteria& criteria = plan.criteria;
     QSqlDatabase& db = m_context.db();
+    const NutriCardSource source(db);
+    const QDate firstMenuDay = checkedFirstMenuDay(criteria, source);
     const QString key = NutriCardKeyGenerator(db).next();
 
     Kav::DbTransaction transaction(db, Kav::DbTransaction::Kind::Write);
-    const NutriCardSource source(db);
     const NutriCardWriter writer(db);
     writer.writeHeader(key, QDateTime::currentDateTimeUtc(), criteria, request.kind.trimmed().toUpper());
-    const QStringList dishesWithoutRecipe = storeRows(plan, source, writer, key);
+    const QStringList dishesWithoutRecipe = storeRows(plan, source, writer, key, firstMenuDay);
     const NutriCardSource::MissingValues missing = source.missingValues(criteria, criteria.nutrients);
     writer.writeNotes(key, NutriCardNotes::lines(plan.columns, missing.gaps, missing.complementSources,
                                                  dishesWithoutRecipe));

@@ -73,9 +73,13 @@ private:
     static void addServed(NutriCardBuilder& builder, const NutriCardSource::ServedItem& served,
                           const NutriCardSource::Compositions& compositions, const Plan& plan,
                           QStringList& dishesWithoutRecipe);
-    // Stores the rows under `key`; returns the dishes served that have no recipe or no yield.
+    // The first day of the period with a menu item among the services chosen; refuses a period
+    // without any, whose key would hold no rows.
+    static QDate checkedFirstMenuDay(const NutriCardCriteria& criteria, const NutriCardSource& source);
+    // Stores the rows under `key` from `firstMenuDay` on; returns the dishes served that have no
+    // recipe or no yield.
     QStringList storeRows(const Plan& plan, const NutriCardSource& source, const NutriCardWriter& writer,
-                          const QString& key) const;
+                          const QString& key, const QDate& firstMenuDay) const;
 
     CallContext& m_context;
 };

@@ -10,6 +10,8 @@
 #include "NutriCardRefusal.h"
 #include "NutriCardWriter.h"
 
+#include <algorithm>
+
 namespace Zve41300 {
 
 namespace {
@@ -98,11 +100,28 @@ QVariant criaNutriCard(CallContext& context)
     }
 }
 
-// DelNutriCard(key): an empty text once the key's data is gone, also when it was gone before.
+// A preparation whose answer never reached the screen: nobody holds its key to read or delete it.
+void removeUndelivered(CallContext& context, const QVariant& answer)
+{
+    const QVariantList keyAndColumns = answer.toList();
+    if (answer.metaType().id() == QMetaType::QVariantList && !keyAndColumns.isEmpty())
+        NutriCardWriter(context.db()).remove(keyAndColumns.first().toString());
+}
+
+// A key as CriaNutriCard hands it out: digits only, no blank, no sign.
+bool isWellFormedKey(const QString& key)
+{
+    return key.size() <= NutriCardKeyGenerator::kMaxKeyLength &&
+           std::all_of(key.begin(), key.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// DelNutriCard(key): an empty text once the key's data is gone, also when it was gone before, and
+// for no key at all. A key written otherwise than it was handed out (" 1", "+1") names no data:
+// it is refused rather than read as another key.
 QVariant delNutriCard(CallContext& context)
 {
-    const QString key = context.text(0).trimmed();
-    if (key.size() > NutriCardKeyGenerator::kMaxKeyLength)
+    const QString key = context.text(0);
+    if (!isWellFormedKey(key))
         return QStringLiteral("Chave de dados preparados inválida: \"%1\".")
             .arg(key.left(NutriCardKeyGenerator::kMaxKeyLength + 1));
     if (!key.isEmpty())
@@ -142,7 +161,9 @@ std::shared_ptr<RemoteDataModule> makeRdmNutriCard()
     module->addMethod(declared(Contract::GetServico, RemoteMethod::Transaction::Read, getServico));
     module->addMethod(
         declared(Contract::GetPesqPeriodoCard, RemoteMethod::Transaction::Read, getPesqPeriodoCard));
-    module->addMethod(declared(Contract::CriaNutriCard, RemoteMethod::Transaction::Own, criaNutriCard));
+    RemoteMethod cria = declared(Contract::CriaNutriCard, RemoteMethod::Transaction::Own, criaNutriCard);
+    cria.undoUndelivered = removeUndelivered;
+    module->addMethod(cria);
     module->addMethod(declared(Contract::DelNutriCard, RemoteMethod::Transaction::Write, delNutriCard));
     return module;
 }

@@ -772,6 +772,10 @@ void TestRdmNutriCard::refusalsAreTextsAndStoreNothing_data()
     QTest::addRow("no period") << "last"
                                << ""
                                << "Período deve ser informado.";
+    // A period the menus do not reach would give a key of no rows: a report of nothing.
+    QTest::addRow("period without menu") << "period"
+                                         << "2027-01-04/2027-01-08"
+                                         << "Não há cardápio de 04/01/2027 a 08/01/2027";
 }
 
 void TestRdmNutriCard::refusalsAreTextsAndStoreNothing()
@@ -784,7 +788,10 @@ void TestRdmNutriCard::refusalsAreTextsAndStoreNothing()
     const std::map<QString, QString*> texts{
         {"central", &criteria.central}, {"branch", &criteria.branch},       {"menuType", &criteria.menuType},
         {"kind", &criteria.kind},       {"nutrients", &criteria.nutrients}, {"services", &criteria.services}};
-    if (field == "first")
+    if (field == "period") {
+        criteria.first = QDate::fromString(value.section('/', 0, 0), Qt::ISODate);
+        criteria.last = QDate::fromString(value.section('/', 1), Qt::ISODate);
+    } else if (field == "first")
         criteria.first = QDate::fromString(value, Qt::ISODate);
     else if (field == "last")
         criteria.last = QDate::fromString(value, Qt::ISODate);
@@ -816,9 +823,11 @@ void TestRdmNutriCard::deletionIsIdempotentAndTouchesOnlyItsKey()
     QCOMPARE(rowCount(h->db(), mine.key), 0);
     QCOMPARE(headerCount(h->db(), mine.key), 0);
     QCOMPARE(rowCount(h->db(), other.key), 28);
-    QString tooLong = "12345678901";
-    QVERIFY(server.DelNutriCard(tooLong).toString().contains("inválida"));
-    QCOMPARE(rowCount(h->db(), other.key), 28);
+    // Only the key as it was handed out names data: padded, signed or too long it is refused.
+    for (QString written : {QString("12345678901"), " " + other.key, other.key + " ", "+" + other.key}) {
+        QVERIFY2(server.DelNutriCard(written).toString().contains("inválida"), qPrintable(written));
+        QCOMPARE(rowCount(h->db(), other.key), 28);
+    }
 }
 
 void TestRdmNutriCard::keyGeneratorSetBackStillGivesFreshKeys()
