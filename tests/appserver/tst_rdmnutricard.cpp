@@ -508,10 +508,14 @@ void TestRdmNutriCard::aPeriodWithoutMenuStoresNoRowsAndNoNotes()
     criteria.first = QDate(2026, 3, 14); // a weekend between the menu's two weeks
     criteria.last = QDate(2026, 3, 15);
     criteria.kind = "NT";
-    const Prepared answer = prepared(h->client(), criteria);
-    QCOMPARE(headerCount(h->db(), answer.key), 1);
-    QCOMPARE(rowCount(h->db(), answer.key), 0);
-    QVERIFY(storedNotes(h->db(), answer.key).isEmpty());
+    // No key of no rows: the screen would print a report of nothing. The refusal says why.
+    const int headers = allRows(h->db(), "NUTRICARDCAB");
+    const int notes = allRows(h->db(), "NUTRICARDNOTA");
+    const QVariant answer = prepare(h->client(), criteria);
+    QCOMPARE(answer.toString(),
+             QString("Não há cardápio de 14/03/2026 a 15/03/2026 para os serviços informados."));
+    QCOMPARE(allRows(h->db(), "NUTRICARDCAB"), headers);
+    QCOMPARE(allRows(h->db(), "NUTRICARDNOTA"), notes);
 }
 
 void TestRdmNutriCard::complementFillsOnlyEmptyCellsAndIsNoted()

@@ -92,14 +92,16 @@ bool TNetConnection::connectNow()
                           .arg(m_port);
         return false;
     }
-    m_lastError = servers->connectFirst([this](const Kav::ServerAddress& server) {
+    // With one server there is no other to move on to: its answer is waited for as any call's.
+    const bool probe = servers->addresses().size() > 1;
+    m_lastError = servers->connectFirst([this, probe](const Kav::ServerAddress& server) {
         m_server = server;
-        return connectToServer() ? QString() : m_lastError;
+        return connectToServer(probe) ? QString() : m_lastError;
     });
     return m_lastError.isEmpty();
 }
 
-bool TNetConnection::connectToServer()
+bool TNetConnection::connectToServer(bool probe)
 {
     m_socket->abort();
     m_buffer = std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap);
@@ -128,7 +130,7 @@ bool TNetConnection::connectToServer()
         loop.exec(kWaitFlags);
     }
     if (Connected()) {
-        if (!checkAlive())
+        if (!checkAlive(probe))
             return false;
         m_lastError.clear();
         return true;
@@ -159,10 +161,12 @@ bool TNetConnection::startTls()
     return true;
 }
 
-bool TNetConnection::checkAlive()
+bool TNetConnection::checkAlive(bool probe)
 {
     // The first call proves the server serves: the access token where one is needed, else the
     // list of its objects.
+    if (m_accessToken.isEmpty() && !probe)
+        return true;
     Kav::Rpc::RpcRequest request;
     request.id = double(++m_nextId);
     request.object = QStringLiteral("rpc");

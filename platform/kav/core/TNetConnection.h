@@ -97,11 +97,13 @@ private:
     // Tries the servers the host names, in order (ServerList); a call in flight is never sent
     // again elsewhere: only the next connect moves on to a server that is up.
     bool connectNow();
-    bool connectToServer();
+    // `probe`: the server must answer its first call within a few seconds (there are others to
+    // try).
+    bool connectToServer(bool probe);
     bool startTls();
-    // Sends the first call (the access token, or rpc.objects without one) and waits briefly for
-    // its answer: a server that accepts but does not answer is no server to use.
-    bool checkAlive();
+    // Sends the access token, and with `probe` waits only briefly for its answer (or that of
+    // rpc.objects without a token): a server that accepts but does not answer is no server to use.
+    bool checkAlive(bool probe);
     // Closes with a reset, so the server drops what it runs for this connection.
     void dropConnection();
     void ensureConnected();
