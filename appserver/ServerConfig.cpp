@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kMinutesPerHour = 60;
+
 [[noreturn]] void refuse(const QString& where, const QString& value)
 {
     throw Kav::Exception(QStringLiteral("kavserver: invalid %1: \"%2\"").arg(where, value));
@@ -84,7 +86,11 @@ void readFile(const QString& path, ServerConfig& config)
     if (file.contains("Database/Url"))
         config.databaseUrl = text("Database/Url");
     if (file.contains("Expiry/MaxAgeHours"))
-        config.expiryHours = positiveNumber(path + ": Expiry/MaxAgeHours", text("Expiry/MaxAgeHours"));
+        config.expiryMinutes =
+            positiveNumber(path + ": Expiry/MaxAgeHours", text("Expiry/MaxAgeHours")) * kMinutesPerHour;
+    // Minutes, where an hour is too coarse (a small disk, a test): they win over the hours.
+    if (file.contains("Expiry/MaxAgeMinutes"))
+        config.expiryMinutes = positiveNumber(path + ": Expiry/MaxAgeMinutes", text("Expiry/MaxAgeMinutes"));
     if (file.contains("Expiry/IntervalMinutes"))
         config.expiryIntervalMinutes =
             positiveNumber(path + ": Expiry/IntervalMinutes", text("Expiry/IntervalMinutes"));

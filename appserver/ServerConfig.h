@@ -13,7 +13,7 @@ struct ServerConfig
     static constexpr quint16 kDefaultPort = Kav::Rpc::kDefaultServerPort;
     static constexpr int kDefaultThreads = 8;
     static constexpr int kDefaultIdleTimeoutSeconds = 30;
-    static constexpr int kDefaultExpiryHours = 24;
+    static constexpr int kDefaultExpiryMinutes = 24 * 60;
     static constexpr int kDefaultExpiryIntervalMinutes = 60;
     static constexpr int kDefaultDrainSeconds = 60;
     static constexpr int kDefaultMaxConnections = 4096;
@@ -24,7 +24,7 @@ struct ServerConfig
     int threads = kDefaultThreads;
     int idleTimeoutSeconds = kDefaultIdleTimeoutSeconds; // for a request line left unfinished
     qsizetype lineCap = 0;                               // 0: the protocol's default
-    int expiryHours = kDefaultExpiryHours;               // prepared data older than this is removed
+    int expiryMinutes = kDefaultExpiryMinutes;           // prepared data older than this is removed
     int expiryIntervalMinutes = kDefaultExpiryIntervalMinutes;
     int drainSeconds = kDefaultDrainSeconds;     // how long a stop waits for calls in flight
     int maxConnections = kDefaultMaxConnections; // clients served at once; more are refused

@@ -69,7 +69,8 @@ int main(int argc, char* argv[])
         checkDatabase(config.databaseUrl);
         ModuleRegistry modules;
         modules.add(Zve41300::makeRdmNutriCard());
-        ServerRuntime runtime(config, modules, {Zve41300::nutriCardExpiryTask(config.expiryHours)});
+        ServerRuntime runtime(config, modules,
+                              {Zve41300::nutriCardExpiryTask(std::chrono::minutes(config.expiryMinutes))});
         SignalWatcher signalWatcher;
         QObject::connect(&signalWatcher, &SignalWatcher::stopRequested, &runtime, [&](int signalNumber) {
             CallLog::write(

@@ -6,6 +6,20 @@
 #include "NutriCardWriter.h"
 
 #include <QRandomGenerator>
+#include <QSqlQuery>
+
+void NutriCardExpirySweep::giveSpaceBack() const
+{
+    QSqlQuery freePages(m_db);
+    if (!freePages.exec(QStringLiteral("PRAGMA freelist_count")) || !freePages.next())
+        return;
+    // SQLite gives back one page per step of the pragma, and Qt steps a statement without result
+    // columns once: one run per free page.
+    QSqlQuery vacuum(m_db);
+    for (qint64 page = freePages.value(0).toLongLong(); page > 0; --page)
+        if (!vacuum.exec(QStringLiteral("PRAGMA incremental_vacuum")))
+            return;
+}
 
 int NutriCardExpirySweep::removeCreatedBefore(const QDateTime& limitUtc) const
 {

@@ -21,7 +21,6 @@ namespace Contract = RdmNutriCardContract;
 
 constexpr int kBranchWidth = 4;
 constexpr int kMenuTypeWidth = 10;
-constexpr qint64 kSecondsPerHour = 3600;
 // A service row's selection mark, which the screen neither reads nor writes.
 const QString kUnmarked = QStringLiteral("N");
 
@@ -168,15 +167,18 @@ std::shared_ptr<RemoteDataModule> makeRdmNutriCard()
     return module;
 }
 
-RemoteMethod nutriCardExpiryTask(int maxAgeHours)
+RemoteMethod nutriCardExpiryTask(std::chrono::minutes maxAge)
 {
     return {QStringLiteral("NutriCardExpiry"),
             {},
             RemoteMethod::Transaction::Own,
-            [maxAgeHours](CallContext& context) {
-                const QDateTime limit =
-                    QDateTime::currentDateTimeUtc().addSecs(-qint64(maxAgeHours) * kSecondsPerHour);
-                const int removed = NutriCardExpirySweep(context.db()).removeCreatedBefore(limit);
+            [maxAge](CallContext& context) {
+                const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(
+                    -std::chrono::duration_cast<std::chrono::seconds>(maxAge).count());
+                NutriCardExpirySweep sweep(context.db());
+                const int removed = sweep.removeCreatedBefore(limit);
+                if (removed > 0 && context.engine() == Kav::DatabaseUrl::Engine::SQLite)
+                    sweep.giveSpaceBack();
                 return QVariant(QStringLiteral("%1 expired keys removed").arg(removed));
             }};
 }

@@ -257,6 +257,8 @@ private slots:
     void callOfAGoneClientIsNeverStarted();
     void committedCallOfAGoneClientIsUndone();
     void batchDoesNotHoldUpOtherClients();
+    void callGivenUpByTheClientLeavesNoRows();
+    void sweepGivesTheSpaceBack();
 
 private:
     // Fills every worker with a call waiting on the gate; returns the client holding them.
@@ -848,6 +850,57 @@ void TestKavServer::batchDoesNotHoldUpOtherClients()
     gate.release(threads);
     const QJsonArray answers = QJsonDocument::fromJson(batcher.answerLine()).array();
     QCOMPARE(answers.size(), 2 * threads);
+}
+
+void TestKavServer::callGivenUpByTheClientLeavesNoRows()
+{
+    // A screen that stops waiting (the user's "Cancelar", the call timeout) resets its connection:
+    // the server learns at once that nobody will read the answer, and keeps nothing of the call.
+    const QSqlDatabase db = m_harness->db();
+    const int headers = allRows(db, "NUTRICARDCAB");
+    const std::unique_ptr<RawClient> holder = occupyWorkers();
+    const int connections = m_harness->runtime().server().connectionCount();
+    TNetConnection client;
+    client.setServerName(Zve41300::kServerName);
+    client.setHost(QStringLiteral("127.0.0.1"));
+    client.setPort(m_harness->port());
+    client.setCallTimeout(300);
+    QString branch = kCentral, nutrients = QStringLiteral("001_002"), services = kLunch;
+    QVERIFY_THROWS_EXCEPTION(
+        Kav::Exception,
+        client.AppServer().call("CriaNutriCard",
+                                {kCentral, Kav::RemoteArg::byRef(branch), Kav::RemoteArg::byRef(nutrients),
+                                 Kav::RemoteArg::byRef(services), kFirstDay, kLastDay, false, false, true,
+                                 kMenuType, "NL"}));
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().server().connectionCount(), connections, kAnswerTimeoutMs);
+    gate.release(m_config.threads);
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 0, kAnswerTimeoutMs);
+    QCOMPARE(allRows(db, "NUTRICARDCAB"), headers);
+}
+
+void TestKavServer::sweepGivesTheSpaceBack()
+{
+    const QSqlDatabase db = m_harness->db();
+    const auto pragma = [&](const char* name) {
+        QSqlQuery query(db);
+        return query.exec(QStringLiteral("PRAGMA %1").arg(QLatin1String(name))) && query.next()
+                   ? query.value(0).toLongLong()
+                   : -1;
+    };
+    QCOMPARE(pragma("auto_vacuum"), 2); // incremental, as kavdb makes the file
+    constexpr int kReports = 12;
+    RawClient client(m_harness->port());
+    for (int id = 1; id <= kReports; ++id) {
+        client.send(call(id, "Zve41300.rdmNutriCard.CriaNutriCard", fullReport()));
+        QVERIFY(client.answer().contains("result"));
+    }
+    QSqlQuery age(db);
+    QVERIFY(age.exec("UPDATE NUTRICARDCAB SET DTCRIACAO = '2020-01-01 00:00:00'"));
+    m_harness->runtime().dispatcher().runTask("expiry",
+                                              Zve41300::nutriCardExpiryTask(std::chrono::hours(24)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 0, kAnswerTimeoutMs);
+    QCOMPARE(allRows(db, "NUTRICARDCAB"), 0);
+    QCOMPARE(pragma("freelist_count"), 0); // no page left free in the file
 }
 
 QTEST_GUILESS_MAIN(TestKavServer)

@@ -869,7 +869,7 @@ void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()
         insert.addBindValue(old);
         QVERIFY(insert.exec());
     }
-    h->runtime().dispatcher().runTask("expiry", Zve41300::nutriCardExpiryTask(24));
+    h->runtime().dispatcher().runTask("expiry", Zve41300::nutriCardExpiryTask(std::chrono::hours(24)));
     QTRY_COMPARE(h->runtime().dispatcher().callsInFlight(), 0);
     QCOMPARE(headerCount(h->db(), old), 0);
     QCOMPARE(rowCount(h->db(), old), 0);
