@@ -40,7 +40,7 @@ RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, q
       m_peer(stream->peer()), m_inputEnded(stream->hasInputEnded())
 {
     if (memory)
-        connect(memory, &ServerMemory::relieved, this, &RpcConnection::readRequests, Qt::QueuedConnection);
+        connect(memory, &ServerMemory::relieved, this, &RpcConnection::scheduleRead);
     stream->setParent(this);
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idleTimeoutMs);
@@ -51,8 +51,10 @@ RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, q
     });
     connect(stream, &ClientStream::readyRead, this, &RpcConnection::readRequests);
     // Answers drained by the client may let a held-back connection be read again.
-    // Queued: an answer written while reading requests must not start reading again within.
-    connect(stream, &ClientStream::bytesWritten, this, &RpcConnection::readRequests, Qt::QueuedConnection);
+    connect(stream, &ClientStream::bytesWritten, this, [this] {
+        if (m_heldBack && !isHeldBack())
+            scheduleRead();
+    });
     connect(stream, &ClientStream::inputEnded, this, [this] {
         m_inputEnded = true;
         readRequests();
@@ -96,13 +98,21 @@ void RpcConnection::readRequests()
     // Whatever returns below, the server's count and the stream's reading follow what is held.
     const auto settle = qScopeGuard([this] {
         account();
+        m_heldBack = isHeldBack();
         if (m_stream)
-            m_stream->setReading(!isHeldBack());
+            m_stream->setReading(!m_heldBack);
     });
     bool tookLine = false;
+    int linesThisTurn = 0;
     while (!isHeldBack()) {
+        if (linesThisTurn == kLinesPerTurn) {
+            // The others' turn: the rest is read on a later pass of the event loop.
+            scheduleRead();
+            break;
+        }
         if (const std::optional<QByteArray> line = m_buffer.takeLine()) {
             tookLine = true;
+            ++linesThisTurn;
             handleLine(*line);
             continue;
         }
@@ -131,6 +141,22 @@ void RpcConnection::readRequests()
         m_idleTimer.start();
 }
 
+void RpcConnection::scheduleRead()
+{
+    // One pass pending at most: a connection writing answers by the thousand must not fill the
+    // event queue with passes, ahead of every other client's turn.
+    if (m_readScheduled)
+        return;
+    m_readScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_readScheduled = false;
+            readRequests();
+        },
+        Qt::QueuedConnection);
+}
+
 void RpcConnection::closeIfInputDone()
 {
     // The client sent its last call: once every call it sent is answered, the connection closes.
@@ -138,7 +164,7 @@ void RpcConnection::closeIfInputDone()
     if (m_inputEnded && allRead && m_callsInFlight == 0)
         close();
     else if (m_inputEnded && !isHeldBack() && !m_buffer.isEmpty())
-        QMetaObject::invokeMethod(this, &RpcConnection::readRequests, Qt::QueuedConnection);
+        scheduleRead();
 }
 
 void RpcConnection::handleLine(const QByteArray& line)
@@ -239,7 +265,7 @@ void RpcConnection::callFinished()
     --m_callsInFlight;
     // Lines held back while the connection had its fill of calls are read now; a client whose input
     // ended may now have every answer.
-    QMetaObject::invokeMethod(this, &RpcConnection::readRequests, Qt::QueuedConnection);
+    scheduleRead();
 }
 
 void RpcConnection::send(const QByteArray& line)

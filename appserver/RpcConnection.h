@@ -32,6 +32,9 @@ public:
     static constexpr int kMaxCallsInFlight = 32;
     // Answers waiting for the client to read them, in bytes, beyond which it is read no further.
     static constexpr qint64 kMaxUnsentBytes = 1024 * 1024;
+    // Lines one connection has handled before the others get their turn on the server's thread,
+    // where every line is read and refusals are answered.
+    static constexpr int kLinesPerTurn = 64;
 
     // `memory`, when given, is what all the server's connections hold together (ServerMemory).
     RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
@@ -51,6 +54,9 @@ private:
     using Answer = std::function<void(const Kav::Rpc::RpcResponse&)>;
 
     void readRequests();
+    // Reads on a later pass of the event loop (queued: an answer written while reading requests
+    // must not start reading again within).
+    void scheduleRead();
     bool isHeldBack() const;
     // Unsent answers and received bytes not yet taken as calls.
     qint64 heldBytes() const;
@@ -76,5 +82,7 @@ private:
     QString m_object; // chosen with rpc.use
     bool m_accepting = true;
     int m_callsInFlight = 0;
+    bool m_readScheduled = false;
+    bool m_heldBack = false; // as the last pass of reading left it
     std::shared_ptr<std::atomic_bool> m_gone = std::make_shared<std::atomic_bool>(false);
 };
