@@ -5,6 +5,7 @@
 #include "CodeList.h"
 #include "ConsisteCore.h"
 #include "DbTransaction.h"
+#include "KavException.h"
 #include "NutriCardBuilder.h"
 #include "NutriCardKeyGenerator.h"
 #include "NutriCardNotes.h"
@@ -254,6 +255,9 @@ QStringList NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource
     const bool withDishFigures = criteria.kind.layout != ReportKind::Layout::PerDish;
     for (QDate start = firstMenuDay.addDays(1 - firstMenuDay.dayOfWeek()); start <= criteria.lastDay;
          start = start.addDays(kDaysPerBatch)) {
+        // Nobody will read what a client that went away asked for: stop rather than finish it.
+        if (m_context.clientGone())
+            throw Kav::Exception(QStringLiteral("the client went away; the preparation was stopped"));
         NutriCardCriteria batch = criteria;
         batch.firstDay = std::max(start, criteria.firstDay);
         batch.lastDay = std::min(start.addDays(kDaysPerBatch - 1), criteria.lastDay);
