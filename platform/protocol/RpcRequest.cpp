@@ -115,6 +115,7 @@ RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
     } catch (const RpcError& error) {
         request.paramsRefusal = error.message();
         request.args.clear();
+        request.byRef.clear();
     }
     return request;
 }

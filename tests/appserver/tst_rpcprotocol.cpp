@@ -291,6 +291,8 @@ void TestRpcProtocol::argumentFaultsWaitForTheMethod_data()
         << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":[{"ref":{"float":"x"}}]})");
     QTest::addRow("as a notification")
         << QByteArray(R"({"jsonrpc":"2.0","method":"a.b","params":[{"date":"x"}]})");
+    QTest::addRow("after arguments by reference")
+        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":[{"ref":"1"},{"datetime":"x"}]})");
 }
 
 void TestRpcProtocol::argumentFaultsWaitForTheMethod()
@@ -303,6 +305,7 @@ void TestRpcProtocol::argumentFaultsWaitForTheMethod()
     QCOMPARE(request.method, QString("b"));
     QVERIFY(!request.paramsRefusal.isEmpty());
     QVERIFY(request.args.isEmpty());
+    QVERIFY(request.byRef.isEmpty()); // no position of arguments that were not taken
     QCOMPARE(id.isUndefined(), request.isNotification());
 }
 
