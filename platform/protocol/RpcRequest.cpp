@@ -114,8 +114,8 @@ RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
         request.args = decodeArgs(params.toArray(), request.byRef);
     } catch (const RpcError& error) {
         request.paramsRefusal = error.message();
-        request.args.clear();
-        request.byRef.clear();
+        request.args = {};
+        request.byRef = {};
     }
     return request;
 }
