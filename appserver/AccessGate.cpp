@@ -61,7 +61,8 @@ void AccessGate::readToken()
     QJsonValue id;
     try {
         const Kav::Rpc::RpcRequest request = Kav::Rpc::RpcRequest::parse(line, id);
-        if (request.object != kAuthObject || request.method != kAuthMethod || request.args.size() != 1) {
+        if (request.object != kAuthObject || request.method != kAuthMethod || request.args.size() != 1 ||
+            !request.paramsRefusal.isEmpty()) {
             refuse(id, QStringLiteral("the server needs the access token first (rpc.auth)"));
             return;
         }

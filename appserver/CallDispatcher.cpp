@@ -17,6 +17,9 @@ using Kav::Rpc::RpcResponse;
 
 namespace {
 
+const QString kNotStarted =
+    QStringLiteral("not run: the client closed its connection before the call started");
+
 // Checks one argument against its declared type and gives it the form the method reads.
 QVariant checkedArg(const QVariant& value, RemoteMethod::Arg type, int position)
 {
@@ -50,6 +53,8 @@ QVariant checkedArg(const QVariant& value, RemoteMethod::Arg type, int position)
 
 QVariantList checkedArgs(const RemoteMethod& method, const RpcRequest& request)
 {
+    if (!request.paramsRefusal.isEmpty())
+        throw RpcError(Kav::Rpc::InvalidParams, request.paramsRefusal);
     if (request.args.size() != method.args.size())
         throw RpcError(Kav::Rpc::InvalidParams, QStringLiteral("%1 takes %2 arguments, not %3")
                                                     .arg(method.name)
@@ -126,14 +131,92 @@ void CallDispatcher::runTask(const QString& label, const RemoteMethod& task)
 void CallDispatcher::start(const RemoteMethod& method, const RpcRequest& request, const QString& peer,
                            const QString& label, std::shared_ptr<std::atomic_bool> clientGone, Answer answer)
 {
-    m_pool.start([this, method, request, clientGone, peer, label, answer] {
+    enqueue(clientGone.get(), [this, method, request, clientGone, peer, label, answer] {
+        if (clientGone && clientGone->load()) {
+            // Queued behind other calls until its client had gone: nobody waits for it.
+            QMetaObject::invokeMethod(
+                this,
+                [=, this] {
+                    jobDone();
+                    finish(peer, label, 0,
+                           RpcResponse::failure(request.id, Kav::Rpc::ServerStopping, kNotStarted), answer);
+                },
+                Qt::QueuedConnection);
+            return;
+        }
         QElapsedTimer timer;
         timer.start();
         const RpcResponse response = execute(method, request, clientGone);
         const qint64 ms = timer.elapsed();
         QMetaObject::invokeMethod(
-            this, [=, this] { finish(peer, label, ms, response, answer); }, Qt::QueuedConnection);
+            this,
+            [=, this] {
+                jobDone();
+                if (clientGone && clientGone->load() && !request.isNotification())
+                    finishUndelivered(method, peer, label, ms, response, answer);
+                else
+                    finish(peer, label, ms, response, answer);
+            },
+            Qt::QueuedConnection);
     });
+}
+
+void CallDispatcher::enqueue(const void* owner, std::function<void()> job)
+{
+    QQueue<std::function<void()>>& queue = m_waiting[owner];
+    if (queue.isEmpty())
+        m_turns.append(owner);
+    queue.enqueue(std::move(job));
+    startWaiting();
+}
+
+void CallDispatcher::startWaiting()
+{
+    while (m_running < m_pool.maxThreadCount() && !m_turns.isEmpty()) {
+        const void* owner = m_turns.takeFirst();
+        QQueue<std::function<void()>>& queue = m_waiting[owner];
+        std::function<void()> job = queue.dequeue();
+        if (queue.isEmpty())
+            m_waiting.remove(owner);
+        else
+            m_turns.append(owner); // its next call waits for the others' turns
+        ++m_running;
+        m_pool.start(std::move(job));
+    }
+}
+
+void CallDispatcher::jobDone()
+{
+    --m_running;
+    startWaiting();
+}
+
+void CallDispatcher::finishUndelivered(const RemoteMethod& method, const QString& peer, const QString& label,
+                                       qint64 ms, const RpcResponse& response, const Answer& answer)
+{
+    const bool undoes = !response.isError() && method.undoUndelivered;
+    CallLog::write(CallLog::line(peer, label, ms,
+                                 QStringLiteral("not delivered: the client closed its connection (%1)")
+                                     .arg(undoes               ? QStringLiteral("its work is undone")
+                                          : response.isError() ? outcome(response)
+                                                               : QStringLiteral("kept"))));
+    if (undoes)
+        undo(method, label, response.value);
+    if (answer)
+        answer(response); // sends nothing: lets the connection count the call as done
+    if (--m_inFlight == 0)
+        emit idle();
+}
+
+void CallDispatcher::undo(const RemoteMethod& method, const QString& label, const QVariant& answer)
+{
+    RemoteMethod undoing;
+    undoing.transaction = RemoteMethod::Transaction::Write;
+    undoing.run = [method, answer](CallContext& context) {
+        method.undoUndelivered(context, answer);
+        return QVariant();
+    };
+    runTask(label + QStringLiteral(" (undo)"), undoing);
 }
 
 RpcResponse CallDispatcher::execute(const RemoteMethod& method, const RpcRequest& request,

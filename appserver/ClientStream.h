@@ -21,6 +21,9 @@ public:
     virtual void closeAfterSending() = 0;
     // Closes at once, dropping what is pending; closed() follows.
     virtual void abortNow() = 0;
+    // While off, nothing more is taken from the kernel: TCP slows the client. Where the stream
+    // cannot stop reading, its read buffer's cap bounds what it takes.
+    virtual void setReading(bool on) { Q_UNUSED(on); }
     // The client sent its last byte (inputEnded() was emitted).
     bool hasInputEnded() const { return m_inputEnded; }
 

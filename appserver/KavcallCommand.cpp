@@ -1,6 +1,7 @@
 #include "KavcallCommand.h"
 
 #include "KavException.h"
+#include "RpcDefaults.h"
 #include "RpcError.h"
 #include "RpcValue.h"
 #include "TNetConnection.h"
@@ -8,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -87,6 +89,31 @@ bool splitServer(const QString& server, QString& host, int& port)
     return colon > 0 && ok && port > 0;
 }
 
+// The first line of the token file, or why it cannot be read.
+bool readToken(const QString& path, QString& token, QString& why)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = QStringLiteral("cannot read the access token file %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    token = QString::fromUtf8(file.readLine()).trimmed();
+    return true;
+}
+
+// What the operator may have left out, said after a failure that it would explain.
+QString hintFor(int code, bool hasCertificate, bool hasToken)
+{
+    if (code == Kav::Rpc::Unauthorized)
+        return hasToken ? QStringLiteral("the access token was refused")
+                        : QStringLiteral("the server requires an access token: give --token-file FILE "
+                                         "or KAV_SERVER_TOKEN");
+    if (!hasCertificate)
+        return QStringLiteral("if the server speaks TLS (it must beyond loopback), give its certificate "
+                              "with --certificate FILE or KAV_SERVER_CERTIFICATE");
+    return {};
+}
+
 } // namespace
 
 KavcallCommand::Argument KavcallCommand::parseArgument(const QString& text)
@@ -97,9 +124,11 @@ KavcallCommand::Argument KavcallCommand::parseArgument(const QString& text)
     return {typedValue(text), false};
 }
 
-int KavcallCommand::run(const QStringList& arguments, const QString& defaultServer, QTextStream& out,
-                        QTextStream& err)
+int KavcallCommand::run(const QStringList& arguments, const QProcessEnvironment& environment,
+                        QTextStream& out, QTextStream& err)
 {
+    const QString defaultServer = environment.value(
+        QStringLiteral("KAV_SERVER"), QStringLiteral("127.0.0.1:%1").arg(Kav::Rpc::kDefaultServerPort));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Calls a method of an application-server object and prints the answer."));
@@ -108,7 +137,14 @@ int KavcallCommand::run(const QStringList& arguments, const QString& defaultServ
     const QCommandLineOption timeoutOption(QStringLiteral("timeout"),
                                            QStringLiteral("Seconds to wait for the answer."),
                                            QStringLiteral("SECONDS"));
-    parser.addOptions({serverOption, timeoutOption});
+    const QCommandLineOption certificateOption(
+        QStringLiteral("certificate"),
+        QStringLiteral("Speak TLS, trusting only this PEM certificate (or its authority)."),
+        QStringLiteral("FILE"), environment.value(QStringLiteral("KAV_SERVER_CERTIFICATE")));
+    const QCommandLineOption tokenOption(QStringLiteral("token-file"),
+                                         QStringLiteral("Present the access token on the file's first line."),
+                                         QStringLiteral("FILE"));
+    parser.addOptions({serverOption, certificateOption, tokenOption, timeoutOption});
     parser.addPositionalArgument(QStringLiteral("OBJECT"),
                                  QStringLiteral("Server object, e.g. Zve41300.rdmNutriCard."));
     parser.addPositionalArgument(QStringLiteral("METHOD"), QStringLiteral("Method name."));
@@ -147,9 +183,19 @@ int KavcallCommand::run(const QStringList& arguments, const QString& defaultServ
         return kUsageError;
     }
 
+    QString token = environment.value(QStringLiteral("KAV_SERVER_TOKEN")).trimmed();
+    QString why;
+    if (parser.isSet(tokenOption) && !readToken(parser.value(tokenOption), token, why)) {
+        err << "kavcall: " << why << Qt::endl;
+        return kUsageError;
+    }
+    const QString certificate = parser.value(certificateOption);
+
     TNetConnection connection;
     connection.setHost(host);
     connection.setPort(port);
+    connection.setAccessToken(token);
+    connection.setTrustedCertificate(certificate);
     connection.setServerName(positional.at(0));
     if (parser.isSet(timeoutOption))
         connection.setCallTimeout(parser.value(timeoutOption).toInt() * kMsPerSecond);
@@ -169,8 +215,16 @@ int KavcallCommand::run(const QStringList& arguments, const QString& defaultServ
         return 0;
     } catch (const Kav::Rpc::RpcError& error) {
         err << "kavcall: error " << error.code() << ": " << error.message() << Qt::endl;
+        const QString hint = error.code() == Kav::Rpc::Unauthorized
+                                 ? hintFor(error.code(), !certificate.isEmpty(), !token.isEmpty())
+                                 : QString();
+        if (!hint.isEmpty())
+            err << "kavcall: " << hint << Qt::endl;
     } catch (const Kav::Exception& error) {
         err << "kavcall: " << error.message() << Qt::endl;
+        const QString hint = hintFor(connection.LastRefusalCode(), !certificate.isEmpty(), !token.isEmpty());
+        if (!hint.isEmpty())
+            err << "kavcall: " << hint << Qt::endl;
     }
     return kCallFailed;
 }

@@ -24,6 +24,9 @@ struct RemoteMethod
     Transaction transaction = Transaction::Read;
     // Throws Kav::Exception to fail the call; what it returns is the answer.
     std::function<QVariant(CallContext&)> run;
+    // Undoes what a successful call kept once its answer cannot reach the client (the client went
+    // away after the commit): given the answer, in a transaction of its own. None: nothing to undo.
+    std::function<void(CallContext&, const QVariant& answer)> undoUndelivered = nullptr;
 };
 
 // "text", "date", "boolean", "integer": for messages.

@@ -8,6 +8,9 @@
 #include "RpcJsonText.h"
 #include "RpcRequest.h"
 #include "RpcResponse.h"
+#include "ServerMemory.h"
+
+#include <QScopeGuard>
 
 using Kav::Rpc::RpcBatch;
 using Kav::Rpc::RpcError;
@@ -32,10 +35,12 @@ QByteArray rawIdOf(const QByteArray& text, const QJsonValue& id)
 } // namespace
 
 RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap,
-                             int idleTimeoutMs, QObject* parent)
-    : QObject(parent), m_stream(stream), m_dispatcher(dispatcher), m_buffer(lineCap), m_peer(stream->peer()),
-      m_inputEnded(stream->hasInputEnded())
+                             int idleTimeoutMs, ServerMemory* memory, QObject* parent)
+    : QObject(parent), m_stream(stream), m_dispatcher(dispatcher), m_memory(memory), m_buffer(lineCap),
+      m_peer(stream->peer()), m_inputEnded(stream->hasInputEnded())
 {
+    if (memory)
+        connect(memory, &ServerMemory::relieved, this, &RpcConnection::scheduleRead);
     stream->setParent(this);
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idleTimeoutMs);
@@ -46,8 +51,10 @@ RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, q
     });
     connect(stream, &ClientStream::readyRead, this, &RpcConnection::readRequests);
     // Answers drained by the client may let a held-back connection be read again.
-    // Queued: an answer written while reading requests must not start reading again within.
-    connect(stream, &ClientStream::bytesWritten, this, &RpcConnection::readRequests, Qt::QueuedConnection);
+    connect(stream, &ClientStream::bytesWritten, this, [this] {
+        if (m_heldBack && !isHeldBack())
+            scheduleRead();
+    });
     connect(stream, &ClientStream::inputEnded, this, [this] {
         m_inputEnded = true;
         readRequests();
@@ -59,21 +66,53 @@ RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, q
 RpcConnection::~RpcConnection()
 {
     m_gone->store(true);
+    if (m_memory)
+        m_memory->change(m_accounted, 0);
+}
+
+qint64 RpcConnection::heldBytes() const
+{
+    return m_buffer.pendingBytes() + (m_stream ? m_stream->bytesAvailable() + m_stream->bytesToWrite() : 0);
+}
+
+void RpcConnection::account()
+{
+    if (!m_memory)
+        return;
+    const qint64 now = heldBytes();
+    m_memory->change(m_accounted, now);
+    m_accounted = now;
 }
 
 bool RpcConnection::isHeldBack() const
 {
-    return m_callsInFlight >= kMaxCallsInFlight || (m_stream && m_stream->bytesToWrite() >= kMaxUnsentBytes);
+    const bool serverFull = m_memory && m_memory->isPastLimit() && heldBytes() > ServerMemory::kShareBytes;
+    return serverFull || m_callsInFlight >= kMaxCallsInFlight ||
+           (m_stream && m_stream->bytesToWrite() >= kMaxUnsentBytes);
 }
 
 void RpcConnection::readRequests()
 {
     if (!m_stream || !m_stream->canSend())
         return;
+    // Whatever returns below, the server's count and the stream's reading follow what is held.
+    const auto settle = qScopeGuard([this] {
+        account();
+        m_heldBack = isHeldBack();
+        if (m_stream)
+            m_stream->setReading(!m_heldBack);
+    });
     bool tookLine = false;
+    int linesThisTurn = 0;
     while (!isHeldBack()) {
+        if (linesThisTurn == kLinesPerTurn) {
+            // The others' turn: the rest is read on a later pass of the event loop.
+            scheduleRead();
+            break;
+        }
         if (const std::optional<QByteArray> line = m_buffer.takeLine()) {
             tookLine = true;
+            ++linesThisTurn;
             handleLine(*line);
             continue;
         }
@@ -102,6 +141,22 @@ void RpcConnection::readRequests()
         m_idleTimer.start();
 }
 
+void RpcConnection::scheduleRead()
+{
+    // One pass pending at most: a connection writing answers by the thousand must not fill the
+    // event queue with passes, ahead of every other client's turn.
+    if (m_readScheduled)
+        return;
+    m_readScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_readScheduled = false;
+            readRequests();
+        },
+        Qt::QueuedConnection);
+}
+
 void RpcConnection::closeIfInputDone()
 {
     // The client sent its last call: once every call it sent is answered, the connection closes.
@@ -109,7 +164,7 @@ void RpcConnection::closeIfInputDone()
     if (m_inputEnded && allRead && m_callsInFlight == 0)
         close();
     else if (m_inputEnded && !isHeldBack() && !m_buffer.isEmpty())
-        QMetaObject::invokeMethod(this, &RpcConnection::readRequests, Qt::QueuedConnection);
+        scheduleRead();
 }
 
 void RpcConnection::handleLine(const QByteArray& line)
@@ -180,6 +235,8 @@ RpcResponse RpcConnection::builtIn(const RpcRequest& request)
             request.id, Kav::Rpc::MethodNotFound,
             QStringLiteral("unknown call rpc.%1 (use OBJECT | objects | methods OBJECT)")
                 .arg(request.method));
+    if (!request.paramsRefusal.isEmpty())
+        return RpcResponse::failure(request.id, Kav::Rpc::InvalidParams, request.paramsRefusal);
     if (request.method == kObjects) {
         if (!request.args.isEmpty())
             return RpcResponse::failure(request.id, Kav::Rpc::InvalidParams,
@@ -208,13 +265,14 @@ void RpcConnection::callFinished()
     --m_callsInFlight;
     // Lines held back while the connection had its fill of calls are read now; a client whose input
     // ended may now have every answer.
-    QMetaObject::invokeMethod(this, &RpcConnection::readRequests, Qt::QueuedConnection);
+    scheduleRead();
 }
 
 void RpcConnection::send(const QByteArray& line)
 {
     if (m_stream && m_stream->canSend())
         m_stream->write(line);
+    account();
 }
 
 void RpcConnection::refuseAndClose(int code, const QString& message)

@@ -17,6 +17,7 @@
 
 class CallDispatcher;
 class ClientStream;
+class ServerMemory;
 
 namespace Kav::Rpc {
 struct RpcRequest;
@@ -31,9 +32,13 @@ public:
     static constexpr int kMaxCallsInFlight = 32;
     // Answers waiting for the client to read them, in bytes, beyond which it is read no further.
     static constexpr qint64 kMaxUnsentBytes = 1024 * 1024;
+    // Lines one connection has handled before the others get their turn on the server's thread,
+    // where every line is read and refusals are answered.
+    static constexpr int kLinesPerTurn = 64;
 
+    // `memory`, when given, is what all the server's connections hold together (ServerMemory).
     RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
-                  QObject* parent = nullptr);
+                  ServerMemory* memory = nullptr, QObject* parent = nullptr);
     ~RpcConnection() override;
 
     // The server is stopping: calls already received are finished, new ones are refused.
@@ -49,7 +54,14 @@ private:
     using Answer = std::function<void(const Kav::Rpc::RpcResponse&)>;
 
     void readRequests();
+    // Reads on a later pass of the event loop (queued: an answer written while reading requests
+    // must not start reading again within).
+    void scheduleRead();
     bool isHeldBack() const;
+    // Unsent answers and received bytes not yet taken as calls.
+    qint64 heldBytes() const;
+    // Tells the server's memory what this connection holds now.
+    void account();
     void handleLine(const QByteArray& line);
     void handleCall(const QByteArray& text, const Answer& answer);
     Kav::Rpc::RpcResponse builtIn(const Kav::Rpc::RpcRequest& request);
@@ -61,6 +73,8 @@ private:
 
     QPointer<ClientStream> m_stream;
     CallDispatcher& m_dispatcher;
+    QPointer<ServerMemory> m_memory;
+    qint64 m_accounted = 0;
     Kav::Rpc::RpcLineBuffer m_buffer;
     QTimer m_idleTimer;
     QString m_peer;
@@ -68,5 +82,7 @@ private:
     QString m_object; // chosen with rpc.use
     bool m_accepting = true;
     int m_callsInFlight = 0;
+    bool m_readScheduled = false;
+    bool m_heldBack = false; // as the last pass of reading left it
     std::shared_ptr<std::atomic_bool> m_gone = std::make_shared<std::atomic_bool>(false);
 };

@@ -2,12 +2,15 @@
 
 #include "AccessGate.h"
 #include "CallDispatcher.h"
+#include "CallLog.h"
 #include "RpcConnection.h"
+#include "RpcError.h"
+#include "RpcResponse.h"
+#include "SocketListener.h"
 #include "TcpClientStream.h"
 #include "TlsClientStream.h"
+#include "TlsHandshake.h"
 
-#include <functional>
-#include <QSslServer>
 #include <QSslSocket>
 #include <unistd.h>
 
@@ -16,39 +19,14 @@ namespace {
 // After the last answer, how long closing connections may take to send what is pending.
 constexpr int kCloseGraceMs = 2000;
 
-// Hands each accepted plain TCP connection on as its bare descriptor, for a TcpClientStream.
-class DescriptorListener : public QTcpServer
-{
-public:
-    explicit DescriptorListener(std::function<void(qintptr)> accept) : m_accept(std::move(accept)) {}
-
-protected:
-    void incomingConnection(qintptr descriptor) override { m_accept(descriptor); }
-
-private:
-    std::function<void(qintptr)> m_accept;
-};
-
 } // namespace
 
 RpcServer::RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
                      ServerSecurity security, QObject* parent)
     : QObject(parent), m_dispatcher(dispatcher), m_lineCap(lineCap), m_idleTimeoutMs(idleTimeoutMs),
-      m_security(std::move(security))
+      m_security(std::move(security)),
+      m_listener(std::make_unique<SocketListener>([this](qintptr descriptor) { accept(descriptor); }))
 {
-    if (m_security.usesTls()) {
-        // A client that cannot finish the handshake (plain TCP, a wrong protocol) is dropped by
-        // the listener itself and never becomes a connection.
-        auto tls = std::make_unique<QSslServer>();
-        tls->setSslConfiguration(m_security.tls());
-        tls->setHandshakeTimeout(idleTimeoutMs);
-        // Emitted for a TLS client only once its handshake is done.
-        connect(tls.get(), &QTcpServer::pendingConnectionAvailable, this, &RpcServer::acceptTls);
-        m_listener = std::move(tls);
-    } else {
-        m_listener =
-            std::make_unique<DescriptorListener>([this](qintptr descriptor) { acceptPlain(descriptor); });
-    }
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, &RpcServer::closeAll);
     m_closeTimer.setSingleShot(true);
@@ -63,26 +41,76 @@ bool RpcServer::listen(const QHostAddress& address, quint16 port)
     return m_listener->listen(address, port);
 }
 
-void RpcServer::acceptTls()
+quint16 RpcServer::port() const
 {
-    while (QTcpSocket* socket = m_listener->nextPendingConnection()) {
-        if (m_stopping) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        receive(new TlsClientStream(static_cast<QSslSocket*>(socket), m_lineCap + 1));
-    }
+    return m_listener->port();
 }
 
-void RpcServer::acceptPlain(qintptr descriptor)
+QString RpcServer::errorString() const
+{
+    return m_listener->errorString();
+}
+
+void RpcServer::accept(qintptr descriptor)
 {
     if (m_stopping) {
         ::close(int(descriptor));
         return;
     }
+    if (m_security.usesTls()) {
+        // The handshake runs on the connection; the listener goes straight back to accepting.
+        auto* handshake = new TlsHandshake(descriptor, m_security.tls(), this);
+        m_handshakes.append(handshake);
+        connect(handshake, &TlsHandshake::finished, this, &RpcServer::handshaken);
+        return;
+    }
     // One byte past the cap is read, so an over-long first line is seen as such.
-    receive(new TcpClientStream(descriptor, m_lineCap + 1));
+    auto* stream = new TcpClientStream(descriptor, m_lineCap + 1);
+    if (isFull())
+        refuseBusy(stream);
+    else
+        receive(stream);
+}
+
+void RpcServer::handshaken(TlsHandshake* handshake, QSslSocket* socket)
+{
+    m_handshakes.removeOne(handshake);
+    handshake->deleteLater();
+    if (!socket)
+        return;
+    if (m_stopping) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    auto* stream = new TlsClientStream(socket, m_lineCap + 1);
+    if (isFull())
+        refuseBusy(stream);
+    else
+        receive(stream);
+}
+
+bool RpcServer::isFull() const
+{
+    return m_connections.size() + m_gates.size() >= m_maxConnections;
+}
+
+void RpcServer::refuseBusy(ClientStream* stream)
+{
+    if (!m_busyLogged)
+        CallLog::write(QStringLiteral("kavserver: %1 connections open, the limit: refusing new clients "
+                                      "(Server/MaxConnections)")
+                           .arg(m_maxConnections));
+    m_busyLogged = true;
+    stream->setParent(this);
+    connect(stream, &ClientStream::closed, stream, &QObject::deleteLater);
+    stream->write(
+        Kav::Rpc::RpcResponse::failure(QJsonValue::Null, Kav::Rpc::ServerBusy,
+                                       QStringLiteral("the server already serves %1 connections; try again "
+                                                      "later or another server")
+                                           .arg(m_maxConnections))
+            .toLine());
+    stream->closeAfterSending();
 }
 
 void RpcServer::receive(ClientStream* stream)
@@ -112,7 +140,7 @@ void RpcServer::admit(AccessGate* gate, ClientStream* stream)
 
 void RpcServer::serve(ClientStream* stream)
 {
-    auto* connection = new RpcConnection(stream, m_dispatcher, m_lineCap, m_idleTimeoutMs, this);
+    auto* connection = new RpcConnection(stream, m_dispatcher, m_lineCap, m_idleTimeoutMs, &m_memory, this);
     m_connections.append(connection);
     connect(connection, &RpcConnection::closed, this, &RpcServer::forget);
 }
@@ -121,6 +149,7 @@ void RpcServer::forget(RpcConnection* connection)
 {
     m_connections.removeOne(connection);
     connection->deleteLater();
+    m_busyLogged = m_busyLogged && isFull();
     if (m_closing && m_connections.isEmpty()) {
         m_closeTimer.stop();
         emit stopped();
@@ -133,6 +162,8 @@ void RpcServer::stop(int drainMs)
         return;
     m_stopping = true;
     m_listener->close();
+    for (TlsHandshake* handshake : QList<TlsHandshake*>(m_handshakes))
+        handshake->abort();
     for (AccessGate* gate : QList<AccessGate*>(m_gates))
         gate->close();
     for (RpcConnection* connection : std::as_const(m_connections))

@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kMinutesPerHour = 60;
+
 [[noreturn]] void refuse(const QString& where, const QString& value)
 {
     throw Kav::Exception(QStringLiteral("kavserver: invalid %1: \"%2\"").arg(where, value));
@@ -71,6 +73,9 @@ void readFile(const QString& path, ServerConfig& config)
         config.lineCap = positiveNumber(path + ": Server/LineCapBytes", text("Server/LineCapBytes"));
     if (file.contains("Server/DrainSeconds"))
         config.drainSeconds = positiveNumber(path + ": Server/DrainSeconds", text("Server/DrainSeconds"));
+    if (file.contains("Server/MaxConnections"))
+        config.maxConnections =
+            positiveNumber(path + ": Server/MaxConnections", text("Server/MaxConnections"));
     const QDir folder = QFileInfo(path).absoluteDir();
     if (file.contains("Server/Certificate"))
         config.certificateFile = folder.absoluteFilePath(text("Server/Certificate"));
@@ -81,7 +86,11 @@ void readFile(const QString& path, ServerConfig& config)
     if (file.contains("Database/Url"))
         config.databaseUrl = text("Database/Url");
     if (file.contains("Expiry/MaxAgeHours"))
-        config.expiryHours = positiveNumber(path + ": Expiry/MaxAgeHours", text("Expiry/MaxAgeHours"));
+        config.expiryMinutes =
+            positiveNumber(path + ": Expiry/MaxAgeHours", text("Expiry/MaxAgeHours")) * kMinutesPerHour;
+    // Minutes, where an hour is too coarse (a small disk, a test): they win over the hours.
+    if (file.contains("Expiry/MaxAgeMinutes"))
+        config.expiryMinutes = positiveNumber(path + ": Expiry/MaxAgeMinutes", text("Expiry/MaxAgeMinutes"));
     if (file.contains("Expiry/IntervalMinutes"))
         config.expiryIntervalMinutes =
             positiveNumber(path + ": Expiry/IntervalMinutes", text("Expiry/IntervalMinutes"));
@@ -117,7 +126,11 @@ ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessE
     const QCommandLineOption threadsOption(QStringLiteral("threads"),
                                            QStringLiteral("Calls run at once (worker threads)."),
                                            QStringLiteral("N"));
-    parser.addOptions({help, configOption, listenOption, portOption, databaseOption, threadsOption});
+    const QCommandLineOption maxConnectionsOption(QStringLiteral("max-connections"),
+                                                  QStringLiteral("Clients served at once; more are refused."),
+                                                  QStringLiteral("N"));
+    parser.addOptions(
+        {help, configOption, listenOption, portOption, databaseOption, threadsOption, maxConnectionsOption});
     if (!parser.parse(arguments))
         throw Kav::Exception(QStringLiteral("kavserver: %1").arg(parser.errorText()));
     if (!parser.positionalArguments().isEmpty())
@@ -144,5 +157,8 @@ ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessE
         config.databaseUrl = parser.value(databaseOption);
     if (parser.isSet(threadsOption))
         config.threads = positiveNumber(QStringLiteral("--threads"), parser.value(threadsOption));
+    if (parser.isSet(maxConnectionsOption))
+        config.maxConnections =
+            positiveNumber(QStringLiteral("--max-connections"), parser.value(maxConnectionsOption));
     return config;
 }

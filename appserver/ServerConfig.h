@@ -13,9 +13,10 @@ struct ServerConfig
     static constexpr quint16 kDefaultPort = Kav::Rpc::kDefaultServerPort;
     static constexpr int kDefaultThreads = 8;
     static constexpr int kDefaultIdleTimeoutSeconds = 30;
-    static constexpr int kDefaultExpiryHours = 24;
+    static constexpr int kDefaultExpiryMinutes = 24 * 60;
     static constexpr int kDefaultExpiryIntervalMinutes = 60;
     static constexpr int kDefaultDrainSeconds = 60;
+    static constexpr int kDefaultMaxConnections = 4096;
 
     QHostAddress listen = QHostAddress(QHostAddress::LocalHost);
     quint16 port = kDefaultPort; // 0: any free port (announced on stderr)
@@ -23,9 +24,10 @@ struct ServerConfig
     int threads = kDefaultThreads;
     int idleTimeoutSeconds = kDefaultIdleTimeoutSeconds; // for a request line left unfinished
     qsizetype lineCap = 0;                               // 0: the protocol's default
-    int expiryHours = kDefaultExpiryHours;               // prepared data older than this is removed
+    int expiryMinutes = kDefaultExpiryMinutes;           // prepared data older than this is removed
     int expiryIntervalMinutes = kDefaultExpiryIntervalMinutes;
-    int drainSeconds = kDefaultDrainSeconds; // how long a stop waits for calls in flight
+    int drainSeconds = kDefaultDrainSeconds;     // how long a stop waits for calls in flight
+    int maxConnections = kDefaultMaxConnections; // clients served at once; more are refused
     // TLS and the clients' access token (ServerSecurity); required off loopback.
     QString certificateFile; // PEM
     QString privateKeyFile;  // PEM, unencrypted

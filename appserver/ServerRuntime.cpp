@@ -17,6 +17,7 @@ ServerRuntime::ServerRuntime(const ServerConfig& config, ModuleRegistry modules,
       m_server(m_dispatcher, config.lineCap > 0 ? config.lineCap : Kav::Rpc::kDefaultLineCap,
                config.idleTimeoutSeconds * kMsPerSecond, ServerSecurity::fromConfig(config))
 {
+    m_server.setMaxConnections(config.maxConnections);
     connect(&m_server, &RpcServer::stopped, this, [this] {
         m_dispatcher.waitForWorkers();
         m_stopped = true;

@@ -74,7 +74,15 @@ void TcpClientStream::receive()
 
 void TcpClientStream::updateReading()
 {
-    m_readable.setEnabled(m_descriptor >= 0 && !hasInputEnded() && m_in.size() < m_readCap);
+    m_readable.setEnabled(m_descriptor >= 0 && m_readingOn && !hasInputEnded() && m_in.size() < m_readCap);
+}
+
+void TcpClientStream::setReading(bool on)
+{
+    if (m_readingOn == on)
+        return;
+    m_readingOn = on;
+    updateReading();
 }
 
 qint64 TcpClientStream::readData(char* data, qint64 maxSize)

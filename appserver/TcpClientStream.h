@@ -21,6 +21,7 @@ public:
     bool canSend() const override { return m_descriptor >= 0 && !m_closing; }
     void closeAfterSending() override;
     void abortNow() override;
+    void setReading(bool on) override;
 
     qint64 bytesAvailable() const override { return m_in.size() + QIODevice::bytesAvailable(); }
     qint64 bytesToWrite() const override { return m_out.size(); }
@@ -44,4 +45,5 @@ private:
     QByteArray m_in;
     QByteArray m_out;
     bool m_closing = false;
+    bool m_readingOn = true;
 };

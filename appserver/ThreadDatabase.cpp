@@ -50,6 +50,23 @@ bool stillAnswers(const QSqlDatabase& db, Kav::DatabaseUrl::Engine engine)
                           : QStringLiteral("SELECT 1"));
 }
 
+// A session of the server never waits on a lock for long, nor keeps a transaction open while doing
+// nothing: a server stopped in the middle of a call (a paused machine, a storage stall) must not
+// hold the others up beyond these. The call that waits fails with the database's reason.
+constexpr auto kLockTimeout = "10s";
+constexpr auto kIdleInTransactionTimeout = "30s";
+
+void limitWaits(const QSqlDatabase& db, Kav::DatabaseUrl::Engine engine)
+{
+    if (engine != Kav::DatabaseUrl::Engine::PostgreSQL)
+        return;
+    QSqlQuery setting(db);
+    // Settings, which PostgreSQL does not prepare; the values are the constants above.
+    setting.exec(QStringLiteral("SET lock_timeout = '%1'").arg(QLatin1String(kLockTimeout)));
+    setting.exec(QStringLiteral("SET idle_in_transaction_session_timeout = '%1'")
+                     .arg(QLatin1String(kIdleInTransactionTimeout)));
+}
+
 QString newConnectionName()
 {
     static std::atomic_int counter{0};
@@ -70,6 +87,7 @@ QSqlDatabase ThreadDatabase::forCurrentThread(const QString& url)
     const QString name = newConnectionName();
     const Kav::DatabaseUrl parsed = Kav::DatabaseUrl::parse(url);
     QSqlDatabase db = Kav::DatabaseConnection::open(parsed, name);
+    limitWaits(db, parsed.engine());
     connection.name = name;
     connection.url = url;
     connection.engine = parsed.engine();

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QTextStream>
+#include <sys/resource.h>
 
 namespace {
 
@@ -40,10 +41,22 @@ void checkDatabase(const QString& url)
         throw Kav::Exception(QStringLiteral("kavserver: ") + refusal);
 }
 
+// Every connection takes a descriptor: the soft limit (1,024 on Debian) is raised to the hard
+// one the service was given (LimitNOFILE in the systemd unit).
+void raiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    raiseDescriptorLimit();
     QCoreApplication app(argc, argv);
     try {
         QString help;
@@ -56,7 +69,8 @@ int main(int argc, char* argv[])
         checkDatabase(config.databaseUrl);
         ModuleRegistry modules;
         modules.add(Zve41300::makeRdmNutriCard());
-        ServerRuntime runtime(config, modules, {Zve41300::nutriCardExpiryTask(config.expiryHours)});
+        ServerRuntime runtime(config, modules,
+                              {Zve41300::nutriCardExpiryTask(std::chrono::minutes(config.expiryMinutes))});
         SignalWatcher signalWatcher;
         QObject::connect(&signalWatcher, &SignalWatcher::stopRequested, &runtime, [&](int signalNumber) {
             CallLog::write(

@@ -24,6 +24,33 @@ QStringList resourceStatements(const QString& name)
     return splitSqlScript(QString::fromUtf8(file.readAll()));
 }
 
+// A step's text cut at its "-- engine: DRIVER" lines: the part before the first for every engine.
+SchemaStep stepFrom(int version, const QString& fileName)
+{
+    QFile file(ResourceDir + UpgradesDir + fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Kav::Exception(
+            QStringLiteral("The schema script %1 is missing from the program.").arg(fileName));
+    static const QRegularExpression marker(QStringLiteral("^-- engine: (\\w+)\\s*$"),
+                                           QRegularExpression::MultilineOption);
+    const QString text = QString::fromUtf8(file.readAll());
+    SchemaStep step{version, fileName, {}, {}};
+    QRegularExpressionMatchIterator found = marker.globalMatch(text);
+    qsizetype commonEnd = text.size();
+    QList<QRegularExpressionMatch> markers;
+    while (found.hasNext())
+        markers.append(found.next());
+    if (!markers.isEmpty())
+        commonEnd = markers.first().capturedStart();
+    step.statements = splitSqlScript(text.left(commonEnd));
+    for (qsizetype i = 0; i < markers.size(); ++i) {
+        const qsizetype from = markers[i].capturedEnd();
+        const qsizetype to = i + 1 < markers.size() ? markers[i + 1].capturedStart() : text.size();
+        step.engineOnly[markers[i].captured(1)] += splitSqlScript(text.mid(from, to - from));
+    }
+    return step;
+}
+
 QStringList upgradeFileNames()
 {
     return QDir(ResourceDir + UpgradesDir).entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
@@ -65,7 +92,7 @@ QList<SchemaStep> SchemaScripts::steps()
     const QList<int> versions = stepVersions(names);
     QList<SchemaStep> steps;
     for (int i = 0; i < names.size(); ++i)
-        steps.append({versions.at(i), names.at(i), resourceStatements(UpgradesDir + names.at(i))});
+        steps.append(stepFrom(versions.at(i), names.at(i)));
     return steps;
 }
 

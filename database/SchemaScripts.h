@@ -2,6 +2,7 @@
 // The schema's scripts as the program carries them: the first version's tables, the upgrade
 // steps that lead from it to the current version, and each engine's own objects.
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,12 +10,20 @@
 namespace KavDb {
 
 // The statements that take a database from `version - 1` to `version`
-// (resource schema/upgrades/NNNN-name.sql, NNNN being `version`).
+// (resource schema/upgrades/NNNN-name.sql, NNNN being `version`). A line "-- engine: DRIVER"
+// starts statements for that Qt driver only (QSQLITE, QPSQL, QIBASE), up to the next such line.
 struct SchemaStep
 {
     int version = 0;
     QString fileName;
-    QStringList statements;
+    QStringList statements;                 // for every engine
+    QHash<QString, QStringList> engineOnly; // by driver name
+
+    // What the step runs on `driverName`'s engine.
+    QStringList statementsFor(const QString& driverName) const
+    {
+        return statements + engineOnly.value(driverName);
+    }
 };
 
 class SchemaScripts

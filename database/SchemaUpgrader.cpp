@@ -77,7 +77,7 @@ void SchemaUpgrader::runStepByStep(const QList<SchemaStep>& pending)
 void SchemaUpgrader::apply(const SchemaStep& step)
 {
     try {
-        for (const QString& statement : step.statements)
+        for (const QString& statement : step.statementsFor(m_db.driverName()))
             executeStatement(m_db, statement);
         SchemaVersion(m_db).write(step.version);
     } catch (const Kav::Exception& error) {

@@ -6,6 +6,28 @@
 #include "NutriCardWriter.h"
 
 #include <QRandomGenerator>
+#include <QSqlQuery>
+
+void NutriCardExpirySweep::giveSpaceBack() const
+{
+    QSqlQuery freePages(m_db);
+    if (!freePages.exec(QStringLiteral("PRAGMA freelist_count")) || !freePages.next())
+        return;
+    const qint64 pages = freePages.value(0).toLongLong();
+    freePages.finish();
+    // SQLite gives back one page per step of the pragma, and Qt steps a statement without result
+    // columns once: one run per free page, all in one transaction (one commit, not one a page).
+    Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
+    QSqlQuery vacuum(m_db);
+    for (qint64 page = 0; page < pages; ++page)
+        if (!vacuum.exec(QStringLiteral("PRAGMA incremental_vacuum")))
+            break;
+    vacuum.finish();
+    transaction.commit();
+    // The write-ahead log keeps the size of its largest checkpoint unless truncated.
+    QSqlQuery checkpoint(m_db);
+    checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
 
 int NutriCardExpirySweep::removeCreatedBefore(const QDateTime& limitUtc) const
 {

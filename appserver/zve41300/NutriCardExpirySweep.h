@@ -19,6 +19,10 @@ public:
     // is left for the next sweep; after trying the others, Kav::Exception says how many were left.
     int removeCreatedBefore(const QDateTime& limitUtc) const;
 
+    // SQLite: hands the pages the removed rows left free back to the file system (a database made
+    // with incremental vacuum, as kavdb makes them; otherwise SQLite only reuses them).
+    void giveSpaceBack() const;
+
 private:
     QStringList expiredKeys(const QDateTime& limitUtc) const;
     int removeBatch(const QStringList& keys) const;

@@ -36,26 +36,62 @@ QString NutriCardKeyGenerator::next()
 
 QString NutriCardKeyGenerator::tryNext()
 {
+    const QString key = QString::number(takeNumber());
+    if (key.size() > kMaxKeyLength)
+        throw Kav::Exception(QStringLiteral("the key generator went past %1 digits").arg(kMaxKeyLength));
+    return isInUse(key) ? QString() : key;
+}
+
+qint64 NutriCardKeyGenerator::takeNumber()
+{
+    switch (m_db.driver()->dbmsType()) {
+    case QSqlDriver::PostgreSQL:
+    case QSqlDriver::Interbase:
+        return fromSequence();
+    default:
+        return fromGeneratorRow();
+    }
+}
+
+qint64 NutriCardKeyGenerator::fromSequence()
+{
+    const bool firebird = m_db.driver()->dbmsType() == QSqlDriver::Interbase;
+    // A sequence's number is taken outside any transaction's locks: nothing to commit or wait for.
+    QSqlQuery query(m_db);
+    if (!query.exec(firebird ? QStringLiteral("SELECT NEXT VALUE FOR NUTRICARD_KEY FROM RDB$DATABASE")
+                             : QStringLiteral("SELECT nextval('NUTRICARD_KEY')")) ||
+        !query.next())
+        throw Kav::Exception(
+            QStringLiteral("cannot read the key sequence: %1").arg(query.lastError().text()));
+    const qint64 number = query.value(0).toLongLong();
+    if (!firebird)
+        return number; // its upgrade step set it past GERADOR
+    const qint64 floor = generatorRowValue();
+    if (number > floor)
+        return number;
+    // Moved past GERADOR by an increment, not a setting: servers doing this at once only skip
+    // numbers, never hand out one twice.
+    QSqlQuery advance(m_db);
+    if (!advance.exec(
+            QStringLiteral("SELECT GEN_ID(NUTRICARD_KEY, %1) FROM RDB$DATABASE").arg(floor - number + 1)) ||
+        !advance.next())
+        throw Kav::Exception(
+            QStringLiteral("cannot advance the key sequence: %1").arg(advance.lastError().text()));
+    return advance.value(0).toLongLong();
+}
+
+qint64 NutriCardKeyGenerator::generatorRowValue()
+{
+    Kav::BoundQuery value(m_db, QStringLiteral("SELECT NRVALOR FROM GERADOR WHERE NMGERADOR = :NAME"),
+                          QStringLiteral("read the key generator"));
+    value.bind(QStringLiteral(":NAME"), kGenerator);
+    value.exec();
+    return value.next() ? value.value(0).toLongLong() : 0;
+}
+
+qint64 NutriCardKeyGenerator::fromGeneratorRow()
+{
     Kav::DbTransaction transaction(m_db, Kav::DbTransaction::Kind::Write);
-    commitWithoutWaitingForTheDisk();
-    const QString key = takeNumber();
-    transaction.commit();
-    return key;
-}
-
-void NutriCardKeyGenerator::commitWithoutWaitingForTheDisk()
-{
-    if (m_db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
-        return;
-    // A setting, which PostgreSQL does not prepare; it carries no value.
-    QSqlQuery setting(m_db);
-    if (!setting.exec(QStringLiteral("SET LOCAL synchronous_commit TO OFF")))
-        throw Kav::Exception(QStringLiteral("cannot take the key without waiting for the disk: %1")
-                                 .arg(setting.lastError().text()));
-}
-
-QString NutriCardKeyGenerator::takeNumber()
-{
     Kav::BoundQuery exists(m_db, QStringLiteral("SELECT COUNT(*) FROM GERADOR WHERE NMGERADOR = :NAME"),
                            QStringLiteral("read the key generator"));
     exists.bind(QStringLiteral(":NAME"), kGenerator);
@@ -72,19 +108,16 @@ QString NutriCardKeyGenerator::takeNumber()
                          QStringLiteral("advance the key generator"));
     step.bind(QStringLiteral(":NAME"), kGenerator);
     step.exec();
-    Kav::BoundQuery value(m_db, QStringLiteral("SELECT NRVALOR FROM GERADOR WHERE NMGERADOR = :NAME"),
-                          QStringLiteral("read the key generator"));
-    value.bind(QStringLiteral(":NAME"), kGenerator);
-    value.exec();
-    if (!value.next())
-        throw Kav::Exception(QStringLiteral("the key generator has no row"));
-    const QString key = QString::number(value.value(0).toLongLong());
-    if (key.size() > kMaxKeyLength)
-        throw Kav::Exception(QStringLiteral("the key generator went past %1 digits").arg(kMaxKeyLength));
+    const qint64 number = generatorRowValue();
+    transaction.commit();
+    return number;
+}
+
+bool NutriCardKeyGenerator::isInUse(const QString& key)
+{
     Kav::BoundQuery used(m_db, QStringLiteral("SELECT COUNT(*) FROM NUTRICARDCAB WHERE NRSEQUNUTR = :KEY"),
                          QStringLiteral("check the new key"));
     used.bind(QStringLiteral(":KEY"), key);
     used.exec();
-    const bool inUse = used.next() && used.value(0).toInt() > 0;
-    return inUse ? QString() : key;
+    return used.next() && used.value(0).toInt() > 0;
 }

@@ -1,6 +1,8 @@
 #pragma once
-// Hands out the keys of prepared report data from the database's key generator (GERADOR row
-// "NUTRICARD"), unique however many servers and clients ask at once.
+// Hands out the keys of prepared report data, unique however many servers and clients ask at
+// once: from the sequence NUTRICARD_KEY on PostgreSQL and Firebird, which never waits on another
+// session's transaction (a server stopped in the middle of a call holds no one's key), and from
+// the row "NUTRICARD" of GERADOR on SQLite, whose one writer at a time waits anyway.
 
 #include <QSqlDatabase>
 #include <QString>
@@ -12,22 +14,21 @@ public:
 
     explicit NutriCardKeyGenerator(QSqlDatabase& db) : m_db(db) {}
 
-    // Takes the next number in a short transaction of its own, so the generator's row is locked
-    // only for an instant, not for the whole preparation; a number lost to a failed preparation
-    // is a harmless gap. Concurrent writers that collide (Firebird reports an update conflict)
-    // try again. A number still in use (the generator was reset) is skipped. Throws
-    // Kav::Exception when no key can be had.
+    // A number lost to a failed preparation is a harmless gap. A number still in use (the
+    // generator was set back, a backup restored) is skipped. Throws Kav::Exception when no key
+    // can be had.
     QString next();
 
 private:
     QString tryNext();
-    // On PostgreSQL the number's commit does not wait for its flush to disk, which cost a
-    // preparation as much as all its other statements. Nothing is lost by it: the preparation
-    // that uses the key commits after it and waits for the flush of both, and a number lost in a
-    // crash before that was stored with no data.
-    void commitWithoutWaitingForTheDisk();
-    // Within tryNext's transaction; its statements end before the commit. Empty: in use.
-    QString takeNumber();
+    // The next number: from the sequence, or GERADOR's row in a short transaction of its own, so
+    // that row is locked only for an instant; writers that collide there try again.
+    qint64 takeNumber();
+    qint64 fromSequence();
+    qint64 fromGeneratorRow();
+    // GERADOR's last number, which a sequence created by a schema upgrade may still be behind.
+    qint64 generatorRowValue();
+    bool isInUse(const QString& key);
 
     QSqlDatabase& m_db;
 };

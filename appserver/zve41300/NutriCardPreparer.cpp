@@ -5,6 +5,7 @@
 #include "CodeList.h"
 #include "ConsisteCore.h"
 #include "DbTransaction.h"
+#include "KavException.h"
 #include "NutriCardBuilder.h"
 #include "NutriCardCoverage.h"
 #include "NutriCardKeyGenerator.h"
@@ -231,16 +232,23 @@ void NutriCardPreparer::addServed(NutriCardBuilder& builder, const NutriCardSour
                         .scaledBy(served.servedPortions));
 }
 
-NutriCardNotes::DishesNotComputed NutriCardPreparer::storeRows(const Plan& plan,
-                                                               const NutriCardSource& source,
-                                                               const NutriCardWriter& writer,
-                                                               const QString& key) const
+NutriCardSource::MenuDays NutriCardPreparer::checkedMenuDays(const NutriCardCriteria& criteria,
+                                                             const NutriCardSource& source)
+{
+    const NutriCardSource::MenuDays menuDays = source.menuDays(criteria);
+    if (!menuDays.firstItem.isValid())
+        throw NutriCardRefusal(QStringLiteral("Não há cardápio de %1 a %2 para os serviços informados.")
+                                   .arg(criteria.firstDay.toString(QStringLiteral("dd/MM/yyyy")),
+                                        criteria.lastDay.toString(QStringLiteral("dd/MM/yyyy"))));
+    return menuDays;
+}
+
+NutriCardNotes::DishesNotComputed
+NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource& source, const NutriCardWriter& writer,
+                             const QString& key, const NutriCardSource::MenuDays& menuDays) const
 {
     const NutriCardCriteria& criteria = plan.criteria;
     NutriCardNotes::DishesNotComputed notComputed;
-    const NutriCardSource::MenuDays menuDays = source.menuDays(criteria);
-    if (!menuDays.firstItem.isValid())
-        return notComputed;
     // The compositions are bounded by the dishes there are; the menu items and the rows grow
     // with the period, so they are read, built and stored a few whole weeks at a time.
     const NutriCardSource::Compositions compositions = source.compositions(criteria, fetchedNutrients(plan));
@@ -250,6 +258,9 @@ NutriCardNotes::DishesNotComputed NutriCardPreparer::storeRows(const Plan& plan,
     const bool withDishFigures = criteria.kind.layout != ReportKind::Layout::PerDish;
     for (QDate start = menuDays.firstItem.addDays(1 - menuDays.firstItem.dayOfWeek());
          start <= criteria.lastDay; start = start.addDays(kDaysPerBatch)) {
+        // Nobody will read what a client that went away asked for: stop rather than finish it.
+        if (m_context.clientGone())
+            throw Kav::Exception(QStringLiteral("the client went away; the preparation was stopped"));
         NutriCardCriteria batch = criteria;
         batch.firstDay = std::max(start, criteria.firstDay);
         batch.lastDay = std::min(start.addDays(kDaysPerBatch - 1), criteria.lastDay);
@@ -269,15 +280,16 @@ NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
     const Plan plan = checkedPlan(request);
     const NutriCardCriteria& criteria = plan.criteria;
     QSqlDatabase& db = m_context.db();
+    const NutriCardSource source(db);
+    const NutriCardSource::MenuDays menuDays = checkedMenuDays(criteria, source);
     const QString key = NutriCardKeyGenerator(db).next();
 
     Kav::DbTransaction transaction(db, Kav::DbTransaction::Kind::Write);
-    const NutriCardSource source(db);
     const NutriCardWriter writer(db);
     const NutriCardCoverage coverage = NutriCardCoverage::of(db, criteria);
     writer.writeHeader(key, QDateTime::currentDateTimeUtc(), criteria, request.kind.trimmed().toUpper(),
                        coverage.comparedShare);
-    const NutriCardNotes::DishesNotComputed notComputed = storeRows(plan, source, writer, key);
+    const NutriCardNotes::DishesNotComputed notComputed = storeRows(plan, source, writer, key, menuDays);
     const NutriCardSource::MissingValues missing = source.missingValues(criteria, criteria.nutrients);
     writer.writeNotes(key, NutriCardNotes::lines(coverage.notes, plan.columns, missing, notComputed));
     m_context.commit(transaction);

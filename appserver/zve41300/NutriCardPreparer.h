@@ -74,9 +74,15 @@ private:
     static void addServed(NutriCardBuilder& builder, const NutriCardSource::ServedItem& served,
                           const NutriCardSource::Compositions& compositions, const Plan& plan,
                           NutriCardNotes::DishesNotComputed& notComputed);
-    // Stores the rows under `key`; returns the dishes served that have no recipe or no yield.
+    // The first days of the period with a menu item and with a main dish among the services
+    // chosen; refuses a period without any, whose key would hold no rows.
+    static NutriCardSource::MenuDays checkedMenuDays(const NutriCardCriteria& criteria,
+                                                     const NutriCardSource& source);
+    // Stores the rows under `key` from the week of the first menu day on; returns the dishes
+    // served that have no recipe or no yield.
     NutriCardNotes::DishesNotComputed storeRows(const Plan& plan, const NutriCardSource& source,
-                                                const NutriCardWriter& writer, const QString& key) const;
+                                                const NutriCardWriter& writer, const QString& key,
+                                                const NutriCardSource::MenuDays& menuDays) const;
 
     CallContext& m_context;
 };

@@ -10,6 +10,8 @@
 #include "NutriCardRefusal.h"
 #include "NutriCardWriter.h"
 
+#include <algorithm>
+
 namespace Zve41300 {
 
 namespace {
@@ -19,7 +21,6 @@ namespace Contract = RdmNutriCardContract;
 
 constexpr int kBranchWidth = 4;
 constexpr int kMenuTypeWidth = 10;
-constexpr qint64 kSecondsPerHour = 3600;
 // A service row's selection mark, which the screen neither reads nor writes.
 const QString kUnmarked = QStringLiteral("N");
 
@@ -98,11 +99,28 @@ QVariant criaNutriCard(CallContext& context)
     }
 }
 
-// DelNutriCard(key): an empty text once the key's data is gone, also when it was gone before.
+// A preparation whose answer never reached the screen: nobody holds its key to read or delete it.
+void removeUndelivered(CallContext& context, const QVariant& answer)
+{
+    const QVariantList keyAndColumns = answer.toList();
+    if (answer.metaType().id() == QMetaType::QVariantList && !keyAndColumns.isEmpty())
+        NutriCardWriter(context.db()).remove(keyAndColumns.first().toString());
+}
+
+// A key as CriaNutriCard hands it out: digits only, no blank, no sign.
+bool isWellFormedKey(const QString& key)
+{
+    return key.size() <= NutriCardKeyGenerator::kMaxKeyLength &&
+           std::all_of(key.begin(), key.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// DelNutriCard(key): an empty text once the key's data is gone, also when it was gone before, and
+// for no key at all. A key written otherwise than it was handed out (" 1", "+1") names no data:
+// it is refused rather than read as another key.
 QVariant delNutriCard(CallContext& context)
 {
-    const QString key = context.text(0).trimmed();
-    if (key.size() > NutriCardKeyGenerator::kMaxKeyLength)
+    const QString key = context.text(0);
+    if (!isWellFormedKey(key))
         return QStringLiteral("Chave de dados preparados inválida: \"%1\".")
             .arg(key.left(NutriCardKeyGenerator::kMaxKeyLength + 1));
     if (!key.isEmpty())
@@ -142,20 +160,25 @@ std::shared_ptr<RemoteDataModule> makeRdmNutriCard()
     module->addMethod(declared(Contract::GetServico, RemoteMethod::Transaction::Read, getServico));
     module->addMethod(
         declared(Contract::GetPesqPeriodoCard, RemoteMethod::Transaction::Read, getPesqPeriodoCard));
-    module->addMethod(declared(Contract::CriaNutriCard, RemoteMethod::Transaction::Own, criaNutriCard));
+    RemoteMethod cria = declared(Contract::CriaNutriCard, RemoteMethod::Transaction::Own, criaNutriCard);
+    cria.undoUndelivered = removeUndelivered;
+    module->addMethod(cria);
     module->addMethod(declared(Contract::DelNutriCard, RemoteMethod::Transaction::Write, delNutriCard));
     return module;
 }
 
-RemoteMethod nutriCardExpiryTask(int maxAgeHours)
+RemoteMethod nutriCardExpiryTask(std::chrono::minutes maxAge)
 {
     return {QStringLiteral("NutriCardExpiry"),
             {},
             RemoteMethod::Transaction::Own,
-            [maxAgeHours](CallContext& context) {
-                const QDateTime limit =
-                    QDateTime::currentDateTimeUtc().addSecs(-qint64(maxAgeHours) * kSecondsPerHour);
-                const int removed = NutriCardExpirySweep(context.db()).removeCreatedBefore(limit);
+            [maxAge](CallContext& context) {
+                const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(
+                    -std::chrono::duration_cast<std::chrono::seconds>(maxAge).count());
+                NutriCardExpirySweep sweep(context.db());
+                const int removed = sweep.removeCreatedBefore(limit);
+                if (removed > 0 && context.engine() == Kav::DatabaseUrl::Engine::SQLite)
+                    sweep.giveSpaceBack();
                 return QVariant(QStringLiteral("%1 expired keys removed").arg(removed));
             }};
 }

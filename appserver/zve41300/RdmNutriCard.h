@@ -5,6 +5,7 @@
 #include "RdmNutriCardContract.h"
 #include "RemoteDataModule.h"
 
+#include <chrono>
 #include <memory>
 
 namespace Zve41300 {
@@ -13,8 +14,8 @@ inline const QString kServerName = QLatin1String(RdmNutriCardContract::kServerNa
 
 std::shared_ptr<RemoteDataModule> makeRdmNutriCard();
 
-// Housekeeping: removes prepared data older than `maxAgeHours` that nobody deleted (after a save
-// as, a report edit, or a client that died).
-RemoteMethod nutriCardExpiryTask(int maxAgeHours);
+// Housekeeping: removes prepared data older than `maxAge` that nobody deleted (after a save as, a
+// report edit, or a client that died). On SQLite the file then gives the freed pages back.
+RemoteMethod nutriCardExpiryTask(std::chrono::minutes maxAge);
 
 } // namespace Zve41300

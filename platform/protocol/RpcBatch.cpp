@@ -10,7 +10,7 @@ RpcBatch RpcBatch::split(const QByteArray& line)
 {
     if (!line.trimmed().startsWith('['))
         return RpcBatch{false, {line}};
-    RpcRequest::readDocument(line); // text the scanner may walk
+    RpcRequest::readJson(line); // text the scanner may walk
     RpcBatch batch{true, JsonText::arrayElements(line)};
     if (batch.calls.isEmpty())
         throw RpcError(InvalidRequest, QStringLiteral("an empty batch holds no request"));

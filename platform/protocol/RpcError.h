@@ -15,6 +15,7 @@ enum ErrorCode : int {
     ApplicationError = -32000, // the method itself raised; the message is its text
     ServerStopping = -32001,   // the server is shutting down and takes no new calls
     Unauthorized = -32002,     // no access token, or a wrong one, before the first call
+    ServerBusy = -32003,       // the server serves as many connections as it may; try another
 };
 
 class RpcError : public Kav::Exception

@@ -32,6 +32,8 @@ public:
     // Nothing waits to be taken, not even part of a line.
     bool isEmpty() const { return unread() == 0; }
     qsizetype lineCap() const { return m_lineCap; }
+    // Bytes received and not yet taken as lines.
+    qsizetype pendingBytes() const { return unread(); }
 
 private:
     qsizetype unread() const { return m_pending.size() - m_taken; }

@@ -3,8 +3,8 @@
 #include "RpcError.h"
 #include "RpcJsonText.h"
 #include "RpcValue.h"
+#include "StrictJson.h"
 
-#include <algorithm>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,47 +26,33 @@ bool isByRefWrapper(const QJsonValue& json)
     return json.isObject() && object.size() == 1 && object.contains(kRefTag);
 }
 
-// An escape such as "\ud800" decodes to half a character: text no database or screen can hold.
-bool holdsLoneSurrogate(const QJsonValue& value)
+QVariantList decodeArgs(const QJsonArray& values, QList<int>& byRef)
 {
-    if (value.isString())
-        return !QStringView(value.toString()).isValidUtf16();
-    if (value.isArray()) {
-        const QJsonArray array = value.toArray();
-        return std::any_of(array.begin(), array.end(),
-                           [](const QJsonValue& v) { return holdsLoneSurrogate(v); });
+    QVariantList args;
+    for (int i = 0; i < values.size(); ++i) {
+        const bool isRef = isByRefWrapper(values[i]);
+        if (isRef)
+            byRef.append(i);
+        const QVariant value = decodeValue(isRef ? values[i].toObject().value(kRefTag) : values[i]);
+        // A NUL ends the text where a database client library reads it as a C string: the
+        // statement would be cut short. No code or list of the methods can hold one.
+        if (value.metaType().id() == QMetaType::QString && value.toString().contains(QChar(0)))
+            throw RpcError(InvalidParams, QStringLiteral("argument %1 holds a NUL character").arg(i + 1));
+        args.append(value);
     }
-    const QJsonObject object = value.toObject();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (!QStringView(it.key()).isValidUtf16() || holdsLoneSurrogate(it.value()))
-            return true;
-    }
-    return false;
-}
-
-bool isBareValue(const QByteArray& line)
-{
-    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + line + ']');
-    return wrapped.isArray() && wrapped.array().size() == 1;
+    return args;
 }
 
 } // namespace
 
-QJsonDocument RpcRequest::readDocument(const QByteArray& line)
+QJsonValue RpcRequest::readJson(const QByteArray& line)
 {
     if (line.startsWith("\xEF\xBB\xBF"))
         throw RpcError(ParseError, QStringLiteral("malformed JSON: a byte-order mark leads the line"));
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(line, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        if (isBareValue(line))
-            throw RpcError(InvalidRequest, QStringLiteral("a request must be a JSON object"));
-        throw RpcError(ParseError, QStringLiteral("malformed JSON: %1").arg(parseError.errorString()));
-    }
-    const QJsonValue root = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
-    if (holdsLoneSurrogate(root))
-        throw RpcError(ParseError, QStringLiteral("malformed JSON: a text holds a lone surrogate escape"));
-    return document;
+    const QJsonValue root = StrictJson::parse(line);
+    if (!root.isObject() && !root.isArray())
+        throw RpcError(InvalidRequest, QStringLiteral("a request must be a JSON object"));
+    return root;
 }
 
 QString RpcRequest::qualifiedMethod() const
@@ -92,10 +78,10 @@ QByteArray RpcRequest::toLine() const
 RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
 {
     id = QJsonValue::Null;
-    const QJsonDocument document = readDocument(line);
-    if (document.isArray())
+    const QJsonValue root = readJson(line);
+    if (root.isArray())
         throw RpcError(InvalidRequest, QStringLiteral("a request must be a JSON object"));
-    const QJsonObject message = document.object();
+    const QJsonObject message = root.toObject();
     const QJsonValue messageId = message.value(QLatin1String("id"));
     if (!messageId.isUndefined() && isValidId(messageId))
         id = messageId;
@@ -107,10 +93,15 @@ RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
     if (!method.isString() || method.toString().isEmpty())
         throw RpcError(InvalidRequest, QStringLiteral("the request names no method"));
     const QJsonValue params = message.value(QLatin1String("params"));
-    if (!params.isUndefined() && !params.isArray())
-        throw RpcError(InvalidParams, QStringLiteral("arguments must be given by position, as an array"));
+    if (!params.isUndefined() && !params.isArray() && !params.isObject())
+        throw RpcError(InvalidRequest, QStringLiteral("params must be an array or an object"));
+    // From here on the request is well formed: a notification is never answered, not even to
+    // say that its arguments are wrong.
+    id = messageId;
 
     RpcRequest request;
+    if (params.isObject())
+        request.paramsRefusal = QStringLiteral("arguments must be given by position, as an array");
     request.id = messageId;
     if (!messageId.isUndefined())
         request.rawId = JsonText::memberValue(line, QStringLiteral("id"));
@@ -119,17 +110,12 @@ RpcRequest RpcRequest::parse(const QByteArray& line, QJsonValue& id)
     request.object = dot < 0 ? QString() : qualified.left(dot);
     // "Object." is a well-formed request for a method no object has.
     request.method = qualified.mid(dot + 1);
-    const QJsonArray values = params.toArray();
-    for (int i = 0; i < values.size(); ++i) {
-        const bool byRef = isByRefWrapper(values[i]);
-        if (byRef)
-            request.byRef.append(i);
-        const QVariant value = decodeValue(byRef ? values[i].toObject().value(kRefTag) : values[i]);
-        // A NUL ends the text where a database client library reads it as a C string: the
-        // statement would be cut short. No code or list of the methods can hold one.
-        if (value.metaType().id() == QMetaType::QString && value.toString().contains(QChar(0)))
-            throw RpcError(InvalidParams, QStringLiteral("argument %1 holds a NUL character").arg(i + 1));
-        request.args.append(value);
+    try {
+        request.args = decodeArgs(params.toArray(), request.byRef);
+    } catch (const RpcError& error) {
+        request.paramsRefusal = error.message();
+        request.args = {};
+        request.byRef = {};
     }
     return request;
 }

@@ -24,6 +24,10 @@ struct RpcRequest
     QString method;
     QVariantList args;
     QList<int> byRef; // positions (from 0) of the arguments passed by reference
+    // Why the arguments cannot be taken (given by name, a malformed typed value); empty when they
+    // can. Refused (InvalidParams) only once the method is known to exist: an unknown method is
+    // the first thing wrong with such a call.
+    QString paramsRefusal;
 
     bool isNotification() const { return id.isUndefined(); }
     bool isByRef(int position) const { return byRef.contains(position); }
@@ -32,15 +36,17 @@ struct RpcRequest
 
     QByteArray toLine() const;
 
-    // Throws RpcError (ParseError, InvalidRequest or InvalidParams). `id` receives the request's
-    // id as soon as it is known, so that even a refusal can be answered to the right call. A batch
-    // is split first (RpcBatch.h); here an array is an invalid request.
+    // Throws RpcError (ParseError or InvalidRequest). `id` receives the request's
+    // id as soon as it is known, so that even a refusal can be answered to the right call; it is
+    // left Undefined for a well-formed notification, whose refusal is not answered. A batch is
+    // split first (RpcBatch.h); here an array is an invalid request.
     static RpcRequest parse(const QByteArray& line, QJsonValue& id);
 
-    // The line decoded as one JSON document. Throws RpcError(ParseError) for a line that is not
-    // JSON text: malformed, not UTF-8, led by a byte-order mark or holding a lone surrogate
-    // escape; RpcError(InvalidRequest) for a bare value, which is JSON but no request.
-    static QJsonDocument readDocument(const QByteArray& line);
+    // The line decoded as JSON text (StrictJson.h), an object or an array. Throws
+    // RpcError(ParseError) for a line that is not JSON text (malformed, not UTF-8, led by a
+    // byte-order mark, holding a lone surrogate escape); RpcError(InvalidRequest) for a bare
+    // value, which is JSON but no request.
+    static QJsonValue readJson(const QByteArray& line);
 };
 
 } // namespace Kav::Rpc

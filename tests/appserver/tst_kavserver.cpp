@@ -10,8 +10,10 @@
 #include "KavException.h"
 #include "RdmNutriCard.h"
 #include "RpcConnection.h"
+#include "RpcError.h"
 
 #include <netinet/in.h>
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -34,6 +36,38 @@ const QString kTestObject = "Test.Clock";
 // Opened by a test to let a waiting call end; a call never waits longer than an answer may take.
 QSemaphore gate;
 
+// A row a committed call keeps, which its undo removes.
+const QString kKeptName = QStringLiteral("KEPT-UNTIL-GONE");
+
+// The methods JSON-RPC 2.0's own examples call, by position.
+void addExampleMethods(RemoteDataModule& module)
+{
+    using A = RemoteMethod::Arg;
+    const auto integer = [](CallContext& context, int i) { return context.args().at(i).toLongLong(); };
+    module.addMethod(
+        {"subtract", {A::Integer, A::Integer}, RemoteMethod::Transaction::Read, [=](CallContext& c) {
+             return QVariant(integer(c, 0) - integer(c, 1));
+         }});
+    module.addMethod(
+        {"sum", {A::Integer, A::Integer, A::Integer}, RemoteMethod::Transaction::Read, [=](CallContext& c) {
+             return QVariant(integer(c, 0) + integer(c, 1) + integer(c, 2));
+         }});
+    module.addMethod({"update",
+                      {A::Integer, A::Integer, A::Integer, A::Integer, A::Integer},
+                      RemoteMethod::Transaction::Read,
+                      [](CallContext&) { return QVariant(); }});
+    module.addMethod({"notify_hello", {A::Integer}, RemoteMethod::Transaction::Read, [](CallContext&) {
+                          return QVariant();
+                      }});
+    module.addMethod({"notify_sum",
+                      {A::Integer, A::Integer, A::Integer},
+                      RemoteMethod::Transaction::Read,
+                      [](CallContext&) { return QVariant(); }});
+    module.addMethod({"get_data", {}, RemoteMethod::Transaction::Read, [](CallContext&) {
+                          return QVariant(QVariantList{QStringLiteral("hello"), 5});
+                      }});
+}
+
 // A module whose methods keep a call in flight: one as long as it is told, one until the test
 // opens the gate.
 std::shared_ptr<const RemoteDataModule> clockModule()
@@ -52,6 +86,27 @@ std::shared_ptr<const RemoteDataModule> clockModule()
                                                ? QStringLiteral("opened")
                                                : QStringLiteral("timed out"));
                        }});
+    // An answer of `size` bytes, to fill what a client does not read.
+    module->addMethod(
+        {"Blob", {RemoteMethod::Arg::Integer}, RemoteMethod::Transaction::Read, [](CallContext& context) {
+             return QVariant(QString(context.args().at(0).toInt(), 'x'));
+         }});
+    addExampleMethods(*module);
+    RemoteMethod kept{
+        "KeepUntilGone", {}, RemoteMethod::Transaction::Own, [](CallContext& context) {
+            QSqlQuery insert(context.db());
+            insert.exec(
+                QStringLiteral("INSERT INTO GERADOR (NMGERADOR, NRVALOR) VALUES ('%1', 1)").arg(kKeptName));
+            const QDeadlineTimer deadline(kAnswerTimeoutMs);
+            while (!context.clientGone() && !deadline.hasExpired())
+                QThread::msleep(1);
+            return QVariant(kKeptName);
+        }};
+    kept.undoUndelivered = [](CallContext& context, const QVariant& answer) {
+        QSqlQuery remove(context.db());
+        remove.exec(QStringLiteral("DELETE FROM GERADOR WHERE NMGERADOR = '%1'").arg(answer.toString()));
+    };
+    module->addMethod(kept);
     return module;
 }
 
@@ -104,6 +159,13 @@ public:
                                kAnswerTimeoutMs);
     }
     void abort() { m_socket.abort(); }
+    // Gone at once, as a client that gave up: the server reads a reset, not an end of input.
+    void reset()
+    {
+        const linger now{1, 0};
+        ::setsockopt(int(m_socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof(now));
+        m_socket.abort();
+    }
 
 private:
     QTcpSocket m_socket;
@@ -133,9 +195,9 @@ public:
     // Reads what arrived; true once the server closed its end.
     bool readToEnd()
     {
-        char chunk[4096];
-        const ssize_t got = ::recv(m_socket, chunk, sizeof(chunk), MSG_DONTWAIT);
-        if (got > 0)
+        char chunk[64 * 1024];
+        ssize_t got = 0;
+        while ((got = ::recv(m_socket, chunk, sizeof(chunk), MSG_DONTWAIT)) > 0)
             m_received.append(chunk, got);
         return got == 0;
     }
@@ -186,8 +248,21 @@ private slots:
     void clientLeavingMidCallLeavesNoHalfData();
     void stopFinishesCallsInFlight();
     void droppedConnectionReconnectsOnTheNextCall();
+    void jsonRpcExamplesGetTheirAnswers_data();
+    void jsonRpcExamplesGetTheirAnswers();
+    void notificationsAreNeverAnswered_data();
+    void notificationsAreNeverAnswered();
+    void slowReaderIsReadAgainOnceItsAnswersDrain();
+    void connectionsPastTheCapAreRefusedClearly();
+    void callOfAGoneClientIsNeverStarted();
+    void committedCallOfAGoneClientIsUndone();
+    void batchDoesNotHoldUpOtherClients();
+    void callGivenUpByTheClientLeavesNoRows();
+    void sweepGivesTheSpaceBack();
 
 private:
+    // Fills every worker with a call waiting on the gate; returns the client holding them.
+    std::unique_ptr<RawClient> occupyWorkers();
     std::unique_ptr<ServerHarness> m_harness;
     ServerConfig m_config;
 };
@@ -530,6 +605,302 @@ void TestKavServer::droppedConnectionReconnectsOnTheNextCall()
     QVERIFY(connection.AppServer().call("GetServico", {kCentral, kMenuType}).isValid());
     QCOMPARE(watcher.connects, 3);
     Kav::unbindEvent(&connection, "OnBeforeConnect");
+}
+
+// Each answer as what it says: the id with the result's value or the error's code.
+QString gist(const QJsonValue& answer)
+{
+    const QJsonObject object = answer.toObject();
+    const QString id =
+        QString::fromUtf8(QJsonDocument(QJsonArray{object.value("id")}).toJson(QJsonDocument::Compact));
+    if (object.contains("error"))
+        return id + " error " + QString::number(errorCode(object));
+    return id + " " +
+           QString::fromUtf8(QJsonDocument(QJsonArray{object.value("result").toObject().value("value")})
+                                 .toJson(QJsonDocument::Compact));
+}
+
+// The answer lines up to the marker call's own, summed up, a batch's answers in sorted order.
+QStringList answersBeforeMarker(RawClient& client)
+{
+    client.send(call(999, "rpc.objects", {}));
+    QStringList answers;
+    for (;;) {
+        const QByteArray line = client.answerLine();
+        if (line.isEmpty())
+            return answers << "no marker";
+        const QJsonDocument document = QJsonDocument::fromJson(line);
+        if (document.isObject() && document.object().value("id").toInt() == 999)
+            return answers;
+        QStringList batch;
+        for (const QJsonValue& answer : document.isArray() ? document.array() : QJsonArray{document.object()})
+            batch.append(gist(answer));
+        batch.sort();
+        answers.append(batch.join(" | "));
+    }
+}
+
+void TestKavServer::jsonRpcExamplesGetTheirAnswers_data()
+{
+    // The examples of the JSON-RPC 2.0 specification as written there; "foo.get" and "foobar"
+    // name nothing this server has. Answers: the id with the result's value or the error code.
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addRow("positional 1")
+        << QByteArray(R"({"jsonrpc": "2.0", "method": "subtract", "params": [42, 23], "id": 1})")
+        << QStringList{"[1] [19]"};
+    QTest::addRow("positional 2")
+        << QByteArray(R"({"jsonrpc": "2.0", "method": "subtract", "params": [23, 42], "id": 2})")
+        << QStringList{"[2] [-19]"};
+    // Arguments by name are refused: the methods of this server take theirs by position.
+    QTest::addRow("named")
+        << QByteArray(
+               R"({"jsonrpc": "2.0", "method": "subtract", "params": {"subtrahend": 23, "minuend": 42}, "id": 3})")
+        << QStringList{"[3] error -32602"};
+    QTest::addRow("notification") << QByteArray(
+                                         R"({"jsonrpc": "2.0", "method": "update", "params": [1,2,3,4,5]})")
+                                  << QStringList{};
+    QTest::addRow("notification of nothing")
+        << QByteArray(R"({"jsonrpc": "2.0", "method": "foobar"})") << QStringList{};
+    QTest::addRow("no such method") << QByteArray(R"({"jsonrpc": "2.0", "method": "foobar", "id": "1"})")
+                                    << QStringList{R"(["1"] error -32601)"};
+    QTest::addRow("invalid JSON") << QByteArray(
+                                         R"({"jsonrpc": "2.0", "method": "foobar, "params": "bar", "baz])")
+                                  << QStringList{"[null] error -32700"};
+    QTest::addRow("invalid request") << QByteArray(R"({"jsonrpc": "2.0", "method": 1, "params": "bar"})")
+                                     << QStringList{"[null] error -32600"};
+    QTest::addRow("batch, invalid JSON")
+        << QByteArray(
+               R"([ {"jsonrpc": "2.0", "method": "sum", "params": [1,2,4], "id": "1"}, {"jsonrpc": "2.0", "method" ])")
+        << QStringList{"[null] error -32700"};
+    QTest::addRow("empty array") << QByteArray("[]") << QStringList{"[null] error -32600"};
+    QTest::addRow("batch of one non-request") << QByteArray("[1]") << QStringList{"[null] error -32600"};
+    QTest::addRow("batch of non-requests")
+        << QByteArray("[1,2,3]")
+        << QStringList{"[null] error -32600 | [null] error -32600 | [null] error -32600"};
+    QTest::addRow("batch")
+        << QByteArray(
+               R"([{"jsonrpc": "2.0", "method": "sum", "params": [1,2,4], "id": "1"}, {"jsonrpc": "2.0", "method": "notify_hello", "params": [7]}, {"jsonrpc": "2.0", "method": "subtract", "params": [42,23], "id": "2"}, {"foo": "boo"}, {"jsonrpc": "2.0", "method": "foo.get", "params": {"name": "myself"}, "id": "5"}, {"jsonrpc": "2.0", "method": "get_data", "id": "9"}])")
+        << QStringList{
+               R"(["1"] [7] | ["2"] [19] | ["5"] error -32601 | ["9"] [["hello",5]] | [null] error -32600)"};
+    QTest::addRow("batch of notifications")
+        << QByteArray(
+               R"([{"jsonrpc": "2.0", "method": "notify_sum", "params": [1,2,4]}, {"jsonrpc": "2.0", "method": "notify_hello", "params": [7]}])")
+        << QStringList{};
+}
+
+void TestKavServer::jsonRpcExamplesGetTheirAnswers()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QStringList, expected);
+    RawClient client(m_harness->port());
+    client.send(call(0, "rpc.use", {kTestObject}));
+    QVERIFY(client.answer().contains("result"));
+    client.send(request + '\n');
+    QCOMPARE(answersBeforeMarker(client), expected);
+}
+
+void TestKavServer::notificationsAreNeverAnswered_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    const QByteArray cria = R"({"jsonrpc":"2.0","method":"Zve41300.rdmNutriCard.CriaNutriCard","params":)";
+    QTest::addRow("too few arguments") << cria + "[]}";
+    QTest::addRow("malformed typed value") << cria + R"([{"date":"2026-02-31"}]})";
+    QTest::addRow("arguments by name") << cria + R"({"x":1}})";
+    QTest::addRow("unknown method") << QByteArray(
+        R"({"jsonrpc":"2.0","method":"Zve41300.rdmNutriCard.Apaga"})");
+    QTest::addRow("unknown built-in") << QByteArray(R"({"jsonrpc":"2.0","method":"rpc.nada","params":[]})");
+    QTest::addRow("built-in with bad arguments")
+        << QByteArray(R"({"jsonrpc":"2.0","method":"rpc.use","params":[7]})");
+    QTest::addRow("method raising") << QByteArray(R"({"jsonrpc":"2.0","method":"Test.Clock.Fail"})");
+    QTest::addRow("in a batch") << "[" + cria + "[]}," + cria + R"([{"float":"x"}]}])";
+}
+
+void TestKavServer::notificationsAreNeverAnswered()
+{
+    QFETCH(QByteArray, line);
+    RawClient client(m_harness->port());
+    client.send(line + '\n');
+    QCOMPARE(answersBeforeMarker(client), QStringList{});
+}
+
+void TestKavServer::slowReaderIsReadAgainOnceItsAnswersDrain()
+{
+    // Far more answer bytes than the server holds for a client that does not read: it stops
+    // reading that client's calls, and must take them up again as the client reads.
+    // More calls than a connection runs at once, so that lines still wait unread when it is held.
+    constexpr int kCalls = 160;
+    constexpr int kAnswerBytes = 128 * 1024;
+    HalfClosingClient client(m_harness->port());
+    QVERIFY(client.isConnected());
+    QByteArray calls;
+    for (int id = 1; id <= kCalls; ++id)
+        calls += call(id, "Test.Clock.Blob", {kAnswerBytes});
+    client.sendAndHalfClose(calls);
+    QTest::qWait(500); // the server fills what the client leaves unread and holds back
+    const bool closed = QTest::qWaitFor([&] { return client.readToEnd(); }, 4 * kAnswerTimeoutMs);
+    QVERIFY2(closed, qPrintable(QStringLiteral("%1 answers arrived").arg(client.received().count('\n'))));
+    QCOMPARE(client.received().count('\n'), kCalls);
+}
+
+void TestKavServer::connectionsPastTheCapAreRefusedClearly()
+{
+    constexpr int kCap = 3;
+    ServerConfig capped = m_config;
+    capped.maxConnections = kCap;
+    m_harness->startServer(0, capped, {clockModule()});
+    std::vector<std::unique_ptr<RawClient>> served;
+    for (int i = 0; i < kCap; ++i) {
+        served.push_back(std::make_unique<RawClient>(m_harness->port()));
+        served.back()->send(getServico(i));
+        QVERIFY(served.back()->answer().contains("result"));
+    }
+    RawClient refused(m_harness->port());
+    const QJsonObject refusal = refused.answer();
+    QCOMPARE(errorCode(refusal), int(Kav::Rpc::ServerBusy));
+    QVERIFY2(refusal.value("error").toObject().value("message").toString().contains("3 connections"),
+             qPrintable(refusal.value("error").toObject().value("message").toString()));
+    QVERIFY(refused.waitClosed());
+    // One leaving makes room for the next.
+    served.front()->abort();
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().server().connectionCount(), kCap - 1, kAnswerTimeoutMs);
+    RawClient next(m_harness->port());
+    next.send(getServico(9));
+    QCOMPARE(next.answer().value("id").toInt(), 9);
+    m_harness->startServer(0, m_config, {clockModule()});
+}
+
+std::unique_ptr<RawClient> TestKavServer::occupyWorkers()
+{
+    auto holder = std::make_unique<RawClient>(m_harness->port());
+    QByteArray calls;
+    for (int id = 1; id <= m_config.threads; ++id)
+        calls += call(id, "Test.Clock.WaitForGate", {});
+    holder->send(calls);
+    if (!QTest::qWaitFor(
+            [&] { return m_harness->runtime().dispatcher().callsInFlight() == m_config.threads; },
+            kAnswerTimeoutMs))
+        qWarning("the workers were not all taken");
+    return holder;
+}
+
+void TestKavServer::callOfAGoneClientIsNeverStarted()
+{
+    const QSqlDatabase db = m_harness->db();
+    QSqlQuery generator(db);
+    const auto keysTaken = [&] {
+        generator.exec("SELECT COALESCE(MAX(NRVALOR), 0) FROM GERADOR WHERE NMGERADOR = 'NUTRICARD'");
+        return generator.next() ? generator.value(0).toLongLong() : -1;
+    };
+    const qint64 before = keysTaken();
+    const std::unique_ptr<RawClient> holder = occupyWorkers();
+    const int connections = m_harness->runtime().server().connectionCount();
+    {
+        RawClient gone(m_harness->port());
+        gone.send(call(1, "Zve41300.rdmNutriCard.CriaNutriCard", fullReport()));
+        QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), m_config.threads + 1,
+                                  kAnswerTimeoutMs);
+        gone.reset();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().server().connectionCount(), connections, kAnswerTimeoutMs);
+    gate.release(m_config.threads);
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 0, kAnswerTimeoutMs);
+    // It never ran: not even a key was taken.
+    QCOMPARE(keysTaken(), before);
+}
+
+void TestKavServer::committedCallOfAGoneClientIsUndone()
+{
+    const QSqlDatabase db = m_harness->db();
+    const auto keptRows = [&] {
+        QSqlQuery count(db);
+        count.exec(QStringLiteral("SELECT COUNT(*) FROM GERADOR WHERE NMGERADOR = '%1'").arg(kKeptName));
+        return count.next() ? count.value(0).toInt() : -1;
+    };
+    {
+        RawClient gone(m_harness->port());
+        gone.send(call(1, "Test.Clock.KeepUntilGone", {}));
+        QTRY_COMPARE_WITH_TIMEOUT(keptRows(), 1, kAnswerTimeoutMs);
+        gone.reset();
+    }
+    // The answer had nobody to go to: what the call kept is taken back.
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 0, kAnswerTimeoutMs);
+    QCOMPARE(keptRows(), 0);
+}
+
+void TestKavServer::batchDoesNotHoldUpOtherClients()
+{
+    // A batch of twice as many waiting calls as there are workers: the first round takes every
+    // worker, the second waits for them. Another client's call must get the first free worker,
+    // not wait behind the whole batch.
+    const int threads = m_config.threads;
+    RawClient batcher(m_harness->port());
+    QByteArray batch = "[";
+    for (int id = 1; id <= 2 * threads; ++id)
+        batch += (id > 1 ? "," : "") + call(id, "Test.Clock.WaitForGate", {}).trimmed();
+    batcher.send(batch + "]\n");
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 2 * threads,
+                              kAnswerTimeoutMs);
+    RawClient other(m_harness->port());
+    other.send(getServico(1));
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 2 * threads + 1,
+                              kAnswerTimeoutMs);
+    gate.release(threads); // the first round ends; the batch's second round and the call compete
+    QCOMPARE(other.answer().value("id").toInt(), 1);
+    gate.release(threads);
+    const QJsonArray answers = QJsonDocument::fromJson(batcher.answerLine()).array();
+    QCOMPARE(answers.size(), 2 * threads);
+}
+
+void TestKavServer::callGivenUpByTheClientLeavesNoRows()
+{
+    // A screen that stops waiting (the user's "Cancelar", the call timeout) resets its connection:
+    // the server learns at once that nobody will read the answer, and keeps nothing of the call.
+    const QSqlDatabase db = m_harness->db();
+    const int headers = allRows(db, "NUTRICARDCAB");
+    const std::unique_ptr<RawClient> holder = occupyWorkers();
+    const int connections = m_harness->runtime().server().connectionCount();
+    TNetConnection client;
+    client.setServerName(Zve41300::kServerName);
+    client.setHost(QStringLiteral("127.0.0.1"));
+    client.setPort(m_harness->port());
+    client.setCallTimeout(300);
+    QString branch = kCentral, nutrients = QStringLiteral("001_002"), services = kLunch;
+    QVERIFY_THROWS_EXCEPTION(
+        Kav::Exception,
+        client.AppServer().call("CriaNutriCard",
+                                {kCentral, Kav::RemoteArg::byRef(branch), Kav::RemoteArg::byRef(nutrients),
+                                 Kav::RemoteArg::byRef(services), kFirstDay, kLastDay, false, false, true,
+                                 kMenuType, "NL"}));
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().server().connectionCount(), connections, kAnswerTimeoutMs);
+    gate.release(m_config.threads);
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 0, kAnswerTimeoutMs);
+    QCOMPARE(allRows(db, "NUTRICARDCAB"), headers);
+}
+
+void TestKavServer::sweepGivesTheSpaceBack()
+{
+    const QSqlDatabase db = m_harness->db();
+    const auto pragma = [&](const char* name) {
+        QSqlQuery query(db);
+        return query.exec(QStringLiteral("PRAGMA %1").arg(QLatin1String(name))) && query.next()
+                   ? query.value(0).toLongLong()
+                   : -1;
+    };
+    QCOMPARE(pragma("auto_vacuum"), 2); // incremental, as kavdb makes the file
+    constexpr int kReports = 12;
+    RawClient client(m_harness->port());
+    for (int id = 1; id <= kReports; ++id) {
+        client.send(call(id, "Zve41300.rdmNutriCard.CriaNutriCard", fullReport()));
+        QVERIFY(client.answer().contains("result"));
+    }
+    QSqlQuery age(db);
+    QVERIFY(age.exec("UPDATE NUTRICARDCAB SET DTCRIACAO = '2020-01-01 00:00:00'"));
+    m_harness->runtime().dispatcher().runTask("expiry",
+                                              Zve41300::nutriCardExpiryTask(std::chrono::hours(24)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 0, kAnswerTimeoutMs);
+    QCOMPARE(allRows(db, "NUTRICARDCAB"), 0);
+    QCOMPARE(pragma("freelist_count"), 0); // no page left free in the file
 }
 
 QTEST_GUILESS_MAIN(TestKavServer)

@@ -527,10 +527,14 @@ void TestRdmNutriCard::aPeriodWithoutMenuStoresNoRowsAndNoNotes()
     criteria.first = QDate(2026, 3, 14); // a weekend between the menu's two weeks
     criteria.last = QDate(2026, 3, 15);
     criteria.kind = "NT";
-    const Prepared answer = prepared(h->client(), criteria);
-    QCOMPARE(headerCount(h->db(), answer.key), 1);
-    QCOMPARE(rowCount(h->db(), answer.key), 0);
-    QVERIFY(storedNotes(h->db(), answer.key).isEmpty());
+    // No key of no rows: the screen would print a report of nothing. The refusal says why.
+    const int headers = allRows(h->db(), "NUTRICARDCAB");
+    const int notes = allRows(h->db(), "NUTRICARDNOTA");
+    const QVariant answer = prepare(h->client(), criteria);
+    QCOMPARE(answer.toString(),
+             QString("Não há cardápio de 14/03/2026 a 15/03/2026 para os serviços informados."));
+    QCOMPARE(allRows(h->db(), "NUTRICARDCAB"), headers);
+    QCOMPARE(allRows(h->db(), "NUTRICARDNOTA"), notes);
 }
 
 void TestRdmNutriCard::complementFillsOnlyEmptyCellsAndIsNoted()
@@ -1107,6 +1111,10 @@ void TestRdmNutriCard::refusalsAreTextsAndStoreNothing_data()
     QTest::addRow("no period") << "last"
                                << ""
                                << "Período deve ser informado.";
+    // A period the menus do not reach would give a key of no rows: a report of nothing.
+    QTest::addRow("period without menu") << "period"
+                                         << "2027-01-04/2027-01-08"
+                                         << "Não há cardápio de 04/01/2027 a 08/01/2027";
 }
 
 void TestRdmNutriCard::refusalsAreTextsAndStoreNothing()
@@ -1119,7 +1127,10 @@ void TestRdmNutriCard::refusalsAreTextsAndStoreNothing()
     const std::map<QString, QString*> texts{
         {"central", &criteria.central}, {"branch", &criteria.branch},       {"menuType", &criteria.menuType},
         {"kind", &criteria.kind},       {"nutrients", &criteria.nutrients}, {"services", &criteria.services}};
-    if (field == "first")
+    if (field == "period") {
+        criteria.first = QDate::fromString(value.section('/', 0, 0), Qt::ISODate);
+        criteria.last = QDate::fromString(value.section('/', 1), Qt::ISODate);
+    } else if (field == "first")
         criteria.first = QDate::fromString(value, Qt::ISODate);
     else if (field == "last")
         criteria.last = QDate::fromString(value, Qt::ISODate);
@@ -1151,9 +1162,11 @@ void TestRdmNutriCard::deletionIsIdempotentAndTouchesOnlyItsKey()
     QCOMPARE(rowCount(h->db(), mine.key), 0);
     QCOMPARE(headerCount(h->db(), mine.key), 0);
     QCOMPARE(rowCount(h->db(), other.key), 28);
-    QString tooLong = "12345678901";
-    QVERIFY(server.DelNutriCard(tooLong).toString().contains("inválida"));
-    QCOMPARE(rowCount(h->db(), other.key), 28);
+    // Only the key as it was handed out names data: padded, signed or too long it is refused.
+    for (QString written : {QString("12345678901"), " " + other.key, other.key + " ", "+" + other.key}) {
+        QVERIFY2(server.DelNutriCard(written).toString().contains("inválida"), qPrintable(written));
+        QCOMPARE(rowCount(h->db(), other.key), 28);
+    }
 }
 
 void TestRdmNutriCard::keyGeneratorSetBackStillGivesFreshKeys()
@@ -1191,7 +1204,7 @@ void TestRdmNutriCard::expiryRemovesOnlyKeysOlderThanTheAge()
         insert.addBindValue(old);
         QVERIFY(insert.exec());
     }
-    h->runtime().dispatcher().runTask("expiry", Zve41300::nutriCardExpiryTask(24));
+    h->runtime().dispatcher().runTask("expiry", Zve41300::nutriCardExpiryTask(std::chrono::hours(24)));
     QTRY_COMPARE(h->runtime().dispatcher().callsInFlight(), 0);
     QCOMPARE(headerCount(h->db(), old), 0);
     QCOMPARE(rowCount(h->db(), old), 0);

@@ -7,7 +7,9 @@
 #include "RpcRequest.h"
 #include "RpcResponse.h"
 #include "RpcValue.h"
+#include "StrictJson.h"
 
+#include <cmath>
 #include <limits>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -57,6 +59,13 @@ private slots:
     void badRequestsAreRefusedWithTheirCode_data();
     void badRequestsAreRefusedWithTheirCode();
     void refusalKnowsTheRequestId();
+    void argumentFaultsWaitForTheMethod_data();
+    void argumentFaultsWaitForTheMethod();
+    void strictReaderRefusesWhatIsNotJson_data();
+    void strictReaderRefusesWhatIsNotJson();
+    void strictReaderTakesWhatIsJson_data();
+    void strictReaderTakesWhatIsJson();
+    void valueOutOfRangeIsAnArgumentFault();
     void idIsEchoedAsWritten_data();
     void idIsEchoedAsWritten();
     void batchIsCutIntoItsCalls();
@@ -256,14 +265,150 @@ void TestRpcProtocol::badRequestsAreRefusedWithTheirCode_data()
                                      << int(InvalidRequest);
     QTest::addRow("id an object") << QByteArray(R"({"jsonrpc":"2.0","id":{},"method":"a.b"})")
                                   << int(InvalidRequest);
-    QTest::addRow("named params") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":{"x":1}})")
-                                  << int(InvalidParams);
+    QTest::addRow("params a number") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":5})")
+                                     << int(InvalidRequest);
+    QTest::addRow("params null") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":null})")
+                                 << int(InvalidRequest);
+    QTest::addRow("raw control character")
+        << QByteArray("{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"a.b\",\"params\":[\"x\x01y\"]}")
+        << int(ParseError);
+    QTest::addRow("unknown escape") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"meth\od"})")
+                                    << int(ParseError);
+    QTest::addRow("number without integer part")
+        << QByteArray(R"({"jsonrpc":"2.0","id":.5,"method":"a.b"})") << int(ParseError);
+    QTest::addRow("number without fraction digits")
+        << QByteArray(R"({"jsonrpc":"2.0","id":1.,"method":"a.b"})") << int(ParseError);
+}
+
+void TestRpcProtocol::argumentFaultsWaitForTheMethod_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addRow("named params") << QByteArray(
+        R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":{"x":1}})");
     QTest::addRow("bad typed argument")
-        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":[{"date":"x"}]})")
-        << int(InvalidParams);
+        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":[{"date":"x"}]})");
     QTest::addRow("bad by-reference argument")
-        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":[{"ref":{"float":"x"}}]})")
-        << int(InvalidParams);
+        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":[{"ref":{"float":"x"}}]})");
+    QTest::addRow("as a notification")
+        << QByteArray(R"({"jsonrpc":"2.0","method":"a.b","params":[{"date":"x"}]})");
+    QTest::addRow("after arguments by reference")
+        << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"a.b","params":[{"ref":"1"},{"datetime":"x"}]})");
+}
+
+void TestRpcProtocol::argumentFaultsWaitForTheMethod()
+{
+    // The request is well formed: whether its method exists is the first thing its answer says,
+    // and a notification's fault is never answered.
+    QFETCH(QByteArray, line);
+    QJsonValue id;
+    const RpcRequest request = RpcRequest::parse(line, id);
+    QCOMPARE(request.method, QString("b"));
+    QVERIFY(!request.paramsRefusal.isEmpty());
+    QVERIFY(request.args.isEmpty());
+    QVERIFY(request.byRef.isEmpty()); // no position of arguments that were not taken
+    QCOMPARE(id.isUndefined(), request.isNotification());
+}
+
+void TestRpcProtocol::strictReaderRefusesWhatIsNotJson_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addRow("raw tab in a text") << QByteArray("[\"a\tb\"]");
+    QTest::addRow("raw line feed in a text") << QByteArray("[\"a\nb\"]");
+    QTest::addRow("unknown escape") << QByteArray(R"(["meth\od"])");
+    QTest::addRow("short unicode escape") << QByteArray(R"(["\u12"])");
+    QTest::addRow("lone high surrogate") << QByteArray(R"(["\ud800"])");
+    QTest::addRow("low before high") << QByteArray(R"(["\udc00\ud800"])");
+    QTest::addRow("leading dot") << QByteArray("[.5]");
+    QTest::addRow("trailing dot") << QByteArray("[1.]");
+    QTest::addRow("leading zero") << QByteArray("[01]");
+    QTest::addRow("plus sign") << QByteArray("[+1]");
+    QTest::addRow("bare minus") << QByteArray("[-]");
+    QTest::addRow("exponent without digits") << QByteArray("[1e]");
+    QTest::addRow("hexadecimal") << QByteArray("[0x10]");
+    QTest::addRow("NaN") << QByteArray("[NaN]");
+    QTest::addRow("Infinity") << QByteArray("[Infinity]");
+    QTest::addRow("trailing comma in array") << QByteArray("[1,]");
+    QTest::addRow("trailing comma in object") << QByteArray(R"({"a":1,})");
+    QTest::addRow("single quotes") << QByteArray("['a']");
+    QTest::addRow("unquoted name") << QByteArray("{a:1}");
+    QTest::addRow("cut word") << QByteArray("[tru]");
+    QTest::addRow("text after the value") << QByteArray("{} x");
+    QTest::addRow("two values") << QByteArray("{}{}");
+    QTest::addRow("unfinished text") << QByteArray(R"(["abc)");
+    QTest::addRow("overlong UTF-8") << QByteArray("[\"\xc0\xaf\"]");
+    QTest::addRow("surrogate in UTF-8") << QByteArray("[\"\xed\xa0\x80\"]");
+    QTest::addRow("cut UTF-8") << QByteArray("[\"\xc3\"]");
+    QTest::addRow("vertical tab as blank") << QByteArray("[\v1]");
+    QTest::addRow("nested too deep") << QByteArray("[").repeated(StrictJson::kMaxDepth + 2) +
+                                            QByteArray("]").repeated(StrictJson::kMaxDepth + 2);
+    QTest::addRow("empty") << QByteArray();
+}
+
+void TestRpcProtocol::strictReaderRefusesWhatIsNotJson()
+{
+    QFETCH(QByteArray, text);
+    try {
+        StrictJson::parse(text);
+        QFAIL("read as JSON");
+    } catch (const RpcError& error) {
+        QCOMPARE(error.code(), int(ParseError));
+    }
+}
+
+void TestRpcProtocol::strictReaderTakesWhatIsJson_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QJsonValue>("expected");
+    QTest::addRow("beyond a double") << QByteArray("1e400")
+                                     << QJsonValue(std::numeric_limits<double>::infinity());
+    QTest::addRow("below a double") << QByteArray("-1E400")
+                                    << QJsonValue(-std::numeric_limits<double>::infinity());
+    QTest::addRow("subnormal") << QByteArray("5E-342") << QJsonValue(0.0);
+    QTest::addRow("smallest subnormal")
+        << QByteArray("4.9406564584124654e-324") << QJsonValue(std::numeric_limits<double>::denorm_min());
+    QTest::addRow("negative zero") << QByteArray("-0") << QJsonValue(-0.0);
+    QTest::addRow("exponent with sign") << QByteArray("1.5E+2") << QJsonValue(150.0);
+    QTest::addRow("escapes") << QByteArray(R"("a\"\\\/\b\f\n\r\t\u00e9")") << QJsonValue("a\"\\/\b\f\n\r\té");
+    QTest::addRow("surrogate pair") << QByteArray(R"("\ud83d\ude00")")
+                                    << QJsonValue(QString::fromUtf8("\xf0\x9f\x98\x80"));
+    QTest::addRow("UTF-8 as it stands")
+        << QByteArray("\"Lanche da manh\xc3\xa3\"") << QJsonValue("Lanche da manhã");
+    QTest::addRow("blanks around") << QByteArray(" \t\r\n[ 1 , { } ]\n")
+                                   << QJsonValue(QJsonArray{1, QJsonObject()});
+    QTest::addRow("repeated name, the last holds")
+        << QByteArray(R"({"a":1,"a":2})") << QJsonValue(QJsonObject{{"a", 2}});
+    QTest::addRow("bare literal") << QByteArray("null") << QJsonValue(QJsonValue::Null);
+    QTest::addRow("nested to the limit") << QByteArray("[").repeated(StrictJson::kMaxDepth + 1) +
+                                                QByteArray("]").repeated(StrictJson::kMaxDepth + 1)
+                                         << QJsonValue(QJsonArray());
+}
+
+void TestRpcProtocol::strictReaderTakesWhatIsJson()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QJsonValue, expected);
+    const QJsonValue value = StrictJson::parse(text);
+    if (QByteArray(QTest::currentDataTag()).startsWith("nested")) {
+        QJsonValue inner = value;
+        for (int depth = 0; depth < StrictJson::kMaxDepth; ++depth)
+            inner = inner.toArray().at(0);
+        QCOMPARE(inner, expected);
+        return;
+    }
+    QCOMPARE(value, expected);
+    if (value.isDouble())
+        QCOMPARE(std::signbit(value.toDouble()), std::signbit(expected.toDouble()));
+}
+
+void TestRpcProtocol::valueOutOfRangeIsAnArgumentFault()
+{
+    // 1e400 is JSON: the request reads, and only the method can say the argument is wrong.
+    QJsonValue id;
+    const RpcRequest request =
+        RpcRequest::parse(R"({"jsonrpc":"2.0","id":1e400,"method":"a.b","params":[1e400, 5E-342]})", id);
+    QCOMPARE(request.rawId, QByteArray("1e400"));
+    QCOMPARE(request.args.size(), 2);
+    QVERIFY(std::isinf(request.args.at(0).toDouble()));
 }
 
 void TestRpcProtocol::badRequestsAreRefusedWithTheirCode()
@@ -283,7 +428,7 @@ void TestRpcProtocol::refusalKnowsTheRequestId()
 {
     QJsonValue id;
     try {
-        RpcRequest::parse(R"({"jsonrpc":"2.0","id":"call-9","method":"a.b","params":[{"nope":1}]})", id);
+        RpcRequest::parse(R"({"jsonrpc":"1.0","id":"call-9","method":"a.b","params":[]})", id);
         QFAIL("parsed");
     } catch (const RpcError&) {
         QCOMPARE(id.toString(), QString("call-9"));

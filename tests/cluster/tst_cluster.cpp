@@ -1,8 +1,9 @@
 // Several application servers on one PostgreSQL database, as real processes: what one server
 // prepared another finds and deletes; their expiry sweeps run at once without failing or
 // removing a key twice; behind HAProxy a server killed under 32 clients costs at most the calls
-// it had in flight, and the clients' next commands succeed; the host configured with two
-// servers, the first one down, opens the screen and prints.
+// it had in flight, and the clients' next commands succeed; a server hung in the middle of taking
+// keys (stopped, or a transaction left open on the old key row) holds no other server's key; the
+// host configured with two servers, the first one down, opens the screen and prints.
 
 #include "ClusterProcess.h"
 #include "DatabaseConnection.h"
@@ -165,6 +166,8 @@ private slots:
     void sweepsOfSeveralServersAtOnceRemoveEachKeyOnce();
     void killedServerBehindTheBalancerCostsOnlyItsCallsInFlight();
     void hostWithTheFirstServerDownOpensTheScreenAndPrints();
+    void hungServerHoldsNoOtherServersKey_data();
+    void hungServerHoldsNoOtherServersKey();
 
 private:
     // Starts a kavserver on `url`; false (after a failed check) when it did not start.
@@ -378,6 +381,83 @@ void TestCluster::hostWithTheFirstServerDownOpensTheScreenAndPrints()
     // The prepared data was deleted after the print, through the server that was up.
     QVERIFY2(server.log().contains(QStringLiteral("DelNutriCard")), qPrintable(server.log().right(kLogTail)));
     QCOMPARE(server.terminate(), 0);
+}
+
+void TestCluster::hungServerHoldsNoOtherServersKey_data()
+{
+    // "stopped": SIGSTOP while it prepares report after report, keys and all (a paused machine, a
+    // storage stall). "transaction on GERADOR": a session holding the generator's row, as a
+    // server stopped between advancing it and committing did.
+    QTest::addColumn<bool>("stopServer");
+    QTest::addRow("stopped mid-preparation") << true;
+    QTest::addRow("transaction left open on GERADOR") << false;
+}
+
+void TestCluster::hungServerHoldsNoOtherServersKey()
+{
+    QFETCH(bool, stopServer);
+    constexpr int kPreparationsEach = 5;
+    constexpr int kBusyBeforeStopMs = 800;
+    KAV_REQUIRE(ClusterProcess::haproxyMissing());
+    ScratchDatabase scratch(ScratchDatabase::Engine::PostgreSQL, QStringLiteral("cluster_hung"));
+    KAV_REQUIRE_DATABASE(scratch);
+    QSqlDatabase db = Kav::DatabaseConnection::open(scratch.url(), QStringLiteral("cluster_hung"));
+    install(db);
+    QSqlQuery row(db);
+    QVERIFY2(row.exec("INSERT INTO GERADOR (NMGERADOR, NRVALOR) VALUES ('NUTRICARD', 0)"),
+             qPrintable(row.lastError().text()));
+    ClusterProcess cluster;
+    QVERIFY2(cluster.start(kClusterServers, scratch.url()), qPrintable(cluster.output()));
+    const auto serverPort = [&](int i) { return quint16(cluster.balancerPort() + i); };
+
+    std::atomic_bool busy = true;
+    QThread* hungClient = nullptr;
+    QSqlDatabase holder;
+    const auto release = qScopeGuard([&] {
+        busy = false;
+        if (stopServer)
+            ::kill(pid_t(cluster.serverPids().first()), SIGCONT);
+        else
+            holder.rollback();
+        if (hungClient) {
+            hungClient->wait();
+            delete hungClient;
+        }
+    });
+    if (stopServer) {
+        hungClient = QThread::create([&] {
+            TNetConnection client;
+            connectTo(client, loopback(serverPort(1)));
+            const NutriCardServer calls(&client);
+            while (busy) {
+                try {
+                    prepare(calls);
+                } catch (const Kav::Exception&) {
+                    // The stop ends its call: nothing to check on the hung server's side.
+                }
+            }
+        });
+        hungClient->start();
+        QThread::msleep(kBusyBeforeStopMs);
+        QCOMPARE(::kill(pid_t(cluster.serverPids().first()), SIGSTOP), 0);
+    } else {
+        holder = Kav::DatabaseConnection::open(scratch.url(), QStringLiteral("cluster_hung_holder"));
+        QVERIFY(holder.transaction());
+        QSqlQuery hold(holder);
+        QVERIFY2(hold.exec("UPDATE GERADOR SET NRVALOR = NRVALOR + 1 WHERE NMGERADOR = 'NUTRICARD'"),
+                 qPrintable(hold.lastError().text()));
+    }
+
+    // The other servers prepare while the first is hung.
+    QStringList keys;
+    for (int i = 2; i <= kClusterServers; ++i) {
+        TNetConnection client;
+        connectTo(client, loopback(serverPort(i)));
+        const NutriCardServer calls(&client);
+        for (int n = 0; n < kPreparationsEach; ++n)
+            keys.append(prepare(calls));
+    }
+    QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), (kClusterServers - 1) * kPreparationsEach);
 }
 
 QTEST_MAIN(TestCluster)

@@ -40,7 +40,13 @@ bool KavServerProcess::start(const QStringList& arguments, const QStringList& ex
     for (const QString& variable : extraEnvironment)
         environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
     m_process.setProcessEnvironment(environment);
-    m_process.start(binary(QStringLiteral("kavserver")), arguments);
+    if (m_descriptorLimit > 0)
+        m_process.start(QStringLiteral("prlimit"),
+                        QStringList{QStringLiteral("--nofile=%1:%1").arg(m_descriptorLimit),
+                                    binary(QStringLiteral("kavserver"))} +
+                            arguments);
+    else
+        m_process.start(binary(QStringLiteral("kavserver")), arguments);
     if (!m_process.waitForStarted(kStartTimeoutMs))
         return false;
     const QRegularExpression listening(QStringLiteral("listening on \\S+:(\\d+)"));

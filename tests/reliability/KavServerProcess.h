@@ -19,6 +19,9 @@ public:
     // Starts kavserver from the build tree with `arguments` (add "--port", "0" for any free port)
     // and waits for it to listen. False when it exited or did not listen in time; log() says why.
     bool start(const QStringList& arguments, const QStringList& extraEnvironment = {});
+    // The next start runs the server with at most `count` open descriptors (soft and hard), as a
+    // service given a low LimitNOFILE; 0: the test's own limit.
+    void setDescriptorLimit(int count) { m_descriptorLimit = count; }
     // SIGKILL, as a crash or an operator's kill -9 would end it.
     void kill();
     // SIGTERM and waits for the exit; the exit code, or -1 when it did not stop in time.
@@ -39,4 +42,5 @@ private:
     QTemporaryDir m_logDir;
     QString m_logFile;
     quint16 m_port = 0;
+    int m_descriptorLimit = 0;
 };

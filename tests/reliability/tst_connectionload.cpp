@@ -1,7 +1,9 @@
 // Connections that cost the server without asking anything: a thousand idle clients and one that
 // sends its request a byte a second. The server keeps answering the others, and closes the slow
 // one when its line stays unfinished past the idle timeout, however steadily it trickles. A client
-// that pipelines requests and never reads the answers does not grow the server's memory.
+// that pipelines requests and never reads the answers does not grow the server's memory. Out of
+// descriptors, the server pauses accepting instead of spinning, says so once, and takes new
+// clients again when connections close; its listen backlog is the system's own.
 
 #include "DatabaseConnection.h"
 #include "DataPacket.h"
@@ -16,6 +18,7 @@
 #include <poll.h>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTcpSocket>
@@ -73,6 +76,21 @@ qsizetype sendUntilStalled(int socket, const QByteArray& bytes)
     return sent;
 }
 
+// Seconds of processor the process has used so far (user and system).
+double cpuSeconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    // The fields after the command's closing parenthesis; utime and stime are the 12th and 13th.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    constexpr int kUtime = 11;
+    constexpr int kStime = 12;
+    return double(fields.value(kUtime).toLongLong() + fields.value(kStime).toLongLong()) /
+           double(::sysconf(_SC_CLK_TCK));
+}
+
 } // namespace
 
 class TestConnectionLoad : public QObject
@@ -83,6 +101,8 @@ private slots:
     void initTestCase();
     void idleAndTricklingClientsDoNotStopTheOthers();
     void clientNotReadingItsAnswersIsHeldBack();
+    void outOfDescriptorsPausesAcceptingAndRecovers();
+    void listenBacklogIsTheSystemsOwn();
     void cleanupTestCase();
 
 private:
@@ -200,6 +220,56 @@ void TestConnectionLoad::clientNotReadingItsAnswersIsHeldBack()
     ::close(greedy);
     QVERIFY2(grown < kMemoryGrowthBoundKb,
              qPrintable(QStringLiteral("grew by %1 kB after %2 bytes of requests").arg(grown).arg(sent)));
+}
+
+void TestConnectionLoad::outOfDescriptorsPausesAcceptingAndRecovers()
+{
+    // Few enough descriptors that the clients below take the last of them.
+    constexpr int kDescriptorLimit = 64;
+    constexpr int kClients = 100;
+    constexpr int kWatchMs = 2000;
+    // A spinning accept loop takes the whole of a core; a paused one next to nothing.
+    constexpr double kMostCpuShare = 0.5;
+    KavServerProcess server;
+    server.setDescriptorLimit(kDescriptorLimit);
+    QVERIFY2(server.start({"--port", "0", "--database", "sqlite://" + m_dir.filePath("load.db")}),
+             qPrintable(server.log()));
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < kClients; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(clients.back()->waitForConnected(kWaitMs)); // the kernel's backlog takes it
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(server.log().contains("cannot accept connections"), kWaitMs);
+    const double before = cpuSeconds(server.pid());
+    QTest::qWait(kWatchMs);
+    const double used = cpuSeconds(server.pid()) - before;
+    QVERIFY2(used < kMostCpuShare * kWatchMs / 1000.0, qPrintable(QStringLiteral("%1 s of CPU").arg(used)));
+    QCOMPARE(server.log().count("cannot accept connections"), 1);
+
+    clients.clear();
+    TNetConnection client;
+    client.setServerName(Zve41300::kServerName);
+    client.setHost(QStringLiteral("127.0.0.1"));
+    client.setPort(server.port());
+    QVERIFY(
+        !NutriCardServer(&client).GetServico(kCentral, kMenuType).value<Kav::DataPacket>().rows.isEmpty());
+    QVERIFY2(server.log().contains("accepting connections again"), qPrintable(server.log()));
+    QCOMPARE(server.terminate(), 0);
+}
+
+void TestConnectionLoad::listenBacklogIsTheSystemsOwn()
+{
+    QFile cap("/proc/sys/net/core/somaxconn");
+    QVERIFY(cap.open(QIODevice::ReadOnly));
+    const QByteArray systemBacklog = cap.readAll().trimmed();
+    // For a listening socket, ss shows its backlog in the Send-Q column.
+    QProcess ss;
+    ss.start("ss", {"-Hltn", QStringLiteral("sport = :%1").arg(m_server.port())});
+    QVERIFY(ss.waitForFinished(kWaitMs));
+    const QList<QByteArray> columns = ss.readAllStandardOutput().simplified().split(' ');
+    QVERIFY2(columns.size() > 2, columns.join(' ').constData());
+    QCOMPARE(columns.at(2), systemBacklog);
 }
 
 void TestConnectionLoad::cleanupTestCase()

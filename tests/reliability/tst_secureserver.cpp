@@ -83,6 +83,11 @@ private slots:
     void plainTcpToTheTlsListenerIsRefused();
     void clientRefusesAServerItDoesNotTrust();
     void tokenNeverReachesTheLog();
+    void tlsKeepsAcceptingPastUnfinishedHandshakes_data();
+    void tlsKeepsAcceptingPastUnfinishedHandshakes();
+    void silentConnectionIsDroppedAfterTheHandshakeTimeout();
+    void kavcallReachesASecuredServer_data();
+    void kavcallReachesASecuredServer();
 
 private:
     ServerConfig secured() const;
@@ -252,6 +257,104 @@ void TestSecureServer::tokenNeverReachesTheLog()
     const QString log = server.log();
     QVERIFY2(log.contains("rpc.auth") && log.contains("refused"), qPrintable(log));
     QVERIFY2(!log.contains(kToken), qPrintable(log));
+}
+
+void TestSecureServer::tlsKeepsAcceptingPastUnfinishedHandshakes_data()
+{
+    // Connections that never start a handshake (port scans, TCP health checks, clients timing
+    // out), all open at once or one after another; more than a listener's queue of pending
+    // connections holds.
+    QTest::addColumn<int>("held");
+    QTest::addColumn<int>("probes");
+    QTest::addRow("40 held open") << 40 << 0;
+    QTest::addRow("150 connect-and-close probes") << 0 << 150;
+    QTest::addRow("both") << 31 << 60;
+}
+
+void TestSecureServer::tlsKeepsAcceptingPastUnfinishedHandshakes()
+{
+    QFETCH(int, held);
+    QFETCH(int, probes);
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    for (int i = 0; i < held; ++i) {
+        silent.push_back(std::make_unique<QTcpSocket>());
+        silent.back()->connectToHost(QHostAddress::LocalHost, m_harness->port());
+        QVERIFY(silent.back()->waitForConnected(kWaitMs));
+    }
+    for (int i = 0; i < probes; ++i) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_harness->port());
+        QVERIFY(probe.waitForConnected(kWaitMs));
+        probe.abort();
+    }
+    // While the silent ones are still open, a real client is served.
+    TNetConnection client;
+    pointClient(client, kToken, m_dir.filePath("server.pem"));
+    QVERIFY(
+        !NutriCardServer(&client).GetServico(kCentral, kMenuType).value<Kav::DataPacket>().rows.isEmpty());
+}
+
+void TestSecureServer::silentConnectionIsDroppedAfterTheHandshakeTimeout()
+{
+    QTcpSocket silent;
+    silent.connectToHost(QHostAddress::LocalHost, m_harness->port());
+    QVERIFY(silent.waitForConnected(kWaitMs));
+    // Bounded by the handshake's own timeout (a few seconds), well within the wait.
+    QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QAbstractSocket::UnconnectedState, kWaitMs);
+}
+
+void TestSecureServer::kavcallReachesASecuredServer_data()
+{
+    // How the operator gives the certificate and the token; what is missing is named.
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    const QString certificate = m_dir.filePath("server.pem");
+    const QString tokenFile = m_dir.filePath("kavcall-token");
+    QTest::addRow("neither") << QStringList() << QStringList() << 1 << "--certificate FILE";
+    QTest::addRow("certificate without token")
+        << QStringList{"--certificate", certificate} << QStringList() << 1 << "--token-file FILE";
+    QTest::addRow("options") << QStringList{"--certificate", certificate, "--token-file", tokenFile}
+                             << QStringList() << 0 << "packet";
+    QTest::addRow("environment") << QStringList()
+                                 << QStringList{"KAV_SERVER_CERTIFICATE=" + certificate,
+                                                "KAV_SERVER_TOKEN=" + kToken}
+                                 << 0 << "packet";
+    QTest::addRow("unreadable token file")
+        << QStringList{"--certificate", certificate, "--token-file", tokenFile + "-not-there"}
+        << QStringList() << 2 << "kavcall-token-not-there";
+}
+
+void TestSecureServer::kavcallReachesASecuredServer()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, environment);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    {
+        QFile tokenFile(m_dir.filePath("kavcall-token"));
+        QVERIFY(tokenFile.open(QIODevice::WriteOnly));
+        tokenFile.write(kToken.toUtf8() + "\n");
+    }
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.remove("KAV_SERVER_TOKEN");
+    variables.remove("KAV_SERVER_CERTIFICATE");
+    variables.insert("KAV_SERVER", QStringLiteral("127.0.0.1:%1").arg(m_harness->port()));
+    for (const QString& variable : environment)
+        variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    QProcess kavcall;
+    kavcall.setProcessEnvironment(variables);
+    kavcall.start(
+        KavServerProcess::binary("kavcall"),
+        options + QStringList{"--timeout", "20", Zve41300::kServerName, "GetServico", kCentral, kMenuType});
+    // The server runs in this process: its event loop must turn while kavcall waits.
+    QTRY_VERIFY_WITH_TIMEOUT(kavcall.state() == QProcess::NotRunning, kWaitMs);
+    const QString output =
+        QString::fromUtf8(kavcall.readAllStandardOutput() + kavcall.readAllStandardError());
+    QCOMPARE(kavcall.exitCode(), status);
+    QVERIFY2(output.contains(said), qPrintable(output));
+    QVERIFY2(!output.contains(kToken), qPrintable(output));
 }
 
 QTEST_MAIN(TestSecureServer)

@@ -1,7 +1,9 @@
 // The application server and its database failing under a client: the server killed during a
 // call, the database unreachable when the server starts, and the database lost in the middle of
-// a call. The client gets a clear message instead of waiting out its timeout, nothing half-done
-// stays in the database, and calls work again once the server or the database is back.
+// a call, the first server of the client's list stopped (SIGSTOP: its kernel still accepts). The
+// client gets a clear message instead of waiting out its timeout, nothing half-done stays in the
+// database, calls work again once the server or the database is back, and a server that accepts
+// but does not answer is passed over for the next.
 
 #include "DatabaseConnection.h"
 #include "DataPacket.h"
@@ -14,6 +16,7 @@
 #include "TcpRelay.h"
 #include "TNetConnection.h"
 
+#include <csignal>
 #include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTest>
@@ -81,6 +84,7 @@ private slots:
     void serverKilledDuringCriaNutriCard();
     void databaseUnreachableAtStart();
     void databaseLostMidCall();
+    void stoppedFirstServerOfTheListIsPassedOver();
 
 private:
     void connectClient(TNetConnection& client, quint16 port);
@@ -249,6 +253,27 @@ void TestServerFaults::databaseLostMidCall()
     QCOMPARE(calls.DelNutriCard(key), QVariant(QString()));
     QCOMPARE(allRows(QSqlDatabase::database(QStringLiteral("faults_mid")), "NUTRICARD"), 0);
     stopCleanly(server);
+}
+
+void TestServerFaults::stoppedFirstServerOfTheListIsPassedOver()
+{
+    const QString url = fixtureDatabase(m_dir.path(), "list.db");
+    KavServerProcess hung;
+    KavServerProcess alive;
+    QVERIFY2(hung.start({"--port", "0", "--database", url}), qPrintable(hung.log()));
+    QVERIFY2(alive.start({"--port", "0", "--database", url}), qPrintable(alive.log()));
+    QCOMPARE(::kill(pid_t(hung.pid()), SIGSTOP), 0);
+    TNetConnection client;
+    connectClient(client, 0);
+    client.setHost(QStringLiteral("127.0.0.1:%1, 127.0.0.1:%2").arg(hung.port()).arg(alive.port()));
+    const QVariant answer = NutriCardServer(&client).GetServico(kCentral, kMenuType);
+    ::kill(pid_t(hung.pid()), SIGCONT);
+    // Served by the second server, not failed after the first one's call timeout.
+    QVERIFY(!answer.value<Kav::DataPacket>().rows.isEmpty());
+    QVERIFY2(alive.log().contains("GetServico"), qPrintable(alive.log()));
+    QVERIFY2(!hung.log().contains("GetServico"), qPrintable(hung.log()));
+    stopCleanly(hung);
+    stopCleanly(alive);
 }
 
 QTEST_MAIN(TestServerFaults)

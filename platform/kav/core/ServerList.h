@@ -1,7 +1,8 @@
 #pragma once
 // The application servers a client may reach, in the order it tries them: "host:port" entries
 // separated by commas. One entry is the usual case (one server, or the balancer in front of
-// several); with more, a connect goes to the first that answers. An entry without a port takes
+// several); with more, a connect goes to the first that answers a call within a few seconds (a
+// stopped server's kernel still accepts connections). An entry without a port takes
 // the configured one; an IPv6 address with a port comes in brackets ("[::1]:8211").
 
 #include <functional>

@@ -13,6 +13,7 @@
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTimer>
+#include <sys/socket.h>
 
 namespace {
 
@@ -23,6 +24,10 @@ constexpr int kMsPerSecond = 1000;
 // While a call or a connect is waiting, timers and painting go on (the busy indicator animates)
 // but the user's keys and clicks wait: the screen takes no other input.
 constexpr QEventLoop::ProcessEventsFlags kWaitFlags = QEventLoop::ExcludeUserInputEvents;
+
+// A server that accepts but does not answer (a stopped process: its kernel still completes the
+// TCP handshake) is passed over for the next one after this long.
+constexpr int kAliveProbeMs = 3000;
 
 Kav::ServerAccess currentAccess()
 {
@@ -87,14 +92,16 @@ bool TNetConnection::connectNow()
                           .arg(m_port);
         return false;
     }
-    m_lastError = servers->connectFirst([this](const Kav::ServerAddress& server) {
+    // With one server there is no other to move on to: its answer is waited for as any call's.
+    const bool probe = servers->addresses().size() > 1;
+    m_lastError = servers->connectFirst([this, probe](const Kav::ServerAddress& server) {
         m_server = server;
-        return connectToServer() ? QString() : m_lastError;
+        return connectToServer(probe) ? QString() : m_lastError;
     });
     return m_lastError.isEmpty();
 }
 
-bool TNetConnection::connectToServer()
+bool TNetConnection::connectToServer(bool probe)
 {
     m_socket->abort();
     m_buffer = std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap);
@@ -123,7 +130,7 @@ bool TNetConnection::connectToServer()
         loop.exec(kWaitFlags);
     }
     if (Connected()) {
-        if (!authenticate())
+        if (!checkAlive(probe))
             return false;
         m_lastError.clear();
         return true;
@@ -154,30 +161,52 @@ bool TNetConnection::startTls()
     return true;
 }
 
-bool TNetConnection::authenticate()
+bool TNetConnection::checkAlive(bool probe)
 {
-    if (m_accessToken.isEmpty())
+    // The first call proves the server serves: the access token where one is needed, else the
+    // list of its objects.
+    if (m_accessToken.isEmpty() && !probe)
         return true;
     Kav::Rpc::RpcRequest request;
     request.id = double(++m_nextId);
     request.object = QStringLiteral("rpc");
-    request.method = QStringLiteral("auth");
-    request.args = {m_accessToken};
+    request.method = m_accessToken.isEmpty() ? QStringLiteral("objects") : QStringLiteral("auth");
+    if (!m_accessToken.isEmpty())
+        request.args = {m_accessToken};
     m_socket->write(request.toLine());
+    m_refusalCode = 0;
     QString reason;
     try {
-        const Kav::Rpc::RpcResponse response =
-            waitForAnswer(m_nextId, {QStringLiteral("Conectando ao servidor de aplicação"),
-                                     QStringLiteral("verificar o acesso")});
+        const Kav::Rpc::RpcResponse response = waitForAnswer(
+            m_nextId,
+            {QStringLiteral("Conectando ao servidor de aplicação"), QStringLiteral("verificar o acesso")},
+            kAliveProbeMs);
         if (!response.isError())
             return true;
         reason = response.errorMessage;
+        m_refusalCode = response.errorCode;
+    } catch (const Kav::SilentAbort&) {
+        throw;
     } catch (const Kav::Exception& error) {
-        reason = error.message();
+        m_lastError = QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: %2")
+                          .arg(address(), error.message());
+        return false;
     }
-    m_socket->abort();
+    dropConnection();
     m_lastError = QStringLiteral("O servidor de aplicação em %1 recusou o acesso: %2").arg(address(), reason);
     return false;
+}
+
+void TNetConnection::dropConnection()
+{
+    // Reset, not closed: a server still running a call of this connection learns at once that
+    // nobody waits for its answer, and keeps nothing of it.
+    const qintptr descriptor = m_socket->socketDescriptor();
+    if (descriptor >= 0) {
+        const linger reset{1, 0};
+        ::setsockopt(int(descriptor), SOL_SOCKET, SO_LINGER, &reset, sizeof(reset));
+    }
+    m_socket->abort();
 }
 
 void TNetConnection::ensureConnected()
@@ -211,7 +240,8 @@ void TNetConnection::readAnswers()
         emit answerArrived();
 }
 
-Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const Kav::CallActivity& activity)
+Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const Kav::CallActivity& activity,
+                                                    int timeoutMs)
 {
     QPointer<TNetConnection> self(this);
     Kav::CallWait wait;
@@ -232,7 +262,7 @@ Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const Kav::CallAc
     connect(m_socket, &QSslSocket::errorOccurred, &wait, &Kav::CallWait::end);
     connect(this, &QObject::destroyed, &wait, &Kav::CallWait::end);
     if (!m_answers.contains(id) && Connected()) {
-        timer.start(m_callTimeoutMs);
+        timer.start(timeoutMs > 0 ? timeoutMs : m_callTimeoutMs);
         wait.wait(activity.doing, [&] {
             cancelled = true;
             wait.end();
@@ -247,7 +277,7 @@ Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const Kav::CallAc
     if (m_answers.contains(id))
         return m_answers.take(id);
     // No answer will come for this call any more (or none is awaited): start afresh on the next.
-    m_socket->abort();
+    dropConnection();
     if (cancelled) {
         m_lastError = QStringLiteral("Espera cancelada pelo usuário.");
         throw Kav::SilentAbort(m_lastError); // the user's own choice needs no message
@@ -256,7 +286,7 @@ Kav::Rpc::RpcResponse TNetConnection::waitForAnswer(qint64 id, const Kav::CallAc
         fail(QStringLiteral("O servidor de aplicação (%1) não respondeu ao %2 em %3 s. Tente novamente em "
                             "instantes; se persistir, avise o suporte.")
                  .arg(address(), activity.action)
-                 .arg(m_callTimeoutMs / kMsPerSecond));
+                 .arg((timeoutMs > 0 ? timeoutMs : m_callTimeoutMs) / kMsPerSecond));
     fail(QStringLiteral("A conexão com o servidor de aplicação (%1) caiu durante a chamada para %2.")
              .arg(address(), activity.action));
 }

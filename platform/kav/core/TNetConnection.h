@@ -62,6 +62,9 @@ public:
     void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
     // Why the last connect or call failed; empty after a success.
     QString LastError() const { return m_lastError; }
+    // The server's error code when it refused the connection (Kav::Rpc::Unauthorized for the
+    // access token); 0 otherwise.
+    int LastRefusalCode() const { return m_refusalCode; }
     // Sent on connect when not empty.
     QString AccessToken() const { return m_accessToken; }
     void setAccessToken(const QString& token) { m_accessToken = token; }
@@ -94,12 +97,19 @@ private:
     // Tries the servers the host names, in order (ServerList); a call in flight is never sent
     // again elsewhere: only the next connect moves on to a server that is up.
     bool connectNow();
-    bool connectToServer();
+    // `probe`: the server must answer its first call within a few seconds (there are others to
+    // try).
+    bool connectToServer(bool probe);
     bool startTls();
-    bool authenticate();
+    // Sends the access token, and with `probe` waits only briefly for its answer (or that of
+    // rpc.objects without a token): a server that accepts but does not answer is no server to use.
+    bool checkAlive(bool probe);
+    // Closes with a reset, so the server drops what it runs for this connection.
+    void dropConnection();
     void ensureConnected();
     void readAnswers();
-    Kav::Rpc::RpcResponse waitForAnswer(qint64 id, const Kav::CallActivity& activity);
+    // `timeoutMs` 0: the call timeout.
+    Kav::Rpc::RpcResponse waitForAnswer(qint64 id, const Kav::CallActivity& activity, int timeoutMs = 0);
     QString address() const;
     [[noreturn]] void fail(const QString& message);
 
@@ -110,6 +120,7 @@ private:
     int m_callTimeoutMs = kDefaultCallTimeoutMs;
     int m_connectTimeoutMs = kDefaultConnectTimeoutMs;
     QString m_lastError;
+    int m_refusalCode = 0;
     Kav::ServerAddress m_server; // the one connected to, or tried last
     QString m_accessToken;
     QString m_trustedCertificate;

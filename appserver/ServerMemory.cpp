@@ -1,0 +1,9 @@
+#include "ServerMemory.h"
+
+void ServerMemory::change(qint64 before, qint64 now)
+{
+    const bool wasPast = isPastLimit();
+    m_used += now - before;
+    if (wasPast && !isPastLimit())
+        emit relieved();
+}

@@ -1,2 +1,0 @@
--- Schema version 4 belongs to the key-sequence step of another branch. This empty stand-in only
--- keeps the steps numbered without a gap on this branch; the merge takes that branch's step instead.
