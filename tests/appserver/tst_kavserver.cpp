@@ -532,11 +532,21 @@ void TestKavServer::pipelinedCallsAreHeldBackButAllAnswered()
 void TestKavServer::clientLeavingMidCallLeavesNoHalfData()
 {
     const QSqlDatabase db = m_harness->db();
-    for (int i = 0; i < 5; ++i) {
-        RawClient client(m_harness->port());
-        client.send(call(1, "Zve41300.rdmNutriCard.CriaNutriCard", fullReport()));
-        client.abort();
+    constexpr int kLeaving = 5;
+    const RpcServer& server = m_harness->runtime().server();
+    // The connections of earlier cases end first, so the server's count is these clients' alone.
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kAnswerTimeoutMs);
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = 0; i < kLeaving; ++i) {
+        clients.push_back(std::make_unique<RawClient>(m_harness->port()));
+        clients.back()->send(call(1, "Zve41300.rdmNutriCard.CriaNutriCard", fullReport()));
     }
+    // Every connection taken before the clients leave, and every one ended after it: a connection
+    // ends only once its lines are read and its calls are done, so no call is still to come.
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), kLeaving, kAnswerTimeoutMs);
+    for (const auto& client : clients)
+        client->abort();
+    QTRY_COMPARE_WITH_TIMEOUT(server.connectionCount(), 0, kAnswerTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(m_harness->runtime().dispatcher().callsInFlight(), 0, kAnswerTimeoutMs);
     // Whatever finished is whole (28 rows per key); nothing stands without its header.
     QSqlQuery keys(db);
