@@ -3,9 +3,13 @@
 // that cannot be written.
 
 #include "KavException.h"
+#include "LayoutReader.h"
 #include "PageModel.h"
+#include "ReportCatalog.h"
+#include "ReportDecimals.h"
 #include "ReportHeading.h"
 #include "ReportRenderers.h"
+#include "ValueFormatter.h"
 #include "XlsxWriter.h"
 
 #include <QDate>
@@ -235,6 +239,47 @@ private slots:
         QCOMPARE(heading.title, QStringLiteral("Nutrientes"));
         QCOMPARE(heading.lines, QStringList({"Nutrientes", "Período: 03/03/2025 a 14/03/2025"}));
         QCOMPARE(heading.notes, QStringList({"Em destaque: valores fora da referência."}));
+    }
+
+    void decimalsOfAPattern_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("decimals");
+        QTest::newRow("grouped, one") << "#,##0.0" << 1;
+        QTest::newRow("optional two") << "#,##0.##" << 2;
+        QTest::newRow("whole") << "0" << 0;
+        QTest::newRow("with a suffix") << "0.00%" << 2;
+        QTest::newRow("three") << "0.000 g" << 3;
+    }
+
+    void decimalsOfAPattern()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(int, decimals);
+        QCOMPARE(ReportDecimals::ofPattern(pattern), decimals);
+    }
+
+    // The screen's layouts print every nutrient with one decimal ("#,##0.0"); the bounds (two
+    // optional decimals) and the shares of energy ("0") are not what their rows print.
+    void screenLayoutsPrintOneDecimal_data()
+    {
+        QTest::addColumn<QString>("code");
+        for (const char* code : {"01", "04", "05", "07"})
+            QTest::newRow(code) << QString::fromLatin1(code);
+    }
+
+    void screenLayoutsPrintOneDecimal()
+    {
+        QFETCH(QString, code);
+        const ReportLayout layout =
+            LayoutReader::readFile(QStringLiteral(KAV_SOURCE_DIR "/reports/") +
+                                   ReportCatalog::fileName(QStringLiteral("Zve413"), code));
+        QCOMPARE(ReportDecimals::of(layout), 1);
+    }
+
+    void layoutFormattingNoNumberPrintsTheDefault()
+    {
+        QCOMPARE(ReportDecimals::of(ReportLayout()), ValueFormatter::DefaultDecimals);
     }
 
     void chosenByTheFilterOrTheEnding()

@@ -29,6 +29,8 @@ const char kWholeFormat[] = "0";
 constexpr double kMinWidth = 8;
 constexpr double kMaxWidth = 60;
 constexpr double kWidthMargin = 2;
+constexpr int kDateWidth = 10;     // dd/mm/yyyy
+constexpr int kDateTimeWidth = 16; // dd/mm/yyyy hh:mm
 constexpr lxw_col_t kLabelColumn = 0;
 constexpr lxw_col_t kValueColumn = 1;
 
@@ -93,6 +95,12 @@ public:
                 writeCell(sheet, lxw_row_t(r + 1), c, row[c], numberFormats[c]);
         }
         worksheet_freeze_panes(sheet, 1, 0);
+        // Printed as the report is: landscape, one page wide, the header on every page, with the
+        // grid, so that a printout reads like the screen.
+        worksheet_set_landscape(sheet);
+        worksheet_fit_to_pages(sheet, 1, 0);
+        worksheet_repeat_rows(sheet, 0, 0);
+        worksheet_gridlines(sheet, LXW_SHOW_ALL_GRIDLINES);
         if (columns > 0)
             worksheet_autofilter(sheet, 0, 0, lxw_row_t(data.rows.size()), columns - 1);
     }
@@ -150,9 +158,16 @@ private:
     static double widthOf(const ReportData& data, lxw_col_t column)
     {
         qsizetype widest = data.columns[column].size();
-        for (const QVariantList& row : data.rows)
-            if (row.value(column).typeId() == QMetaType::QString)
-                widest = std::max(widest, row[column].toString().size());
+        for (const QVariantList& row : data.rows) {
+            const QVariant& value = row.value(column);
+            if (value.typeId() == QMetaType::QString)
+                widest = std::max(widest, value.toString().size());
+            else if (ValueFormatter::isDate(value))
+                widest = std::max(
+                    widest, qsizetype(value.typeId() == QMetaType::QDate ? kDateWidth : kDateTimeWidth));
+            else if (ValueFormatter::isNumeric(value))
+                widest = std::max(widest, ValueFormatter::format(value).size());
+        }
         return std::clamp(double(widest) + kWidthMargin, kMinWidth, kMaxWidth);
     }
 
