@@ -8,6 +8,7 @@
 #include "Events.h"
 #include "KavException.h"
 #include "LayoutReader.h"
+#include "OpenpyxlPython.h"
 #include "PageLayouter.h"
 #include "PageModel.h"
 #include "PreparedReportFixture.h"
@@ -903,18 +904,6 @@ QHash<QString, Criteria> exportCases()
             {QStringLiteral("04"), kWeeks},
             {QStringLiteral("05"), kWeeks},
             {QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true}}};
-}
-
-// Debian's Python, which has openpyxl (python3-openpyxl); empty when none is there.
-QString pythonWithOpenpyxl()
-{
-    for (const QString& python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-        QProcess probe;
-        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-        if (probe.waitForFinished() && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-            return python;
-    }
-    return {};
 }
 
 } // namespace

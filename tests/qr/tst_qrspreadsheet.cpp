@@ -4,6 +4,7 @@
 
 #include "KavException.h"
 #include "LayoutReader.h"
+#include "OpenpyxlPython.h"
 #include "PageModel.h"
 #include "ReportCatalog.h"
 #include "ReportDecimals.h"
@@ -34,17 +35,6 @@ for sheet in book.worksheets:
 data = book.worksheets[0]
 print('frozen', data.freeze_panes, 'filter', data.auto_filter.ref)
 )";
-
-QString pythonWithOpenpyxl()
-{
-    for (const QString& python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-        QProcess probe;
-        probe.start(python, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-        if (probe.waitForFinished() && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-            return python;
-    }
-    return {};
-}
 
 PageItem textItem(BandKind kind, double y, const QString& value)
 {

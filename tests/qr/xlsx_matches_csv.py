@@ -2,7 +2,7 @@
 library. The export's convention: UTF-8 with a byte-order mark, fields apart by ";", texts quoted,
 numbers unquoted with a decimal comma, ISO dates unquoted. So: a quoted field is the same text
 (accents and leading zeros included), an unquoted number the same number, an unquoted ISO date
-the same day, an empty field an empty cell.
+the same day, an empty field an empty cell; and a code (a column named cod_...) is a text.
 
 Usage: xlsx_matches_csv.py FILE.csv FILE.xlsx   (prints "ok ROWS" or the differences, exit 1)
 """
@@ -143,6 +143,8 @@ def main(csv_path, xlsx_path):
             )
             if not same:
                 problems.append("row %d, %s: %r, not %r" % (number, names[column], got, want))
+            elif names[column].startswith("cod_") and got is not None and got[0] != "text":
+                problems.append("row %d, %s: a code read as %r" % (number, names[column], got))
     if problems:
         print("\n".join(problems[:20]))
         return 1
