@@ -139,6 +139,8 @@ int main(int argc, char** argv)
     if (scripted)
         chooseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
+    // The user's settings (last folder saved in, preview zoom) are kept under these names.
+    QApplication::setOrganizationName(QStringLiteral("Kav"));
     QApplication::setApplicationName(QStringLiteral("kavhost"));
     QApplication::setApplicationDisplayName(HostIdentity::productName());
     QApplication::setWindowIcon(HostIdentity::icon());

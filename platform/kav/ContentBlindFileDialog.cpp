@@ -1,9 +1,13 @@
 #include "ContentBlindFileDialog.h"
 
+#include "SaveFileDialog.h"
+
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
 #include <QMimeType>
+
+#include <memory>
 
 namespace Kav {
 
@@ -66,11 +70,13 @@ QString ContentBlindFileDialog::choose(Purpose purpose, QWidget* parent, const Q
                                        const QString& dir, const QString& filter)
 {
     ContentBlindIconProvider provider; // outlives the dialog that uses it
-    QFileDialog dialog(parent, caption, dir, filter);
-    configure(dialog, purpose, provider);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    std::unique_ptr<QFileDialog> dialog = purpose == Purpose::Save
+                                              ? std::make_unique<SaveFileDialog>(parent, caption, dir, filter)
+                                              : std::make_unique<QFileDialog>(parent, caption, dir, filter);
+    configure(*dialog, purpose, provider);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 } // namespace Kav

@@ -1,5 +1,8 @@
 #include "DialogService.h"
 
+#include "RecentSaveFolder.h"
+#include "SaveFileName.h"
+
 namespace Kav {
 
 QString dialogKindName(DialogKind kind)
@@ -46,8 +49,19 @@ bool DialogService::askQuestion(const QString& text)
 QString DialogService::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter)
 {
-    m_lastOffered = dir;
-    return chooseFile(FilePurpose::Save, parent, caption, dir, filter);
+    m_lastOffered = RecentSaveFolder::startFor(dir);
+    const QString chosen = chooseFile(FilePurpose::Save, parent, caption, m_lastOffered, filter);
+    if (chosen.isEmpty())
+        return {};
+    // The screen's dialog has settled the name already; an answer given beforehand is held to
+    // the same rules, with the first file type as the chosen one.
+    if (const QString refusal = SaveFileName::refusal(chosen); !refusal.isEmpty()) {
+        showError(refusal);
+        return {};
+    }
+    const QString fileName = SaveFileName::settled(chosen, filter.split(QStringLiteral(";;")), QString());
+    RecentSaveFolder::remember(fileName);
+    return fileName;
 }
 
 QString DialogService::openFileName(QWidget* parent, const QString& caption, const QString& dir,

@@ -37,7 +37,10 @@ public:
     virtual std::optional<QString> takeAnswer(DialogKind kind, const QString& title) = 0;
 
     // File dialogs: an empty text means cancelled.
-    // `dir` may name a file: the name the dialog suggests. The last one offered is kept.
+    // `dir` may name a file: the name the dialog suggests; a name without a folder is offered in
+    // the folder last saved in. A file to save ends as the chosen type asks (the first type for an
+    // answer given beforehand); a name that cannot be a file is refused with a message (empty
+    // text). The last start offered is kept.
     QString saveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
     QString openFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
     const QString& lastOfferedFile() const { return m_lastOffered; }

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 
 TSaveDialog::TSaveDialog(QObject* parent) : QObject(parent) {}
 
@@ -18,17 +17,20 @@ QString TSaveDialog::qtFilter() const
         filters << QStringLiteral("%1 (%2)").arg(parts.at(i),
                                                  patterns.replace(QLatin1Char(';'), QLatin1Char(' ')));
     }
+    // A default extension without a filter is the one type offered.
+    if (filters.isEmpty() && !m_defaultExt.isEmpty())
+        filters << QStringLiteral("*.%1").arg(m_defaultExt);
     return filters.join(QLatin1String(";;"));
 }
 
 bool TSaveDialog::Execute()
 {
-    const QString start = m_fileName.isEmpty() ? m_initialDir : QDir(m_initialDir).filePath(m_fileName);
-    QString chosen = Kav::dialogs().saveFileName(QApplication::activeWindow(), m_title, start, qtFilter());
+    // Without a folder of its own the dialog starts where the user last saved.
+    const QString start = m_initialDir.isEmpty() ? m_fileName : QDir(m_initialDir).filePath(m_fileName);
+    const QString chosen =
+        Kav::dialogs().saveFileName(QApplication::activeWindow(), m_title, start, qtFilter());
     if (chosen.isEmpty())
         return false;
-    if (!m_defaultExt.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
-        chosen += QLatin1Char('.') + m_defaultExt;
     m_fileName = chosen;
     return true;
 }

@@ -26,8 +26,8 @@ public:
     // The filter in Qt's "Texto (*.txt);;PDF (*.pdf)" form.
     QString qtFilter() const;
 
-    // Asks for the file; true with FileName set (the default extension added when the name has
-    // none), false when cancelled.
+    // Asks for the file (in InitialDir, or where the user last saved); true with FileName set,
+    // ending as the chosen filter asks, false when cancelled or refused.
     Q_INVOKABLE bool Execute();
 
 private:

@@ -23,6 +23,7 @@ struct FileOutput
 
 constexpr FileOutput kFileOutputs[] = {
     {"pdf", "pdf", "PDF (*.pdf)"},
+    {"xlsx", "xlsx", "Planilha (*.xlsx)"},
     {"text", "txt", "Texto (*.txt)"},
     {"csv", "csv", "CSV (*.csv)"},
     {"html", "html htm", "HTML (*.html *.htm)"},

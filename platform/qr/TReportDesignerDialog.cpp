@@ -14,11 +14,14 @@
 #include "PreviewRenderer.h"
 #include "ReportCatalog.h"
 #include "ReportData.h"
+#include "ReportDecimals.h"
 #include "ReportEditorDialog.h"
+#include "ReportHeading.h"
 #include "ReportQuery.h"
 #include "ReportRenderers.h"
 #include "SqlDialect.h"
 #include "SystemFailure.h"
+#include "XlsxWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,11 +66,6 @@ bool command(const std::function<bool()>& body)
     bool done = false;
     Kav::runHandler([&] { done = body(); });
     return done;
-}
-
-QString withSuffix(const QString& fileName, const QString& suffix)
-{
-    return QFileInfo(fileName).suffix().isEmpty() ? fileName + QLatin1Char('.') + suffix : fileName;
 }
 
 } // namespace
@@ -162,6 +160,23 @@ bool TReportDesignerDialog::exportData(const QString& fileName)
     if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
         return false;
     DataCsvWriter::writeFile(ReportQuery::run(database(), Layout().exportQuery, *params), fileName);
+    return true;
+}
+
+bool TReportDesignerDialog::exportSpreadsheet(const QString& fileName)
+{
+    Progress progress;
+    const std::optional<ReportSnapshot> snapshot = readData(progress);
+    if (!snapshot)
+        return false;
+    PageLayouter::Options options;
+    options.now = snapshot->now;
+    const PageModel model = PageLayouter::layOut(snapshot->layout, snapshot->parts(), options);
+    // The data export's rows where the layout has one, otherwise the rows of its query.
+    const ReportData data = Layout().exportQuery.isEmpty()
+                                ? snapshot->data.front()
+                                : ReportQuery::run(database(), Layout().exportQuery, m_params);
+    XlsxWriter::writeFile(data, ReportHeading::of(model), ReportDecimals::of(snapshot->layout), fileName);
     return true;
 }
 
@@ -267,13 +282,15 @@ bool TReportDesignerDialog::SaveToFile(const QString& fileName, const QString& r
         const QString name = renderer.isEmpty() ? ReportRenderers::nameForFile(fileName) : renderer;
         if (name.isEmpty())
             throw Kav::Exception(
-                QStringLiteral("Tipo de arquivo não reconhecido: %1 (use PDF, TXT, CSV ou HTML).")
+                QStringLiteral("Tipo de arquivo não reconhecido: %1 (use PDF, XLSX, TXT, CSV ou HTML).")
                     .arg(fileName));
         if (name == QLatin1String("printer") || name == QLatin1String("preview"))
             throw Kav::Exception(QStringLiteral("%1 não grava arquivos.").arg(name));
         // A layout that declares its data export gives a spreadsheet its rows, not printed lines.
         if (name == QLatin1String("csv") && !Layout().exportQuery.isEmpty())
             return exportData(fileName);
+        if (name == QLatin1String("xlsx"))
+            return exportSpreadsheet(fileName);
         const auto model = Prepare();
         return model && runRenderer(name, *model, fileName);
     });
@@ -282,18 +299,10 @@ bool TReportDesignerDialog::SaveToFile(const QString& fileName, const QString& r
 bool TReportDesignerDialog::SaveAs(const QString& suggestedName)
 {
     return command([this, suggestedName] {
-        const QString start =
-            suggestedName.isEmpty() ? QDir::homePath() : QDir::home().filePath(suggestedName);
-        const QString chosen = m_context.dialogs().saveFileName(parentWidget(), QStringLiteral("Salvar como"),
-                                                                start, ReportRenderers::saveFilter());
-        if (chosen.isEmpty())
-            return false;
-        // A name without an ending known here is saved as PDF.
-        const QString fileName =
-            ReportRenderers::nameForFile(chosen).isEmpty() && QFileInfo(chosen).suffix().isEmpty()
-                ? withSuffix(chosen, QStringLiteral("pdf"))
-                : chosen;
-        if (!SaveToFile(fileName))
+        // The dialog settles the ending by the type chosen (PDF first), so the file is known.
+        const QString fileName = m_context.dialogs().saveFileName(
+            parentWidget(), QStringLiteral("Salvar como"), suggestedName, ReportRenderers::saveFilter());
+        if (fileName.isEmpty() || !SaveToFile(fileName))
             return false;
         m_savedFileName = fileName;
         return true;
@@ -303,12 +312,12 @@ bool TReportDesignerDialog::SaveAs(const QString& suggestedName)
 bool TReportDesignerDialog::SaveAsText()
 {
     return command([this] {
-        const QString chosen =
-            m_context.dialogs().saveFileName(parentWidget(), QStringLiteral("Salvar como texto"),
-                                             QDir::homePath(), QStringLiteral("Texto (*.txt)"));
-        if (chosen.isEmpty())
+        const QString fileName = m_context.dialogs().saveFileName(
+            parentWidget(), QStringLiteral("Salvar como texto"), QString(), QStringLiteral("Texto (*.txt)"));
+        if (fileName.isEmpty() || !SaveToFile(fileName, QStringLiteral("text")))
             return false;
-        return SaveToFile(withSuffix(chosen, QStringLiteral("txt")), QStringLiteral("text"));
+        m_savedFileName = fileName;
+        return true;
     });
 }
 

@@ -105,6 +105,8 @@ private:
     std::optional<Qr::ReportSnapshot> readData(Progress& progress);
     // Writes the rows of the layout's data export to a CSV file.
     bool exportData(const QString& fileName);
+    // Writes the workbook: the data export's rows (or the query's) and the first page's heading.
+    bool exportSpreadsheet(const QString& fileName);
 
     QSqlDatabase database() const;
     bool runRenderer(const QString& name, const Qr::PageModel& model, const QString& fileName);

@@ -271,8 +271,13 @@ void TstQrDialog::saveAsChoosesOutputByFileType_data()
                           << "r.txt" << QByteArray("sem título\nArroz");
     QTest::addRow("no ending is PDF") << "r"
                                       << "r.pdf" << QByteArray("%PDF");
+    // The dialog settles the ending: one no type offers gets the chosen (first) type's.
     QTest::addRow("unknown ending") << "r.docx"
-                                    << "" << QByteArray();
+                                    << "r.docx.pdf" << QByteArray("%PDF");
+    QTest::addRow("wildcard refused") << "r*.pdf"
+                                      << "" << QByteArray();
+    QTest::addRow("spreadsheet") << "r.xlsx"
+                                 << "r.xlsx" << QByteArray("PK");
 }
 
 void TstQrDialog::saveAsChoosesOutputByFileType()
@@ -287,7 +292,7 @@ void TstQrDialog::saveAsChoosesOutputByFileType()
     QCOMPARE(dialog.SaveAs(), !written.isEmpty());
     if (written.isEmpty()) {
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
-        QVERIFY(dialogs().shownMessages().value(0).contains(QLatin1String("r.docx")));
+        QVERIFY(dialogs().shownMessages().value(0).contains(answer));
         return;
     }
     QVERIFY2(readAll(dir.filePath(written)).startsWith(start),
@@ -300,9 +305,11 @@ void TstQrDialog::saveAsTextWritesText()
     QTemporaryDir dir;
     TReportDesignerDialog dialog;
     bind(dialog);
+    // Only text is offered: another ending is part of the name.
     dialogs().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("r.csv")));
     QVERIFY(dialog.SaveAsText());
-    QVERIFY(readAll(dir.filePath(QStringLiteral("r.csv"))).startsWith("sem título\nArroz"));
+    QVERIFY(readAll(dir.filePath(QStringLiteral("r.csv.txt"))).startsWith("sem título\nArroz"));
+    QCOMPARE(dialog.SavedFileName(), dir.filePath(QStringLiteral("r.csv.txt")));
     dialogs().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("plain")));
     QVERIFY(dialog.SaveAsText());
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("plain.txt"))));

@@ -253,6 +253,27 @@ void TstQrExpression::formats_data()
                               << "-3,14";
     QTest::addRow("negative rounding to zero has no sign") << QVariant(-0.001) << "0.0"
                                                            << "0,0";
+    // Rounded once, from the value, on its significant digits: as a spreadsheet shows it.
+    QTest::addRow("stored just under a half") << QVariant(661.4499) << "#,##0.0"
+                                              << "661,4";
+    QTest::addRow("tie stored under it (2.675)") << QVariant(2.675) << "0.00"
+                                                 << "2,68";
+    QTest::addRow("tie stored under it (1.005)") << QVariant(1.005) << "0.00"
+                                                 << "1,01";
+    QTest::addRow("negative tie") << QVariant(-2.675) << "0.00"
+                                  << "-2,68";
+    QTest::addRow("carry into thousands") << QVariant(999.96) << "#,##0.0"
+                                          << "1.000,0";
+    QTest::addRow("carry into a new digit") << QVariant(9.999) << "0.00"
+                                            << "10,00";
+    QTest::addRow("no decimals") << QVariant(0.5) << "0"
+                                 << "1";
+    QTest::addRow("tiny") << QVariant(0.000049) << "0.0000"
+                          << "0,0000";
+    QTest::addRow("large") << QVariant(123456789.125) << "#,##0.00"
+                           << "123.456.789,13";
+    QTest::addRow("default rounds to two") << QVariant(661.4499) << ""
+                                           << "661,45";
     QTest::addRow("literal suffix") << QVariant(45.678) << "0.0%"
                                     << "45,7%";
     QTest::addRow("leading zeros") << QVariant(7) << "000"

@@ -92,6 +92,56 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The cells of an HTML report read as XML: per table, per row, each cell's text and attributes.
+struct HtmlCell
+{
+    QString text;
+    QXmlStreamAttributes attributes;
+};
+using HtmlTables = QList<QList<QList<HtmlCell>>>;
+
+HtmlTables htmlTables(const QString& html, QString* error)
+{
+    QXmlStreamReader xml(html);
+    HtmlTables tables;
+    int depth = 0; // inside a cell: its own text and that of its spans
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("table"))
+            tables.append(QList<QList<HtmlCell>>());
+        else if (xml.isStartElement() && xml.name() == QLatin1String("tr"))
+            tables.last().append(QList<HtmlCell>());
+        else if (xml.isStartElement() && xml.name() == QLatin1String("td")) {
+            tables.last().last().append(HtmlCell{QString(), xml.attributes()});
+            depth = 1;
+        } else if (xml.isCharacters() && depth > 0)
+            tables.last().last().last().text += xml.text();
+        else if (xml.isEndElement() && xml.name() == QLatin1String("td"))
+            depth = 0;
+    }
+    if (xml.hasError())
+        *error = xml.errorString();
+    return tables;
+}
+
+// A page of a wide table: the nutrient headings at their columns, one row of figures.
+Page nutrientPage(const QStringList& headings, const QStringList& figures, int& band)
+{
+    Page page;
+    ++band;
+    page.items << text(band, BandKind::ColumnHeader, 0, 0, 40, QStringLiteral("Dia"));
+    for (qsizetype i = 0; i < headings.size(); ++i)
+        if (!headings[i].isEmpty())
+            page.items << text(band, BandKind::ColumnHeader, 40 + 25 * i, 0, 25, headings[i]);
+    ++band;
+    page.items << text(band, BandKind::Detail, 0, 6, 40, QStringLiteral("seg 03/03/2025"));
+    for (qsizetype i = 0; i < figures.size(); ++i)
+        if (!figures[i].isEmpty())
+            page.items << text(band, BandKind::Detail, 40 + 25 * i, 6, 25, figures[i],
+                               ElementStyle::Align::Right);
+    return page;
+}
+
 } // namespace
 
 class TstQrRenderers : public QObject
@@ -104,6 +154,10 @@ private slots:
     void csvQuotesAndKeepsFrameOnce();
     void htmlEscapesAndHasOnePagePerPage();
     void htmlIsAWellFormedTableOfColumns();
+    void htmlKeepsEachHeadingInOneColumnOnEveryPage();
+    void htmlFiguresCarryTheirNumberAndMarkApart_data();
+    void htmlFiguresCarryTheirNumberAndMarkApart();
+    void htmlChartsKeepTheirNoteAndReference();
     void pdfReadsBack();
     void fileRenderersCancel_data();
     void fileRenderersCancel();
@@ -236,6 +290,135 @@ void TstQrRenderers::htmlIsAWellFormedTableOfColumns()
     QCOMPARE(tables[0][2], QStringList({"Arroz; feijão \"tropeiro\"", "125,5", ""}));
     QCOMPARE(tables[1].last(), QStringList({"", "", "Página 2 de 2"}));
     QCOMPARE(emphasised, QStringList({"100,5"}));
+}
+
+// Pages that leave a column out (a nutrient with no value there, a shorter last block) keep every
+// other heading in its column.
+void TstQrRenderers::htmlKeepsEachHeadingInOneColumnOnEveryPage()
+{
+    PageModel model;
+    int band = 0;
+    model.pages << nutrientPage({"Energia", "Proteína", "Sódio"}, {"661,4", "20,5", "117,5*"}, band)
+                << nutrientPage({"Energia", "", "Sódio"}, {"598", "", "99,1"}, band)
+                << nutrientPage({"", "Proteína", "Sódio"}, {"", "18", "1.024,7"}, band)
+                << nutrientPage({"Energia"}, {"700"}, band);
+    QString error;
+    const HtmlTables tables = htmlTables(HtmlRenderer::toHtml(model), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(tables.size(), 4);
+    QHash<QString, QSet<int>> columnsOfHeading;
+    QSet<qsizetype> widths;
+    for (const auto& rows : tables) {
+        for (int c = 0; c < rows[0].size(); ++c)
+            if (!rows[0][c].text.isEmpty())
+                columnsOfHeading[rows[0][c].text].insert(c);
+        for (const auto& cells : rows)
+            widths.insert(cells.size());
+    }
+    QCOMPARE(widths, QSet<qsizetype>({4}));
+    QCOMPARE(columnsOfHeading.value("Dia"), QSet<int>({0}));
+    QCOMPARE(columnsOfHeading.value("Energia"), QSet<int>({1}));
+    QCOMPARE(columnsOfHeading.value("Proteína"), QSet<int>({2}));
+    QCOMPARE(columnsOfHeading.value("Sódio"), QSet<int>({3}));
+    // The figure under a heading is in its column.
+    QCOMPARE(tables[2][1][3].text, QStringLiteral("1.024,7"));
+}
+
+void TstQrRenderers::htmlFiguresCarryTheirNumberAndMarkApart_data()
+{
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<QString>("value"); // data-value, empty: none
+    QTest::addColumn<QString>("incomplete");
+    QTest::addColumn<QString>("shown"); // the cell's text
+    QTest::newRow("decimal comma") << "117,5"
+                                   << "117.5"
+                                   << ""
+                                   << "117,5";
+    QTest::newRow("incomplete") << "117,5*"
+                                << "117.5"
+                                << "S"
+                                << "117,5*";
+    QTest::newRow("thousands") << "1.024,7"
+                               << "1024.7"
+                               << ""
+                               << "1.024,7";
+    QTest::newRow("out of range") << "1.024,7* ↑"
+                                  << "1024.7"
+                                  << "S"
+                                  << "1.024,7* ↑";
+    QTest::newRow("negative whole") << "-3"
+                                    << "-3"
+                                    << ""
+                                    << "-3";
+    QTest::newRow("below one") << "0,4*"
+                               << "0.4"
+                               << "S"
+                               << "0,4*";
+    QTest::newRow("code keeps being a text") << "00001"
+                                             << ""
+                                             << ""
+                                             << "00001";
+    QTest::newRow("date") << "03/03/2025"
+                          << ""
+                          << ""
+                          << "03/03/2025";
+    QTest::newRow("share") << "12% VET"
+                           << ""
+                           << ""
+                           << "12% VET";
+    QTest::newRow("bad grouping") << "1.02,5"
+                                  << ""
+                                  << ""
+                                  << "1.02,5";
+}
+
+void TstQrRenderers::htmlFiguresCarryTheirNumberAndMarkApart()
+{
+    QFETCH(QString, printed);
+    QFETCH(QString, value);
+    QFETCH(QString, incomplete);
+    QFETCH(QString, shown);
+    PageModel model;
+    int band = 0;
+    model.pages << nutrientPage({"Sódio"}, {printed}, band);
+    QString error;
+    const HtmlTables tables = htmlTables(HtmlRenderer::toHtml(model), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const HtmlCell& cell = tables[0][1][1];
+    QCOMPARE(cell.text, shown);
+    QCOMPARE(cell.attributes.value(QLatin1String("data-value")).toString(), value);
+    QCOMPARE(cell.attributes.value(QLatin1String("data-incompleto")).toString(), incomplete);
+    const QString html = HtmlRenderer::toHtml(model);
+    QCOMPARE(html.contains(QStringLiteral("<span class=\"mark\"")), !incomplete.isEmpty());
+}
+
+void TstQrRenderers::htmlChartsKeepTheirNoteAndReference()
+{
+    PageModel model;
+    Page page;
+    PageItem chart = text(1, BandKind::Summary, 0, 0, 120, QStringLiteral("média de cada semana"));
+    chart.kind = PageItem::Kind::Chart;
+    chart.bars = std::make_shared<const QList<ChartBar>>(
+        QList<ChartBar>{{QStringLiteral("sem. 1"), 661.4499, QStringLiteral("661")},
+                        {QStringLiteral("sem. 2"), 702, QStringLiteral("702")}});
+    chart.references = {{700, QStringLiteral("mín. 700")}};
+    page.items << chart;
+    model.pages << page;
+    QString error;
+    const HtmlTables tables = htmlTables(HtmlRenderer::toHtml(model), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QStringList rows;
+    for (const auto& cells : tables[0]) {
+        QStringList texts;
+        for (const HtmlCell& cell : cells)
+            texts << cell.text + (cell.attributes.hasAttribute(QLatin1String("data-value"))
+                                      ? QLatin1Char('=') +
+                                            cell.attributes.value(QLatin1String("data-value")).toString()
+                                      : QString());
+        rows << texts.join(QLatin1Char('|'));
+    }
+    QCOMPARE(rows, QStringList({"sem. 1|661=661.4499", "sem. 2|702=702", "média de cada semana|",
+                                "Referência|mín. 700=700"}));
 }
 
 void TstQrRenderers::pdfReadsBack()

@@ -8,6 +8,7 @@
 #include "Events.h"
 #include "KavException.h"
 #include "LayoutReader.h"
+#include "OpenpyxlPython.h"
 #include "PageLayouter.h"
 #include "PageModel.h"
 #include "PreparedReportFixture.h"
@@ -19,12 +20,14 @@
 
 #include <optional>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QtTest>
+#include <QXmlStreamReader>
 
 using namespace Qr;
 
@@ -265,7 +268,11 @@ private slots:
     void dataExportHasOneRowPerDishAndNutrient();
     void dataExportLoadsInPython();
     void dataExportAgreesWithThePrintedText();
+    void weeklyExportWithReferenceFlagsAsThePage();
     void dataExportsLoadIntoLibreOffice();
+    void spreadsheetReadsBackAsTheReport_data();
+    void everyFigureIsTheSameInEveryFormat();
+    void spreadsheetReadsBackAsTheReport();
     void dailyChartHasEnergyOfEachDay();
     void dailyChartDrawsTheMenuTypesEnergyReference();
     void yearKeepsHeadingsWithTheirRows_data();
@@ -280,10 +287,16 @@ private slots:
 
 private:
     QString run(const QString& layoutCode, const Criteria& criteria, const QString& connection = kConnection);
+    // Refreshes docs/<name>.png with the first page of a workbook as LibreOffice Calc prints it.
+    void writeSpreadsheetPicture(const QString& xlsx, const QString& name);
     // Refreshes a picture of the documentation (docs/<name>.png) from the first page of a PDF.
     void writeReportPicture(const QString& pdf, const QString& name);
     // Prints a layout to PDF and returns the text pdftotext reads from it; empty when it failed.
     QString printedText(const QString& layoutCode, const Criteria& criteria, const QString& pdf);
+    // Saves a layout to `fileName` (in the test's folder) by its ending; the path, empty when
+    // nothing was written.
+    QString saved(const QString& layoutCode, const Criteria& criteria, const QString& fileName,
+                  const QString& connection = kConnection);
     // The data export (CSV) of a layout.
     QString exported(const QString& layoutCode, const Criteria& criteria,
                      const QString& connection = kConnection);
@@ -717,25 +730,43 @@ void TstQrScreenLayouts::moreThanEightNutrientsPrintInASecondBlock()
 
 namespace {
 
-// A data export read back: the header and the rows, split at commas (the fixture's texts hold
-// none).
+// A data export read back: the header and the rows, split at ";" with the quotes of the texts
+// taken off (the fixture's texts hold neither).
 struct ExportedRows
 {
     QStringList header;
     QList<QStringList> rows;
 
     QString at(int row, const QString& column) const { return rows[row].value(header.indexOf(column)); }
+    // A number field, written with a decimal comma.
+    double number(int row, const QString& column) const
+    {
+        bool ok = false;
+        const double value = at(row, column).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        return ok ? value : qQNaN();
+    }
 };
 
-ExportedRows readExport(const QString& csv)
+QStringList fieldsOf(const QString& line)
+{
+    QStringList fields = line.split(QLatin1Char(';'));
+    for (QString& field : fields)
+        if (field.size() >= 2 && field.startsWith(QLatin1Char('"')) && field.endsWith(QLatin1Char('"')))
+            field = field.mid(1, field.size() - 2);
+    return fields;
+}
+
+ExportedRows readExport(QString csv)
 {
     ExportedRows read;
+    if (csv.startsWith(QChar(0xFEFF)))
+        csv.remove(0, 1);
     QStringList lines = csv.split(QStringLiteral("\r\n"));
     if (lines.last().isEmpty())
         lines.removeLast();
-    read.header = lines.takeFirst().split(QLatin1Char(','));
+    read.header = fieldsOf(lines.takeFirst());
     for (const QString& line : lines)
-        read.rows.append(line.split(QLatin1Char(',')));
+        read.rows.append(fieldsOf(line));
     return read;
 }
 
@@ -748,8 +779,8 @@ Criteria allNutrients()
 
 } // namespace
 
-QString TstQrScreenLayouts::exported(const QString& layoutCode, const Criteria& criteria,
-                                     const QString& connection)
+QString TstQrScreenLayouts::saved(const QString& layoutCode, const Criteria& criteria,
+                                  const QString& fileName, const QString& connection)
 {
     TReportDesignerDialog dialog;
     Screen screen;
@@ -758,21 +789,28 @@ QString TstQrScreenLayouts::exported(const QString& layoutCode, const Criteria& 
     dialog.setConnectionName(connection);
     dialog.LoadFromFile(kReports + QLatin1Char('/') +
                         ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
-    const QString out = m_dir.filePath(QStringLiteral("dados.csv"));
-    if (!dialog.SaveToFile(out))
-        return {};
-    QFile file(out);
+    const QString out = m_dir.filePath(fileName);
+    return dialog.SaveToFile(out) ? out : QString();
+}
+
+QString TstQrScreenLayouts::exported(const QString& layoutCode, const Criteria& criteria,
+                                     const QString& connection)
+{
+    QFile file(saved(layoutCode, criteria, QStringLiteral("dados.csv"), connection));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 void TstQrScreenLayouts::dataExportHasOneRowPerDishAndNutrient()
 {
-    const QString csv = exported(QStringLiteral("01"), allNutrients());
-    QVERIFY(!csv.startsWith(QChar(0xFEFF)));
+    QFile file(saved(QStringLiteral("01"), allNutrients(), QStringLiteral("dados.csv")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF")); // so that spreadsheets read the accents as UTF-8
+    const QString csv = QString::fromUtf8(bytes);
     const ExportedRows read = readExport(csv);
     QCOMPARE(read.header, QStringList({"dia", "cod_servico", "servico", "cod_tipo_prato", "tipo_prato",
                                        "cod_prato", "prato", "opcao", "cod_nutriente", "nutriente", "unidade",
-                                       "valor", "incompleto", "ndpcal", "ndpcal_incompleto"}));
+                                       "valor", "incompleto", "ndpcal", "ndpcal_incompleto", "ndpcal_de"}));
     const int nutrients = int(allNutrients().nutrients.size());
     QCOMPARE(read.rows.size(), PreparedReportFixture::dishes().size() * nutrients);
     for (const QStringList& row : read.rows)
@@ -784,10 +822,11 @@ void TstQrScreenLayouts::dataExportHasOneRowPerDishAndNutrient()
     QCOMPARE(read.at(0, "valor"), QStringLiteral("190"));
     QCOMPARE(read.at(nutrients, "prato"), QStringLiteral("Omelete"));
     QCOMPARE(read.at(nutrients, "opcao"), QStringLiteral("S"));
-    QCOMPARE(read.at(4, "valor"), QStringLiteral("0.4")); // the chicken's fibre, incomplete
+    QCOMPARE(read.at(4, "valor"), QStringLiteral("0,4")); // the chicken's fibre, incomplete
     QCOMPARE(read.at(4, "incompleto"), QStringLiteral("S"));
     QCOMPARE(read.at(8, "cod_nutriente"), QStringLiteral("009")); // every nutrient, not only eight
-    QCOMPARE(read.at(0, "ndpcal"), QStringLiteral("7.8"));
+    QCOMPARE(read.at(0, "ndpcal"), QStringLiteral("7,8"));
+    QCOMPARE(read.at(0, "ndpcal_de"), QStringLiteral("dia")); // the day's, on a dish's row
     // Without option dishes and NDpCal% the export follows the printed report.
     Criteria plain = allNutrients();
     plain.options = false;
@@ -812,12 +851,12 @@ void TstQrScreenLayouts::dataExportLoadsInPython()
     QProcess process;
     process.start(python, {QStringLiteral("-c"), QStringLiteral(R"(
 import csv, datetime, sys
-with open(sys.argv[1], encoding='utf-8', newline='') as f:
-    rows = list(csv.DictReader(f))
+with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:
+    rows = list(csv.DictReader(f, delimiter=';'))
 total = 0.0
 for row in rows:
     if row['valor']:
-        total += float(row['valor'])
+        total += float(row['valor'].replace(',', '.'))
     if row['dia']:
         datetime.date.fromisoformat(row['dia'])
     int(row['semana'])
@@ -840,6 +879,43 @@ print(len(rows), round(total, 3), ','.join(sorted({row['linha'] for row in rows}
             total += sum + sum / PreparedReportFixture::weekDays(week);
         }
     QVERIFY(answer.value(1).toDouble() > total); // the service means come on top of the days
+}
+
+// 05 compares days and week means with the menu type's reference: its export carries the bounds
+// and says which values are out of them (04, without a reference, does not).
+void TstQrScreenLayouts::weeklyExportWithReferenceFlagsAsThePage()
+{
+    const ExportedRows plain = readExport(exported(QStringLiteral("04"), kWeeks));
+    QVERIFY(!plain.header.contains(QStringLiteral("fora_da_referencia")));
+    const ExportedRows read = readExport(exported(QStringLiteral("05"), kWeeks));
+    for (const char* column : {"referencia_minimo", "referencia_maximo", "fora_da_referencia", "ndpcal_de"})
+        QVERIFY2(read.header.contains(QLatin1String(column)), column);
+    QHash<QString, int> flags;
+    int bounded = 0;
+    int scopes = 0;
+    for (int row = 0; row < read.rows.size(); ++row) {
+        const QString line = read.at(row, "linha");
+        const QString flag = read.at(row, "fora_da_referencia");
+        const double value = read.number(row, "valor");
+        const double low = read.number(row, "referencia_minimo");
+        const double high = read.number(row, "referencia_maximo");
+        QString expected;
+        if (line != QLatin1String("media_servico") && value < low)
+            expected = QStringLiteral("abaixo");
+        else if (line != QLatin1String("media_servico") && value > high)
+            expected = QStringLiteral("acima");
+        QVERIFY2(flag == expected, qPrintable(read.rows[row].join(QLatin1Char(';'))));
+        bounded += !qIsNaN(low) || !qIsNaN(high);
+        ++flags[flag];
+        // Whose NDpCal% a row carries, when it carries one.
+        const QString scope =
+            read.at(row, "dia").isEmpty() ? QStringLiteral("semana") : QStringLiteral("dia");
+        QCOMPARE(read.at(row, "ndpcal_de"), read.at(row, "ndpcal").isEmpty() ? QString() : scope);
+        scopes += !read.at(row, "ndpcal_de").isEmpty();
+    }
+    QVERIFY(bounded > 0 && scopes > 0);
+    QVERIFY2(flags.value(QStringLiteral("abaixo")) + flags.value(QStringLiteral("acima")) > 0,
+             "the fixture's menu is out of its reference somewhere");
 }
 
 void TstQrScreenLayouts::dataExportAgreesWithThePrintedText()
@@ -865,7 +941,7 @@ void TstQrScreenLayouts::dataExportAgreesWithThePrintedText()
         for (int n = 0; n < 8; ++n) {
             const int row = d * nutrients + n;
             const QString value = read.at(row, "valor");
-            const QString printed = (value.isEmpty() ? QString() : amount(value.toDouble())) +
+            const QString printed = (value.isEmpty() ? QString() : amount(read.number(row, "valor"))) +
                                     (read.at(row, "incompleto") == QLatin1String("S") ? "*" : "");
             QCOMPARE(cells.value(n), printed);
             ++compared;
@@ -873,6 +949,19 @@ void TstQrScreenLayouts::dataExportAgreesWithThePrintedText()
     }
     QCOMPARE(compared, PreparedReportFixture::dishes().size() * 8);
 }
+
+namespace {
+
+// A run of each layout that has a data export, with option dishes and NDpCal%.
+QHash<QString, Criteria> exportCases()
+{
+    return {{QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true}},
+            {QStringLiteral("04"), kWeeks},
+            {QStringLiteral("05"), kWeeks},
+            {QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true}}};
+}
+
+} // namespace
 
 void TstQrScreenLayouts::dataExportsLoadIntoLibreOffice()
 {
@@ -883,11 +972,7 @@ void TstQrScreenLayouts::dataExportsLoadIntoLibreOffice()
             QFAIL("soffice (libreoffice-calc-nogui) or python3 is missing");
         QSKIP("soffice (libreoffice-calc-nogui) or python3 is not installed");
     }
-    const QHash<QString, Criteria> layouts = {
-        {QStringLiteral("01"), {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true}},
-        {QStringLiteral("04"), kWeeks},
-        {QStringLiteral("05"), kWeeks},
-        {QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true}}};
+    const QHash<QString, Criteria> layouts = exportCases();
     const QDir folder(m_dir.filePath(QStringLiteral("planilhas")));
     QVERIFY(folder.mkpath(QStringLiteral(".")));
     QStringList csvFiles;
@@ -897,14 +982,15 @@ void TstQrScreenLayouts::dataExportsLoadIntoLibreOffice()
         file.write(exported(layout.key(), layout.value()).toUtf8());
         csvFiles.append(file.fileName());
     }
-    // What a user sets in Calc's import dialog: comma, double quotes, UTF-8 (7.4 takes a file
-    // without a byte-order mark for Latin-1 otherwise), from line 1, point as the decimal
-    // separator. A profile of its own, so that runs at once do not meet.
+    // Calc as a Brazilian office opens the file: ";" between fields, double quotes, UTF-8 (told
+    // by the byte-order mark too), from line 1, Portuguese (Brazil) numbers (decimal comma),
+    // quoted fields kept as texts (codes keep their zeros). A profile of its own, so that runs at
+    // once do not meet.
     QProcess convert;
     convert.start(soffice, QStringList{QStringLiteral("--headless"),
                                        QStringLiteral("-env:UserInstallation=file://") +
                                            m_dir.filePath(QStringLiteral("libreoffice-perfil")),
-                                       QStringLiteral("--infilter=CSV:44,34,76,1,,1033"),
+                                       QStringLiteral("--infilter=CSV:59,34,76,1,,1046,true"),
                                        QStringLiteral("--convert-to"), QStringLiteral("xlsx"),
                                        QStringLiteral("--outdir"), folder.path()} +
                                csvFiles);
@@ -921,6 +1007,160 @@ void TstQrScreenLayouts::dataExportsLoadIntoLibreOffice()
                  qPrintable(csv + QLatin1Char('\n') + answer + check.readAllStandardError()));
         QVERIFY2(answer.startsWith(QStringLiteral("ok ")) && answer.mid(3).toInt() > 0, qPrintable(answer));
     }
+}
+
+void TstQrScreenLayouts::spreadsheetReadsBackAsTheReport_data()
+{
+    QTest::addColumn<QString>("layout");
+    const QList<QString> layouts = exportCases().keys();
+    for (const QString& layout : layouts)
+        QTest::newRow(qPrintable(layout)) << layout;
+}
+
+void TstQrScreenLayouts::spreadsheetReadsBackAsTheReport()
+{
+    QFETCH(QString, layout);
+    const QString python = pythonWithOpenpyxl();
+    if (python.isEmpty()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            QFAIL("python3-openpyxl is missing");
+        QSKIP("python3-openpyxl is not installed");
+    }
+    const Criteria criteria = exportCases().value(layout);
+    const QString csv = saved(layout, criteria, QStringLiteral("planilha-%1.csv").arg(layout));
+    const QString xlsx = saved(layout, criteria, QStringLiteral("planilha-%1.xlsx").arg(layout));
+    QVERIFY(!csv.isEmpty() && !xlsx.isEmpty());
+    QProcess check;
+    check.start(python, {QStringLiteral(KAV_TEST_DIR "/xlsx_export_check.py"), csv, xlsx});
+    QVERIFY(check.waitForFinished());
+    const QStringList answer = QString::fromUtf8(check.readAllStandardOutput()).split(QLatin1Char('\n'));
+    QVERIFY2(check.exitCode() == 0,
+             qPrintable(answer.join(QLatin1Char('\n')) + check.readAllStandardError()));
+    QCOMPARE(answer.value(0),
+             QStringLiteral("ok %1").arg(readExport(exported(layout, criteria)).rows.size()));
+
+    // The second sheet: the layout's title, then the first page's heading as label and value,
+    // each as the page prints it.
+    const QString printed = run(layout, criteria);
+    const ReportLayout read = LayoutReader::readFile(
+        kReports + QLatin1Char('/') + ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
+    QCOMPARE(answer.value(1).trimmed(), read.title);
+    QStringList labels;
+    for (const QString& line : answer.mid(2)) {
+        const QStringList cells = line.split(QLatin1Char('\t'));
+        if (cells.size() < 2 || cells.value(1).isEmpty())
+            continue;
+        labels.append(cells[0]);
+        QVERIFY2(printed.contains(cells[0] + QStringLiteral(": ") + cells[1]), qPrintable(line));
+    }
+    for (const QString& label : {QStringLiteral("Central de alimentação"), QStringLiteral("Tipo de cardápio"),
+                                 QStringLiteral("Período")})
+        QVERIFY2(labels.contains(label), qPrintable(labels.join(QLatin1Char('|'))));
+    if (layout == QLatin1String("05") && qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
+        writeSpreadsheetPicture(xlsx, QStringLiteral("spreadsheet"));
+}
+
+namespace {
+
+// The figures with decimals a text shows ("1.024,7", "0,4*"), as numbers, in order.
+QList<double> decimalFigures(const QString& text)
+{
+    static const QRegularExpression figure(
+        QStringLiteral("(?<![\\d.,])-?\\d{1,3}(?:\\.\\d{3})*,\\d+(?![\\d,])"));
+    QList<double> figures;
+    for (auto match = figure.globalMatch(text); match.hasNext();)
+        figures.append(match.next()
+                           .captured()
+                           .remove(QLatin1Char('.'))
+                           .replace(QLatin1Char(','), QLatin1Char('.'))
+                           .toDouble());
+    return figures;
+}
+
+// The cells' texts of an HTML report, one a line, and the data-value of those that have one
+// against the figure they show.
+QString htmlCellTexts(const QString& html, QStringList& disagreements)
+{
+    QXmlStreamReader xml(html);
+    QString texts;
+    QString cell;
+    QString value;
+    bool inCell = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("td")) {
+            inCell = true;
+            cell.clear();
+            value = xml.attributes().value(QLatin1String("data-value")).toString();
+        } else if (xml.isCharacters() && inCell) {
+            cell += xml.text();
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("td")) {
+            inCell = false;
+            texts += cell + QLatin1Char('\n');
+            const QList<double> shown = decimalFigures(cell);
+            if (!value.isEmpty() && !shown.isEmpty() && !qFuzzyCompare(shown.constFirst(), value.toDouble()))
+                disagreements.append(cell + QStringLiteral(" != ") + value);
+        }
+    }
+    if (xml.hasError())
+        disagreements.append(xml.errorString());
+    return texts;
+}
+
+} // namespace
+
+// One weekly report saved as PDF, text, HTML and CSV: the same figures in each, read by each
+// format's convention, each rounded once from the value the data export carries.
+void TstQrScreenLayouts::everyFigureIsTheSameInEveryFormat()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    QList<double> fromPdf = decimalFigures(
+        printedText(QStringLiteral("05"), kWeeks, m_dir.filePath(QStringLiteral("cruzado.pdf"))));
+    QList<double> fromText =
+        decimalFigures(readText(saved(QStringLiteral("05"), kWeeks, QStringLiteral("cruzado.txt"))));
+    QStringList disagreements;
+    QList<double> fromHtml = decimalFigures(htmlCellTexts(
+        readText(saved(QStringLiteral("05"), kWeeks, QStringLiteral("cruzado.html"))), disagreements));
+    QVERIFY2(disagreements.isEmpty(), qPrintable(disagreements.join(QLatin1Char('\n'))));
+    QVERIFY(fromText.size() > 100);
+    for (QList<double>* figures : {&fromPdf, &fromText, &fromHtml})
+        std::sort(figures->begin(), figures->end());
+    QCOMPARE(fromPdf, fromText);
+    QCOMPARE(fromHtml, fromText);
+
+    // Every day's value of the export, rounded to the page's decimal, is among them.
+    const ExportedRows csv = readExport(exported(QStringLiteral("05"), kWeeks));
+    int days = 0;
+    for (int row = 0; row < csv.rows.size(); ++row) {
+        if (csv.at(row, "linha") != QLatin1String("dia") || csv.at(row, "valor").isEmpty())
+            continue;
+        const double value = csv.number(row, "valor");
+        const double printed = std::round(value * 10) / 10;
+        QVERIFY2(std::any_of(fromText.cbegin(), fromText.cend(),
+                             [&](double f) { return std::abs(f - printed) < 1e-9; }),
+                 qPrintable(csv.rows[row].join(QLatin1Char(';'))));
+        ++days;
+    }
+    QVERIFY(days > 0);
+}
+
+void TstQrScreenLayouts::writeSpreadsheetPicture(const QString& xlsx, const QString& name)
+{
+    // Calc itself lays the data sheet out (as it prints it: the nogui package draws no window);
+    // its first page becomes the picture.
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    QVERIFY2(!soffice.isEmpty(), "soffice (libreoffice-calc-nogui) is not installed");
+    QProcess convert;
+    convert.start(soffice, {QStringLiteral("--headless"),
+                            QStringLiteral("-env:UserInstallation=file://") +
+                                m_dir.filePath(QStringLiteral("libreoffice-perfil")),
+                            QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"),
+                            m_dir.path(), xlsx});
+    QVERIFY(convert.waitForFinished(kOfficeWaitMs));
+    const QString pdf = xlsx.chopped(4) + QStringLiteral("pdf");
+    QVERIFY2(QFile::exists(pdf), convert.readAllStandardError().constData());
+    writeReportPicture(pdf, name);
 }
 
 void TstQrScreenLayouts::optionDishFollowsTheMainDish()

@@ -1,6 +1,8 @@
 """Checks that a spreadsheet (xlsx) holds a CSV data export cell for cell, with only the standard
-library: the header as written, numbers as numbers of the same value, ISO dates as dates of the
-same day, every other field as the same text (accents included).
+library. The export's convention: UTF-8 with a byte-order mark, fields apart by ";", texts quoted,
+numbers unquoted with a decimal comma, ISO dates unquoted. So: a quoted field is the same text
+(accents and leading zeros included), an unquoted number the same number, an unquoted ISO date
+the same day, an empty field an empty cell; and a code (a column named cod_...) is a text.
 
 Usage: xlsx_matches_csv.py FILE.csv FILE.xlsx   (prints "ok ROWS" or the differences, exit 1)
 """
@@ -78,27 +80,60 @@ def cells(path):
     return rows
 
 
+def fields_of(line):
+    """The fields of one CSV line as (quoted, text)."""
+    fields = []
+    at = 0
+    while True:
+        if line.startswith('"', at):
+            end = at + 1
+            while True:
+                end = line.index('"', end)
+                if line.startswith('""', end):
+                    end += 2
+                else:
+                    break
+            fields.append((True, line[at + 1 : end].replace('""', '"')))
+            at = end + 1
+        else:
+            end = line.find(";", at)
+            end = len(line) if end < 0 else end
+            fields.append((False, line[at:end]))
+            at = end
+        if at >= len(line):
+            return fields
+        at += 1  # the ";"
+
+
 def expected(field):
-    if field == "":
+    quoted, text = field
+    if quoted:
+        return ("text", text)
+    if text == "":
         return None
-    if ISO_DATE.match(field):
-        return ("date", datetime.date.fromisoformat(field))
-    try:
-        return ("number", float(field))
-    except ValueError:
-        return ("text", field)
+    if ISO_DATE.match(text):
+        return ("date", datetime.date.fromisoformat(text))
+    return ("number", float(text.replace(",", ".")))
 
 
 def main(csv_path, xlsx_path):
-    with open(csv_path, encoding="utf-8", newline="") as f:
-        table = list(csv.reader(f))
+    # The values as the documented call reads them; which fields were quoted from the raw lines.
+    with open(csv_path, encoding="utf-8-sig", newline="") as f:
+        read = list(csv.reader(f, delimiter=";"))
+    with open(csv_path, encoding="utf-8-sig", newline="") as f:
+        raw = [fields_of(line) for line in f.read().split("\r\n") if line]
+    if [[text for _, text in fields] for fields in raw] != read:
+        print("Python's csv reads the file otherwise than its convention says")
+        return 1
+    table = raw
     sheet = cells(xlsx_path)
     problems = []
     if len(sheet) != len(table):
         problems.append("%d rows in the spreadsheet, %d in the CSV" % (len(sheet), len(table)))
     header = [cell[1] if cell and cell[0] == "text" else cell for cell in (sheet[0] if sheet else [])]
-    if header != table[0]:
-        problems.append("header %r, not %r" % (header, table[0]))
+    names = [text for _, text in table[0]]
+    if header != names:
+        problems.append("header %r, not %r" % (header, names))
     for number, (fields, row) in enumerate(zip(table[1:], sheet[1:]), start=2):
         for column, field in enumerate(fields):
             want = expected(field)
@@ -107,7 +142,9 @@ def main(csv_path, xlsx_path):
                 got is not None and want is not None and got[0] == want[0] == "number" and abs(got[1] - want[1]) < 1e-9
             )
             if not same:
-                problems.append("row %d, %s: %r, not %r" % (number, table[0][column], got, want))
+                problems.append("row %d, %s: %r, not %r" % (number, names[column], got, want))
+            elif names[column].startswith("cod_") and got is not None and got[0] != "text":
+                problems.append("row %d, %s: a code read as %r" % (number, names[column], got))
     if problems:
         print("\n".join(problems[:20]))
         return 1

@@ -11,7 +11,6 @@ namespace Qr {
 namespace {
 
 constexpr QChar kCsvSeparator = QLatin1Char(';');
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool repeatsOnEveryPage(BandKind kind)
 {
@@ -60,7 +59,7 @@ bool CsvRenderer::render(const PageModel& model, const RenderTarget& target)
 {
     pageDone(target, 0, int(model.pages.size()));
     QSaveFile file(target.fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(kByteOrderMark) < 0 ||
+    if (!file.open(QIODevice::WriteOnly) || file.write(Utf8ByteOrderMark) < 0 ||
         file.write(toCsv(model).toUtf8()) < 0 || !file.commit())
         throw Kav::Exception(Kav::cannotWrite(file));
     pageDone(target, int(model.pages.size()), int(model.pages.size()));

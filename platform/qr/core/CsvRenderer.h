@@ -10,6 +10,9 @@
 
 namespace Qr {
 
+// Written first in a CSV file, so that spreadsheets read it as UTF-8.
+inline constexpr char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
 class CsvRenderer : public ReportRenderer
 {
 public:

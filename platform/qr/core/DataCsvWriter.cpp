@@ -1,5 +1,7 @@
 #include "DataCsvWriter.h"
 
+#include "CsvRenderer.h"
+
 #include "KavException.h"
 #include "SystemFailure.h"
 
@@ -11,16 +13,16 @@ namespace Qr {
 
 namespace {
 
-constexpr QChar kDataCsvSeparator = QLatin1Char(',');
+constexpr QChar kDataCsvSeparator = QLatin1Char(';');
+constexpr QChar kDecimalComma = QLatin1Char(',');
 const QLatin1String kLineEnd("\r\n");
 // Decimals kept of a number that is not whole; trailing zeros are dropped.
 constexpr int kDecimals = 6;
 
+// Every text is quoted, so that a code stays a text ("00001") for a reader that keeps quoted
+// fields as texts.
 QString quoted(const QString& text)
 {
-    if (!text.contains(kDataCsvSeparator) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
     QString escaped = text;
     escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + escaped + QLatin1Char('"');
@@ -33,7 +35,9 @@ QString csvNumber(double value)
         text.chop(1);
     if (text.endsWith(QLatin1Char('.')))
         text.chop(1);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+    if (text == QLatin1String("-0"))
+        return QStringLiteral("0");
+    return text.replace(QLatin1Char('.'), kDecimalComma);
 }
 
 } // namespace
@@ -82,7 +86,8 @@ QString DataCsvWriter::toCsv(const ReportData& data)
 void DataCsvWriter::writeFile(const ReportData& data, const QString& fileName)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toCsv(data).toUtf8()) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(Utf8ByteOrderMark) < 0 ||
+        file.write(toCsv(data).toUtf8()) < 0 || !file.commit())
         throw Kav::Exception(Kav::cannotWrite(file));
 }
 

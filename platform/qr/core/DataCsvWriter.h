@@ -1,7 +1,9 @@
 #pragma once
-// Writes rows of a query as a spreadsheet reads them: one header row of the column names (lower
-// case), one line per row, fields apart by commas, texts quoted where they must be, dates in ISO
-// form, numbers with a point and no grouping, UTF-8 without a byte-order mark.
+// Writes rows of a query as a Brazilian spreadsheet reads them on opening: one header row of the
+// column names (lower case), one line per row, fields apart by ";", every text quoted (codes keep
+// their zeros where quoted fields are read as texts), numbers unquoted with a decimal comma and no
+// grouping, dates in ISO form (2025-03-03), empty fields for nulls, UTF-8 with a byte-order mark
+// (so the accents are read right without asking).
 
 #include "ReportData.h"
 
@@ -12,6 +14,7 @@ namespace Qr {
 class DataCsvWriter
 {
 public:
+    // The text of the file, without its byte-order mark.
     static QString toCsv(const ReportData& data);
     // Kav::Exception when the file cannot be written.
     static void writeFile(const ReportData& data, const QString& fileName);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace Qr {
@@ -26,14 +27,17 @@ int columnKey(double left)
     return int(std::lround(left / kColumnStepMm));
 }
 
-// The columns of a page's table: every distinct left edge of its texts (and charts' labels),
-// left to right, so that what is printed one under the other stays in one column.
-QList<int> columnsOf(const Page& page)
+// The columns of every page's table: each distinct left edge of the report's texts (and charts'
+// labels), left to right, the same on every page, so that what is printed one under the other
+// stays in one column and a heading keeps its column from page to page. A chart's values take
+// the column after its labels.
+QList<int> columnsOf(const PageModel& model)
 {
     QList<int> keys;
-    for (const PageItem& item : page.items)
-        if (item.kind == PageItem::Kind::Text || item.kind == PageItem::Kind::Chart)
-            keys.append(columnKey(item.rect.left()));
+    for (const Page& page : model.pages)
+        for (const PageItem& item : page.items)
+            if (item.kind == PageItem::Kind::Text || item.kind == PageItem::Kind::Chart)
+                keys.append(columnKey(item.rect.left()));
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     return keys;
@@ -56,6 +60,33 @@ QString cellClass(const PageItem& item)
                              : QStringLiteral(" class=\"%1\"").arg(classes.join(QLatin1Char(' ')));
 }
 
+// A figure as printed, "1.024,7* ↑": the number, then its marks (the incomplete mark "*", the
+// arrow of a value out of its reference). A code with leading zeros is no figure.
+const QRegularExpression& printedFigure()
+{
+    static const QRegularExpression figure(
+        QStringLiteral("^(-?(?!0\\d)(?:\\d{1,3}(?:\\.\\d{3})+|\\d+)(?:,\\d+)?)(\\*?)(\\s*[\u2191\u2193]?)$"));
+    return figure;
+}
+
+// A cell's content: a figure with its value for a program to read (data-value, a point as the
+// decimal separator) and the incomplete mark apart from the number; any other text as it is.
+QString cellContent(const QString& text, QString& attributes)
+{
+    const QRegularExpressionMatch figure = printedFigure().match(text);
+    if (!figure.hasMatch())
+        return text.toHtmlEscaped();
+    QString value = figure.captured(1);
+    value.remove(QLatin1Char('.')).replace(QLatin1Char(','), QLatin1Char('.'));
+    attributes += QStringLiteral(" data-value=\"%1\"").arg(value);
+    QString html = figure.captured(1);
+    if (!figure.captured(2).isEmpty()) {
+        attributes += QStringLiteral(" data-incompleto=\"S\"");
+        html += QStringLiteral("<span class=\"mark\" title=\"valor incompleto\">*</span>");
+    }
+    return html + figure.captured(3).toHtmlEscaped();
+}
+
 // One table row: each text in the column of its left edge, empty cells elsewhere.
 QString row(const QList<const PageItem*>& items, const QList<int>& columns, const QString& rowClass)
 {
@@ -64,7 +95,9 @@ QString row(const QList<const PageItem*>& items, const QList<int>& columns, cons
         const qsizetype column = columns.indexOf(columnKey(item->rect.left()));
         if (column < 0 || item->text.isEmpty())
             continue;
-        cells[column] = QStringLiteral("<td%1>%2</td>").arg(cellClass(*item), item->text.toHtmlEscaped());
+        QString attributes = cellClass(*item);
+        const QString content = cellContent(item->text, attributes);
+        cells[column] = QStringLiteral("<td%1>%2</td>").arg(attributes, content);
     }
     QString html = QStringLiteral("<tr%1>").arg(rowClass);
     for (const QString& cell : std::as_const(cells))
@@ -72,24 +105,35 @@ QString row(const QList<const PageItem*>& items, const QList<int>& columns, cons
     return html + QLatin1String("</tr>\n");
 }
 
-// A chart as rows of its own: the label in the chart's column, the value in the next one.
+// A row of a chart: a text in the chart's column, a value (with its number) in the next one.
+QString chartRow(const QList<int>& columns, qsizetype column, const QString& rowClass, const QString& label,
+                 const QString& value, double number)
+{
+    // A chart in the last column gives its values a column of their own.
+    QStringList cells(std::max(columns.size(), column + 2));
+    cells[column] = QStringLiteral("<td>%1</td>").arg(label.toHtmlEscaped());
+    if (!value.isEmpty())
+        cells[column + 1] = QStringLiteral("<td class=\"r\" data-value=\"%1\">%2</td>")
+                                .arg(QString::number(number, 'g', 15), value.toHtmlEscaped());
+    QString html = QStringLiteral("<tr class=\"%1\">").arg(rowClass);
+    for (const QString& cell : std::as_const(cells))
+        html += cell.isEmpty() ? QStringLiteral("<td></td>") : cell;
+    return html + QLatin1String("</tr>\n");
+}
+
+// A chart as rows of its own: the label in the chart's column, the value in the next one; then
+// what the chart says besides its bars (what a bar stands for, its reference lines).
 QString chartRows(const PageItem& chart, const QList<int>& columns)
 {
     QString html;
     const qsizetype column = columns.indexOf(columnKey(chart.rect.left()));
-    for (const ChartBar& bar : *chart.bars) {
-        QStringList cells(columns.size());
-        cells[column] = QStringLiteral("<td>%1</td>").arg(bar.label.toHtmlEscaped());
-        const QString value = QStringLiteral("<td class=\"r\">%1</td>").arg(bar.valueText.toHtmlEscaped());
-        if (column + 1 < columns.size())
-            cells[column + 1] = value;
-        else
-            cells.append(value);
-        html += QLatin1String("<tr class=\"chart\">");
-        for (const QString& cell : std::as_const(cells))
-            html += cell.isEmpty() ? QStringLiteral("<td></td>") : cell;
-        html += QLatin1String("</tr>\n");
-    }
+    for (const ChartBar& bar : *chart.bars)
+        html += chartRow(columns, column, QStringLiteral("chart"), bar.label, bar.valueText, bar.value);
+    if (!chart.text.isEmpty())
+        html += chartRow(columns, column, QStringLiteral("chart note"), chart.text, QString(), 0);
+    for (const ChartReference& reference : chart.references)
+        html += chartRow(columns, column, QStringLiteral("chart reference"), QStringLiteral("Referência"),
+                         reference.label, reference.value);
     return html;
 }
 
@@ -110,9 +154,8 @@ QString rowClassOf(BandKind kind)
     }
 }
 
-QString pageTable(const Page& page)
+QString pageTable(const Page& page, const QList<int>& columns)
 {
-    const QList<int> columns = columnsOf(page);
     QString html = QLatin1String("<div class=\"page\">\n<table>\n");
     for (const PageLine& line : PageLines::of(page)) {
         QList<const PageItem*> texts;
@@ -142,15 +185,17 @@ QString HtmlRenderer::toHtml(const PageModel& model)
             "table{border-collapse:collapse;width:100%}\ntd{padding:0 "
             "1mm;white-space:nowrap;vertical-align:top}\n"
             ".r{text-align:right}\n.c{text-align:center}\n.b{font-weight:bold}\n.i{font-style:italic}\n"
-            ".d{font-weight:bold;color:#b00000}\n.group td{background:#e4e8ee}\n.total td{border-top:1px "
+            ".d{font-weight:bold;color:#b00000}\n.mark{margin-left:1px}\n.note td{font-style:italic}\n.group "
+            "td{background:#e4e8ee}\n.total td{border-top:1px "
             "solid #000}\n"
             "@media print{body{background:none}.page{margin:0;page-break-after:always}}\n"
             "</style>\n</head>\n<body>\n")
             .arg(model.title.toHtmlEscaped(), mm(size.width()), mm(size.height()),
                  QString(model.fontFamily).remove(QLatin1Char('\'')).toHtmlEscaped(),
                  QString::number(model.fontSize), mm(model.page.margins.top()));
+    const QList<int> columns = columnsOf(model);
     for (const Page& page : model.pages)
-        html += pageTable(page);
+        html += pageTable(page, columns);
     return html + QLatin1String("</body>\n</html>\n");
 }
 

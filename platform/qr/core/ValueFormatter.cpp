@@ -3,18 +3,45 @@
 #include <cmath>
 #include <QDateTime>
 #include <QLocale>
-#include <QRegularExpression>
 
 namespace Qr {
 
 namespace {
 
-constexpr int kDefaultDecimals = 2;
-
 const QLocale& brazil()
 {
     static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
     return locale;
+}
+
+// Significant digits of a double that are the value's own; spreadsheets show a number rounded
+// from these, so a tie such as 2.675 (stored as 2.67499999...) rounds up there as here.
+constexpr int kSignificantDigits = 15;
+
+// |number| with `decimals` decimals (a point, no grouping), rounded half away from zero on its
+// significant digits: rounded once, from the value itself.
+QString roundedMagnitude(double number, int decimals)
+{
+    const double magnitude = std::abs(number);
+    const int integerDigits = magnitude >= 1 ? int(std::floor(std::log10(magnitude))) + 1 : 1;
+    const int precise = std::max(decimals, kSignificantDigits - integerDigits);
+    QString digits = QString::number(magnitude, 'f', precise);
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    qsizetype whole = point < 0 ? digits.size() : point;
+    digits.remove(QLatin1Char('.'));
+    const qsizetype kept = whole + decimals;
+    const bool up = digits.size() > kept && digits[kept] >= QLatin1Char('5');
+    digits.truncate(kept);
+    qsizetype i = kept - 1;
+    for (; up && i >= 0 && digits[i] == QLatin1Char('9'); --i)
+        digits[i] = QLatin1Char('0');
+    if (up && i >= 0)
+        digits[i] = QChar(digits[i].unicode() + 1);
+    if (up && i < 0) {
+        digits.prepend(QLatin1Char('1'));
+        ++whole;
+    }
+    return decimals == 0 ? digits : digits.left(whole) + QLatin1Char('.') + digits.mid(whole);
 }
 
 bool isNumberPatternChar(QChar c)
@@ -71,10 +98,7 @@ QString ValueFormatter::format(const QVariant& value, const QString& pattern)
         return formatNumber(number, pattern);
     if (value.typeId() != QMetaType::Double && value.typeId() != QMetaType::Float)
         return QString::number(value.toLongLong());
-    QString text = brazil().toString(number, 'f', kDefaultDecimals);
-    static const QRegularExpression trailingZeros(QStringLiteral(",?0+$"));
-    text.remove(trailingZeros);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+    return formatNumber(number, QStringLiteral("#,##0.") + QString(DefaultDecimals, QLatin1Char('#')));
 }
 
 QString ValueFormatter::formatNumber(double number, const QString& pattern)
@@ -94,9 +118,9 @@ QString ValueFormatter::formatNumber(double number, const QString& pattern)
     const int minIntegerDigits = int(integerPart.count(QLatin1Char('0')));
     const bool grouped = integerPart.contains(QLatin1Char(','));
 
-    const double scale = std::pow(10.0, maxDecimals);
-    const double rounded = std::round(std::abs(number) * scale) / scale;
-    QString digits = QString::number(rounded, 'f', maxDecimals);
+    const QString digits = roundedMagnitude(number, maxDecimals);
+    const bool zero = std::all_of(digits.cbegin(), digits.cend(),
+                                  [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
     QString integerDigits = digits.section(QLatin1Char('.'), 0, 0);
     QString decimals = digits.section(QLatin1Char('.'), 1);
     while (decimals.size() > minDecimals && decimals.endsWith(QLatin1Char('0')))
@@ -112,7 +136,7 @@ QString ValueFormatter::formatNumber(double number, const QString& pattern)
     QString text = integerDigits;
     if (!decimals.isEmpty())
         text += brazil().decimalPoint() + decimals;
-    if (rounded != 0 && number < 0)
+    if (!zero && number < 0)
         text.prepend(QLatin1Char('-'));
     return pattern.left(start) + text + pattern.mid(end);
 }

@@ -12,6 +12,9 @@ namespace Qr {
 class ValueFormatter
 {
 public:
+    // Decimals of a number printed without a pattern (trailing zeros dropped).
+    static constexpr int DefaultDecimals = 2;
+
     // A null value is an empty text. Without a pattern: numbers with up to two decimals, dates
     // dd/MM/yyyy, date-times with the time when it is not midnight.
     static QString format(const QVariant& value, const QString& pattern = QString());
