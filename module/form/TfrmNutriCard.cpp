@@ -1,5 +1,6 @@
 #include "TfrmNutriCard.h"
 
+#include "CallWait.h"
 #include "Colors.h"
 #include "Consiste.h"
 #include "ConsisteServ.h"
@@ -644,28 +645,36 @@ void TfrmNutriCard::deletePreparedData()
         Consiste::MensErro(answer, true);
 }
 
+bool TfrmNutriCard::runOutput(ListCheckOrder order, const std::function<void()>& output)
+{
+    // The counter and "Cancelar" of the preparation go on while its data are read and laid out.
+    const Kav::CallAnswerHandling answer;
+    prepareOutput(order);
+    output();
+    // Stopped before any output: nobody will read the prepared rows.
+    if (answer.cancelled())
+        deletePreparedData();
+    return answer.cancelled();
+}
+
 void TfrmNutriCard::sbtPrintClick(QObject* Sender)
 {
-    prepareOutput(ListCheckOrder::A);
-    TfrmDadosGerRel::sbtPrintClick(Sender);
+    runOutput(ListCheckOrder::A, [&] { TfrmDadosGerRel::sbtPrintClick(Sender); });
 }
 
 void TfrmNutriCard::sbtPreviewClick(QObject* Sender)
 {
-    prepareOutput(ListCheckOrder::B);
-    TfrmDadosGerRel::sbtPreviewClick(Sender);
+    runOutput(ListCheckOrder::B, [&] { TfrmDadosGerRel::sbtPreviewClick(Sender); });
 }
 
 void TfrmNutriCard::sbtSalvarComoClick(QObject* Sender)
 {
-    prepareOutput(ListCheckOrder::A);
-    TfrmDadosGerRel::sbtSalvarComoClick(Sender);
+    runOutput(ListCheckOrder::A, [&] { TfrmDadosGerRel::sbtSalvarComoClick(Sender); });
 }
 
 void TfrmNutriCard::sbtReportEditClick(QObject* Sender)
 {
-    prepareOutput(ListCheckOrder::A);
-    TfrmDadosGerRel::sbtReportEditClick(Sender);
+    runOutput(ListCheckOrder::A, [&] { TfrmDadosGerRel::sbtReportEditClick(Sender); });
 }
 
 void TfrmNutriCard::mnuSalvarTextoClick(QObject* Sender)
@@ -673,9 +682,8 @@ void TfrmNutriCard::mnuSalvarTextoClick(QObject* Sender)
     // The menu item is reached on its own (the save-as button's context menu), not from inside
     // a save-as command: without a preparation of its own it would save the data of an earlier
     // command, already deleted after a print or a preview.
-    prepareOutput(ListCheckOrder::A);
-    TfrmDadosGerRel::mnuSalvarTextoClick(Sender);
-    deletePreparedData();
+    if (!runOutput(ListCheckOrder::A, [&] { TfrmDadosGerRel::mnuSalvarTextoClick(Sender); }))
+        deletePreparedData();
 }
 
 void TfrmNutriCard::rpddPadraoQRPAfterPrint(QObject*)

@@ -11,6 +11,8 @@
 #include "TfrmNutriCardBindings.h"
 #include "TParams.h"
 
+#include <functional>
+
 class ListChoiceLabel;
 class NutriCardServer;
 class TfrmNutriCard : public TfrmDadosGerRel, public KavLayout::TfrmNutriCardComponents
@@ -94,6 +96,9 @@ private:
     // The criteria part of every output command: checks, lists and preparation, with the busy
     // animation shown from the menu-type check to the end of the preparation.
     void prepareOutput(ListCheckOrder order);
+    // Prepares, then runs `output` on the prepared data under the preparation's wait panel;
+    // true when the user cancelled meanwhile (the prepared data are deleted then).
+    bool runOutput(ListCheckOrder order, const std::function<void()>& output);
     // Asks the server to delete the data prepared under NrSequNutr.
     void deletePreparedData();
     // The application server's object for this screen, its calls worded from the catalogue.

@@ -32,6 +32,7 @@ CallWaitPanel::CallWaitPanel(QWidget* parent, const QString& doing, std::functio
     m_clock.start(kTickMs);
     showElapsed();
     show();
+    qApp->installEventFilter(this);
 }
 
 CallWaitPanel::~CallWaitPanel() = default;
@@ -45,6 +46,22 @@ std::unique_ptr<CallWaitView> CallWaitPanel::present(const QString& doing,
 QString CallWaitPanel::text() const
 {
     return m_label->text();
+}
+
+bool CallWaitPanel::shown() const
+{
+    return isVisible();
+}
+
+bool CallWaitPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched != this) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const Qt::WindowType type = widget ? widget->windowType() : Qt::Widget;
+        if (type == Qt::Window || type == Qt::Dialog)
+            hide();
+    }
+    return false;
 }
 
 void CallWaitPanel::showElapsed()

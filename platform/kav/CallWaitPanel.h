@@ -1,7 +1,8 @@
 #pragma once
 // The panel shown while the application server takes its time: what is being done, for how
 // long, and "Cancelar" (or Escape), which ends the wait. Modal, so the rest of the client takes
-// no input meanwhile, while everything goes on painting.
+// no input meanwhile, while everything goes on painting. Kept after the answer while the
+// answer is handled, it steps aside for the next window the client opens.
 
 #include "CallWait.h"
 
@@ -26,9 +27,12 @@ public:
     static std::unique_ptr<CallWaitView> present(const QString& doing, const std::function<void()>& cancel);
 
     QString text() const;
+    bool shown() const override;
 
 protected:
     void reject() override;
+    // Another window of the client opening takes the panel's place: it hides.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showElapsed();

@@ -1,5 +1,6 @@
 #include "GuiDialogService.h"
 
+#include "CallWait.h"
 #include "ContentBlindFileDialog.h"
 #include "ProgressWindow.h"
 
@@ -37,7 +38,13 @@ void GuiDialogService::refuseAnswer(const QString& reason)
 DialogService::Progress GuiDialogService::progress(QWidget* parent, const QString& title)
 {
     auto window = std::make_shared<ProgressWindow>(parent, title);
-    return [window](const QString& step, int done, int total) { return window->show(step, done, total); };
+    return [window](const QString& step, int done, int total) {
+        // Work on a call's answer goes on under the call's panel, which counts and cancels it.
+        if (CallAnswerHandling* handling = CallAnswerHandling::current();
+            handling && handling->answersProgress())
+            return handling->keepResponding();
+        return window->show(step, done, total);
+    };
 }
 
 void GuiDialogService::present(MessageKind kind, const QString& text)

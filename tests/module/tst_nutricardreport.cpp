@@ -1,6 +1,7 @@
 // Report production on the screen, against the demo database and a real kavserver: the check
 // orders of the output commands, the busy animation, the preparation's arguments and answers,
 // the deletion of the prepared data, the report's query parameters and the shortcuts.
+#include "CallWait.h"
 #include "Cli_Zve41300.h"
 #include "dtmDBGeral.h"
 #include "HostWindow.h"
@@ -20,6 +21,7 @@
 #include "TMenuItem.h"
 #include "TParams.h"
 #include "TRadioButton.h"
+#include "TReportDesignerDialog.h"
 #include "TSpeedButton.h"
 
 #include <optional>
@@ -409,6 +411,51 @@ private slots:
         QCOMPARE(preparedRows(NrSequNutr) == 0, deleted);
         if (answer.startsWith("file:"))
             QVERIFY(QFileInfo(output(answer.mid(5))).size() > 0);
+    }
+
+    // The user presses the preparation panel's "Cancelar" while its answer is read and laid out.
+    void cancelWhileTheAnswerIsHandledDeletesThePreparedData_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("file"); // the file dialog's answer, asked before the data are read
+        QTest::newRow("print") << "print" << QString();
+        QTest::newRow("preview") << "preview" << QString();
+        QTest::newRow("save as PDF") << "saveas"
+                                     << "cancelled.pdf";
+        QTest::newRow("save as text") << "text"
+                                      << "cancelled.txt";
+    }
+    void cancelWhileTheAnswerIsHandledDeletesThePreparedData()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, file);
+        chooseCriteria();
+        if (!file.isEmpty())
+            screen.answerFile(output(file));
+        bool underTheAnswersHandling = false;
+        form->rpddPadrao->setProgressHandler([&](const QString&, int, int) {
+            Kav::CallAnswerHandling* handling = Kav::CallAnswerHandling::current();
+            underTheAnswersHandling = handling != nullptr;
+            if (!handling)
+                return true;
+            handling->cancel();
+            return handling->keepResponding();
+        });
+        if (command == "text") {
+            form->mnuSalvarTexto->trigger();
+        } else {
+            form->findChild<TSpeedButton*>(command == "print"     ? "sbtPrint"
+                                           : command == "preview" ? "sbtPreview"
+                                                                  : "sbtSalvarComo")
+                ->Click();
+        }
+        QVERIFY(underTheAnswersHandling);
+        QVERIFY2(ScreenDriver::messages().isEmpty(), qPrintable(noMessages())); // the user's own choice
+        QVERIFY(!NrSequNutr.isEmpty());
+        QCOMPARE(server().callsOf("DelNutriCard").size(), 1);
+        QCOMPARE(preparedRows(NrSequNutr), 0);
+        QVERIFY(file.isEmpty() || !QFileInfo::exists(output(file)));
+        QVERIFY(!Kav::CallAnswerHandling::current());
     }
 
     void textSavedAfterAPrintHasItsOwnData()

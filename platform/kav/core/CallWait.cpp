@@ -1,6 +1,9 @@
 #include "CallWait.h"
 
+#include <QCoreApplication>
 #include <QTimer>
+
+#include <memory>
 #include <utility>
 
 namespace Kav {
@@ -10,6 +13,12 @@ namespace {
 CallWaitPresenter& presenter()
 {
     static CallWaitPresenter current;
+    return current;
+}
+
+CallAnswerHandling*& innermostHandling()
+{
+    static CallAnswerHandling* current = nullptr;
     return current;
 }
 
@@ -48,9 +57,51 @@ void CallWait::wait(const QString& doing, const std::function<void()>& cancel)
         runUnlessEnded(QEventLoop::ExcludeUserInputEvents);
         return;
     }
+    CallAnswerHandling* const handling = CallAnswerHandling::current();
+    if (handling)
+        handling->release();
+    // The panel's "Cancelar" ends this wait while it lasts, and the answer's handling after it.
+    auto cancelNow = std::make_shared<std::function<void()>>(cancel);
     // The panel is modal: the input it lets through is its own "Cancelar".
-    const std::unique_ptr<CallWaitView> panel = presenter()(doing, cancel);
+    std::unique_ptr<CallWaitView> panel = presenter()(doing, [cancelNow] { (*cancelNow)(); });
     runUnlessEnded(QEventLoop::AllEvents);
+    if (handling) {
+        *cancelNow = [handling] { handling->cancel(); };
+        handling->keep(std::move(panel));
+    }
+}
+
+CallAnswerHandling::CallAnswerHandling() : m_outer(std::exchange(innermostHandling(), this)) {}
+
+CallAnswerHandling::~CallAnswerHandling()
+{
+    innermostHandling() = m_outer;
+}
+
+CallAnswerHandling* CallAnswerHandling::current()
+{
+    return innermostHandling();
+}
+
+void CallAnswerHandling::keep(std::unique_ptr<CallWaitView> panel)
+{
+    m_panel = std::move(panel);
+}
+
+bool CallAnswerHandling::answersProgress() const
+{
+    return m_cancelAsked || (m_panel && m_panel->shown());
+}
+
+bool CallAnswerHandling::keepResponding()
+{
+    if (!m_cancelAsked && m_panel && m_panel->shown())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // The panel goes here, not in its own click: the cancel is heard at the next step.
+    if (m_cancelAsked || (m_panel && !m_panel->shown()))
+        m_panel.reset();
+    m_stopped = m_cancelAsked;
+    return !m_stopped;
 }
 
 } // namespace Kav

@@ -29,6 +29,8 @@ class CallWaitView
 {
 public:
     virtual ~CallWaitView() = default;
+    // False once the panel stepped aside for another window of the client.
+    virtual bool shown() const { return true; }
 };
 
 // Shows the panel for `doing` until the returned view is destroyed; `cancel` is called when
@@ -54,6 +56,44 @@ private:
 
     QEventLoop m_loop;
     bool m_ended = false;
+};
+
+// The handling of a call's answer in the user's sight: a command that reads and lays out what
+// the server prepared keeps the call's panel up meanwhile, counting, with "Cancelar" heard,
+// instead of a frozen window. Made before the call, for the command's span; the panel of the
+// last call that showed one stays after its answer until this scope ends, another window of the
+// client opens (the preview, a file or message dialog) or the user cancels. The work calls
+// keepResponding() between its steps.
+class CallAnswerHandling
+{
+public:
+    CallAnswerHandling();
+    ~CallAnswerHandling();
+    CallAnswerHandling(const CallAnswerHandling&) = delete;
+    CallAnswerHandling& operator=(const CallAnswerHandling&) = delete;
+
+    // The innermost scope alive, or null.
+    static CallAnswerHandling* current();
+
+    // Whether the work's progress goes to the kept panel (else to a window of its own).
+    bool answersProgress() const;
+    // Lets the kept panel count and take its "Cancelar"; false once the user cancelled, when
+    // the panel is gone.
+    bool keepResponding();
+    // Whether the work was told to stop (a cancel the work never heard does not count).
+    bool cancelled() const { return m_stopped; }
+
+    // For the call wait: the panel of a call that answered, and the user's cancel of it.
+    void keep(std::unique_ptr<CallWaitView> panel);
+    void cancel() { m_cancelAsked = true; }
+    // A new call shows a panel of its own.
+    void release() { m_panel.reset(); }
+
+private:
+    std::unique_ptr<CallWaitView> m_panel;
+    CallAnswerHandling* m_outer;
+    bool m_cancelAsked = false;
+    bool m_stopped = false;
 };
 
 } // namespace Kav
