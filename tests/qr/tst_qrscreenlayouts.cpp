@@ -41,17 +41,11 @@ constexpr int kPictureDpi = 90;
 
 // Every parameter the screen binds, by name.
 const QStringList kScreenParameters = {
-    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE",  "P_NMFILIAGRE",  "P_CDSERVFILI",  "P_CDFILAUXPRAT",
-    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD",  "P_NRSEQUNUTR",  "P_DTINICIAL",   "P_DTFINAL",
-    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",      "P_FILNDPCAL",   "P_LISTATPRATO", "P_TODOSTPRATO",
-    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1",  "P_NUTRIENTE2",  "P_NUTRIENTE3",  "P_NUTRIENTE4",
-    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7",  "P_NUTRIENTE8",  "P_NUTRIENTE9",  "P_NUTRIENTE10",
-    "P_NUTRIENTE11",  "P_NUTRIENTE12",  "P_NUTRIENTE13", "P_NUTRIENTE14", "P_NUTRIENTE15", "P_NUTRIENTE16",
-    "P_NUTRIENTE17",  "P_NUTRIENTE18",  "P_NUTRIENTE19", "P_NUTRIENTE20", "P_NUTRIENTE21", "P_NUTRIENTE22",
-    "P_NUTRIENTE23",  "P_NUTRIENTE24"};
-
-// The screen binds the codes of ListaNutrRel to P_NUTRIENTE1 and on, up to this many.
-constexpr int kNutrientParameters = 24;
+    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE", "P_NMFILIAGRE", "P_CDSERVFILI",  "P_CDFILAUXPRAT",
+    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD", "P_NRSEQUNUTR", "P_DTINICIAL",   "P_DTFINAL",
+    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",     "P_FILNDPCAL",  "P_LISTATPRATO", "P_TODOSTPRATO",
+    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1", "P_NUTRIENTE2", "P_NUTRIENTE3",  "P_NUTRIENTE4",
+    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7", "P_NUTRIENTE8"};
 
 struct Criteria
 {
@@ -100,11 +94,16 @@ public:
         QHash<QString, QString> texts = {
             {"P_DTPERIINI", first.toString(QStringLiteral("dd/MM/yyyy"))},
             {"P_DTPERIFIN", criteria.last.toString(QStringLiteral("dd/MM/yyyy"))}};
-        for (int k = 0; k < kNutrientParameters; ++k)
-            texts.insert(QStringLiteral("P_NUTRIENTE%1").arg(k + 1), criteria.nutrients.value(k));
         for (auto it = texts.cbegin(); it != texts.cend(); ++it)
             if (Qrddlgs::ExistParam(Params, it.key()))
                 Params.ParamByName(it.key()).setAsString(it.value());
+        // Every code the server returned, past the declared parameters too.
+        for (int k = 0; k < criteria.nutrients.size(); ++k) {
+            const QString name = QStringLiteral("P_NUTRIENTE%1").arg(k + 1);
+            if (!Qrddlgs::ExistParam(Params, name))
+                Params.Add(name, TFieldType::ftString);
+            Params.ParamByName(name).setAsString(criteria.nutrients[k]);
+        }
     }
 };
 
