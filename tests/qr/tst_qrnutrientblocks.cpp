@@ -139,7 +139,8 @@ QString spreadNutrients(QSqlDatabase db)
         return query.lastError().text();
     const QString first = QString::fromLatin1(KavDb::nutrientCatalogue().first().code);
     for (const QString& table : {QStringLiteral("NUTRICARD"), QStringLiteral("NUTRICARDPRATO")}) {
-        const QSqlRecord record = db.record(table);
+        // PostgreSQL knows the tables by their names in lower case.
+        const QSqlRecord record = db.record(table).isEmpty() ? db.record(table.toLower()) : db.record(table);
         if (!query.exec(QStringLiteral("DELETE FROM %1 WHERE CDNUTRIENTE IS NOT NULL AND CDNUTRIENTE <> %2")
                             .arg(table, quoted(first))) ||
             !query.exec(QStringLiteral("UPDATE %1 SET VRNUTRIENTE = %2 WHERE CDNUTRIENTE = %3")
