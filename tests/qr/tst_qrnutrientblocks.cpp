@@ -94,24 +94,10 @@ QString fillDishFigures(QSqlDatabase db)
         {PreparedReportFixture::DishKey, PreparedReportFixture::WeekKey},
         {PreparedReportFixture::YearDishKey, PreparedReportFixture::YearDishKey},
         {PreparedReportFixture::YearDishKey, PreparedReportFixture::YearWeekKey}};
-    QSqlQuery query(db);
-    for (const auto& [source, target] : copies) {
-        const QString sql = QStringLiteral("INSERT INTO NUTRICARDPRATO (NRSEQUNUTR, NRLINHA, DTCARDAPIO, "
-                                           "NRSEMANA, DTINISEMANA, CDSERVFILI, "
-                                           "NMSERVICO, NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, "
-                                           "CDFILAUXPRAT, NMPRATO, IDOPCAO, CDNUTRIENTE, "
-                                           "VRNUTRIENTE, IDINCOMPLETO) "
-                                           "SELECT %1, NRLINHA, DTCARDAPIO, COALESCE(NRSEMANA, 1), "
-                                           "COALESCE(DTINISEMANA, DTCARDAPIO), CDSERVFILI, "
-                                           "NMSERVICO, NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, "
-                                           "CDFILAUXPRAT, NMPRATO, COALESCE(IDOPCAO, 'N'), "
-                                           "CDNUTRIENTE, VRNUTRIENTE, IDINCOMPLETO FROM NUTRICARD "
-                                           "WHERE NRSEQUNUTR = %2 AND CDPRATO IS NOT NULL AND DTCARDAPIO IS "
-                                           "NOT NULL AND CDNUTRIENTE IS NOT NULL")
-                                .arg(quoted(target), quoted(source));
-        if (!query.exec(sql))
-            return sql + QStringLiteral(": ") + query.lastError().text();
-    }
+    for (const auto& [source, target] : copies)
+        if (const QString error = PreparedReportFixture::copyDishFigures(db, source, target);
+            !error.isEmpty())
+            return error;
     return {};
 }
 

@@ -19,6 +19,7 @@
 
 #include <optional>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -272,13 +273,14 @@ private slots:
     void previewOfAYearPrintsEveryPageWithItsCount();
     void printedPdfHasDishesAndDayTotal();
     void printedWeekPdfIsSearchableAsWritten();
+    void optionListFollowsEachBlockOfNutrients();
     void layoutsPrintTheSameOnEveryEngine_data();
     void layoutsPrintTheSameOnEveryEngine();
 
 private:
     QString run(const QString& layoutCode, const Criteria& criteria, const QString& connection = kConnection);
-    // Refreshes a picture of the documentation (docs/<name>.png) from the first page of a PDF.
-    void writeReportPicture(const QString& pdf, const QString& name);
+    // Refreshes a picture of the documentation (docs/<name>.png) from a page of a PDF.
+    void writeReportPicture(const QString& pdf, const QString& name, int page = 1);
     // Prints a layout to PDF and returns the text pdftotext reads from it; empty when it failed.
     QString printedText(const QString& layoutCode, const Criteria& criteria, const QString& pdf);
     // The data export (CSV) of a layout.
@@ -1137,12 +1139,61 @@ void TstQrScreenLayouts::printedWeekPdfIsSearchableAsWritten()
         writeReportPicture(pdf, QStringLiteral("report-week"));
 }
 
-void TstQrScreenLayouts::writeReportPicture(const QString& pdf, const QString& name)
+// With ten nutrients the option dishes are listed after each block's summary, under that
+// block's headings: the second block's list holds the ninth and tenth nutrients' figures.
+void TstQrScreenLayouts::optionListFollowsEachBlockOfNutrients()
+{
+    QSqlDatabase db = QSqlDatabase::database(kConnection);
+    const QString copied = PreparedReportFixture::copyDishFigures(db, PreparedReportFixture::DishKey,
+                                                                  PreparedReportFixture::WeekKey);
+    const auto removeCopy = qScopeGuard([&] {
+        QSqlQuery(db).exec(QStringLiteral("DELETE FROM NUTRICARDPRATO WHERE NRSEQUNUTR = '%1'")
+                               .arg(PreparedReportFixture::WeekKey));
+    });
+    QVERIFY2(copied.isEmpty(), qPrintable(copied));
+    Criteria criteria = kWeeks;
+    criteria.nutrients += PreparedReportFixture::extraNutrients().mid(0, 2);
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = criteria;
+    loadLayout(dialog, screen, QStringLiteral("04"));
+    const std::shared_ptr<const PageModel> model = dialog.Prepare();
+    QVERIFY(model);
+    // Each page of the list: its column headings' block, its heading continued or not.
+    QStringList listPages;
+    int firstListPage = 0;
+    for (int p = 0; p < model->pages.size(); ++p) {
+        QString block;
+        bool listed = false;
+        for (const PageItem& item : model->pages[p].items) {
+            if (item.bandKind == BandKind::ColumnHeader &&
+                item.text.startsWith(QStringLiteral("Nutrientes ")))
+                block = item.text;
+            if (item.bandKind == BandKind::List && item.text.startsWith(QStringLiteral("Pratos de opção")))
+                listed = true;
+        }
+        if (listed) {
+            listPages.append(block);
+            firstListPage = firstListPage > 0 ? firstListPage : p + 1;
+        }
+    }
+    QCOMPARE(listPages, QStringList({QStringLiteral("Nutrientes 1 a 8 de 10"),
+                                     QStringLiteral("Nutrientes 9 a 10 de 10")}));
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty() ||
+        !qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
+        return;
+    const QString pdf = m_dir.filePath(QStringLiteral("opcoes.pdf"));
+    QVERIFY(dialog.SaveToFile(pdf));
+    writeReportPicture(pdf, QStringLiteral("report-options"), firstListPage);
+}
+
+void TstQrScreenLayouts::writeReportPicture(const QString& pdf, const QString& name, int page)
 {
     const QString base = m_dir.filePath(QStringLiteral("report"));
     QProcess pdftoppm;
     pdftoppm.start(QStringLiteral("pdftoppm"),
-                   {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-r"),
+                   {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-f"),
+                    QString::number(page), QStringLiteral("-l"), QString::number(page), QStringLiteral("-r"),
                     QString::number(kPictureDpi), pdf, base});
     QVERIFY(pdftoppm.waitForFinished());
     QVERIFY2(pdftoppm.exitCode() == 0, pdftoppm.readAllStandardError().constData());
