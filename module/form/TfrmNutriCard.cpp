@@ -35,6 +35,7 @@
 #include "TParams.h"
 #include "TRadioButton.h"
 
+#include <QRegularExpression>
 #include <string_view>
 
 // The layout's connection names the server object the screen's calls are declared for.
@@ -54,11 +55,12 @@ constexpr int kModuFiliPrefix = 5;
 constexpr int kMaxKeyLength = 10;
 // The virtual-key code of F9.
 constexpr quint16 kVkF9 = 120;
-// ListaNutrRel: codes of three characters, each followed by one separator. A layout's columns
-// take P_NUTRIENTE1 to 8; the report engine prints 9 to 24 in further blocks of those columns.
+// ListaNutrRel: codes of three characters, each followed by one separator. Every code the server
+// returned is bound to P_NUTRIENTE1, 2 and on; a layout's columns take the first ones and the
+// report engine prints the rest in further blocks of those columns.
 constexpr int kNutrientCodeLength = 3;
 constexpr int kNutrientStride = kNutrientCodeLength + 1;
-constexpr int kNutrientColumns = 24;
+const QString kNutrientParameter = QStringLiteral("P_NUTRIENTE%1");
 
 const QString kSim = QStringLiteral("S");
 const QString kNao = QStringLiteral("N");
@@ -113,6 +115,23 @@ void setParamText(TParams& params, const QString& name, const QString& text)
 {
     if (Qrddlgs::ExistParam(params, name))
         params.ParamByName(name).setAsString(text);
+}
+
+// The n-th code of the list (from 0) goes to P_NUTRIENTEn+1: declared parameters past the last
+// code receive an empty text, codes past the declared parameters a parameter of their own.
+void bindNutrientCodes(TParams& params, const QString& codes)
+{
+    static const QRegularExpression numbered(QStringLiteral("^P_NUTRIENTE([1-9][0-9]*)$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    const auto codeAt = [&](int column) { return codes.mid(column * kNutrientStride, kNutrientCodeLength); };
+    for (int i = 0; i < params.Count(); ++i)
+        if (const QRegularExpressionMatch match = numbered.match(params.Items(i).Name()); match.hasMatch())
+            params.Items(i).setAsString(codeAt(match.captured(1).toInt() - 1));
+    for (int column = 0; !codeAt(column).isEmpty(); ++column) {
+        const QString name = kNutrientParameter.arg(column + 1);
+        if (!Qrddlgs::ExistParam(params, name))
+            params.Add(name, Qr::TFieldType::ftString).setAsString(codeAt(column));
+    }
 }
 
 // Both parameters of a pair, or neither when the layout lacks one of them.
@@ -733,7 +752,5 @@ void TfrmNutriCard::rpddPadraoBeforeGetQueryParams(TParams& Params, bool&)
     // For good: a later run finds the list without its leading separator.
     if (m_unit.ListaNutrRel.startsWith(Pesqlista::kSeparator))
         m_unit.ListaNutrRel.remove(0, 1);
-    for (int column = 0; column < kNutrientColumns; ++column)
-        setParamText(Params, QStringLiteral("P_NUTRIENTE%1").arg(column + 1),
-                     m_unit.ListaNutrRel.mid(column * kNutrientStride, kNutrientCodeLength));
+    bindNutrientCodes(Params, m_unit.ListaNutrRel);
 }

@@ -19,6 +19,7 @@
 #include "ReportHeading.h"
 #include "ReportQuery.h"
 #include "ReportRenderers.h"
+#include "ReportRun.h"
 #include "SqlDialect.h"
 #include "SystemFailure.h"
 #include "XlsxWriter.h"
@@ -191,21 +192,8 @@ std::optional<ReportSnapshot> TReportDesignerDialog::readData(Progress& progress
     progress = progressFor(layout.title);
     if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
         return std::nullopt;
-    ReportSnapshot snapshot;
-    snapshot.layout = layout;
-    snapshot.now = m_clock.isValid() ? m_clock : QDateTime::currentDateTime();
-    // One part per block of columns that has values; the lists once, with the first.
-    const int blocks = layout.columnBlocks ? layout.columnBlocks->count : 1;
-    for (int block = 0; block < blocks; ++block) {
-        TParams blockParams = params;
-        if (layout.columnBlocks && !layout.columnBlocks->applyBlock(blockParams, block))
-            break;
-        snapshot.data.push_back(ReportQuery::run(database(), layout.query, blockParams));
-        snapshot.params.push_back(blockParams);
-    }
-    for (const ReportList& list : layout.lists)
-        snapshot.data.front().lists.push_back(ReportQuery::run(database(), list.query, params));
-    return snapshot;
+    return ReportRun::read(database(), layout, params,
+                           m_clock.isValid() ? m_clock : QDateTime::currentDateTime());
 }
 
 std::optional<ReportSnapshot> TReportDesignerDialog::ReadData()
@@ -225,8 +213,7 @@ std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
     options.progress = [&](int done, int total) {
         return progress(QStringLiteral("Montando as páginas..."), done, total);
     };
-    return std::make_shared<const PageModel>(
-        PageLayouter::layOut(snapshot->layout, snapshot->parts(), options));
+    return std::make_shared<const PageModel>(ReportRun::layOut(*snapshot, options));
 }
 
 bool TReportDesignerDialog::runRenderer(const QString& name, const PageModel& model, const QString& fileName)

@@ -511,11 +511,22 @@ private slots:
                                                                 {"P_NUTRIENTE4", ""},
                                                                 {"P_NUTRIENTE8", ""}}
                                                  << "001_002_003";
-        QTest::newRow("ninth code reaches nothing")
+        // The engine prints the codes past a layout's columns in further blocks of them.
+        QTest::newRow("ninth code gets a parameter of its own")
             << columns << ""
             << "001_002_003_004_005_006_007_008_009"
-            << QVariantMap{{"P_NUTRIENTE7", "007"}, {"P_NUTRIENTE8", "008"}}
+            << QVariantMap{{"P_NUTRIENTE7", "007"}, {"P_NUTRIENTE8", "008"}, {"P_NUTRIENTE9", "009"}}
             << "001_002_003_004_005_006_007_008_009";
+        QStringList everyCode;
+        for (int k = 1; k <= 26; ++k)
+            everyCode << QString("%1").arg(k, 3, 10, QLatin1Char('0'));
+        QTest::newRow("every code of the catalogue, no capacity") << columns << ""
+                                                                  << "_" + everyCode.join('_')
+                                                                  << QVariantMap{{"P_NUTRIENTE8", "008"},
+                                                                                 {"P_NUTRIENTE24", "024"},
+                                                                                 {"P_NUTRIENTE25", "025"},
+                                                                                 {"P_NUTRIENTE26", "026"}}
+                                                                  << everyCode.join('_');
         QTest::newRow("ninth code in a second block")
             << (columns + QStringList{"P_NUTRIENTE9", "P_NUTRIENTE10", "P_NUTRIENTE24"}) << ""
             << "001_002_003_004_005_006_007_008_009"

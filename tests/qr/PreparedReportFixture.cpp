@@ -553,3 +553,21 @@ QString PreparedReportFixture::fillYear(QSqlDatabase db)
     db.commit();
     return errors.join(QLatin1Char('\n'));
 }
+
+QString PreparedReportFixture::copyDishFigures(QSqlDatabase db, const QString& source, const QString& target)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral(
+        "INSERT INTO NUTRICARDPRATO (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, DTINISEMANA, CDSERVFILI, "
+        "NMSERVICO, NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT, NMPRATO, IDOPCAO, CDNUTRIENTE, "
+        "VRNUTRIENTE, IDINCOMPLETO) "
+        "SELECT CAST(? AS VARCHAR(10)), NRLINHA, DTCARDAPIO, COALESCE(NRSEMANA, 1), COALESCE(DTINISEMANA, "
+        "DTCARDAPIO), "
+        "CDSERVFILI, NMSERVICO, NRORDSERV, CDTIPOPRAT, NMTIPOPRAT, CDPRATO, CDFILAUXPRAT, NMPRATO, "
+        "COALESCE(IDOPCAO, 'N'), CDNUTRIENTE, VRNUTRIENTE, IDINCOMPLETO FROM NUTRICARD "
+        "WHERE NRSEQUNUTR = ? AND CDPRATO IS NOT NULL AND DTCARDAPIO IS NOT NULL AND CDNUTRIENTE IS NOT "
+        "NULL"));
+    query.addBindValue(target);
+    query.addBindValue(source);
+    return query.exec() ? QString() : query.lastError().text();
+}

@@ -68,6 +68,10 @@ public:
     // text, or what went wrong.
     static QString fillYear(QSqlDatabase db);
 
+    // The figures of each dish behind a report (which its option dishes are listed from), copied
+    // from a per-dish report's dishes to the key `target`. Empty text, or what went wrong.
+    static QString copyDishFigures(QSqlDatabase db, const QString& source, const QString& target);
+
 private:
     using Exec = std::function<void(const QString& sql, const QVariantList& values)>;
     static void fillReferences(const Exec& exec);

@@ -3,11 +3,13 @@
 // and CSV, and the libraries loaded into it hold no window code: a window dependency added to
 // the core would show up here.
 
+#include "ColumnBlocks.h"
 #include "CsvRenderer.h"
 #include "LayoutReader.h"
 #include "PageLayouter.h"
 #include "ReportData.h"
 #include "TextRenderer.h"
+#include "TParams.h"
 
 #include <link.h>
 #include <QDate>
@@ -76,6 +78,8 @@ private slots:
     void loadsNoWindowLibrary_data();
     void loadsNoWindowLibrary();
     void laysOutAndWritesTextAndCsvWithoutAWindowSystem();
+    void columnBlocksRepeatForEveryValue_data();
+    void columnBlocksRepeatForEveryValue();
 };
 
 void TstQrCore::loadsNoWindowLibrary_data()
@@ -130,6 +134,55 @@ void TstQrCore::laysOutAndWritesTextAndCsvWithoutAWindowSystem()
     QVERIFY(records.contains(QStringLiteral("Arroz;250,0")));
     QVERIFY(records.contains(QStringLiteral("Feijão;120,5")));
     QVERIFY(records.contains(QStringLiteral("Servir frio")));
+}
+
+void TstQrCore::columnBlocksRepeatForEveryValue_data()
+{
+    QTest::addColumn<int>("values");
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<QStringList>("ranges");
+    QTest::addRow("none: one block") << 0 << 1 << QStringList{QString()};
+    QTest::addRow("one") << 1 << 1 << QStringList{QString()};
+    QTest::addRow("exactly one block") << 8 << 1 << QStringList{QString()};
+    QTest::addRow("nine: the ninth alone") << 9 << 2 << QStringList{"1 a 8 de 9", "9 de 9"};
+    QTest::addRow("sixteen") << 16 << 2 << QStringList{"1 a 8 de 16", "9 a 16 de 16"};
+    QTest::addRow("seventeen") << 17 << 3 << QStringList{"1 a 8 de 17", "9 a 16 de 17", "17 de 17"};
+    QTest::addRow("twenty-six") << 26 << 4
+                                << QStringList{"1 a 8 de 26", "9 a 16 de 26", "17 a 24 de 26",
+                                               "25 a 26 de 26"};
+    QTest::addRow("a hundred, past any old capacity") << 100 << 13 << QStringList();
+}
+
+// Values bound to P_N1, P_N2... (the layout declares only the first block's): as many blocks as
+// the values fill, each holding its own values in P_N1..8, empty past the last one.
+void TstQrCore::columnBlocksRepeatForEveryValue()
+{
+    QFETCH(int, values);
+    QFETCH(int, blocks);
+    QFETCH(QStringList, ranges);
+    const ColumnBlocks columns{QStringLiteral("P_N"), 8};
+    TParams params;
+    for (int k = 1; k <= columns.size; ++k)
+        params.Add(columns.parameterName(k), TFieldType::ftString);
+    for (int k = 1; k <= values; ++k) {
+        if (k > columns.size)
+            params.Add(columns.parameterName(k), TFieldType::ftString);
+        params.ParamByName(columns.parameterName(k))
+            .setAsString(QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0')));
+    }
+    QCOMPARE(columns.valueCount(params), values);
+    QCOMPARE(columns.blockCount(params), blocks);
+    for (int block = 0; block < blocks; ++block) {
+        TParams shifted = params;
+        columns.applyBlock(shifted, block);
+        for (int k = 1; k <= columns.size; ++k) {
+            const int n = block * columns.size + k;
+            QCOMPARE(shifted.ParamByName(columns.parameterName(k)).AsString(),
+                     n <= values ? QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')) : QString());
+        }
+        if (!ranges.isEmpty())
+            QCOMPARE(columns.blockRange(block, values), ranges[block]);
+    }
 }
 
 QTEST_GUILESS_MAIN(TstQrCore)

@@ -175,7 +175,7 @@ void TstQrLayout::faultsNameTheLine_data()
     QTest::addRow("data export without query")
         << layoutWith({}, QStringLiteral("<data-export/>")) << "<data-export> deve conter a sua <query>";
     QTest::addRow("column blocks of undeclared parameters")
-        << layoutWith({}, QStringLiteral("<column-blocks prefix=\"P_N\" size=\"2\" count=\"2\"/>"))
+        << layoutWith({}, QStringLiteral("<column-blocks prefix=\"P_N\" size=\"2\"/>"))
         << "<column-blocks> usa o parâmetro P_N1, que não está declarado";
     QTest::addRow("unknown paper") << QByteArray("<report><page paper=\"A9\"/></report>")
                                    << "papel desconhecido 'A9'";

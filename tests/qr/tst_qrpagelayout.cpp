@@ -10,6 +10,7 @@
 #include "PagePainter.h"
 #include "ReportCancelled.h"
 #include "ReportData.h"
+#include "TextWrapper.h"
 #include "ValueFormatter.h"
 
 #include <QImage>
@@ -183,6 +184,12 @@ private slots:
     void backgroundLayoutReportsAFaultInsteadOfPages();
     void unknownColumnIsAnError();
     void sameLayoutRunsWithAnyColumnOrderOnAnyThread();
+    void wrappedNoteKeepsEveryWordAtItsBreaks_data();
+    void wrappedNoteKeepsEveryWordAtItsBreaks();
+    void textWiderThanItsBoxShrinksThenEndsWithAnEllipsis_data();
+    void textWiderThanItsBoxShrinksThenEndsWithAnEllipsis();
+    void groupedListPrintsOneBandPerKey();
+    void listHeadingRepeatsOnEveryPageAndNeverEndsOne();
 
 private:
     ReportLayout m_layout;
@@ -461,12 +468,11 @@ void TstQrPageLayout::noPageEndsOnAHeadingOrStartsWithATotal()
             if (p > 0) {
                 // After the repeated day heading comes a service heading or a dish, never a total;
                 // a page without dishes holds the summary alone.
+                // The summary takes the last dish and its totals with it.
                 const qsizetype first = body.indexOf(BandKind::Detail);
-                if (first < 0)
-                    QCOMPARE(body, QList<BandKind>{BandKind::Summary});
-                else
-                    QVERIFY2(first > 0 && !body.mid(0, first).contains(BandKind::GroupFooter),
-                             qPrintable(QString::number(days)));
+                QVERIFY2(first > 0 && !body.mid(0, first).contains(BandKind::GroupFooter) &&
+                             !body.mid(0, first).contains(BandKind::Summary),
+                         qPrintable(QString::number(days)));
             }
         }
     }
@@ -695,6 +701,181 @@ void TstQrPageLayout::sameLayoutRunsWithAnyColumnOrderOnAnyThread()
     second.join();
     QCOMPARE(onFirst, expected);
     QCOMPARE(onSecond, expected);
+}
+
+namespace {
+
+// A note of the foods that lack a nutrient's value, as the server writes them: names of several
+// words, some longer than others.
+QString missingValueNote(int foods)
+{
+    const QStringList names = {QStringLiteral("Arroz branco cozido"), QStringLiteral("Feijão carioca"),
+                               QStringLiteral("Carne bovina moída refogada"), QStringLiteral("Abóbora"),
+                               QStringLiteral("Farinha de mandioca torrada")};
+    QStringList listed;
+    for (int i = 0; i < foods; ++i)
+        listed.append(names[i % names.size()] + QStringLiteral(" (%1)").arg(i + 1));
+    return QStringLiteral("Vitamina C (mg): sem valor na tabela de composição para ") +
+           listed.join(QStringLiteral(", ")) + QLatin1Char('.');
+}
+
+} // namespace
+
+void TstQrPageLayout::wrappedNoteKeepsEveryWordAtItsBreaks_data()
+{
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<double>("widthMm");
+    QTest::newRow("one food, fits") << missingValueNote(1) << 275.0;
+    QTest::newRow("three foods, a line and a half") << missingValueNote(3) << 120.0;
+    QTest::newRow("nine foods, full width") << missingValueNote(9) << 275.0;
+    QTest::newRow("forty foods, narrow column") << missingValueNote(40) << 67.0;
+    QTest::newRow("a word wider than the column")
+        << QStringLiteral("Sem valor: ") + QString(60, QLatin1Char('x')) << 30.0;
+}
+
+// Each line fits; the lines, put back together, are the note: no food is lost where a line breaks.
+void TstQrPageLayout::wrappedNoteKeepsEveryWordAtItsBreaks()
+{
+    QFETCH(QString, note);
+    QFETCH(double, widthMm);
+    const TextWrapper wrapper(QStringLiteral("DejaVu Sans"), 6.5, false, false);
+    const QStringList lines = wrapper.wrap(note, widthMm);
+    QString joined;
+    for (const QString& line : lines) {
+        QVERIFY2(!line.isEmpty() && wrapper.fits(line, widthMm), qPrintable(line));
+        // A word cut because it is wider than the line goes on on the next one without a blank.
+        joined +=
+            (joined.isEmpty() || note.mid(joined.size(), 1) != QLatin1String(" ") ? QString()
+                                                                                  : QStringLiteral(" ")) +
+            line;
+    }
+    QCOMPARE(joined, note);
+    // Laid out in the notes list, every line is printed, one under the other.
+    ReportData data = menu(1);
+    ReportData notes;
+    notes.columns = {QStringLiteral("NOTA")};
+    notes.rows = {{note}};
+    data.lists.push_back(notes);
+    m_layout.lists.first().band.elements.first().rect.setWidth(widthMm);
+    m_layout.lists.first().band.elements.first().style.fontSize = 6.5;
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    QStringList printed;
+    for (const PageItem* item : itemsOf(model, BandKind::List))
+        printed.append(item->text);
+    QCOMPARE(printed, lines);
+}
+
+void TstQrPageLayout::textWiderThanItsBoxShrinksThenEndsWithAnEllipsis_data()
+{
+    QTest::addColumn<QString>("dish");
+    QTest::addColumn<bool>("smaller");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("fits") << QStringLiteral("Arroz branco") << false << false;
+    QTest::newRow("a little too wide: smaller")
+        << QStringLiteral("Escondidinho de carne moída (opç)") << true << false;
+    QTest::newRow("far too wide: cut after a word")
+        << QStringLiteral("Escondidinho de mandioca com carne moída (opção) e queijo gratinado ao forno")
+        << true << true;
+}
+
+// The dish column is 45 mm wide at 8 points: a name that does not fit is set smaller, down to
+// three quarters of its size; past that it ends with "…" after a whole word and the whole name is
+// printed after the report.
+void TstQrPageLayout::textWiderThanItsBoxShrinksThenEndsWithAnEllipsis()
+{
+    QFETCH(QString, dish);
+    QFETCH(bool, smaller);
+    QFETCH(bool, cut);
+    constexpr double kColumnMm = 45;
+    ReportData data = menu(1);
+    data.rows[0][2] = dish;
+    m_layout.detail->elements.first().rect.setWidth(kColumnMm);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    const PageItem* printed = itemsOf(model, BandKind::Detail).first();
+    QCOMPARE(printed->style.fontSize < m_layout.fontSize, smaller);
+    QVERIFY(printed->style.fontSize >= m_layout.fontSize * 0.75);
+    const TextWrapper measure(m_layout.fontFamily, printed->style.fontSize, false, false);
+    QVERIFY2(measure.widthMm(printed->text) <= kColumnMm, qPrintable(printed->text));
+    QCOMPARE(printed->text.endsWith(QChar(0x2026)), cut);
+    const QStringList after = textsOf(model.pages.last(), BandKind::List);
+    if (!cut) {
+        QCOMPARE(printed->text, dish);
+        QVERIFY(after.isEmpty());
+        return;
+    }
+    const QString shown = printed->text.chopped(1);
+    QVERIFY2(dish.startsWith(shown + QLatin1Char(' ')), qPrintable(shown));
+    QCOMPARE(after.size(), 2);
+    QVERIFY(after.first().contains(QStringLiteral("abreviados")));
+    QCOMPARE(after.last(), dish);
+}
+
+// Grouped by dish, the list prints one band per dish in the order each first appears: its
+// columns from the first row, count() and join() over the dish's rows.
+void TstQrPageLayout::groupedListPrintsOneBandPerKey()
+{
+    ReportList list;
+    list.name = QStringLiteral("opcoes");
+    list.band.kind = BandKind::List;
+    list.band.height = 5;
+    list.groupBy = Expression::compile(QStringLiteral("PRATO"));
+    ReportElement label;
+    label.kind = ReportElement::Kind::Expression;
+    label.rect = QRectF(0, 0, 150, 5);
+    label.value = Expression::compile(QStringLiteral("PRATO + ': ' + count() + ' dias: ' + join(format(DIA, "
+                                                     "'dd/MM')) + ' - ' + format(avg(KCAL), '0.0')"));
+    list.band.elements.append(label);
+    m_layout.lists = {list};
+    ReportData data = menu(1);
+    ReportData options;
+    options.columns = {QStringLiteral("DIA"), QStringLiteral("PRATO"), QStringLiteral("KCAL")};
+    const QDate first(2025, 3, 3);
+    options.rows = {{first, QStringLiteral("Iscas"), 100.0},
+                    {first, QStringLiteral("Omelete"), 80.0},
+                    {first.addDays(7), QStringLiteral("Iscas"), 120.0},
+                    {first.addDays(14), QStringLiteral("Iscas"), 110.0},
+                    {first.addDays(14), QStringLiteral("Omelete"), 90.0}};
+    data.lists.push_back(options);
+    const PageModel model = layOut(m_layout, data, params(m_layout));
+    QStringList printed;
+    for (const PageItem* item : itemsOf(model, BandKind::List))
+        printed.append(item->text);
+    QCOMPARE(printed, QStringList({QStringLiteral("Iscas: 3 dias: 03/03, 10/03, 17/03 - 110,0"),
+                                   QStringLiteral("Omelete: 2 dias: 03/03, 17/03 - 85,0")}));
+}
+
+// A list long enough for three pages: its heading (the first row) begins each page it goes on to,
+// marked as continued, and never ends a page without a row after it.
+void TstQrPageLayout::listHeadingRepeatsOnEveryPageAndNeverEndsOne()
+{
+    ReportList& list = m_layout.lists.first();
+    list.repeatHeader = true;
+    list.band.elements.first().value =
+        Expression::compile(QStringLiteral("NOTA + if(continued(), ' (continuação)', '')"));
+    for (int days = 1; days <= 12; ++days) {
+        ReportData data = menu(days);
+        ReportData notes;
+        notes.columns = {QStringLiteral("NOTA")};
+        notes.rows.append({QStringLiteral("Notas")});
+        for (int i = 1; i <= 110; ++i)
+            notes.rows.append({QStringLiteral("Nota %1").arg(i)});
+        data.lists.push_back(notes);
+        const PageModel model = layOut(m_layout, data, params(m_layout));
+        int headings = 0;
+        for (int p = 0; p < model.pages.size(); ++p) {
+            const QStringList texts = textsOf(model.pages[p], BandKind::List);
+            if (texts.isEmpty())
+                continue;
+            if (p + 1 < model.pages.size())
+                QVERIFY2(!texts.last().startsWith(QStringLiteral("Notas")),
+                         qPrintable(QString::number(days)));
+            if (headings++ > 0)
+                QCOMPARE(texts.first(), QStringLiteral("Notas (continuação)"));
+            else
+                QVERIFY(!texts.contains(QStringLiteral("Notas (continuação)")));
+        }
+        QVERIFY2(headings >= 2, qPrintable(QString::number(days)));
+    }
 }
 
 QTEST_MAIN(TstQrPageLayout)

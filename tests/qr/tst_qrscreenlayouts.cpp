@@ -21,6 +21,7 @@
 #include <optional>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -44,17 +45,11 @@ constexpr int kPictureDpi = 90;
 
 // Every parameter the screen binds, by name.
 const QStringList kScreenParameters = {
-    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE",  "P_NMFILIAGRE",  "P_CDSERVFILI",  "P_CDFILAUXPRAT",
-    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD",  "P_NRSEQUNUTR",  "P_DTINICIAL",   "P_DTFINAL",
-    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",      "P_FILNDPCAL",   "P_LISTATPRATO", "P_TODOSTPRATO",
-    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1",  "P_NUTRIENTE2",  "P_NUTRIENTE3",  "P_NUTRIENTE4",
-    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7",  "P_NUTRIENTE8",  "P_NUTRIENTE9",  "P_NUTRIENTE10",
-    "P_NUTRIENTE11",  "P_NUTRIENTE12",  "P_NUTRIENTE13", "P_NUTRIENTE14", "P_NUTRIENTE15", "P_NUTRIENTE16",
-    "P_NUTRIENTE17",  "P_NUTRIENTE18",  "P_NUTRIENTE19", "P_NUTRIENTE20", "P_NUTRIENTE21", "P_NUTRIENTE22",
-    "P_NUTRIENTE23",  "P_NUTRIENTE24"};
-
-// The screen binds the codes of ListaNutrRel to P_NUTRIENTE1 and on, up to this many.
-constexpr int kNutrientParameters = 24;
+    "P_CDFILCENTZVE", "P_NMFILCENTZVE", "P_CDFILIAGRE", "P_NMFILIAGRE", "P_CDSERVFILI",  "P_CDFILAUXPRAT",
+    "P_NRCARDZVE",    "P_CDTIPOCARD",   "P_NMTIPOCARD", "P_NRSEQUNUTR", "P_DTINICIAL",   "P_DTFINAL",
+    "P_DTPERIINI",    "P_DTPERIFIN",    "P_NDPCAL",     "P_FILNDPCAL",  "P_LISTATPRATO", "P_TODOSTPRATO",
+    "P_OPCAO",        "P_TODASOPCAO",   "P_NUTRIENTE1", "P_NUTRIENTE2", "P_NUTRIENTE3",  "P_NUTRIENTE4",
+    "P_NUTRIENTE5",   "P_NUTRIENTE6",   "P_NUTRIENTE7", "P_NUTRIENTE8"};
 
 struct Criteria
 {
@@ -103,11 +98,16 @@ public:
         QHash<QString, QString> texts = {
             {"P_DTPERIINI", first.toString(QStringLiteral("dd/MM/yyyy"))},
             {"P_DTPERIFIN", criteria.last.toString(QStringLiteral("dd/MM/yyyy"))}};
-        for (int k = 0; k < kNutrientParameters; ++k)
-            texts.insert(QStringLiteral("P_NUTRIENTE%1").arg(k + 1), criteria.nutrients.value(k));
         for (auto it = texts.cbegin(); it != texts.cend(); ++it)
             if (Qrddlgs::ExistParam(Params, it.key()))
                 Params.ParamByName(it.key()).setAsString(it.value());
+        // Every code the server returned, past the declared parameters too.
+        for (int k = 0; k < criteria.nutrients.size(); ++k) {
+            const QString name = QStringLiteral("P_NUTRIENTE%1").arg(k + 1);
+            if (!Qrddlgs::ExistParam(Params, name))
+                Params.Add(name, TFieldType::ftString);
+            Params.ParamByName(name).setAsString(criteria.nutrients[k]);
+        }
     }
 };
 
@@ -282,6 +282,7 @@ private slots:
     void previewOfAYearPrintsEveryPageWithItsCount();
     void printedPdfHasDishesAndDayTotal();
     void printedWeekPdfIsSearchableAsWritten();
+    void optionListFollowsEachBlockOfNutrients();
     void layoutsPrintTheSameOnEveryEngine_data();
     void layoutsPrintTheSameOnEveryEngine();
 
@@ -289,8 +290,8 @@ private:
     QString run(const QString& layoutCode, const Criteria& criteria, const QString& connection = kConnection);
     // Refreshes docs/<name>.png with the first page of a workbook as LibreOffice Calc prints it.
     void writeSpreadsheetPicture(const QString& xlsx, const QString& name);
-    // Refreshes a picture of the documentation (docs/<name>.png) from the first page of a PDF.
-    void writeReportPicture(const QString& pdf, const QString& name);
+    // Refreshes a picture of the documentation (docs/<name>.png) from a page of a PDF.
+    void writeReportPicture(const QString& pdf, const QString& name, int page = 1);
     // Prints a layout to PDF and returns the text pdftotext reads from it; empty when it failed.
     QString printedText(const QString& layoutCode, const Criteria& criteria, const QString& pdf);
     // Saves a layout to `fileName` (in the test's folder) by its ending; the path, empty when
@@ -1433,12 +1434,61 @@ void TstQrScreenLayouts::printedWeekPdfIsSearchableAsWritten()
         writeReportPicture(pdf, QStringLiteral("report-week"));
 }
 
-void TstQrScreenLayouts::writeReportPicture(const QString& pdf, const QString& name)
+// With ten nutrients the option dishes are listed after each block's summary, under that
+// block's headings: the second block's list holds the ninth and tenth nutrients' figures.
+void TstQrScreenLayouts::optionListFollowsEachBlockOfNutrients()
+{
+    QSqlDatabase db = QSqlDatabase::database(kConnection);
+    const QString copied = PreparedReportFixture::copyDishFigures(db, PreparedReportFixture::DishKey,
+                                                                  PreparedReportFixture::WeekKey);
+    const auto removeCopy = qScopeGuard([&] {
+        QSqlQuery(db).exec(QStringLiteral("DELETE FROM NUTRICARDPRATO WHERE NRSEQUNUTR = '%1'")
+                               .arg(PreparedReportFixture::WeekKey));
+    });
+    QVERIFY2(copied.isEmpty(), qPrintable(copied));
+    Criteria criteria = kWeeks;
+    criteria.nutrients += PreparedReportFixture::extraNutrients().mid(0, 2);
+    TReportDesignerDialog dialog;
+    Screen screen;
+    screen.criteria = criteria;
+    loadLayout(dialog, screen, QStringLiteral("04"));
+    const std::shared_ptr<const PageModel> model = dialog.Prepare();
+    QVERIFY(model);
+    // Each page of the list: its column headings' block, its heading continued or not.
+    QStringList listPages;
+    int firstListPage = 0;
+    for (int p = 0; p < model->pages.size(); ++p) {
+        QString block;
+        bool listed = false;
+        for (const PageItem& item : model->pages[p].items) {
+            if (item.bandKind == BandKind::ColumnHeader &&
+                item.text.startsWith(QStringLiteral("Nutrientes ")))
+                block = item.text;
+            if (item.bandKind == BandKind::List && item.text.startsWith(QStringLiteral("Pratos de opção")))
+                listed = true;
+        }
+        if (listed) {
+            listPages.append(block);
+            firstListPage = firstListPage > 0 ? firstListPage : p + 1;
+        }
+    }
+    QCOMPARE(listPages, QStringList({QStringLiteral("Nutrientes 1 a 8 de 10"),
+                                     QStringLiteral("Nutrientes 9 a 10 de 10")}));
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty() ||
+        !qEnvironmentVariableIsSet("KAV_UPDATE_PICTURE"))
+        return;
+    const QString pdf = m_dir.filePath(QStringLiteral("opcoes.pdf"));
+    QVERIFY(dialog.SaveToFile(pdf));
+    writeReportPicture(pdf, QStringLiteral("report-options"), firstListPage);
+}
+
+void TstQrScreenLayouts::writeReportPicture(const QString& pdf, const QString& name, int page)
 {
     const QString base = m_dir.filePath(QStringLiteral("report"));
     QProcess pdftoppm;
     pdftoppm.start(QStringLiteral("pdftoppm"),
-                   {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-r"),
+                   {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-f"),
+                    QString::number(page), QStringLiteral("-l"), QString::number(page), QStringLiteral("-r"),
                     QString::number(kPictureDpi), pdf, base});
     QVERIFY(pdftoppm.waitForFinished());
     QVERIFY2(pdftoppm.exitCode() == 0, pdftoppm.readAllStandardError().constData());

@@ -46,9 +46,10 @@ enum class Function {
     Page,
     Pages,
     Now,
-    Continued
+    Continued,
+    ColumnBlock
 };
-enum class AggregateKind { Sum, Avg, Count, Min, Max, Distinct };
+enum class AggregateKind { Sum, Avg, Count, Min, Max, Distinct, Join };
 
 struct Node
 {
@@ -93,6 +94,7 @@ const QHash<QString, FunctionInfo>& functions()
         {QStringLiteral("pages"), {Function::Pages, 0, 0}},
         {QStringLiteral("now"), {Function::Now, 0, 0}},
         {QStringLiteral("continued"), {Function::Continued, 0, 0}},
+        {QStringLiteral("columnblock"), {Function::ColumnBlock, 0, 0}},
     };
     return table;
 }
@@ -106,6 +108,7 @@ const QHash<QString, AggregateKind>& aggregates()
         {QStringLiteral("min"), AggregateKind::Min},
         {QStringLiteral("max"), AggregateKind::Max},
         {QStringLiteral("distinct"), AggregateKind::Distinct},
+        {QStringLiteral("join"), AggregateKind::Join},
     };
     return table;
 }
@@ -508,6 +511,7 @@ QVariant aggregateOver(const Node& node, const ExpressionContext& context)
     bool integral = true;
     QVariant best;
     QSet<QString> seen;
+    QStringList joined; // the distinct texts in the order of their rows
     context.forEachRowInScope([&](const ExpressionContext& row) {
         if (!argument) {
             ++count;
@@ -534,6 +538,13 @@ QVariant aggregateOver(const Node& node, const ExpressionContext& context)
         case AggregateKind::Distinct:
             seen.insert(ValueFormatter::format(value));
             break;
+        case AggregateKind::Join: {
+            const QString text = ValueFormatter::format(value);
+            if (!seen.contains(text))
+                joined.append(text);
+            seen.insert(text);
+            break;
+        }
         case AggregateKind::Count:
             break;
         }
@@ -543,6 +554,8 @@ QVariant aggregateOver(const Node& node, const ExpressionContext& context)
         return count;
     case AggregateKind::Distinct:
         return qlonglong(seen.size());
+    case AggregateKind::Join:
+        return joined.join(QStringLiteral(", "));
     case AggregateKind::Sum:
         if (count == 0)
             return {};
@@ -611,6 +624,8 @@ QVariant callFunction(const Node& node, const ExpressionContext& context)
         return context.now();
     case Function::Continued:
         return context.continued();
+    case Function::ColumnBlock:
+        return context.columnBlock();
     }
     return {};
 }

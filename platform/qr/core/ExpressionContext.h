@@ -24,6 +24,9 @@ public:
     virtual QDateTime now() const = 0;
     // True while a group header is printed again at the top of a page its group continues on.
     virtual bool continued() const { return false; }
+    // Which of the run's column values the current block of columns holds ("9 a 16 de 26"); empty
+    // when they all fit in one block.
+    virtual QString columnBlock() const { return {}; }
 };
 
 } // namespace Qr

@@ -302,9 +302,11 @@ private:
     // <list name height print-when>: its <query> first, then the elements of its band.
     void readList()
     {
-        allowOnly({"name", "height", "print-when"});
+        allowOnly({"name", "height", "print-when", "repeat-header", "group-by"});
         ReportList list;
         list.name = attribute("name");
+        list.repeatHeader = flag("repeat-header");
+        list.groupBy = expression(attribute("group-by"));
         list.band.kind = BandKind::List;
         list.band.height = number("height", 0, true);
         list.band.printWhen = expression(attribute("print-when"));
@@ -318,7 +320,9 @@ private:
         m_layout.lists.append(list);
     }
 
-    // <column-blocks prefix size count/>: the parameters prefix1..size*count, all declared.
+    // <column-blocks prefix size/>: the parameters prefix1..size, declared; the run repeats them
+    // for as many values as it is given. A 'count' stored by earlier versions set a capacity that
+    // no longer exists: it is read and left aside.
     void readColumnBlocks()
     {
         allowOnly({"prefix", "size", "count"});
@@ -327,9 +331,8 @@ private:
         ColumnBlocks blocks;
         blocks.prefix = attribute("prefix");
         blocks.size = int(number("size", 0, true));
-        blocks.count = int(number("count", 0, true));
-        if (blocks.prefix.isEmpty() || blocks.size < 1 || blocks.count < 1)
-            fail(QStringLiteral("<column-blocks> pede 'prefix', 'size' e 'count' positivos"));
+        if (blocks.prefix.isEmpty() || blocks.size < 1)
+            fail(QStringLiteral("<column-blocks> pede 'prefix' e 'size' positivo"));
         m_columnBlocksLine = m_xml.lineNumber();
         m_layout.columnBlocks = blocks;
         m_xml.skipCurrentElement();
@@ -452,7 +455,7 @@ private:
                     fail(QStringLiteral("a consulta usa o parâmetro :%1, que não está declarado").arg(name),
                          1);
         if (const auto& blocks = m_layout.columnBlocks)
-            for (int n = 1; n <= blocks->size * blocks->count; ++n)
+            for (int n = 1; n <= blocks->size; ++n)
                 if (!isDeclared(blocks->parameterName(n)))
                     fail(QStringLiteral("<column-blocks> usa o parâmetro %1, que não está declarado")
                              .arg(blocks->parameterName(n)),

@@ -63,7 +63,6 @@ public:
             empty(QStringLiteral("column-blocks"));
             m_xml.writeAttribute(QStringLiteral("prefix"), blocks->prefix);
             m_xml.writeAttribute(QStringLiteral("size"), QString::number(blocks->size));
-            m_xml.writeAttribute(QStringLiteral("count"), QString::number(blocks->count));
         }
 
         start(QStringLiteral("query"));
@@ -195,6 +194,9 @@ private:
         m_xml.writeAttribute(QStringLiteral("name"), list.name);
         m_xml.writeAttribute(QStringLiteral("height"), layoutNumber(list.band.height));
         optional(QStringLiteral("print-when"), list.band.printWhen.text());
+        if (list.repeatHeader)
+            m_xml.writeAttribute(QStringLiteral("repeat-header"), QStringLiteral("true"));
+        optional(QStringLiteral("group-by"), list.groupBy.text());
         start(QStringLiteral("query"));
         m_xml.writeCDATA(list.query);
         end();

@@ -11,6 +11,7 @@
 #include "TParams.h"
 #include "ValueFormatter.h"
 
+#include <cmath>
 #include <deque>
 #include <QHash>
 
@@ -23,6 +24,16 @@ constexpr int kPageCountUnknown = -1;
 
 // A value shown with emphasis (out of its range) is bold in this colour.
 const QColor kEmphasisColor(0xB0, 0x00, 0x00);
+
+// A text wider than its box is set smaller, never below this share of its size nor below the
+// smallest size; past that it is cut with "…" and printed whole at the end of the report.
+constexpr double kSmallestShare = 0.75;
+constexpr double kSmallestFontSize = 5.0;
+constexpr double kFontSizeSteps = 10; // sizes in tenths of a point
+const QString kCutTextsHeading = QStringLiteral("Textos abreviados nas páginas acima, por extenso:");
+constexpr double kCutTextFontSize = 6.5;
+constexpr double kCutTextLineMm = 3.5;
+const QColor kCutTextColor(0x40, 0x40, 0x40);
 
 // What an expression sees at one moment of the run: the current row, the rows its aggregates
 // cover and the page.
@@ -38,6 +49,7 @@ public:
     int page = 0;
     int pages = 0;
     bool repeated = false; // a group header printed again on a continuation page
+    QString blockRange;
     QDateTime clock;
 
     QVariant column(const QString& key) const override
@@ -59,6 +71,7 @@ public:
     int pageCount() const override { return pages; }
     QDateTime now() const override { return clock; }
     bool continued() const override { return repeated; }
+    QString columnBlock() const override { return blockRange; }
 };
 
 bool sameKey(const QVariant& a, const QVariant& b)
@@ -102,8 +115,10 @@ public:
             startPart(part);
             startPage(0);
             layOutRows();
+            placeLists(part, true);
         }
-        placeLists();
+        placeLists(0, false);
+        placeCutTexts();
         completePage();
         fillDeferred();
         return std::move(m_model);
@@ -128,6 +143,7 @@ private:
         m_context.data = m_data;
         m_context.columns = &m_partColumns.emplace_back(m_data->columns);
         m_context.params = &params;
+        m_context.blockRange = m_parts[part].blockRange;
         for (const ReportBand* band : m_layout.bands())
             checkBand(*band, m_data->columns);
         for (const ReportGroup& group : m_layout.groups)
@@ -210,8 +226,12 @@ private:
         m_detailHeight.assign(rowCount, 0);
         if (!m_layout.detail)
             return;
-        for (int i = 0; i < rowCount; ++i)
-            m_detailHeight[i] = heightIfPrinted(*m_layout.detail, contextFor(i, 0, rowCount));
+        for (int i = 0; i < rowCount; ++i) {
+            const RowContext context = contextFor(i, 0, rowCount);
+            if (heightIfPrinted(*m_layout.detail, context) > 0)
+                m_detailHeight[i] = m_layout.detail->height +
+                                    extraHeight(*m_layout.detail, wrapLines(*m_layout.detail, context));
+        }
     }
 
     static double heightIfPrinted(const ReportBand& band, const RowContext& context)
@@ -262,6 +282,16 @@ private:
     // A printed row with the totals that follow it before the next printed row, and the summary
     // after the last row: a total never starts a page without one of its rows.
     double rowChainHeight(int row) const
+    {
+        const double height = rowAndTotalsHeight(row);
+        const int rowCount = int(m_data->rows.size());
+        if (row < rowCount && nextPrinted(row + 1) >= rowCount && m_layout.summary)
+            return height + heightIfPrinted(*m_layout.summary, contextFor(rowCount - 1, 0, rowCount));
+        return height;
+    }
+
+    // A printed row with the group footers that follow it before the next printed row.
+    double rowAndTotalsHeight(int row) const
     {
         const int rowCount = int(m_data->rows.size());
         if (row >= rowCount)
@@ -337,23 +367,102 @@ private:
         }
     }
 
-    // Each list's band once per row of the list's own query (read with the first part), after the
-    // summary of the last part.
-    void placeLists()
+    // Each list's band once per row of the list's own query, from the rows the part read: the
+    // lists that follow the column blocks after each part's summary, the others after the last.
+    void placeLists(int part, bool followingBlocks)
     {
-        const std::vector<ReportData>& lists = m_parts.first().data->lists;
+        const std::vector<ReportData>& lists = m_parts[part].data->lists;
         for (int l = 0; l < int(m_layout.lists.size()) && l < int(lists.size()); ++l) {
-            const ReportBand& band = m_layout.lists[l].band;
-            const ReportData& rows = lists[l];
-            checkBand(band, rows.columns);
-            RowContext context = contextFor(0, 0, int(rows.rows.size()));
-            context.data = &rows;
-            context.columns = &m_partColumns.emplace_back(rows.columns);
-            for (int i = 0; i < int(rows.rows.size()); ++i) {
-                context.row = i;
-                place(band, context);
-            }
+            if (m_layout.listFollowsBlocks(m_layout.lists[l]) != followingBlocks)
+                continue;
+            const ReportList& list = m_layout.lists[l];
+            checkBand(list.band, lists[l].columns);
+            list.groupBy.checkColumns(lists[l].columns);
+            RowContext context = contextFor(0, 0, int(lists[l].rows.size()));
+            context.data = &lists[l];
+            context.columns = &m_partColumns.emplace_back(lists[l].columns);
+            placeList(list, context);
         }
+    }
+
+    // One printed band of a list: the row its columns read and the rows its aggregates cover.
+    struct ListBand
+    {
+        int row;
+        int scopeBegin;
+        int scopeEnd;
+    };
+
+    // One band per row, its aggregates over all the list's rows; or, grouped, one per group of
+    // rows with the same key, whose rows a copy of the list's rows makes adjacent (the context
+    // then reads the copy).
+    std::vector<ListBand> listBands(const ReportList& list, RowContext& context)
+    {
+        const int count = int(context.data->rows.size());
+        std::vector<ListBand> bands;
+        if (list.groupBy.isEmpty()) {
+            for (int i = 0; i < count; ++i)
+                bands.push_back({i, 0, count});
+            return bands;
+        }
+        QStringList keys;
+        QHash<QString, QList<int>> members;
+        for (int i = 0; i < count; ++i) {
+            RowContext row = context;
+            row.row = i;
+            row.scopeBegin = i;
+            row.scopeEnd = i + 1;
+            const QString key = ValueFormatter::format(list.groupBy.evaluate(row));
+            if (!members.contains(key))
+                keys.append(key);
+            members[key].append(i);
+        }
+        ReportData& grouped = m_groupedLists.emplace_back();
+        grouped.columns = context.data->columns;
+        for (const QString& key : std::as_const(keys)) {
+            const int begin = int(grouped.rows.size());
+            for (const int i : std::as_const(members[key]))
+                grouped.rows.append(context.data->rows[i]);
+            bands.push_back({begin, begin, int(grouped.rows.size())});
+        }
+        context.data = &grouped;
+        return bands;
+    }
+
+    // The list's first band (its heading) starts no page without the band after it; with
+    // repeat-header, each page the list goes on to starts with it again, marked as continued.
+    void placeList(const ReportList& list, RowContext context)
+    {
+        const std::vector<ListBand> bands = listBands(list, context);
+        const auto at = [&](const ListBand& band) {
+            RowContext positioned = context;
+            positioned.row = band.row;
+            positioned.scopeBegin = band.scopeBegin;
+            positioned.scopeEnd = band.scopeEnd;
+            positioned.page = int(m_model.pages.size());
+            return positioned;
+        };
+        for (std::size_t i = 0; i < bands.size(); ++i) {
+            double needed = listRowHeight(list.band, at(bands[i]));
+            if (i == 0 && bands.size() > 1)
+                needed += listRowHeight(list.band, at(bands[1]));
+            if (needed > 0 && !m_fresh && m_y + needed > m_bodyHeight - m_footerHeight) {
+                newPage(m_lastRow);
+                if (i > 0 && list.repeatHeader) {
+                    RowContext heading = at(bands.front());
+                    heading.repeated = true;
+                    place(list.band, heading);
+                }
+            }
+            place(list.band, at(bands[i]));
+        }
+    }
+
+    double listRowHeight(const ReportBand& band, const RowContext& context) const
+    {
+        if (!band.printWhen.isEmpty() && !band.printWhen.isTrue(context))
+            return 0;
+        return band.height + extraHeight(band, wrapLines(band, context));
     }
 
     void finishPage()
@@ -458,6 +567,7 @@ private:
             switch (element.kind) {
             case ReportElement::Kind::Text:
                 item.text = element.text;
+                fitText(item);
                 break;
             case ReportElement::Kind::Field:
             case ReportElement::Kind::Expression:
@@ -471,6 +581,7 @@ private:
                         {int(m_model.pages.size()) - 1, int(page.items.size()), &element, context});
                 else
                     item.text = ValueFormatter::format(element.value.evaluate(context), element.format);
+                fitText(item);
                 break;
             case ReportElement::Kind::Line:
                 item.kind = PageItem::Kind::Line;
@@ -489,6 +600,66 @@ private:
             }
             page.items.append(std::move(item));
         }
+    }
+
+    // A text that does not fit its box is set smaller, down to a floor, then cut after its last
+    // whole word that fits with "…"; the whole text is kept for the end of the report.
+    void fitText(PageItem& item)
+    {
+        const double width = item.rect.width();
+        const double size = item.style.fontSize;
+        const TextWrapper natural(m_layout.fontFamily, size, item.style.bold, item.style.italic);
+        if (item.text.isEmpty() || natural.fits(item.text, width))
+            return;
+        const double floor = std::max(kSmallestFontSize, size * kSmallestShare);
+        // Width grows with the size: the size that fits, rounded down to a step.
+        for (double smaller =
+                 std::floor(size * width / natural.widthMm(item.text) * kFontSizeSteps) / kFontSizeSteps;
+             smaller >= floor; smaller -= 1 / kFontSizeSteps) {
+            if (TextWrapper(m_layout.fontFamily, smaller, item.style.bold, item.style.italic)
+                    .fits(item.text, width)) {
+                item.style.fontSize = smaller;
+                return;
+            }
+        }
+        item.style.fontSize = floor;
+        if (!m_cutTexts.contains(item.text))
+            m_cutTexts.append(item.text);
+        item.text = TextWrapper(m_layout.fontFamily, floor, item.style.bold, item.style.italic)
+                        .elide(item.text, width);
+    }
+
+    // The texts cut on the pages, whole, after everything else; the heading never ends a page.
+    void placeCutTexts()
+    {
+        if (m_cutTexts.isEmpty())
+            return;
+        const double width = m_layout.page.bodySizeMm().width();
+        const TextWrapper wrapper(m_layout.fontFamily, kCutTextFontSize, false, false);
+        QStringList lines;
+        for (const QString& text : std::as_const(m_cutTexts))
+            lines += wrapper.wrap(text, width);
+        placeCutTextLine(kCutTextsHeading, true, 2 * kCutTextLineMm);
+        for (const QString& line : std::as_const(lines))
+            placeCutTextLine(line, false, kCutTextLineMm);
+    }
+
+    void placeCutTextLine(const QString& text, bool heading, double needed)
+    {
+        if (!m_fresh && m_y + needed > m_bodyHeight - m_footerHeight)
+            newPage(m_lastRow);
+        PageItem item;
+        item.rect = QRectF(m_layout.page.margins.left(), m_layout.page.margins.top() + m_y,
+                           m_layout.page.bodySizeMm().width(), kCutTextLineMm);
+        item.text = text;
+        item.style.fontSize = kCutTextFontSize;
+        item.style.bold = heading;
+        item.style.color = kCutTextColor;
+        item.band = ++m_bandSequence;
+        item.bandKind = BandKind::List;
+        m_model.pages.last().items.append(std::move(item));
+        m_y += kCutTextLineMm;
+        m_fresh = false;
     }
 
     static void applyEmphasis(PageItem& item, const ReportElement& element, const RowContext& context)
@@ -560,6 +731,7 @@ private:
     // Stable: deferred values keep pointing here.
     std::deque<QHash<QString, QVariant>> m_partParams;
     std::deque<ColumnMap> m_partColumns;
+    std::deque<ReportData> m_groupedLists; // grouped lists' rows, made adjacent
     RowContext m_context;
     PageModel m_model;
     double m_bodyHeight = 0;
@@ -575,6 +747,7 @@ private:
     std::vector<int> m_groupStart; // first row of the current run of each group
     std::vector<bool> m_open;      // the group's header was placed and its footer not yet
     QList<Deferred> m_deferred;
+    QStringList m_cutTexts;  // whole, in the order they were first cut
     int m_deferredShown = 0; // deferred values already shown with an unknown page count
 };
 
@@ -583,7 +756,7 @@ private:
 PageModel PageLayouter::layOut(const ReportLayout& layout, const ReportData& data, const TParams& params,
                                const Options& options)
 {
-    return layOut(layout, {Part{&data, params}}, options);
+    return layOut(layout, {Part{&data, params, QString()}}, options);
 }
 
 PageModel PageLayouter::layOut(const ReportLayout& layout, const QList<Part>& parts, const Options& options)

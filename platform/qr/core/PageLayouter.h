@@ -42,13 +42,15 @@ public:
     {
         const ReportData* data;
         TParams params;
+        QString blockRange; // what columnblock() shows: "9 a 16 de 26"; empty with one block
     };
 
     // Kav::Exception when an expression names a column the query does not return.
     static PageModel layOut(const ReportLayout& layout, const ReportData& data, const TParams& params,
                             const Options& options);
-    // The parts one after the other, each from a new page; the lists (read with the first part)
-    // after the last. Kav::Exception also when there is no part.
+    // The parts one after the other, each from a new page, each followed by its rows of the lists
+    // that follow the column blocks; the other lists (read with the first part) after the last.
+    // Kav::Exception also when there is no part.
     static PageModel layOut(const ReportLayout& layout, const QList<Part>& parts, const Options& options);
 };
 

@@ -1,5 +1,7 @@
 #include "ReportLayout.h"
 
+#include "SqlParameters.h"
+
 namespace Qr {
 
 TParams ReportLayout::createParams() const
@@ -26,6 +28,17 @@ QList<const ReportBand*> ReportLayout::bands() const
         if (*band)
             all.append(&**band);
     return all;
+}
+
+bool ReportLayout::listFollowsBlocks(const ReportList& list) const
+{
+    if (!columnBlocks)
+        return false;
+    for (const QString& name : SqlParameters::names(list.query))
+        for (int k = 1; k <= columnBlocks->size; ++k)
+            if (name.compare(columnBlocks->parameterName(k), Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
 }
 
 } // namespace Qr

@@ -54,6 +54,9 @@ struct ReportLayout
     // Every band of the report's own query, in the order they are written to the file (the lists'
     // bands read their own rows and are not among them).
     QList<const ReportBand*> bands() const;
+    // Whether a list reads the parameters of the column blocks: then it is read and printed with
+    // each block, under that block's column headings; otherwise once, after the last block.
+    bool listFollowsBlocks(const ReportList& list) const;
 };
 
 } // namespace Qr

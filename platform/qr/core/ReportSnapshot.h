@@ -15,16 +15,18 @@ namespace Qr {
 struct ReportSnapshot
 {
     ReportLayout layout;
-    // One per block of columns; the lists' rows in the first.
+    // One per block of columns, with the rows of the lists that follow the blocks; the rows of
+    // the other lists in the first.
     std::vector<ReportData> data;
     std::vector<TParams> params;
+    std::vector<QString> blockRanges; // what columnblock() shows in each block
     QDateTime now;
 
     QList<PageLayouter::Part> parts() const
     {
         QList<PageLayouter::Part> parts;
         for (std::size_t i = 0; i < data.size(); ++i)
-            parts.append({&data[i], params[i]});
+            parts.append({&data[i], params[i], i < blockRanges.size() ? blockRanges[i] : QString()});
         return parts;
     }
 };

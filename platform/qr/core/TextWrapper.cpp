@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 
 namespace Qr {
@@ -34,12 +35,40 @@ double TextWrapper::widthMm(const QString& text) const
         image.setDotsPerMeterY(qRound(kPointsPerMetre));
         return image;
     }();
-    QFont font(m_family);
-    font.setPointSizeF(m_pointSize);
-    font.setBold(m_bold);
-    font.setItalic(m_italic);
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return QFontMetricsF(font, &device).horizontalAdvance(text) * kMmPerPoint;
+    // Every text of a report is measured: the metrics of each font are made once per thread.
+    thread_local QHash<QString, QFontMetricsF> metrics;
+    const QString key =
+        QStringLiteral("%1|%2|%3|%4").arg(m_family).arg(m_pointSize).arg(m_bold).arg(m_italic);
+    auto found = metrics.constFind(key);
+    if (found == metrics.cend()) {
+        QFont font(m_family);
+        font.setPointSizeF(m_pointSize);
+        font.setBold(m_bold);
+        font.setItalic(m_italic);
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        found = metrics.insert(key, QFontMetricsF(font, &device));
+    }
+    return found->horizontalAdvance(text) * kMmPerPoint;
+}
+
+bool TextWrapper::fits(const QString& text, double widthMm) const
+{
+    return this->widthMm(text) <= widthMm * kSafety;
+}
+
+QString TextWrapper::elide(const QString& text, double widthMm) const
+{
+    if (fits(text, widthMm))
+        return text;
+    const QString ellipsis = QStringLiteral("\u2026");
+    qsizetype fit = text.size();
+    while (fit > 0 && !fits(text.left(fit) + ellipsis, widthMm))
+        --fit;
+    // Back to the end of a word when one fits, so that no word is shown cut.
+    const qsizetype blank = text.left(fit + 1).lastIndexOf(QLatin1Char(' '));
+    if (blank > 0 && fit < text.size() && text.at(fit) != QLatin1Char(' '))
+        fit = blank;
+    return text.left(fit).trimmed() + ellipsis;
 }
 
 QStringList TextWrapper::wrap(const QString& text, double widthMm) const

@@ -13,10 +13,15 @@ public:
     TextWrapper(const QString& family, double pointSize, bool bold, bool italic);
 
     QStringList wrap(const QString& text, double widthMm) const;
+    // The text as wide as it prints, in millimetres.
+    double widthMm(const QString& text) const;
+    // Whether the text fits the width, with the margin wrap() keeps.
+    bool fits(const QString& text, double widthMm) const;
+    // The longest start of the text that fits the width with "…" after it, cut after a word when
+    // one fits; the text itself when it fits.
+    QString elide(const QString& text, double widthMm) const;
 
 private:
-    double widthMm(const QString& text) const;
-
     QString m_family;
     double m_pointSize;
     bool m_bold;
