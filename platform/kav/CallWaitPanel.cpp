@@ -9,7 +9,9 @@
 namespace Kav {
 
 namespace {
-constexpr int kTickMs = 1000;
+// The label shows whole seconds; a tick of a quarter second keeps it at most that late, where a
+// tick of one second (and a coarse timer firing a little early) could leave "(0 s)" for two.
+constexpr int kTickMs = 250;
 constexpr int kMsPerSecond = 1000;
 } // namespace
 
@@ -29,6 +31,7 @@ CallWaitPanel::CallWaitPanel(QWidget* parent, const QString& doing, std::functio
     layout->addWidget(buttons);
     m_elapsed.start();
     connect(&m_clock, &QTimer::timeout, this, &CallWaitPanel::showElapsed);
+    m_clock.setTimerType(Qt::PreciseTimer);
     m_clock.start(kTickMs);
     showElapsed();
     show();
