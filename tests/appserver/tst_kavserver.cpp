@@ -652,7 +652,7 @@ QStringList answersBeforeMarker(RawClient& client)
 
 void TestKavServer::jsonRpcExamplesGetTheirAnswers_data()
 {
-    // The examples of the JSON-RPC 2.0 specification as written there; "foo.get" and "foobar"
+    // JSON-RPC 2.0's own examples, word for word; "foo.get" and "foobar"
     // name nothing this server has. Answers: the id with the result's value or the error code.
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QStringList>("expected");
