@@ -7,6 +7,8 @@
 #include "RpcResponse.h"
 #include "ServerSecurity.h"
 
+namespace KavServer {
+
 using Kav::Rpc::RpcResponse;
 
 namespace {
@@ -111,3 +113,5 @@ void AccessGate::close()
         emit finished(this, nullptr);
     }
 }
+
+} // namespace KavServer

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTimer>
 
+namespace KavServer {
+
 class ClientStream;
 class ServerSecurity;
 
@@ -38,3 +40,5 @@ private:
     bool m_refusing = false;
     bool m_done = false;
 };
+
+} // namespace KavServer

@@ -2,6 +2,8 @@
 
 #include "RpcResponse.h"
 
+namespace KavServer {
+
 std::optional<QByteArray> BatchAnswers::add(const Kav::Rpc::RpcResponse& response)
 {
     if (!response.id.isUndefined())
@@ -10,3 +12,5 @@ std::optional<QByteArray> BatchAnswers::add(const Kav::Rpc::RpcResponse& respons
         return std::nullopt;
     return m_array + "]\n";
 }
+
+} // namespace KavServer

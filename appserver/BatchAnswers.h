@@ -10,6 +10,8 @@ namespace Kav::Rpc {
 struct RpcResponse;
 }
 
+namespace KavServer {
+
 class BatchAnswers
 {
 public:
@@ -23,3 +25,5 @@ private:
     qsizetype m_waiting;
     QByteArray m_array;
 };
+
+} // namespace KavServer

@@ -3,6 +3,8 @@
 #include "DbTransaction.h"
 #include "KavException.h"
 
+namespace KavServer {
+
 CallContext::CallContext(QSqlDatabase db, Kav::DatabaseUrl::Engine engine, QVariantList args,
                          std::shared_ptr<const std::atomic_bool> clientGone)
     : m_db(std::move(db)), m_engine(engine), m_args(std::move(args)), m_clientGone(std::move(clientGone))
@@ -16,3 +18,5 @@ void CallContext::commit(Kav::DbTransaction& transaction)
     }
     transaction.commit();
 }
+
+} // namespace KavServer

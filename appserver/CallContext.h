@@ -15,6 +15,8 @@ namespace Kav {
 class DbTransaction;
 }
 
+namespace KavServer {
+
 class CallContext
 {
 public:
@@ -44,3 +46,5 @@ private:
     QVariantList m_args;
     std::shared_ptr<const std::atomic_bool> m_clientGone;
 };
+
+} // namespace KavServer

@@ -6,10 +6,14 @@
 #include "KavException.h"
 #include "RpcError.h"
 #include "RpcValue.h"
+#include "StallWatch.h"
 #include "ThreadDatabase.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QTimer>
+
+namespace KavServer {
 
 using Kav::Rpc::RpcError;
 using Kav::Rpc::RpcRequest;
@@ -151,11 +155,13 @@ void CallDispatcher::start(const RemoteMethod& method, const RpcRequest& request
         QMetaObject::invokeMethod(
             this,
             [=, this] {
-                jobDone();
-                if (clientGone && clientGone->load() && !request.isNotification())
-                    finishUndelivered(method, peer, label, ms, response, answer);
-                else
-                    finish(peer, label, ms, response, answer);
+                afterSettling([=, this] {
+                    jobDone();
+                    if (clientGone && clientGone->load() && !request.isNotification())
+                        finishUndelivered(method, peer, label, ms, response, answer);
+                    else
+                        finish(peer, label, ms, response, answer);
+                });
             },
             Qt::QueuedConnection);
     });
@@ -183,6 +189,14 @@ void CallDispatcher::startWaiting()
         ++m_running;
         m_pool.start(std::move(job));
     }
+}
+
+void CallDispatcher::afterSettling(const std::function<void()>& step)
+{
+    if (m_stallWatch && m_stallWatch->isSettling())
+        QTimer::singleShot(StallWatch::kSettleMs, this, [this, step] { afterSettling(step); });
+    else
+        step();
 }
 
 void CallDispatcher::jobDone()
@@ -259,3 +273,5 @@ void CallDispatcher::finish(const QString& peer, const QString& method, qint64 m
     if (--m_inFlight == 0)
         emit idle();
 }
+
+} // namespace KavServer

@@ -16,8 +16,13 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QQueue>
 #include <QThreadPool>
+
+namespace KavServer {
+
+class StallWatch;
 
 class CallDispatcher : public QObject
 {
@@ -42,6 +47,10 @@ public:
     // Housekeeping run like a call (own thread, connection and transaction), logged as `label`.
     void runTask(const QString& label, const RemoteMethod& task);
 
+    // While the server settles after standing still, finished calls are answered only once it has
+    // settled: by then a client that left during the stall is known to be gone (StallWatch).
+    void setStallWatch(StallWatch* watch) { m_stallWatch = watch; }
+
     int callsInFlight() const { return m_inFlight; }
     const ModuleRegistry& modules() const { return m_modules; }
     // Blocks until every worker is done (at shutdown, after callsInFlight() reached zero).
@@ -58,6 +67,8 @@ private:
     void enqueue(const void* owner, std::function<void()> job);
     void startWaiting();
     void jobDone();
+    // Runs `step` now, or once the server has settled after a stall.
+    void afterSettling(const std::function<void()>& step);
     Kav::Rpc::RpcResponse execute(const RemoteMethod& method, const Kav::Rpc::RpcRequest& request,
                                   const std::shared_ptr<std::atomic_bool>& clientGone) const;
     void finish(const QString& peer, const QString& method, qint64 ms, const Kav::Rpc::RpcResponse& response,
@@ -75,4 +86,7 @@ private:
     int m_running = 0;                                           // jobs handed to the workers
     QHash<const void*, QQueue<std::function<void()>>> m_waiting; // by connection
     QList<const void*> m_turns;                                  // connections with jobs waiting
+    QPointer<StallWatch> m_stallWatch;
 };
+
+} // namespace KavServer

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <QDateTime>
 
+namespace KavServer {
+
 QString CallLog::line(const QString& peer, const QString& method, qint64 milliseconds, const QString& outcome)
 {
     QString oneLine = outcome;
@@ -20,3 +22,5 @@ void CallLog::write(const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
+
+} // namespace KavServer

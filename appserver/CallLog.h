@@ -3,6 +3,8 @@
 
 #include <QString>
 
+namespace KavServer {
+
 class CallLog
 {
 public:
@@ -11,3 +13,5 @@ public:
                         const QString& outcome);
     static void write(const QString& text);
 };
+
+} // namespace KavServer

@@ -6,6 +6,8 @@
 #include <QIODevice>
 #include <QString>
 
+namespace KavServer {
+
 class ClientStream : public QIODevice
 {
     Q_OBJECT
@@ -43,3 +45,5 @@ protected:
 private:
     bool m_inputEnded = false;
 };
+
+} // namespace KavServer

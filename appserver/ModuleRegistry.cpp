@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace KavServer {
+
 void ModuleRegistry::add(std::shared_ptr<const RemoteDataModule> module)
 {
     const QString name = module->serverName();
@@ -20,3 +22,5 @@ QStringList ModuleRegistry::serverNames() const
     std::sort(names.begin(), names.end());
     return names;
 }
+
+} // namespace KavServer

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QStringList>
 
+namespace KavServer {
+
 class ModuleRegistry
 {
 public:
@@ -19,3 +21,5 @@ public:
 private:
     QHash<QString, std::shared_ptr<const RemoteDataModule>> m_modules;
 };
+
+} // namespace KavServer

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace KavServer {
+
 void RemoteDataModule::addMethod(RemoteMethod method)
 {
     const QString name = method.name;
@@ -35,3 +37,5 @@ QString argTypeName(RemoteMethod::Arg type)
     }
     return {};
 }
+
+} // namespace KavServer

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace KavServer {
+
 class RemoteDataModule
 {
 public:
@@ -23,3 +25,5 @@ private:
     QString m_serverName;
     QHash<QString, RemoteMethod> m_methods;
 };
+
+} // namespace KavServer

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace KavServer {
+
 class CallContext;
 
 struct RemoteMethod
@@ -31,3 +33,5 @@ struct RemoteMethod
 
 // "text", "date", "boolean", "integer": for messages.
 QString argTypeName(RemoteMethod::Arg type);
+
+} // namespace KavServer

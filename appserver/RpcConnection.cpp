@@ -2,6 +2,7 @@
 
 #include "BatchAnswers.h"
 #include "CallDispatcher.h"
+#include "CallLog.h"
 #include "ClientStream.h"
 #include "RpcBatch.h"
 #include "RpcError.h"
@@ -9,8 +10,12 @@
 #include "RpcRequest.h"
 #include "RpcResponse.h"
 #include "ServerMemory.h"
+#include "StallWatch.h"
 
 #include <QScopeGuard>
+#include <utility>
+
+namespace KavServer {
 
 using Kav::Rpc::RpcBatch;
 using Kav::Rpc::RpcError;
@@ -35,10 +40,13 @@ QByteArray rawIdOf(const QByteArray& text, const QJsonValue& id)
 } // namespace
 
 RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap,
-                             int idleTimeoutMs, ServerMemory* memory, QObject* parent)
-    : QObject(parent), m_stream(stream), m_dispatcher(dispatcher), m_memory(memory), m_buffer(lineCap),
-      m_peer(stream->peer()), m_inputEnded(stream->hasInputEnded())
+                             int idleTimeoutMs, ServerMemory* memory, StallWatch* stallWatch, QObject* parent)
+    : QObject(parent), m_stream(stream), m_dispatcher(dispatcher), m_memory(memory), m_stallWatch(stallWatch),
+      m_buffer(lineCap), m_peer(stream->peer()), m_inputEnded(stream->hasInputEnded())
 {
+    m_settleTimer.setSingleShot(true);
+    m_settleTimer.setInterval(StallWatch::kSettleMs);
+    connect(&m_settleTimer, &QTimer::timeout, this, &RpcConnection::scheduleRead);
     if (memory)
         connect(memory, &ServerMemory::relieved, this, &RpcConnection::scheduleRead);
     stream->setParent(this);
@@ -55,10 +63,7 @@ RpcConnection::RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, q
         if (m_heldBack && !isHeldBack())
             scheduleRead();
     });
-    connect(stream, &ClientStream::inputEnded, this, [this] {
-        m_inputEnded = true;
-        readRequests();
-    });
+    connect(stream, &ClientStream::inputEnded, this, &RpcConnection::onInputEnded);
     connect(stream, &ClientStream::closed, this, &RpcConnection::onStreamClosed);
     readRequests();
 }
@@ -91,9 +96,33 @@ bool RpcConnection::isHeldBack() const
            (m_stream && m_stream->bytesToWrite() >= kMaxUnsentBytes);
 }
 
+void RpcConnection::onInputEnded()
+{
+    m_inputEnded = true;
+    // A plain client may end its input and wait for its answers (a half-closed connection). One
+    // that ended it while the server stood still is most likely a balancer that gave up on the
+    // server and told its client the connection dropped: the user will give the command again, so
+    // none of its calls may run now, and one that ran through the stall is undone.
+    if (m_stallWatch && m_stallWatch->isSettling() && !m_gone->exchange(true)) {
+        m_cut = true;
+        CallLog::write(CallLog::line(m_peer, QStringLiteral("-"), 0,
+                                     QStringLiteral("input ended while the server stood still: the client's "
+                                                    "calls are dropped")));
+    }
+    readRequests();
+}
+
+bool RpcConnection::waitsForSettling()
+{
+    if (!m_stallWatch || !m_stallWatch->isSettling())
+        return false;
+    m_settleTimer.start();
+    return true;
+}
+
 void RpcConnection::readRequests()
 {
-    if (!m_stream || !m_stream->canSend())
+    if (!m_stream || !m_stream->canSend() || waitsForSettling())
         return;
     // Whatever returns below, the server's count and the stream's reading follow what is held.
     const auto settle = qScopeGuard([this] {
@@ -270,7 +299,7 @@ void RpcConnection::callFinished()
 
 void RpcConnection::send(const QByteArray& line)
 {
-    if (m_stream && m_stream->canSend())
+    if (m_stream && m_stream->canSend() && !m_cut)
         m_stream->write(line);
     account();
 }
@@ -292,8 +321,11 @@ void RpcConnection::close()
 
 void RpcConnection::onStreamClosed()
 {
-    if (m_gone->exchange(true))
+    m_gone->store(true);
+    if (std::exchange(m_closed, true))
         return;
     m_idleTimer.stop();
     emit closed(this);
 }
+
+} // namespace KavServer

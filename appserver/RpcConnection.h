@@ -15,14 +15,17 @@
 #include <QPointer>
 #include <QTimer>
 
-class CallDispatcher;
-class ClientStream;
-class ServerMemory;
-
 namespace Kav::Rpc {
 struct RpcRequest;
 struct RpcResponse;
 } // namespace Kav::Rpc
+
+namespace KavServer {
+
+class CallDispatcher;
+class ClientStream;
+class ServerMemory;
+class StallWatch;
 
 class RpcConnection : public QObject
 {
@@ -36,9 +39,12 @@ public:
     // where every line is read and refusals are answered.
     static constexpr int kLinesPerTurn = 64;
 
-    // `memory`, when given, is what all the server's connections hold together (ServerMemory).
+    // `memory`, when given, is what all the server's connections hold together (ServerMemory);
+    // `stallWatch`, when given, tells when the server has just stood still: a client that ends its
+    // input then did so during the stall, and its calls are not run (StallWatch).
     RpcConnection(ClientStream* stream, CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
-                  ServerMemory* memory = nullptr, QObject* parent = nullptr);
+                  ServerMemory* memory = nullptr, StallWatch* stallWatch = nullptr,
+                  QObject* parent = nullptr);
     ~RpcConnection() override;
 
     // The server is stopping: calls already received are finished, new ones are refused.
@@ -68,12 +74,17 @@ private:
     void send(const QByteArray& line);
     void refuseAndClose(int code, const QString& message);
     void onStreamClosed();
+    void onInputEnded();
+    // Calls are taken only once the server has settled after a stall; true when they must wait.
+    bool waitsForSettling();
     void callFinished();
     void closeIfInputDone();
 
     QPointer<ClientStream> m_stream;
     CallDispatcher& m_dispatcher;
     QPointer<ServerMemory> m_memory;
+    QPointer<StallWatch> m_stallWatch;
+    QTimer m_settleTimer;
     qint64 m_accounted = 0;
     Kav::Rpc::RpcLineBuffer m_buffer;
     QTimer m_idleTimer;
@@ -84,5 +95,9 @@ private:
     int m_callsInFlight = 0;
     bool m_readScheduled = false;
     bool m_heldBack = false; // as the last pass of reading left it
+    bool m_closed = false;
+    bool m_cut = false; // its input ended while the server stood still: nothing is answered
     std::shared_ptr<std::atomic_bool> m_gone = std::make_shared<std::atomic_bool>(false);
 };
+
+} // namespace KavServer

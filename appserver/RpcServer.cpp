@@ -14,6 +14,8 @@
 #include <QSslSocket>
 #include <unistd.h>
 
+namespace KavServer {
+
 namespace {
 
 // After the last answer, how long closing connections may take to send what is pending.
@@ -27,6 +29,7 @@ RpcServer::RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTime
       m_security(std::move(security)),
       m_listener(std::make_unique<SocketListener>([this](qintptr descriptor) { accept(descriptor); }))
 {
+    m_dispatcher.setStallWatch(&m_stallWatch);
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, &RpcServer::closeAll);
     m_closeTimer.setSingleShot(true);
@@ -58,10 +61,7 @@ void RpcServer::accept(qintptr descriptor)
         return;
     }
     if (m_security.usesTls()) {
-        // The handshake runs on the connection; the listener goes straight back to accepting.
-        auto* handshake = new TlsHandshake(descriptor, m_security.tls(), this);
-        m_handshakes.append(handshake);
-        connect(handshake, &TlsHandshake::finished, this, &RpcServer::handshaken);
+        startHandshake(descriptor);
         return;
     }
     // One byte past the cap is read, so an over-long first line is seen as such.
@@ -72,8 +72,26 @@ void RpcServer::accept(qintptr descriptor)
         receive(stream);
 }
 
+void RpcServer::startHandshake(qintptr descriptor)
+{
+    // A handshake holds a connection's memory from its first byte: it counts against the cap. Past
+    // the cap, a few handshakes more are run only to tell their clients why they are refused;
+    // beyond those, the connection is closed unanswered.
+    const bool refused = isFull();
+    if (refused && m_refusals.size() >= kRefusalHandshakes) {
+        logBusy();
+        ::close(int(descriptor));
+        return;
+    }
+    // The handshake runs on the connection; the listener goes straight back to accepting.
+    auto* handshake = new TlsHandshake(descriptor, m_security.tls(), this);
+    (refused ? m_refusals : m_handshakes).append(handshake);
+    connect(handshake, &TlsHandshake::finished, this, &RpcServer::handshaken);
+}
+
 void RpcServer::handshaken(TlsHandshake* handshake, QSslSocket* socket)
 {
+    const bool refused = m_refusals.removeOne(handshake);
     m_handshakes.removeOne(handshake);
     handshake->deleteLater();
     if (!socket)
@@ -84,7 +102,7 @@ void RpcServer::handshaken(TlsHandshake* handshake, QSslSocket* socket)
         return;
     }
     auto* stream = new TlsClientStream(socket, m_lineCap + 1);
-    if (isFull())
+    if (refused || isFull())
         refuseBusy(stream);
     else
         receive(stream);
@@ -92,16 +110,21 @@ void RpcServer::handshaken(TlsHandshake* handshake, QSslSocket* socket)
 
 bool RpcServer::isFull() const
 {
-    return m_connections.size() + m_gates.size() >= m_maxConnections;
+    return m_connections.size() + m_gates.size() + m_handshakes.size() >= m_maxConnections;
 }
 
-void RpcServer::refuseBusy(ClientStream* stream)
+void RpcServer::logBusy()
 {
     if (!m_busyLogged)
         CallLog::write(QStringLiteral("kavserver: %1 connections open, the limit: refusing new clients "
                                       "(Server/MaxConnections)")
                            .arg(m_maxConnections));
     m_busyLogged = true;
+}
+
+void RpcServer::refuseBusy(ClientStream* stream)
+{
+    logBusy();
     stream->setParent(this);
     connect(stream, &ClientStream::closed, stream, &QObject::deleteLater);
     stream->write(
@@ -140,7 +163,8 @@ void RpcServer::admit(AccessGate* gate, ClientStream* stream)
 
 void RpcServer::serve(ClientStream* stream)
 {
-    auto* connection = new RpcConnection(stream, m_dispatcher, m_lineCap, m_idleTimeoutMs, &m_memory, this);
+    auto* connection =
+        new RpcConnection(stream, m_dispatcher, m_lineCap, m_idleTimeoutMs, &m_memory, &m_stallWatch, this);
     m_connections.append(connection);
     connect(connection, &RpcConnection::closed, this, &RpcServer::forget);
 }
@@ -162,7 +186,7 @@ void RpcServer::stop(int drainMs)
         return;
     m_stopping = true;
     m_listener->close();
-    for (TlsHandshake* handshake : QList<TlsHandshake*>(m_handshakes))
+    for (TlsHandshake* handshake : m_handshakes + m_refusals)
         handshake->abort();
     for (AccessGate* gate : QList<AccessGate*>(m_gates))
         gate->close();
@@ -192,3 +216,5 @@ void RpcServer::closeAll()
     for (RpcConnection* connection : open)
         connection->close();
 }
+
+} // namespace KavServer

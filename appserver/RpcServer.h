@@ -6,6 +6,7 @@
 
 #include "ServerMemory.h"
 #include "ServerSecurity.h"
+#include "StallWatch.h"
 
 #include <memory>
 #include <QHostAddress>
@@ -13,13 +14,16 @@
 #include <QObject>
 #include <QTimer>
 
+class QSslSocket;
+
+namespace KavServer {
+
 class AccessGate;
 class CallDispatcher;
 class ClientStream;
 class RpcConnection;
 class SocketListener;
 class TlsHandshake;
-class QSslSocket;
 
 class RpcServer : public QObject
 {
@@ -27,6 +31,8 @@ class RpcServer : public QObject
 public:
     // Connections served at once when none is configured.
     static constexpr int kDefaultMaxConnections = 4096;
+    // TLS handshakes run past the cap at once, only to tell their clients they are refused.
+    static constexpr int kRefusalHandshakes = 16;
 
     RpcServer(CallDispatcher& dispatcher, qsizetype lineCap, int idleTimeoutMs,
               ServerSecurity security = ServerSecurity(), QObject* parent = nullptr);
@@ -36,7 +42,8 @@ public:
     quint16 port() const;
     QString errorString() const;
     int connectionCount() const { return int(m_connections.size()); }
-    // Clients served at once (in the access gate or connected); one more is refused (ServerBusy).
+    // Clients served at once (in the TLS handshake, in the access gate or connected); one more is
+    // refused (ServerBusy).
     void setMaxConnections(int count) { m_maxConnections = count; }
 
     // Stops listening and refuses new calls; once the calls in flight are answered (or after
@@ -48,8 +55,10 @@ signals:
 
 private:
     void accept(qintptr descriptor);
+    void startHandshake(qintptr descriptor);
     void handshaken(TlsHandshake* handshake, QSslSocket* socket);
     bool isFull() const;
+    void logBusy();
     void refuseBusy(ClientStream* stream);
     void receive(ClientStream* stream);
     void admit(AccessGate* gate, ClientStream* stream);
@@ -62,9 +71,11 @@ private:
     int m_idleTimeoutMs;
     ServerSecurity m_security;
     ServerMemory m_memory;
+    StallWatch m_stallWatch;
     std::unique_ptr<SocketListener> m_listener;
     int m_maxConnections = kDefaultMaxConnections;
     QList<TlsHandshake*> m_handshakes;
+    QList<TlsHandshake*> m_refusals;
     QList<AccessGate*> m_gates;
     QList<RpcConnection*> m_connections;
     QTimer m_drainTimer;
@@ -73,3 +84,5 @@ private:
     bool m_closing = false;
     bool m_busyLogged = false;
 };
+
+} // namespace KavServer

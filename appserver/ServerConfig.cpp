@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+namespace KavServer {
+
 namespace {
 
 constexpr int kMinutesPerHour = 60;
@@ -162,3 +164,5 @@ ServerConfig ServerConfig::resolve(const QStringList& arguments, const QProcessE
             positiveNumber(QStringLiteral("--max-connections"), parser.value(maxConnectionsOption));
     return config;
 }
+
+} // namespace KavServer

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace KavServer {
+
 struct ServerConfig
 {
     static constexpr quint16 kDefaultPort = Kav::Rpc::kDefaultServerPort;
@@ -42,3 +44,5 @@ struct ServerConfig
     // The demo database kavdb makes in the user's data folder: sqlite://.../kav/demo.db.
     static QString defaultDatabaseUrl();
 };
+
+} // namespace KavServer

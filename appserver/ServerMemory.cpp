@@ -1,5 +1,7 @@
 #include "ServerMemory.h"
 
+namespace KavServer {
+
 void ServerMemory::change(qint64 before, qint64 now)
 {
     const bool wasPast = isPastLimit();
@@ -7,3 +9,5 @@ void ServerMemory::change(qint64 before, qint64 now)
     if (wasPast && !isPastLimit())
         emit relieved();
 }
+
+} // namespace KavServer

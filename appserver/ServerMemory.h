@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+namespace KavServer {
+
 class ServerMemory : public QObject
 {
     Q_OBJECT
@@ -31,3 +33,5 @@ private:
     qint64 m_limit;
     qint64 m_used = 0;
 };
+
+} // namespace KavServer

@@ -3,6 +3,8 @@
 #include "KavException.h"
 #include "RpcLineBuffer.h"
 
+namespace KavServer {
+
 namespace {
 
 constexpr int kMsPerSecond = 1000;
@@ -53,3 +55,5 @@ void ServerRuntime::runHousekeeping()
     for (const RemoteMethod& task : std::as_const(m_housekeeping))
         m_dispatcher.runTask(task.name, task);
 }
+
+} // namespace KavServer

@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QTimer>
 
+namespace KavServer {
+
 class ServerRuntime : public QObject
 {
     Q_OBJECT
@@ -44,3 +46,5 @@ private:
     QTimer m_housekeepingTimer;
     bool m_stopped = false;
 };
+
+} // namespace KavServer

@@ -8,6 +8,8 @@
 #include <QSslCertificate>
 #include <QSslKey>
 
+namespace KavServer {
+
 namespace {
 
 QByteArray readSecurityFile(const QString& path, const QString& what)
@@ -74,3 +76,5 @@ bool ServerSecurity::acceptsToken(const QString& token) const
         difference |= static_cast<unsigned char>(expected[i] ^ given[i]);
     return difference == 0 && !m_token.isEmpty();
 }
+
+} // namespace KavServer

@@ -7,6 +7,8 @@
 #include <QHostAddress>
 #include <QSslConfiguration>
 
+namespace KavServer {
+
 struct ServerConfig;
 
 class ServerSecurity
@@ -27,3 +29,5 @@ private:
     std::optional<QSslConfiguration> m_tls;
     QByteArray m_token;
 };
+
+} // namespace KavServer

@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace KavServer {
+
 namespace {
 
 int pipeEnds[2] = {-1, -1}; // the handler writes the signal number into [0], the loop reads [1]
@@ -46,3 +48,5 @@ SignalWatcher::~SignalWatcher()
     ::close(pipeEnds[1]);
     pipeEnds[0] = pipeEnds[1] = -1;
 }
+
+} // namespace KavServer

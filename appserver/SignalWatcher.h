@@ -6,6 +6,8 @@
 
 class QSocketNotifier;
 
+namespace KavServer {
+
 class SignalWatcher : public QObject
 {
     Q_OBJECT
@@ -20,3 +22,5 @@ signals:
 private:
     QSocketNotifier* m_notifier;
 };
+
+} // namespace KavServer

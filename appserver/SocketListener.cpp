@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace KavServer {
+
 namespace {
 
 // Connections taken per wake-up: the rest wait for the next turn of the event loop, so a flood of
@@ -137,3 +139,5 @@ void SocketListener::pauseForDescriptors(int error)
         m_notifier->setEnabled(false);
     m_resumeTimer.start();
 }
+
+} // namespace KavServer

@@ -12,6 +12,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+namespace KavServer {
+
 class SocketListener : public QObject
 {
     Q_OBJECT
@@ -42,3 +44,5 @@ private:
     QTimer m_resumeTimer;
     bool m_outOfDescriptorsLogged = false;
 };
+
+} // namespace KavServer

@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace KavServer {
+
 namespace {
 
 // Bytes taken from the kernel at a time.
@@ -147,3 +149,5 @@ void TcpClientStream::shutDown()
     QIODevice::close();
     emit closed();
 }
+
+} // namespace KavServer

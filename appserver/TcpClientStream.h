@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QSocketNotifier>
 
+namespace KavServer {
+
 class TcpClientStream : public ClientStream
 {
     Q_OBJECT
@@ -47,3 +49,5 @@ private:
     bool m_closing = false;
     bool m_readingOn = true;
 };
+
+} // namespace KavServer

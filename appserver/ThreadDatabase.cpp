@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QThreadStorage>
 
+namespace KavServer {
+
 namespace {
 
 struct ThreadConnection
@@ -98,3 +100,5 @@ void ThreadDatabase::reset()
 {
     threadConnection().close();
 }
+
+} // namespace KavServer

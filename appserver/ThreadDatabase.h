@@ -5,6 +5,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+namespace KavServer {
+
 class ThreadDatabase
 {
 public:
@@ -17,3 +19,5 @@ public:
     // that may have broken it).
     static void reset();
 };
+
+} // namespace KavServer

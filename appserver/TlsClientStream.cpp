@@ -1,5 +1,7 @@
 #include "TlsClientStream.h"
 
+namespace KavServer {
+
 TlsClientStream::TlsClientStream(QSslSocket* socket, qsizetype readCap, QObject* parent)
     : ClientStream(parent), m_socket(socket),
       m_peer(QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort()))
@@ -49,3 +51,5 @@ void TlsClientStream::onDisconnected()
     QIODevice::close();
     emit closed();
 }
+
+} // namespace KavServer

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QSslSocket>
 
+namespace KavServer {
+
 class TlsClientStream : public ClientStream
 {
     Q_OBJECT
@@ -34,3 +36,5 @@ private:
     QString m_peer;
     bool m_closed = false;
 };
+
+} // namespace KavServer

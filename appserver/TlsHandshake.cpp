@@ -3,6 +3,8 @@
 #include <QSslSocket>
 #include <unistd.h>
 
+namespace KavServer {
+
 TlsHandshake::TlsHandshake(qintptr descriptor, const QSslConfiguration& tls, QObject* parent)
     : QObject(parent), m_socket(new QSslSocket(this))
 {
@@ -48,3 +50,5 @@ void TlsHandshake::fail()
     }
     emit finished(this, nullptr);
 }
+
+} // namespace KavServer

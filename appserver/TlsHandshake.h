@@ -10,6 +10,8 @@
 
 class QSslSocket;
 
+namespace KavServer {
+
 class TlsHandshake : public QObject
 {
     Q_OBJECT
@@ -34,3 +36,5 @@ private:
     QTimer m_timeout;
     bool m_done = false;
 };
+
+} // namespace KavServer

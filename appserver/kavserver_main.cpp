@@ -15,6 +15,9 @@
 #include <QTextStream>
 #include <sys/resource.h>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 namespace {
 
 // Opens the database once before listening, so a wrong URL, a missing file, a missing driver or a

@@ -8,6 +8,9 @@
 #include "RemoteDataModule.h"
 #include "ReportQuery.h"
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 namespace {
 
 constexpr int kNutrientColumns = 8;

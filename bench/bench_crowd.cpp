@@ -25,6 +25,9 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 namespace {
 
 constexpr int kDefaultCrowd = 200;

@@ -29,6 +29,9 @@
 #include <QTextStream>
 #include <QThread>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 namespace {
 
 constexpr int kDefaultSeconds = 10;

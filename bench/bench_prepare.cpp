@@ -24,6 +24,9 @@
 #include <QSqlQuery>
 #include <QTextStream>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 namespace {
 
 constexpr int kDefaultRuns = 5;

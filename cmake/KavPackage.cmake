@@ -3,7 +3,7 @@
 
 # Programs find their libraries and packages from their own folder, wherever the copy lands.
 set(KAV_PROGRAMS kavhost kavserver kavdb kavcall)
-set(KAV_SHARED_LIBRARIES kavbase kavprotocol kavsql kavclientcore kav frm qrcore qr kavschema)
+set(KAV_SHARED_LIBRARIES kavbase kavprotocol kavsql kavclientcore kav frm qrcore qr kavschemaversion kavschema)
 set_target_properties(${KAV_PROGRAMS} PROPERTIES INSTALL_RPATH "$ORIGIN/${KAV_BIN_TO_LIB}")
 set_target_properties(${KAV_SHARED_LIBRARIES} PROPERTIES INSTALL_RPATH "$ORIGIN")
 set_target_properties(Pkg_Zve41300 PROPERTIES INSTALL_RPATH "$ORIGIN/${KAV_PACKAGES_TO_LIB}")
@@ -11,6 +11,8 @@ set_target_properties(Pkg_Zve41300 PROPERTIES INSTALL_RPATH "$ORIGIN/${KAV_PACKA
 install(TARGETS ${KAV_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ${KAV_SHARED_LIBRARIES} LIBRARY DESTINATION ${KAV_INSTALL_LIBDIR} NAMELINK_SKIP)
 install(TARGETS Pkg_Zve41300 LIBRARY DESTINATION ${KAV_INSTALL_PACKAGEDIR} NAMELINK_SKIP)
+get_target_property(KAV_PACKAGE_MANIFEST Pkg_Zve41300 KAV_PACKAGE_MANIFEST)
+install(FILES ${KAV_PACKAGE_MANIFEST} DESTINATION ${KAV_INSTALL_PACKAGEDIR})
 
 # The shipped data, also staged in the build tree (kav_data). The schema scripts and the demo's
 # reference and complement files are compiled into kavdb too; the copies here are for a database
@@ -22,7 +24,8 @@ kav_data(pnae database/data/pnae/README.md database/data/pnae/limites-2013.csv)
 kav_data(schema database/schema/tables.sql database/schema/sqlite.sql database/schema/postgresql.sql
          database/schema/firebird.sql)
 kav_data(schema/upgrades database/schema/upgrades/0002-references.sql
-         database/schema/upgrades/0003-dish-figures.sql)
+         database/schema/upgrades/0003-dish-figures.sql database/schema/upgrades/0004-key-sequence.sql
+         database/schema/upgrades/0005-reference-share.sql)
 kav_data(demo database/demo/README.md database/demo/complemento.csv database/demo/referencias-exemplo.csv)
 get_property(KAV_DATA_TARGETS GLOBAL PROPERTY KAV_DATA_TARGETS)
 # The programs of the build tree find the data staged beside them.

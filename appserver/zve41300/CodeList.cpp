@@ -3,6 +3,8 @@
 #include "ConsisteCore.h"
 #include "NutriCardRefusal.h"
 
+namespace KavServer::Zve41300 {
+
 namespace {
 
 bool isPlainCode(const QString& code, int width)
@@ -39,3 +41,5 @@ QStringList CodeList::parse(const QString& list, int width, const QString& what)
     }
     return codes;
 }
+
+} // namespace KavServer::Zve41300

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace KavServer::Zve41300 {
+
 class CodeList
 {
 public:
@@ -18,3 +20,5 @@ public:
 
     static QString join(const QStringList& codes) { return codes.join(QLatin1Char('_')); }
 };
+
+} // namespace KavServer::Zve41300

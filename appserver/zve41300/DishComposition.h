@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace KavServer::Zve41300 {
+
 struct DishComposition
 {
     std::optional<double> total;      // grams × value per 100 g, summed; none when nothing analysed
@@ -36,3 +38,5 @@ private:
         return amount;
     }
 };
+
+} // namespace KavServer::Zve41300

@@ -4,6 +4,8 @@
 #include <QDate>
 #include <QString>
 
+namespace KavServer::Zve41300 {
+
 struct MenuItem
 {
     QDate day;
@@ -18,3 +20,5 @@ struct MenuItem
     bool option = false; // an alternative to the main dish of its type
     int sequence = 0;    // item number within its menu, for a stable order
 };
+
+} // namespace KavServer::Zve41300

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+namespace KavServer::Zve41300 {
+
 namespace {
 
 constexpr int kDaysPerWeek = 7;
@@ -260,3 +262,5 @@ QList<NutriCardRow> NutriCardBuilder::weeklyMeans() const
                      [](const NutriCardRow& a, const NutriCardRow& b) { return a.week < b.week; });
     return result;
 }
+
+} // namespace KavServer::Zve41300

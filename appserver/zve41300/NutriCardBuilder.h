@@ -19,6 +19,8 @@
 #include <QList>
 #include <QMap>
 
+namespace KavServer::Zve41300 {
+
 class NutriCardBuilder
 {
 public:
@@ -88,3 +90,5 @@ private:
     QList<Entry> m_entries;
     QMap<QDate, Diet> m_dietPerDay; // main dishes only
 };
+
+} // namespace KavServer::Zve41300

@@ -2,6 +2,8 @@
 
 #include "MenuTypeReferences.h"
 
+namespace KavServer::Zve41300 {
+
 using KavDb::CoverageRule::Fit;
 
 namespace {
@@ -53,3 +55,5 @@ NutriCardCoverage NutriCardCoverage::of(const QSqlDatabase& db, const NutriCardC
         coverage.comparedShare = *reference->share;
     return coverage;
 }
+
+} // namespace KavServer::Zve41300

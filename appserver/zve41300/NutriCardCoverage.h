@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QVariant>
 
+namespace KavServer::Zve41300 {
+
 struct NutriCardCoverage
 {
     static NutriCardCoverage of(const QSqlDatabase& db, const NutriCardCriteria& criteria);
@@ -18,3 +20,5 @@ struct NutriCardCoverage
     QVariant comparedShare; // NUTRICARDCAB.PCCOBERTURA: null for none or a share that does not fit
     QStringList notes;
 };
+
+} // namespace KavServer::Zve41300

@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QStringList>
 
+namespace KavServer::Zve41300 {
+
 struct NutriCardCriteria
 {
     QString central; // the central branch whose menus are read
@@ -19,3 +21,5 @@ struct NutriCardCriteria
     bool withNdpCal = false;
     ReportKind kind;
 };
+
+} // namespace KavServer::Zve41300

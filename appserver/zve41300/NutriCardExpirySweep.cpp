@@ -8,6 +8,8 @@
 #include <QRandomGenerator>
 #include <QSqlQuery>
 
+namespace KavServer::Zve41300 {
+
 void NutriCardExpirySweep::giveSpaceBack() const
 {
     QSqlQuery freePages(m_db);
@@ -84,3 +86,5 @@ int NutriCardExpirySweep::removeBatch(const QStringList& keys) const
     transaction.commit();
     return removed;
 }
+
+} // namespace KavServer::Zve41300

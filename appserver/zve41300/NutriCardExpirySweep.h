@@ -7,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+namespace KavServer::Zve41300 {
+
 class NutriCardExpirySweep
 {
 public:
@@ -29,3 +31,5 @@ private:
 
     QSqlDatabase& m_db;
 };
+
+} // namespace KavServer::Zve41300

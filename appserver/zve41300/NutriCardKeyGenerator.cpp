@@ -10,6 +10,8 @@
 #include <QSqlQuery>
 #include <QThread>
 
+namespace KavServer::Zve41300 {
+
 namespace {
 
 const QString kGenerator = QStringLiteral("NUTRICARD");
@@ -121,3 +123,5 @@ bool NutriCardKeyGenerator::isInUse(const QString& key)
     used.exec();
     return used.next() && used.value(0).toInt() > 0;
 }
+
+} // namespace KavServer::Zve41300

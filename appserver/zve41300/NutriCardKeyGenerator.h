@@ -7,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+namespace KavServer::Zve41300 {
+
 class NutriCardKeyGenerator
 {
 public:
@@ -32,3 +34,5 @@ private:
 
     QSqlDatabase& m_db;
 };
+
+} // namespace KavServer::Zve41300

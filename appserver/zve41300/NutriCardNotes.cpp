@@ -2,6 +2,8 @@
 
 #include <QMap>
 
+namespace KavServer::Zve41300 {
+
 namespace NutriCardNotes {
 
 namespace {
@@ -112,3 +114,5 @@ QList<Line> lines(const QStringList& reportLines, const QList<NutrientColumn>& c
 }
 
 } // namespace NutriCardNotes
+
+} // namespace KavServer::Zve41300

@@ -14,6 +14,8 @@
 
 #include <QStringList>
 
+namespace KavServer::Zve41300 {
+
 namespace NutriCardNotes {
 
 // A stored note line holds at most this many characters; longer lists go on to further lines.
@@ -51,3 +53,5 @@ QList<Line> lines(const QStringList& reportLines, const QList<NutrientColumn>& c
                   const NutriCardSource::MissingValues& missing, const DishesNotComputed& dishes);
 
 } // namespace NutriCardNotes
+
+} // namespace KavServer::Zve41300

@@ -16,6 +16,8 @@
 
 #include <QMap>
 
+namespace KavServer::Zve41300 {
+
 namespace {
 
 constexpr int kRequestBranchWidth = 4;
@@ -302,3 +304,5 @@ NutriCardPreparer::Result NutriCardPreparer::prepare(const Request& request)
     result.services = CodeList::join(criteria.services);
     return result;
 }
+
+} // namespace KavServer::Zve41300

@@ -13,7 +13,12 @@
 #include <QString>
 #include <QStringList>
 
+namespace KavServer {
 class CallContext;
+}
+
+namespace KavServer::Zve41300 {
+
 class NutriCardBuilder;
 class NutriCardWriter;
 
@@ -86,3 +91,5 @@ private:
 
     CallContext& m_context;
 };
+
+} // namespace KavServer::Zve41300

@@ -4,8 +4,12 @@
 
 #include "KavException.h"
 
+namespace KavServer::Zve41300 {
+
 class NutriCardRefusal : public Kav::Exception
 {
 public:
     using Kav::Exception::Exception;
 };
+
+} // namespace KavServer::Zve41300

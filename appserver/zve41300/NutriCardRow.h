@@ -9,6 +9,8 @@
 #include <QDate>
 #include <QString>
 
+namespace KavServer::Zve41300 {
+
 struct NutriCardRow
 {
     QDate day; // null in weekly rows
@@ -35,3 +37,5 @@ struct NutriCardRow
     NutrientAmount energy;
     NutrientAmount netProtein;
 };
+
+} // namespace KavServer::Zve41300

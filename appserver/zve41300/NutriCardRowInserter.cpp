@@ -12,6 +12,8 @@
 #include <span>
 #include <sqlite3.h>
 
+namespace KavServer::Zve41300 {
+
 namespace {
 
 using Type = PgBinaryCopy::Type;
@@ -195,3 +197,5 @@ void NutriCardRowInserter::insertThroughSqlite(const QList<QVariantList>& rows) 
         sqlite3_reset(statement.get());
     }
 }
+
+} // namespace KavServer::Zve41300

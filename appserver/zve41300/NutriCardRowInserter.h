@@ -9,6 +9,8 @@
 #include <QSqlDatabase>
 #include <QVariantList>
 
+namespace KavServer::Zve41300 {
+
 class NutriCardRowInserter
 {
 public:
@@ -32,3 +34,5 @@ private:
     QSqlDatabase m_db;
     Table m_table;
 };
+
+} // namespace KavServer::Zve41300

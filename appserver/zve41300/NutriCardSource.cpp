@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+namespace KavServer::Zve41300 {
+
 namespace {
 
 const QString kServicePrefix = QStringLiteral("S");
@@ -240,3 +242,5 @@ QStringList NutriCardSource::MissingValues::complementSourcesOf(const QString& d
     result.sort();
     return result;
 }
+
+} // namespace KavServer::Zve41300

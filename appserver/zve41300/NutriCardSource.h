@@ -17,6 +17,8 @@ namespace Kav {
 class BoundQuery;
 }
 
+namespace KavServer::Zve41300 {
+
 class NutriCardSource
 {
 public:
@@ -89,3 +91,5 @@ private:
 
     QSqlDatabase m_db;
 };
+
+} // namespace KavServer::Zve41300

@@ -3,6 +3,8 @@
 #include "BoundQuery.h"
 #include "NutriCardRowInserter.h"
 
+namespace KavServer::Zve41300 {
+
 namespace {
 
 QVariant textOrNull(const QString& text)
@@ -129,3 +131,5 @@ bool NutriCardWriter::remove(const QString& key) const
 {
     return removeWhere(QStringLiteral("NRSEQUNUTR = :KEY"), QStringLiteral(":KEY"), key) > 0;
 }
+
+} // namespace KavServer::Zve41300

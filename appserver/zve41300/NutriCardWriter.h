@@ -11,6 +11,8 @@
 #include <QList>
 #include <QSqlDatabase>
 
+namespace KavServer::Zve41300 {
+
 class NutriCardWriter
 {
 public:
@@ -37,3 +39,5 @@ private:
 
     QSqlDatabase m_db;
 };
+
+} // namespace KavServer::Zve41300

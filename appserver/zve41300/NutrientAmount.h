@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace KavServer::Zve41300 {
+
 struct NutrientAmount
 {
     std::optional<double> value; // none: no part had the nutrient analysed
@@ -26,3 +28,5 @@ struct NutrientAmount
         return {value ? std::optional<double>(*value * factor) : std::nullopt, incomplete};
     }
 };
+
+} // namespace KavServer::Zve41300

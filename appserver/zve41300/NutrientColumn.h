@@ -3,9 +3,13 @@
 
 #include <QString>
 
+namespace KavServer::Zve41300 {
+
 struct NutrientColumn
 {
     QString code;
     QString name;
     QString unit;
 };
+
+} // namespace KavServer::Zve41300

@@ -11,6 +11,8 @@
 #include <QSqlDriver>
 #include <QtEndian>
 
+namespace KavServer::Zve41300 {
+
 namespace {
 
 // The format's signature, then its flags and the length of its header extension, both none.
@@ -173,3 +175,5 @@ void PgBinaryCopy::send(const QSqlDatabase& db, const QString& copyStatement) co
     if (!reason.isEmpty())
         throw failure(reason);
 }
+
+} // namespace KavServer::Zve41300

@@ -10,6 +10,8 @@
 #include <QStringEncoder>
 #include <QVariantList>
 
+namespace KavServer::Zve41300 {
+
 class PgBinaryCopy
 {
 public:
@@ -36,3 +38,5 @@ private:
     QByteArray m_rows;
     QStringEncoder m_encoder; // UTF-8, the connection's client encoding
 };
+
+} // namespace KavServer::Zve41300

@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-namespace Zve41300 {
+namespace KavServer::Zve41300 {
 
 namespace {
 
@@ -183,4 +183,4 @@ RemoteMethod nutriCardExpiryTask(std::chrono::minutes maxAge)
             }};
 }
 
-} // namespace Zve41300
+} // namespace KavServer::Zve41300

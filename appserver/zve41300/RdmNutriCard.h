@@ -8,7 +8,7 @@
 #include <chrono>
 #include <memory>
 
-namespace Zve41300 {
+namespace KavServer::Zve41300 {
 
 inline const QString kServerName = QLatin1String(RdmNutriCardContract::kServerName);
 
@@ -18,4 +18,4 @@ std::shared_ptr<RemoteDataModule> makeRdmNutriCard();
 // report edit, or a client that died). On SQLite the file then gives the freed pages back.
 RemoteMethod nutriCardExpiryTask(std::chrono::minutes maxAge);
 
-} // namespace Zve41300
+} // namespace KavServer::Zve41300

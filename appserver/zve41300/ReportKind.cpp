@@ -2,6 +2,8 @@
 
 #include "NutriCardRefusal.h"
 
+namespace KavServer::Zve41300 {
+
 ReportKind ReportKind::parse(const QString& text)
 {
     constexpr int kLetters = 2;
@@ -32,3 +34,5 @@ ReportKind ReportKind::parse(const QString& text)
     result.allNutrients = kind.at(1) == QLatin1Char('T');
     return result;
 }
+
+} // namespace KavServer::Zve41300

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+namespace KavServer::Zve41300 {
+
 struct ReportKind
 {
     enum class Layout {
@@ -17,3 +19,5 @@ struct ReportKind
     // "NT", "DL", "SL"...; throws NutriCardRefusal for anything else.
     static ReportKind parse(const QString& text);
 };
+
+} // namespace KavServer::Zve41300

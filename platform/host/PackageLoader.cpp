@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QLibrary>
 
-PackageLoader::PackageLoader(QString packageDir) : m_packageDir(std::move(packageDir)) {}
+PackageLoader::PackageLoader(QString packageDir, HostInterface host)
+    : m_packageDir(std::move(packageDir)), m_host(host)
+{}
 
 // QLibrary's destructor leaves the library loaded; nothing here unloads.
 PackageLoader::~PackageLoader() = default;
@@ -18,6 +20,9 @@ bool PackageLoader::isLoaded(const QString& package) const
 
 QLibrary& PackageLoader::library(const QString& package)
 {
+    // Nothing of a package that does not fit is loaded: its code may not even link with this host.
+    if (!m_libraries.contains(package))
+        PackageManifest::read(m_packageDir, package).requireFits(m_host);
     auto& slot = m_libraries[package];
     if (!slot) {
         slot = std::make_shared<QLibrary>(QDir(m_packageDir).filePath(package));

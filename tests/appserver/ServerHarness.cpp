@@ -7,6 +7,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 namespace {
 
 constexpr int kStopTimeoutMs = 30000;

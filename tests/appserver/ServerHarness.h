@@ -25,11 +25,11 @@ public:
 
     // Starts the server (again) on `port` (0: any free one) with rdmNutriCard and `extraModules`;
     // the client is pointed at it.
-    void startServer(quint16 port = 0, const ServerConfig& base = ServerConfig(),
-                     const QList<std::shared_ptr<const RemoteDataModule>>& extraModules = {});
+    void startServer(quint16 port = 0, const KavServer::ServerConfig& base = KavServer::ServerConfig(),
+                     const QList<std::shared_ptr<const KavServer::RemoteDataModule>>& extraModules = {});
     // Stops it, letting the calls in flight finish; the client's connection drops.
     void stopServer();
-    ServerRuntime& runtime() { return *m_runtime; }
+    KavServer::ServerRuntime& runtime() { return *m_runtime; }
     quint16 port() const { return m_port; }
 
     TNetConnection& client() { return *m_client; }
@@ -37,7 +37,7 @@ public:
 private:
     ScratchDatabase m_scratch;
     QString m_connectionName;
-    std::unique_ptr<ServerRuntime> m_runtime;
+    std::unique_ptr<KavServer::ServerRuntime> m_runtime;
     std::unique_ptr<TNetConnection> m_client;
     quint16 m_port = 0;
 };

@@ -26,6 +26,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 using namespace MenuFixture;
 
 namespace {

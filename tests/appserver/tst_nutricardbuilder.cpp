@@ -10,6 +10,9 @@
 #include <cmath>
 #include <QTest>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 namespace {
 
 const QString kEnergy = "001";

@@ -17,6 +17,9 @@
 #include <QSqlRecord>
 #include <QTest>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 using Engine = ScratchDatabase::Engine;
 using Table = NutriCardRowInserter::Table;
 

@@ -18,6 +18,9 @@
 #include <QTest>
 #include <QThread>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 using namespace MenuFixture;
 using Engine = ScratchDatabase::Engine;
 

@@ -32,6 +32,9 @@
 #include <QTest>
 #include <QThread>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 using namespace MenuFixture;
 
 namespace {

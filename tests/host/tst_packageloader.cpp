@@ -4,6 +4,7 @@
 #include "TestClientContext.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLibrary>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -73,6 +74,67 @@ private slots:
             QFAIL("the call should have failed");
         } catch (const Kav::Exception& error) {
             QVERIFY2(error.message().contains(reasonContains), qPrintable(error.message()));
+        }
+    }
+
+    void manifestIsCheckedBeforeTheEntry_data()
+    {
+        // A copy of the test package with the manifest of each row beside it, opened by a host
+        // serving the interfaces 2 to 3.
+        QTest::addColumn<QByteArray>("manifest");
+        QTest::addColumn<QString>("refusal");
+        const auto manifest = [](const char* name, int interface) {
+            return QStringLiteral(R"({"name": "%1", "version": "4.2", "hostInterface": %2})")
+                .arg(QLatin1String(name))
+                .arg(interface)
+                .toUtf8();
+        };
+        QTest::addRow("oldest served") << manifest("PkgHostTest", 2) << QString();
+        QTest::addRow("current") << manifest("PkgHostTest", 3) << QString();
+        QTest::addRow("older")
+            << manifest("PkgHostTest", 1)
+            << "O pacote PkgHostTest (versão 4.2) foi feito para a interface 1 do kavhost, "
+               "anterior às que este kavhost atende (2 a 3)";
+        QTest::addRow("newer")
+            << manifest("PkgHostTest", 4)
+            << "O pacote PkgHostTest (versão 4.2) exige a interface 4 do kavhost, mais nova "
+               "que a 3 deste kavhost. Atualize o kavhost.";
+        QTest::addRow("missing") << QByteArray() << "falta o seu manifesto";
+        QTest::addRow("another package's") << manifest("PkgOutro", 3) << "é do pacote PkgOutro";
+        QTest::addRow("without interface")
+            << QByteArray(R"({"name": "PkgHostTest", "version": "4.2"})") << "não traz o nome, a versão";
+        QTest::addRow("not JSON") << QByteArray("name=PkgHostTest") << "não traz o nome, a versão";
+    }
+    void manifestIsCheckedBeforeTheEntry()
+    {
+        QFETCH(QByteArray, manifest);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        const QString package = QStringLiteral("PkgHostTest");
+        QVERIFY(QFile::copy(QStringLiteral(TEST_PACKAGE_DIR "/libPkgHostTest.so"),
+                            dir.filePath("libPkgHostTest.so")));
+        if (!manifest.isEmpty()) {
+            QFile file(dir.filePath(package + ".json"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(manifest);
+        }
+        PackageLoader loader(dir.path(), HostInterface{2, 3});
+        QString message;
+        try {
+            loader.callEntry(package, "IniProc");
+        } catch (const Kav::Exception& error) {
+            message = error.message();
+        }
+        if (refusal.isEmpty()) {
+            QVERIFY2(message.isEmpty(), qPrintable(message));
+            QVERIFY(loader.isLoaded(package));
+        } else {
+            QVERIFY2(message.contains(refusal), qPrintable(message));
+            // Refused before anything of it was loaded into the process.
+            QVERIFY(!loader.isLoaded(package));
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            QVERIFY(maps.open(QIODevice::ReadOnly));
+            QVERIFY(!maps.readAll().contains(dir.path().toUtf8()));
         }
     }
 

@@ -4,16 +4,21 @@
 #
 #   cmake -DCONFIG=<file> -P ClientFreeCheck.cmake
 #
-# CONFIG sets: COMPILE_COMMANDS, the build's compile_commands.json; TARGETS, whose compiles are
-# checked; CLIENT_PATHS, folders of client code (source and build trees); SHARED_PATHS, folders
-# inside them that both sides may use; CLIENT_QT, Qt modules whose headers are client-only
-# ("QtWidgets"); PROGRAMS, the programs whose libraries are checked; CLIENT_LIBRARIES, libraries
-# they must not load, by name ("kav" for libkav.so).
+# CONFIG sets: PROGRAMS, the programs whose libraries are checked; CLIENT_LIBRARIES, libraries they
+# must not load, by name ("kav" for libkav.so); and, to check the includes as well, TARGETS, whose
+# compiles are checked; COMPILE_COMMANDS, the build's compile_commands.json; CLIENT_PATHS, folders
+# of client code (source and build trees); CLIENT_QT, Qt modules whose headers are client-only
+# ("QtWidgets").
 # Fails naming each include and library that breaks the rule.
 
 cmake_minimum_required(VERSION 3.25)
 include("${CONFIG}")
-foreach(input COMPILE_COMMANDS TARGETS CLIENT_PATHS SHARED_PATHS CLIENT_QT PROGRAMS CLIENT_LIBRARIES)
+# Without TARGETS only the libraries are checked.
+set(inputs PROGRAMS CLIENT_LIBRARIES)
+if(DEFINED TARGETS)
+    list(APPEND inputs COMPILE_COMMANDS CLIENT_PATHS CLIENT_QT)
+endif()
+foreach(input IN LISTS inputs)
     if(NOT DEFINED ${input})
         message(FATAL_ERROR "${CMAKE_CURRENT_LIST_FILE}: ${input} not given")
     endif()
@@ -65,8 +70,7 @@ function(client_reason file directory out)
     set(reason "")
     get_filename_component(path "${file}" ABSOLUTE BASE_DIR "${directory}")
     starts_with_any("${path}" "${CLIENT_PATHS}" in_client)
-    starts_with_any("${path}" "${SHARED_PATHS}" in_shared)
-    if(in_client AND NOT in_shared)
+    if(in_client)
         set(reason "client code")
     endif()
     foreach(module IN LISTS CLIENT_QT)
@@ -152,8 +156,11 @@ function(check_libraries out_failures)
     set(${out_failures} "${failures}" PARENT_SCOPE)
 endfunction()
 
-check_includes(include_failures)
+set(include_failures "")
+if(DEFINED TARGETS)
+    check_includes(include_failures)
+endif()
 check_libraries(library_failures)
 if(include_failures OR library_failures)
-    message(FATAL_ERROR "client code in a program that must have none:\n${include_failures}${library_failures}")
+    message(FATAL_ERROR "a program reaches code it must not:\n${include_failures}${library_failures}")
 endif()

@@ -19,6 +19,9 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 using namespace MenuFixture;
 
 namespace {

@@ -28,6 +28,9 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 using namespace MenuFixture;
 
 namespace {

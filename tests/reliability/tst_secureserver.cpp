@@ -20,6 +20,9 @@
 #include <QTcpSocket>
 #include <QTest>
 
+using namespace KavServer;
+using namespace KavServer::Zve41300;
+
 using namespace MenuFixture;
 
 namespace {
@@ -86,6 +89,8 @@ private slots:
     void tlsKeepsAcceptingPastUnfinishedHandshakes_data();
     void tlsKeepsAcceptingPastUnfinishedHandshakes();
     void silentConnectionIsDroppedAfterTheHandshakeTimeout();
+    void pendingHandshakesCountAgainstTheCap_data();
+    void pendingHandshakesCountAgainstTheCap();
     void kavcallReachesASecuredServer_data();
     void kavcallReachesASecuredServer();
 
@@ -301,6 +306,60 @@ void TestSecureServer::silentConnectionIsDroppedAfterTheHandshakeTimeout()
     QVERIFY(silent.waitForConnected(kWaitMs));
     // Bounded by the handshake's own timeout (a few seconds), well within the wait.
     QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QAbstractSocket::UnconnectedState, kWaitMs);
+}
+
+void TestSecureServer::pendingHandshakesCountAgainstTheCap_data()
+{
+    // Connections that have not finished their handshake, against a cap of three: the next
+    // client is served while one place is left, and refused with the cap's own answer once they
+    // fill it.
+    QTest::addColumn<int>("silent");
+    QTest::addColumn<bool>("served");
+    QTest::addRow("two pending, one place left") << 2 << true;
+    QTest::addRow("three pending fill the cap") << 3 << false;
+    QTest::addRow("five pending, past the cap") << 5 << false;
+}
+
+void TestSecureServer::pendingHandshakesCountAgainstTheCap()
+{
+    QFETCH(int, silent);
+    QFETCH(bool, served);
+    constexpr int kCap = 3;
+    ServerConfig capped = secured();
+    capped.maxConnections = kCap;
+    m_harness->startServer(0, capped, {counterModule()});
+    std::vector<std::unique_ptr<QTcpSocket>> pending;
+    for (int i = 0; i < silent; ++i) {
+        pending.push_back(std::make_unique<QTcpSocket>());
+        pending.back()->connectToHost(QHostAddress::LocalHost, m_harness->port());
+        QVERIFY(pending.back()->waitForConnected(kWaitMs));
+    }
+    QSslSocket socket;
+    QSslConfiguration tls = socket.sslConfiguration();
+    tls.setCaCertificates(QSslCertificate::fromPath(m_dir.filePath("server.pem")));
+    socket.setSslConfiguration(tls);
+    socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), m_harness->port());
+    QVERIFY(QTest::qWaitFor([&] { return socket.isEncrypted(); }, kWaitMs));
+    const QByteArray answer =
+        firstAnswer(socket, "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"rpc.auth\",\"params\":[\"" +
+                                kToken.toUtf8() + "\"]}\n");
+    const bool busy = answer.contains(QByteArray::number(Kav::Rpc::ServerBusy));
+    QVERIFY2(busy != served, answer.constData());
+    QVERIFY2(served ? answer.contains("result") : answer.contains("3 connections"), answer.constData());
+    // The silent ones gone, a client is served again.
+    pending.clear();
+    TNetConnection client;
+    pointClient(client, kToken, m_dir.filePath("server.pem"));
+    client.setServerName(kCounterObject);
+    const auto answered = [&] {
+        try {
+            return client.AppServer().call(QStringLiteral("Count")).toInt() > 0;
+        } catch (const Kav::Exception&) {
+            return false; // the server has not yet seen the silent ones go
+        }
+    };
+    QVERIFY(QTest::qWaitFor(answered, kWaitMs));
+    m_harness->startServer(0, secured(), {counterModule()});
 }
 
 void TestSecureServer::kavcallReachesASecuredServer_data()

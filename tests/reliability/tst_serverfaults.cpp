@@ -1,9 +1,10 @@
 // The application server and its database failing under a client: the server killed during a
 // call, the database unreachable when the server starts, and the database lost in the middle of
-// a call, the first server of the client's list stopped (SIGSTOP: its kernel still accepts). The
-// client gets a clear message instead of waiting out its timeout, nothing half-done stays in the
-// database, calls work again once the server or the database is back, and a server that accepts
-// but does not answer is passed over for the next.
+// a call, the first server of the client's list stopped (SIGSTOP: its kernel still accepts), and a
+// call cut by a balancer while its server stood still. The client gets a clear message instead of
+// waiting out its timeout, nothing half-done stays in the database, calls work again once the
+// server or the database is back, a server that accepts but does not answer is passed over for
+// the next, and a call its client gave up during a stall neither runs nor stays committed.
 
 #include "DatabaseConnection.h"
 #include "DataPacket.h"
@@ -17,11 +18,18 @@
 #include "TNetConnection.h"
 
 #include <csignal>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <sys/socket.h>
+
+using namespace KavServer;
+using namespace KavServer::Zve41300;
 
 using namespace MenuFixture;
 
@@ -36,6 +44,22 @@ constexpr int kInFlightMs = 300;
 constexpr int kPipelinedCalls = 24;
 
 const QString kDropped = QStringLiteral("caiu durante a chamada");
+// Longer than the server takes for a stall (StallWatch::kStallMs).
+constexpr int kStallMs = 1500;
+
+QByteArray criaNutriCardLine()
+{
+    const QJsonObject first{{"date", kFirstDay.toString(Qt::ISODate)}};
+    const QJsonObject last{{"date", kLastDay.toString(Qt::ISODate)}};
+    const QJsonArray params{kCentral, kCentral, "001_002", kLunch,    first, last,
+                            false,    false,    true,      kMenuType, "NL"};
+    return QJsonDocument(QJsonObject{{"jsonrpc", "2.0"},
+                                     {"id", 1},
+                                     {"method", "Zve41300.rdmNutriCard.CriaNutriCard"},
+                                     {"params", params}})
+               .toJson(QJsonDocument::Compact) +
+           '\n';
+}
 
 QString fixtureDatabase(const QString& dir, const QString& name)
 {
@@ -85,6 +109,8 @@ private slots:
     void databaseUnreachableAtStart();
     void databaseLostMidCall();
     void stoppedFirstServerOfTheListIsPassedOver();
+    void callCutWhileTheServerStoodStill_data();
+    void callCutWhileTheServerStoodStill();
 
 private:
     void connectClient(TNetConnection& client, quint16 port);
@@ -274,6 +300,66 @@ void TestServerFaults::stoppedFirstServerOfTheListIsPassedOver()
     QVERIFY2(!hung.log().contains("GetServico"), qPrintable(hung.log()));
     stopCleanly(hung);
     stopCleanly(alive);
+}
+
+void TestServerFaults::callCutWhileTheServerStoodStill_data()
+{
+    // A CriaNutriCard whose client ends its input (a FIN, as a balancer cutting the session sends
+    // it, or a plain client waiting for its answer): with the server running, it is answered; sent
+    // and cut while the server is stopped (SIGSTOP), or cut while it runs when the server stops,
+    // it leaves no key when the server wakes, and the log says why.
+    QTest::addColumn<bool>("stopped");
+    QTest::addColumn<bool>("runningAtTheStop");
+    QTest::addColumn<QString>("logged");
+    QTest::addRow("half-closed, server running") << false << false << "ms ok";
+    QTest::addRow("sent and cut while stopped") << true << false << "not run";
+    QTest::addRow("running when stopped, then cut") << true << true << "not delivered";
+}
+
+void TestServerFaults::callCutWhileTheServerStoodStill()
+{
+    QFETCH(bool, stopped);
+    QFETCH(bool, runningAtTheStop);
+    QFETCH(QString, logged);
+    const QString name = QStringLiteral("stall-%1.db").arg(QTest::currentDataTag()).replace(' ', '-');
+    const QString url = fixtureDatabase(m_dir.path(), name);
+    KavServerProcess server;
+    QVERIFY2(server.start({"--port", "0", "--database", url}), qPrintable(server.log()));
+    const auto pid = pid_t(server.pid());
+    QSqlDatabase db = QSqlDatabase::database(name);
+    QSqlQuery lock(db);
+    // A writer of our own holds the database, so the call is still running when the stop comes.
+    if (runningAtTheStop)
+        QVERIFY(lock.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(socket.waitForConnected(kCallTimeoutMs));
+    if (stopped && !runningAtTheStop)
+        QCOMPARE(::kill(pid, SIGSTOP), 0);
+    socket.write(criaNutriCardLine());
+    QVERIFY(socket.waitForBytesWritten(kCallTimeoutMs));
+    if (runningAtTheStop) {
+        QTest::qWait(kInFlightMs);
+        QCOMPARE(::kill(pid, SIGSTOP), 0);
+    }
+    QCOMPARE(::shutdown(int(socket.socketDescriptor()), SHUT_WR), 0);
+    if (runningAtTheStop)
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+    if (stopped) {
+        QTest::qWait(kStallMs);
+        QCOMPARE(::kill(pid, SIGCONT), 0);
+    }
+    // The server closes once the call is done with; what it answered comes before.
+    QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, kCallTimeoutMs);
+    const QByteArray answer = socket.readAll();
+    QCOMPARE(answer.contains(R"("result")"), !stopped);
+    QTRY_VERIFY2_WITH_TIMEOUT(server.log().contains("CriaNutriCard"), qPrintable(server.log()),
+                              kCallTimeoutMs);
+    const QStringList callLines = server.log().split('\n').filter("CriaNutriCard");
+    // The call's own line comes first; an undo has a line of its own after it.
+    QVERIFY2(callLines.first().contains(logged), qPrintable(callLines.first()));
+    QTRY_COMPARE_WITH_TIMEOUT(allRows(db, "NUTRICARDCAB"), stopped ? 0 : 1, kCallTimeoutMs);
+    stopCleanly(server);
 }
 
 QTEST_MAIN(TestServerFaults)
