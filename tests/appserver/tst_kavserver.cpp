@@ -11,6 +11,7 @@
 #include "RdmNutriCard.h"
 #include "RpcConnection.h"
 #include "RpcError.h"
+#include "StallWatch.h"
 
 #include <netinet/in.h>
 #include <QDeadlineTimer>
@@ -24,6 +25,7 @@
 #include <QTest>
 #include <QThread>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace KavServer;
@@ -192,9 +194,14 @@ public:
     bool isConnected() const { return m_connected; }
     void sendAndHalfClose(const QByteArray& bytes)
     {
-        QCOMPARE(::send(m_socket, bytes.constData(), size_t(bytes.size()), 0), ssize_t(bytes.size()));
-        ::shutdown(m_socket, SHUT_WR);
+        send(bytes);
+        halfClose();
     }
+    void send(const QByteArray& bytes)
+    {
+        QCOMPARE(::send(m_socket, bytes.constData(), size_t(bytes.size()), 0), ssize_t(bytes.size()));
+    }
+    void halfClose() { ::shutdown(m_socket, SHUT_WR); }
     // Reads what arrived; true once the server closed its end.
     bool readToEnd()
     {
@@ -243,6 +250,7 @@ private slots:
     void largeIdComesBackExactly();
     void argumentErrorNamesTheProtocolType();
     void halfClosedClientGetsEveryAnswer();
+    void callThatRanThroughAStallIsNotAnswered();
     void connectionChoosesItsObject();
     void overlongLineIsRefusedAndClosed();
     void unfinishedLineTimesOut();
@@ -416,6 +424,26 @@ void TestKavServer::argumentErrorNamesTheProtocolType()
     QCOMPARE(errorCode(answer), -32602);
     QCOMPARE(answer.value("error").toObject().value("message").toString(),
              QString("argument 2 must be text, not integer"));
+}
+
+void TestKavServer::callThatRanThroughAStallIsNotAnswered()
+{
+    HalfClosingClient client(m_harness->port());
+    QVERIFY(client.isConnected());
+    client.send(call(1, "Test.Clock.WaitForGate", {}));
+    QTRY_COMPARE(m_harness->runtime().dispatcher().callsInFlight(), 1);
+    // The server's thread stands still, as a stopped process, while its worker goes on: meanwhile
+    // the client ends its input (a balancer's cut) and the call finishes. On waking the server
+    // sees both at once, the call's end first.
+    std::thread meanwhile([&client] {
+        QThread::msleep(StallWatch::kStallMs / 4);
+        client.halfClose();
+        gate.release();
+    });
+    QThread::msleep(StallWatch::kStallMs * 3 / 2);
+    meanwhile.join();
+    QVERIFY(QTest::qWaitFor([&client] { return client.readToEnd(); }, kAnswerTimeoutMs));
+    QVERIFY2(client.received().isEmpty(), client.received().constData());
 }
 
 void TestKavServer::halfClosedClientGetsEveryAnswer()
