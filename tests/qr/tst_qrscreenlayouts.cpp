@@ -686,7 +686,7 @@ void TstQrScreenLayouts::incompleteNdpcalIsMarked()
     QVERIFY(lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*")));
     QVERIFY(
         lineStarting(dishes, QStringLiteral("segunda-feira, 03/03/2025")).endsWith(QStringLiteral("7,8")));
-    QVERIFY(dishes.contains(QStringLiteral("* no NDpCal%: energia ou proteína incompleta")));
+    QVERIFY(dishes.contains(QStringLiteral("NDpCal%: proteína líquida × 4 kcal ÷ energia × 100")));
     const QString days =
         run(QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
     QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("ter. 04/03/2025"))).value(1), QStringLiteral("6,4*"));
