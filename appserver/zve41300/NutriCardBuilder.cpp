@@ -151,19 +151,33 @@ QList<NutriCardRow> NutriCardBuilder::perDish() const
     return result;
 }
 
+NutriCardRow NutriCardBuilder::dietRow(const Entry& entry) const
+{
+    NutriCardRow diet = dishRow(entry, NutrientColumn{});
+    diet.energy = entry.energy;
+    diet.netProtein = entry.netProtein;
+    return diet;
+}
+
 QList<NutriCardRow> NutriCardBuilder::dishFigures() const
 {
     QList<NutriCardRow> result;
     for (const Entry* entry : entriesInOrder()) {
         for (const NutrientColumn& column : m_columns)
             result.append(dishRow(*entry, column));
-        if (!m_withNdpCal)
-            continue;
-        NutriCardRow diet = dishRow(*entry, NutrientColumn{});
-        diet.energy = entry->energy;
-        diet.netProtein = entry->netProtein;
-        result.append(diet);
+        if (m_withNdpCal)
+            result.append(dietRow(*entry));
     }
+    return result;
+}
+
+QList<NutriCardRow> NutriCardBuilder::dietFigures() const
+{
+    QList<NutriCardRow> result;
+    if (!m_withNdpCal)
+        return result;
+    for (const Entry* entry : entriesInOrder())
+        result.append(dietRow(*entry));
     return result;
 }
 

@@ -42,6 +42,9 @@ public:
     // per dish and nutrient and, with NDpCal%, a row per dish with its energy and net protein
     // and no nutrient. A report restricted to some dish types sums these.
     QList<NutriCardRow> dishFigures() const;
+    // With NDpCal%, only the rows per dish with its energy and net protein: what a layout sums
+    // the NDpCal% of the dishes it covers from, in every kind.
+    QList<NutriCardRow> dietFigures() const;
 
     int weekOf(const QDate& day) const;
     // The first day of the week within the period.
@@ -70,6 +73,7 @@ private:
     QList<NutriCardRow> perDish() const;
     QList<const Entry*> entriesInOrder() const;
     NutriCardRow dishRow(const Entry& entry, const NutrientColumn& column) const;
+    NutriCardRow dietRow(const Entry& entry) const;
     QList<NutriCardRow> dailyTotals() const;
     QList<NutriCardRow> weeklyMeans() const;
     void addMainDish(DayTotals& totals, const Entry& entry) const;

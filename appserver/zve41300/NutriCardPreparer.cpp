@@ -257,6 +257,8 @@ NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource& source, co
     int line = 0;
     int dishLine = 0;
     // Day and week rows cover every dish type; the figures of each dish let a layout sum some.
+    // NDpCal% is always summed from the dishes a layout covers, so the per-dish kind keeps each
+    // dish's energy and net protein too.
     const bool withDishFigures = criteria.kind.layout != ReportKind::Layout::PerDish;
     for (QDate start = menuDays.firstItem.addDays(1 - menuDays.firstItem.dayOfWeek());
          start <= criteria.lastDay; start = start.addDays(kDaysPerBatch)) {
@@ -270,8 +272,8 @@ NutriCardPreparer::storeRows(const Plan& plan, const NutriCardSource& source, co
         for (const NutriCardSource::ServedItem& served : source.items(batch))
             addServed(builder, served, compositions, plan, notComputed);
         line = writer.appendRows(key, builder.rows(criteria.kind.layout), line);
-        if (withDishFigures)
-            dishLine = writer.appendDishFigures(key, builder.dishFigures(), dishLine);
+        dishLine = writer.appendDishFigures(
+            key, withDishFigures ? builder.dishFigures() : builder.dietFigures(), dishLine);
     }
     return notComputed;
 }

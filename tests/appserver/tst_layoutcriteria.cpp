@@ -1,7 +1,8 @@
 // The dish types and "Imprime Opção" on the day and week layouts (04, 05 and 07), over what a real
 // server prepared from the hand-worked fixture on each engine (portions of 1.2, three dish types,
 // an option dish): each combination prints a report of its own, and every day and week figure
-// equals what the dishes of the per-dish report add up to.
+// equals what the dishes of the per-dish report add up to. NDpCal% is one figure for a day, a
+// week and the period in every layout and export: the ratio of the sums over the dishes covered.
 
 #include "MenuFixture.h"
 #include "NutriCardServer.h"
@@ -71,6 +72,32 @@ struct Sum
     double meanPerDay(const QString& nutrient) const { return values.value(nutrient) / double(days.size()); }
 };
 
+// What NDpCal% is made of: energy and net protein summed over some dishes.
+struct Diet
+{
+    double energy = 0;
+    double netProtein = 0;
+    bool incomplete = false;
+    void add(const Diet& other)
+    {
+        energy += other.energy;
+        netProtein += other.netProtein;
+        incomplete = incomplete || other.incomplete;
+    }
+    double ndpcal() const { return netProtein * 4 / energy * 100; }
+};
+
+// The main dishes' diets of a choice, by day, by week and over the period.
+struct Diets
+{
+    QMap<QDate, Diet> days;
+    QMap<int, Diet> weeks;
+    Diet period;
+};
+
+// A data export keeps six decimals of a number.
+constexpr double kCsvHalfDecimal = 0.5e-6;
+
 QString amount(double value)
 {
     return Qr::ValueFormatter::format(value, QStringLiteral("#,##0.0"));
@@ -133,12 +160,17 @@ private slots:
     void cleanupTestCase() { m_harnesses.clear(); }
     void everyCombinationPrintsItsOwnFigures_data();
     void everyCombinationPrintsItsOwnFigures();
+    void ndpcalIsOneRatioOfSumsEverywhere_data();
+    void ndpcalIsOneRatioOfSumsEverywhere();
 
 private:
     ServerHarness* harness(Engine engine);
     QString prepared(ServerHarness& server, const QString& kind);
     QList<Dish> dishes(ServerHarness& server);
-    QString printed(ServerHarness& server, const QString& layout, const QString& key, const Choice& choice);
+    QString printed(ServerHarness& server, const QString& layout, const QString& key, const Choice& choice,
+                    const QString& fileName = QStringLiteral("out.txt"));
+    static Diets diets(ServerHarness& server, const QString& key, const Choice& choice);
+    static QMap<QDate, double> exportedNdpcal(const QString& csv);
     static void checkDays(const QString& text, const QMap<QDate, Sum>& days);
     static void checkWeeks(const QString& text, const QMap<int, Sum>& weeks);
     static void checkOptions(const QString& text, const QList<Dish>& options, bool shown);
@@ -202,7 +234,7 @@ QList<Dish> TstLayoutCriteria::dishes(ServerHarness& server)
 }
 
 QString TstLayoutCriteria::printed(ServerHarness& server, const QString& layout, const QString& key,
-                                   const Choice& choice)
+                                   const Choice& choice, const QString& fileName)
 {
     TestClientContext context;
     TReportDesignerDialog dialog;
@@ -213,7 +245,7 @@ QString TstLayoutCriteria::printed(ServerHarness& server, const QString& layout,
     dialog.setConnectionName(server.db().connectionName());
     dialog.LoadFromFile(kReports + QLatin1Char('/') +
                         Qr::ReportCatalog::fileName(QStringLiteral("Zve413"), layout));
-    const QString out = m_dir.filePath(QStringLiteral("out.txt"));
+    const QString out = m_dir.filePath(fileName);
     if (!dialog.SaveToFile(out))
         return {};
     QFile file(out);
@@ -331,6 +363,157 @@ void TstLayoutCriteria::everyCombinationPrintsItsOwnFigures()
     }
     for (auto layout = outputs.cbegin(); layout != outputs.cend(); ++layout)
         QVERIFY2(layout->size() == int(kChoices.size()), qPrintable(layout.key()));
+}
+
+// The energy and net protein the server keeps for each dish of a prepared report, summed in the
+// test over the main dishes of the choice.
+Diets TstLayoutCriteria::diets(ServerHarness& server, const QString& key, const Choice& choice)
+{
+    QSqlQuery query(server.db());
+    query.prepare(
+        QStringLiteral("SELECT DTCARDAPIO, NRSEMANA, CDTIPOPRAT, IDOPCAO, VRENERGIA, VRPROTLIQ,"
+                       " IDDIETAINCOMPL FROM NUTRICARDPRATO WHERE NRSEQUNUTR = ? AND CDNUTRIENTE IS NULL"));
+    query.addBindValue(key);
+    if (!query.exec())
+        throw Kav::Exception(query.lastError().text());
+    Diets found;
+    while (query.next()) {
+        if (query.value(3).toString() == QLatin1String("S") || !choice.chooses(query.value(2).toString()))
+            continue;
+        const Diet dish{query.value(4).toDouble(), query.value(5).toDouble(),
+                        query.value(6).toString() == QLatin1String("S")};
+        found.days[query.value(0).toDate()].add(dish);
+        found.weeks[query.value(1).toInt()].add(dish);
+        found.period.add(dish);
+    }
+    return found;
+}
+
+// The day's NDpCal% a data export carries, by day where it has one (a day whose rows disagree is left out, so
+// that the comparison fails); texts are quoted, numbers have a decimal comma.
+QMap<QDate, double> TstLayoutCriteria::exportedNdpcal(const QString& csv)
+{
+    QStringList lines = csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList header =
+        lines.value(0).remove(QChar(0xFEFF)).remove(QLatin1Char('"')).split(QLatin1Char(';'));
+    const qsizetype day = header.indexOf(QStringLiteral("dia"));
+    const qsizetype ndpcal = header.indexOf(QStringLiteral("ndpcal_do_dia"));
+    QMap<QDate, double> found;
+    QSet<QDate> disagreeing;
+    for (const QString& line : lines.mid(1)) {
+        const QStringList fields = line.split(QLatin1Char(';'));
+        const QDate date = QDate::fromString(fields.value(day), Qt::ISODate);
+        if (fields.value(ndpcal).isEmpty()) // a day of option dishes only has none
+            continue;
+        const double value =
+            QString(fields.value(ndpcal)).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        if (found.contains(date) && found[date] != value)
+            disagreeing.insert(date);
+        found[date] = value;
+    }
+    for (const QDate& date : disagreeing)
+        found.remove(date);
+    return found;
+}
+
+void TstLayoutCriteria::ndpcalIsOneRatioOfSumsEverywhere_data()
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<bool>("allTypes");
+    // The period's figure worked by hand: net protein of rice and beans (5.485 g × 0.5 + 3.96 g ×
+    // 0.6) on three menus, of the chicken (31.5 g × 0.7) on one, × 4 kcal, over their energy and the
+    // salad's when it counts (the portion of 1.2 is on both sides).
+    for (const Engine engine : ScratchDatabase::engines()) {
+        const QString name = ScratchDatabase::engineName(engine);
+        QTest::addRow("%s, every dish type", qPrintable(name)) << int(engine) << true;
+        QTest::addRow("%s, dish types 01 and 02", qPrintable(name)) << int(engine) << false;
+    }
+}
+
+void TstLayoutCriteria::ndpcalIsOneRatioOfSumsEverywhere()
+{
+    QFETCH(int, engine);
+    QFETCH(bool, allTypes);
+    ServerHarness* server = harness(Engine(engine));
+    KAV_REQUIRE_DATABASE(server->scratch());
+    QVERIFY(m_dir.isValid());
+    Choice choice;
+    choice.allTypes = allTypes;
+    const QString perDish = prepared(*server, QStringLiteral("NL"));
+    const QString weekly = prepared(*server, QStringLiteral("SL"));
+    const QString daily = prepared(*server, QStringLiteral("DL"));
+    const Diets expected = diets(*server, perDish, choice);
+    QCOMPARE(expected.days.size(), 3);
+    // Every kind keeps the same figures of each dish.
+    for (const QString& key : {weekly, daily})
+        QCOMPARE(diets(*server, key, choice).period.energy, expected.period.energy);
+    const double rice = 5.485 * 0.5 + 3.96 * 0.6;
+    const double byHand =
+        (3 * rice + 31.5 * 0.7) * 4 / (3 * 343.532 + 163 + (allTypes ? 172.61868 : 0.0)) * 100;
+    QVERIFY(qAbs(expected.period.ndpcal() - byHand) < 1e-9);
+    // The fixture tells the definitions apart: the mean of the days' ratios prints otherwise, and
+    // so does Monday's figure over every dish type when only some are chosen.
+    double meanOfRatios = 0;
+    for (const Diet& day : expected.days)
+        meanOfRatios += day.ndpcal() / double(expected.days.size());
+    const auto ndpcal = [](double value) { return Qr::ValueFormatter::format(value, QStringLiteral("0.0")); };
+    QVERIFY(ndpcal(meanOfRatios) != ndpcal(byHand));
+    Choice every;
+    QVERIFY((ndpcal(diets(*server, perDish, every).days.first().ndpcal()) ==
+             ndpcal(expected.days.first().ndpcal())) == allTypes);
+
+    const QString dishes = printed(*server, QStringLiteral("01"), perDish, choice);
+    const QString days = printed(*server, QStringLiteral("07"), daily, choice);
+    const QString weeks = printed(*server, QStringLiteral("04"), weekly, choice);
+    const QString withReferences = printed(*server, QStringLiteral("05"), weekly, choice);
+    for (auto day = expected.days.cbegin(); day != expected.days.cend(); ++day) {
+        const QString figure = ndpcal(day->ndpcal()) + (day->incomplete ? "*" : "");
+        const QString heading = Qr::ValueFormatter::format(day.key(), QStringLiteral("dddd, dd/MM/yyyy"));
+        QVERIFY2(
+            linesStarting(dishes, heading).value(0).contains(QStringLiteral("NDpCal% do dia: ") + figure),
+            qPrintable(heading + QLatin1Char(' ') + figure + QLatin1Char('\n') + dishes));
+        QVERIFY2(linesStarting(days, dayLabel(day.key()))
+                     .value(0)
+                     .contains(QLatin1Char(' ') + figure + QLatin1Char(' ')),
+                 qPrintable(figure + QLatin1Char('\n') + days));
+        // 05 prints it on the second line of the day.
+        const QStringList lines = withReferences.split(QLatin1Char('\n'));
+        const qsizetype at = lines.indexOf(linesStarting(withReferences, dayLabel(day.key())).value(0));
+        QVERIFY2(at >= 0 && lines.value(at + 1).contains(QStringLiteral("NDpCal% ") + figure),
+                 qPrintable(figure + QLatin1Char('\n') + withReferences));
+    }
+    int week = 0;
+    const QStringList weekFigures = linesStarting(weeks, QStringLiteral("NDpCal% da semana"));
+    QCOMPARE(weekFigures.size(), expected.weeks.size());
+    for (const Diet& diet : expected.weeks)
+        QVERIFY2(weekFigures[week++].contains(ndpcal(diet.ndpcal())), qPrintable(weeks));
+    const QString period = ndpcal(byHand) + (expected.period.incomplete ? "*" : "");
+    QVERIFY2(dishes.contains(QStringLiteral("NDpCal% do período: ") + period), qPrintable(dishes));
+    QVERIFY2(weeks.contains(QStringLiteral("NDpCal% do período ") + period), qPrintable(weeks));
+    QVERIFY2(linesStarting(days, QStringLiteral("Média por dia"))
+                 .value(0)
+                 .contains(QLatin1Char(' ') + period + QLatin1Char(' ')),
+             qPrintable(days));
+    const QStringList lines = withReferences.split(QLatin1Char('\n'));
+    const qsizetype mean =
+        lines.indexOf(linesStarting(withReferences, QStringLiteral("Média diária do período")).value(0));
+    QVERIFY2(mean >= 0 && lines.value(mean + 1).contains(QStringLiteral("NDpCal% ") + period),
+             qPrintable(withReferences));
+    // The page says which dishes it covers.
+    for (const QString* text : {&dishes, &days, &weeks, &withReferences})
+        QVERIFY2(text->contains(allTypes ? QStringLiteral("pratos principais de todos os tipos")
+                                         : QStringLiteral("pratos principais dos tipos ")),
+                 qPrintable(*text));
+
+    // The exports carry the same figure, as stored.
+    for (const auto& [layout, key] :
+         {std::pair(QStringLiteral("01"), perDish), std::pair(QStringLiteral("07"), daily)}) {
+        const QString csv = printed(*server, layout, key, choice, QStringLiteral("out.csv"));
+        const QMap<QDate, double> exported = exportedNdpcal(csv);
+        QVERIFY2(exported.keys() == expected.days.keys(), qPrintable(csv));
+        for (auto day = expected.days.cbegin(); day != expected.days.cend(); ++day)
+            QVERIFY2(qAbs(exported[day.key()] - day->ndpcal()) <= kCsvHalfDecimal, qPrintable(layout));
+    }
 }
 
 QTEST_MAIN(TstLayoutCriteria)

@@ -96,6 +96,8 @@ private slots:
     void weeksCountFromTheFirstDayWithAMenu();
     void ndpcalOnIncompleteEnergyCarriesTheMark();
     void withoutNdpCalNothingIsComputed();
+    void dietFiguresSumBackToTheDaysNdpcal_data();
+    void dietFiguresSumBackToTheDaysNdpcal();
     void codeListsAreSplitAndNormalised_data();
     void codeListsAreSplitAndNormalised();
     void malformedCodeListsAreRefused_data();
@@ -330,6 +332,47 @@ void TestNutriCardBuilder::ndpcalOnIncompleteEnergyCarriesTheMark()
     }
     QCOMPARE(*find(builder.rows(ReportKind::Layout::DailyTotals), kEnergy, monday)->ndpcal,
              9.2 * 4 / 400 * 100);
+}
+
+void TestNutriCardBuilder::dietFiguresSumBackToTheDaysNdpcal_data()
+{
+    QTest::addColumn<bool>("withNdpCal");
+    QTest::newRow("with NDpCal%") << true;
+    QTest::newRow("without") << false;
+}
+
+// The rows a layout sums NDpCal% from, in every kind: each dish served (the option too) with its
+// energy and net protein and no nutrient; the main dishes' give the server's own figure back.
+void TestNutriCardBuilder::dietFiguresSumBackToTheDaysNdpcal()
+{
+    QFETCH(bool, withNdpCal);
+    const QDate monday(2026, 3, 2);
+    NutriCardBuilder builder(monday, kColumns, withNdpCal);
+    builder.addItem(item(monday, "00001", 3, "1"), amounts(343.532, 9.445, amount(31)), amount(343.532),
+                    amount(5.1185));
+    builder.addItem(item(monday, "00002", 5, "2"), amounts(163, 31.5, amount(8)), amount(163, true),
+                    amount(22.05));
+    builder.addItem(item(monday, "00001", 3, "3", true), amounts(100, 1, amount(1)), amount(100), amount(50));
+    const QList<NutriCardRow> diets = builder.dietFigures();
+    QCOMPARE(diets.size(), withNdpCal ? 3 : 0);
+    double energy = 0;
+    double netProtein = 0;
+    bool incomplete = false;
+    for (const NutriCardRow& diet : diets) {
+        QVERIFY(diet.nutrient.isNull());
+        QVERIFY(!diet.dish.isEmpty());
+        if (diet.option == QLatin1String("S"))
+            continue;
+        energy += *diet.energy.value;
+        netProtein += *diet.netProtein.value;
+        incomplete = incomplete || diet.energy.incomplete || diet.netProtein.incomplete;
+    }
+    if (!withNdpCal)
+        return;
+    const NutriCardRow* day = find(builder.rows(ReportKind::Layout::DailyTotals), kEnergy, monday);
+    QCOMPARE(*day->ndpcal, *NutriCardBuilder::ndpcal(amount(netProtein), amount(energy)));
+    QCOMPARE(day->ndpcalIncomplete, incomplete);
+    QVERIFY(incomplete);
 }
 
 void TestNutriCardBuilder::weeksRunMondayToSundayFromThePeriodsFirstDay()

@@ -43,6 +43,9 @@ const QList<Nutrient>& extraColumns()
 }
 
 constexpr int kWeekDays = 5;
+// NDpCal%: net protein × 4 kcal over the energy, in percent.
+constexpr double kKcalPerGramProtein = 4.0;
+constexpr double kPercent = 100.0;
 constexpr double kWeekRise = 0.06; // each day of a week 6 % over the Monday
 const QDate kMonday(2025, 3, 3);
 
@@ -203,6 +206,11 @@ double PreparedReportFixture::ndpcalOfDay(int day)
     return 5.8 + 0.6 * day;
 }
 
+double PreparedReportFixture::dayEnergy(int day)
+{
+    return 980 * (1 + 0.07 * day);
+}
+
 double PreparedReportFixture::ndpcal(const QDate& day)
 {
     return day == kMonday ? 7.8 : 5.4;
@@ -269,7 +277,7 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
     // Per day: five days, the values of a school day's menu varying by day.
     for (int day = 0; day < 5; ++day) {
         for (int n = 0; n < kNutrientCount; ++n) {
-            const double base[] = {980, 38.5, 27.2, 150.3, 14.1, 310, 6.4, 1210};
+            const double base[] = {dayEnergy(0), 38.5, 27.2, 150.3, 14.1, 310, 6.4, 1210};
             const QVariant value =
                 day == 4 && n == 7 ? QVariant() : QVariant(base[n] * (1 + 0.07 * day - 0.02 * n));
             FixtureRow row = measured(columns()[n], value, value.isNull(), ndpcalOfDay(day));
@@ -296,6 +304,7 @@ QString PreparedReportFixture::fill(QSqlDatabase db)
     fillReferences(exec);
     fillWeekDays(exec, line);
     fillNotes(exec);
+    fillDiets(exec);
     // Tuesday's NDpCal% of the per-dish report and day 2 of the per-day report rest on an
     // incomplete energy or protein figure.
     exec(QStringLiteral(
@@ -381,18 +390,20 @@ void PreparedReportFixture::fillWeekDays(const Exec& exec, int& line)
     for (int week = 0; week < 2; ++week) {
         for (int n = 0; n < kNutrientCount; ++n) {
             double sum = 0;
-            double ndpcalSum = 0;
+            double energy = 0;
+            double proteinEnergy = 0; // the week's NDpCal% is a ratio of its sums
             bool incomplete = false;
             for (int day = 0; day < weekDays(week); ++day) {
                 const bool dayIncomplete = n == 7 && day == 2;
                 row(kMonday.addDays(7 * week + day), week, n, weekDayValue(day, n), dayIncomplete,
                     ndpcalOfDay(day), day == 1, QVariant());
                 sum += weekDayValue(day, n);
-                ndpcalSum += ndpcalOfDay(day);
+                energy += weekDayValue(day, 0);
+                proteinEnergy += weekDayValue(day, 0) * ndpcalOfDay(day);
                 incomplete = incomplete || dayIncomplete;
             }
             row(QVariant(QMetaType(QMetaType::QDate)), week, n, sum / weekDays(week), incomplete,
-                ndpcalSum / weekDays(week), true, weekDays(week));
+                proteinEnergy / energy, true, weekDays(week));
         }
     }
 }
@@ -407,6 +418,41 @@ void PreparedReportFixture::fillNotes(const Exec& exec)
         for (int i = 0; i < lines.size(); ++i)
             exec(QStringLiteral("INSERT INTO NUTRICARDNOTA (NRSEQUNUTR, NRLINHA, DSNOTA) VALUES (?, ?, ?)"),
                  {key, i + 1, lines[i]});
+}
+
+// Each report's figures for NDpCal% (rows of NUTRICARDPRATO without nutrient), as the server keeps
+// them: per dish of the per-dish report, per day of the others (one dish standing for the day's
+// main dishes). The net protein is set so that each row's NDpCal% is its day's; days of unequal
+// energy make the period's ratio of sums differ from the mean of the days' ratios.
+void PreparedReportFixture::fillDiets(const Exec& exec)
+{
+    const QString insert = QStringLiteral(
+        "INSERT INTO NUTRICARDPRATO (NRSEQUNUTR, NRLINHA, DTCARDAPIO, NRSEMANA, DTINISEMANA, CDSERVFILI, "
+        "CDTIPOPRAT, NMTIPOPRAT, CDPRATO, IDOPCAO, VRENERGIA, VRPROTLIQ, IDDIETAINCOMPL) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    // Past the lines copyDishFigures() takes from NUTRICARD.
+    int line = 100000;
+    const auto diet = [&](const QString& key, const QDate& day, int week, const QString& type,
+                          const QString& typeName, const QString& dish, bool option, double energy,
+                          double ndpcal, bool incomplete) {
+        exec(insert, {key, ++line, day, week, kMonday.addDays(7 * (week - 1)), QStringLiteral("00003"), type,
+                      typeName, dish, yesNo(option), energy,
+                      ndpcal * energy / (kKcalPerGramProtein * kPercent), yesNo(incomplete)});
+    };
+    const QDate tuesday = kMonday.addDays(1);
+    for (const FixtureDish& d : dishes())
+        diet(DishKey, d.day, 1, d.typeCode, d.type, d.dishCode, d.option, d.values[0].toDouble(),
+             ndpcal(d.day), d.day == tuesday);
+    const QString main = QStringLiteral("01");
+    const QString mainName = QStringLiteral("Prato principal");
+    const QString dish = QStringLiteral("0000000099");
+    for (int day = 0; day < 5; ++day)
+        diet(DayKey, kMonday.addDays(day), 1, main, mainName, dish, false, dayEnergy(day), ndpcalOfDay(day),
+             day == 1);
+    for (int week = 0; week < 2; ++week)
+        for (int day = 0; day < weekDays(week); ++day)
+            diet(WeekKey, kMonday.addDays(7 * week + day), week + 1, main, mainName, dish, false,
+                 weekDayValue(day, 0), ndpcalOfDay(day), day == 1);
 }
 
 namespace {

@@ -47,8 +47,11 @@ public:
     static QList<FixtureDish> dishes();
     // NDpCal% of each day of the per-dish report.
     static double ndpcal(const QDate& day);
-    // NDpCal% of the n-th day (from 0) of the per-day report.
+    // NDpCal% of the n-th day (from 0) of the per-day report, and of the day of a week of the
+    // per-week report.
     static double ndpcalOfDay(int day);
+    // Energy behind the n-th day's NDpCal% (from 0) of the per-day report.
+    static double dayEnergy(int day);
 
     // Amount of the n-th nutrient on the day-th day (from 0) of a week of the per-week report,
     // over the chosen services: the day rows; week 1 has 5 days, week 2 has 4.
@@ -77,4 +80,5 @@ private:
     static void fillReferences(const Exec& exec);
     static void fillWeekDays(const Exec& exec, int& line);
     static void fillNotes(const Exec& exec);
+    static void fillDiets(const Exec& exec);
 };

@@ -686,7 +686,7 @@ void TstQrScreenLayouts::incompleteNdpcalIsMarked()
     QVERIFY(lineStarting(dishes, QStringLiteral("terça-feira, 04/03/2025")).endsWith(QStringLiteral("5,4*")));
     QVERIFY(
         lineStarting(dishes, QStringLiteral("segunda-feira, 03/03/2025")).endsWith(QStringLiteral("7,8")));
-    QVERIFY(dishes.contains(QStringLiteral("NDpCal% do dia: calculado sobre os serviços escolhidos")));
+    QVERIFY(dishes.contains(QStringLiteral("NDpCal%: proteína líquida × 4 kcal ÷ energia × 100")));
     const QString days =
         run(QStringLiteral("07"), {PreparedReportFixture::DayKey, QDate(2025, 3, 7), true, {}, true});
     QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("ter. 04/03/2025"))).value(1), QStringLiteral("6,4*"));
@@ -811,7 +811,7 @@ void TstQrScreenLayouts::dataExportHasOneRowPerDishAndNutrient()
     const ExportedRows read = readExport(csv);
     QCOMPARE(read.header, QStringList({"dia", "cod_servico", "servico", "cod_tipo_prato", "tipo_prato",
                                        "cod_prato", "prato", "opcao", "cod_nutriente", "nutriente", "unidade",
-                                       "valor", "incompleto", "ndpcal", "ndpcal_incompleto", "ndpcal_de"}));
+                                       "valor", "incompleto", "ndpcal_do_dia", "ndpcal_do_dia_incompleto"}));
     const int nutrients = int(allNutrients().nutrients.size());
     QCOMPARE(read.rows.size(), PreparedReportFixture::dishes().size() * nutrients);
     for (const QStringList& row : read.rows)
@@ -826,15 +826,14 @@ void TstQrScreenLayouts::dataExportHasOneRowPerDishAndNutrient()
     QCOMPARE(read.at(4, "valor"), QStringLiteral("0,4")); // the chicken's fibre, incomplete
     QCOMPARE(read.at(4, "incompleto"), QStringLiteral("S"));
     QCOMPARE(read.at(8, "cod_nutriente"), QStringLiteral("009")); // every nutrient, not only eight
-    QCOMPARE(read.at(0, "ndpcal"), QStringLiteral("7,8"));
-    QCOMPARE(read.at(0, "ndpcal_de"), QStringLiteral("dia")); // the day's, on a dish's row
+    QCOMPARE(read.at(0, "ndpcal_do_dia"), QStringLiteral("7,8")); // the day's, on a dish's row
     // Without option dishes and NDpCal% the export follows the printed report.
     Criteria plain = allNutrients();
     plain.options = false;
     plain.ndpcal = false;
     const ExportedRows without = readExport(exported(QStringLiteral("01"), plain));
     QCOMPARE(without.rows.size(), (PreparedReportFixture::dishes().size() - 1) * nutrients);
-    QCOMPARE(without.at(0, "ndpcal"), QString());
+    QCOMPARE(without.at(0, "ndpcal_do_dia"), QString());
 }
 
 void TstQrScreenLayouts::dataExportLoadsInPython()
