@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QLibrary>
 
+namespace Kav::Host {
+
 PackageLoader::PackageLoader(QString packageDir) : m_packageDir(std::move(packageDir)) {}
 
 // QLibrary's destructor leaves the library loaded; nothing here unloads.
@@ -50,3 +52,5 @@ void PackageLoader::callEntry(const QString& package, const char* entry)
         throw Kav::Exception(QStringLiteral("%1 of %2 failed").arg(QLatin1String(entry), package));
     }
 }
+
+} // namespace Kav::Host

@@ -9,6 +9,8 @@
 
 class QLibrary;
 
+namespace Kav::Host {
+
 class PackageLoader
 {
 public:
@@ -31,3 +33,5 @@ private:
     QString m_packageDir;
     QHash<QString, std::shared_ptr<QLibrary>> m_libraries;
 };
+
+} // namespace Kav::Host

@@ -21,6 +21,8 @@
 #include <QtTest>
 #include <QVBoxLayout>
 
+using namespace Kav::Host;
+
 namespace {
 
 // A small form with one control of each kind scripts work, whose handlers leave visible traces
