@@ -1,12 +1,16 @@
 #include "GuiDialogService.h"
 
 #include "CallWait.h"
+#include "CheckListDialog.h"
 #include "ContentBlindFileDialog.h"
+#include "ContentBlindPrintDialog.h"
+#include "LookupListDialog.h"
 #include "ProgressWindow.h"
 
 #include <memory>
 #include <QApplication>
 #include <QDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace Kav {
@@ -18,9 +22,49 @@ QWidget* dialogParent()
 }
 } // namespace
 
-std::optional<QString> GuiDialogService::takeAnswer(DialogKind, const QString&)
+std::optional<int> GuiDialogService::chooseRow(const RowQuestion& question)
 {
-    return std::nullopt;
+    LookupListDialog dialog(question.title, question.rows, question.parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.currentRow() < 0)
+        return std::nullopt;
+    return dialog.currentRow();
+}
+
+std::optional<QStringList> GuiDialogService::chooseKeys(const KeysQuestion& question)
+{
+    CheckListDialog dialog(question.title, question.rows, question.checked,
+                           question.parent ? question.parent : dialogParent());
+    dialog.setNote(question.note);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.checkedKeys();
+}
+
+std::optional<PageChoice> GuiDialogService::choosePage(const PageQuestion& question)
+{
+    return question.askPerson();
+}
+
+bool GuiDialogService::edit(const EditQuestion& question)
+{
+    return question.askPerson();
+}
+
+std::optional<QString> GuiDialogService::askText(QWidget* parent, const QString& title, const QString& prompt)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+bool GuiDialogService::choosePrinter(QPrinter& printer, QWidget* parent, const QString& title)
+{
+    ContentBlindPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(title);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 // The pages still being laid out arrive while the person reads the first ones.
