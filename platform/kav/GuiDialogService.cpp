@@ -6,6 +6,7 @@
 #include "ContentBlindPrintDialog.h"
 #include "LookupListDialog.h"
 #include "ProgressWindow.h"
+#include "WindowTitleRoom.h"
 
 #include <memory>
 #include <QApplication>
@@ -19,6 +20,14 @@ namespace {
 QWidget* dialogParent()
 {
     return QApplication::activeWindow();
+}
+
+// A message box under the application's name, wide enough to show it whole.
+int showMessageBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, dialogParent());
+    WindowTitleRoom::keepTitleWholeInLayout(box);
+    return box.exec();
 }
 } // namespace
 
@@ -52,17 +61,21 @@ bool GuiDialogService::edit(const EditQuestion& question)
 
 std::optional<QString> GuiDialogService::askText(QWidget* parent, const QString& title, const QString& prompt)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString(), &ok);
-    if (!ok)
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.adjustSize(); // lays the dialog out: its layout is made on first use
+    WindowTitleRoom::keepTitleWholeInLayout(dialog);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 bool GuiDialogService::choosePrinter(QPrinter& printer, QWidget* parent, const QString& title)
 {
     ContentBlindPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(title);
+    WindowTitleRoom::keepTitleWhole(dialog);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     return dialog.exec() == QDialog::Accepted;
 }
@@ -93,16 +106,13 @@ DialogService::Progress GuiDialogService::progress(QWidget* parent, const QStrin
 
 void GuiDialogService::present(MessageKind kind, const QString& text)
 {
-    const QString title = QApplication::applicationDisplayName();
-    if (kind == MessageKind::Error)
-        QMessageBox::critical(dialogParent(), title, text);
-    else
-        QMessageBox::information(dialogParent(), title, text);
+    const auto icon = kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information;
+    showMessageBox(icon, text, QMessageBox::Ok);
 }
 
 bool GuiDialogService::answerQuestion(const QString& text)
 {
-    return QMessageBox::question(dialogParent(), QApplication::applicationDisplayName(), text) ==
+    return showMessageBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 

@@ -4,6 +4,7 @@
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
+#include "WindowTitleRoom.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -44,6 +45,7 @@ PageSetup setupOf(const Kav::PageChoice& choice)
 PageSetupDialog::PageSetupDialog(const PageSetup& setup, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(kTitle);
+    Kav::WindowTitleRoom::keepTitleWhole(*this);
     auto* form = new QFormLayout(this);
     m_paper = new QComboBox(this);
     m_paper->addItems(PageSetup::paperNames());
