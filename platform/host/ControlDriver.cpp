@@ -16,6 +16,8 @@
 #include <QStyle>
 #include <QTextEdit>
 
+namespace Kav::Host {
+
 namespace ControlDriver {
 
 namespace {
@@ -182,3 +184,5 @@ QString select(QComboBox* combo, const QString& item)
 }
 
 } // namespace ControlDriver
+
+} // namespace Kav::Host

@@ -8,9 +8,12 @@
 class QComboBox;
 class QObject;
 class QWidget;
-struct ScriptKey;
 
-namespace ControlDriver {
+namespace Kav::Host {
+struct ScriptKey;
+}
+
+namespace Kav::Host::ControlDriver {
 
 QString focus(QWidget* control);
 QString type(QWidget* control, const QString& text);
@@ -22,4 +25,4 @@ QString key(const ScriptKey& key);
 // ITEM is the item's text, or #N counting from 1.
 QString select(QComboBox* combo, const QString& item);
 
-} // namespace ControlDriver
+} // namespace Kav::Host::ControlDriver

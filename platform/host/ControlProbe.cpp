@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
+namespace Kav::Host {
+
 namespace ControlProbe {
 
 std::optional<QString> text(const QObject* control)
@@ -75,3 +77,5 @@ QString describe(const QObject* control)
 }
 
 } // namespace ControlProbe
+
+} // namespace Kav::Host

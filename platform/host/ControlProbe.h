@@ -7,7 +7,7 @@
 
 class QObject;
 
-namespace ControlProbe {
+namespace Kav::Host::ControlProbe {
 
 // The shown text: an edit's text (without mask blanks), a date edit's shown date, a combo box's
 // current item, a button's, label's or group's caption. Nullopt for a control with no text.
@@ -22,4 +22,4 @@ std::optional<bool> checked(const QObject* control);
 // The object name of the control, or of its nearest named ancestor ("(none)" without one).
 QString describe(const QObject* control);
 
-} // namespace ControlProbe
+} // namespace Kav::Host::ControlProbe

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 
+namespace Kav::Host {
+
 namespace {
 
 using Engine = Kav::DatabaseUrl::Engine;
@@ -88,3 +90,5 @@ QString DatabaseOpenFailure::message(const QString& text, Origin origin)
         return missingFile(url, origin);
     return unreadableFile(url);
 }
+
+} // namespace Kav::Host

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+namespace Kav::Host {
+
 class DatabaseOpenFailure
 {
 public:
@@ -17,3 +19,5 @@ public:
     // drivers installed.
     static QString message(const QString& url, Origin origin);
 };
+
+} // namespace Kav::Host

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+namespace Kav::Host {
+
 namespace {
 
 // A value taken from the INI key, then the environment variable, then the option, the last one
@@ -197,3 +199,5 @@ Kavenso::Session HostConfiguration::session() const
     session.userReportsDir = userReportsDir;
     return session;
 }
+
+} // namespace Kav::Host

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace Kav::Host {
+
 class HostConfiguration
 {
 public:
@@ -36,3 +38,5 @@ public:
     // serverTimeout in milliseconds; 0 when not set.
     int serverTimeoutMs() const;
 };
+
+} // namespace Kav::Host

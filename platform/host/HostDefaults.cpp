@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+namespace Kav::Host {
+
 namespace {
 
 // The branch of the demo database the defaults log in to.
@@ -35,3 +37,5 @@ HostDefaults HostDefaults::forThisProcess()
                     QStringLiteral("/kav"),
                 QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
+
+} // namespace Kav::Host

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace Kav::Host {
+
 struct HostDefaults
 {
     static constexpr int kServerPort = 8211;
@@ -22,3 +24,5 @@ struct HostDefaults
     // find() with the executable's folder and the user's standard locations.
     static HostDefaults forThisProcess();
 };
+
+} // namespace Kav::Host

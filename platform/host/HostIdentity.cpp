@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+namespace Kav::Host {
+
 namespace {
 constexpr int kIconSizes[] = {16, 24, 32, 48, 64};
 const QColor kLeaf(0x2e, 0x7d, 0x32);
@@ -46,3 +48,5 @@ QIcon HostIdentity::icon()
         icon.addPixmap(picture(side));
     return icon;
 }
+
+} // namespace Kav::Host

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QString>
 
+namespace Kav::Host {
+
 class HostIdentity
 {
 public:
@@ -14,3 +16,5 @@ public:
     // The icon's drawing at `side` pixels, for the desktop's menus (kavicon writes it at build).
     static QPixmap picture(int side);
 };
+
+} // namespace Kav::Host

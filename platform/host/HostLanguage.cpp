@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+namespace Kav::Host {
+
 bool HostLanguage::install(QCoreApplication& app)
 {
     const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
@@ -18,3 +20,5 @@ bool HostLanguage::install(QCoreApplication& app)
     QCoreApplication::installTranslator(translator);
     return true;
 }
+
+} // namespace Kav::Host

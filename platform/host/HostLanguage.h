@@ -4,6 +4,8 @@
 
 class QCoreApplication;
 
+namespace Kav::Host {
+
 class HostLanguage
 {
 public:
@@ -11,3 +13,5 @@ public:
     // not installed (Debian's qt6-translations-l10n): Qt's texts then stay in English.
     static bool install(QCoreApplication& app);
 };
+
+} // namespace Kav::Host

@@ -14,6 +14,8 @@
 #include <QSettings>
 #include <QStatusBar>
 
+namespace Kav::Host {
+
 namespace {
 constexpr QSize kPreferredSize(1100, 760);
 // Room the window manager's title bar and borders take around the window.
@@ -161,3 +163,5 @@ void HostMainWindow::closeEvent(QCloseEvent* event)
     QSettings().setValue(kGeometrySetting, saveGeometry());
     event->accept();
 }
+
+} // namespace Kav::Host

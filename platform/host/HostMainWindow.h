@@ -14,8 +14,10 @@ class ClientContext;
 }
 class QMdiArea;
 class QMdiSubWindow;
-struct ModuleEntry;
 
+namespace Kav::Host {
+
+struct ModuleEntry;
 class HostMainWindow : public QMainWindow, public ScriptHost
 {
     Q_OBJECT
@@ -50,3 +52,5 @@ private:
     QMdiArea* m_mdiArea;
     PackageLoader m_loader;
 };
+
+} // namespace Kav::Host

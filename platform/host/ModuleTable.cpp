@@ -1,5 +1,7 @@
 #include "ModuleTable.h"
 
+namespace Kav::Host {
+
 namespace ModuleTable {
 
 const QList<ModuleEntry>& entries()
@@ -12,3 +14,5 @@ const QList<ModuleEntry>& entries()
 }
 
 } // namespace ModuleTable
+
+} // namespace Kav::Host

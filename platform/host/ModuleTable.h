@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+namespace Kav::Host {
+
 struct ModuleEntry
 {
     QString menu;    // the main-menu title the entry sits under
@@ -19,3 +21,5 @@ inline constexpr const char* kEntryName = "IniProc";
 const QList<ModuleEntry>& entries();
 
 } // namespace ModuleTable
+
+} // namespace Kav::Host

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QLibrary>
 
+namespace Kav::Host {
+
 PackageLoader::PackageLoader(QString packageDir, HostInterface host)
     : m_packageDir(std::move(packageDir)), m_host(host)
 {}
@@ -55,3 +57,5 @@ void PackageLoader::callEntry(const QString& package, const char* entry)
         throw Kav::Exception(QStringLiteral("%1 of %2 failed").arg(QLatin1String(entry), package));
     }
 }
+
+} // namespace Kav::Host

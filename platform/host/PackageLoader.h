@@ -12,6 +12,8 @@
 
 class QLibrary;
 
+namespace Kav::Host {
+
 class PackageLoader
 {
 public:
@@ -36,3 +38,5 @@ private:
     HostInterface m_host;
     QHash<QString, std::shared_ptr<QLibrary>> m_libraries;
 };
+
+} // namespace Kav::Host

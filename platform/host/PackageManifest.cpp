@@ -18,6 +18,8 @@ const QString kSuffix = QStringLiteral(".json");
 
 } // namespace
 
+namespace Kav::Host {
+
 HostInterface HostInterface::ofThisHost()
 {
     return {KAV_OLDEST_HOST_INTERFACE, KAV_HOST_INTERFACE};
@@ -71,3 +73,5 @@ void PackageManifest::requireFits(const HostInterface& host) const
     if (const QString why = misfit(host); !why.isEmpty())
         throw Kav::Exception(why);
 }
+
+} // namespace Kav::Host

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+namespace Kav::Host {
+
 // The interfaces a host serves: packages built against `oldest` .. `current`.
 struct HostInterface
 {
@@ -31,3 +33,5 @@ struct PackageManifest
     // Throws Kav::Exception with the misfit, if there is one.
     void requireFits(const HostInterface& host) const;
 };
+
+} // namespace Kav::Host

@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+namespace Kav::Host {
+
 enum class ScriptVerb {
     Open,
     Close,
@@ -36,3 +38,5 @@ struct ScriptCommand
     QString source;   // the line as written, for reports
     QStringList args; // the words after the verb ("answer lookup", "expect text"...)
 };
+
+} // namespace Kav::Host

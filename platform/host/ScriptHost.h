@@ -6,6 +6,8 @@
 
 class QWidget;
 
+namespace Kav::Host {
+
 class ScriptHost
 {
 public:
@@ -22,3 +24,5 @@ public:
     // Closes the active form as the user does with the window's close button.
     virtual void closeActiveForm() = 0;
 };
+
+} // namespace Kav::Host

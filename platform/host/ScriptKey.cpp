@@ -2,6 +2,8 @@
 
 #include <QKeySequence>
 
+namespace Kav::Host {
+
 std::optional<ScriptKey> ScriptKey::parse(const QString& text)
 {
     const QKeySequence sequence = QKeySequence::fromString(text, QKeySequence::PortableText);
@@ -18,3 +20,5 @@ std::optional<ScriptKey> ScriptKey::parse(const QString& text)
         parsed.key = Qt::Key_Return;
     return parsed;
 }
+
+} // namespace Kav::Host

@@ -6,6 +6,8 @@
 #include <QString>
 #include <Qt>
 
+namespace Kav::Host {
+
 struct ScriptKey
 {
     Qt::Key key = Qt::Key_unknown;
@@ -14,3 +16,5 @@ struct ScriptKey
     // Nullopt when the text names no single key.
     static std::optional<ScriptKey> parse(const QString& text);
 };
+
+} // namespace Kav::Host

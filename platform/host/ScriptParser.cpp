@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+namespace Kav::Host {
+
 namespace {
 
 const QString kYesNo = QStringLiteral("yes|no");
@@ -209,3 +211,5 @@ ScriptParser::Result ScriptParser::parse(const QString& text)
     }
     return result;
 }
+
+} // namespace Kav::Host

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+namespace Kav::Host {
+
 struct ScriptError
 {
     int line = 0;
@@ -31,3 +33,5 @@ public:
     // escape.
     static std::optional<QStringList> splitWords(const QString& line, QString* error);
 };
+
+} // namespace Kav::Host

@@ -15,6 +15,8 @@
 #include <QTextStream>
 #include <QWidget>
 
+namespace Kav::Host {
+
 namespace {
 
 QString quoted(const QString& text)
@@ -373,3 +375,5 @@ std::optional<ScriptRunner::Mismatch> ScriptRunner::expectation(const ScriptComm
         return std::nullopt;
     }
 }
+
+} // namespace Kav::Host

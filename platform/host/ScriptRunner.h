@@ -13,8 +13,10 @@
 
 class QTextStream;
 class QWidget;
-class ScriptHost;
 
+namespace Kav::Host {
+
+class ScriptHost;
 struct ScriptResult
 {
     bool ok = true;
@@ -71,3 +73,5 @@ private:
     QList<QueuedAnswer> m_answers;
     std::optional<Mismatch> m_unanswered;
 };
+
+} // namespace Kav::Host

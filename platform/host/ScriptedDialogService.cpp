@@ -1,15 +1,12 @@
 #include "ScriptedDialogService.h"
 
 #include "KavException.h"
+#include "ScriptedAnswers.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 namespace Kav {
-
-namespace {
-const QString kCancel = QStringLiteral("cancel");
-const QString kYes = QStringLiteral("yes");
-} // namespace
 
 void ScriptedDialogService::queueAnswer(DialogKind kind, const QString& answer)
 {
@@ -29,14 +26,58 @@ void ScriptedDialogService::clearAnswers()
     m_answers.clear();
 }
 
-std::optional<QString> ScriptedDialogService::takeAnswer(DialogKind kind, const QString& title)
+QString ScriptedDialogService::takeAnswer(DialogKind kind, const QString& title)
 {
     for (qsizetype i = 0; i < m_answers.size(); ++i) {
         if (m_answers[i].first == kind)
             return m_answers.takeAt(i).second;
     }
     emit dialogUnanswered(kind, title);
-    return kCancel;
+    return ScriptedAnswers::kCancel;
+}
+
+std::optional<int> ScriptedDialogService::chooseRow(const RowQuestion& question)
+{
+    return ScriptedAnswers::row(takeAnswer(DialogKind::Lookup, question.title), question);
+}
+
+std::optional<QStringList> ScriptedDialogService::chooseKeys(const KeysQuestion& question)
+{
+    return ScriptedAnswers::keys(takeAnswer(DialogKind::List, question.title), question);
+}
+
+std::optional<PageChoice> ScriptedDialogService::choosePage(const PageQuestion& question)
+{
+    return ScriptedAnswers::page(takeAnswer(DialogKind::Question, question.title), question);
+}
+
+bool ScriptedDialogService::edit(const EditQuestion& question)
+{
+    switch (ScriptedAnswers::edit(takeAnswer(DialogKind::Question, question.title), question)) {
+    case ScriptedAnswers::EditAnswer::Save:
+        return true;
+    case ScriptedAnswers::EditAnswer::TryOut:
+        question.tryOut();
+        return false;
+    case ScriptedAnswers::EditAnswer::Cancel:
+        return false;
+    }
+    return false;
+}
+
+std::optional<QString> ScriptedDialogService::askText(QWidget*, const QString& title, const QString&)
+{
+    return ScriptedAnswers::text(takeAnswer(DialogKind::Question, title));
+}
+
+bool ScriptedDialogService::choosePrinter(QPrinter& printer, QWidget*, const QString& title)
+{
+    const std::optional<QString> file = ScriptedAnswers::text(takeAnswer(DialogKind::File, title));
+    if (!file || file->isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*file);
+    return true;
 }
 
 // The answer is played on every page, as on a finished report, in the window as a person would
@@ -65,14 +106,13 @@ void ScriptedDialogService::present(MessageKind, const QString&) {}
 
 bool ScriptedDialogService::answerQuestion(const QString& text)
 {
-    return takeAnswer(DialogKind::Question, text) == kYes;
+    return ScriptedAnswers::confirmed(takeAnswer(DialogKind::Question, text), text);
 }
 
 QString ScriptedDialogService::chooseFile(FilePurpose, QWidget*, const QString& caption, const QString&,
                                           const QString&)
 {
-    const QString answer = takeAnswer(DialogKind::File, caption).value_or(kCancel);
-    return answer == kCancel ? QString() : answer;
+    return ScriptedAnswers::text(takeAnswer(DialogKind::File, caption)).value_or(QString());
 }
 
 } // namespace Kav

@@ -2,7 +2,12 @@
 // The dialog service of a host script or a test: nothing blocks and nothing waits for a
 // person. Messages are recorded and announced, not shown in a box; dialogs take the answers
 // queued beforehand, each kind in queue order, and a dialog with none queued counts as
-// unanswered (reported through dialogUnanswered) and is answered "cancel".
+// unanswered (reported through dialogUnanswered) and is answered "cancel". The words of each
+// answer are read into its question's typed answer here alone (ScriptedAnswers).
+//
+// Kinds: a lookup's row (Lookup), a multi-selection list's keys (List), a file to save or open
+// and a print-to-file (File), the preview's steps (Preview); confirmations, page setup, the
+// report editor and typed text are all Question.
 
 #include "DialogService.h"
 
@@ -21,7 +26,16 @@ public:
     QStringList pendingAnswers() const;
     void clearAnswers();
 
-    std::optional<QString> takeAnswer(DialogKind kind, const QString& title) override;
+    // The next answer queued for `kind`, "cancel" (reported as unanswered) when there is none.
+    QString takeAnswer(DialogKind kind, const QString& title);
+
+    std::optional<int> chooseRow(const RowQuestion& question) override;
+    std::optional<QStringList> chooseKeys(const KeysQuestion& question) override;
+    std::optional<PageChoice> choosePage(const PageQuestion& question) override;
+    bool edit(const EditQuestion& question) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt) override;
+    // An answer given beforehand prints to a PDF file.
+    bool choosePrinter(QPrinter& printer, QWidget* parent, const QString& title) override;
     std::optional<QString> runWindow(QDialog& window, DialogKind kind,
                                      const std::function<bool()>& complete) override;
     void refuseAnswer(const QString& reason) override;

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace Kav::Host {
+
 namespace SyntheticInput {
 
 namespace {
@@ -127,3 +129,5 @@ void wait(int milliseconds)
 }
 
 } // namespace SyntheticInput
+
+} // namespace Kav::Host

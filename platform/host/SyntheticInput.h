@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace SyntheticInput {
+namespace Kav::Host::SyntheticInput {
 
 // A press and release of `key`; shortcuts see the press first, as they do for a user's keys.
 void keyClick(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
@@ -21,4 +21,4 @@ void mouseClick(QWidget* target, QPoint position);
 // Runs the event loop for `milliseconds`, as a pause between a user's actions would.
 void wait(int milliseconds);
 
-} // namespace SyntheticInput
+} // namespace Kav::Host::SyntheticInput

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <QGuiApplication>
 
+using namespace Kav::Host;
+
 int main(int argc, char** argv)
 {
     if (argc != 3) {

@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QUrl>
 
+using namespace Kav::Host;
+
 namespace {
 
 constexpr int kExitScriptFailed = 1;

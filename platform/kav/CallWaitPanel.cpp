@@ -1,5 +1,7 @@
 #include "CallWaitPanel.h"
 
+#include "WindowTitleRoom.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -20,6 +22,7 @@ CallWaitPanel::CallWaitPanel(QWidget* parent, const QString& doing, std::functio
 {
     setObjectName(QStringLiteral("CallWaitPanel"));
     setWindowTitle(QStringLiteral("Aguarde"));
+    WindowTitleRoom::keepTitleWhole(*this);
     setWindowModality(Qt::ApplicationModal);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));

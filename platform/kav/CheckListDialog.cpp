@@ -1,5 +1,7 @@
 #include "CheckListDialog.h"
 
+#include "WindowTitleRoom.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +23,7 @@ CheckListDialog::CheckListDialog(const QString& title, const Kav::ListRows& rows
 {
     setWindowTitle(title);
     setMinimumSize(kCheckListMinimumWidth, kCheckListMinimumHeight);
+    Kav::WindowTitleRoom::keepTitleWhole(*this);
     Kav::fillListTable(m_table, rows);
     const bool markColumn = rows.markColumn() >= 0;
     for (int row = 0; row < m_table->rowCount(); ++row) {

@@ -4,16 +4,20 @@
 // (GuiDialogService) or answers given beforehand by a script or a test (ScriptedDialogService,
 // beside the host's script runner), which never block.
 
+#include "DialogQuestions.h"
+
 #include <functional>
 #include <optional>
 #include <QObject>
 #include <QStringList>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 namespace Kav {
 
+// The kinds of dialog an answer given beforehand is queued for.
 enum class DialogKind { Lookup, List, File, Preview, Question };
 
 QString dialogKindName(DialogKind kind);
@@ -31,10 +35,22 @@ public:
     const QStringList& shownMessages() const { return m_messages; }
     void clearMessages() { m_messages.clear(); }
 
-    // Called by a dialog about to open: nullopt when a person answers it (the dialog shows
-    // itself), otherwise the answer given beforehand ("3", "CDTIPOCARD=0000000002", "001 003",
-    // "none", "cancel", a file path, "close", "yes"...).
-    virtual std::optional<QString> takeAnswer(DialogKind kind, const QString& title) = 0;
+    // Questions asked in types: the caller never learns whether a person or an answer given
+    // beforehand replied. An answer given beforehand that does not fit the question ends the
+    // command with a message saying so.
+
+    // The row (from 0, into `question.rows`) picked in a lookup list; nullopt when cancelled.
+    virtual std::optional<int> chooseRow(const RowQuestion& question) = 0;
+    // The keys checked in a multi-selection list, in the rows' order; nullopt when cancelled.
+    virtual std::optional<QStringList> chooseKeys(const KeysQuestion& question) = 0;
+    // A page's paper, orientation and margins; nullopt when cancelled.
+    virtual std::optional<PageChoice> choosePage(const PageQuestion& question) = 0;
+    // Whether the work in an editing window is kept (false when cancelled).
+    virtual bool edit(const EditQuestion& question) = 0;
+    // A line of text typed under `prompt`; nullopt when cancelled.
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt) = 0;
+    // Where `printer` prints (a printer or a PDF file), set on it; false when cancelled.
+    virtual bool choosePrinter(QPrinter& printer, QWidget* parent, const QString& title) = 0;
 
     // File dialogs: an empty text means cancelled.
     // `dir` may name a file: the name the dialog suggests; a name without a folder is offered in

@@ -1,12 +1,17 @@
 #include "GuiDialogService.h"
 
 #include "CallWait.h"
+#include "CheckListDialog.h"
 #include "ContentBlindFileDialog.h"
+#include "ContentBlindPrintDialog.h"
+#include "LookupListDialog.h"
 #include "ProgressWindow.h"
+#include "WindowTitleRoom.h"
 
 #include <memory>
 #include <QApplication>
 #include <QDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace Kav {
@@ -16,11 +21,63 @@ QWidget* dialogParent()
 {
     return QApplication::activeWindow();
 }
+
+// A message box under the application's name, wide enough to show it whole.
+int showMessageBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, dialogParent());
+    WindowTitleRoom::keepTitleWholeInLayout(box);
+    return box.exec();
+}
 } // namespace
 
-std::optional<QString> GuiDialogService::takeAnswer(DialogKind, const QString&)
+std::optional<int> GuiDialogService::chooseRow(const RowQuestion& question)
 {
-    return std::nullopt;
+    LookupListDialog dialog(question.title, question.rows, question.parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.currentRow() < 0)
+        return std::nullopt;
+    return dialog.currentRow();
+}
+
+std::optional<QStringList> GuiDialogService::chooseKeys(const KeysQuestion& question)
+{
+    CheckListDialog dialog(question.title, question.rows, question.checked,
+                           question.parent ? question.parent : dialogParent());
+    dialog.setNote(question.note);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.checkedKeys();
+}
+
+std::optional<PageChoice> GuiDialogService::choosePage(const PageQuestion& question)
+{
+    return question.askPerson();
+}
+
+bool GuiDialogService::edit(const EditQuestion& question)
+{
+    return question.askPerson();
+}
+
+std::optional<QString> GuiDialogService::askText(QWidget* parent, const QString& title, const QString& prompt)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.adjustSize(); // lays the dialog out: its layout is made on first use
+    WindowTitleRoom::keepTitleWholeInLayout(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+bool GuiDialogService::choosePrinter(QPrinter& printer, QWidget* parent, const QString& title)
+{
+    ContentBlindPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(title);
+    WindowTitleRoom::keepTitleWhole(dialog);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 // The pages still being laid out arrive while the person reads the first ones.
@@ -49,16 +106,13 @@ DialogService::Progress GuiDialogService::progress(QWidget* parent, const QStrin
 
 void GuiDialogService::present(MessageKind kind, const QString& text)
 {
-    const QString title = QApplication::applicationDisplayName();
-    if (kind == MessageKind::Error)
-        QMessageBox::critical(dialogParent(), title, text);
-    else
-        QMessageBox::information(dialogParent(), title, text);
+    const auto icon = kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information;
+    showMessageBox(icon, text, QMessageBox::Ok);
 }
 
 bool GuiDialogService::answerQuestion(const QString& text)
 {
-    return QMessageBox::question(dialogParent(), QApplication::applicationDisplayName(), text) ==
+    return showMessageBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 

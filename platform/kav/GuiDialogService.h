@@ -10,7 +10,12 @@ class GuiDialogService : public DialogService
 {
     Q_OBJECT
 public:
-    std::optional<QString> takeAnswer(DialogKind kind, const QString& title) override;
+    std::optional<int> chooseRow(const RowQuestion& question) override;
+    std::optional<QStringList> chooseKeys(const KeysQuestion& question) override;
+    std::optional<PageChoice> choosePage(const PageQuestion& question) override;
+    bool edit(const EditQuestion& question) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt) override;
+    bool choosePrinter(QPrinter& printer, QWidget* parent, const QString& title) override;
     std::optional<QString> runWindow(QDialog& window, DialogKind kind,
                                      const std::function<bool()>& complete) override;
     void refuseAnswer(const QString& reason) override;

@@ -1,5 +1,7 @@
 #include "LookupListDialog.h"
 
+#include "WindowTitleRoom.h"
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -18,6 +20,7 @@ LookupListDialog::LookupListDialog(const QString& title, const Kav::ListRows& ro
 {
     setWindowTitle(title);
     setMinimumSize(kLookupListMinimumWidth, kLookupListMinimumHeight);
+    Kav::WindowTitleRoom::keepTitleWhole(*this);
     Kav::fillListTable(m_table, rows);
     m_table->installEventFilter(this);
     if (m_table->rowCount() > 0)

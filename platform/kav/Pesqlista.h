@@ -16,9 +16,6 @@ inline constexpr QChar kSeparator = QLatin1Char('_');
 // list when the data set is empty. OK writes the checked rows' `keyField` texts into `list`,
 // joined by "_", in the data set's order; Cancel (and an empty data set) leaves `list` as it
 // was. Returns whether `list` was written.
-//
-// Automated answers: "KEY KEY ..." exactly these keys (each must be a row's key), "none" no
-// key, "cancel".
 bool PesquisaLista(TDataSource* dataSource, const QString& keyField, const QString& texto, bool marcarTodos,
                    QString& list);
 // The same, with `note` shown under the list (what the choice leads to).

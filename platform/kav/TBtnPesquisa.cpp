@@ -5,7 +5,6 @@
 #include "Events.h"
 #include "KavException.h"
 #include "ListRows.h"
-#include "LookupListDialog.h"
 #include "SearchGlyph.h"
 #include "TDataSource.h"
 #include "TField.h"
@@ -15,19 +14,19 @@
 namespace {
 constexpr int kButtonSide = 21;
 constexpr int kLookupGlyphSide = 15;
-const QString kLookupCancel = QStringLiteral("cancel");
 const QString kNoRows = QStringLiteral("Nenhum registro encontrado.");
 
-// The record an automated "FIELD=VALUE" answer names: the first whose field reads VALUE.
-int recNoWhere(TDataSet* dataSet, const QString& fieldName, const QString& value)
+// The first listed row whose field reads `value` (hidden fields included).
+std::optional<int> rowWhere(TDataSet* dataSet, const Kav::ListRows& rows, const QString& fieldName,
+                            const QString& value)
 {
     const TField* field = dataSet->FieldByName(fieldName);
     const int current = dataSet->RecNo();
-    int found = 0;
-    for (int recNo = 1; recNo <= dataSet->RecordCount() && found == 0; ++recNo) {
-        dataSet->setRecNo(recNo);
+    std::optional<int> found;
+    for (int row = 0; row < rows.recNos.size() && !found; ++row) {
+        dataSet->setRecNo(rows.recNos.at(row));
         if (field->AsString().trimmed() == value.trimmed())
-            found = recNo;
+            found = row;
     }
     dataSet->setRecNo(current);
     return found;
@@ -96,31 +95,15 @@ bool TBtnPesquisa::Pesquisa()
 
 int TBtnPesquisa::chooseRecNo(TDataSet* dataSet)
 {
-    const Kav::ListRows rows = Kav::readListRows(dataSet);
-    const auto answer = Kav::dialogs().takeAnswer(Kav::DialogKind::Lookup, m_title);
-    if (!answer) {
-        LookupListDialog dialog(m_title, rows, window());
-        if (dialog.exec() != QDialog::Accepted || dialog.currentRow() < 0)
-            return 0;
-        return rows.recNos.at(dialog.currentRow());
-    }
-    if (*answer == kLookupCancel)
-        return 0;
-    const qsizetype equals = answer->indexOf(QLatin1Char('='));
-    if (equals > 0) {
-        const int recNo = recNoWhere(dataSet, answer->left(equals), answer->mid(equals + 1));
-        if (recNo == 0)
-            throw Kav::Exception(
-                QStringLiteral("A pesquisa \"%1\" não tem a linha %2.").arg(m_title, *answer));
-        return recNo;
-    }
-    bool isNumber = false;
-    const int row = answer->toInt(&isNumber);
-    if (!isNumber || row < 1 || row > rows.recNos.size())
-        throw Kav::Exception(QStringLiteral("A pesquisa \"%1\" não tem a linha %2 (tem %3).")
-                                 .arg(m_title, *answer)
-                                 .arg(rows.recNos.size()));
-    return rows.recNos.at(row - 1);
+    Kav::RowQuestion question;
+    question.parent = window();
+    question.title = m_title;
+    question.rows = Kav::readListRows(dataSet);
+    question.rowWhere = [dataSet, &rows = question.rows](const QString& fieldName, const QString& value) {
+        return rowWhere(dataSet, rows, fieldName, value);
+    };
+    const std::optional<int> row = Kav::dialogs().chooseRow(question);
+    return row ? question.rows.recNos.at(*row) : 0;
 }
 
 void TBtnPesquisa::SetFocus()

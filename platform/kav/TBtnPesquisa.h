@@ -40,8 +40,8 @@ public:
     // and after a pick the picked row made current and "OnAfterPesq". Errors go to the caller.
     // Returns whether a row was picked.
     //
-    // The list goes through the dialog service: automated answers are "N" (row N from 1),
-    // "FIELD=VALUE" (the first row whose field reads VALUE, hidden fields included) or "cancel".
+    // The list is a question to the dialog service, which may also answer it by a field's value
+    // (hidden fields included).
     bool Pesquisa();
 
     // Leads the user back to this lookup after a failed check: the focus goes to the associated

@@ -4,6 +4,7 @@
 #include "KavException.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
+#include "WindowTitleRoom.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -16,7 +17,7 @@ namespace Qr {
 namespace {
 
 constexpr double kMaxMarginMm = 50.0;
-constexpr int kAnswerFields = 6; // paper, orientation, four margins
+const QString kTitle = QStringLiteral("Configurar página");
 const char* const kMarginLabels[] = {"Margem esquerda (mm)", "Margem superior (mm)", "Margem direita (mm)",
                                      "Margem inferior (mm)"};
 
@@ -25,11 +26,26 @@ QMarginsF marginsOf(const double values[4])
     return {values[0], values[1], values[2], values[3]};
 }
 
+Kav::PageChoice choiceOf(const PageSetup& setup)
+{
+    return {PageSetup::paperName(setup.paper), setup.orientation, setup.margins};
+}
+
+PageSetup setupOf(const Kav::PageChoice& choice)
+{
+    PageSetup setup;
+    setup.paper = PageSetup::paperFromName(choice.paper);
+    setup.orientation = choice.orientation;
+    setup.margins = choice.marginsMm;
+    return setup;
+}
+
 } // namespace
 
 PageSetupDialog::PageSetupDialog(const PageSetup& setup, QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Configurar página"));
+    setWindowTitle(kTitle);
+    Kav::WindowTitleRoom::keepTitleWhole(*this);
     auto* form = new QFormLayout(this);
     m_paper = new QComboBox(this);
     m_paper->addItems(PageSetup::paperNames());
@@ -67,47 +83,23 @@ PageSetup PageSetupDialog::pageSetup() const
     return setup;
 }
 
-PageSetup PageSetupDialog::parseAnswer(const QString& answer, const PageSetup& current)
-{
-    const QStringList fields = answer.simplified().split(QLatin1Char(' '));
-    const auto invalid = [&] {
-        return Kav::Exception(QStringLiteral("Configuração de página inválida: '%1'").arg(answer));
-    };
-    if (fields.size() != kAnswerFields)
-        throw invalid();
-    PageSetup setup = current;
-    setup.paper = PageSetup::paperFromName(fields[0]);
-    if (setup.paper == QPageSize::Custom)
-        throw invalid();
-    if (fields[1] == QLatin1String("landscape"))
-        setup.orientation = QPageLayout::Landscape;
-    else if (fields[1] == QLatin1String("portrait"))
-        setup.orientation = QPageLayout::Portrait;
-    else
-        throw invalid();
-    double values[4];
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        values[i] = fields[2 + i].toDouble(&ok);
-        if (!ok || values[i] < 0 || values[i] > kMaxMarginMm)
-            throw invalid();
-    }
-    setup.margins = marginsOf(values);
-    return setup;
-}
-
 std::optional<PageSetup> PageSetupDialog::ask(Kav::DialogService& dialogs, const PageSetup& current,
                                               QWidget* parent)
 {
-    PageSetupDialog dialog(current, parent);
-    if (const auto answer = dialogs.takeAnswer(Kav::DialogKind::Question, dialog.windowTitle())) {
-        if (*answer == QLatin1String("cancel"))
+    Kav::PageQuestion question;
+    question.title = kTitle;
+    question.papers = PageSetup::paperNames();
+    question.maxMarginMm = kMaxMarginMm;
+    question.askPerson = [&]() -> std::optional<Kav::PageChoice> {
+        PageSetupDialog dialog(current, parent);
+        if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return parseAnswer(*answer, current);
-    }
-    if (dialog.exec() != QDialog::Accepted)
+        return choiceOf(dialog.pageSetup());
+    };
+    const std::optional<Kav::PageChoice> choice = dialogs.choosePage(question);
+    if (!choice)
         return std::nullopt;
-    return dialog.pageSetup();
+    return setupOf(*choice);
 }
 
 namespace {

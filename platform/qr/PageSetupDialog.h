@@ -1,7 +1,6 @@
 #pragma once
-// Asks paper, orientation and margins for a report. An answer given beforehand (a script, a
-// test) comes from the dialog service as text: "cancel", or paper, orientation and the four margins in mm
-// ("A4 landscape 10 12 10 12": left, top, right, bottom).
+// Asks paper, orientation and margins for a report, through the dialog service (which shows this
+// dialog to a person).
 
 #include "PageSetup.h"
 #include "ReportLayout.h"
@@ -24,11 +23,9 @@ public:
     explicit PageSetupDialog(const PageSetup& setup, QWidget* parent = nullptr);
     PageSetup pageSetup() const;
 
-    // The answer of the person or the one given to `dialogs` beforehand; nullopt when cancelled.
-    // Kav::Exception for an answer given beforehand that is not a page setup.
+    // The page setup `dialogs` answers, starting from `current`; nullopt when cancelled.
     static std::optional<PageSetup> ask(Kav::DialogService& dialogs, const PageSetup& current,
                                         QWidget* parent);
-    static PageSetup parseAnswer(const QString& answer, const PageSetup& current);
 
     // Asks the page setup of `layout` (read from `fileName`) and answers the layout laid on the
     // new page, or nullopt when cancelled. A setup the layout's bands do not fit is said in

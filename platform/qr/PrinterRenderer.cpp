@@ -1,7 +1,6 @@
 #include "PrinterRenderer.h"
 
 #include "ClientContext.h"
-#include "ContentBlindPrintDialog.h"
 #include "DialogService.h"
 #include "KavException.h"
 #include "PageModel.h"
@@ -20,22 +19,11 @@ bool PrinterRenderer::render(const PageModel& model, const RenderTarget& target)
     printer.setDocName(model.title);
     printer.setFromTo(1, int(model.pages.size()));
 
-    const QString title = QStringLiteral("Imprimir");
-    if (const auto answer = Kav::dialogs().takeAnswer(Kav::DialogKind::File, title)) {
-        if (answer->isEmpty() || *answer == QLatin1String("cancel"))
-            return false;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(*answer);
-    } else {
-        Kav::ContentBlindPrintDialog dialog(&printer, target.parent);
-        dialog.setWindowTitle(title);
-        dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        // The dialog puts the printer's default paper in place of the report's (Letter came out as
-        // A4); the pages are laid out for the report's paper and orientation, so those are printed.
-        printer.setPageLayout(model.page.pageLayout());
-    }
+    if (!Kav::dialogs().choosePrinter(printer, target.parent, QStringLiteral("Imprimir")))
+        return false;
+    // The dialog puts the printer's default paper in place of the report's (Letter came out as
+    // A4); the pages are laid out for the report's paper and orientation, so those are printed.
+    printer.setPageLayout(model.page.pageLayout());
 
     PageModel chosen = model;
     if (printer.printRange() == QPrinter::PageRange) {

@@ -27,7 +27,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QSqlDatabase>
 #include <QWidget>
 
@@ -36,9 +35,6 @@ using namespace Qr;
 namespace {
 
 const QString kEditTitle = QStringLiteral("Editar relatório");
-const QString kSaveAnswer = QStringLiteral("save");
-const QString kPreviewAnswer = QStringLiteral("preview");
-const QString kCancelAnswer = QStringLiteral("cancel");
 // A new layout starts with its title, centred in a band of its own.
 constexpr double kNewTitleBandMm = 10;
 constexpr double kNewTitleHeightMm = 8;
@@ -342,14 +338,8 @@ bool TReportDesignerDialog::Edit()
             }
         });
 
-        bool accepted = false;
-        if (const auto answer = m_context.dialogs().takeAnswer(Kav::DialogKind::Question, kEditTitle)) {
-            if (*answer == kPreviewAnswer)
-                editor.trialPreview();
-            accepted = *answer == kSaveAnswer;
-        } else {
-            accepted = editor.exec() == QDialog::Accepted;
-        }
+        const bool accepted = m_context.dialogs().edit(
+            {kEditTitle, [&] { return editor.exec() == QDialog::Accepted; }, [&] { editor.trialPreview(); }});
         // The prepared data stays while the editor is open; its trial previews count as one.
         if (previewed)
             Kav::fireEvent(this, "OnQRPAfterPreview", Q_ARG(QObject*, this));
@@ -372,17 +362,9 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
                                       const QString& prompt)
 {
     return command([&] {
-        QString title;
-        if (const auto answer = m_context.dialogs().takeAnswer(Kav::DialogKind::Question, caption)) {
-            if (*answer == kCancelAnswer)
-                return false;
-            title = *answer;
-        } else {
-            bool ok = false;
-            title = QInputDialog::getText(parentWidget(), caption, prompt, QLineEdit::Normal, QString(), &ok);
-            if (!ok)
-                return false;
-        }
+        const std::optional<QString> title = m_context.dialogs().askText(parentWidget(), caption, prompt);
+        if (!title)
+            return false;
         const QStringList folders = {UserReportsDir(), m_context.session().reportsDir};
         const QString code = ReportCatalog::freeLayoutCode(folders, reportCode);
         if (code.isEmpty())
@@ -390,7 +372,7 @@ bool TReportDesignerDialog::NewReport(const QString& reportCode, const QString& 
                 QStringLiteral("Não há código livre para um novo relatório %1.").arg(reportCode));
 
         ReportLayout layout;
-        layout.title = title.trimmed();
+        layout.title = title->trimmed();
         QSqlDatabase db;
         try {
             db = database();

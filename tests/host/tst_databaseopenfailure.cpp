@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Kav::Host;
+
 using Origin = DatabaseOpenFailure::Origin;
 
 class TstDatabaseOpenFailure : public QObject

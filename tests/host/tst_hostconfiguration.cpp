@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Kav::Host;
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& content)

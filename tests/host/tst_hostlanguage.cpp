@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+using namespace Kav::Host;
+
 class TstHostLanguage : public QObject
 {
     Q_OBJECT

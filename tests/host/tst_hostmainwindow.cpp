@@ -13,6 +13,8 @@
 #include <QStatusTipEvent>
 #include <QtTest>
 
+using namespace Kav::Host;
+
 class TstHostMainWindow : public QObject
 {
     Q_OBJECT

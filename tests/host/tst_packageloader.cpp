@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Kav::Host;
+
 class PackageLoaderTest : public QObject
 {
     Q_OBJECT

@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+using namespace Kav::Host;
+
 Q_DECLARE_METATYPE(ScriptVerb)
 
 class ScriptParserTest : public QObject

@@ -21,7 +21,24 @@
 #include <QtTest>
 #include <QVBoxLayout>
 
+using namespace Kav::Host;
+
 namespace {
+
+// A lookup of three menu type codes: the code picked, "?" when cancelled.
+QString lookUpCode(Kav::DialogService& dialogs)
+{
+    Kav::RowQuestion question;
+    question.title = QStringLiteral("Pesquisa");
+    question.rows.columns = {Kav::ListColumn{QStringLiteral("CDTIPOCARD"), QStringLiteral("Código")}};
+    question.rows.cells = {{QStringLiteral("5")}, {QStringLiteral("6")}, {QStringLiteral("7")}};
+    question.rowWhere = [&rows = question.rows](const QString&, const QString& value) -> std::optional<int> {
+        const qsizetype row = rows.cells.indexOf(QStringList{value});
+        return row < 0 ? std::nullopt : std::optional<int>(int(row));
+    };
+    const std::optional<int> row = dialogs.chooseRow(question);
+    return row ? question.rows.cells.at(*row).first() : QStringLiteral("?");
+}
 
 // A small form with one control of each kind scripts work, whose handlers leave visible traces
 // in the label lblEco.
@@ -68,10 +85,8 @@ public:
             echo->setText(dialogs.askQuestion(QStringLiteral("Continuar?")) ? QStringLiteral("sim")
                                                                             : QStringLiteral("não"));
         });
-        connect(pesquisa, &QPushButton::clicked, this, [&dialogs, nome] {
-            nome->setText(
-                dialogs.takeAnswer(Kav::DialogKind::Lookup, QStringLiteral("Pesquisa")).value_or("?"));
-        });
+        connect(pesquisa, &QPushButton::clicked, this,
+                [&dialogs, nome] { nome->setText(lookUpCode(dialogs)); });
         connect(opcoes, &QComboBox::activated, this, [echo, opcoes](int index) {
             echo->setText(QStringLiteral("%1:%2").arg(index).arg(opcoes->itemText(index)));
         });
@@ -221,9 +236,9 @@ private slots:
                                                                 "answer lookup 2\n"
                                                                 "answer lookup CDTIPOCARD=7\n"
                                                                 "click btnPesquisa\n"
-                                                                "expect text edtNome 2\n"
+                                                                "expect text edtNome 6\n"
                                                                 "click btnPesquisa\n"
-                                                                "expect text edtNome CDTIPOCARD=7"
+                                                                "expect text edtNome 7"
                                                              << 0 << "";
         QTest::addRow("check box and radio clicks") << "open PkgTeste\n"
                                                        "click chbEspecifico\n"
@@ -289,7 +304,7 @@ private slots:
                "focus edtNome\n"
                "answer lookup 3\n"
                "click btnPesquisa\n"
-               "expect text edtNome 3\n"
+               "expect text edtNome 7\n"
                "expect focus edtNome\n"
                "expect text lblEco \"\""
             << 0 << "";

@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+using namespace Kav::Host;
+
 using Cli_Zve41300::frmNutriCard;
 
 namespace {
