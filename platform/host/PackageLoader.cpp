@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QLibrary>
 
-PackageLoader::PackageLoader(QString packageDir) : m_packageDir(std::move(packageDir)) {}
+const char* const PackageLoader::contextEntry = "AttachClientContext";
+
+PackageLoader::PackageLoader(Kav::ClientContext& context, QString packageDir)
+    : m_context(context), m_packageDir(std::move(packageDir))
+{}
 
 // QLibrary's destructor leaves the library loaded; nothing here unloads.
 PackageLoader::~PackageLoader() = default;
@@ -40,6 +44,9 @@ void PackageLoader::callEntry(const QString& package, const char* entry)
         throw Kav::Exception(QStringLiteral("%1 has no entry %2 (%3)")
                                  .arg(loaded.fileName(), QLatin1String(entry), loaded.errorString()));
     }
+    // Given at every call, not once at load: the package works for the host that calls it now.
+    if (const auto attach = reinterpret_cast<void (*)(Kav::ClientContext*)>(loaded.resolve(contextEntry)))
+        attach(&m_context);
     try {
         function();
     } catch (const Kav::Exception&) {

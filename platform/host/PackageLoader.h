@@ -1,24 +1,32 @@
 #pragma once
-// Loads the screens' packages (shared libraries beside the host) and calls their entries.
-// A package once loaded stays loaded until the process ends: its forms and the code behind
-// their handlers must outlive any window.
+// Loads the screens' packages (shared libraries beside the host) and calls their entries, handing
+// each package the host's client context first. A package once loaded stays loaded until the
+// process ends: its forms and the code behind their handlers must outlive any window.
 
 #include <memory>
 #include <QHash>
 #include <QString>
 
 class QLibrary;
+namespace Kav {
+class ClientContext;
+}
 
 class PackageLoader
 {
 public:
-    explicit PackageLoader(QString packageDir);
+    // The entry through which a package is given the client context its forms work for: a plain
+    // C function taking a Kav::ClientContext*. A package without forms need not offer it.
+    static const char* const contextEntry;
+
+    PackageLoader(Kav::ClientContext& context, QString packageDir);
     ~PackageLoader();
     PackageLoader(const PackageLoader&) = delete;
     PackageLoader& operator=(const PackageLoader&) = delete;
 
-    // Loads `package` ("Pkg_Zve41300" is libPkg_Zve41300.so in the package folder) if needed and
-    // calls its entry `entry` (a plain C function without arguments). Throws Kav::Exception with
+    // Loads `package` ("Pkg_Zve41300" is libPkg_Zve41300.so in the package folder) if needed,
+    // hands it the context (contextEntry), and calls its entry `entry` (a plain C function
+    // without arguments). Throws Kav::Exception with
     // the loader's own reason when the package or the entry is missing, and turns anything the
     // entry lets escape into a Kav::Exception.
     void callEntry(const QString& package, const char* entry);
@@ -28,6 +36,7 @@ public:
 private:
     QLibrary& library(const QString& package);
 
+    Kav::ClientContext& m_context;
     QString m_packageDir;
     QHash<QString, std::shared_ptr<QLibrary>> m_libraries;
 };

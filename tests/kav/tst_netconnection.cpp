@@ -166,7 +166,8 @@ void TestNetConnection::cleanup()
 void TestNetConnection::layoutsCreateItByClassName()
 {
     Kav::registerNetClasses();
-    std::unique_ptr<QObject> created(Kav::ClassRegistry::instance().create("TNetConnection", nullptr));
+    std::unique_ptr<QObject> created(
+        Kav::ClassRegistry::instance().create("TNetConnection", nullptr, *m_context));
     auto* connection = qobject_cast<TNetConnection*>(created.get());
     QVERIFY(connection);
     QVERIFY(connection->setProperty("ServerName", "Zve41300.rdmNutriCard"));
