@@ -319,7 +319,7 @@ void TstQrDialog::saveAsTextWritesText()
 
 void TstQrDialog::faultOnItsOwnIsShownInsideHandlerPassesOn()
 {
-    TReportDesignerDialog empty;
+    TReportDesignerDialog empty(m_context->context());
     QVERIFY(!empty.Print());
     QCOMPARE(dialogs().shownMessages(), QStringList(QStringLiteral("Nenhum relatório foi carregado.")));
 
