@@ -29,25 +29,13 @@ public:
     // Checked states are the user's.
     void applyPrintOptions();
 
-    // Handlers of the base form's layout that the screen replaces.
-    Q_INVOKABLE void FormCreate(QObject* Sender) override;
-    Q_INVOKABLE void FormActivate(QObject* Sender) override;
-    Q_INVOKABLE void FormClose(QObject* Sender, TCloseAction& Action) override;
-    Q_INVOKABLE void FormKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift) override;
-    Q_INVOKABLE void FormKeyPress(QObject* Sender, QChar& Key) override;
-    Q_INVOKABLE void sbtPrintClick(QObject* Sender) override;
-    Q_INVOKABLE void sbtPreviewClick(QObject* Sender) override;
-    Q_INVOKABLE void sbtSalvarComoClick(QObject* Sender) override;
-    Q_INVOKABLE void sbtReportEditClick(QObject* Sender) override;
-    Q_INVOKABLE void mnuSalvarTextoClick(QObject* Sender) override;
+    // Its handlers, declared from its layouts (FormCreate, medCdTipoCardExit,
+    // btpPeriodoBeforePesq(Sender, Proceed), rpddPadraoBeforeGetQueryParams(Params, Cancel)...):
+    // those of the base form's events override the base handlers, which they call themselves.
+    KAVLAYOUT_TfrmNutriCard_HANDLERS;
 
-    // The handlers the screen's layouts bind (medCdTipoCardExit, btpPeriodoBeforePesq(Sender,
-    // Proceed), rpddPadraoBeforeGetQueryParams(Params, Cancel)...), declared from the layouts.
-    KAVLAYOUT_TfrmNutriCard_HANDLERS
-
-        // Published for dish lookups; no control of the layout binds them.
-        Q_INVOKABLE void
-        btpPrat1BeforePesq(QObject* Sender, bool& Proceed);
+    // Published for dish lookups; no control of the layout binds them.
+    Q_INVOKABLE void btpPrat1BeforePesq(QObject* Sender, bool& Proceed);
     Q_INVOKABLE void btpPrat2BeforePesq(QObject* Sender, bool& Proceed);
 
     // Checks of the criteria. Each returns when its criterion holds, and otherwise shows its

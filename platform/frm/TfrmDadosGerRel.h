@@ -92,12 +92,11 @@ public:
 
     // The handlers its layout binds (FormCreate, FormClose(Sender, Action), sbtPrintClick...),
     // declared from the layout, all virtual: a screen replaces one with `override`.
-    KAVLAYOUT_TfrmDadosGerRel_HANDLERS
+    KAVLAYOUT_TfrmDadosGerRel_HANDLERS;
 
-        signals :
-        // The base close handler has agreed to free the form.
-        void
-        closing();
+signals:
+    // The base close handler has agreed to free the form.
+    void closing();
 
 protected:
     // The layout files applied in order; a screen appends its own.

@@ -59,6 +59,8 @@ void ClientContext::setMdiArea(QMdiArea* area)
     m_mdiArea = area;
 }
 
+// The current client's: for the free functions the screens call by name (Consiste::MensErro...),
+// which are given no object to reach a context through.
 DialogService& dialogs()
 {
     return ClientContext::current().dialogs();

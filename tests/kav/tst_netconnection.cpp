@@ -175,6 +175,16 @@ void TestNetConnection::layoutsCreateItByClassName()
     QCOMPARE(connection->ServerName(), QString("Zve41300.rdmNutriCard"));
     QVERIFY(!connection->ThrowException());
     QVERIFY(!connection->property("Connected").toBool());
+
+    // A layout's connection works for the client the layout is loaded for, even while another
+    // client is current.
+    Kav::ServerAccess own;
+    own.token = QStringLiteral("cliente-um");
+    m_context->setServerAccess(own);
+    const Kav::ClientCoreContext later;
+    std::unique_ptr<QObject> ofOwnClient(
+        Kav::ClassRegistry::instance().create("TNetConnection", nullptr, *m_context));
+    QCOMPARE(qobject_cast<TNetConnection*>(ofOwnClient.get())->AccessToken(), own.token);
 }
 
 void TestNetConnection::beforeConnectFiresOnEveryConnectAndSetsTheAddress()

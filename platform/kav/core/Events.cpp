@@ -173,6 +173,8 @@ bool fireEvent(QObject* source, const char* event, QGenericArgument a0, QGeneric
 
 void runHandler(const std::function<void()>& handler)
 {
+    // The current client's commands: a form's handlers make theirs current (fireEvent, the form's
+    // own entry points), and code that runs one without a form has no other to name.
     CommandState& state = ClientCoreContext::current().commands();
     if (state.handlerDepth > 0) {
         DepthGuard nested(state);
