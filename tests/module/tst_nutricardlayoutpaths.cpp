@@ -121,8 +121,8 @@ private slots:
         Frm::registerAllClasses();
         kept = std::make_unique<LayoutsOnly>(context.context(), Cli_Zve41300::unit);
         fresh = std::make_unique<LayoutsOnly>(context.context(), Cli_Zve41300::unit);
-        Kav::LayoutLoader keptLoader(kept.get());
-        Kav::LayoutLoader freshLoader(fresh.get());
+        Kav::LayoutLoader keptLoader(kept.get(), context.context());
+        Kav::LayoutLoader freshLoader(fresh.get(), context.context());
         for (const QString& file : kept->layoutFiles()) {
             QVERIFY(Kav::ParsedLayouts::isCached(file));
             Kav::ParsedLayouts::parse(file); // kept before the form is built, whatever ran first
