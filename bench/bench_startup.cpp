@@ -180,8 +180,10 @@ Opening openScreen(const QMdiArea& area)
     opening.total = timeOpening(
         area,
         [] {
-            Cli_Zve41300::CriaNutriCard(
-                [] { Frm::createFormOf<TimedNutriCard>(Cli_Zve41300::frmNutriCard, Cli_Zve41300::unit); });
+            Cli_Zve41300::CriaNutriCard([] {
+                Frm::createFormOf<TimedNutriCard>(Cli_Zve41300::frmNutriCard, *Cli_Zve41300::hostContext,
+                                                  Cli_Zve41300::unit);
+            });
         },
         [] { return static_cast<QWidget*>(Cli_Zve41300::frmNutriCard); });
     opening.handlers = TimedNutriCard::handlers;
@@ -259,6 +261,7 @@ int main(int argc, char* argv[])
         auto* area = new QMdiArea;
         window.setCentralWidget(area);
         context.setMdiArea(area);
+        AttachClientContext(&context);
         window.show();
         window.activateWindow();
         if (!waitFor([&] { return window.isActiveWindow(); }))

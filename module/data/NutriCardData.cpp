@@ -31,13 +31,13 @@ void apply(Kav::LayoutLoader& loader)
     loader.apply(layoutFile());
 }
 
-std::unique_ptr<QObject> createStandalone()
+std::unique_ptr<QObject> createStandalone(Kav::ClientCoreContext& context)
 {
     Kav::registerDataClasses();
     auto root = std::make_unique<QObject>();
     root->setObjectName(QStringLiteral("frmNutriCard"));
     root->setProperty(Kav::LayoutLoader::layoutClassProperty, QStringLiteral("TfrmNutriCard"));
-    Kav::LayoutLoader loader(root.get());
+    Kav::LayoutLoader loader(root.get(), context);
     apply(loader);
     return root;
 }

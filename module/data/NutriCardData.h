@@ -7,8 +7,9 @@
 #include <QObject>
 
 namespace Kav {
+class ClientCoreContext;
 class LayoutLoader;
-}
+} // namespace Kav
 
 namespace NutriCardData {
 
@@ -24,7 +25,8 @@ void apply(Kav::LayoutLoader& loader);
 QString message(const QString& key);
 
 // A plain object standing in for the form (named frmNutriCard, of layout class TfrmNutriCard)
-// that holds the data components: for tests and tools that need the queries without widgets.
-std::unique_ptr<QObject> createStandalone();
+// that holds the data components, created in `context`: for tests and tools that need the
+// queries without widgets.
+std::unique_ptr<QObject> createStandalone(Kav::ClientCoreContext& context);
 
 } // namespace NutriCardData

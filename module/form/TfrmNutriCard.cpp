@@ -151,8 +151,8 @@ bool isTextAnswer(const QVariant& answer)
 }
 } // namespace
 
-TfrmNutriCard::TfrmNutriCard(const NutriCardUnit& unit, QWidget* parent)
-    : TfrmDadosGerRel(parent), m_unit(unit)
+TfrmNutriCard::TfrmNutriCard(Kav::ClientContext& context, const NutriCardUnit& unit, QWidget* parent)
+    : TfrmDadosGerRel(context, parent), m_unit(unit)
 {}
 
 TfrmNutriCard::~TfrmNutriCard()

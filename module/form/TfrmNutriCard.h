@@ -2,7 +2,7 @@
 // The form of the screen "Nutrientes do Cardápio": the base report form with the screen's
 // criteria (central branch, menu type, period, dish types, services, nutrients, specific
 // aggregated branch, print options), built from TfrmNutriCard.kfm and the screen's data layout.
-// Its handlers are published by name; those of the base form's events replace the base
+// Its handlers are published by name; those of the base form's events override the base
 // handlers and call them themselves. Its component members are generated from the two layouts
 // (KavLayout::TfrmNutriCardComponents).
 
@@ -19,52 +19,21 @@ class TfrmNutriCard : public TfrmDadosGerRel, public KavLayout::TfrmNutriCardCom
 {
     Q_OBJECT
 public:
-    // `unit` is the state of the unit that creates the form: the form records itself there as the
-    // unit's instance, and keeps the selection texts there.
-    explicit TfrmNutriCard(const NutriCardUnit& unit, QWidget* parent = nullptr);
+    // `context` is the client the form works for; `unit` is the state of the unit that creates
+    // the form: the form records itself there as the unit's instance, and keeps the selection
+    // texts there.
+    TfrmNutriCard(Kav::ClientContext& context, const NutriCardUnit& unit, QWidget* parent = nullptr);
     ~TfrmNutriCard() override;
 
     // The print-option rule: "Imprime Opção" enabled, and "Imprime NDPCal" as enabled as it.
     // Checked states are the user's.
     void applyPrintOptions();
 
-    // Events of the base form's layout.
-    Q_INVOKABLE void FormCreate(QObject* Sender);
-    Q_INVOKABLE void FormActivate(QObject* Sender);
-    Q_INVOKABLE void FormClose(QObject* Sender, TCloseAction& Action);
-    Q_INVOKABLE void FormKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift);
-    Q_INVOKABLE void FormKeyPress(QObject* Sender, QChar& Key);
-    Q_INVOKABLE void sbtPrintClick(QObject* Sender);
-    Q_INVOKABLE void sbtPreviewClick(QObject* Sender);
-    Q_INVOKABLE void sbtSalvarComoClick(QObject* Sender);
-    Q_INVOKABLE void sbtReportEditClick(QObject* Sender);
-    Q_INVOKABLE void mnuSalvarTextoClick(QObject* Sender);
+    // Its handlers, declared from its layouts (FormCreate, medCdTipoCardExit,
+    // btpPeriodoBeforePesq(Sender, Proceed), rpddPadraoBeforeGetQueryParams(Params, Cancel)...):
+    // those of the base form's events override the base handlers, which they call themselves.
+    KAVLAYOUT_TfrmNutriCard_HANDLERS;
 
-    // Events of the screen's layout.
-    Q_INVOKABLE void cbbReportNamesChange(QObject* Sender);
-    Q_INVOKABLE void medCdTipoCardChange(QObject* Sender);
-    Q_INVOKABLE void medCdTipoCardExit(QObject* Sender);
-    Q_INVOKABLE void btpTipoCardBeforePesq(QObject* Sender, bool& Proceed);
-    Q_INVOKABLE void btpTipoCardAfterPesq(QObject* Sender);
-    Q_INVOKABLE void btpPeriodoBeforePesq(QObject* Sender, bool& Proceed);
-    Q_INVOKABLE void btpPeriodoAfterPesq(QObject* Sender);
-    Q_INVOKABLE void rbtTodoTPratoClick(QObject* Sender);
-    Q_INVOKABLE void rbtListaTPratoClick(QObject* Sender);
-    Q_INVOKABLE void btpTipoPratClick(QObject* Sender);
-    Q_INVOKABLE void rbtListaServClick(QObject* Sender);
-    Q_INVOKABLE void rbtListaServKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift);
-    Q_INVOKABLE void sbtServicoClick(QObject* Sender);
-    Q_INVOKABLE void rbtListaNutrClick(QObject* Sender);
-    Q_INVOKABLE void rbtListaNutrKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift);
-    Q_INVOKABLE void sbtNutrienteClick(QObject* Sender);
-    Q_INVOKABLE void grbEspecificoExit(QObject* Sender);
-    Q_INVOKABLE void chbEspecificoClick(QObject* Sender);
-    Q_INVOKABLE void btpFiliAgreBeforePesq(QObject* Sender, bool& Proceed);
-    Q_INVOKABLE void btpFiliAgreAfterPesq(QObject* Sender);
-    Q_INVOKABLE void rpddPadraoBeforeGetQueryParams(TParams& Params, bool& Cancel);
-    Q_INVOKABLE void rpddPadraoQRPAfterPrint(QObject* Sender);
-    Q_INVOKABLE void rpddPadraoQRPAfterPreview(QObject* Sender);
-    Q_INVOKABLE void netNutriCardBeforeConnect(QObject* Sender);
     // Published for dish lookups; no control of the layout binds them.
     Q_INVOKABLE void btpPrat1BeforePesq(QObject* Sender, bool& Proceed);
     Q_INVOKABLE void btpPrat2BeforePesq(QObject* Sender, bool& Proceed);

@@ -1,6 +1,7 @@
 #include "Cli_Zve41300.h"
 
 #include "FormFactory.h"
+#include "KavException.h"
 #include "TfrmNutriCard.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 
 namespace Cli_Zve41300 {
 
+Kav::ClientContext* hostContext = nullptr;
 TfrmNutriCard* frmNutriCard = nullptr;
 bool boIdCriado = false;
 QString ListaServPesq;
@@ -32,11 +34,19 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+Kav::ClientContext& givenContext()
+{
+    if (!hostContext)
+        throw Kav::Exception(
+            QStringLiteral("A tela Nutrientes do Cardápio foi chamada sem o contexto do cliente."));
+    return *hostContext;
+}
+
 } // namespace
 
 void CriaNutriCard()
 {
-    CriaNutriCard([] { Frm::createForm(frmNutriCard, unit); });
+    CriaNutriCard([] { Frm::createForm(frmNutriCard, givenContext(), unit); });
 }
 
 void CriaNutriCard(const std::function<void()>& createForm)

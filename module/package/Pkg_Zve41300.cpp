@@ -5,8 +5,28 @@
 #include "KavException.h"
 
 #include <exception>
+#include <QDebug>
 
-// The entry takes no arguments: the host's client context reaches it as the current one.
+namespace {
+
+// In the host's dialogs; on the standard error when no host gave its context.
+void showError(const QString& message)
+{
+    if (Kav::ClientContext* context = Cli_Zve41300::hostContext)
+        context->dialogs().showError(message);
+    else
+        qCritical().noquote() << message;
+}
+
+} // namespace
+
+extern "C" void AttachClientContext(Kav::ClientContext* context)
+{
+    Cli_Zve41300::hostContext = context;
+}
+
+// The entry takes no arguments: the host handed its client context just before
+// (AttachClientContext).
 extern "C" void IniProc()
 {
     try {
@@ -14,10 +34,10 @@ extern "C" void IniProc()
     } catch (const Kav::SilentAbort&) {
         // Its message was shown by whoever raised it.
     } catch (const Kav::Exception& error) {
-        Kav::dialogs().showError(error.message());
+        showError(error.message());
     } catch (const std::exception& error) {
-        Kav::dialogs().showError(QString::fromLocal8Bit(error.what()));
+        showError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        Kav::dialogs().showError(QStringLiteral("Erro inesperado ao abrir a tela Nutrientes do Cardápio."));
+        showError(QStringLiteral("Erro inesperado ao abrir a tela Nutrientes do Cardápio."));
     }
 }

@@ -73,7 +73,8 @@ QObject* layoutComponentOf(QWidget* focused, const QWidget* form)
 
 } // namespace
 
-TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : QWidget(parent), m_context(Kav::ClientContext::current())
+TfrmDadosGerRel::TfrmDadosGerRel(Kav::ClientContext& context, QWidget* parent)
+    : QWidget(parent), m_context(context)
 {}
 
 TfrmDadosGerRel::~TfrmDadosGerRel() = default;
@@ -90,8 +91,10 @@ void TfrmDadosGerRel::bindComponents()
 
 void TfrmDadosGerRel::create()
 {
+    // Created, closed and activated as a command of its own client, whichever is current.
+    const Kav::ClientCoreContext::Activation running(m_context);
     Frm::registerAllClasses();
-    Kav::LayoutLoader loader(this);
+    Kav::LayoutLoader loader(this, m_context);
     for (const QString& file : layoutFiles())
         loader.apply(file);
     bindComponents();
@@ -191,6 +194,7 @@ TCloseAction TfrmDadosGerRel::queryClose()
     // The defaults a form closes with when its handler says nothing.
     TCloseAction action = m_formStyle == fsMDIChild ? caMinimize : caHide;
     bool decided = false;
+    const Kav::ClientCoreContext::Activation running(m_context);
     Kav::runHandler([&] {
         QObject* sender = this;
         Kav::fireEvent(this, "OnClose", Q_ARG(QObject*, sender), Q_ARG(TCloseAction&, action));
@@ -267,6 +271,7 @@ void TfrmDadosGerRel::activated()
 {
     if (m_closed)
         return;
+    const Kav::ClientCoreContext::Activation running(m_context);
     QObject* sender = this;
     Kav::runFromQt([&] { Kav::fireEvent(this, "OnActivate", Q_ARG(QObject*, sender)); });
 }

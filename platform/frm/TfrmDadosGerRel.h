@@ -4,12 +4,13 @@
 // (print, preview, save as, save as text, report edit, page setup) through the report dialog
 // rpddPadrao, with the keyboard shortcuts of its command buttons.
 //
-// Its handlers are published by name: a screen's handler of the same name replaces the base
-// one, and calls it itself. The form is created by Frm::createForm in the current client
-// context (Kav::ClientContext), whose session gives its report folders, shown as a child of
-// the context's MDI area or as a window of its own, and closed through its OnClose
-// handler, whose close action decides what closing does. Its component members are generated
-// from its layout (KavLayout::TfrmDadosGerRelComponents).
+// Its handlers are published by name and virtual: a screen's handler of the same name, marked
+// `override`, replaces the base one and calls it itself. The form is created by Frm::createForm in the client
+// context its creator gives it (Kav::ClientContext), whose session gives its report folders and which its
+// layouts hand to the components and dialogs they create; it is shown as a child of the
+// context's MDI area or as a window of its own, and closed through its OnClose handler, whose
+// close action decides what closing does. Its component members are generated from its layout
+// (KavLayout::TfrmDadosGerRelComponents).
 
 #include "TCloseAction.h"
 #include "TfrmDadosGerRelBindings.h"
@@ -50,7 +51,7 @@ public:
     enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
     Q_ENUM(TFormStyle)
 
-    explicit TfrmDadosGerRel(QWidget* parent = nullptr);
+    explicit TfrmDadosGerRel(Kav::ClientContext& context, QWidget* parent = nullptr);
     ~TfrmDadosGerRel() override;
 
     // Builds the form from its layouts and runs OnCreate; errors pass to the caller. Called by
@@ -68,6 +69,8 @@ public:
     // Closed for good (its close action freed it); it is deleted once control returns to the
     // event loop.
     bool isClosed() const { return m_closed; }
+    // The client the form works for.
+    Kav::ClientContext& context() const { return m_context; }
     QMdiSubWindow* subWindow() const { return m_subWindow; }
 
     // The report code: the first six characters of lblCodRel's caption.
@@ -87,20 +90,9 @@ public:
     // else choosing the first.
     void setReportList(const QList<Qr::ReportEntry>& entries);
 
-    // Handlers bound by the layout.
-    Q_INVOKABLE void FormCreate(QObject* Sender);
-    Q_INVOKABLE void FormActivate(QObject* Sender);
-    Q_INVOKABLE void FormClose(QObject* Sender, TCloseAction& Action);
-    Q_INVOKABLE void FormKeyDown(QObject* Sender, quint16& Key, Qt::KeyboardModifiers Shift);
-    Q_INVOKABLE void FormKeyPress(QObject* Sender, QChar& Key);
-    Q_INVOKABLE void sbtPrintClick(QObject* Sender);
-    Q_INVOKABLE void sbtPreviewClick(QObject* Sender);
-    Q_INVOKABLE void sbtSalvarComoClick(QObject* Sender);
-    Q_INVOKABLE void sbtReportEditClick(QObject* Sender);
-    Q_INVOKABLE void mnuSalvarTextoClick(QObject* Sender);
-    Q_INVOKABLE void sbtPageSetupClick(QObject* Sender);
-    Q_INVOKABLE void sbtSairClick(QObject* Sender);
-    Q_INVOKABLE void cbbReportNamesChange(QObject* Sender);
+    // The handlers its layout binds (FormCreate, FormClose(Sender, Action), sbtPrintClick...),
+    // declared from the layout, all virtual: a screen replaces one with `override`.
+    KAVLAYOUT_TfrmDadosGerRel_HANDLERS;
 
 signals:
     // The base close handler has agreed to free the form.

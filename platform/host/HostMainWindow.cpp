@@ -33,7 +33,7 @@ QWidget* formOf(QMdiSubWindow* window)
 
 HostMainWindow::HostMainWindow(Kav::ClientContext& context, const QString& packageDir, const QString& status,
                                QWidget* parent)
-    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_loader(packageDir)
+    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_loader(context, packageDir)
 {
     setObjectName(QStringLiteral("frmPrincipal"));
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));

@@ -7,8 +7,10 @@
 
 namespace Kav::Host {
 
-PackageLoader::PackageLoader(QString packageDir, HostInterface host)
-    : m_packageDir(std::move(packageDir)), m_host(host)
+const char* const PackageLoader::contextEntry = "AttachClientContext";
+
+PackageLoader::PackageLoader(Kav::ClientContext& context, QString packageDir, HostInterface host)
+    : m_context(context), m_packageDir(std::move(packageDir)), m_host(host)
 {}
 
 // QLibrary's destructor leaves the library loaded; nothing here unloads.
@@ -47,6 +49,9 @@ void PackageLoader::callEntry(const QString& package, const char* entry)
         throw Kav::Exception(QStringLiteral("%1 has no entry %2 (%3)")
                                  .arg(loaded.fileName(), QLatin1String(entry), loaded.errorString()));
     }
+    // Given at every call, not once at load: the package works for the host that calls it now.
+    if (const auto attach = reinterpret_cast<void (*)(Kav::ClientContext*)>(loaded.resolve(contextEntry)))
+        attach(&m_context);
     try {
         function();
     } catch (const Kav::Exception&) {

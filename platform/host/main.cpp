@@ -160,7 +160,7 @@ int main(int argc, char** argv)
         dialogs = std::make_unique<Kav::GuiDialogService>();
     Kav::ClientContext context(std::move(dialogs), config.session());
 
-    context.core().setServerAccess(serverAccess(config));
+    context.setServerAccess(serverAccess(config));
 
     if (const std::optional<QString> refusal = openDatabase(context.database(), config, defaults)) {
         context.dialogs().showError(*refusal);

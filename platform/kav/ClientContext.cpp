@@ -10,50 +10,43 @@
 
 namespace Kav {
 
-namespace {
-ClientContext*& currentContext()
-{
-    static ClientContext* context = nullptr;
-    return context;
-}
-} // namespace
-
-// Makes a context current with its wait panel, and puts back what was there before when it ends.
-// (Its non-visual core makes itself current the same way.)
+// Installs the context's wait panel, and puts back what was there before when it ends. (The
+// context is made current by its non-visual core, which it is.)
 class ClientContext::Installation
 {
 public:
-    explicit Installation(ClientContext& context)
-        : m_previous(std::exchange(currentContext(), &context)),
-          m_previousPresenter(setCallWaitPresenter(&CallWaitPanel::present))
-    {}
-
-    ~Installation()
-    {
-        setCallWaitPresenter(std::move(m_previousPresenter));
-        currentContext() = m_previous;
-    }
+    Installation() : m_previousPresenter(setCallWaitPresenter(&CallWaitPanel::present)) {}
+    ~Installation() { setCallWaitPresenter(std::move(m_previousPresenter)); }
 
 private:
-    ClientContext* m_previous;
     CallWaitPresenter m_previousPresenter;
 };
 
 ClientContext::ClientContext(std::unique_ptr<DialogService> dialogs, Kavenso::Session session)
     : m_dialogs(std::move(dialogs)), m_session(std::move(session)),
-      m_localCache(std::make_unique<Kavenso::LocalCache>(m_core.database())),
-      m_installation(std::make_unique<Installation>(*this))
+      m_localCache(std::make_unique<Kavenso::LocalCache>(database())),
+      m_installation(std::make_unique<Installation>())
 {
-    m_core.commands().errorDisplay = [this](const QString& message) { m_dialogs->showError(message); };
+    commands().errorDisplay = [this](const QString& message) { m_dialogs->showError(message); };
 }
 
 ClientContext::~ClientContext() = default;
 
 ClientContext& ClientContext::current()
 {
-    if (!currentContext())
+    auto* const current = dynamic_cast<ClientContext*>(ClientCoreContext::currentOrNull());
+    if (!current)
         throw Exception(QStringLiteral("O cliente não foi iniciado: não há sessão nem serviço de diálogos."));
-    return *currentContext();
+    return *current;
+}
+
+ClientContext& ClientContext::of(ClientCoreContext& context)
+{
+    auto* client = dynamic_cast<ClientContext*>(&context);
+    if (!client)
+        throw Exception(QStringLiteral(
+            "Esta parte do cliente precisa de janelas: o contexto dado não tem serviço de diálogos."));
+    return *client;
 }
 
 QMdiArea* ClientContext::mdiArea() const
@@ -66,6 +59,8 @@ void ClientContext::setMdiArea(QMdiArea* area)
     m_mdiArea = area;
 }
 
+// The current client's: for the free functions the screens call by name (Consiste::MensErro...),
+// which are given no object to reach a context through.
 DialogService& dialogs()
 {
     return ClientContext::current().dialogs();

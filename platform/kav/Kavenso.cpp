@@ -18,6 +18,8 @@ const QString kNaoCadastrada = QStringLiteral("FL001");
 const QString kRescindida = QStringLiteral("FL002");
 const QString kSemLicenca = QStringLiteral("FL003");
 
+// The current client's: the unit's functions have the signatures the screens' code calls, with no
+// object to reach a context through; the current one is the client whose command runs.
 const Session& session()
 {
     return Kav::ClientContext::current().session();

@@ -1,13 +1,13 @@
 #include "QrRegistration.h"
 
-#include "ClassRegistry.h"
 #include "TReportDesignerDialog.h"
+#include "WidgetRegistry.h"
 
 namespace Qr {
 
 void registerReportClasses()
 {
-    Kav::ClassRegistry::instance().addObject<TReportDesignerDialog>(QStringLiteral("TReportDesignerDialog"));
+    Kav::addClientObject<TReportDesignerDialog>(QStringLiteral("TReportDesignerDialog"));
 }
 
 } // namespace Qr

@@ -67,8 +67,8 @@ bool command(const std::function<bool()>& body)
 
 } // namespace
 
-TReportDesignerDialog::TReportDesignerDialog(QObject* parent)
-    : QObject(parent), m_context(Kav::ClientContext::current())
+TReportDesignerDialog::TReportDesignerDialog(Kav::ClientContext& context, QObject* parent)
+    : QObject(parent), m_context(context)
 {}
 
 TReportDesignerDialog::~TReportDesignerDialog() = default;

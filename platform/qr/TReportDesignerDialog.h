@@ -43,7 +43,9 @@ public:
     // Told the step, the work done and the total; false cancels the command.
     using Progress = std::function<bool(const QString& step, int done, int total)>;
 
-    explicit TReportDesignerDialog(QObject* parent = nullptr);
+    // `context` is the client the dialog works for (its session, database and dialogs): the
+    // form's, given by the layout that creates the dialog.
+    explicit TReportDesignerDialog(Kav::ClientContext& context, QObject* parent = nullptr);
     ~TReportDesignerDialog() override;
 
     // Reads and checks a layout file; Kav::Exception naming the file and line of a fault.
@@ -122,7 +124,7 @@ private:
     QString m_userReportsDir;
     QString m_savedFileName;
     QWidget* m_parentWidget = nullptr;
-    // The client context current when the dialog was made: session, dialogs.
+    // The client context the dialog was made for: session, database, dialogs.
     Kav::ClientContext& m_context;
     QDateTime m_clock;
     Progress m_progress;

@@ -237,7 +237,7 @@ QString TstLayoutCriteria::printed(ServerHarness& server, const QString& layout,
                                    const Choice& choice, const QString& fileName)
 {
     TestClientContext context;
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(context.context());
     Screen screen;
     screen.key = key;
     screen.choice = choice;

@@ -1,6 +1,7 @@
 // The screen's stored data components: every query, field, parameter, client data set and data
 // source as the screen relies on them, and the idioms that tell the four SQL dialects apart.
 
+#include "ClientCoreContext.h"
 #include "KavException.h"
 #include "NutriCardData.h"
 #include "SqlPlaceholders.h"
@@ -45,6 +46,8 @@ class TstNutriCardData : public QObject
 {
     Q_OBJECT
 
+    // The client the data components are created in.
+    Kav::ClientCoreContext m_context;
     std::unique_ptr<QObject> m_form;
 
     TADOIBQuery* query(const QString& name) const { return m_form->findChild<TADOIBQuery*>(name); }
@@ -71,7 +74,7 @@ private slots:
         QCOMPARE(NutriCardData::message(key), text);
     }
 
-    void initTestCase() { m_form = NutriCardData::createStandalone(); }
+    void initTestCase() { m_form = NutriCardData::createStandalone(m_context); }
 
     void componentsExistClosed()
     {

@@ -1,6 +1,7 @@
 // The screen's lookup queries, run from its stored layout on SQLite, PostgreSQL and Firebird
 // against one fixture: the same rows on every engine.
 
+#include "ClientCoreContext.h"
 #include "DatabaseConnection.h"
 #include "KavException.h"
 #include "NutriCardData.h"
@@ -42,6 +43,8 @@ class TstNutriCardQueries : public QObject
     Q_OBJECT
 
     std::map<Engine, std::unique_ptr<ScratchDatabase>> m_databases;
+    // The client the data components are created in.
+    Kav::ClientCoreContext m_context;
     std::unique_ptr<QObject> m_form;
 
     // The query of the layout, closed, on the engine's database, its parameters cleared.
@@ -84,7 +87,7 @@ class TstNutriCardQueries : public QObject
 private slots:
     void initTestCase()
     {
-        m_form = NutriCardData::createStandalone();
+        m_form = NutriCardData::createStandalone(m_context);
         for (Engine engine : ScratchDatabase::engines()) {
             auto database = std::make_unique<ScratchDatabase>(engine, QStringLiteral("queries"));
             if (database->isAvailable()) {

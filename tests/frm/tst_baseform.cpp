@@ -14,6 +14,7 @@
 #include "TMenuItem.h"
 #include "TMessages.h"
 #include "TPanel.h"
+#include "TReportDesignerDialog.h"
 #include "TSpeedButton.h"
 
 #include <optional>
@@ -26,6 +27,7 @@ class TstReportForm : public TfrmDadosGerRel
 {
     Q_OBJECT
 public:
+    using TfrmDadosGerRel::TfrmDadosGerRel;
     static inline bool failCreate = false;
     QStringList calls;
     TCloseAction closeAction = caFree;
@@ -120,7 +122,7 @@ private slots:
         session.reportsDir = reports.path();
         context.emplace(session);
         TstReportForm::failCreate = false;
-        Frm::createForm(form);
+        Frm::createForm(form, context->context());
         QVERIFY(QTest::qWaitForWindowActive(form));
     }
 
@@ -308,7 +310,7 @@ private slots:
     {
         TstReportForm* failing = nullptr;
         TstReportForm::failCreate = true;
-        QVERIFY_THROWS_EXCEPTION(Kav::Exception, Frm::createForm(failing));
+        QVERIFY_THROWS_EXCEPTION(Kav::Exception, Frm::createForm(failing, context->context()));
         QVERIFY(!failing);
         // The error reached the caller, not the error display.
         QVERIFY(context->dialogs().shownMessages().isEmpty());
@@ -332,13 +334,69 @@ private slots:
         QVERIFY(!form->isChosenLayout("4"));
     }
 
+    // Two clients in one process (a test inside a running host, two hosts' contexts): a form works
+    // for the context its creator gave it, not for the one made last, and so do the components
+    // its layouts create (the report dialog). Each client's report folders, report dialog, MDI
+    // area and messages stay its own.
+    void formsOfTwoClientsKeepToTheirOwn()
+    {
+        const QString shipped = QStringLiteral(KAV_SOURCE_DIR "/reports/");
+        if (!QFile::exists(shipped + "Zve41301.QR2") || !QFile::exists(shipped + "Zve41304.QR2"))
+            QSKIP("the shipped report layouts are not in the checkout");
+        QTemporaryDir firstReports;
+        QTemporaryDir secondReports;
+        QVERIFY(QFile::copy(shipped + "Zve41301.QR2", firstReports.filePath("Tst00101.QR2")));
+        QVERIFY(QFile::copy(shipped + "Zve41304.QR2", secondReports.filePath("Tst00104.QR2")));
+        const auto sessionOf = [](const QTemporaryDir& dir, const QString& branch) {
+            Kavenso::Session session;
+            session.filial = branch;
+            session.reportsDir = dir.path();
+            session.userReportsDir = dir.filePath(QStringLiteral("meus"));
+            return session;
+        };
+        TestClientContext first(sessionOf(firstReports, "0001"));
+        TestClientContext second(sessionOf(secondReports, "0002")); // current from here on
+        HostWindow secondHost(second.context());
+        QVERIFY(secondHost.waitActive());
+
+        TstReportForm* ofFirst = nullptr;
+        TstReportForm* ofSecond = nullptr;
+        Frm::createForm(ofSecond, second.context());
+        Frm::createForm(ofFirst, first.context());
+        const auto closeBoth = qScopeGuard([&] {
+            for (QPointer<TstReportForm> closing : {QPointer(ofFirst), QPointer(ofSecond)}) {
+                if (closing)
+                    closing->Close();
+                QTRY_VERIFY(!closing);
+            }
+        });
+
+        QCOMPARE(&ofFirst->context(), &first.context());
+        QCOMPARE(ofFirst->layoutCodes(), QStringList({"01"}));
+        QCOMPARE(ofSecond->layoutCodes(), QStringList({"04"}));
+        QCOMPARE(ofFirst->rpddPadrao->UserReportsDir(), firstReports.filePath("meus"));
+        QCOMPARE(ofSecond->rpddPadrao->UserReportsDir(), secondReports.filePath("meus"));
+        // Only the second client has a host window: the first one's form is a window of its own.
+        QVERIFY(!ofFirst->subWindow());
+        QVERIFY(ofSecond->subWindow());
+        QCOMPARE(ofSecond->subWindow()->mdiArea(), secondHost.area());
+
+        // A missing layout is told in the form's own client, naming its own reports folder.
+        QFile::remove(firstReports.filePath("Tst00101.QR2"));
+        ofFirst->sbtPrint->Click();
+        QCOMPARE(first.dialogs().shownMessages().size(), 1);
+        QVERIFY2(first.dialogs().shownMessages().first().contains(firstReports.path()),
+                 qPrintable(first.dialogs().shownMessages().first()));
+        QVERIFY(second.dialogs().shownMessages().isEmpty());
+    }
+
     void mdiChildIsActivatedWithItsWindow()
     {
         HostWindow main(context->context());
         QVERIFY(main.waitActive());
         QMdiArea* area = main.area();
         TstReportForm* child = nullptr;
-        Frm::createForm(child);
+        Frm::createForm(child, context->context());
         QTRY_COMPARE(child->calls, QStringList({"create", "activate"}));
         QMdiSubWindow* other = area->addSubWindow(new QWidget);
         other->show();
@@ -350,7 +408,7 @@ private slots:
 
         // Closing the form itself, not its MDI window, takes the window away too.
         TstReportForm* second = nullptr;
-        Frm::createForm(second);
+        Frm::createForm(second, context->context());
         QTRY_COMPARE(area->subWindowList().size(), 2);
         QVERIFY(second->close());
         QTRY_COMPARE(area->subWindowList().size(), 1);
@@ -362,7 +420,7 @@ private slots:
         QVERIFY(main.waitActive());
         QMdiArea* area = main.area();
         TstReportForm* child = nullptr;
-        Frm::createForm(child);
+        Frm::createForm(child, context->context());
         QMdiSubWindow* window = child->subWindow();
         QVERIFY(window && window->isVisible());
         const Qt::WindowFlags flags = window->windowFlags();

@@ -46,7 +46,7 @@ class TstControls : public QObject
 
     void load(const QString& body)
     {
-        Kav::LayoutLoader loader(holder.get());
+        Kav::LayoutLoader loader(holder.get(), *context);
         loader.applyText("object holder: TstHolder\n" + body + "end\n", "controls.kfm");
     }
     template <class T> T* find(const char* name) { return holder->findChild<T*>(QLatin1String(name)); }

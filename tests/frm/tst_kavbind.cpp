@@ -42,12 +42,17 @@ Kav::LayoutNode parse(const QString& text, const QString& fileName = QStringLite
     return Kav::LayoutParser(text, fileName).parse();
 }
 
-QList<KavBind::Component> gather(const QString& own, const QString& base = kBase)
+KavBind::LayoutComponents gatherLayouts(const QString& own, const QString& base = kBase)
 {
     KavBind::LayoutComponents components;
     components.add(parse(base, QStringLiteral("base.kfm")), QStringLiteral("base.kfm"), false);
     components.add(parse(own, QStringLiteral("own.kfm")), QStringLiteral("own.kfm"), true);
-    return components.all();
+    return components;
+}
+
+QList<KavBind::Component> gather(const QString& own, const QString& base = kBase)
+{
+    return gatherLayouts(own, base).all();
 }
 
 const KavBind::Component* find(const QList<KavBind::Component>& components, const QString& name)
@@ -157,6 +162,15 @@ private slots:
         QTest::addRow("changed, never declared")
             << "inherited frmOwn: TfrmOwn\n\n  inherited edtGone: TEdit\n  end\nend\n"
             << 3 << "inherited component edtGone is declared by no layout before it";
+        QTest::addRow("event no component fires") << "inherited frmOwn: TfrmOwn\n  object edtName: TEdit\n   "
+                                                     " OnDblClick = edtNameDblClick\n  end\nend\n"
+                                                  << 3 << "no component fires an event OnDblClick";
+        QTest::addRow("one handler, two kinds of event")
+            << "inherited frmOwn: TfrmOwn\n  object edtName: TEdit\n    OnClick = edtNameKey\n"
+               "    OnKeyPress = edtNameKey\n  end\nend\n"
+            << 4
+            << "handler edtNameKey is bound to events of different kinds (QObject* Sender; QObject* Sender, "
+               "QChar& Key)";
     }
     void contradictoryLayoutsAreRefusedWithFileAndLine()
     {
@@ -184,7 +198,7 @@ private slots:
                                        "  object edtOther: TEdit\n"
                                        "  end\n"
                                        "end\n");
-        const KavBind::BindingWriter writer("TfrmOwn", {"own.kfm"}, components);
+        const KavBind::BindingWriter writer("TfrmOwn", {"own.kfm"}, components, {});
         QCOMPARE(writer.headerFileName(), QString("TfrmOwnBindings.h"));
         const QString header = writer.header();
         QVERIFY(header.contains("struct TfrmOwnComponents"));
@@ -199,6 +213,38 @@ private slots:
         QVERIFY(!source.contains("TLabel"));
         QVERIFY(source.contains("bindComponent(form, edtOther, \"edtOther\");"));
         QCOMPARE(source.count("bindComponent(form, "), 3);
+    }
+
+    // Each handler the form's own layouts bind is declared once, with the parameters of its event;
+    // one a base form's layouts bind too overrides the base class's, and one only a base form's
+    // layouts bind is the base class's to declare.
+    void handlersAreDeclaredFromTheLayouts()
+    {
+        const QString base = "object frmBase: TfrmBase\n  OnCreate = FormCreate\n  OnClose = FormClose\n"
+                             "  object cbbNames: TComboBox\n    OnChange = cbbNamesChange\n  end\nend\n";
+        const QString own = "inherited frmOwn: TfrmOwn\n"
+                            "  inherited cbbNames: TComboBox\n    OnChange = cbbNamesChange\n  end\n"
+                            "  object rbtList: TRadioButton\n    OnClick = rbtListClick\n"
+                            "    OnKeyDown = rbtListKeyDown\n  end\n"
+                            "  object rbtAll: TRadioButton\n    OnClick = rbtListClick\n  end\n"
+                            "  object btpKind: TBtnPesquisa\n    OnBeforePesq = btpKindBeforePesq\n  end\n"
+                            "  object rpdd: TReportDesignerDialog\n"
+                            "    OnBeforeGetQueryParams = rpddBeforeGetQueryParams\n  end\n"
+                            "end\n";
+        const KavBind::LayoutComponents layouts = gatherLayouts(own, base);
+        const QString header =
+            KavBind::BindingWriter("TfrmOwn", {"own.kfm"}, layouts.all(), layouts.handlers()).header();
+        const qsizetype macro = header.indexOf("#define KAVLAYOUT_TfrmOwn_HANDLERS \\\n");
+        QVERIFY2(macro >= 0, qPrintable(header));
+        const QString declarations = header.mid(macro, header.indexOf("\n\n", macro) - macro);
+        const QStringList expected = {
+            "    Q_INVOKABLE void cbbNamesChange(QObject* Sender) override;",
+            "    Q_INVOKABLE virtual void rbtListClick(QObject* Sender);",
+            "    Q_INVOKABLE virtual void rbtListKeyDown(QObject* Sender, quint16& Key, "
+            "Qt::KeyboardModifiers Shift);",
+            "    Q_INVOKABLE virtual void btpKindBeforePesq(QObject* Sender, bool& Proceed);",
+            "    Q_INVOKABLE virtual void rpddBeforeGetQueryParams(TParams& Params, bool& Cancel);"};
+        QCOMPARE(declarations.split(" \\\n").mid(1), expected);
     }
 
     // The floor benchmarks measure a form against: every component, the base form's included,

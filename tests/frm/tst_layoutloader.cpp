@@ -76,13 +76,16 @@ public:
 class TstLayoutLoader : public QObject
 {
     Q_OBJECT
+    // The client the layouts' components are created in.
+    Kav::ClientCoreContext m_context;
+
 private slots:
     void initTestCase() { Kav::ClassRegistry::instance().addObject<TstPart>("TPart"); }
 
     void buildsComponentsWithEveryValueKind()
     {
         TstBaseForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, m_context);
         loader.applyText(R"(// a comment line
 object frmBase: TstBaseForm
   object partA: TPart
@@ -166,7 +169,7 @@ end
         QFETCH(int, line);
         QFETCH(QString, words);
         TstBaseForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, m_context);
         try {
             loader.applyText("object f: TstBaseForm\n" + body + "end\n", "broken.kfm");
             QFAIL("the layout was accepted");
@@ -181,14 +184,14 @@ end
     void rootClassMustMatchTheForm()
     {
         TstBaseForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, m_context);
         QVERIFY_THROWS_EXCEPTION(Kav::LayoutError, loader.applyText("object f: TOtherForm\nend\n", "a.kfm"));
     }
 
     void unreadableFileIsAnErrorNamingIt()
     {
         TstBaseForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, m_context);
         try {
             loader.apply("/nonexistent/layout.kfm");
             QFAIL("no error");
@@ -200,7 +203,7 @@ end
     void laterFilesChangeInheritedComponents()
     {
         TstDerivedForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, m_context);
         loader.applyText("object frmBase: TstBaseForm\n  object part: TPart\n    Caption = 'base'\n"
                          "    Count = 1\n  end\nend\n",
                          "base.kfm");
@@ -219,7 +222,7 @@ end
     void inheritedComponentMustKeepItsClass()
     {
         TstBaseForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, m_context);
         loader.applyText("object f: TstBaseForm\n  object part: TPart\n  end\nend\n", "base.kfm");
         try {
             loader.applyText("object f: TstBaseForm\n  inherited part: TLabel\n  end\nend\n", "over.kfm");
@@ -234,7 +237,7 @@ end
     {
         Kav::ClientCoreContext context; // the handlers run as its commands
         TstDerivedForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, context);
         loader.applyText("object frmBase: TstBaseForm\n  object part: TPart\n    OnClick = partClick\n"
                          "    OnChange = FormCreate\n  end\nend\n",
                          "base.kfm");

@@ -2,6 +2,7 @@
 // the names of a form's components while a layout is applied, and answers of the meta-object
 // system by name. Each must answer exactly what the search it replaces answered.
 #include "ClassRegistry.h"
+#include "ClientCoreContext.h"
 #include "ComponentNames.h"
 #include "LayoutError.h"
 #include "LayoutLoader.h"
@@ -44,6 +45,8 @@ class TstLayoutLookups : public QObject
 {
     Q_OBJECT
 
+    // The client the layouts' components are created in.
+    Kav::ClientCoreContext context;
     QObject* form = nullptr;
 
 private slots:
@@ -146,7 +149,7 @@ private slots:
     {
         QFETCH(QString, body);
         (new QObject(form))->setObjectName("taken");
-        Kav::LayoutLoader loader(form);
+        Kav::LayoutLoader loader(form, context);
         try {
             loader.applyText("object f: TstForm\n" + body + "end\n", "names.kfm");
             QFAIL("the layout was accepted");
@@ -157,7 +160,7 @@ private slots:
 
     void componentsAreFoundAfterTheLayoutAsBefore()
     {
-        Kav::LayoutLoader loader(form);
+        Kav::LayoutLoader loader(form, context);
         loader.applyText("object f: TstForm\n  object a: TCompound\n  end\nend\n", "names.kfm");
         // Outside an application the loader searches the form itself, which may have changed.
         form->findChild<QObject*>("a")->setObjectName("renamed");

@@ -24,21 +24,33 @@ private:
         const auto count = reinterpret_cast<int (*)()>(probe.resolve("CallCount"));
         return count ? count() : -1;
     }
+    // The context the package held when its entry last ran.
+    static const Kav::ClientContext* contextAtEntry()
+    {
+        QLibrary probe(QStringLiteral(TEST_PACKAGE_DIR "/PkgHostTest"));
+        const auto held = reinterpret_cast<const Kav::ClientContext* (*)()>(probe.resolve("ContextAtEntry"));
+        return held ? held() : nullptr;
+    }
 
 private slots:
     void entryIsCalledEachTimeAndPackageStaysLoaded()
     {
         const int before = callCount();
+        TestClientContext first;
         {
-            PackageLoader loader(QStringLiteral(TEST_PACKAGE_DIR));
+            PackageLoader loader(first.context(), QStringLiteral(TEST_PACKAGE_DIR));
             loader.callEntry(QStringLiteral("PkgHostTest"), "IniProc");
             loader.callEntry(QStringLiteral("PkgHostTest"), "IniProc");
             QVERIFY(loader.isLoaded(QStringLiteral("PkgHostTest")));
+            QCOMPARE(contextAtEntry(), &first.context());
         }
-        // A second loader reaches the same, still loaded, package: its count went on.
-        PackageLoader again(QStringLiteral(TEST_PACKAGE_DIR));
+        // A second loader reaches the same, still loaded, package: its count went on, and the
+        // entry works for the second loader's client.
+        TestClientContext second;
+        PackageLoader again(second.context(), QStringLiteral(TEST_PACKAGE_DIR));
         again.callEntry(QStringLiteral("PkgHostTest"), "IniProc");
         QCOMPARE(callCount(), before + 3);
+        QCOMPARE(contextAtEntry(), &second.context());
     }
 
     void failuresCarryTheReason_data()
@@ -70,7 +82,8 @@ private slots:
         QFETCH(QString, package);
         QFETCH(QString, entry);
         QFETCH(QString, reasonContains);
-        PackageLoader loader(QStringLiteral(TEST_PACKAGE_DIR));
+        TestClientContext context;
+        PackageLoader loader(context.context(), QStringLiteral(TEST_PACKAGE_DIR));
         try {
             loader.callEntry(package, entry.toLatin1().constData());
             QFAIL("the call should have failed");
@@ -120,7 +133,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(manifest);
         }
-        PackageLoader loader(dir.path(), HostInterface{2, 3});
+        TestClientContext context;
+        PackageLoader loader(context.context(), dir.path(), HostInterface{2, 3});
         QString message;
         try {
             loader.callEntry(package, "IniProc");

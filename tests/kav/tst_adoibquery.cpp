@@ -292,8 +292,9 @@ private slots:
     {
         QFETCH(QString, className);
         Kav::registerDataClasses();
+        Kav::ClientCoreContext context;
         QObject owner;
-        QObject* object = Kav::ClassRegistry::instance().create(className, &owner);
+        QObject* object = Kav::ClassRegistry::instance().create(className, &owner, context);
         QVERIFY(object);
         QCOMPARE(QString::fromLatin1(object->metaObject()->className()), className);
     }

@@ -21,6 +21,18 @@ std::unique_ptr<Kav::CallWaitView> noPanel(const QString&, const std::function<v
 }
 } // namespace
 
+// A form's handler that warns, then fails.
+class TstWarningForm : public QObject
+{
+    Q_OBJECT
+public:
+    Q_INVOKABLE void btnClick(QObject*)
+    {
+        Consiste::MensErro(QStringLiteral("Aviso."), false);
+        throw Kav::Exception(QStringLiteral("Falhou."));
+    }
+};
+
 class TstClientContext : public QObject
 {
     Q_OBJECT
@@ -57,6 +69,31 @@ private slots:
         // The outer context shows its own errors again: nothing of the inner one is left behind.
         Kav::runHandler([] { throw Kav::Exception("Depois."); });
         QCOMPARE(outer.dialogs().shownMessages(), QStringList{"Depois."});
+    }
+
+    // A handler bound for a client runs as that client's command whichever client is current (two
+    // hosts' clients, a test inside a running host): what it shows and the error that ends it
+    // reach its own dialogs, and the current client is put back after it.
+    void handlerRunsAsItsOwnClientsCommand_data()
+    {
+        QTest::addColumn<bool>("boundToEarlier");
+        QTest::addRow("bound to the earlier client") << true;
+        QTest::addRow("bound to the current client") << false;
+    }
+    void handlerRunsAsItsOwnClientsCommand()
+    {
+        QFETCH(bool, boundToEarlier);
+        TestClientContext earlier;
+        TestClientContext later;
+        TestClientContext& own = boundToEarlier ? earlier : later;
+        TestClientContext& other = boundToEarlier ? later : earlier;
+        QObject button;
+        TstWarningForm form;
+        Kav::bindEvent(&button, "OnClick", &form, "btnClick", &own.context());
+        QVERIFY(Kav::fireEvent(&button, "OnClick", Q_ARG(QObject*, &button)));
+        QCOMPARE(own.dialogs().shownMessages(), (QStringList{"Aviso.", "Falhou."}));
+        QVERIFY(other.dialogs().shownMessages().isEmpty());
+        QCOMPARE(&Kav::ClientContext::current(), &later.context());
     }
 
     // The host's database module is the context's own: dtmDBGeral reaches the current one, and

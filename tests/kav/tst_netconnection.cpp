@@ -166,7 +166,8 @@ void TestNetConnection::cleanup()
 void TestNetConnection::layoutsCreateItByClassName()
 {
     Kav::registerNetClasses();
-    std::unique_ptr<QObject> created(Kav::ClassRegistry::instance().create("TNetConnection", nullptr));
+    std::unique_ptr<QObject> created(
+        Kav::ClassRegistry::instance().create("TNetConnection", nullptr, *m_context));
     auto* connection = qobject_cast<TNetConnection*>(created.get());
     QVERIFY(connection);
     QVERIFY(connection->setProperty("ServerName", "Zve41300.rdmNutriCard"));
@@ -174,6 +175,16 @@ void TestNetConnection::layoutsCreateItByClassName()
     QCOMPARE(connection->ServerName(), QString("Zve41300.rdmNutriCard"));
     QVERIFY(!connection->ThrowException());
     QVERIFY(!connection->property("Connected").toBool());
+
+    // A layout's connection works for the client the layout is loaded for, even while another
+    // client is current.
+    Kav::ServerAccess own;
+    own.token = QStringLiteral("cliente-um");
+    m_context->setServerAccess(own);
+    const Kav::ClientCoreContext later;
+    std::unique_ptr<QObject> ofOwnClient(
+        Kav::ClassRegistry::instance().create("TNetConnection", nullptr, *m_context));
+    QCOMPARE(qobject_cast<TNetConnection*>(ofOwnClient.get())->AccessToken(), own.token);
 }
 
 void TestNetConnection::beforeConnectFiresOnEveryConnectAndSetsTheAddress()

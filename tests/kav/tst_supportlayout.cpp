@@ -81,7 +81,7 @@ private slots:
     {
         TestClientContext context;
         TstLookupForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, context.context());
         loader.applyText(QString::fromUtf8(kLayout), "teste.kfm");
         auto* button = form.findChild<TBtnPesquisa*>("btpTeste");
         auto* edit = form.findChild<QLineEdit*>("edtCodigo");
@@ -115,8 +115,9 @@ private slots:
     void eventsTheWidgetsDoNotFireAreRefused()
     {
         QFETCH(QString, component);
+        Kav::ClientCoreContext context;
         TstLookupForm form;
-        Kav::LayoutLoader loader(&form);
+        Kav::LayoutLoader loader(&form, context);
         QVERIFY_THROWS_EXCEPTION(
             Kav::LayoutError, loader.applyText("object f: TstLookupForm\n  " + component + "end\n", "x.kfm"));
     }

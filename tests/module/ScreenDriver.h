@@ -32,6 +32,8 @@ public:
     {
         dialogs().clearMessages();
         dialogs().clearAnswers();
+        // The test's context, handed to the package as the host hands its own.
+        AttachClientContext(&Kav::ClientContext::current());
         Cli_Zve41300::CriaNutriCard();
         TfrmNutriCard* form = Cli_Zve41300::frmNutriCard;
         if (form && !QTest::qWaitForWindowActive(form))

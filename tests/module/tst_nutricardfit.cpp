@@ -103,7 +103,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.size(), size);
 
-        Frm::createForm(frmNutriCard, Cli_Zve41300::unit);
+        Frm::createForm(frmNutriCard, context.context(), Cli_Zve41300::unit);
         QVERIFY(frmNutriCard);
         const auto closeForm = qScopeGuard([] {
             if (frmNutriCard)

@@ -67,7 +67,7 @@ private slots:
     {
         context.emplace(DemoDatabase::centralSession());
         database->openShared();
-        Frm::createForm(frmNutriCard, Cli_Zve41300::unit);
+        Frm::createForm(frmNutriCard, context->context(), Cli_Zve41300::unit);
         form = frmNutriCard;
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -511,7 +511,7 @@ private slots:
         form->Close();
         QTRY_VERIFY(!frmNutriCard);
         TfrmNutriCard* second = nullptr;
-        Frm::createForm(second, Cli_Zve41300::unit);
+        Frm::createForm(second, context->context(), Cli_Zve41300::unit);
         frmNutriCard = second;
         QVERIFY(second->chbOpcao->isEnabled());
         second->hide();

@@ -110,7 +110,7 @@ class TstNutriCardLayoutPaths : public QObject
 {
     Q_OBJECT
 
-    TestClientContext context; // the forms read their session and dialogs from it
+    TestClientContext context; // the forms work for it: its session and dialogs
     std::unique_ptr<LayoutsOnly> kept;
     std::unique_ptr<LayoutsOnly> fresh;
     QSet<QByteArray> events;
@@ -119,10 +119,10 @@ private slots:
     void initTestCase()
     {
         Frm::registerAllClasses();
-        kept = std::make_unique<LayoutsOnly>(Cli_Zve41300::unit);
-        fresh = std::make_unique<LayoutsOnly>(Cli_Zve41300::unit);
-        Kav::LayoutLoader keptLoader(kept.get());
-        Kav::LayoutLoader freshLoader(fresh.get());
+        kept = std::make_unique<LayoutsOnly>(context.context(), Cli_Zve41300::unit);
+        fresh = std::make_unique<LayoutsOnly>(context.context(), Cli_Zve41300::unit);
+        Kav::LayoutLoader keptLoader(kept.get(), context.context());
+        Kav::LayoutLoader freshLoader(fresh.get(), context.context());
         for (const QString& file : kept->layoutFiles()) {
             QVERIFY(Kav::ParsedLayouts::isCached(file));
             Kav::ParsedLayouts::parse(file); // kept before the form is built, whatever ran first

@@ -84,6 +84,8 @@ private slots:
     void init()
     {
         context.emplace(DemoDatabase::centralSession());
+        // As the host does before it calls the entry.
+        AttachClientContext(&context->context());
         database->openShared();
     }
 
@@ -91,6 +93,7 @@ private slots:
     {
         closeScreen();
         QVERIFY(!boIdCriado);
+        AttachClientContext(nullptr);
         context.reset();
     }
 
@@ -180,7 +183,8 @@ private slots:
     {
         TstRefusingNutriCard::created = 0;
         const auto refusing = [] {
-            Frm::createFormOf<TstRefusingNutriCard>(frmNutriCard, Cli_Zve41300::unit);
+            Frm::createFormOf<TstRefusingNutriCard>(frmNutriCard, *Cli_Zve41300::hostContext,
+                                                    Cli_Zve41300::unit);
         };
         Cli_Zve41300::CriaNutriCard(refusing);
         QCOMPARE(TstRefusingNutriCard::created, 1);
@@ -197,7 +201,10 @@ private slots:
 
     void failedCreationLeavesNoFormAndReachesOnlyTheMessages()
     {
-        const auto failing = [] { Frm::createFormOf<TstFailingNutriCard>(frmNutriCard, Cli_Zve41300::unit); };
+        const auto failing = [] {
+            Frm::createFormOf<TstFailingNutriCard>(frmNutriCard, *Cli_Zve41300::hostContext,
+                                                   Cli_Zve41300::unit);
+        };
         QVERIFY_THROWS_EXCEPTION(Kav::Exception, Cli_Zve41300::CriaNutriCard(failing));
         QVERIFY(!frmNutriCard);
         QVERIFY(!boIdCriado);
@@ -235,7 +242,7 @@ private slots:
         QCOMPARE(area->subWindowList().size(), 1);
 
         // A stray form of the same class closing does not make the module forget the live one.
-        auto* stray = new TfrmNutriCard(Cli_Zve41300::unit);
+        auto* stray = new TfrmNutriCard(context->context(), Cli_Zve41300::unit);
         stray->create();
         QCOMPARE(frmNutriCard, first);
         stray->Close();

@@ -358,7 +358,7 @@ void TstQrCupsPrinter::jobHasThePagesAndPaperOfThePdf()
     QVERIFY(!layout.isEmpty());
     // A person at the screen: the print dialog itself shows.
     Kav::ClientContext context(std::make_unique<Kav::GuiDialogService>());
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(context);
     dialog.setConnectionName(kConnection);
     dialog.LoadFromFile(layout);
 

@@ -157,8 +157,8 @@ void TstQrDialog::registeredForLayouts()
 {
     Qr::registerReportClasses();
     QObject parent;
-    QObject* created =
-        Kav::ClassRegistry::instance().create(QStringLiteral("TReportDesignerDialog"), &parent);
+    QObject* created = Kav::ClassRegistry::instance().create(QStringLiteral("TReportDesignerDialog"), &parent,
+                                                             m_context->context());
     QVERIFY(qobject_cast<TReportDesignerDialog*>(created));
     QCOMPARE(created->parent(), &parent);
     QVERIFY(
@@ -169,7 +169,7 @@ void TstQrDialog::registeredForLayouts()
 
 void TstQrDialog::parametersReachQueryOnlyAsValues()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     m_form.name = kHostile;
     const QString out = m_dir.filePath(QStringLiteral("hostile.txt"));
@@ -185,7 +185,7 @@ void TstQrDialog::parametersReachQueryOnlyAsValues()
 
 void TstQrDialog::unassignedParameterIsNull()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     m_form.name = QString(); // empty text: NULL, which matches no name
     const QString out = m_dir.filePath(QStringLiteral("null.txt"));
@@ -197,7 +197,7 @@ void TstQrDialog::unassignedParameterIsNull()
 
 void TstQrDialog::handlerCancelEndsWithoutOutput()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     m_form.cancel = true;
     const QString out = m_dir.filePath(QStringLiteral("cancel.pdf"));
@@ -212,7 +212,7 @@ void TstQrDialog::handlerCancelEndsWithoutOutput()
 
 void TstQrDialog::printToFileAnswerFiresAfterPrint()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     const QString out = m_dir.filePath(QStringLiteral("printed.pdf"));
     dialogs().queueAnswer(Kav::DialogKind::File, out);
@@ -224,7 +224,7 @@ void TstQrDialog::printToFileAnswerFiresAfterPrint()
 
 void TstQrDialog::cancelledPrintFiresNothing()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     dialogs().queueAnswer(Kav::DialogKind::File, QStringLiteral("cancel"));
     QVERIFY(!dialog.Print());
@@ -233,7 +233,7 @@ void TstQrDialog::cancelledPrintFiresNothing()
 
 void TstQrDialog::previewClosesThenFiresAfterPreview()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     dialogs().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("close"));
     QVERIFY(dialog.Preview());
@@ -244,7 +244,7 @@ void TstQrDialog::previewClosesThenFiresAfterPreview()
 
 void TstQrDialog::previewPrintButtonPrints()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     const QString out = m_dir.filePath(QStringLiteral("from-preview.pdf"));
     dialogs().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("print"));
@@ -286,7 +286,7 @@ void TstQrDialog::saveAsChoosesOutputByFileType()
     QFETCH(QString, written);
     QFETCH(QByteArray, start);
     QTemporaryDir dir;
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     dialogs().queueAnswer(Kav::DialogKind::File, dir.filePath(answer));
     QCOMPARE(dialog.SaveAs(), !written.isEmpty());
@@ -303,7 +303,7 @@ void TstQrDialog::saveAsChoosesOutputByFileType()
 void TstQrDialog::saveAsTextWritesText()
 {
     QTemporaryDir dir;
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     // Only text is offered: another ending is part of the name.
     dialogs().queueAnswer(Kav::DialogKind::File, dir.filePath(QStringLiteral("r.csv")));
@@ -319,7 +319,7 @@ void TstQrDialog::saveAsTextWritesText()
 
 void TstQrDialog::faultOnItsOwnIsShownInsideHandlerPassesOn()
 {
-    TReportDesignerDialog empty;
+    TReportDesignerDialog empty(m_context->context());
     QVERIFY(!empty.Print());
     QCOMPARE(dialogs().shownMessages(), QStringList(QStringLiteral("Nenhum relatório foi carregado.")));
 
@@ -337,7 +337,7 @@ void TstQrDialog::faultOnItsOwnIsShownInsideHandlerPassesOn()
 
 void TstQrDialog::cancelledProgressEndsQuietly()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     int steps = 0;
     dialog.setProgressHandler([&](const QString&, int, int) { return ++steps < 2; });
@@ -349,7 +349,7 @@ void TstQrDialog::cancelledProgressEndsQuietly()
 
 void TstQrDialog::editSavesToUserFolder()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
     QVERIFY(dialog.Edit());
@@ -408,7 +408,7 @@ void TstQrDialog::editorDeclaresQueryParameters()
 
 void TstQrDialog::editTrialPreviewKeepsDataUntilEditorCloses()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("preview"));
     dialogs().queueAnswer(Kav::DialogKind::Preview, QStringLiteral("close"));
@@ -419,7 +419,7 @@ void TstQrDialog::editTrialPreviewKeepsDataUntilEditorCloses()
 
 void TstQrDialog::setupPageKeepsSetupInUserCopy()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     ReportLayout small = dialog.Layout();
     small.summary->height = 5;
@@ -435,7 +435,7 @@ void TstQrDialog::setupPageKeepsSetupInUserCopy()
 
 void TstQrDialog::setupPageRefusesPageTooSmall()
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     // The 200 mm summary fits a portrait A4 page, not a landscape one.
     dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("A4 landscape 10 10 10 10"));
@@ -459,7 +459,7 @@ void TstQrDialog::newReportTakesFreeCode()
     session.reportsDir = shared.path();
     Kavenso::SetSession(session);
 
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("Cardápio especial"));
     dialogs().queueAnswer(Kav::DialogKind::Question, QStringLiteral("save"));
@@ -531,7 +531,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 
 QString TstQrDialog::failureOf(const QString& action)
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog);
     const QString layouts = m_dir.filePath(QStringLiteral("falhas"));
     QDir().mkpath(layouts);

@@ -328,7 +328,7 @@ void TstQrScreenLayouts::cleanupTestCase()
 QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& criteria,
                                 const QString& connection)
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     Screen screen;
     screen.criteria = criteria;
     loadLayout(dialog, screen, layoutCode, connection);
@@ -783,7 +783,7 @@ Criteria allNutrients()
 QString TstQrScreenLayouts::saved(const QString& layoutCode, const Criteria& criteria,
                                   const QString& fileName, const QString& connection)
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     Screen screen;
     screen.criteria = criteria;
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &screen, "rpddPadraoBeforeGetQueryParams");
@@ -1210,7 +1210,7 @@ void TstQrScreenLayouts::yearKeepsHeadingsWithTheirRows()
     QFETCH(QString, layout);
     QFETCH(QString, key);
     QFETCH(QString, heading);
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     Screen screen;
     screen.criteria = {key, PreparedReportFixture::YearLast, true, {}, true};
     loadLayout(dialog, screen, layout);
@@ -1295,7 +1295,7 @@ void TstQrScreenLayouts::yearLaidOutPageByPageEqualsOneShot()
     QFETCH(QString, layout);
     QFETCH(QString, key);
     QFETCH(QStringList, extraNutrients);
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     Screen screen;
     screen.criteria = {
         key, extraNutrients.isEmpty() ? PreparedReportFixture::YearLast : QDate(2025, 3, 4), true, {}, true};
@@ -1345,7 +1345,7 @@ void TstQrScreenLayouts::previewOfAYearPrintsEveryPageWithItsCount()
         QSKIP("pdftotext (poppler-utils) is not installed");
     }
     auto& dialogs = m_context->dialogs();
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     Screen screen;
     screen.criteria = {PreparedReportFixture::YearDishKey, PreparedReportFixture::YearLast, true, {}, true};
     loadLayout(dialog, screen, QStringLiteral("01"));
@@ -1374,7 +1374,7 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
             QFAIL("pdftotext (poppler-utils) is missing");
         QSKIP("pdftotext (poppler-utils) is not installed");
     }
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     Screen screen;
     screen.criteria = {PreparedReportFixture::DishKey, QDate(2025, 3, 4), true, {}, true};
     loadLayout(dialog, screen, QStringLiteral("01"));
@@ -1402,7 +1402,7 @@ void TstQrScreenLayouts::printedPdfHasDishesAndDayTotal()
 QString TstQrScreenLayouts::printedText(const QString& layoutCode, const Criteria& criteria,
                                         const QString& pdf)
 {
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     Screen screen;
     screen.criteria = criteria;
     loadLayout(dialog, screen, layoutCode);
@@ -1447,7 +1447,7 @@ void TstQrScreenLayouts::optionListFollowsEachBlockOfNutrients()
     QVERIFY2(copied.isEmpty(), qPrintable(copied));
     Criteria criteria = kWeeks;
     criteria.nutrients += PreparedReportFixture::extraNutrients().mid(0, 2);
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     Screen screen;
     screen.criteria = criteria;
     loadLayout(dialog, screen, QStringLiteral("04"));

@@ -108,7 +108,7 @@ private slots:
         QTemporaryDir userDir;
         // A person edits: the editor itself shows.
         Kav::ClientContext person(std::make_unique<Kav::GuiDialogService>());
-        TReportDesignerDialog dialog;
+        TReportDesignerDialog dialog(person);
         dialog.setUserReportsDir(userDir.path());
         dialog.LoadFromFile(standard);
 
@@ -178,7 +178,7 @@ private slots:
         Kavenso::Session session = Kavenso::CurrentSession();
         session.reportsDir = standardDir.path();
         Kavenso::SetSession(session);
-        TReportDesignerDialog dialog;
+        TReportDesignerDialog dialog(person);
         dialog.setUserReportsDir(userDir.path());
         dialog.LoadFromFile(userDir.filePath(name));
         bool restored = false;

@@ -29,8 +29,8 @@ QString tableRow(const Component& component)
 } // namespace
 
 BindingWriter::BindingWriter(const QString& formClass, const QStringList& sources,
-                             const QList<Component>& components)
-    : m_formClass(formClass), m_sources(sources), m_components(components)
+                             const QList<Component>& components, const QList<Handler>& handlers)
+    : m_formClass(formClass), m_sources(sources), m_components(components), m_handlers(handlers)
 {}
 
 QString BindingWriter::headerFileName() const
@@ -101,6 +101,24 @@ QString BindingWriter::bindStatements() const
     return text;
 }
 
+// One declaration per handler the form's own layouts bind: `override` where a base form's
+// layouts bind it too (the base class declares it virtual), `virtual` otherwise, so that a screen
+// deriving from the form replaces it in the same checked way. The form defines each: one the
+// layouts name and the form does not define fails the link, one defined under another name fails
+// to compile.
+QString BindingWriter::handlersMacro() const
+{
+    QString text = QStringLiteral("#define KAVLAYOUT_%1_HANDLERS").arg(m_formClass);
+    for (const Handler& handler : m_handlers) {
+        if (!handler.own)
+            continue;
+        const QString declaration = handler.base ? QStringLiteral("Q_INVOKABLE void %1(%2) override;")
+                                                 : QStringLiteral("Q_INVOKABLE virtual void %1(%2);");
+        text += QStringLiteral(" \\\n    ") + declaration.arg(handler.name, handler.parameters);
+    }
+    return text + QLatin1Char('\n');
+}
+
 QString BindingWriter::header() const
 {
     QString declarations;
@@ -112,12 +130,18 @@ QString BindingWriter::header() const
                "// %2, and the code that binds them once the layouts are applied. Edit the layouts.\n"
                "\n"
                "#include \"LayoutComponent.h\"\n"
+               "#include \"TCloseAction.h\"\n"
                "\n"
                "#include <array>\n"
                "#include <string_view>\n"
+               "#include <QtGlobal>\n"
                "\n"
                "class QObject;\n"
                "%3\n"
+               "// The handlers these layouts bind the form's events to, declared once: the form's\n"
+               "// class puts `KAVLAYOUT_<form>_HANDLERS;` in its body (where the parameters' types are\n"
+               "// known: TParams...) and defines each.\n"
+               "%8\n"
                "namespace KavLayout {\n"
                "\n"
                "struct %4\n"
@@ -132,7 +156,7 @@ QString BindingWriter::header() const
                "\n"
                "} // namespace KavLayout\n")
         .arg(m_sources.join(QLatin1String(", ")), m_formClass, declarations, structName(),
-             memberDeclarations(), layoutTable(), constantDeclarations());
+             memberDeclarations(), layoutTable(), constantDeclarations(), handlersMacro());
 }
 
 QString BindingWriter::source() const

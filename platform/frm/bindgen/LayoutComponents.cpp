@@ -1,5 +1,6 @@
 #include "LayoutComponents.h"
 
+#include "HandlerSignatures.h"
 #include "LayoutError.h"
 
 namespace KavBind {
@@ -18,11 +19,18 @@ const QStringList kConstantProperties = {QStringLiteral("ServerName")};
 
 const QString kNoAlignment = QStringLiteral("alNone");
 
+// As the layout loader tells an event from a property: "On" and a capital.
+bool isEventName(const QString& name)
+{
+    return name.size() > 2 && name.startsWith(QLatin1String("On")) && name.at(2).isUpper();
+}
+
 } // namespace
 
 void LayoutComponents::add(const Kav::LayoutNode& root, const QString& fileName, bool own)
 {
     m_fileName = fileName;
+    addHandlers(root, own);
     // The root is the form itself, whose name a screen changes: its children have no parent name.
     for (const Kav::LayoutNode& child : root.children)
         addNode(child, QString(), own);
@@ -30,6 +38,7 @@ void LayoutComponents::add(const Kav::LayoutNode& root, const QString& fileName,
 
 void LayoutComponents::addNode(const Kav::LayoutNode& node, const QString& parent, bool own)
 {
+    addHandlers(node, own);
     if (isDataSetPart(node.className))
         return;
     if (!m_components.contains(node.name)) {
@@ -67,6 +76,37 @@ void LayoutComponents::applyProperties(const Kav::LayoutNode& node)
         else if (kConstantProperties.contains(property.name))
             component.constants.insert(property.name, value.toString());
     }
+}
+
+void LayoutComponents::addHandlers(const Kav::LayoutNode& node, bool own)
+{
+    for (const Kav::LayoutProperty& property : node.properties) {
+        if (!isEventName(property.name) || !property.value.isIdentifier())
+            continue; // the loader refuses what is not a handler's name
+        const std::optional<QString> parameters = handlerParameters(property.name);
+        if (!parameters)
+            throw Kav::LayoutError(m_fileName, property.line,
+                                   QStringLiteral("no component fires an event %1").arg(property.name));
+        const QString name = property.value.identifier();
+        if (!m_handlers.contains(name)) {
+            m_handlerOrder.append(name);
+            m_handlers.insert(name, Handler{name, *parameters, false, false});
+        }
+        Handler& handler = m_handlers[name];
+        if (handler.parameters != *parameters)
+            throw Kav::LayoutError(m_fileName, property.line,
+                                   QStringLiteral("handler %1 is bound to events of different kinds (%2; %3)")
+                                       .arg(name, handler.parameters, *parameters));
+        (own ? handler.own : handler.base) = true;
+    }
+}
+
+QList<Handler> LayoutComponents::handlers() const
+{
+    QList<Handler> handlers;
+    for (const QString& name : m_handlerOrder)
+        handlers.append(m_handlers.value(name));
+    return handlers;
 }
 
 QList<Component> LayoutComponents::all() const

@@ -95,7 +95,8 @@ int main(int argc, char* argv[])
         if (parser.isSet(construction))
             writeFiles(dir, KavBind::ConstructionWriter(parser.value(form), sources, components.all()));
         else
-            writeFiles(dir, KavBind::BindingWriter(parser.value(form), sources, components.all()));
+            writeFiles(dir, KavBind::BindingWriter(parser.value(form), sources, components.all(),
+                                                   components.handlers()));
     } catch (const Kav::Exception& error) {
         err << "kavbind: " << error.message() << '\n';
         return 1;

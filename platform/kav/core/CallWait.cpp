@@ -10,12 +10,20 @@ namespace Kav {
 
 namespace {
 
+// Process-wide, as the user-interface thread is: a wait runs a modal loop on that thread, so a
+// process has at most one wait showing a panel at a time, and the presenter is the visual
+// library's way of drawing it, installed by the client context that is current and put back when
+// that context ends (ClientContext). The wait is deep inside a remote call whose signature the
+// screen's contract fixes, with no object between the two to carry a context.
 CallWaitPresenter& presenter()
 {
     static CallWaitPresenter current;
     return current;
 }
 
+// The innermost scope of the user-interface thread's stack: each CallAnswerHandling is an object
+// of a command's frame, and the wait that consults it runs deeper on the same stack, so the
+// scopes nest as the frames do, whatever client the command belongs to.
 CallAnswerHandling*& innermostHandling()
 {
     static CallAnswerHandling* current = nullptr;

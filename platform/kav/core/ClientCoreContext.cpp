@@ -37,4 +37,13 @@ ClientCoreContext* ClientCoreContext::currentOrNull()
     return currentContext();
 }
 
+ClientCoreContext::Activation::Activation(ClientCoreContext& context)
+    : m_previous(std::exchange(currentContext(), &context))
+{}
+
+ClientCoreContext::Activation::~Activation()
+{
+    currentContext() = m_previous;
+}
+
 } // namespace Kav

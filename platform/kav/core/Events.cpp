@@ -12,6 +12,7 @@
 
 #include <exception>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 namespace Kav {
@@ -22,20 +23,26 @@ struct Binding
 {
     QPointer<QObject> target;
     QByteArray handler;
+    // The client the target works for: current while its handler runs. Null for bindings made
+    // outside a client (a test's own).
+    ClientCoreContext* context;
 };
 
-// Bindings per source object; an entry goes when its source is destroyed. The table is shared by
-// every client context of the process: it is keyed by the source object, which is unique in the
-// process and belongs to one client's form, and it holds no state of a running command, so one
-// context never reads or changes another's entries. Each context keeps its own running command
-// (CommandState).
+// Bindings per source object; an entry goes when its source is destroyed. Process-wide, and
+// still no state shared between clients: it is keyed by the source object, which is unique in
+// the process and belongs to one client's form, and it holds no state of a running command, so
+// one context never reads or changes another's entries (a context holding them instead would
+// only add a look-up of the source's context to every event). Each context keeps its own running
+// command (CommandState).
 QHash<const QObject*, QHash<QByteArray, Binding>>& bindings()
 {
     static QHash<const QObject*, QHash<QByteArray, Binding>> table;
     return table;
 }
 
-// The current context's commands; none when the program made no context.
+// The current context's commands; none when the program made no context. Read from the current
+// context because Qt calls runFromQt back from its own frames (a signal, a focus change), which
+// carry nothing of ours.
 CommandState* activeCommands()
 {
     ClientCoreContext* context = ClientCoreContext::currentOrNull();
@@ -98,12 +105,13 @@ QByteArray signatureOf(const QByteArray& handler, std::initializer_list<const QG
 
 } // namespace
 
-void bindEvent(QObject* source, const QByteArray& event, QObject* target, const QByteArray& handler)
+void bindEvent(QObject* source, const QByteArray& event, QObject* target, const QByteArray& handler,
+               ClientCoreContext* context)
 {
     auto& table = bindings();
     if (!table.contains(source))
         QObject::connect(source, &QObject::destroyed, [source] { bindings().remove(source); });
-    table[source].insert(event, Binding{target, handler});
+    table[source].insert(event, Binding{target, handler, context});
 }
 
 void unbindEvent(QObject* source, const QByteArray& event)
@@ -156,12 +164,17 @@ bool fireEvent(QObject* source, const char* event, QGenericArgument a0, QGeneric
     const auto binding = it->constFind(QByteArray(event));
     if (binding == it->cend() || !binding->target)
         return false;
+    std::optional<ClientCoreContext::Activation> running;
+    if (binding->context)
+        running.emplace(*binding->context);
     invokeHandler(binding->target, binding->handler, a0, a1, a2, a3);
     return true;
 }
 
 void runHandler(const std::function<void()>& handler)
 {
+    // The current client's commands: a form's handlers make theirs current (fireEvent, the form's
+    // own entry points), and code that runs one without a form has no other to name.
     CommandState& state = ClientCoreContext::current().commands();
     if (state.handlerDepth > 0) {
         DepthGuard nested(state);

@@ -27,7 +27,12 @@
 
 namespace Kav {
 
-void bindEvent(QObject* source, const QByteArray& event, QObject* target, const QByteArray& handler);
+class ClientCoreContext;
+
+// `context` is the client `target` works for, current while the handler runs; null leaves the
+// current one.
+void bindEvent(QObject* source, const QByteArray& event, QObject* target, const QByteArray& handler,
+               ClientCoreContext* context = nullptr);
 void unbindEvent(QObject* source, const QByteArray& event);
 bool isEventBound(const QObject* source, const QByteArray& event);
 // "FormCreate"; empty when unbound.

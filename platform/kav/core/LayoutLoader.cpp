@@ -125,7 +125,7 @@ void LayoutLoader::addPropertyKind(PropertyKind kind)
     propertyKinds().append(std::move(kind));
 }
 
-LayoutLoader::LayoutLoader(QObject* root) : m_root(root) {}
+LayoutLoader::LayoutLoader(QObject* root, ClientCoreContext& context) : m_root(root), m_context(context) {}
 
 bool LayoutLoader::isLoading()
 {
@@ -216,7 +216,7 @@ QObject* LayoutLoader::createComponent(const LayoutNode& node, QObject* parent)
     if (!registry.contains(node.className))
         throw LayoutError(m_fileName, node.line,
                           QStringLiteral("unknown class %1 of component %2").arg(node.className, node.name));
-    QObject* object = registry.create(node.className, parent);
+    QObject* object = registry.create(node.className, parent, m_context);
     if (!object)
         throw LayoutError(m_fileName, node.line,
                           QStringLiteral("class %1 could not be created").arg(node.className));
@@ -276,7 +276,7 @@ void LayoutLoader::bindLayoutEvent(QObject* object, const LayoutProperty& proper
     if (!hasHandler(m_root, handler))
         throw Exception(QStringLiteral("unknown handler %1: %2 has no such method")
                             .arg(QString::fromLatin1(handler), layoutClassOf(m_root)));
-    bindEvent(object, property.name.toLatin1(), m_root, handler);
+    bindEvent(object, property.name.toLatin1(), m_root, handler, &m_context);
 }
 
 void LayoutLoader::writeProperty(QObject* object, const QString& name, const LayoutValue& value)

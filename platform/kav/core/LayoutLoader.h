@@ -1,7 +1,8 @@
 #pragma once
 // Builds and changes the components of a form (or any root object) from stored layout files.
 //
-// Classes come from Kav::ClassRegistry, properties are written through the meta-object system,
+// Classes come from Kav::ClassRegistry, created in the client context the loader is given (the
+// form's), properties are written through the meta-object system,
 // references to other components are resolved once the whole file is read, and "On..." events
 // are bound with Kav::bindEvent to the root's handlers by name. Several files may be applied
 // to one root in order; "inherited" components are changed, not created. Anything unknown (a
@@ -21,6 +22,7 @@
 
 namespace Kav {
 
+class ClientCoreContext;
 class LayoutLoader;
 
 // One property assignment offered to an extension.
@@ -44,7 +46,7 @@ public:
     // The dynamic property that records a created component's layout class name.
     static const char* const layoutClassProperty;
 
-    explicit LayoutLoader(QObject* root);
+    LayoutLoader(QObject* root, ClientCoreContext& context);
 
     // Applies a layout file (a path or a ":/resource", parsed once: Kav::ParsedLayouts).
     // Throws LayoutError.
@@ -78,6 +80,7 @@ private:
     void writeReference(QObject* object, const QMetaProperty& property, const QString& targetName);
 
     QPointer<QObject> m_root;
+    ClientCoreContext& m_context;
     // The root's named components while a file is applied, so that each name is not searched
     // for through every object of the form.
     ComponentNames m_names;

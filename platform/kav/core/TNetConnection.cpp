@@ -29,6 +29,7 @@ constexpr QEventLoop::ProcessEventsFlags kWaitFlags = QEventLoop::ExcludeUserInp
 // TCP handshake) is passed over for the next one after this long.
 constexpr int kAliveProbeMs = 3000;
 
+// A connection made by code, not by a layout, is given no context: kavcall's, a test's.
 Kav::ServerAccess currentAccess()
 {
     const Kav::ClientCoreContext* context = Kav::ClientCoreContext::currentOrNull();
@@ -37,11 +38,16 @@ Kav::ServerAccess currentAccess()
 
 } // namespace
 
-TNetConnection::TNetConnection(QObject* parent)
+TNetConnection::TNetConnection(QObject* parent) : TNetConnection(currentAccess(), parent) {}
+
+TNetConnection::TNetConnection(const Kav::ClientCoreContext& context, QObject* parent)
+    : TNetConnection(context.serverAccess(), parent)
+{}
+
+TNetConnection::TNetConnection(const Kav::ServerAccess& access, QObject* parent)
     : QObject(parent), m_socket(new QSslSocket(this)),
       m_buffer(std::make_unique<Kav::Rpc::RpcLineBuffer>(kAnswerLineCap))
 {
-    const Kav::ServerAccess access = currentAccess();
     m_accessToken = access.token;
     m_trustedCertificate = access.trustedCertificate;
     m_callTimeoutMs = access.callTimeoutMs;

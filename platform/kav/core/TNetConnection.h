@@ -18,6 +18,9 @@
 
 class QSslSocket;
 
+namespace Kav {
+class ClientCoreContext;
+}
 namespace Kav::Rpc {
 class RpcLineBuffer;
 }
@@ -40,8 +43,10 @@ public:
     static constexpr int kDefaultCallTimeoutMs = Kav::ServerAccess::kDefaultCallTimeoutMs;
     static constexpr int kDefaultConnectTimeoutMs = 10000;
 
-    // Starts with the current client context's access to its server (token, certificate, call
-    // timeout), or the built-in defaults in a program that made no context.
+    // Starts with the access to the server of the client it works for (token, certificate, call
+    // timeout): the one given (a form's layout gives its own), or the current client's, or the
+    // built-in defaults in a program that made no context (kavcall).
+    TNetConnection(const Kav::ClientCoreContext& context, QObject* parent);
     explicit TNetConnection(QObject* parent = nullptr);
     ~TNetConnection() override;
 
@@ -94,6 +99,8 @@ signals:
     void answerArrived();
 
 private:
+    TNetConnection(const Kav::ServerAccess& access, QObject* parent);
+
     // Tries the servers the host names, in order (ServerList); a call in flight is never sent
     // again elsewhere: only the next connect moves on to a server that is up.
     bool connectNow();

@@ -2,6 +2,8 @@
 
 #include "ClientCoreContext.h"
 
+// The current client's: the module's functions are called by name by the screens' code, with no
+// object to reach a context through.
 Kav::DatabaseModule& dtmDBGeral::module()
 {
     return Kav::ClientCoreContext::current().database();
