@@ -17,6 +17,7 @@
 
 #include "PageModel.h"
 #include "ReportLayout.h"
+#include "ReportRun.h"
 #include "ReportSnapshot.h"
 
 #include <functional>
@@ -27,6 +28,9 @@
 
 namespace Kav {
 class ClientContext;
+}
+namespace Qr {
+class ReportRenderer;
 }
 class QSqlDatabase;
 class QWidget;
@@ -100,16 +104,14 @@ public:
 private:
     // Fills the query's parameters through OnBeforeGetQueryParams; none when the handler cancels.
     std::optional<TParams> askParams();
-    // Asks the parameters and reads the rows of every part, under the progress window it sets up;
-    // none when the handler or the user cancelled.
-    std::optional<Qr::ReportSnapshot> readData(Progress& progress);
-    // Writes the rows of the layout's data export to a CSV file.
-    bool exportData(const QString& fileName);
-    // Writes the workbook: the data export's rows (or the query's) and the first page's heading.
-    bool exportSpreadsheet(const QString& fileName);
+    // Asks the parameters and sets up the run under the progress window it opens; none when the
+    // handler cancelled or the user declined a layout that would leave chosen values out.
+    std::optional<Qr::ReportRun> startRun(Progress& progress);
+    QString unprintedQuestion(const Qr::UnprintedValues& unprinted) const;
 
     QSqlDatabase database() const;
-    bool runRenderer(const QString& name, const Qr::PageModel& model, const QString& fileName);
+    // The printer or the preview on laid-out pages; the preview's print button prints them.
+    bool showInWindow(Qr::ReportRenderer& renderer, const Qr::PageModel& model);
     bool printModel(const Qr::PageModel& model);
     QString saveToUserFolder(const Qr::ReportLayout& layout, const QString& fileName);
     // A layout that cannot be read, said without its file's path and line.

@@ -14,6 +14,7 @@
 #include "PreparedReportFixture.h"
 #include "Qrddlgs.h"
 #include "ReportCatalog.h"
+#include "ReportRun.h"
 #include "TestClientContext.h"
 #include "TReportDesignerDialog.h"
 #include "ValueFormatter.h"
@@ -328,13 +329,17 @@ void TstQrScreenLayouts::cleanupTestCase()
 QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& criteria,
                                 const QString& connection)
 {
-    TReportDesignerDialog dialog;
+    // The run alone, as a tool would do it: no dialog, no window, no client context.
     Screen screen;
     screen.criteria = criteria;
-    loadLayout(dialog, screen, layoutCode, connection);
+    const ReportLayout layout = LayoutReader::readFile(
+        kReports + QLatin1Char('/') + ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode));
+    TParams params = layout.createParams();
+    bool cancel = false;
+    screen.rpddPadraoBeforeGetQueryParams(params, cancel);
     const QString out = m_dir.filePath(QStringLiteral("out.txt"));
-    if (!dialog.SaveToFile(out))
-        return QStringLiteral("(nothing written)");
+    ReportRun(QSqlDatabase::database(connection), layout, params, kPrintedAt)
+        .save(out, QStringLiteral("text"));
     return readText(out);
 }
 
