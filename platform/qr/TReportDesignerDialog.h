@@ -2,8 +2,9 @@
 // The report dialog of a report form: loads a .QR2 layout, asks the form for the query's
 // parameters (event OnBeforeGetQueryParams) and has Qr::ReportRun run it on the shared database,
 // lay the pages out once and send them to the output chosen: printer, preview, or a PDF, text,
-// CSV, HTML or workbook file. Its own part is the windows: dialogs, progress, printer, preview. The preview shows the first pages while the rest are laid out on a worker thread;
-// printing and files wait for the whole report. It also edits layouts and their page setup.
+// CSV, HTML or workbook file. Its own part is the windows: dialogs, progress, printer, preview.
+// The preview shows the first pages while the rest are laid out on a worker thread; printing
+// and files wait for the whole report. It also edits layouts and their page setup.
 //
 // Events (bound by a form's stored layout to its handlers by name):
 //   OnBeforeGetQueryParams(TParams& Params, bool& Cancel): before the query runs; each declared
