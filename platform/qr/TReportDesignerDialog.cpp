@@ -11,6 +11,7 @@
 #include "PageSetupDialog.h"
 #include "PreviewRenderer.h"
 #include "PrinterRenderer.h"
+#include "ReportCancelled.h"
 #include "ReportCatalog.h"
 #include "ReportEditorDialog.h"
 #include "ReportOutputs.h"
@@ -56,10 +57,18 @@ QString newLayoutQuery(const QSqlDatabase& db)
 
 // Runs a command through the handler dispatcher: called from a form's handler its faults pass
 // on to that handler; called on its own they are shown and the command reports nothing done.
+// The user's cancel (of a query, the layout or a file) is no fault: the command produced nothing,
+// and the form goes on to what follows (deleting the prepared data).
 bool command(const std::function<bool()>& body)
 {
     bool done = false;
-    Kav::runHandler([&] { done = body(); });
+    Kav::runHandler([&] {
+        try {
+            done = body();
+        } catch (const ReportCancelled&) {
+            done = false;
+        }
+    });
     return done;
 }
 
