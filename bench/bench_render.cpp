@@ -15,7 +15,7 @@
 #include "LayoutReader.h"
 #include "PageLayouter.h"
 #include "ReportData.h"
-#include "ReportRenderers.h"
+#include "ReportOutputs.h"
 
 #include <functional>
 #include <QAbstractTextDocumentLayout>
@@ -147,7 +147,7 @@ int main(int argc, char* argv[])
                 const PageModel model = PageLayouter::layOut(layout, data, params, {});
                 RenderTarget target;
                 target.fileName = folder.filePath(file);
-                ReportRenderers::create(renderer)->render(model, target);
+                ReportOutputs::createRenderer(renderer)->render(model, target);
                 return int(model.pages.size());
             });
         };

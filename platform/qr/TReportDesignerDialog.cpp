@@ -2,27 +2,22 @@
 
 #include "BackgroundLayout.h"
 #include "ClientContext.h"
-#include "DataCsvWriter.h"
 #include "DialogService.h"
 #include "Events.h"
 #include "KavException.h"
 #include "LayoutError.h"
 #include "LayoutReader.h"
 #include "LayoutWriter.h"
-#include "PageLayouter.h"
 #include "PageSetupDialog.h"
 #include "PreviewRenderer.h"
+#include "PrinterRenderer.h"
+#include "ReportCancelled.h"
 #include "ReportCatalog.h"
-#include "ReportData.h"
-#include "ReportDecimals.h"
 #include "ReportEditorDialog.h"
-#include "ReportHeading.h"
-#include "ReportQuery.h"
-#include "ReportRenderers.h"
+#include "ReportOutputs.h"
 #include "ReportRun.h"
 #include "SqlDialect.h"
 #include "SystemFailure.h"
-#include "XlsxWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,10 +53,18 @@ QString newLayoutQuery(const QSqlDatabase& db)
 
 // Runs a command through the handler dispatcher: called from a form's handler its faults pass
 // on to that handler; called on its own they are shown and the command reports nothing done.
+// The user's cancel (of a query, the layout or a file) is no fault: the command produced nothing,
+// and the form goes on to what follows (deleting the prepared data).
 bool command(const std::function<bool()>& body)
 {
     bool done = false;
-    Kav::runHandler([&] { done = body(); });
+    Kav::runHandler([&] {
+        try {
+            done = body();
+        } catch (const ReportCancelled&) {
+            done = false;
+        }
+    });
     return done;
 }
 
@@ -148,87 +151,64 @@ std::optional<TParams> TReportDesignerDialog::askParams()
     return params;
 }
 
-bool TReportDesignerDialog::exportData(const QString& fileName)
+std::optional<ReportRun> TReportDesignerDialog::startRun(Progress& progress)
 {
     const std::optional<TParams> params = askParams();
     if (!params)
-        return false;
-    const Progress progress = progressFor(Layout().title);
-    if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
-        return false;
-    DataCsvWriter::writeFile(ReportQuery::run(database(), Layout().exportQuery, *params), fileName);
-    return true;
+        return std::nullopt;
+    ReportRun run(database(), Layout(), *params, m_clock.isValid() ? m_clock : QDateTime::currentDateTime());
+    // Told before anything is read: a stored layout with fewer columns than values chosen.
+    if (const std::optional<UnprintedValues> unprinted = run.unprinted();
+        unprinted && !m_context.dialogs().askQuestion(unprintedQuestion(*unprinted)))
+        return std::nullopt;
+    progress = progressFor(Layout().title);
+    run.setProgress(progress);
+    return run;
 }
 
-bool TReportDesignerDialog::exportSpreadsheet(const QString& fileName)
+QString TReportDesignerDialog::unprintedQuestion(const UnprintedValues& unprinted) const
 {
-    Progress progress;
-    const std::optional<ReportSnapshot> snapshot = readData(progress);
-    if (!snapshot)
-        return false;
-    PageLayouter::Options options;
-    options.now = snapshot->now;
-    const PageModel model = PageLayouter::layOut(snapshot->layout, snapshot->parts(), options);
-    // The data export's rows where the layout has one, otherwise the rows of its query.
-    const ReportData data = Layout().exportQuery.isEmpty()
-                                ? snapshot->data.front()
-                                : ReportQuery::run(database(), Layout().exportQuery, m_params);
-    XlsxWriter::writeFile(data, ReportHeading::of(model), ReportDecimals::of(snapshot->layout), fileName);
-    return true;
-}
-
-std::optional<ReportSnapshot> TReportDesignerDialog::readData(Progress& progress)
-{
-    const ReportLayout& layout = Layout();
-    const std::optional<TParams> asked = askParams();
-    if (!asked)
-        return std::nullopt;
-    const TParams& params = *asked;
-
-    progress = progressFor(layout.title);
-    if (!progress(QStringLiteral("Consultando os dados..."), 0, 0))
-        return std::nullopt;
-    return ReportRun::read(database(), layout, params,
-                           m_clock.isValid() ? m_clock : QDateTime::currentDateTime());
+    return QStringLiteral("O relatório \"%1\" tem colunas para %2 nutrientes e foram escolhidos %3: "
+                          "os %4 últimos não serão impressos. Para imprimir todos, restaure o "
+                          "relatório padrão no editor do relatório.\n\nImprimir assim mesmo?")
+        .arg(Layout().title)
+        .arg(unprinted.printed)
+        .arg(unprinted.bound)
+        .arg(unprinted.bound - unprinted.printed);
 }
 
 std::optional<ReportSnapshot> TReportDesignerDialog::ReadData()
 {
     Progress progress; // its window closes on return, before a preview opens
-    return readData(progress);
+    const std::optional<ReportRun> run = startRun(progress);
+    if (!run)
+        return std::nullopt;
+    return run->read();
 }
 
 std::shared_ptr<const PageModel> TReportDesignerDialog::Prepare()
 {
     Progress progress;
-    const std::optional<ReportSnapshot> snapshot = readData(progress);
-    if (!snapshot)
+    const std::optional<ReportRun> run = startRun(progress);
+    if (!run)
         return nullptr;
-    PageLayouter::Options options;
-    options.now = snapshot->now;
-    options.progress = [&](int done, int total) {
-        return progress(QStringLiteral("Montando as páginas..."), done, total);
-    };
-    return std::make_shared<const PageModel>(ReportRun::layOut(*snapshot, options));
+    return std::make_shared<const PageModel>(run->pages());
 }
 
-bool TReportDesignerDialog::runRenderer(const QString& name, const PageModel& model, const QString& fileName)
+bool TReportDesignerDialog::showInWindow(ReportRenderer& renderer, const PageModel& model)
 {
     RenderTarget target;
-    target.fileName = fileName;
     target.parent = parentWidget();
     const Progress progress = progressFor(model.title);
-    target.progress = [&](int done, int total) {
-        return progress(QStringLiteral("Gerando as páginas..."), done, total);
-    };
-    if (name == QLatin1String("preview"))
-        target.print = [this, &model] { command([&] { return printModel(model); }); };
-    return ReportRenderers::create(name)->render(model, target);
+    target.progress = [&](int done, int total) { return progress(ReportRun::WritingStep, done, total); };
+    target.print = [this, &model] { command([&] { return printModel(model); }); };
+    return renderer.render(model, target);
 }
 
 bool TReportDesignerDialog::printModel(const PageModel& model)
 {
-    if (!runRenderer(QStringLiteral("printer"), model, QString()))
+    PrinterRenderer printer;
+    if (!showInWindow(printer, model))
         return false;
     Kav::fireEvent(this, "OnQRPAfterPrint", Q_ARG(QObject*, this));
     return true;
@@ -262,20 +242,18 @@ bool TReportDesignerDialog::Preview()
 bool TReportDesignerDialog::SaveToFile(const QString& fileName, const QString& renderer)
 {
     return command([&] {
-        const QString name = renderer.isEmpty() ? ReportRenderers::nameForFile(fileName) : renderer;
+        const QString name = renderer.isEmpty() ? ReportOutputs::nameForFile(fileName) : renderer;
         if (name.isEmpty())
             throw Kav::Exception(
                 QStringLiteral("Tipo de arquivo não reconhecido: %1 (use PDF, XLSX, TXT, CSV ou HTML).")
                     .arg(fileName));
-        if (name == QLatin1String("printer") || name == QLatin1String("preview"))
-            throw Kav::Exception(QStringLiteral("%1 não grava arquivos.").arg(name));
-        // A layout that declares its data export gives a spreadsheet its rows, not printed lines.
-        if (name == QLatin1String("csv") && !Layout().exportQuery.isEmpty())
-            return exportData(fileName);
-        if (name == QLatin1String("xlsx"))
-            return exportSpreadsheet(fileName);
-        const auto model = Prepare();
-        return model && runRenderer(name, *model, fileName);
+        ReportOutputs::byName(name); // an unknown output is told before the user is asked anything
+        Progress progress;
+        const std::optional<ReportRun> run = startRun(progress);
+        if (!run)
+            return false;
+        run->save(fileName, name);
+        return true;
     });
 }
 
@@ -284,7 +262,7 @@ bool TReportDesignerDialog::SaveAs(const QString& suggestedName)
     return command([this, suggestedName] {
         // The dialog settles the ending by the type chosen (PDF first), so the file is known.
         const QString fileName = m_context.dialogs().saveFileName(
-            parentWidget(), QStringLiteral("Salvar como"), suggestedName, ReportRenderers::saveFilter());
+            parentWidget(), QStringLiteral("Salvar como"), suggestedName, ReportOutputs::saveFilter());
         if (fileName.isEmpty() || !SaveToFile(fileName))
             return false;
         m_savedFileName = fileName;
@@ -330,7 +308,8 @@ bool TReportDesignerDialog::Edit()
                 m_layout = kept;
                 if (model) {
                     previewed = true;
-                    runRenderer(QStringLiteral("preview"), *model, QString());
+                    PreviewRenderer preview;
+                    showInWindow(preview, *model);
                 }
             } catch (...) {
                 m_layout = kept;

@@ -1,9 +1,10 @@
 #pragma once
 // The report dialog of a report form: loads a .QR2 layout, asks the form for the query's
-// parameters (event OnBeforeGetQueryParams), runs the query on the shared database, lays the
-// pages out once and sends them to the output chosen: printer, preview, or a PDF, text, CSV or
-// HTML file. The preview shows the first pages while the rest are laid out on a worker thread;
-// printing and files wait for the whole report. It also edits layouts and their page setup.
+// parameters (event OnBeforeGetQueryParams) and has Qr::ReportRun run it on the shared database,
+// lay the pages out once and send them to the output chosen: printer, preview, or a PDF, text,
+// CSV, HTML or workbook file. Its own part is the windows: dialogs, progress, printer, preview.
+// The preview shows the first pages while the rest are laid out on a worker thread; printing
+// and files wait for the whole report. It also edits layouts and their page setup.
 //
 // Events (bound by a form's stored layout to its handlers by name):
 //   OnBeforeGetQueryParams(TParams& Params, bool& Cancel): before the query runs; each declared
@@ -17,6 +18,7 @@
 
 #include "PageModel.h"
 #include "ReportLayout.h"
+#include "ReportRun.h"
 #include "ReportSnapshot.h"
 
 #include <functional>
@@ -27,6 +29,9 @@
 
 namespace Kav {
 class ClientContext;
+}
+namespace Qr {
+class ReportRenderer;
 }
 class QSqlDatabase;
 class QWidget;
@@ -102,16 +107,14 @@ public:
 private:
     // Fills the query's parameters through OnBeforeGetQueryParams; none when the handler cancels.
     std::optional<TParams> askParams();
-    // Asks the parameters and reads the rows of every part, under the progress window it sets up;
-    // none when the handler or the user cancelled.
-    std::optional<Qr::ReportSnapshot> readData(Progress& progress);
-    // Writes the rows of the layout's data export to a CSV file.
-    bool exportData(const QString& fileName);
-    // Writes the workbook: the data export's rows (or the query's) and the first page's heading.
-    bool exportSpreadsheet(const QString& fileName);
+    // Asks the parameters and sets up the run under the progress window it opens; none when the
+    // handler cancelled or the user declined a layout that would leave chosen values out.
+    std::optional<Qr::ReportRun> startRun(Progress& progress);
+    QString unprintedQuestion(const Qr::UnprintedValues& unprinted) const;
 
     QSqlDatabase database() const;
-    bool runRenderer(const QString& name, const Qr::PageModel& model, const QString& fileName);
+    // The printer or the preview on laid-out pages; the preview's print button prints them.
+    bool showInWindow(Qr::ReportRenderer& renderer, const Qr::PageModel& model);
     bool printModel(const Qr::PageModel& model);
     QString saveToUserFolder(const Qr::ReportLayout& layout, const QString& fileName);
     // A layout that cannot be read, said without its file's path and line.

@@ -1,6 +1,7 @@
 // The report dialog: parameters through the form's handler, the outputs and their events, the
 // layout editor, page setup, new layouts and the list of a report's layouts.
 
+#include "CallWaitPanel.h"
 #include "ClassRegistry.h"
 #include "Events.h"
 #include "Kavenso.h"
@@ -16,9 +17,13 @@
 
 #include <optional>
 #include <QApplication>
+#include <QPointer>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QtTest>
+#include <sqlite3.h>
+#include <thread>
 
 using namespace Qr;
 
@@ -34,6 +39,8 @@ class Form : public QObject
     Q_OBJECT
 public:
     QVariant name = QStringLiteral("*");
+    QStringList
+        values; // bound to P_VALOR1, 2... past the declared ones too, as the screen binds its nutrients
     bool cancel = false;
     int paramsAsked = 0;
     int printed = 0;
@@ -45,6 +52,12 @@ public:
         ++paramsAsked;
         if (Qrddlgs::ExistParam(Params, QStringLiteral("P_NOME")))
             Params.ParamByName(QStringLiteral("P_NOME")).setValue(name);
+        for (int n = 1; n <= values.size(); ++n) {
+            const QString parameter = QStringLiteral("P_VALOR%1").arg(n);
+            if (!Qrddlgs::ExistParam(Params, parameter))
+                Params.Add(parameter, TFieldType::ftString);
+            Params.ParamByName(parameter).setAsString(values[n - 1]);
+        }
         Cancel = cancel;
     }
     Q_INVOKABLE void rpddPadraoQRPAfterPrint(QObject*) { ++printed; }
@@ -61,6 +74,38 @@ QByteArray readAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes);
+
+// The slow reader: rows read by SLEEPMS(n), which waits n ms for each.
+int g_slowReads = 0;
+constexpr int kSeqRows = 15;
+// The slow query reads every pair of SEQ's rows: it lasts more than a second, so the panel's
+// counter must move.
+constexpr int kSlowRows = kSeqRows * kSeqRows;
+constexpr int kSlowRowMs = 7;
+
+void sleepMs(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(sqlite3_value_int(argv[0])));
+    ++g_slowReads;
+    sqlite3_result_int(context, sqlite3_value_int(argv[0]));
+}
+
+// A layout written to `path` with `columns` declared parameters P_VALOR1..; `query` reads them.
+void writeLayout(const QString& path, const QString& query, int columns = 0)
+{
+    QString parameters;
+    for (int n = 1; n <= columns; ++n)
+        parameters += QStringLiteral("<parameter name=\"P_VALOR%1\" type=\"string\"/>").arg(n);
+    writeBytes(path, QStringLiteral("<report version=\"1\" title=\"Valores\"><page paper=\"A4\"/>"
+                                    "<parameters>%1</parameters><query><![CDATA[%2]]></query>"
+                                    "<band kind=\"detail\" height=\"5\">"
+                                    "<field x=\"0\" y=\"0\" width=\"100\" height=\"5\" column=\"NOME\"/>"
+                                    "</band></report>")
+                         .arg(parameters, query)
+                         .toUtf8());
 }
 
 } // namespace
@@ -95,12 +140,16 @@ private slots:
     void catalogueListsLayoutsOfReport();
     void failuresAreSaidInPortuguese_data();
     void failuresAreSaidInPortuguese();
+    void valuesPastTheColumnsAreToldBeforePrinting_data();
+    void valuesPastTheColumnsAreToldBeforePrinting();
+    void waitPanelCountsAndCancelsDuringASlowQuery_data();
+    void waitPanelCountsAndCancelsDuringASlowQuery();
 
 private:
     // Runs one failing action a user can reach and returns the message it ends with.
     QString failureOf(const QString& action);
 
-    void bind(TReportDesignerDialog& dialog);
+    void bind(TReportDesignerDialog& dialog, const QString& layout = kLayout);
 
     // Each test's own: answers and messages, and the session's report folders.
     Kav::ScriptedDialogService& dialogs() { return m_context->dialogs(); }
@@ -125,11 +174,19 @@ void TstQrDialog::initTestCase()
         query.addBindValue(kcal);
         QVERIFY(query.exec());
     }
+    QVERIFY(query.exec(QStringLiteral("CREATE TABLE SEQ (N INTEGER)")));
+    for (int n = 1; n <= kSeqRows; ++n)
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO SEQ VALUES (%1)").arg(n)));
+    sqlite3* handle = *static_cast<sqlite3* const*>(db.driver()->handle().data());
+    QCOMPARE(sqlite3_create_function(handle, "SLEEPMS", 1, SQLITE_UTF8, nullptr, &sleepMs, nullptr, nullptr),
+             SQLITE_OK);
 }
 
 void TstQrDialog::init()
 {
     m_form.name = QStringLiteral("*");
+    m_form.values.clear();
+    g_slowReads = 0;
     m_form.cancel = false;
     m_form.paramsAsked = m_form.printed = m_form.previewed = 0;
     m_form.previewOpenWhenPreviewed = false;
@@ -143,14 +200,14 @@ void TstQrDialog::cleanup()
     m_context.reset();
 }
 
-void TstQrDialog::bind(TReportDesignerDialog& dialog)
+void TstQrDialog::bind(TReportDesignerDialog& dialog, const QString& layout)
 {
     Kav::bindEvent(&dialog, "OnBeforeGetQueryParams", &m_form, "rpddPadraoBeforeGetQueryParams");
     Kav::bindEvent(&dialog, "OnQRPAfterPrint", &m_form, "rpddPadraoQRPAfterPrint");
     Kav::bindEvent(&dialog, "OnQRPAfterPreview", &m_form, "rpddPadraoQRPAfterPreview");
     dialog.setConnectionName(kConnection);
     dialog.setUserReportsDir(m_dir.filePath(QStringLiteral("user")));
-    dialog.LoadFromFile(kLayout);
+    dialog.LoadFromFile(layout);
 }
 
 void TstQrDialog::registeredForLayouts()
@@ -620,6 +677,104 @@ void TstQrDialog::failuresAreSaidInPortuguese()
         "No such|directory|Permission|denied|Premature|tag mismatch|no such table|syntax error|"
         "Unable to|QR2:\\d"));
     QVERIFY2(!english.match(message).hasMatch(), qPrintable(message));
+}
+
+void TstQrDialog::valuesPastTheColumnsAreToldBeforePrinting_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("answer"); // empty: nothing asked
+    QTest::addRow("8 columns, 8 chosen") << 8 << 8 << QString();
+    QTest::addRow("8 columns, 10 chosen, declined") << 8 << 10 << "no";
+    QTest::addRow("8 columns, 10 chosen, accepted") << 8 << 10 << "yes";
+    QTest::addRow("8 columns, 9 chosen, declined") << 8 << 9 << "no";
+}
+
+// A stored layout made when the screen bound only P_VALOR1..8 keeps printing its columns; the
+// values it has no column for are told before anything is read, and the user decides.
+void TstQrDialog::valuesPastTheColumnsAreToldBeforePrinting()
+{
+    QFETCH(int, columns);
+    QFETCH(int, chosen);
+    QFETCH(QString, answer);
+    QStringList selected;
+    for (int n = 1; n <= columns; ++n)
+        selected.append(QStringLiteral(":P_VALOR%1 AS V%1").arg(n));
+    const QString layout = m_dir.filePath(QStringLiteral("Zve41380.QR2"));
+    writeLayout(layout,
+                QStringLiteral("SELECT SLEEPMS(0) AS NOME, %1").arg(selected.join(QStringLiteral(", "))),
+                columns);
+    for (int n = 1; n <= chosen; ++n)
+        m_form.values.append(QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')));
+    TReportDesignerDialog dialog;
+    bind(dialog, layout);
+    if (!answer.isEmpty())
+        dialogs().queueAnswer(Kav::DialogKind::Question, answer);
+    const QString out = m_dir.filePath(QStringLiteral("%1.pdf").arg(QTest::currentDataTag()));
+    const bool printed = answer != QLatin1String("no");
+    QCOMPARE(dialog.SaveToFile(out), printed);
+    QCOMPARE(QFile::exists(out), printed);
+    QCOMPARE(g_slowReads, printed ? 1 : 0); // declined: nothing was read
+    const QStringList said = dialogs().shownMessages();
+    if (answer.isEmpty()) {
+        QVERIFY2(said.isEmpty(), qPrintable(said.join('\n')));
+        return;
+    }
+    QCOMPARE(said.size(), 1);
+    for (const QString& fragment : {QStringLiteral("\"Valores\" tem colunas para %1 nutrientes").arg(columns),
+                                    QStringLiteral("foram escolhidos %1").arg(chosen),
+                                    QStringLiteral("os %1 últimos não serão impressos").arg(chosen - columns),
+                                    QStringLiteral("Imprimir assim mesmo?")})
+        QVERIFY2(said.front().contains(fragment), qPrintable(said.front()));
+}
+
+void TstQrDialog::waitPanelCountsAndCancelsDuringASlowQuery_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addRow("counts until the rows are read") << false;
+    QTest::addRow("Cancelar heard inside the query") << true;
+}
+
+// The panel of the server's call stays while its answer is read: its counter goes on and its
+// "Cancelar" is heard inside one long query, not only after it.
+void TstQrDialog::waitPanelCountsAndCancelsDuringASlowQuery()
+{
+    QFETCH(bool, cancel);
+    const QString layout = m_dir.filePath(QStringLiteral("Zve41381.QR2"));
+    writeLayout(
+        layout,
+        QStringLiteral("SELECT 'Total' AS NOME, SUM(SLEEPMS(%1)) AS KCAL FROM SEQ A, SEQ B").arg(kSlowRowMs));
+    TReportDesignerDialog dialog;
+    bind(dialog, layout);
+    Kav::CallAnswerHandling handling;
+    auto panel = std::make_unique<Kav::CallWaitPanel>(nullptr, QStringLiteral("Preparando o relatório"),
+                                                      [&handling] { handling.cancel(); });
+    const QPointer<Kav::CallWaitPanel> shown = panel.get();
+    handling.keep(std::move(panel));
+    QStringList counted; // the panel's text each time the reading step is told
+    dialog.setProgressHandler([&](const QString& step, int, int) {
+        if (step == ReportRun::ReadingStep && shown) {
+            counted.append(shown->text());
+            // The user's click, delivered by the event loop as a real one would be.
+            if (cancel && counted.size() == 2)
+                QMetaObject::invokeMethod(shown.data(), "reject", Qt::QueuedConnection);
+        }
+        return handling.keepResponding();
+    });
+    const QString out = m_dir.filePath(QStringLiteral("slow-%1.pdf").arg(cancel));
+    QCOMPARE(dialog.SaveToFile(out), !cancel);
+    QCOMPARE(QFile::exists(out), !cancel);
+    QVERIFY(dialogs().shownMessages().isEmpty());
+    if (cancel) {
+        QVERIFY(handling.cancelled());
+        QVERIFY(!shown);
+        QVERIFY2(g_slowReads < kSlowRows, qPrintable(QString::number(g_slowReads)));
+        return;
+    }
+    QCOMPARE(g_slowReads, kSlowRows);
+    QVERIFY2(counted.size() > 2, qPrintable(counted.join('|')));
+    QVERIFY2(counted.front().endsWith(QLatin1String("(0 s)")), qPrintable(counted.front()));
+    QVERIFY2(!counted.back().endsWith(QLatin1String("(0 s)")), qPrintable(counted.join('|')));
 }
 
 QTEST_MAIN(TstQrDialog)

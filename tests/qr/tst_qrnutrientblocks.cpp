@@ -211,9 +211,7 @@ PageModel layOut(const QSqlDatabase& db, const RunCase& run)
 {
     const ReportLayout layout = LayoutReader::readFile(
         kReports + QLatin1Char('/') + ReportCatalog::fileName(QStringLiteral("Zve413"), run.layout));
-    PageLayouter::Options options;
-    options.now = kPrintedAt;
-    return ReportRun::layOut(ReportRun::read(db, layout, paramsFor(layout, run), kPrintedAt), options);
+    return ReportRun(db, layout, paramsFor(layout, run), kPrintedAt).pages();
 }
 
 // A figure as printed ("1.234,5", "12,0*", "736,0 ↓" below its reference); none for any other text.

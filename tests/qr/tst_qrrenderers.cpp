@@ -7,7 +7,7 @@
 #include "PreviewPage.h"
 #include "PreviewWindow.h"
 #include "ReportCancelled.h"
-#include "ReportRenderers.h"
+#include "ReportOutputs.h"
 #include "TextRenderer.h"
 
 #include <QComboBox>
@@ -432,7 +432,7 @@ void TstQrRenderers::pdfReadsBack()
     const QString path = dir.filePath(QStringLiteral("r.pdf"));
     RenderTarget target;
     target.fileName = path;
-    QVERIFY(ReportRenderers::create(QStringLiteral("pdf"))->render(twoPages(), target));
+    QVERIFY(ReportOutputs::createRenderer(QStringLiteral("pdf"))->render(twoPages(), target));
     QVERIFY(readAll(path).startsWith("%PDF"));
     const QString first = pdfText(path, 1);
     QVERIFY2(first.contains(QStringLiteral("Central Norte")), qPrintable(first));
@@ -458,7 +458,8 @@ void TstQrRenderers::fileRenderersCancel()
     RenderTarget target;
     target.fileName = dir.filePath(QStringLiteral("cancelled.out"));
     target.progress = [](int, int) { return false; };
-    QVERIFY_THROWS_EXCEPTION(ReportCancelled, ReportRenderers::create(renderer)->render(twoPages(), target));
+    QVERIFY_THROWS_EXCEPTION(ReportCancelled,
+                             ReportOutputs::createRenderer(renderer)->render(twoPages(), target));
     QVERIFY2(!QFile::exists(target.fileName), "a cancelled output left its file behind");
 }
 
@@ -468,7 +469,7 @@ void TstQrRenderers::unwritableFileIsAnError()
         RenderTarget target;
         target.fileName = QStringLiteral("/nonexistent-folder/r.out");
         try {
-            ReportRenderers::create(name)->render(twoPages(), target);
+            ReportOutputs::createRenderer(name)->render(twoPages(), target);
             QFAIL("writing into a missing folder succeeded");
         } catch (const Kav::Exception& error) {
             QVERIFY2(error.message().contains(target.fileName), qPrintable(error.message()));
@@ -502,14 +503,17 @@ void TstQrRenderers::rendererForFile()
 {
     QFETCH(QString, file);
     QFETCH(QString, renderer);
-    QCOMPARE(ReportRenderers::nameForFile(file), renderer);
+    QCOMPARE(ReportOutputs::nameForFile(file), renderer);
 }
 
 void TstQrRenderers::unknownRendererIsAnError()
 {
-    for (const QString& name : ReportRenderers::names())
-        QVERIFY(ReportRenderers::create(name) != nullptr);
-    QVERIFY_THROWS_EXCEPTION(Kav::Exception, ReportRenderers::create(QStringLiteral("fax")));
+    for (const ReportOutput& output : ReportOutputs::all())
+        if (output.writesPages())
+            QVERIFY(ReportOutputs::createRenderer(output.name) != nullptr);
+    // The workbook is written from rows; the printer and the preview are no file outputs.
+    for (const char* name : {"fax", "xlsx", "printer", "preview"})
+        QVERIFY_THROWS_EXCEPTION(Kav::Exception, ReportOutputs::createRenderer(QString::fromLatin1(name)));
 }
 
 void TstQrRenderers::previewNavigatesZoomsAndPrints()

@@ -14,6 +14,7 @@
 #include "PreparedReportFixture.h"
 #include "Qrddlgs.h"
 #include "ReportCatalog.h"
+#include "ReportRun.h"
 #include "TestClientContext.h"
 #include "TReportDesignerDialog.h"
 #include "ValueFormatter.h"
@@ -218,6 +219,11 @@ QString goldenFile(const char* tag)
     return kGolden + QStringLiteral("/goldenText_%1.txt").arg(QString::fromLatin1(tag));
 }
 
+QString layoutPath(const QString& layoutCode)
+{
+    return kReports + QLatin1Char('/') + ReportCatalog::fileName(QStringLiteral("Zve413"), layoutCode);
+}
+
 QString readText(const QString& path)
 {
     QFile file(path);
@@ -265,6 +271,8 @@ private slots:
     void incompleteNdpcalIsMarked();
     void optionDishFollowsTheMainDish();
     void moreThanEightNutrientsPrintInASecondBlock();
+    void storedLayoutWithoutBlocksKeepsItsColumns_data();
+    void storedLayoutWithoutBlocksKeepsItsColumns();
     void dataExportHasOneRowPerDishAndNutrient();
     void dataExportLoadsInPython();
     void dataExportAgreesWithThePrintedText();
@@ -288,6 +296,8 @@ private slots:
 
 private:
     QString run(const QString& layoutCode, const Criteria& criteria, const QString& connection = kConnection);
+    ReportRun runOf(const ReportLayout& layout, const Criteria& criteria,
+                    const QString& connection = kConnection);
     // Refreshes docs/<name>.png with the first page of a workbook as LibreOffice Calc prints it.
     void writeSpreadsheetPicture(const QString& xlsx, const QString& name);
     // Refreshes a picture of the documentation (docs/<name>.png) from a page of a PDF.
@@ -328,14 +338,22 @@ void TstQrScreenLayouts::cleanupTestCase()
 QString TstQrScreenLayouts::run(const QString& layoutCode, const Criteria& criteria,
                                 const QString& connection)
 {
-    TReportDesignerDialog dialog(m_context->context());
+    const QString out = m_dir.filePath(QStringLiteral("out.txt"));
+    runOf(LayoutReader::readFile(layoutPath(layoutCode)), criteria, connection)
+        .save(out, QStringLiteral("text"));
+    return readText(out);
+}
+
+// The run alone, as a tool would do it: no dialog, no window, no client context.
+ReportRun TstQrScreenLayouts::runOf(const ReportLayout& layout, const Criteria& criteria,
+                                    const QString& connection)
+{
     Screen screen;
     screen.criteria = criteria;
-    loadLayout(dialog, screen, layoutCode, connection);
-    const QString out = m_dir.filePath(QStringLiteral("out.txt"));
-    if (!dialog.SaveToFile(out))
-        return QStringLiteral("(nothing written)");
-    return readText(out);
+    TParams params = layout.createParams();
+    bool cancel = false;
+    screen.rpddPadraoBeforeGetQueryParams(params, cancel);
+    return ReportRun(QSqlDatabase::database(connection), layout, params, kPrintedAt);
 }
 
 void TstQrScreenLayouts::layoutsDeclareOnlyWhatTheScreenBinds()
@@ -693,6 +711,48 @@ void TstQrScreenLayouts::incompleteNdpcalIsMarked()
     QCOMPARE(cellsOf(lineStarting(days, QStringLiteral("qua. 05/03/2025"))).value(1), QStringLiteral("7,0"));
     const QString weeks = run(QStringLiteral("05"), kWeeks);
     QVERIFY(weeks.contains(QStringLiteral("NDpCal% 6,4*")));
+}
+
+void TstQrScreenLayouts::storedLayoutWithoutBlocksKeepsItsColumns_data()
+{
+    QTest::addColumn<int>("index");
+    const QList<GoldenCase> cases = goldenCases();
+    for (int i = 0; i < cases.size(); ++i)
+        QTest::addRow("%s", cases[i].tag) << i;
+}
+
+// A user's copy saved before the columns came in blocks (no <column-blocks>, P_NUTRIENTE1..8):
+// with eight nutrients it prints what the standard layout prints; with eleven the run finds the
+// three it has no column for, which the report dialog tells before printing.
+void TstQrScreenLayouts::storedLayoutWithoutBlocksKeepsItsColumns()
+{
+    QFETCH(int, index);
+    const GoldenCase golden = goldenCases()[index];
+    QFile file(layoutPath(golden.layout));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString standard = QString::fromUtf8(file.readAll());
+    static const QRegularExpression blocks(QStringLiteral("<column-blocks[^>]*/>"));
+    QVERIFY(standard.contains(blocks));
+    const ReportLayout stored =
+        LayoutReader::read(QString(standard).remove(blocks).toUtf8(), QStringLiteral("user.QR2"));
+    QVERIFY(!stored.columnBlocks);
+
+    Criteria eight = golden.criteria;
+    QCOMPARE(eight.nutrients.size(), 8);
+    const ReportRun asStored = runOf(stored, eight);
+    QVERIFY(!asStored.unprinted());
+    const QString out = m_dir.filePath(QStringLiteral("stored.txt"));
+    asStored.save(out, QStringLiteral("text"));
+    QCOMPARE(readText(out), run(golden.layout, eight));
+
+    Criteria eleven = golden.criteria;
+    eleven.nutrients += PreparedReportFixture::extraNutrients();
+    const std::optional<UnprintedValues> unprinted = runOf(stored, eleven).unprinted();
+    QVERIFY(unprinted);
+    QCOMPARE(unprinted->prefix, QStringLiteral("P_NUTRIENTE"));
+    QCOMPARE(unprinted->printed, 8);
+    QCOMPARE(unprinted->bound, 11);
+    QVERIFY(!runOf(LayoutReader::readFile(layoutPath(golden.layout)), eleven).unprinted());
 }
 
 void TstQrScreenLayouts::moreThanEightNutrientsPrintInASecondBlock()

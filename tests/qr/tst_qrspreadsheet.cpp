@@ -9,7 +9,7 @@
 #include "ReportCatalog.h"
 #include "ReportDecimals.h"
 #include "ReportHeading.h"
-#include "ReportRenderers.h"
+#include "ReportOutputs.h"
 #include "ValueFormatter.h"
 #include "XlsxWriter.h"
 
@@ -274,8 +274,8 @@ private slots:
 
     void chosenByTheFilterOrTheEnding()
     {
-        QCOMPARE(ReportRenderers::nameForFile(QStringLiteral("Nutrientes.XLSX")), QStringLiteral("xlsx"));
-        QVERIFY(ReportRenderers::saveFilter()
+        QCOMPARE(ReportOutputs::nameForFile(QStringLiteral("Nutrientes.XLSX")), QStringLiteral("xlsx"));
+        QVERIFY(ReportOutputs::saveFilter()
                     .split(QStringLiteral(";;"))
                     .contains(QStringLiteral("Planilha (*.xlsx)")));
     }

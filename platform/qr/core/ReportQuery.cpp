@@ -1,6 +1,7 @@
 #include "ReportQuery.h"
 
 #include "KavException.h"
+#include "QueryHeartbeat.h"
 #include "SqlParameters.h"
 #include "SystemFailure.h"
 #include "TParams.h"
@@ -45,7 +46,8 @@ QVariant sqliteValue(const QVariant& value)
 
 } // namespace
 
-ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, const TParams& params)
+ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, const TParams& params,
+                            const KeepGoing& keepGoing)
 {
     if (!database.isOpen())
         Kav::failWithDetail(QStringLiteral("O banco de dados do relatório não está aberto."),
@@ -59,8 +61,11 @@ ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, co
         failed(query);
     for (const QString& name : positional.names)
         query.addBindValue(params.ParamByName(name).boundValue());
-    if (!query.exec())
+    QueryHeartbeat heartbeat(database, keepGoing);
+    if (!query.exec()) {
+        heartbeat.rethrowStop();
         failed(query);
+    }
 
     const bool sqlite = database.driverName() == QLatin1String("QSQLITE");
     ReportData data;
@@ -68,14 +73,17 @@ ReportData ReportQuery::run(const QSqlDatabase& database, const QString& sql, co
     for (int i = 0; i < record.count(); ++i)
         data.columns.append(record.fieldName(i));
     while (query.next()) {
+        heartbeat.beat();
         QVariantList row;
         row.reserve(record.count());
         for (int i = 0; i < record.count(); ++i)
             row.append(sqlite ? sqliteValue(query.value(i)) : query.value(i));
         data.rows.append(std::move(row));
     }
-    if (query.lastError().isValid())
+    if (query.lastError().isValid()) {
+        heartbeat.rethrowStop();
         failed(query);
+    }
     return data;
 }
 

@@ -4,6 +4,7 @@
 
 #include "ReportData.h"
 
+#include <functional>
 #include <QString>
 
 class QSqlDatabase;
@@ -15,9 +16,13 @@ class TParams;
 class ReportQuery
 {
 public:
+    // Told now and then while the query runs (QueryHeartbeat); false stops it.
+    using KeepGoing = std::function<bool()>;
+
     // Kav::Exception with the database's text when the query fails; a parameter the query uses
-    // but the collection lacks is an error too.
-    static ReportData run(const QSqlDatabase& database, const QString& sql, const TParams& params);
+    // but the collection lacks is an error too. ReportCancelled when `keepGoing` declined.
+    static ReportData run(const QSqlDatabase& database, const QString& sql, const TParams& params,
+                          const KeepGoing& keepGoing = {});
 };
 
 } // namespace Qr

@@ -1,6 +1,6 @@
 #pragma once
 // An output of a laid-out report (printer, preview window, PDF, text, CSV, HTML), chosen by name
-// through ReportRenderers.
+// through ReportOutputs (the files) or by the report dialog (the windows).
 
 #include <functional>
 #include <QString>
