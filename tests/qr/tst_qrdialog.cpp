@@ -706,7 +706,7 @@ void TstQrDialog::valuesPastTheColumnsAreToldBeforePrinting()
                 columns);
     for (int n = 1; n <= chosen; ++n)
         m_form.values.append(QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')));
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog, layout);
     if (!answer.isEmpty())
         dialogs().queueAnswer(Kav::DialogKind::Question, answer);
@@ -744,7 +744,7 @@ void TstQrDialog::waitPanelCountsAndCancelsDuringASlowQuery()
     writeLayout(
         layout,
         QStringLiteral("SELECT 'Total' AS NOME, SUM(SLEEPMS(%1)) AS KCAL FROM SEQ A, SEQ B").arg(kSlowRowMs));
-    TReportDesignerDialog dialog;
+    TReportDesignerDialog dialog(m_context->context());
     bind(dialog, layout);
     Kav::CallAnswerHandling handling;
     auto panel = std::make_unique<Kav::CallWaitPanel>(nullptr, QStringLiteral("Preparando o relatório"),
