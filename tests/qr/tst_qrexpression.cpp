@@ -66,6 +66,8 @@ private slots:
     void oneExpressionServesAnyColumnOrderOnAnyThread();
     void formats_data();
     void formats();
+    void leadingNumberIsTheStoredValue_data();
+    void leadingNumberIsTheStoredValue();
 };
 
 void TstQrExpression::evaluates_data()
@@ -145,6 +147,45 @@ void TstQrExpression::evaluates()
     const Expression compiled = Expression::compile(expression);
     compiled.checkColumns(kColumns);
     QCOMPARE(ValueFormatter::format(compiled.evaluate(TableContext())), shown);
+}
+
+void TstQrExpression::leadingNumberIsTheStoredValue_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QVariant>("number"); // null: the printed value does not begin with a number
+    QTest::addColumn<bool>("missing");    // it begins with a format() of no value
+    // The current row: KCAL 120, INCOMPLETO 'S'; the sum over the rows is 520.
+    QTest::addRow("a column") << "KCAL" << QVariant(120.0) << false;
+    QTest::addRow("formatted, not rounded") << "format(KCAL / 7, '#,##0.0')" << QVariant(120.0 / 7) << false;
+    QTest::addRow("with its incomplete mark")
+        << "format(KCAL / 7, '#,##0.0') + if(INCOMPLETO = 'S', '*', '')" << QVariant(120.0 / 7) << false;
+    QTest::addRow("joined with ||") << "format(KCAL, '0') || ' kcal'" << QVariant(120.0) << false;
+    QTest::addRow("branch chosen") << "if(INCOMPLETO = 'S', format(KCAL * 2, '0'), 'não')" << QVariant(240.0)
+                                   << false;
+    QTest::addRow("branch without a number") << "if(INCOMPLETO = 'N', KCAL, 'não')" << QVariant() << false;
+    QTest::addRow("first of coalesce") << "coalesce(null, KCAL / 3)" << QVariant(40.0) << false;
+    QTest::addRow("an empty text before it") << "'' + format(KCAL, '0')" << QVariant(120.0) << false;
+    QTest::addRow("a text before it") << "'mín. ' + format(KCAL, '0')" << QVariant() << false;
+    QTest::addRow("an aggregate") << "format(sum(KCAL), '#,##0')" << QVariant(520.0) << false;
+    QTest::addRow("a name") << "PRATO" << QVariant() << false;
+    QTest::addRow("a date") << "format(DIA, 'dd/MM')" << QVariant() << false;
+    // A figure no ingredient has: no value, and the incomplete mark after it.
+    QTest::addRow("no value, its mark")
+        << "format(null, '0.0') + if(INCOMPLETO = 'S', '*', '')" << QVariant() << true;
+    QTest::addRow("a mark of its own") << "if(INCOMPLETO = 'S', '*', '')" << QVariant() << false;
+}
+
+void TstQrExpression::leadingNumberIsTheStoredValue()
+{
+    QFETCH(QString, expression);
+    QFETCH(QVariant, number);
+    QFETCH(bool, missing);
+    const Expression compiled = Expression::compile(expression);
+    const QVariant leading = compiled.leadingNumber(TableContext());
+    QCOMPARE(compiled.leadsWithMissingNumber(TableContext()), missing);
+    QCOMPARE(leading.isNull(), number.isNull());
+    if (!number.isNull())
+        QCOMPARE(leading.toDouble(), number.toDouble());
 }
 
 void TstQrExpression::compileErrorsNamePosition_data()

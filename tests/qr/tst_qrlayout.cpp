@@ -248,10 +248,16 @@ void TstQrLayout::queryParametersBecomePositional_data()
                                    << "A = 'it''s :P_A' AND ?" << QStringList{"P_B"};
     QTest::addRow("quoted name") << "SELECT \":P_A\" FROM T WHERE :P_B"
                                  << "SELECT \":P_A\" FROM T WHERE ?" << QStringList{"P_B"};
+    // Comments go: Qt's PostgreSQL driver would read an apostrophe in one as an open text.
     QTest::addRow("line comment") << "-- :P_A\nA = :P_B"
-                                  << "-- :P_A\nA = ?" << QStringList{"P_B"};
-    QTest::addRow("block comment") << "/* :P_A */ A = :P_B"
-                                   << "/* :P_A */ A = ?" << QStringList{"P_B"};
+                                  << " \nA = ?" << QStringList{"P_B"};
+    QTest::addRow("apostrophe in a comment") << "-- the week's mean\nA = :P_B -- :P_A's\n"
+                                             << " \nA = ?  \n"
+                                             << QStringList{"P_B"};
+    QTest::addRow("block comment") << "/* :P_A it's */ A = :P_B"
+                                   << "  A = ?" << QStringList{"P_B"};
+    QTest::addRow("dollar quoted") << "A = $$it's :P_A$$ AND B = $t$:P_A$t$ || :P_B"
+                                   << "A = $$it's :P_A$$ AND B = $t$:P_A$t$ || ?" << QStringList{"P_B"};
     QTest::addRow("PostgreSQL cast") << "A::text = :P_B"
                                      << "A::text = ?" << QStringList{"P_B"};
     QTest::addRow("lone colon") << "A = : P_B"

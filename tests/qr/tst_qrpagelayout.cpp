@@ -3,6 +3,7 @@
 
 #include "BackgroundLayout.h"
 #include "ChartAggregator.h"
+#include "ChartGeometry.h"
 #include "ChartScale.h"
 #include "KavException.h"
 #include "LayoutReader.h"
@@ -175,6 +176,8 @@ private slots:
     void chartAveragesPerWeekAndMonthPastAMonth_data();
     void chartAveragesPerWeekAndMonthPastAMonth();
     void chartScaleHasRoundTicks();
+    void chartNamesItsReferencesClearOfTheBars_data();
+    void chartNamesItsReferencesClearOfTheBars();
     void chartCarriesTheReferenceBoundsThatAreSet_data();
     void chartCarriesTheReferenceBoundsThatAreSet();
     void referenceOverTheBarsIsDrawnAboveThem();
@@ -352,6 +355,56 @@ void TstQrPageLayout::chartHasOneBarPerRow()
         QCOMPARE(chart->bars->at(i).label, data.rows[i][2].toString());
         QCOMPARE(chart->bars->at(i).value, data.rows[i][3].toDouble());
         QCOMPARE(chart->bars->at(i).valueText, ValueFormatter::format(data.rows[i][3], QStringLiteral("0")));
+    }
+}
+
+void TstQrPageLayout::chartNamesItsReferencesClearOfTheBars_data()
+{
+    QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<QList<double>>("references");
+    // The last bar the tallest, where a name at the lines' right end used to sit on it.
+    QTest::addRow("five days, minimum and maximum")
+        << QList<double>{980, 1048.6, 1117.2, 1185.8, 1254.4} << QList<double>{700, 900};
+    QTest::addRow("a line at the tallest bar") << QList<double>{300, 310, 329} << QList<double>{329};
+    QTest::addRow("bounds close together") << QList<double>{650, 700, 720, 710} << QList<double>{700, 705};
+    QList<double> month;
+    for (int day = 0; day < ChartAggregator::MaxDailyBars; ++day)
+        month.append(500 + 20 * day);
+    QTest::addRow("a month of bars") << month << QList<double>{700, 900};
+    QTest::addRow("one bar") << QList<double>{1025} << QList<double>{329};
+}
+
+// The name of each reference line stands right of the bars: never over a bar or its value, inside
+// the chart, clear of the other names; every bar keeps its slot inside the plot.
+void TstQrPageLayout::chartNamesItsReferencesClearOfTheBars()
+{
+    QFETCH(QList<double>, values);
+    QFETCH(QList<double>, references);
+    PageItem chart;
+    chart.kind = PageItem::Kind::Chart;
+    chart.rect = QRectF(10, 40, 277, 60);
+    chart.style.fontSize = 6;
+    QList<ChartBar> bars;
+    for (int i = 0; i < values.size(); ++i)
+        bars.append({QStringLiteral("%1/03").arg(i + 1, 2, 10, QLatin1Char('0')), values[i],
+                     ValueFormatter::format(values[i], QStringLiteral("#,##0"))});
+    chart.bars = std::make_shared<const QList<ChartBar>>(bars);
+    for (const double value : references)
+        chart.references.append({value, QStringLiteral("mín. ") + ValueFormatter::format(value, "#,##0")});
+    const ChartGeometry geometry(chart,
+                                 ChartGeometry::Metrics::of(QStringLiteral("DejaVu Sans"), chart.style));
+    QCOMPARE(geometry.bars.size(), values.size());
+    QCOMPARE(geometry.references.size(), references.size());
+    for (int r = 0; r < geometry.references.size(); ++r) {
+        const QRectF name = geometry.references[r].name.rect;
+        QVERIFY2(chart.rect.contains(name), qPrintable(geometry.references[r].name.text));
+        for (const ChartGeometry::Bar& bar : geometry.bars) {
+            QVERIFY(!name.intersects(bar.rect));
+            QVERIFY(bar.value.text.isEmpty() || !name.intersects(bar.value.rect));
+            QVERIFY(geometry.plot.adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(bar.rect));
+        }
+        if (r > 0)
+            QVERIFY(!name.intersects(geometry.references[r - 1].name.rect));
     }
 }
 

@@ -329,47 +329,56 @@ void TstQrRenderers::htmlFiguresCarryTheirNumberAndMarkApart_data()
     QTest::addColumn<QString>("printed");
     QTest::addColumn<QString>("value"); // data-value, empty: none
     QTest::addColumn<QString>("incomplete");
-    QTest::addColumn<QString>("shown"); // the cell's text
+    QTest::addColumn<QString>("shown");   // the cell's text
+    QTest::addColumn<QVariant>("stored"); // the number the layout printed, as the data hold it
+    QTest::newRow("stored value behind a rounded figure") << "661,4*"
+                                                          << "661.4499"
+                                                          << "S"
+                                                          << "661,4*" << QVariant(661.4499);
+    QTest::newRow("stored value over a thousand") << "1.024,7"
+                                                  << "1024.66"
+                                                  << ""
+                                                  << "1.024,7" << QVariant(1024.66);
     QTest::newRow("decimal comma") << "117,5"
                                    << "117.5"
                                    << ""
-                                   << "117,5";
+                                   << "117,5" << QVariant();
     QTest::newRow("incomplete") << "117,5*"
                                 << "117.5"
                                 << "S"
-                                << "117,5*";
+                                << "117,5*" << QVariant();
     QTest::newRow("thousands") << "1.024,7"
                                << "1024.7"
                                << ""
-                               << "1.024,7";
+                               << "1.024,7" << QVariant();
     QTest::newRow("out of range") << "1.024,7* ↑"
                                   << "1024.7"
                                   << "S"
-                                  << "1.024,7* ↑";
+                                  << "1.024,7* ↑" << QVariant();
     QTest::newRow("negative whole") << "-3"
                                     << "-3"
                                     << ""
-                                    << "-3";
+                                    << "-3" << QVariant();
     QTest::newRow("below one") << "0,4*"
                                << "0.4"
                                << "S"
-                               << "0,4*";
+                               << "0,4*" << QVariant();
     QTest::newRow("code keeps being a text") << "00001"
                                              << ""
                                              << ""
-                                             << "00001";
+                                             << "00001" << QVariant();
     QTest::newRow("date") << "03/03/2025"
                           << ""
                           << ""
-                          << "03/03/2025";
+                          << "03/03/2025" << QVariant();
     QTest::newRow("share") << "12% VET"
                            << ""
                            << ""
-                           << "12% VET";
+                           << "12% VET" << QVariant();
     QTest::newRow("bad grouping") << "1.02,5"
                                   << ""
                                   << ""
-                                  << "1.02,5";
+                                  << "1.02,5" << QVariant();
 }
 
 void TstQrRenderers::htmlFiguresCarryTheirNumberAndMarkApart()
@@ -378,9 +387,13 @@ void TstQrRenderers::htmlFiguresCarryTheirNumberAndMarkApart()
     QFETCH(QString, value);
     QFETCH(QString, incomplete);
     QFETCH(QString, shown);
+    QFETCH(QVariant, stored);
     PageModel model;
     int band = 0;
     model.pages << nutrientPage({"Sódio"}, {printed}, band);
+    for (PageItem& item : model.pages[0].items)
+        if (item.text == printed)
+            item.number = stored;
     QString error;
     const HtmlTables tables = htmlTables(HtmlRenderer::toHtml(model), &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));

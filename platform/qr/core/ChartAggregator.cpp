@@ -34,6 +34,14 @@ QDate monthOf(const QDate& day)
     return QDate(day.year(), day.month(), 1);
 }
 
+// A bar of a value, "sem dado" (and no height) where there is none.
+ChartBar bar(const QString& label, const QVariant& value, const QString& format)
+{
+    if (value.isNull())
+        return {label, 0, ValueFormatter::NoDataMark, false};
+    return {label, value.toDouble(), ValueFormatter::format(value, format)};
+}
+
 // The mean of the known values of each period, in the order of the periods.
 QList<ChartBar> means(const QList<ChartAggregator::Point>& points, QDate (*period)(const QDate&),
                       const QString& format, const QString& labelFormat)
@@ -49,8 +57,7 @@ QList<ChartBar> means(const QList<ChartAggregator::Point>& points, QDate (*perio
     QList<ChartBar> bars;
     for (auto it = sums.cbegin(); it != sums.cend(); ++it) {
         const QVariant mean = it->second > 0 ? QVariant(it->first / it->second) : QVariant();
-        bars.append({ValueFormatter::format(it.key(), labelFormat), mean.isNull() ? 0.0 : mean.toDouble(),
-                     ValueFormatter::format(mean, format)});
+        bars.append(bar(ValueFormatter::format(it.key(), labelFormat), mean, format));
     }
     return bars;
 }
@@ -63,9 +70,7 @@ ChartAggregator::Result ChartAggregator::aggregate(const QList<Point>& points, c
     Result result;
     if (points.size() <= MaxDailyBars || !allDates(points)) {
         for (const Point& point : points)
-            result.bars.append({ValueFormatter::format(point.label, labelFormat),
-                                point.value.isNull() ? 0.0 : point.value.toDouble(),
-                                ValueFormatter::format(point.value, format)});
+            result.bars.append(bar(ValueFormatter::format(point.label, labelFormat), point.value, format));
         return result;
     }
     result.bars =

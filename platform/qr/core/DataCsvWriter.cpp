@@ -5,6 +5,8 @@
 #include "KavException.h"
 #include "SystemFailure.h"
 
+#include <algorithm>
+#include <cmath>
 #include <QDate>
 #include <QDateTime>
 #include <QSaveFile>
@@ -16,8 +18,9 @@ namespace {
 constexpr QChar kDataCsvSeparator = QLatin1Char(';');
 constexpr QChar kDecimalComma = QLatin1Char(',');
 const QLatin1String kLineEnd("\r\n");
-// Decimals kept of a number that is not whole; trailing zeros are dropped.
-constexpr int kDecimals = 6;
+// Significant digits a double holds: the number as stored, without the noise past them
+// (0.30000000000000004 is 0.3); trailing zeros are dropped.
+constexpr int kSignificantDigits = 15;
 
 // Every text is quoted, so that a code stays a text ("00001") for a reader that keeps quoted
 // fields as texts.
@@ -30,7 +33,8 @@ QString quoted(const QString& text)
 
 QString csvNumber(double value)
 {
-    QString text = QString::number(value, 'f', kDecimals);
+    const int integerDigits = value == 0 ? 1 : std::max(1, int(std::floor(std::log10(std::abs(value)))) + 1);
+    QString text = QString::number(value, 'f', std::max(0, kSignificantDigits - integerDigits));
     while (text.endsWith(QLatin1Char('0')))
         text.chop(1);
     if (text.endsWith(QLatin1Char('.')))

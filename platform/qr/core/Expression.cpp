@@ -698,6 +698,49 @@ QVariant evaluateNode(const Node& node, const ExpressionContext& context)
     }
 }
 
+QVariant numberOrNull(const QVariant& value)
+{
+    return !value.isNull() && ValueFormatter::isNumeric(value) ? value : QVariant();
+}
+
+// The figure a node's printed value begins with: a format()'s value (missing when null), the
+// chosen branch of an if(), the first non-null of a coalesce(), the left side of a joined text
+// (the right when the left prints nothing and is no missing figure); any other node is its own
+// value when that is a number.
+struct LeadingFigure
+{
+    QVariant number;
+    bool missing = false; // a format() of no value
+};
+
+LeadingFigure leadingFigureOf(const Node& node, const ExpressionContext& context)
+{
+    if (node.kind == NodeKind::Call && node.function == Function::Format) {
+        const QVariant value = evaluateNode(*node.children[0], context);
+        return {numberOrNull(value), value.isNull()};
+    }
+    if (node.kind == NodeKind::Call && node.function == Function::If)
+        return leadingFigureOf(
+            *node.children[Expression::toBool(evaluateNode(*node.children[0], context)) ? 1 : 2], context);
+    if (node.kind == NodeKind::Call && node.function == Function::Coalesce) {
+        for (const auto& child : node.children)
+            if (!evaluateNode(*child, context).isNull())
+                return leadingFigureOf(*child, context);
+        return {};
+    }
+    const QVariant value = evaluateNode(node, context);
+    const bool joined =
+        node.kind == NodeKind::Binary &&
+        (node.op == BinaryOp::Concat || (node.op == BinaryOp::Add && !ValueFormatter::isNumeric(value)));
+    if (!joined)
+        return {numberOrNull(value), false};
+    const Node& left = *node.children[0];
+    if (!ValueFormatter::format(evaluateNode(left, context)).isEmpty())
+        return leadingFigureOf(left, context);
+    const LeadingFigure figure = leadingFigureOf(left, context);
+    return figure.missing ? figure : leadingFigureOf(*node.children[1], context);
+}
+
 } // namespace
 
 Expression::Expression() = default;
@@ -733,6 +776,16 @@ QVariant Expression::evaluate(const ExpressionContext& context) const
 bool Expression::isTrue(const ExpressionContext& context) const
 {
     return toBool(evaluate(context));
+}
+
+QVariant Expression::leadingNumber(const ExpressionContext& context) const
+{
+    return m_root ? leadingFigureOf(*m_root, context).number : QVariant();
+}
+
+bool Expression::leadsWithMissingNumber(const ExpressionContext& context) const
+{
+    return m_root && leadingFigureOf(*m_root, context).missing;
 }
 
 bool Expression::toBool(const QVariant& value)

@@ -34,6 +34,13 @@ public:
     QVariant evaluate(const ExpressionContext& context) const;
     // Evaluated as a condition: null and false are false.
     bool isTrue(const ExpressionContext& context) const;
+    // The number the printed value begins with, as the data hold it (before a format() rounds it):
+    // 661.4499 for "format(VR1, '#,##0.0') + '*'", printed "661,4*"; null when the value does not
+    // begin with a number ("mín. 700").
+    QVariant leadingNumber(const ExpressionContext& context) const;
+    // Whether the printed value begins with a format() of no value ("format(VR1, '0.0') + '*'"
+    // where VR1 is null).
+    bool leadsWithMissingNumber(const ExpressionContext& context) const;
 
     bool usesPageCount() const { return m_usesPageCount; }
     bool usesAggregates() const { return m_usesAggregates; }

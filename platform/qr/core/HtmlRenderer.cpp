@@ -16,6 +16,8 @@ namespace {
 
 // Items whose left edges lie closer than this share a column of the page's table.
 constexpr double kColumnStepMm = 1.0;
+// A double written back as the number it is (as spreadsheets keep it).
+constexpr int kSignificantDigits = 15;
 
 QString mm(double value)
 {
@@ -69,16 +71,24 @@ const QRegularExpression& printedFigure()
     return figure;
 }
 
-// A cell's content: a figure with its value for a program to read (data-value, a point as the
-// decimal separator) and the incomplete mark apart from the number; any other text as it is.
-QString cellContent(const QString& text, QString& attributes)
+// The number behind a printed figure, a point as the decimal separator: as the data hold it where
+// the page knows it (661.4499 printed "661,4"), else as printed.
+QString figureValue(const PageItem& item, const QString& printed)
 {
+    if (item.number.isValid())
+        return QString::number(item.number.toDouble(), 'g', kSignificantDigits);
+    return QString(printed).remove(QLatin1Char('.')).replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
+// A cell's content: a figure with its value for a program to read (data-value) and the incomplete
+// mark apart from the number; any other text as it is.
+QString cellContent(const PageItem& item, QString& attributes)
+{
+    const QString& text = item.text;
     const QRegularExpressionMatch figure = printedFigure().match(text);
     if (!figure.hasMatch())
         return text.toHtmlEscaped();
-    QString value = figure.captured(1);
-    value.remove(QLatin1Char('.')).replace(QLatin1Char(','), QLatin1Char('.'));
-    attributes += QStringLiteral(" data-value=\"%1\"").arg(value);
+    attributes += QStringLiteral(" data-value=\"%1\"").arg(figureValue(item, figure.captured(1)));
     QString html = figure.captured(1);
     if (!figure.captured(2).isEmpty()) {
         attributes += QStringLiteral(" data-incompleto=\"S\"");
@@ -96,7 +106,7 @@ QString row(const QList<const PageItem*>& items, const QList<int>& columns, cons
         if (column < 0 || item->text.isEmpty())
             continue;
         QString attributes = cellClass(*item);
-        const QString content = cellContent(item->text, attributes);
+        const QString content = cellContent(*item, attributes);
         cells[column] = QStringLiteral("<td%1>%2</td>").arg(attributes, content);
     }
     QString html = QStringLiteral("<tr%1>").arg(rowClass);
@@ -107,14 +117,17 @@ QString row(const QList<const PageItem*>& items, const QList<int>& columns, cons
 
 // A row of a chart: a text in the chart's column, a value (with its number) in the next one.
 QString chartRow(const QList<int>& columns, qsizetype column, const QString& rowClass, const QString& label,
-                 const QString& value, double number)
+                 const QString& value, const QVariant& number)
 {
     // A chart in the last column gives its values a column of their own.
     QStringList cells(std::max(columns.size(), column + 2));
     cells[column] = QStringLiteral("<td>%1</td>").arg(label.toHtmlEscaped());
-    if (!value.isEmpty())
-        cells[column + 1] = QStringLiteral("<td class=\"r\" data-value=\"%1\">%2</td>")
-                                .arg(QString::number(number, 'g', 15), value.toHtmlEscaped());
+    if (!value.isEmpty() && number.isValid())
+        cells[column + 1] =
+            QStringLiteral("<td class=\"r\" data-value=\"%1\">%2</td>")
+                .arg(QString::number(number.toDouble(), 'g', kSignificantDigits), value.toHtmlEscaped());
+    else if (!value.isEmpty())
+        cells[column + 1] = QStringLiteral("<td class=\"r\">%1</td>").arg(value.toHtmlEscaped());
     QString html = QStringLiteral("<tr class=\"%1\">").arg(rowClass);
     for (const QString& cell : std::as_const(cells))
         html += cell.isEmpty() ? QStringLiteral("<td></td>") : cell;
@@ -128,9 +141,10 @@ QString chartRows(const PageItem& chart, const QList<int>& columns)
     QString html;
     const qsizetype column = columns.indexOf(columnKey(chart.rect.left()));
     for (const ChartBar& bar : *chart.bars)
-        html += chartRow(columns, column, QStringLiteral("chart"), bar.label, bar.valueText, bar.value);
+        html += chartRow(columns, column, QStringLiteral("chart"), bar.label, bar.valueText,
+                         bar.known ? QVariant(bar.value) : QVariant());
     if (!chart.text.isEmpty())
-        html += chartRow(columns, column, QStringLiteral("chart note"), chart.text, QString(), 0);
+        html += chartRow(columns, column, QStringLiteral("chart note"), chart.text, QString(), QVariant());
     for (const ChartReference& reference : chart.references)
         html += chartRow(columns, column, QStringLiteral("chart reference"), QStringLiteral("Referência"),
                          reference.label, reference.value);

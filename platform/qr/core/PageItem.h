@@ -9,14 +9,16 @@
 #include <QList>
 #include <QRectF>
 #include <QString>
+#include <QVariant>
 
 namespace Qr {
 
 struct ChartBar
 {
     QString label;
-    double value = 0;
+    double value = 0; // 0 where there is none
     QString valueText;
+    bool known = true; // false: no row of the bar has a value
 };
 
 // A value a chart's bars are compared with, drawn as a line across them.
@@ -33,6 +35,7 @@ struct PageItem
     Kind kind = Kind::Text;
     QRectF rect;
     QString text;          // Text: what it shows; Chart: what a bar stands for when rows were averaged
+    QVariant number;       // Text: the number it begins with as the data hold it (not rounded); null if none
     ElementStyle style;    // font size resolved (never 0)
     bool emphasis = false; // shown with emphasis (a value out of its range)
     QColor fill;

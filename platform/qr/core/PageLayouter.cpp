@@ -581,6 +581,11 @@ private:
                         {int(m_model.pages.size()) - 1, int(page.items.size()), &element, context});
                 else
                     item.text = ValueFormatter::format(element.value.evaluate(context), element.format);
+                if (startsWithNumber(item.text))
+                    item.number = element.value.leadingNumber(context);
+                else if (item.text == ValueFormatter::IncompleteMark &&
+                         element.value.leadsWithMissingNumber(context))
+                    item.text = ValueFormatter::NoDataMark; // a figure no ingredient has
                 fitText(item);
                 break;
             case ReportElement::Kind::Line:
@@ -660,6 +665,11 @@ private:
         m_model.pages.last().items.append(std::move(item));
         m_y += kCutTextLineMm;
         m_fresh = false;
+    }
+
+    static bool startsWithNumber(const QString& text)
+    {
+        return !text.isEmpty() && (text[0].isDigit() || text[0] == QLatin1Char('-'));
     }
 
     static void applyEmphasis(PageItem& item, const ReportElement& element, const RowContext& context)

@@ -1,6 +1,6 @@
 #include "PagePainter.h"
 
-#include "ChartScale.h"
+#include "ChartGeometry.h"
 
 #include <cmath>
 #include <QPaintDevice>
@@ -12,17 +12,11 @@ namespace {
 
 constexpr double kPaintMmPerInch = 25.4;
 const QColor kDefaultBarFill(0x4a, 0x7a, 0xb5);
-// Share of each bar's slot the bar itself takes.
-constexpr double kBarShare = 0.7;
 // The thinnest pen still visible on paper.
 constexpr double kHairlineMm = 0.1;
-// Length of an axis tick.
-constexpr double kTickMm = 1.0;
 // A reference line: thicker than the axis, in a colour no bar has.
 constexpr double kReferenceLineMm = 0.35;
 const QColor kReferenceColor(0xc0, 0x39, 0x2b);
-// Room around a bar's label, as a share of its width.
-constexpr double kLabelGap = 1.3;
 
 QRectF scaled(const QRectF& mm, double pixelsPerMm)
 {
@@ -77,7 +71,7 @@ void PagePainter::paint(QPainter& painter, const Page& page, double pixelsPerMm)
             break;
         }
         case PageItem::Kind::Chart:
-            paintChart(painter, item, rect, pixelsPerMm, pointScale);
+            paintChart(painter, item, pixelsPerMm, pointScale);
             break;
         }
     }
@@ -111,81 +105,44 @@ void PagePainter::paintText(QPainter& painter, const PageItem& item, const QRect
     painter.restore();
 }
 
-void PagePainter::paintChart(QPainter& painter, const PageItem& item, const QRectF& rect, double pixelsPerMm,
-                             double pointScale)
+void PagePainter::paintChart(QPainter& painter, const PageItem& item, double pixelsPerMm, double pointScale)
 {
-    const QList<ChartBar>& bars = *item.bars;
-    if (bars.isEmpty())
+    if (item.bars->isEmpty())
         return;
-    double top = 0;
-    for (const ChartBar& bar : bars)
-        top = std::max(top, bar.value);
-    for (const ChartReference& reference : item.references)
-        top = std::max(top, reference.value);
-    const ChartScale scale(top);
     const QFont& labelFont = font(item.style, pointScale);
     painter.setFont(labelFont);
-    const QFontMetricsF metrics(labelFont, painter.device());
-    const double textHeight = metrics.height();
-    const double tick = kTickMm * pixelsPerMm;
-    double axisWidth = 0;
-    for (const double value : scale.ticks())
-        axisWidth = std::max(axisWidth, metrics.horizontalAdvance(scale.label(value)));
-    const double noteHeight = item.text.isEmpty() ? 0 : textHeight;
-    const QRectF plot = rect.adjusted(axisWidth + 2 * tick, noteHeight + textHeight, 0, -textHeight);
+    const QFontMetricsF device(labelFont, painter.device());
+    ChartGeometry::Metrics metrics;
+    metrics.width = [&](const QString& text) { return device.horizontalAdvance(text) / pixelsPerMm; };
+    metrics.ascent = device.ascent() / pixelsPerMm;
+    metrics.descent = device.descent() / pixelsPerMm;
+    const ChartGeometry chart(item, metrics);
+    const auto at = [pixelsPerMm](double x, double y) { return QPointF(x * pixelsPerMm, y * pixelsPerMm); };
+    const auto write = [&](const ChartGeometry::Text& text) {
+        if (!text.text.isEmpty())
+            painter.drawText(at(text.rect.left(), text.rect.top() + metrics.ascent), text.text);
+    };
     painter.setPen(QPen(item.style.color, kHairlineMm * pixelsPerMm));
-    if (!item.text.isEmpty())
-        painter.drawText(QPointF(rect.left(), rect.top() + metrics.ascent()), item.text);
+    write(chart.note);
     // The axis: a baseline, an upright line with ticks and their values.
-    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
-    painter.drawLine(plot.bottomLeft(), plot.topLeft());
-    for (const double value : scale.ticks()) {
-        const double y = plot.bottom() - value / scale.top() * plot.height();
-        painter.drawLine(QPointF(plot.left() - tick, y), QPointF(plot.left(), y));
-        const QString text = scale.label(value);
-        painter.drawText(QPointF(plot.left() - tick * 1.5 - metrics.horizontalAdvance(text),
-                                 y + (metrics.ascent() - metrics.descent()) / 2),
-                         text);
+    const QRectF& plot = chart.plot;
+    painter.drawLine(at(plot.left(), plot.bottom()), at(plot.right(), plot.bottom()));
+    painter.drawLine(at(plot.left(), plot.bottom()), at(plot.left(), plot.top()));
+    for (const double y : chart.tickYs)
+        painter.drawLine(at(plot.left() - ChartGeometry::TickMm, y), at(plot.left(), y));
+    for (const ChartGeometry::Text& label : chart.axisLabels)
+        write(label);
+    for (const ChartGeometry::Bar& bar : chart.bars) {
+        painter.fillRect(scaled(bar.rect, pixelsPerMm), item.fill.isValid() ? item.fill : kDefaultBarFill);
+        write(bar.value);
+        write(bar.label);
     }
-    // Labels never cut: where they are wider than a bar's slot only every n-th is written.
-    const double slot = plot.width() / double(bars.size());
-    double widest = 0;
-    for (const ChartBar& bar : bars)
-        widest = std::max(widest, metrics.horizontalAdvance(bar.label));
-    const int labelEvery = std::max(1, int(std::ceil(widest * kLabelGap / slot)));
-    for (qsizetype i = 0; i < bars.size(); ++i) {
-        const ChartBar& bar = bars[i];
-        const double height = std::max(bar.value, 0.0) / scale.top() * plot.height();
-        const double centre = plot.left() + slot * (double(i) + 0.5);
-        const QRectF barRect(centre - slot * kBarShare / 2, plot.bottom() - height, slot * kBarShare, height);
-        painter.fillRect(barRect, item.fill.isValid() ? item.fill : kDefaultBarFill);
-        const double valueWidth = metrics.horizontalAdvance(bar.valueText);
-        if (valueWidth <= slot)
-            painter.drawText(QPointF(centre - valueWidth / 2, barRect.top() - metrics.descent()),
-                             bar.valueText);
-        if (i % labelEvery == 0)
-            painter.drawText(
-                QPointF(centre - metrics.horizontalAdvance(bar.label) / 2, plot.bottom() + metrics.ascent()),
-                bar.label);
-    }
-    paintReferences(painter, item.references, plot, scale, metrics, pixelsPerMm);
-}
-
-// Each reference as a dashed line over the bars, named at its right end above the line.
-void PagePainter::paintReferences(QPainter& painter, const QList<ChartReference>& references,
-                                  const QRectF& plot, const ChartScale& scale, const QFontMetricsF& metrics,
-                                  double pixelsPerMm)
-{
+    // Each reference as a dashed line over the bars, named right of them.
     painter.save();
     painter.setPen(QPen(kReferenceColor, kReferenceLineMm * pixelsPerMm, Qt::DashLine));
-    for (const ChartReference& reference : references) {
-        const double y = plot.bottom() - std::max(reference.value, 0.0) / scale.top() * plot.height();
-        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        // On a bar the name would be lost in its colour: it gets the paper's colour behind it.
-        const QRectF name(plot.right() - metrics.horizontalAdvance(reference.label), y - metrics.height(),
-                          metrics.horizontalAdvance(reference.label), metrics.height());
-        painter.fillRect(name, Qt::white);
-        painter.drawText(QPointF(name.left(), y - metrics.descent()), reference.label);
+    for (const ChartGeometry::Reference& reference : chart.references) {
+        painter.drawLine(at(plot.left(), reference.y), at(plot.right(), reference.y));
+        write(reference.name);
     }
     painter.restore();
 }

@@ -7,12 +7,9 @@
 #include <QFont>
 #include <QHash>
 
-class QFontMetricsF;
 class QPainter;
 
 namespace Qr {
-
-class ChartScale;
 
 class PagePainter
 {
@@ -26,12 +23,7 @@ public:
 private:
     const QFont& font(const ElementStyle& style, double pointScale);
     void paintText(QPainter& painter, const PageItem& item, const QRectF& rect, double pointScale);
-    void paintChart(QPainter& painter, const PageItem& item, const QRectF& rect, double pixelsPerMm,
-                    double pointScale);
-
-    static void paintReferences(QPainter& painter, const QList<ChartReference>& references,
-                                const QRectF& plot, const ChartScale& scale, const QFontMetricsF& metrics,
-                                double pixelsPerMm);
+    void paintChart(QPainter& painter, const PageItem& item, double pixelsPerMm, double pointScale);
 
     const PageModel& m_model;
     QHash<QString, QFont> m_fonts;

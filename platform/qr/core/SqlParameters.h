@@ -1,7 +1,7 @@
 #pragma once
-// Finds the named parameters (":P_NAME") of a query text, skipping quoted texts, quoted names,
-// comments and PostgreSQL's "::" casts, and rewrites them as positional "?" markers so every
-// engine receives the values as bound parameters.
+// Finds the named parameters (":P_NAME") of a query text where the database would see them (as
+// Kav::sqlPlaceholders does) and rewrites them as positional "?" markers so every engine receives
+// the values as bound parameters.
 
 #include <QString>
 #include <QStringList>
@@ -13,7 +13,7 @@ class SqlParameters
 public:
     struct Positional
     {
-        QString sql;       // the text with one "?" per occurrence
+        QString sql;       // the text, without comments, with one "?" per occurrence
         QStringList names; // the parameter of each "?", in order (repeats included)
     };
 

@@ -14,6 +14,11 @@ class ValueFormatter
 public:
     // Decimals of a number printed without a pattern (trailing zeros dropped).
     static constexpr int DefaultDecimals = 2;
+    // The mark after a figure some ingredient lacks a value for ("0,4*").
+    static inline const QString IncompleteMark = QStringLiteral("*");
+    // What a figure prints where no ingredient has a value ("sem dado"): the mark alone would read as a
+    // figure lost in print.
+    static inline const QString NoDataMark = QStringLiteral("s/d");
 
     // A null value is an empty text. Without a pattern: numbers with up to two decimals, dates
     // dd/MM/yyyy, date-times with the time when it is not midnight.
