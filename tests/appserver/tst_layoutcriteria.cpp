@@ -311,6 +311,7 @@ void TstLayoutCriteria::everyCombinationPrintsItsOwnFigures()
     const QList<Dish> served = dishes(*server);
     const QString weekly = prepared(*server, QStringLiteral("SL"));
     const QString daily = prepared(*server, QStringLiteral("DL"));
+    const QString perDish = prepared(*server, QStringLiteral("NL"));
     QHash<QString, QSet<QString>> outputs;
     for (const Choice& choice : kChoices) {
         // The dishes of the choice, summed by day and by week as the layouts print them.
@@ -350,6 +351,12 @@ void TstLayoutCriteria::everyCombinationPrintsItsOwnFigures()
                      .value(0)
                      .contains(amount(period.meanPerDay("001"))),
                  qPrintable(perDay));
+        // A day served only an option dish is no day of the mean, on the per-dish page too.
+        const QString dishes = printed(*server, QStringLiteral("01"), perDish, choice);
+        QVERIFY2(linesStarting(dishes, QStringLiteral("Média diária do período (3 dias)"))
+                     .value(0)
+                     .contains(amount(period.meanPerDay("001"))),
+                 qPrintable(dishes));
         // NDpCal% of Monday's lunch: net protein (5.485 × 0.5 + 3.96 × 0.6) g × 4 over the energy of
         // rice and beans (343.532 kcal), and of the salad (172.61868 kcal) when it counts.
         const double energy = 343.532 + (choice.allTypes ? 172.61868 : 0.0);
