@@ -4,6 +4,7 @@
 #include "CodeList.h"
 #include "DishComposition.h"
 #include "NutriCardBuilder.h"
+#include "NutriCardNotes.h"
 #include "NutriCardRefusal.h"
 #include "ReportKind.h"
 
@@ -104,6 +105,8 @@ private slots:
     void malformedCodeListsAreRefused();
     void reportKinds_data();
     void reportKinds();
+    void longGapListsKeepEveryFoodAcrossLines_data();
+    void longGapListsKeepEveryFoodAcrossLines();
 };
 
 void TestNutriCardBuilder::riceAndBeansPerPortion()
@@ -476,6 +479,54 @@ void TestNutriCardBuilder::reportKinds()
     } catch (const NutriCardRefusal&) {
         QVERIFY(!valid);
     }
+}
+
+void TestNutriCardBuilder::longGapListsKeepEveryFoodAcrossLines_data()
+{
+    QTest::addColumn<int>("foods");
+    QTest::addColumn<int>("lastNameGrowth"); // characters added to the last food's name
+    QTest::addColumn<int>("expectedLines");
+    // "Sem valor de Ferro (mg) na tabela de alimentos: " is 48 characters; each food below is
+    // "Alimento NN de teste (nº NN)", 28, joined by "; ": 12 foods fill 48 + 12 × 28 + 11 × 2 = 406.
+    QTest::addRow("one food") << 1 << 0 << 1;
+    QTest::addRow("eleven foods") << 11 << 0 << 1;
+    QTest::addRow("eleven, the line exactly full") << 11 << 400 - (48 + 11 * 28 + 10 * 2) << 1;
+    QTest::addRow("eleven, one character over") << 11 << 401 - (48 + 11 * 28 + 10 * 2) << 2;
+    QTest::addRow("twelve foods") << 12 << 0 << 2;
+    QTest::addRow("forty foods") << 40 << 0 << 4;
+}
+
+void TestNutriCardBuilder::longGapListsKeepEveryFoodAcrossLines()
+{
+    QFETCH(int, foods);
+    QFETCH(int, lastNameGrowth);
+    QFETCH(int, expectedLines);
+    NutriCardSource::MissingValues missing;
+    QStringList expected;
+    for (int n = 10; n < 10 + foods; ++n) {
+        QString name = QStringLiteral("Alimento %1 de teste").arg(n);
+        if (n == 10 + foods - 1)
+            name += QString(lastNameGrowth, QLatin1Char('x'));
+        missing.gaps.append({QStringLiteral("IRON"), n, name, QStringLiteral("01")});
+        expected.append(QStringLiteral("%1 (nº %2)").arg(name).arg(n));
+    }
+    const QList<NutrientColumn> columns = {
+        {QStringLiteral("IRON"), QStringLiteral("Ferro"), QStringLiteral("mg")}};
+    const QString heading = QStringLiteral("Sem valor de Ferro (mg) na tabela de alimentos");
+    QStringList printed;
+    int lines = 0;
+    for (const NutriCardNotes::Line& line : NutriCardNotes::lines({}, columns, missing, {})) {
+        if (line.dishType != NutriCardNotes::kEveryDishType)
+            continue;
+        QVERIFY2(line.text.size() <= NutriCardNotes::kMaxLineLength, qPrintable(line.text));
+        const QString prefix =
+            heading + (lines == 0 ? QString() : QStringLiteral(" (continuação)")) + QStringLiteral(": ");
+        QVERIFY2(line.text.startsWith(prefix), qPrintable(line.text));
+        printed += line.text.mid(prefix.size()).split(QStringLiteral("; "));
+        ++lines;
+    }
+    QCOMPARE(lines, expectedLines);
+    QCOMPARE(printed, expected); // every food once, in order, none lost at a break
 }
 
 QTEST_GUILESS_MAIN(TestNutriCardBuilder)
