@@ -647,6 +647,7 @@ void TfrmNutriCard::PrepImp()
     if (values.size() != 2)
         throw Kav::Exception(msgPadrao->Msg(QStringLiteral("Prepara_Resp_Inesp")));
     m_unit.NrSequNutr = values.at(0).toString();
+    m_preparedDataDeleted = false;
     m_unit.ListaNutrRel = values.at(1).toString();
     if (m_unit.NrSequNutr.size() > kMaxKeyLength)
         Consiste::MensErro(m_unit.NrSequNutr, true);
@@ -659,6 +660,9 @@ NutriCardServer TfrmNutriCard::server() const
 
 void TfrmNutriCard::deletePreparedData()
 {
+    if (m_preparedDataDeleted)
+        return;
+    m_preparedDataDeleted = true;
     const QString answer = server().DelNutriCard(m_unit.NrSequNutr).toString();
     if (!Consiste::EmptyString(answer))
         Consiste::MensErro(answer, true);
@@ -676,14 +680,18 @@ bool TfrmNutriCard::runOutput(ListCheckOrder order, const std::function<void()>&
     return answer.cancelled();
 }
 
+// Printed or not (the print dialog cancelled, the question about missing columns declined),
+// nobody reads a print's or a preview's prepared data after its command.
 void TfrmNutriCard::sbtPrintClick(QObject* Sender)
 {
     runOutput(ListCheckOrder::A, [&] { TfrmDadosGerRel::sbtPrintClick(Sender); });
+    deletePreparedData();
 }
 
 void TfrmNutriCard::sbtPreviewClick(QObject* Sender)
 {
     runOutput(ListCheckOrder::B, [&] { TfrmDadosGerRel::sbtPreviewClick(Sender); });
+    deletePreparedData();
 }
 
 void TfrmNutriCard::sbtSalvarComoClick(QObject* Sender)

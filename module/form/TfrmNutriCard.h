@@ -68,7 +68,7 @@ private:
     // Prepares, then runs `output` on the prepared data under the preparation's wait panel;
     // true when the user cancelled meanwhile (the prepared data are deleted then).
     bool runOutput(ListCheckOrder order, const std::function<void()>& output);
-    // Asks the server to delete the data prepared under NrSequNutr.
+    // Asks the server to delete the data prepared under NrSequNutr, once per preparation.
     void deletePreparedData();
     // The application server's object for this screen, its calls worded from the catalogue.
     NutriCardServer server() const;
@@ -86,6 +86,9 @@ private:
     void showListChoices();
 
     const NutriCardUnit m_unit;
+    // True once the data prepared under NrSequNutr were deleted: a print from the preview deletes
+    // them before the preview's own end does.
+    bool m_preparedDataDeleted = true;
     // True from creation until the first activation has done its work.
     bool boPrimeiraAtivacao = false;
     ListChoiceLabel* m_servChoice = nullptr;
