@@ -1200,9 +1200,7 @@ void TstQrScreenLayouts::exportsListTheOptionDishesThePagePrints()
             PreparedReportFixture::copyDishFigures(db, PreparedReportFixture::DishKey, key);
         QVERIFY2(copied.isEmpty(), qPrintable(copied));
     }
-    const auto removeCopy = qScopeGuard([&] {
-        QSqlQuery(db).exec(QStringLiteral("DELETE FROM NUTRICARDPRATO WHERE NRSEQUNUTR = '%1'").arg(key));
-    });
+    const auto removeCopy = qScopeGuard([&] { PreparedReportFixture::removeDishFigures(db, key); });
     Criteria criteria = layout == QLatin1String("07") ? Criteria{key, QDate(2025, 3, 7), options, {}, true}
                                                       : Criteria{key, QDate(2025, 3, 14), options, {}, true};
     QString problem;
@@ -1797,10 +1795,8 @@ void TstQrScreenLayouts::optionListFollowsEachBlockOfNutrients()
     QSqlDatabase db = QSqlDatabase::database(kConnection);
     const QString copied = PreparedReportFixture::copyDishFigures(db, PreparedReportFixture::DishKey,
                                                                   PreparedReportFixture::WeekKey);
-    const auto removeCopy = qScopeGuard([&] {
-        QSqlQuery(db).exec(QStringLiteral("DELETE FROM NUTRICARDPRATO WHERE NRSEQUNUTR = '%1'")
-                               .arg(PreparedReportFixture::WeekKey));
-    });
+    const auto removeCopy =
+        qScopeGuard([&] { PreparedReportFixture::removeDishFigures(db, PreparedReportFixture::WeekKey); });
     QVERIFY2(copied.isEmpty(), qPrintable(copied));
     Criteria criteria = kWeeks;
     criteria.nutrients += PreparedReportFixture::extraNutrients().mid(0, 2);
