@@ -617,3 +617,12 @@ QString PreparedReportFixture::copyDishFigures(QSqlDatabase db, const QString& s
     query.addBindValue(source);
     return query.exec() ? QString() : query.lastError().text();
 }
+
+void PreparedReportFixture::removeDishFigures(QSqlDatabase db, const QString& target)
+{
+    QSqlQuery query(db);
+    query.prepare(
+        QStringLiteral("DELETE FROM NUTRICARDPRATO WHERE NRSEQUNUTR = ? AND CDNUTRIENTE IS NOT NULL"));
+    query.addBindValue(target);
+    query.exec();
+}

@@ -74,6 +74,9 @@ public:
     // The figures of each dish behind a report (which its option dishes are listed from), copied
     // from a per-dish report's dishes to the key `target`. Empty text, or what went wrong.
     static QString copyDishFigures(QSqlDatabase db, const QString& source, const QString& target);
+    // Removes that copy from `target`, keeping the key's own rows of each dish's energy (those every
+    // NDpCal% of the period is summed from).
+    static void removeDishFigures(QSqlDatabase db, const QString& target);
 
 private:
     using Exec = std::function<void(const QString& sql, const QVariantList& values)>;
