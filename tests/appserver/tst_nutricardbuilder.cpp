@@ -372,7 +372,8 @@ void TestNutriCardBuilder::dietFiguresSumBackToTheDaysNdpcal()
     }
     if (!withNdpCal)
         return;
-    const NutriCardRow* day = find(builder.rows(ReportKind::Layout::DailyTotals), kEnergy, monday);
+    const QList<NutriCardRow> days = builder.rows(ReportKind::Layout::DailyTotals);
+    const NutriCardRow* day = find(days, kEnergy, monday);
     QCOMPARE(*day->ndpcal, *NutriCardBuilder::ndpcal(amount(netProtein), amount(energy)));
     QCOMPARE(day->ndpcalIncomplete, incomplete);
     QVERIFY(incomplete);
